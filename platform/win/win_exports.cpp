@@ -1,0 +1,1 @@
+#include "basetypes.h"

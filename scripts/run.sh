@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# The main job: builds the system and lets the command-line host run it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+scripts/build.sh build
+exec build/host/qelhost "$@"
