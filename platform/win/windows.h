@@ -1,0 +1,9 @@
+// The Win32 stand-in: one header for everything the system's code reaches as <windows.h>.
+//
+// Each concern lives in a header of its own; this one only gathers them. No header of this
+// folder takes the name of a C, C++ or POSIX header, because the folder stands on the
+// include path of every target.
+#pragma once
+
+#include "basetypes.h"
+#include "winerror.h"

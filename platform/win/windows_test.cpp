@@ -1,0 +1,26 @@
+// The word and HRESULT macros that the system's code builds numbers and results with.
+#include "windows.h"
+
+#include <gtest/gtest.h>
+
+TEST(BaseMacros, WordsSplitAndJoinAs32BitWindowsDoes)
+{
+    LONG packed = MAKELONG(0x1234, 0xABCD);
+    EXPECT_EQ(static_cast<DWORD>(packed), 0xABCD1234u);
+    EXPECT_EQ(LOWORD(packed), 0x1234);
+    EXPECT_EQ(HIWORD(packed), 0xABCD);
+    EXPECT_EQ(MAKEWORD(0x34, 0x12), 0x1234);
+    EXPECT_EQ(LOBYTE(0x1234), 0x34);
+    EXPECT_EQ(HIBYTE(0x1234), 0x12);
+    EXPECT_EQ(RGB(1, 2, 3), 0x030201u);
+}
+
+TEST(BaseMacros, Win32ErrorsBecomeFailingHresults)
+{
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED), E_ACCESSDENIED);
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_SUCCESS), S_OK);
+    EXPECT_TRUE(FAILED(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)));
+    EXPECT_EQ(HRESULT_CODE(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND)), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(HRESULT_FACILITY(E_INVALIDARG), FACILITY_WIN32);
+    EXPECT_TRUE(SUCCEEDED(S_FALSE));
+}
