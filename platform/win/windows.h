@@ -7,3 +7,8 @@
 
 #include "basetypes.h"
 #include "winerror.h"
+
+#include "interlocked.h"
+#include "lasterror.h"
+#include "processthreads.h"
+#include "tickcount.h"
