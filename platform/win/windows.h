@@ -11,4 +11,5 @@
 #include "interlocked.h"
 #include "lasterror.h"
 #include "processthreads.h"
+#include "textconv.h"
 #include "tickcount.h"
