@@ -41,7 +41,9 @@ TEST(Events, AutoResetSetWakesOneWaiter)
     std::thread first(wait), second(wait);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     SetEvent(event);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 1000 && woken == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // time for a second, wrong, wake-up
     EXPECT_EQ(woken, 1);
     SetEvent(event);
     first.join();
@@ -113,8 +115,14 @@ TEST(Handles, BogusHandlesFailCleanly)
 TEST(Handles, CloseDuringAWaitLeavesTheWaiterSafe)
 {
     HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    std::thread waiter([&] { EXPECT_EQ(WaitForSingleObject(event, 100), WAIT_TIMEOUT); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::atomic<bool> started{false};
+    std::thread waiter([&] {
+        started = true;
+        EXPECT_EQ(WaitForSingleObject(event, 500), WAIT_TIMEOUT);
+    });
+    while (!started)
+        std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_TRUE(CloseHandle(event));
     waiter.join();
 }

@@ -67,8 +67,13 @@ const std::unordered_map<HINSTANCE, Module> &Modules()
 
 const Module *FindModule(HINSTANCE handle)
 {
-    for (const auto &[key, module] : Table()) {
-        if (handle == nullptr ? module.isProgram : key == handle)
+    auto &table = Table();
+    if (handle != nullptr) {
+        auto found = table.find(handle);
+        return found != table.end() ? &found->second : nullptr;
+    }
+    for (const auto &[key, module] : table) {
+        if (module.isProgram)
             return &module;
     }
     return nullptr;

@@ -2,7 +2,8 @@
 //
 // Each concern lives in a header of its own; this one only gathers them. No header of this
 // folder takes the name of a C, C++ or POSIX header, because the folder stands on the
-// include path of every target.
+// include path of every target. kernelobject.h and moduletable.h are the layer's own
+// inside and are left out on purpose.
 #pragma once
 
 #include "basetypes.h"
