@@ -1,0 +1,25 @@
+// The COM/OLE stand-in: one header for everything the system's code reaches through
+// <ole2.h>, <objbase.h> and <oleauto.h>.
+//
+// Each concern lives in a header of its own; this one only gathers them. No header of
+// this folder takes the name of a C, C++ or POSIX header.
+#pragma once
+
+#include "windows.h"
+
+#include "allocstats.h"
+#include "bstr.h"
+#include "classtable.h"
+#include "coinit.h"
+#include "comdecl.h"
+#include "dispatch.h"
+#include "errorinfo.h"
+#include "ftmarshal.h"
+#include "guiddef.h"
+#include "guidtext.h"
+#include "safearray.h"
+#include "serverlib.h"
+#include "taskmem.h"
+#include "unknwn.h"
+#include "variant.h"
+#include "variantconv.h"
