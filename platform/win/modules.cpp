@@ -1,6 +1,7 @@
 #include "modules.h"
 
 #include "crtpath.h"
+#include "crtstring.h"
 #include "lasterror.h"
 #include "moduletable.h"
 #include "winerror.h"
@@ -44,6 +45,31 @@ std::string FullPath(const char *path)
     std::string result = full;
     free(full);
     return result;
+}
+
+bool SameTextBlindToCase(const std::string &a, const std::string &b)
+{
+    return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+bool EndsWithBlindToCase(const std::string &text, const char *suffix)
+{
+    size_t length = strlen(suffix);
+    return text.size() >= length && _strnicmp(text.c_str() + text.size() - length, suffix, length) == 0;
+}
+
+// Whether `name`, a file name as the system's code would give it on Windows or Linux,
+// names the module whose file is `fileName`.
+bool NamesModule(std::string name, const std::string &fileName)
+{
+    if (!name.empty() && name.back() == '.')
+        name.pop_back();
+    else if (name.find('.') == std::string::npos)
+        name += ".dll";
+    if (SameTextBlindToCase(name, fileName))
+        return true;
+    return EndsWithBlindToCase(name, ".dll") &&
+           SameTextBlindToCase("lib" + name.substr(0, name.size() - 4) + ".so", fileName);
 }
 
 bool SameTables(const QEL_MODULE_RESOURCES &a, const QEL_MODULE_RESOURCES &b)
@@ -125,6 +151,29 @@ void QelUnregisterModule(HINSTANCE module)
     auto found = table.find(module);
     if (found != table.end() && --found->second.registrations == 0)
         table.erase(found);
+}
+
+HMODULE GetModuleHandleA(LPCSTR moduleName)
+{
+    std::lock_guard<std::mutex> hold(qelwin::ModuleLock());
+    if (moduleName == nullptr) {
+        const Module *program = qelwin::FindModule(nullptr);
+        if (program != nullptr)
+            return program->handle;
+    } else if (strchr(moduleName, '/') != nullptr || strchr(moduleName, '\\') != nullptr) {
+        std::string path = qelwin::FullPath(moduleName);
+        for (const auto &[handle, module] : qelwin::Table()) {
+            if (module.path == path)
+                return handle;
+        }
+    } else {
+        for (const auto &[handle, module] : qelwin::Table()) {
+            if (qelwin::NamesModule(moduleName, module.path.substr(module.path.rfind('/') + 1)))
+                return handle;
+        }
+    }
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
 }
 
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size)

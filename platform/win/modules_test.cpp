@@ -84,3 +84,39 @@ TEST(ModuleFileName, UnregisteredModuleIsNotFound)
     EXPECT_EQ(GetModuleFileNameA(reinterpret_cast<HMODULE>(&notAModule), buffer, sizeof buffer), 0u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
 }
+
+TEST(ModuleHandle, WindowsAndLinuxNamesFindTheLibrary)
+{
+    HINSTANCE library = QelWinTestModuleRegister();
+    ASSERT_NE(library, nullptr);
+    for (const char *name : {"qelwin_testmodule.dll", "QelWin_TestModule", "libqelwin_testmodule.so",
+                             QELWIN_TESTMODULE_PATH})
+        EXPECT_EQ(GetModuleHandleA(name), library) << name;
+    EXPECT_EQ(GetModuleHandle("qelwin_testmodule"), library);
+    SetLastError(0);
+    EXPECT_EQ(GetModuleHandleA("qelwin_testmodule."), nullptr) << "a trailing dot means no extension";
+    EXPECT_EQ(GetModuleHandleA("testmodule"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    QelUnregisterModule(library);
+    EXPECT_EQ(GetModuleHandleA("qelwin_testmodule"), nullptr) << "an unregistered module is not found";
+}
+
+TEST(ModuleHandle, SystemLibrariesOfWindowsAreNotThere)
+{
+    SetLastError(0);
+    EXPECT_EQ(GetModuleHandleA("user32"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+}
+
+TEST(ModuleHandle, NullIsTheRegisteredProgram)
+{
+    EXPECT_EQ(GetModuleHandleA(nullptr), nullptr) << "before the program registers";
+    static const QEL_MODULE_RESOURCES none = {nullptr, 0, nullptr, 0};
+    HINSTANCE program = QelRegisterModule(&none, &none);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(GetModuleHandleA(nullptr), program);
+    char path[4096];
+    ASSERT_GT(GetModuleFileName(program, path, sizeof path), 0u);
+    EXPECT_EQ(GetModuleHandleA(path), program);
+    QelUnregisterModule(program);
+}
