@@ -16,6 +16,7 @@
 
 #include "afxdiag.h"
 #include "basetypes.h"
+#include "bstr.h"
 
 #include <cstdarg>
 
@@ -104,6 +105,15 @@ public:
     void FreeExtra();
     LPSTR LockBuffer();
     void UnlockBuffer() {}
+
+    // The string `id` of the current resource module (AfxGetResourceHandle); FALSE and
+    // an empty string when there is none.
+    BOOL LoadString(UINT id);
+    // The text as a new BSTR (code page 1252 to UTF-16); CMemoryException when none can
+    // be had. The caller frees it with SysFreeString.
+    BSTR AllocSysString() const;
+    // Replaces *bstr with the text as a BSTR and returns it; CMemoryException on failure.
+    BSTR SetSysString(BSTR *bstr) const;
 
 private:
     struct Header {
