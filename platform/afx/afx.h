@@ -1,0 +1,22 @@
+// The application framework stand-in: one header for everything the system's code
+// reaches through the framework's headers, with <windows.h> and <ole2.h>.
+//
+// The framework is compiled into each module (see CMakeLists.txt), so every module has
+// its own module state, its own run-time class list and its own framework objects.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "afxdiag.h"
+#include "afxobject.h"
+#include "afxexcept.h"
+#include "afxstring.h"
+#include "afxposition.h"
+#include "afxelements.h"
+#include "afxarray.h"
+#include "afxtypedarrays.h"
+#include "afxlist.h"
+#include "afxtypedlists.h"
+#include "afxmap.h"
+#include "afxtypedmaps.h"
