@@ -26,7 +26,7 @@ STDAPI_(BSTR) SysAllocStringByteLen(LPCSTR psz, UINT len);
 
 // Both replace *pbstr by a new BSTR of the text (which may lie inside the old one) and
 // free the old one; TRUE on success, FALSE (and *pbstr unchanged) when `pbstr` is NULL
-// or memory runs out.
+// or memory runs out. SysReAllocString with a NULL text leaves the NULL BSTR.
 STDAPI_(INT) SysReAllocString(BSTR *pbstr, const OLECHAR *psz);
 STDAPI_(INT) SysReAllocStringLen(BSTR *pbstr, const OLECHAR *psz, UINT len);
 

@@ -16,9 +16,10 @@
 //   result); a null interface stays null;
 // - an array converts to its own type (a deep copy); VT_ARRAY | VT_UI1 and VT_BSTR
 //   convert into one another byte for byte.
-// Anything else gives DISP_E_TYPEMISMATCH, a type word that means nothing
-// DISP_E_BADVARTYPE. A VT_BYREF source is followed first. `pvargDest` may be `pvarSrc`;
-// on failure the destination is left as it was.
+// VT_VARIANT as the target asks for no particular type and copies the value. Anything
+// else gives DISP_E_TYPEMISMATCH, a type word that means nothing DISP_E_BADVARTYPE. A
+// VT_BYREF source is followed first. `pvargDest` may be `pvarSrc`; on failure the
+// destination is left as it was.
 #pragma once
 
 #include "comdecl.h"
