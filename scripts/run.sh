@@ -4,4 +4,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
-exec build/host/qelhost "$@"
+exec build/bin/qelhost "$@"

@@ -1,0 +1,12 @@
+// The COM template library stand-in: one header for what the system's code reaches
+// through <atlbase.h> and <atlcom.h>.
+#pragma once
+
+#include <new>
+#include <ole2.h>
+
+#include "atlcombstr.h"
+#include "atlcomobject.h"
+#include "atlcomptr.h"
+#include "atlcomvariant.h"
+#include "atlthreadmodel.h"
