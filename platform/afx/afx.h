@@ -20,3 +20,4 @@
 #include "afxtypedlists.h"
 #include "afxmap.h"
 #include "afxtypedmaps.h"
+#include "afxmodule.h"

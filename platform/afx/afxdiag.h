@@ -23,13 +23,16 @@
 #define VERIFY(f) ASSERT(f)
 #endif
 
-// Stops the program when `inRange` is false: the caller asked for an element that is not
-// there. Kept out of line so that the containers stay small.
-inline void AfxCheckIndex(bool inRange)
+// Stops the program when `holds` is false: a caller broke a rule that, broken, would make
+// the framework touch memory it does not own.
+inline void AfxCheck(bool holds, LPCSTR rule)
 {
-    if (!inRange)
-        AfxAssertFailedLine(__FILE__, __LINE__, "index within bounds");
+    if (!holds)
+        AfxAssertFailedLine(__FILE__, __LINE__, rule);
 }
+
+// The caller asked for an element that is not there.
+inline void AfxCheckIndex(bool inRange) { AfxCheck(inRange, "index within bounds"); }
 
 // The system's trace lines go nowhere: there is no debugger output to receive them. The
 // format and its arguments are still checked by the compiler, but never evaluated.
