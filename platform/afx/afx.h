@@ -21,3 +21,4 @@
 #include "afxmap.h"
 #include "afxtypedmaps.h"
 #include "afxmodule.h"
+#include "afxsync.h"
