@@ -22,3 +22,6 @@
 #include "afxtypedmaps.h"
 #include "afxmodule.h"
 #include "afxsync.h"
+#include "afxtime.h"
+#include "afxfile.h"
+#include "afxstdiofile.h"
