@@ -5,6 +5,7 @@
 #include "unknwn.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -75,7 +76,7 @@ size_t TotalElements(const SAFEARRAY *psa)
 // The upper bound lLbound + cElements - 1 must be a LONG.
 bool BoundFits(const SAFEARRAYBOUND &bound)
 {
-    return static_cast<LONGLONG>(bound.lLbound) + bound.cElements - 1 <= LONG_MAX;
+    return static_cast<LONGLONG>(bound.lLbound) + bound.cElements - 1 <= INT32_MAX;
 }
 
 // A descriptor with the element type and count of dimensions set, bounds zero, no data.

@@ -108,8 +108,16 @@ typedef struct tagVARIANT {
         ULONGLONG *pullVal;
         INT *pintVal;
         UINT *puintVal;
+        // Records are not offered; the member keeps the platform's size of a VARIANT
+        // (24 bytes), which SAFEARRAYs of VARIANT and VARIANT arrays in memory follow.
+        struct {
+            PVOID pvRecord;
+            struct IRecordInfo *pRecInfo;
+        } brecVal;
     };
 } VARIANT;
+
+static_assert(sizeof(VARIANT) == 8 + 2 * sizeof(void *), "the platform's VARIANT layout");
 
 typedef VARIANT VARIANTARG;
 typedef VARIANT *LPVARIANT;

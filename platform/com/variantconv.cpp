@@ -243,7 +243,7 @@ HRESULT StoreInteger(const VARIANT &src, VARTYPE vt, VARIANT *result)
         }
         return S_OK;
     }
-    Number n;
+    Number n{};
     HRESULT hr = ReadNumber(src, &n);
     if (FAILED(hr))
         return hr;
@@ -289,7 +289,7 @@ HRESULT StoreBool(const VARIANT &src, VARIANT *result)
             return S_OK;
         }
     }
-    Number n;
+    Number n{};
     HRESULT hr = ReadNumber(src, &n);
     if (FAILED(hr))
         return hr;
@@ -332,7 +332,7 @@ HRESULT StoreText(const VARIANT &src, USHORT wFlags, VARIANT *result)
     default: {
         if (!IsIntegerType(src.vt))
             return DISP_E_TYPEMISMATCH;
-        Number n;
+        Number n{};
         ReadNumber(src, &n);
         text = std::to_string(n.integer);
         break;
@@ -371,15 +371,17 @@ HRESULT CoerceScalar(const VARIANT &src, USHORT wFlags, VARTYPE vt, VARIANT *res
     } else if (vt == VT_BOOL) {
         hr = StoreBool(src, result);
     } else if (vt == VT_R4 || vt == VT_R8) {
-        Number n;
+        Number n{};
         hr = ReadNumber(src, &n);
-        double value = n.AsDouble();
-        if (SUCCEEDED(hr) && vt == VT_R4 && !std::isnan(value) && std::fabs(value) > FLT_MAX)
-            hr = DISP_E_OVERFLOW;
-        if (vt == VT_R4)
-            result->fltVal = static_cast<FLOAT>(value);
-        else
-            result->dblVal = value;
+        if (SUCCEEDED(hr)) {
+            double value = n.AsDouble();
+            if (vt == VT_R8)
+                result->dblVal = value;
+            else if (!std::isnan(value) && std::fabs(value) > FLT_MAX)
+                hr = DISP_E_OVERFLOW;
+            else
+                result->fltVal = static_cast<FLOAT>(value);
+        }
     } else if (vt == VT_BSTR) {
         hr = StoreText(src, wFlags, result);
     } else if (vt == VT_UNKNOWN || vt == VT_DISPATCH) {

@@ -1,0 +1,120 @@
+#include "ole2.h"
+#include "testing/comallocbalance.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+UINT32 LengthPrefix(BSTR bstr)
+{
+    UINT32 length;
+    std::memcpy(&length, reinterpret_cast<const char *>(bstr) - 4, 4);
+    return length;
+}
+
+class Bstr : public ComAllocBalance {};
+
+TEST_F(Bstr, PointsPastItsByteLengthAndEndsWithAZeroCharacter)
+{
+    BSTR text = SysAllocString(u"Korvex");
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(LengthPrefix(text), 12u);
+    EXPECT_EQ(SysStringByteLen(text), 12u);
+    EXPECT_EQ(SysStringLen(text), 6u);
+    EXPECT_EQ(text[6], 0);
+    EXPECT_EQ(std::u16string(text), u"Korvex");
+    SysFreeString(text);
+}
+
+TEST_F(Bstr, KeepsEmbeddedZeros)
+{
+    const OLECHAR chars[] = {u'a', 0, u'b', 0};
+    BSTR text = SysAllocStringLen(chars, 4);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(SysStringLen(text), 4u);
+    EXPECT_EQ(std::memcmp(text, chars, sizeof chars), 0);
+    EXPECT_EQ(text[4], 0);
+    SysFreeString(text);
+}
+
+TEST_F(Bstr, ByteStringsKeepTheirBytesAndOddLengths)
+{
+    BSTR bytes = SysAllocStringByteLen("abc", 3);
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(SysStringByteLen(bytes), 3u);
+    EXPECT_EQ(SysStringLen(bytes), 1u);
+    const char *raw = reinterpret_cast<const char *>(bytes);
+    EXPECT_EQ(std::memcmp(raw, "abc", 3), 0);
+    // The zero after the last byte, and a zero character after the last whole one.
+    EXPECT_EQ(raw[3], 0);
+    EXPECT_EQ(bytes[2], 0);
+    SysFreeString(bytes);
+}
+
+TEST_F(Bstr, NullSourceGivesZeroedCharacters)
+{
+    BSTR text = SysAllocStringLen(nullptr, 3);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(SysStringLen(text), 3u);
+    EXPECT_EQ(text[0], 0);
+    EXPECT_EQ(text[2], 0);
+    SysFreeString(text);
+}
+
+TEST_F(Bstr, NullIsTheEmptyString)
+{
+    EXPECT_EQ(SysAllocString(nullptr), nullptr);
+    EXPECT_EQ(SysStringLen(nullptr), 0u);
+    EXPECT_EQ(SysStringByteLen(nullptr), 0u);
+    SysFreeString(nullptr);
+}
+
+TEST_F(Bstr, ReAllocReplacesTheTextEvenFromInsideTheOldOne)
+{
+    BSTR text = SysAllocString(u"symbol server");
+    ASSERT_TRUE(SysReAllocString(&text, text + 7));
+    EXPECT_EQ(std::u16string(text), u"server");
+    ASSERT_TRUE(SysReAllocStringLen(&text, text, 3));
+    EXPECT_EQ(SysStringLen(text), 3u);
+    EXPECT_EQ(std::u16string(text), u"ser");
+    EXPECT_FALSE(SysReAllocString(nullptr, u"x"));
+    ASSERT_TRUE(SysReAllocString(&text, nullptr));
+    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(QelGetComAllocCounts().bstrs, Before().bstrs);
+}
+
+TEST_F(Bstr, IsCountedWhileItLives)
+{
+    BSTR a = SysAllocString(u"a");
+    BSTR b = SysAllocString(u"b");
+    EXPECT_EQ(QelGetComAllocCounts().bstrs, Before().bstrs + 2);
+    SysFreeString(a);
+    SysFreeString(b);
+}
+
+TEST_F(Bstr, FreeingTwiceIsRefusedAndCounted)
+{
+    BSTR text = SysAllocString(u"once");
+    SysFreeString(text);
+    SysFreeString(text);
+    ExpectInvalidFrees(1);
+}
+
+TEST_F(Bstr, FreeingAStringItDidNotMakeIsRefusedAndCounted)
+{
+    char16_t buffer[8] = u"\0\0fake";
+    SysFreeString(reinterpret_cast<BSTR>(buffer + 2));
+    EXPECT_EQ(std::u16string(buffer + 2), u"fake");
+    ExpectInvalidFrees(1);
+}
+
+TEST_F(Bstr, ImpossibleLengthsGiveNull)
+{
+    EXPECT_EQ(SysAllocStringLen(nullptr, 0x7FFFFFFF), nullptr);
+    EXPECT_EQ(SysAllocStringByteLen(nullptr, 0xFFFFFFFF), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+#include "ole2.h"
+#include "testing/countedobject.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+DEFINE_GUID(kClass, 0x6BF73296, 0x759E, 0x44DF, 0x81, 0xAE, 0xB4, 0xE3, 0x1F, 0xE2, 0xF2, 0x10);
+DEFINE_GUID(kUnknownClass, 0x6BF73296, 0x759E, 0x44DF, 0x81, 0xAE, 0xB4, 0xE3, 0x1F, 0xE2, 0xF2, 0x11);
+
+// A class factory double: it hands out one CountedObject and remembers the outer object.
+class Factory final : public IClassFactory {
+public:
+    ULONG References() const { return references_; }
+    IUnknown *LastOuter() const { return lastOuter_; }
+    int Created() const { return created_; }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *ppv = static_cast<IClassFactory *>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override { return --references_; }
+    STDMETHODIMP CreateInstance(IUnknown *outer, REFIID riid, void **ppv) override
+    {
+        lastOuter_ = outer;
+        created_++;
+        return object_.QueryInterface(riid, ppv);
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+
+    CountedObject object_;
+
+private:
+    ULONG references_ = 1;
+    IUnknown *lastOuter_ = nullptr;
+    int created_ = 0;
+};
+
+TEST(ClassTable, CreatesARegisteredClassAndPassesTheOuterObject)
+{
+    Factory factory;
+    DWORD cookie = 0;
+    ASSERT_EQ(CoRegisterClassObject(kClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
+    EXPECT_NE(cookie, 0u);
+    EXPECT_EQ(factory.References(), 2u);
+
+    IDispatch *object = nullptr;
+    ASSERT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void **>(&object)), S_OK);
+    EXPECT_EQ(object, static_cast<IDispatch *>(&factory.object_));
+    object->Release();
+
+    CountedObject outer;
+    IUnknown *inner = nullptr;
+    ASSERT_EQ(CoCreateInstance(kClass, &outer, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&inner)), S_OK);
+    EXPECT_EQ(factory.LastOuter(), &outer);
+    inner->Release();
+
+    EXPECT_EQ(factory.References(), 2u);
+    ASSERT_EQ(CoRevokeClassObject(cookie), S_OK);
+    EXPECT_EQ(factory.References(), 1u);
+    EXPECT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&inner)),
+              REGDB_E_CLASSNOTREG);
+}
+
+TEST(ClassTable, AnUnknownClassIsNotRegistered)
+{
+    IUnknown *object = reinterpret_cast<IUnknown *>(1);
+    EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&object)),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(CoGetClassObject(kUnknownClass, CLSCTX_ALL, nullptr, IID_IClassFactory, reinterpret_cast<void **>(&object)),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoCreateInstance(kUnknownClass, nullptr, CLSCTX_ALL, IID_IUnknown, nullptr), E_POINTER);
+}
+
+TEST(ClassTable, GetClassObjectAsksTheFactoryForTheInterface)
+{
+    Factory factory;
+    DWORD cookie;
+    CoRegisterClassObject(kClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
+    IClassFactory *found = nullptr;
+    ASSERT_EQ(CoGetClassObject(kClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, reinterpret_cast<void **>(&found)), S_OK);
+    EXPECT_EQ(found, &factory);
+    found->Release();
+    IDispatch *dispatch = nullptr;
+    EXPECT_EQ(CoGetClassObject(kClass, CLSCTX_INPROC_SERVER, nullptr, IID_IDispatch, reinterpret_cast<void **>(&dispatch)), E_NOINTERFACE);
+    EXPECT_EQ(factory.References(), 2u);
+    CoRevokeClassObject(cookie);
+}
+
+TEST(ClassTable, ContextsSelectTheRegistrationsARequestSees)
+{
+    Factory local;
+    DWORD cookie;
+    ASSERT_EQ(CoRegisterClassObject(kClass, &local, CLSCTX_LOCAL_SERVER, REGCLS_MULTI_SEPARATE, &cookie), S_OK);
+    IUnknown *object = nullptr;
+    EXPECT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&object)),
+              REGDB_E_CLASSNOTREG);
+    ASSERT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown, reinterpret_cast<void **>(&object)), S_OK);
+    object->Release();
+    CoRevokeClassObject(cookie);
+
+    // A multiple-use local server serves its own process too.
+    ASSERT_EQ(CoRegisterClassObject(kClass, &local, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
+    ASSERT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&object)), S_OK);
+    object->Release();
+    CoRevokeClassObject(cookie);
+}
+
+TEST(ClassTable, ASingleUseRegistrationServesOnce)
+{
+    Factory factory;
+    DWORD cookie;
+    ASSERT_EQ(CoRegisterClassObject(kClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_SINGLEUSE, &cookie), S_OK);
+    IUnknown *object = nullptr;
+    ASSERT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&object)), S_OK);
+    object->Release();
+    EXPECT_EQ(CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&object)),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CoRevokeClassObject(cookie), S_OK);
+}
+
+TEST(ClassTable, TheLatestRegistrationServesAndTheEarlierOneReturnsAfterRevoking)
+{
+    Factory first;
+    Factory second;
+    DWORD firstCookie, secondCookie;
+    CoRegisterClassObject(kClass, &first, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &firstCookie);
+    CoRegisterClassObject(kClass, &second, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &secondCookie);
+    EXPECT_NE(firstCookie, secondCookie);
+    IUnknown *object = nullptr;
+    CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&object));
+    object->Release();
+    EXPECT_EQ(second.Created(), 1);
+    CoRevokeClassObject(secondCookie);
+    CoCreateInstance(kClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&object));
+    object->Release();
+    EXPECT_EQ(first.Created(), 1);
+    CoRevokeClassObject(firstCookie);
+}
+
+TEST(ClassTable, RefusesBadRegistrationsAndUnknownCookies)
+{
+    Factory factory;
+    DWORD cookie = 0;
+    EXPECT_EQ(CoRegisterClassObject(kClass, nullptr, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), E_INVALIDARG);
+    EXPECT_EQ(CoRegisterClassObject(kClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, nullptr), E_INVALIDARG);
+    EXPECT_EQ(CoRegisterClassObject(kClass, &factory, 0, REGCLS_MULTIPLEUSE, &cookie), E_INVALIDARG);
+    EXPECT_EQ(CoRegisterClassObject(kClass, &factory, CLSCTX_INPROC_SERVER, 8, &cookie), E_INVALIDARG);
+    EXPECT_EQ(factory.References(), 1u);
+    EXPECT_EQ(CoRevokeClassObject(0xDEAD), CO_E_OBJNOTREG);
+    IUnknown *object;
+    COSERVERINFO *remote = reinterpret_cast<COSERVERINFO *>(&factory);
+    EXPECT_EQ(CoGetClassObject(kClass, CLSCTX_REMOTE_SERVER, remote, IID_IUnknown, reinterpret_cast<void **>(&object)),
+              E_INVALIDARG);
+}
+
+TEST(ClassTable, ProgIDsNameRegisteredClassesUntilTheyAreRevoked)
+{
+    Factory factory;
+    DWORD cookie;
+    CoRegisterClassObject(kClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
+    ASSERT_EQ(QelSetClassObjectProgID(cookie, u"QEL.QelMsgBox"), S_OK);
+    CLSID clsid = GUID_NULL;
+    ASSERT_EQ(CLSIDFromProgID(u"qel.qelmsgbox", &clsid), S_OK);
+    EXPECT_EQ(clsid, kClass);
+    EXPECT_EQ(CLSIDFromProgID(u"QEL.QelMsgBox.1", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(CLSIDFromProgID(u"QEL.QelMsgBo", &clsid), CO_E_CLASSSTRING);
+    CoRevokeClassObject(cookie);
+    EXPECT_EQ(CLSIDFromProgID(u"QEL.QelMsgBox", &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(QelSetClassObjectProgID(cookie, u"QEL.Gone"), CO_E_OBJNOTREG);
+    EXPECT_EQ(QelSetClassObjectProgID(cookie, u""), E_INVALIDARG);
+}
+
+} // namespace
