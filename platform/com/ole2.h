@@ -2,7 +2,8 @@
 // <ole2.h>, <objbase.h> and <oleauto.h>.
 //
 // Each concern lives in a header of its own; this one only gathers them. No header of
-// this folder takes the name of a C, C++ or POSIX header.
+// this folder takes the name of a C, C++ or POSIX header. internal/ holds the layer's
+// own inside and testing/ the fixtures of tests; both are left out on purpose.
 #pragma once
 
 #include "windows.h"
