@@ -1,7 +1,7 @@
 #include "afxtime.h"
 
-#include <clocale>
-#include <locale.h>
+#include "afxtmformat.h"
+
 
 CTime CTime::GetCurrentTime()
 {
@@ -47,30 +47,11 @@ struct tm CTime::Local() const
     return parts;
 }
 
-static CString FormatTm(const struct tm &parts, LPCSTR format)
-{
-    if (format == nullptr || *format == '\0')
-        return CString();
-    static locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-    // A format that gives nothing and one whose text does not fit both make strftime
-    // answer 0, so the buffer grows to a bound that no sensible format reaches.
-    CString text;
-    for (int size = 128; size <= 65536; size *= 4) {
-        LPSTR buffer = text.GetBuffer(size);
-        size_t length = c != nullptr ? strftime_l(buffer, size, format, &parts, c) : strftime(buffer, size, format, &parts);
-        if (length > 0) {
-            text.ReleaseBuffer(static_cast<int>(length));
-            return text;
-        }
-    }
-    return CString();
-}
-
-CString CTime::Format(LPCSTR format) const { return FormatTm(Local(), format); }
+CString CTime::Format(LPCSTR format) const { return AfxFormatTm(Local(), format); }
 
 CString CTime::FormatGmt(LPCSTR format) const
 {
     struct tm parts = {};
     gmtime_r(&m_time, &parts);
-    return FormatTm(parts, format);
+    return AfxFormatTm(parts, format);
 }
