@@ -1,6 +1,7 @@
 #include "afxstdiofile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
@@ -64,28 +65,45 @@ BOOL CStdioFile::Open(LPCSTR fileName, UINT openFlags, CFileException *error)
 
 BOOL CStdioFile::ReadString(CString &line)
 {
+    // getline reports the length it read, so zero bytes inside a line are kept.
     line.Empty();
-    char chunk[256];
-    bool any = false;
-    while (fgets(chunk, sizeof chunk, m_pStream) != nullptr) {
-        any = true;
-        size_t length = strlen(chunk);
-        bool ended = length > 0 && chunk[length - 1] == '\n';
-        line += CString(chunk, static_cast<int>(ended ? length - 1 : length));
-        if (ended)
-            break;
+    char *raw = nullptr;
+    size_t capacity = 0;
+    errno = 0;
+    ssize_t read = getline(&raw, &capacity, m_pStream);
+    if (read < 0) {
+        free(raw);
+        if (ferror(m_pStream))
+            ThrowErrno(errno != 0 ? errno : EIO);
+        return FALSE;
     }
-    if (ferror(m_pStream))
-        ThrowErrno(errno != 0 ? errno : EIO);
-    if (m_bText && !line.IsEmpty() && line[line.GetLength() - 1] == '\r')
-        line = line.Left(line.GetLength() - 1);
-    return any;
+    size_t length = static_cast<size_t>(read);
+    if (length > 0 && raw[length - 1] == '\n')
+        --length;
+    if (m_bText && length > 0 && raw[length - 1] == '\r')
+        --length;
+    if (length > 0x7FFFFF00) {
+        free(raw);
+        AfxThrowMemoryException();
+    }
+    try {
+        line = CString(raw, static_cast<int>(length));
+    } catch (...) {
+        free(raw);
+        throw;
+    }
+    free(raw);
+    return TRUE;
 }
 
 LPSTR CStdioFile::ReadString(LPSTR buffer, UINT maxCount)
 {
-    if (buffer == nullptr || maxCount == 0)
+    // A buffer of one byte holds no character: reading into it would never move on.
+    if (buffer == nullptr || maxCount < 2) {
+        if (buffer != nullptr && maxCount == 1)
+            buffer[0] = '\0';
         return nullptr;
+    }
     int size = maxCount > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(maxCount);
     if (fgets(buffer, size, m_pStream) == nullptr) {
         if (ferror(m_pStream))

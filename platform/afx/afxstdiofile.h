@@ -21,11 +21,12 @@ public:
 
     BOOL Open(LPCSTR fileName, UINT openFlags, CFileException *error = nullptr) override;
 
-    // The next line without its line end; FALSE at the end of the file when no
-    // character was left.
+    // The next line without its line end, zero bytes included; FALSE at the end of the
+    // file when no character was left.
     BOOL ReadString(CString &line);
     // At most `maxCount` - 1 characters of the next line, with its '\n' when that fits,
-    // terminated; NULL at the end of the file.
+    // terminated; NULL at the end of the file, and for a buffer too small to hold a
+    // character.
     LPSTR ReadString(LPSTR buffer, UINT maxCount);
     void WriteString(LPCSTR text);
 

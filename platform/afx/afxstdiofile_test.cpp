@@ -80,6 +80,25 @@ TEST_F(CStdioFileTest, BufferReadsAreCutToTheBuffer)
     EXPECT_STREQ(buffer, "def");
 }
 
+TEST_F(CStdioFileTest, LinesKeepZeroBytesAndTinyBuffersEndTheRead)
+{
+    {
+        CStdioFile out(m_path, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        out.Write("a\0b\nc\n", 6);
+    }
+    CStdioFile file(m_path, CFile::modeRead);
+    CString line;
+    ASSERT_TRUE(file.ReadString(line));
+    ASSERT_EQ(line.GetLength(), 3);
+    EXPECT_EQ(line[2], 'b');
+    char one[1] = {'x'};
+    EXPECT_EQ(file.ReadString(one, sizeof one), nullptr);
+    EXPECT_EQ(one[0], '\0');
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line, "c");
+    EXPECT_FALSE(file.ReadString(line));
+}
+
 TEST_F(CStdioFileTest, KeptFilesAreWrittenAtTheirEnd)
 {
     CStdioFile(m_path, CFile::modeCreate | CFile::modeWrite).WriteString("one\n");
