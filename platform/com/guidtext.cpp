@@ -45,7 +45,7 @@ bool ParseGuid(LPCOLESTR text, GUID *guid)
     if (text[kTextLength] != 0)
         return false;
     GUID g;
-    DWORD v;
+    DWORD v = 0;
     ReadHex(text, 1, 8, &v);
     g.Data1 = v;
     ReadHex(text, 10, 4, &v);

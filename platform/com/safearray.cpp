@@ -246,7 +246,7 @@ STDAPI SafeArrayRedim(SAFEARRAY *psa, SAFEARRAYBOUND *psaboundNew)
         return E_INVALIDARG;
     if (__atomic_load_n(&psa->cLocks, __ATOMIC_SEQ_CST) > 0)
         return DISP_E_ARRAYISLOCKED;
-    size_t inner;
+    size_t inner = 0;
     CountElements(psa->rgsabound, 1, psa->cDims, psa->cbElements, &inner);
     size_t oldCount = TotalElements(psa);
     SAFEARRAYBOUND newBounds[1] = {*psaboundNew};
