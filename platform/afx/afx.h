@@ -23,5 +23,6 @@
 #include "afxmodule.h"
 #include "afxsync.h"
 #include "afxtime.h"
+#include "afxoledatetime.h"
 #include "afxfile.h"
 #include "afxstdiofile.h"
