@@ -1,0 +1,127 @@
+// The host's debug-server object, as far as the system reaches it: the holder interface
+// and, behind it, the chain of objects at whose end the controller information stands.
+//
+// Each object of the chain is a class of its own with the slots of its interface
+// (hostinterfaces.h), so that a test can replace one step by a class of its own. The
+// slots that the system does not call yet answer E_NOTIMPL.
+#pragma once
+
+#include <atlbase.h>
+#include <hostinterfaces.h>
+
+#include "hostcontrollerinfo.h"
+
+namespace QelHost {
+
+// Slot 27 gives the controller-information object.
+class CHostTargetObject : public CComObjectRootEx<CComMultiThreadModel>, public IQelTargetObject {
+public:
+    BEGIN_COM_MAP(CHostTargetObject)
+        COM_INTERFACE_ENTRY_IID(IID_IUnknown, IQelTargetObject)
+    END_COM_MAP()
+
+    void SetController(IUnknown *controller) { m_controller = controller; }
+
+    STDMETHODIMP Slot03() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot04() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot05() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot06() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot07() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot08() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot09() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot10() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot11() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot12() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot15() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot16() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot17() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot18() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot19() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot20() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot21() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot22() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot23() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot24() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot25() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot26() override { return E_NOTIMPL; }
+    STDMETHODIMP GetControllerObject(IUnknown **ppController) override;
+
+private:
+    CComPtr<IUnknown> m_controller;
+};
+
+// Slot 24 gives the target object.
+class CHostWindowValues : public CComObjectRootEx<CComMultiThreadModel>, public IQelWindowValues {
+public:
+    BEGIN_COM_MAP(CHostWindowValues)
+        COM_INTERFACE_ENTRY(IQelWindowValues)
+    END_COM_MAP()
+
+    void SetTarget(IQelTargetObject *target) { m_target = target; }
+
+    STDMETHODIMP Slot03() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot04() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot05() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot06() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot07() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot08() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot09() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot10() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot11() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot12() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot15() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot16() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot17() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot18() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot19() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot20() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot21() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot22() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot23() override { return E_NOTIMPL; }
+    STDMETHODIMP GetTargetObject(IQelTargetObject **ppTarget) override;
+
+private:
+    CComPtr<IQelTargetObject> m_target;
+};
+
+// The debug-server object: slot 16 of its holder interface gives the window values.
+class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostHolder {
+public:
+    BEGIN_COM_MAP(CHostDebugServer)
+        COM_INTERFACE_ENTRY(IQelHostHolder)
+    END_COM_MAP()
+
+    void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
+
+    STDMETHODIMP Slot03() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot04() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot05() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot06() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot07() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot08() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot09() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot10() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot11() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot12() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot15() override { return E_NOTIMPL; }
+    STDMETHODIMP GetWindowValues(IUnknown **ppWindowValues) override;
+    STDMETHODIMP Slot17() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot18() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot19() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot20() override { return E_NOTIMPL; }
+
+private:
+    CComPtr<IUnknown> m_windowValues;
+};
+
+// A debug-server object whose chain ends in a controller of `config`; the caller owns
+// the one reference in *ppServer.
+HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer);
+
+} // namespace QelHost
