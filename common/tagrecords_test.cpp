@@ -121,39 +121,6 @@ TEST(TagRecordDefaults, ALocationHasThreeEmptyTextsAndTwoAbsoluteZeroTriples)
     EXPECT_EQ(location.SectionLength, 0u);
 }
 
-TEST(TagRecordCopy, ACopiedVariableKeepsEveryFieldAndItsOwnTexts)
-{
-    VariableTag source;
-    source.Name = "counter";
-    source.TypeCode = 2;
-    source.TypeIndex = 0x40012;
-    source.TypeText = "unsigned int";
-    source.SizeInBits = 16;
-    source.PointerClass = 1;
-    source.SymbolID = 5;
-    source.SymbolIndex = 77;
-    source.ScopeText = "main.c";
-    source.AddressMode = 2;
-    source.AddressValue = 0xFFFFFFF0u;
-    source.AddressExtra = 3;
-
-    VariableTag copy;
-    copy = source;
-    source.Name = "changed";
-    EXPECT_EQ(copy.Name, "counter");
-    EXPECT_EQ(copy.TypeCode, 2);
-    EXPECT_EQ(copy.TypeIndex, 0x40012);
-    EXPECT_EQ(copy.TypeText, "unsigned int");
-    EXPECT_EQ(copy.SizeInBits, 16);
-    EXPECT_EQ(copy.PointerClass, 1);
-    EXPECT_EQ(copy.SymbolID, 5);
-    EXPECT_EQ(copy.SymbolIndex, 77);
-    EXPECT_EQ(copy.ScopeText, "main.c");
-    EXPECT_EQ(copy.AddressMode, 2u);
-    EXPECT_EQ(copy.AddressValue, 0xFFFFFFF0u);
-    EXPECT_EQ(copy.AddressExtra, 3u);
-}
-
 TEST(TagRecordCopy, ACopiedLocationKeepsBothParts)
 {
     LocationTag source;
