@@ -39,7 +39,7 @@ struct AFX_CLASSINIT {
 #define DECLARE_DYNAMIC(class_name)               \
 public:                                           \
     static CRuntimeClass class##class_name;       \
-    virtual CRuntimeClass *GetRuntimeClass() const;
+    CRuntimeClass *GetRuntimeClass() const override;
 
 #define DECLARE_DYNCREATE(class_name) \
     DECLARE_DYNAMIC(class_name)       \

@@ -444,7 +444,7 @@ LPSTR CString::GetBufferSetLength(int length)
 
 void CString::ReleaseBuffer(int newLength)
 {
-    if ((m_pchData == EmptyBuffer()))
+    if (m_pchData == EmptyBuffer())
         return;
     int capacity = Data()->capacity;
     if (newLength < 0)

@@ -10,6 +10,7 @@
 #include "afxstring.h"
 #include "basetypes.h"
 
+#include <compare>
 #include <ctime>
 
 class CTime {

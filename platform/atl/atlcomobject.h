@@ -93,9 +93,9 @@ public:                                                          \
     ;                                                      \
     return _entries;                                       \
     }                                                      \
-    STDMETHOD_(ULONG, AddRef)() = 0;                       \
-    STDMETHOD_(ULONG, Release)() = 0;                      \
-    STDMETHOD(QueryInterface)(REFIID, void **) = 0;
+    STDMETHOD_(ULONG, AddRef)() override = 0;              \
+    STDMETHOD_(ULONG, Release)() override = 0;             \
+    STDMETHOD(QueryInterface)(REFIID, void **) override = 0;
 
 // The object itself: a Base with a COM map, counted and freed by its references.
 template <class Base>

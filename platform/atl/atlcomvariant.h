@@ -106,6 +106,8 @@ public:
     // Same type and same value, as the platform's VarCmp would say for these types.
     bool operator==(const VARIANT &other) const;
     bool operator!=(const VARIANT &other) const { return !(*this == other); }
+    bool operator==(const CComVariant &other) const { return *this == static_cast<const VARIANT &>(other); }
+    bool operator!=(const CComVariant &other) const { return !(*this == other); }
 
     HRESULT Clear() { return VariantClear(this); }
     HRESULT Copy(const VARIANT *source) { return VariantCopy(this, source); }
