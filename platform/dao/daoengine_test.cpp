@@ -1,0 +1,225 @@
+#include "daotestfolder.h"
+
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qeldaotest;
+
+namespace {
+
+class DaoEngineTest : public DaoTest {
+protected:
+    // A database with one table of one row, closed again.
+    void MakeDatabase(const char *name, const char *connect)
+    {
+        CdbDatabase db = NewDatabase(name, connect);
+        CdbTableDef table = db.CreateTableDef("T");
+        AddField(table, "Id", dbLong);
+        db.TableDefs.Append(table);
+        CdbRecordset rs = db.OpenRecordset("T");
+        rs.AddNew();
+        Set(rs, "Id", 7L);
+        rs.Update();
+        rs.Close();
+        db.Close();
+    }
+};
+
+TEST_F(DaoEngineTest, CreateRefusesAnExistingFile)
+{
+    std::ofstream(PathOf("there.mdb")) << "x";
+    EXPECT_EQ(JetErrorOf([&] { NewDatabase("there.mdb"); }), 3204);
+    std::ifstream in(PathOf("there.mdb"));
+    std::string content;
+    in >> content;
+    EXPECT_EQ(content, "x"); // the file is left as it was
+}
+
+TEST_F(DaoEngineTest, OpeningAMissingFileFails)
+{
+    EXPECT_EQ(JetErrorOf([&] { Workspace().OpenDatabase(PathOf("none.mdb").c_str(), TRUE, FALSE, "MS Access"); }),
+              3024);
+}
+
+TEST_F(DaoEngineTest, ASecondConnectionToAnExclusiveFileFailsAtOnceWithFileInUse)
+{
+    MakeDatabase("a.mdb", dbLangGeneral);
+    CdbWorkspace ws = Workspace();
+    CdbDatabase first = ws.OpenDatabase(PathOf("a.mdb").c_str(), TRUE, FALSE, "MS Access");
+    EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("a.mdb").c_str(), TRUE, FALSE, "MS Access"); }), 3045);
+    EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("a.mdb").c_str(), FALSE, TRUE, "MS Access"); }), 3045);
+    // The first connection still works after the refused ones.
+    CdbRecordset rs = first.OpenRecordset("T");
+    EXPECT_EQ(LongOf(rs.GetField("Id")), 7);
+    rs.Close();
+    first.Close();
+    CdbDatabase again = ws.OpenDatabase(PathOf("a.mdb").c_str(), TRUE, FALSE, "MS Access");
+    again.Close();
+}
+
+TEST_F(DaoEngineTest, AnotherProcessCannotOpenAnExclusiveFile)
+{
+    MakeDatabase("a.mdb", dbLangGeneral);
+    CdbDatabase first = Workspace().OpenDatabase(PathOf("a.mdb").c_str(), TRUE, FALSE, "MS Access");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        LONG error = JetErrorOf([&] {
+            CdbDBEngine engine;
+            engine.CreateWorkspace("ws", "admin", "").OpenDatabase(PathOf("a.mdb").c_str(), TRUE, TRUE, "MS Access");
+        });
+        _exit(error == 3045 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    first.Close();
+}
+
+TEST_F(DaoEngineTest, TheRightPasswordOpensAndAWrongOneFailsAsJetDoes)
+{
+    MakeDatabase("p.mdb", ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=Secret1");
+    CdbWorkspace ws = Workspace();
+    EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("p.mdb").c_str(), TRUE, FALSE, "MS Access;pwd=secret1"); }),
+              3031);
+    EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("p.mdb").c_str(), TRUE, FALSE, "MS Access"); }), 3031);
+    CdbLastOLEError error;
+    EXPECT_STREQ(error.GetDescription(), "Not a valid password.");
+    EXPECT_STREQ(error.GetSource(), "DAO.Workspace");
+    CdbDatabase db = ws.OpenDatabase(PathOf("p.mdb").c_str(), TRUE, FALSE, "MS Access;pwd=Secret1");
+    db.Close();
+}
+
+TEST_F(DaoEngineTest, ThePasswordIsNotKeptInTheFile)
+{
+    MakeDatabase("p.mdb", ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=Xyzzy4711");
+    std::ifstream in(PathOf("p.mdb"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.find("Xyzzy4711"), std::string::npos);
+}
+
+TEST_F(DaoEngineTest, AFileThatIsNoDatabaseOfThisEngineHasANumberOfItsOwn)
+{
+    {
+        std::ofstream out(PathOf("jet.mdb"), std::ios::binary);
+        out << "Standard Jet DB" << std::string(4000, '\x01');
+    }
+    std::ofstream(PathOf("empty.mdb")).close();
+    CdbWorkspace ws = Workspace();
+    EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("jet.mdb").c_str(), TRUE, TRUE, "MS Access"); }), 3343);
+    EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("empty.mdb").c_str(), TRUE, FALSE, "MS Access"); }), 3343);
+    // A refused file may be opened by the next attempt: nothing stays held.
+    EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("jet.mdb").c_str(), TRUE, TRUE, "MS Access"); }), 3343);
+}
+
+TEST_F(DaoEngineTest, ADatabaseOpenedReadOnlyRefusesChanges)
+{
+    MakeDatabase("r.mdb", dbLangGeneral);
+    CdbDatabase db = Workspace().OpenDatabase(PathOf("r.mdb").c_str(), TRUE, TRUE, "MS Access");
+    CdbRecordset rs = db.OpenRecordset("T");
+    EXPECT_EQ(LongOf(rs.GetField("Id")), 7);
+    EXPECT_EQ(JetErrorOf([&] { rs.AddNew(); }), 3027);
+    EXPECT_EQ(JetErrorOf([&] { rs.Edit(); }), 3027);
+    EXPECT_EQ(JetErrorOf([&] { db.CreateQueryDef("Q", "SELECT * FROM T"); }), 3027);
+    db.Close();
+}
+
+TEST_F(DaoEngineTest, OnlyJetsDefaultAccountOpensAWorkspace)
+{
+    EXPECT_EQ(JetErrorOf([&] { m_engine.CreateWorkspace("ws", "guest", ""); }), 3029);
+    EXPECT_EQ(JetErrorOf([&] { m_engine.CreateWorkspace("ws", "Admin", "x"); }), 3029);
+    m_engine.CreateWorkspace("wsJet", "admin", "", dbUseJet);
+}
+
+TEST_F(DaoEngineTest, RollbackUndoesAndCommitKeepsWhatATransactionWrote)
+{
+    CdbWorkspace ws = Workspace();
+    CdbDatabase db = ws.CreateDatabase(PathOf("t.mdb").c_str(), dbLangGeneral, dbEncrypt);
+    CdbTableDef table = db.CreateTableDef("T");
+    AddField(table, "Id", dbLong);
+    db.TableDefs.Append(table);
+    CdbRecordset rs = db.OpenRecordset("T");
+
+    ws.BeginTrans();
+    rs.AddNew();
+    Set(rs, "Id", 1L);
+    rs.Update();
+    ws.BeginTrans(); // nested
+    rs.AddNew();
+    Set(rs, "Id", 2L);
+    rs.Update();
+    ws.Rollback();
+    EXPECT_EQ(rs.GetRecordCount(), 1);
+    ws.CommitTrans();
+    EXPECT_EQ(JetErrorOf([&] { ws.CommitTrans(); }), 3034);
+
+    ws.BeginTrans();
+    rs.AddNew();
+    Set(rs, "Id", 3L);
+    rs.Update();
+    ws.Rollback();
+    rs.Close();
+    db.Close();
+
+    db = ws.OpenDatabase(PathOf("t.mdb").c_str(), TRUE, FALSE, "MS Access");
+    rs = db.OpenRecordset("T");
+    EXPECT_EQ(rs.GetRecordCount(), 1);
+    EXPECT_EQ(LongOf(rs.GetField("Id")), 1);
+    db.Close();
+}
+
+TEST_F(DaoEngineTest, AProcessKilledInsideATransactionLeavesTheLastCommittedState)
+{
+    {
+        CdbDatabase db = NewDatabase("k.mdb");
+        CdbTableDef table = db.CreateTableDef("T");
+        AddField(table, "Id", dbLong);
+        AddField(table, "Name", dbText);
+        db.TableDefs.Append(table);
+        db.Close();
+    }
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CdbDBEngine engine;
+        CdbWorkspace ws = engine.CreateWorkspace("ws", "admin", "");
+        CdbDatabase db = ws.OpenDatabase(PathOf("k.mdb").c_str(), TRUE, FALSE, "MS Access");
+        CdbRecordset rs = db.OpenRecordset("T");
+        rs.AddNew();
+        Set(rs, "Id", 1L);
+        rs.Update();
+        ws.BeginTrans();
+        // More than the page cache holds, so that pages reach the file.
+        for (LONG i = 2; i < 80000; ++i) {
+            rs.AddNew();
+            Set(rs, "Id", i);
+            Set(rs, "Name", std::string(250, 'n').c_str());
+            rs.Update();
+        }
+        _exit(0); // dies with the transaction open, leaving a hot journal
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(std::filesystem::exists(PathOf("k.mdb-journal")));
+    CdbDatabase db = Workspace().OpenDatabase(PathOf("k.mdb").c_str(), TRUE, FALSE, "MS Access");
+    CdbRecordset rs = db.OpenRecordset("T");
+    EXPECT_EQ(rs.GetRecordCount(), 1);
+    EXPECT_EQ(LongOf(rs.GetField("Id")), 1);
+    db.Close();
+    EXPECT_FALSE(std::filesystem::exists(PathOf("k.mdb-journal")));
+}
+
+TEST_F(DaoEngineTest, ClosingADatabaseClosesItsRecordsets)
+{
+    CdbDatabase db = NewDatabase();
+    CdbTableDef table = db.CreateTableDef("T");
+    AddField(table, "Id", dbLong);
+    db.TableDefs.Append(table);
+    CdbRecordset rs = db.OpenRecordset("T");
+    db.Close();
+    EXPECT_EQ(JetErrorOf([&] { rs.AddNew(); }), 3420);
+    EXPECT_EQ(JetErrorOf([&] { db.OpenRecordset("T"); }), 3420);
+}
+
+} // namespace

@@ -1,0 +1,111 @@
+// One open database: the SQLite connection and what the engine keeps beside it.
+// Internal to the library.
+//
+// The file is an SQLite database with four tables of the engine's own: MSysDaoInfo
+// (the format mark and the password check value), MSysDaoFields and MSysDaoIndexes
+// (the Jet definition of every table) and MSysDaoQueries (the stored queries, by name,
+// in their Jet SQL). A file without them is no database of this engine (3343).
+//
+// Statements that the system's SQL or the engine's recordsets run may touch the tables
+// of the Jet definitions only: an authorizer refuses SQLite's and the engine's own
+// tables and every statement that changes the schema, the connection or the
+// transactions. The engine's own statements run outside it ("internal").
+//
+// The connection runs without sync: a symbol database is a cache that can always be
+// built again. The rollback journal stays, so a process that dies while writing leaves
+// the last committed state.
+#pragma once
+
+#include "fileclaim.h"
+#include "jetsql.h"
+#include "sqlitestmt.h"
+#include "tableschema.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qeldao {
+
+// What is closed with its database: recordsets and query definitions.
+class DatabaseChild {
+public:
+    virtual ~DatabaseChild() = default;
+    // Drops every statement; the object answers 3420 from then on.
+    virtual void Detach() = 0;
+};
+
+// What a recordset of a table shares with the others of the same table.
+struct TableCounters {
+    int64_t rowCount = -1;     // -1: not known
+    int64_t nextAutoNumber = 0; // 0: to be read from the file
+    bool autoNumberKnown = false;
+};
+
+class DatabaseImpl {
+public:
+    static std::shared_ptr<DatabaseImpl> Open(const std::string &path, bool exclusive, bool readOnly,
+                                              const std::string &password);
+    static std::shared_ptr<DatabaseImpl> Create(const std::string &path, const std::string &password);
+    ~DatabaseImpl();
+    DatabaseImpl(const DatabaseImpl &) = delete;
+    DatabaseImpl &operator=(const DatabaseImpl &) = delete;
+
+    void Close();
+    bool IsOpen() const { return m_db != nullptr; }
+    // The connection; raises 3420 from `source` when the database is closed.
+    sqlite3 *Handle(const char *source) const;
+    bool IsReadOnly() const { return m_readOnly; }
+    const std::string &Path() const { return m_path; }
+
+    // A statement of the system's SQL or of a recordset (under the authorizer).
+    Statement Prepare(const std::string &sql, const char *source);
+    [[noreturn]] void Fail(int rc, const char *source) const;
+
+    // Definitions.
+    std::shared_ptr<const TableSchema> FindTable(std::string_view name) const;
+    bool FindQuery(std::string_view name, std::string *storedName, std::string *sql) const;
+    const QueryCatalog &Catalog() const { return m_catalog; }
+    void AppendTable(TableSchema schema, const char *source);
+    void StoreQuery(const std::string &name, const std::string &sql, const char *source);
+
+    // Row counts and auto numbers, kept in memory between calls.
+    std::shared_ptr<TableCounters> Counters(const TableSchema &table);
+    int64_t RowCount(const TableSchema &table, const char *source);
+    int64_t TakeAutoNumber(const TableSchema &table, const char *source);
+    // After statements that may have changed any table in ways the counters missed.
+    void ForgetCounts();
+
+    // Transactions, nested as savepoints.
+    int TransactionDepth() const { return m_depth; }
+    void BeginTrans(const char *source);
+    void CommitTrans(const char *source);
+    void Rollback(const char *source);
+
+    void Adopt(const std::shared_ptr<DatabaseChild> &child);
+
+private:
+    DatabaseImpl(std::string path, bool readOnly, std::unique_ptr<FileClaim> claim);
+
+    void Connect(bool exclusive, const char *source);
+    void ExecInternal(const std::string &sql, const char *source);
+    void CreateCatalog(const std::string &password, const char *source);
+    void CheckFormat(const std::string &password, const char *source);
+    void LoadDefinitions(const char *source);
+    static int Authorize(void *self, int action, const char *a, const char *b, const char *db, const char *view);
+
+    std::string m_path;
+    bool m_readOnly;
+    std::unique_ptr<FileClaim> m_claim;
+    sqlite3 *m_db = nullptr;
+    bool m_internal = false;
+    int m_depth = 0;
+    std::map<std::string, std::shared_ptr<const TableSchema>> m_tables;      // by folded name
+    std::map<std::string, std::pair<std::string, std::string>> m_queries;  // folded -> (name, SQL)
+    std::map<std::string, std::shared_ptr<TableCounters>> m_counters;
+    std::vector<std::weak_ptr<DatabaseChild>> m_children;
+    QueryCatalog m_catalog;
+};
+
+} // namespace qeldao

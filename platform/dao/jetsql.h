@@ -1,0 +1,54 @@
+// Translation of Jet SQL into SQLite's SQL. Internal to the library.
+//
+// What changes:
+// - The PARAMETERS clause goes; its names and types (Long, Text with or without a
+//   size) become the query's parameters. A name in brackets or bare that starts with
+//   '_' is a parameter too, declared or not. Every use of a parameter, blind to case,
+//   becomes the same numbered SQLite parameter "?N".
+// - Stored queries named in the text are put in front as common table expressions
+//   ("WITH name AS (...)"), each once, the queries they name in turn before them. Their
+//   parameters belong to the query being translated: one value per name.
+// - "[name]" becomes "name" in double quotes; Jet's "text" strings become 'text'.
+// - "DELETE * FROM" becomes "DELETE FROM"; '&' (Jet's text concatenation) becomes "||";
+//   True and False become -1 and 0, as Jet stores them.
+// - In the first select list, columns that two sources share the name of get Jet's
+//   output names: "[Source].[Column]" is named "Source.Column" when another column of
+//   the list has the name Column too; a column that is alone with its name keeps it.
+// - A final ';' goes; text after it is an error, as in Jet.
+// LIKE stays: the engine's LIKE function is Jet's (jetlike.h).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qeldao {
+
+struct JetParameter {
+    std::string name; // as first written
+    short type;       // dbLong, dbText, or 0 for a parameter without declaration
+};
+
+struct TranslatedQuery {
+    std::string sql;
+    // The same query with the row id of its one table as a first column, when the
+    // query is a plain SELECT from one table (a dynaset of it can be edited); else empty.
+    std::string keyedSql;
+    std::string baseTable;
+    std::vector<JetParameter> parameters; // parameter i is "?(i+1)"
+};
+
+struct QueryCatalog {
+    // The SQL of the stored query of that name (blind to case), setting its name as
+    // stored; false when there is no such query.
+    std::function<bool(std::string_view name, std::string *storedName, std::string *sql)> findQuery;
+    std::function<bool(std::string_view name)> isTable;
+};
+
+// Errors are raised from `source`. `queryName` is the stored query being translated,
+// or empty for a text that is no stored query.
+TranslatedQuery TranslateJetSql(std::string_view jetSql, std::string_view queryName, const QueryCatalog &catalog,
+                                const char *source);
+
+} // namespace qeldao
