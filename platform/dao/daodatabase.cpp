@@ -50,6 +50,8 @@ CdbRecordset CdbDatabase::OpenRecordset(LPCTSTR pstrSource, LONG lType, LONG lOp
         std::string storedName, sql;
         if (db.FindQuery(source, &storedName, &sql))
             query = std::make_shared<QueryDefImpl>(m_pDatabase, storedName, sql);
+        else if (!source.empty() && source.find_first_of(" \t\r\n") == std::string::npos)
+            ThrowJet(SRC_DATABASE, JET_NO_SUCH_INPUT, source); // a name, not SQL
         else
             query = std::make_shared<QueryDefImpl>(m_pDatabase, std::string(), source);
     }

@@ -96,6 +96,14 @@ JetValue FromDirect(const VARIANT &value, short type, const char *source)
             return JetValue::OfInteger(static_cast<LONG>(value.uintVal));
         if (value.vt == VT_I4)
             return JetValue::OfInteger(value.lVal);
+        if (value.vt == VT_I8 || value.vt == VT_UI8) {
+            bool fits = value.vt == VT_I8 ? value.llVal >= std::numeric_limits<LONG>::min() &&
+                                                value.llVal <= std::numeric_limits<LONG>::max()
+                                          : value.ullVal <= static_cast<ULONGLONG>(std::numeric_limits<LONG>::max());
+            if (!fits)
+                ThrowJet(source, JET_NUMERIC_OVERFLOW);
+            return JetValue::OfInteger(value.vt == VT_I8 ? value.llVal : static_cast<int64_t>(value.ullVal));
+        }
         ChangeType(&converted, value, VT_I4, source);
         return JetValue::OfInteger(converted.lVal);
     case dbText:

@@ -1,0 +1,211 @@
+#include "daotestfolder.h"
+
+using namespace qeldaotest;
+
+namespace {
+
+class TableDefTest : public DaoTest {
+protected:
+    void SetUp() override
+    {
+        DaoTest::SetUp();
+        m_db = NewDatabase();
+        CdbTableDef table = m_db.CreateTableDef("Program");
+        AddField(table, "ProgramIndex", dbLong, 0, TRUE);
+        AddField(table, "Name", dbText, 0, FALSE, TRUE);
+        AddField(table, "Source", dbText, 0, TRUE, FALSE);
+        AddField(table, "ModifiedTime", dbDate);
+        AddField(table, "Analyzed", dbBoolean, 0, TRUE);
+        AddIndex(table, "ProgramIndexKey", {"ProgramIndex"}, TRUE, TRUE);
+        m_db.TableDefs.Append(table);
+        m_rs = m_db.OpenRecordset("Program");
+    }
+    void TearDown() override
+    {
+        m_db.Close();
+        DaoTest::TearDown();
+    }
+
+    void AddProgram(LONG index, const char *source)
+    {
+        m_rs.AddNew();
+        Set(m_rs, "ProgramIndex", index);
+        Set(m_rs, "Source", source);
+        m_rs.Update();
+    }
+
+    CdbDatabase m_db;
+    CdbRecordset m_rs;
+};
+
+TEST_F(TableDefTest, EveryFieldTypeKeepsItsValue)
+{
+    m_rs.AddNew();
+    Set(m_rs, "ProgramIndex", -5L);
+    Set(m_rs, "Name", "C:\\prog\\main.elf");
+    Set(m_rs, "Source", "ELF");
+    VARIANT date;
+    date.vt = VT_DATE;
+    date.date = 38000.25;
+    m_rs.SetField("ModifiedTime", &date);
+    VARIANT yes;
+    yes.vt = VT_BOOL;
+    yes.boolVal = VARIANT_TRUE;
+    m_rs.SetField("Analyzed", &yes);
+    m_rs.Update();
+    m_rs.MoveFirst();
+    EXPECT_EQ(LongOf(m_rs.GetField("ProgramIndex")), -5);
+    EXPECT_EQ(TextOf(m_rs.GetField("Name")), "C:\\prog\\main.elf");
+    CdbVariant when = m_rs.GetField("ModifiedTime");
+    EXPECT_EQ(when.vt, VT_DATE);
+    EXPECT_EQ(when.date, 38000.25);
+    CdbVariant analyzed = m_rs.GetField("Analyzed");
+    EXPECT_EQ(analyzed.vt, VT_BOOL);
+    EXPECT_EQ(analyzed.boolVal, VARIANT_TRUE);
+}
+
+TEST_F(TableDefTest, LongIsSigned32BitsAndKeepsTheBitsOfAnUnsignedValue)
+{
+    m_rs.AddNew();
+    VARIANT address;
+    address.vt = VT_UI4;
+    address.ulVal = 0xFFFF0000u;
+    m_rs.SetField("ProgramIndex", &address);
+    Set(m_rs, "Source", "x");
+    m_rs.Update();
+    m_rs.MoveFirst();
+    EXPECT_EQ(LongOf(m_rs.GetField("ProgramIndex")), -65536);
+
+    m_rs.Edit();
+    VARIANT tooBig;
+    tooBig.vt = VT_I8;
+    tooBig.llVal = 0x100000000LL;
+    EXPECT_EQ(JetErrorOf([&] { m_rs.SetField("ProgramIndex", &tooBig); }), 3349);
+}
+
+TEST_F(TableDefTest, TextLongerThanItsSizeIsStoredWhole)
+{
+    std::string demangled(1023, 'd');
+    m_rs.AddNew();
+    Set(m_rs, "ProgramIndex", 1L);
+    Set(m_rs, "Source", demangled.c_str());
+    m_rs.Update();
+    m_rs.MoveFirst();
+    EXPECT_EQ(TextOf(m_rs.GetField("Source")), demangled);
+}
+
+TEST_F(TableDefTest, RequiredAndZeroLengthRulesHoldAsInJet)
+{
+    m_rs.AddNew();
+    Set(m_rs, "Source", "x"); // no ProgramIndex
+    EXPECT_EQ(JetErrorOf([&] { m_rs.Update(); }), 3314);
+    Set(m_rs, "ProgramIndex", 1L);
+    Set(m_rs, "Source", "");
+    EXPECT_EQ(JetErrorOf([&] { m_rs.Update(); }), 3315);
+    Set(m_rs, "Source", "x");
+    Set(m_rs, "Name", ""); // allowed to be empty
+    m_rs.Update();          // the failed Updates kept the record being added
+    EXPECT_EQ(m_rs.GetRecordCount(), 1);
+}
+
+TEST_F(TableDefTest, AUniqueIndexRefusesADuplicate)
+{
+    AddProgram(1, "a");
+    m_rs.AddNew();
+    Set(m_rs, "ProgramIndex", 1L);
+    Set(m_rs, "Source", "b");
+    EXPECT_EQ(JetErrorOf([&] { m_rs.Update(); }), 3022);
+    CdbLastOLEError error;
+    EXPECT_STREQ(error.GetSource(), "DAO.Recordset");
+}
+
+TEST_F(TableDefTest, TextComparesBlindToCaseInUniqueIndexes)
+{
+    CdbTableDef table = m_db.CreateTableDef("SourceFiles");
+    AddField(table, "EntryInFile", dbText, 0, TRUE);
+    AddIndex(table, "EntryInFileKey", {"EntryInFile"}, FALSE, TRUE);
+    m_db.TableDefs.Append(table);
+    CdbRecordset rs = m_db.OpenRecordset("SourceFiles");
+    rs.AddNew();
+    Set(rs, "EntryInFile", "C:\\Src\\Main.c");
+    rs.Update();
+    rs.AddNew();
+    Set(rs, "EntryInFile", "c:\\src\\main.C");
+    EXPECT_EQ(JetErrorOf([&] { rs.Update(); }), 3022);
+}
+
+TEST_F(TableDefTest, IndexNamesNeedOnlyBeUniquePerTable)
+{
+    for (const char *name : {"Sections", "SourceLines"}) {
+        CdbTableDef table = m_db.CreateTableDef(name);
+        AddField(table, "SectionIndex", dbLong, 0, TRUE);
+        AddIndex(table, "SectionIndexKey", {"SectionIndex"});
+        m_db.TableDefs.Append(table);
+    }
+    CdbRecordset rs = m_db.OpenRecordset("SourceLines");
+    rs.SetIndex("SectionIndexKey");
+}
+
+TEST_F(TableDefTest, NamesAreCheckedAsJetChecksThem)
+{
+    CdbTableDef again = m_db.CreateTableDef("PROGRAM");
+    AddField(again, "X", dbLong);
+    EXPECT_EQ(JetErrorOf([&] { m_db.TableDefs.Append(again); }), 3010);
+
+    CdbTableDef twice = m_db.CreateTableDef("Twice");
+    AddField(twice, "X", dbLong);
+    EXPECT_EQ(JetErrorOf([&] { AddField(twice, "x", dbText); }), 3191);
+
+    CdbTableDef dotted = m_db.CreateTableDef("A.B");
+    AddField(dotted, "X", dbLong);
+    EXPECT_EQ(JetErrorOf([&] { m_db.TableDefs.Append(dotted); }), 3125);
+
+    CdbTableDef empty = m_db.CreateTableDef("Empty");
+    EXPECT_EQ(JetErrorOf([&] { m_db.TableDefs.Append(empty); }), 3264);
+
+    CdbTableDef memo = m_db.CreateTableDef("Memo");
+    EXPECT_EQ(JetErrorOf([&] { memo.CreateField("M", 12, 0); }), 3259);
+
+    CdbTableDef badIndex = m_db.CreateTableDef("BadIndex");
+    AddField(badIndex, "X", dbLong);
+    AddIndex(badIndex, "Key", {"Y"});
+    EXPECT_EQ(JetErrorOf([&] { m_db.TableDefs.Append(badIndex); }), 3265);
+    // The failed definitions made nothing.
+    EXPECT_EQ(JetErrorOf([&] { m_db.OpenRecordset("BadIndex"); }), 3078);
+}
+
+TEST_F(TableDefTest, ADefaultValueFillsANewRecord)
+{
+    CdbTableDef table = m_db.CreateTableDef("Defaults");
+    CdbField count = table.CreateField("Count", dbLong, 4);
+    count.SetDefaultValue("42");
+    table.Fields.Append(count);
+    CdbField name = table.CreateField("Name", dbText, 20);
+    name.SetDefaultValue("\"none\"");
+    name.SetAllowZeroLength(TRUE);
+    table.Fields.Append(name);
+    m_db.TableDefs.Append(table);
+    CdbRecordset rs = m_db.OpenRecordset("Defaults");
+    rs.AddNew();
+    EXPECT_EQ(LongOf(rs.GetField("Count")), 42);
+    EXPECT_EQ(TextOf(rs.GetField("Name")), "none");
+    rs.Update();
+}
+
+TEST_F(TableDefTest, DefinitionsSurviveReopeningTheFile)
+{
+    CdbTableDef table = m_db.CreateTableDef("Symbols");
+    AddField(table, "SymbolIndex", dbLong, dbAutoIncrField, TRUE);
+    AddField(table, "Name", dbText);
+    AddIndex(table, "SymbolIndexkey", {"SymbolIndex"}, TRUE, TRUE);
+    m_db.TableDefs.Append(table);
+    m_db.Close();
+    m_db = Workspace().OpenDatabase(PathOf("test.mdb").c_str(), TRUE, FALSE, "MS Access");
+    CdbRecordset rs = m_db.OpenRecordset("symbols");
+    EXPECT_EQ(rs.Fields.GetCount(), 2);
+    EXPECT_EQ(rs.Fields["[SymbolIndex]"].GetAttributes() & dbAutoIncrField, dbAutoIncrField);
+    EXPECT_EQ(rs.Fields["Name"].GetType(), dbText);
+    rs.SetIndex("SymbolIndexKey");
+}
+
+} // namespace
