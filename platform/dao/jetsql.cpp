@@ -63,7 +63,10 @@ public:
         result.sql = with + body;
         if (shape.updatable && keyAt != SIZE_MAX) {
             std::string keyed = body;
-            keyed.insert(keyAt, " " + QuoteName(shape.baseQualifier) + ".rowid,");
+            std::string rowId = " ";
+            rowId += QuoteName(shape.baseQualifier);
+            rowId += ".rowid,";
+            keyed.insert(keyAt, rowId);
             result.keyedSql = with + keyed;
             result.baseTable = shape.baseTable;
         }
@@ -281,7 +284,8 @@ private:
             case SqlToken::Word:
             case SqlToken::Bracketed:
                 if (!afterDot && !beforeDot && IsParameter(token.text)) {
-                    out += "?" + std::to_string(Use(token.text));
+                    out += '?';
+                    out += std::to_string(Use(token.text));
                 } else if (!afterDot && m_catalog.findQuery(token.text, &storedName, &storedSql)) {
                     Expand(storedName, storedSql);
                     out += QuoteName(storedName);

@@ -71,10 +71,11 @@ std::string TableCursor::RowValue(size_t keyCount, bool withRowId) const
     return sql + ")";
 }
 
-sqlite3_stmt *TableCursor::Prepared(Statement &statement, const std::string &sql)
+template <class MakeSql>
+sqlite3_stmt *TableCursor::Prepared(Statement &statement, MakeSql makeSql)
 {
     if (!statement)
-        statement = m_db->Prepare(sql, SRC_RECORDSET);
+        statement = m_db->Prepare(makeSql(), SRC_RECORDSET);
     return statement.get();
 }
 
@@ -106,14 +107,16 @@ bool TableCursor::Fetch(sqlite3_stmt *statement)
 bool TableCursor::FetchFirst(bool last)
 {
     const IndexSchema *index = CurrentIndex();
-    std::string where = index && !index->filter.empty() ? " WHERE " + index->filter : std::string();
     Order &order = CurrentOrder();
-    return Fetch(Prepared(last ? order.last : order.first, Select() + where + OrderBy(last)));
+    return Fetch(Prepared(last ? order.last : order.first, [&] {
+        std::string where = index && !index->filter.empty() ? " WHERE " + index->filter : std::string();
+        return Select() + where + OrderBy(last);
+    }));
 }
 
 bool TableCursor::FetchByRowId(int64_t rowId)
 {
-    sqlite3_stmt *statement = Prepared(CurrentOrder().byRowId, Select() + " WHERE rowid = ?1");
+    sqlite3_stmt *statement = Prepared(CurrentOrder().byRowId, [&] { return Select() + " WHERE rowid = ?1"; });
     sqlite3_bind_int64(statement, 1, rowId);
     return Fetch(statement);
 }
@@ -151,11 +154,13 @@ void TableCursor::MoveNext()
     } else {
         const IndexSchema *index = CurrentIndex();
         size_t keyCount = m_keys.size();
-        std::string where = " WHERE ";
-        if (index && !index->filter.empty())
-            where += index->filter + " AND ";
-        where += RowValue(keyCount, true) + " > (" + Placeholders(keyCount + 1) + ")";
-        sqlite3_stmt *next = Prepared(CurrentOrder().next, Select() + where + OrderBy(false));
+        sqlite3_stmt *next = Prepared(CurrentOrder().next, [&] {
+            std::string where = " WHERE ";
+            if (index && !index->filter.empty())
+                where += index->filter + " AND ";
+            where += RowValue(keyCount, true) + " > (" + Placeholders(keyCount + 1) + ")";
+            return Select() + where + OrderBy(false);
+        });
         for (size_t k = 0; k < keyCount; ++k)
             BindValue(next, static_cast<int>(k + 1), m_keys[k]);
         sqlite3_bind_int64(next, static_cast<int>(keyCount + 1), m_rowId);
@@ -177,11 +182,13 @@ void TableCursor::MovePrevious()
     } else {
         const IndexSchema *index = CurrentIndex();
         size_t keyCount = m_keys.size();
-        std::string where = " WHERE ";
-        if (index && !index->filter.empty())
-            where += index->filter + " AND ";
-        where += RowValue(keyCount, true) + " < (" + Placeholders(keyCount + 1) + ")";
-        sqlite3_stmt *previous = Prepared(CurrentOrder().previous, Select() + where + OrderBy(true));
+        sqlite3_stmt *previous = Prepared(CurrentOrder().previous, [&] {
+            std::string where = " WHERE ";
+            if (index && !index->filter.empty())
+                where += index->filter + " AND ";
+            where += RowValue(keyCount, true) + " < (" + Placeholders(keyCount + 1) + ")";
+            return Select() + where + OrderBy(true);
+        });
         for (size_t k = 0; k < keyCount; ++k)
             BindValue(previous, static_cast<int>(k + 1), m_keys[k]);
         sqlite3_bind_int64(previous, static_cast<int>(keyCount + 1), m_rowId);
@@ -234,11 +241,13 @@ void TableCursor::Seek(const char *comparison, int keyCount, const VARIANT *cons
     // last record that holds, the others the first.
     bool backwards = kind == kSeekAtMost || kind == kSeekBelow;
     size_t components = index->firstKey[keyCount];
-    std::string where = " WHERE ";
-    if (!index->filter.empty())
-        where += index->filter + " AND ";
-    where += RowValue(components, false) + " " + kComparisons[kind] + " (" + Placeholders(components) + ")";
-    sqlite3_stmt *seek = Prepared(CurrentOrder().seek[kind][keyCount - 1], Select() + where + OrderBy(backwards));
+    sqlite3_stmt *seek = Prepared(CurrentOrder().seek[kind][keyCount - 1], [&] {
+        std::string where = " WHERE ";
+        if (!index->filter.empty())
+            where += index->filter + " AND ";
+        where += RowValue(components, false) + " " + kComparisons[kind] + " (" + Placeholders(components) + ")";
+        return Select() + where + OrderBy(backwards);
+    });
     int parameter = 1;
     for (int k = 0; k < keyCount; ++k) {
         const FieldSchema &field = m_table->fields[index->fields[k]];
@@ -296,9 +305,10 @@ void TableCursor::Update()
         ThrowJet(SRC_RECORDSET, JET_UPDATE_WITHOUT_EDIT);
     const size_t count = m_columns.size();
     if (m_mode == Adding) {
-        sqlite3_stmt *insert =
-            Prepared(m_insert, "INSERT INTO " + QuoteName(m_table->name) + "(" + m_table->ColumnList() +
-                                   ") VALUES(" + Placeholders(count) + ")");
+        sqlite3_stmt *insert = Prepared(m_insert, [&] {
+            return "INSERT INTO " + QuoteName(m_table->name) + "(" + m_table->ColumnList() + ") VALUES(" +
+                   Placeholders(count) + ")";
+        });
         for (size_t c = 0; c < count; ++c)
             BindValue(insert, static_cast<int>(c + 1), m_buffer[c]);
         ResetOnExit reset{insert};

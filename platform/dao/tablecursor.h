@@ -50,7 +50,9 @@ private:
     std::string Select() const;
     std::string OrderBy(bool descending) const;
     std::string RowValue(size_t keyCount, bool withRowId) const;
-    sqlite3_stmt *Prepared(Statement &statement, const std::string &sql);
+    // The statement, prepared from makeSql() the first time.
+    template <class MakeSql>
+    sqlite3_stmt *Prepared(Statement &statement, MakeSql makeSql);
     Order &CurrentOrder();
     // Steps `statement`; on a row it becomes the current record.
     bool Fetch(sqlite3_stmt *statement);
