@@ -13,6 +13,7 @@
 #include "classtable.h"
 #include "coinit.h"
 #include "comdecl.h"
+#include "connpoint.h"
 #include "dispatch.h"
 #include "errorinfo.h"
 #include "ftmarshal.h"
