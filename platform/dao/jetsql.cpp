@@ -207,9 +207,27 @@ private:
             if (!names[i].empty())
                 ++counts[FoldName(names[i])];
         }
-        for (size_t i = 0; i < items.size(); ++i)
-            if (!qualifiers[i].empty() && counts[FoldName(names[i])] > 1)
+        // A compound statement orders its rows by output names, which SQLite matches
+        // against explicit names only: a qualified column gets its output name spelled out.
+        bool compound = false;
+        depth = 0;
+        for (size_t j = from; j < n; ++j) {
+            if (tokens[j].IsSymbol("("))
+                ++depth;
+            else if (tokens[j].IsSymbol(")"))
+                --depth;
+            else if (depth == 0 &&
+                     (tokens[j].IsWord("UNION") || tokens[j].IsWord("INTERSECT") || tokens[j].IsWord("EXCEPT")))
+                compound = true;
+        }
+        for (size_t i = 0; i < items.size(); ++i) {
+            if (qualifiers[i].empty())
+                continue;
+            if (counts[FoldName(names[i])] > 1)
                 shape.aliasAfter[items[i].last] = " AS " + QuoteName(qualifiers[i] + "." + names[i]);
+            else if (compound)
+                shape.aliasAfter[items[i].last] = " AS " + QuoteName(names[i]);
+        }
 
         if (!outer || !plain || from >= n)
             return shape;

@@ -14,6 +14,8 @@
 // - In the first select list, columns that two sources share the name of get Jet's
 //   output names: "[Source].[Column]" is named "Source.Column" when another column of
 //   the list has the name Column too; a column that is alone with its name keeps it.
+//   In a UNION the qualified columns of the first list are named explicitly, so that
+//   its ORDER BY finds them by their output names, as Jet's does.
 // - A final ';' goes; text after it is an error, as in Jet.
 // LIKE stays: the engine's LIKE function is Jet's (jetlike.h).
 #pragma once
