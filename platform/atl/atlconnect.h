@@ -11,9 +11,10 @@
 //   IUnknown and IConnectionPoint, and counted on its owner: a caller that holds a point
 //   keeps the object alive. (The platform's points count nothing, and are reached by
 //   reading one class's table as another's, which this compiler's checks refuse.)
-// - A cookie names one connection for good: cookies are never handed out twice while a
-//   point lives (they do not stand for pointers, which do not fit 32 bits here), so a
-//   stale cookie gives CONNECT_E_NOCONNECTION instead of cutting another sink off.
+// - A cookie names one connection: a point counts its cookies up and skips those in use,
+//   so a cookie comes back only after four billion more connections (cookies do not
+//   stand for pointers, which do not fit 32 bits here), and a stale cookie gives
+//   CONNECT_E_NOCONNECTION instead of cutting another sink off.
 #pragma once
 
 #include <new>
