@@ -8,5 +8,7 @@
 #include "atlcombstr.h"
 #include "atlcomobject.h"
 #include "atlcomptr.h"
+#include "atlconnect.h"
 #include "atlcomvariant.h"
+#include "atldispsink.h"
 #include "atlthreadmodel.h"
