@@ -144,7 +144,7 @@ HRESULT ReplaceFile(const std::string &path, const std::vector<unsigned char> &i
         temporary = path + ".qeltmp" + std::to_string(getpid()) + "-" + std::to_string(serial.fetch_add(1));
         fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
-            return FromErrno(errno, STG_E_WRITEFAULT);
+            return errno == ENOENT ? STG_E_PATHNOTFOUND : FromErrno(errno, STG_E_WRITEFAULT);
     }
     if (fd < 0)
         return STG_E_WRITEFAULT;
@@ -308,7 +308,7 @@ STDAPI StgCreateDocfile(const OLECHAR *pwcsName, DWORD grfMode, DWORD reserved, 
     hr = WriteTree(*doc);
     if (FAILED(hr)) {
         Claims().Release(doc->path);
-        return hr == STG_E_FILENOTFOUND ? STG_E_PATHNOTFOUND : hr;
+        return hr;
     }
     return MakeRoot(doc, grfMode & ~DWORD(STGM_CREATE), ppstgOpen);
 }

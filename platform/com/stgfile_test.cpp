@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -277,6 +278,42 @@ TEST_F(StorageFile, AFailedWriteKeepsTheOldFileAndTheChanges)
     root->Release();
     ASSERT_EQ(Open(path_, kStgOpenRead, &root), S_OK);
     EXPECT_EQ(ReadStream(root, u"Pending"), "change");
+    root->Release();
+}
+
+TEST_F(StorageFile, AWriteThatCannotBeMadeLeavesNothingBehindAndKeepsTheChanges)
+{
+    MakeSample(path_);
+    IStorage *root = nullptr;
+    ASSERT_EQ(Open(path_, kStgOpenRW, &root), S_OK);
+    WriteStream(root, u"Pending", "change");
+    // Something else took the file's place: the new file cannot be renamed over it.
+    fs::rename(path_, PathOf("moved.stg"));
+    fs::create_directory(path_);
+    PutFile(PathOf("workspace.stg/inside"), "x");
+    EXPECT_EQ(root->Commit(STGC_DEFAULT), STG_E_ACCESSDENIED);
+    std::vector<std::string> names;
+    for (const auto &entry : fs::directory_iterator(folder_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"moved.stg", "workspace.stg"}));
+    fs::remove_all(path_);
+    EXPECT_EQ(root->Commit(STGC_DEFAULT), S_OK);
+    root->Release();
+    ASSERT_EQ(Open(path_, kStgOpenRead, &root), S_OK);
+    EXPECT_EQ(ReadStream(root, u"Pending"), "change");
+    ExpectSample(root);
+    root->Release();
+}
+
+TEST_F(StorageFile, AFolderThatWentAwayIsReported)
+{
+    std::string inner = PathOf("inner");
+    fs::create_directory(inner);
+    IStorage *root = Create(inner + "/file.stg");
+    WriteStream(root, u"Entry", "x");
+    fs::remove_all(inner);
+    EXPECT_EQ(root->Commit(STGC_DEFAULT), STG_E_PATHNOTFOUND);
     root->Release();
 }
 

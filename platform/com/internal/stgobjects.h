@@ -13,7 +13,7 @@ namespace qelcom {
 
 // A storage object open on `node`, which must not be open; `isRoot` for the object that
 // owns the document's file. The caller holds the document's mutex (none for a root that
-// nobody else can reach yet). E_OUTOFMEMORY leaves the node as it was.
+// nobody else can reach yet). STG_E_INSUFFICIENTMEMORY leaves the node as it was.
 __attribute__((visibility("hidden"))) HRESULT MakeStorageObject(const std::shared_ptr<StgDocument> &doc,
                                                                 StgNode *node, DWORD mode, int depth, bool isRoot,
                                                                 IStorage **out);
