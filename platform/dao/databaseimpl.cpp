@@ -118,9 +118,11 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Create(const std::string &path, cons
         db->Connect(true, source);
         db->CreateCatalog(password, source);
     } catch (...) {
-        // Leave no half-made file behind: the file is ours, made a moment ago.
-        db->Close();
+        // Leave no half-made file behind: the file is ours, made a moment ago. It goes
+        // while the claim still holds it, so that nobody opens it in between.
         unlink(path.c_str());
+        unlink((path + "-journal").c_str());
+        db->Close();
         throw;
     }
     return db;

@@ -72,6 +72,7 @@ const ErrorText kTexts[] = {
     {JET_ZERO_LENGTH, "Field '|' cannot be a zero-length string."},
     {JET_UNRECOGNIZED_FORMAT, "Unrecognized database format '|'."},
     {JET_NUMERIC_OVERFLOW, "Numeric field overflow."},
+    {JET_TOO_COMPLEX, "Query is too complex."},
     {JET_OBJECT_CLOSED, "Object invalid or no longer set."},
     {JET_CONVERSION, "Data type conversion error."},
 };

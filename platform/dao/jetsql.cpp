@@ -15,6 +15,10 @@ namespace {
 
 const char *const kAggregates[] = {"MIN", "MAX", "COUNT", "SUM", "AVG", "FIRST", "LAST", "STDEV", "STDEVP", "VAR", "VARP"};
 
+// How deep stored queries may stand inside one another; the texts come from the file,
+// and each level is a level of recursion here.
+const int kMaxNesting = 50;
+
 const char *const kLongTypes[] = {"LONG", "INTEGER", "INT", "INTEGER4"};
 const char *const kTextTypes[] = {"TEXT", "CHAR", "VARCHAR", "CHARACTER", "STRING", "ALPHANUMERIC"};
 
@@ -276,6 +280,8 @@ private:
             return;
         if (m_visiting.count(folded))
             ThrowJet(m_source, JET_CIRCULAR_REFERENCE, storedName);
+        if (m_visiting.size() > kMaxNesting)
+            ThrowJet(m_source, JET_TOO_COMPLEX);
         m_visiting.insert(folded);
         std::string body = Translate(sql, false, nullptr, nullptr);
         m_visiting.erase(folded);

@@ -103,6 +103,15 @@ TEST_F(JetSqlTest, AQueryThatNamesItselfIsACircularReference)
     EXPECT_EQ(ErrorOf("SELECT * FROM B", "A"), 3103);
 }
 
+TEST_F(JetSqlTest, StoredQueriesNestTooDeeplyForJetAtSomePoint)
+{
+    for (int i = 0; i < 200; ++i)
+        m_queries["Q" + std::to_string(i)] = "SELECT * FROM Q" + std::to_string(i + 1);
+    m_queries["Q200"] = "SELECT * FROM Sections";
+    EXPECT_EQ(ErrorOf("SELECT * FROM Q0"), 3360);
+    EXPECT_EQ(ErrorOf("SELECT * FROM Q180"), 0);
+}
+
 TEST_F(JetSqlTest, SharedColumnNamesGetTheNamesOfTheirSources)
 {
     TranslatedQuery q = Translate("SELECT [$M].[Name], [SourceFiles].[Name], [SourceFiles].[EntryInFile], "

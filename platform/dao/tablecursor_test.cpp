@@ -286,4 +286,32 @@ TEST_F(TableCursorTest, NullsComeFirstInAnIndexOfAFieldThatMayBeNull)
     EXPECT_EQ(LongOf(rs.GetField("TypeIndex")), 1);
 }
 
+TEST_F(TableCursorTest, AnIndexThatIgnoresNullsLeavesTheirRecordsOutOfItsOrder)
+{
+    CdbTableDef table = m_db.CreateTableDef("Labels");
+    AddField(table, "Id", dbLong, 0, TRUE);
+    AddField(table, "Address", dbLong);
+    CdbIndex index = table.CreateIndex("AddressKey");
+    CdbField field = index.CreateField("Address");
+    index.Fields.Append(field);
+    index.SetIgnoreNulls(TRUE);
+    index.SetUnique(TRUE);
+    table.Indexes.Append(index);
+    m_db.TableDefs.Append(table);
+    CdbRecordset rs = m_db.OpenRecordset("Labels");
+    for (LONG i = 1; i <= 4; ++i) {
+        rs.AddNew();
+        Set(rs, "Id", i);
+        if (i % 2 == 0)
+            Set(rs, "Address", 100 - i);
+        rs.Update(); // two Nulls are no duplicates
+    }
+    rs.SetIndex("AddressKey");
+    std::vector<LONG> order;
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+        order.push_back(LongOf(rs.GetField("Id")));
+    EXPECT_EQ(order, Keys({4, 2}));
+    EXPECT_EQ(rs.GetRecordCount(), 4);
+}
+
 } // namespace
