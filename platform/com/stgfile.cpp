@@ -194,7 +194,9 @@ HRESULT ReadFile(int fd, std::vector<unsigned char> &bytes)
     struct stat info;
     if (fstat(fd, &info) != 0)
         return FromErrno(errno, STG_E_READFAULT);
-    if (S_ISDIR(info.st_mode))
+    // Only a regular file can hold a storage; a directory, a device or a pipe (which
+    // could make a read wait for ever) is refused before anything is read.
+    if (!S_ISREG(info.st_mode))
         return STG_E_ACCESSDENIED;
     const uint64_t largest = kStgHeaderSize + kMaxDocumentBytes;
     if (static_cast<uint64_t>(info.st_size) > largest)
@@ -225,7 +227,8 @@ HRESULT ReadFile(int fd, std::vector<unsigned char> &bytes)
 HRESULT ReadTree(StgDocument &doc)
 {
     // A file opened for writing must be writable now, not only when it is written back.
-    int fd = open(doc.path.c_str(), (doc.writable ? O_RDWR : O_RDONLY) | O_CLOEXEC);
+    // Non-blocking, so that opening a pipe does not wait for a writer.
+    int fd = open(doc.path.c_str(), (doc.writable ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return FromErrno(errno, STG_E_READFAULT);
     std::vector<unsigned char> bytes;

@@ -336,6 +336,11 @@ TEST_F(StorageFile, MissingFilesAndFoldersAreReported)
     EXPECT_EQ(StgCreateDocfile(Wide(PathOf("no/such/folder.stg")).c_str(), kStgCreate, 0, &root),
               STG_E_PATHNOTFOUND);
     EXPECT_EQ(Open(folder_.string(), kStgOpenRead, &root), STG_E_ACCESSDENIED);
+    // A pipe would make a reader wait for a writer that never comes.
+    std::string pipe = PathOf("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(Open(pipe, kStgOpenRead, &root), STG_E_ACCESSDENIED);
+    EXPECT_EQ(Open("/dev/zero", kStgOpenRead, &root), STG_E_ACCESSDENIED);
     EXPECT_EQ(root, nullptr);
 }
 
