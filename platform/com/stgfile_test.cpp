@@ -124,6 +124,24 @@ TEST_F(StorageFile, TreeSurvivesTheTripThroughAFile)
     root->Release();
 }
 
+TEST_F(StorageFile, AFileMadeByTheFormatsDescriptionOpens)
+{
+    // Written by testdata/storage/make-samples.py, not by this layer.
+    IStorage *root = nullptr;
+    ASSERT_EQ(Open(std::string(QEL_SOURCE_DIR) + "/testdata/storage/workspace.stg", kStgOpenRead, &root), S_OK);
+    EXPECT_EQ(ReadStream(root, u"Version"), std::string("\x03\x00\x00\x00", 4));
+    IStorage *files = nullptr, *file = nullptr;
+    ASSERT_EQ(root->OpenStorage(u"BinaryFiles", nullptr, kStgOpenRead, nullptr, 0, &files), S_OK);
+    ASSERT_EQ(files->OpenStorage(u"BinaryFile1", nullptr, kStgOpenRead, nullptr, 0, &file), S_OK);
+    std::u16string path = u"/work/app.elf";
+    EXPECT_EQ(ReadStream(file, u"FullPath"),
+              std::string(reinterpret_cast<const char *>(path.c_str()), (path.size() + 1) * 2));
+    EXPECT_EQ(ElementNames(file), (std::vector<std::u16string>{u"FullPath", u"dBreakpoints"}));
+    file->Release();
+    files->Release();
+    root->Release();
+}
+
 TEST_F(StorageFile, LargeStreamsSurviveTheTrip)
 {
     std::string big(1 << 20, '\0');
