@@ -11,8 +11,8 @@
 interface IQelTargetObject;
 
 // The holder, offered by the host's debug-server object. Slot 13 gives the configuration
-// profile, 17 the object that offers the error receiver, 18 a flag that forbids message
-// boxes and 20 the owner window; they are declared as SlotNN until their callers come.
+// profile, 18 a flag that forbids message boxes and 20 the owner window; they are
+// declared as SlotNN until their callers come.
 interface IQelHostHolder : public IUnknown {
     STDMETHOD(Slot03)() PURE;
     STDMETHOD(Slot04)() PURE;
@@ -29,12 +29,52 @@ interface IQelHostHolder : public IUnknown {
     STDMETHOD(Slot15)() PURE;
     // Slot 16: the object with the code and data window values (IQelWindowValues).
     STDMETHOD(GetWindowValues)(IUnknown **ppWindowValues) PURE;
-    STDMETHOD(Slot17)() PURE;
+    // Slot 17: the object that offers the error receiver (IQelErrorReceiver).
+    STDMETHOD(GetErrorObject)(IUnknown **ppErrorObject) PURE;
     STDMETHOD(Slot18)() PURE;
     STDMETHOD(Slot19)() PURE;
     STDMETHOD(Slot20)() PURE;
 };
 QEL_DEFINE_IID(IQelHostHolder, 0xFB6B1BC0, 0xE5AB, 0x11D1, 0x9B, 0x98, 0x00, 0x60, 0x97, 0x80, 0x44, 0x45);
+
+// The message sink, offered by the host's debug-server object: it takes the trace lines
+// of the diagnostics and says how much the host wants to hear.
+interface IQelMessageSink : public IUnknown {
+    // Slot 3: one trace line; kind 0 error, 1 warning, 2 information.
+    STDMETHOD(TraceLine)(LONG kind, LPCOLESTR source, LPCOLESTR line) PURE;
+    // Slot 4: registers the object that will send lines (what the host does with it is
+    // the host's affair) and gives a cookie, not 0, for slot 5.
+    STDMETHOD(Register)(IUnknown *registration, DWORD *pCookie) PURE;
+    // Slot 5: ends the registration of the cookie.
+    STDMETHOD(Unregister)(DWORD cookie) PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    // Slot 8: the diagnostics level that the host asks for.
+    STDMETHOD(GetLevel)(DWORD *pLevel) PURE;
+};
+QEL_DEFINE_IID(IQelMessageSink, 0xA63F3F10, 0xFEDC, 0x11D2, 0x9C, 0xCB, 0x00, 0x10, 0x5A, 0xAF, 0x26, 0xD3);
+
+// The error receiver, offered by the object of the holder's slot 17: it takes the errors
+// that the system reports to the user.
+interface IQelErrorReceiver : public IUnknown {
+    // Slot 3: one error; the receiver takes its own reference when it keeps it.
+    STDMETHOD(ReportError)(IErrorInfo *pErrorInfo) PURE;
+};
+QEL_DEFINE_IID(IQelErrorReceiver, 0xB008C0F0, 0xB16C, 0x11D3, 0x9E, 0x1B, 0x00, 0x10, 0x5A, 0xAF, 0x26, 0xD3);
+
+// The host's message-box object, made by its ProgID "QEL.QelMsgBox".
+interface IQelMsgBox : public IUnknown {
+    // Slot 3: shows a message.
+    STDMETHOD(ShowMessage)(BSTR text) PURE;
+    // Slot 4: the title of the boxes that follow. (The host's slot 4 is not known; the
+    // system gives its boxes a title, and the host stand-in takes it here.)
+    STDMETHOD(SetTitle)(BSTR title) PURE;
+    // Slot 5: shows a message box with a caption, which some boxes use for a second
+    // text (NULL: none), and the style flags of a Win32 message box; gives the button
+    // pressed.
+    STDMETHOD(ShowMessageBox)(LONG owner, BSTR text, BSTR caption, LONG style, LONG *pAnswer) PURE;
+};
+QEL_DEFINE_IID(IQelMsgBox, 0x25050877, 0xC8D2, 0x11D3, 0x9E, 0x2B, 0x00, 0x10, 0x5A, 0xAF, 0x26, 0xD3);
 
 // The window-value interface. Slot 4 reads a value by its wide property name
 // ("CodeBaseAddr", "CodeEndAddr", "DataBaseAddr", "DataEndAddr"); it is declared as Slot04

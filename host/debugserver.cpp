@@ -1,5 +1,7 @@
 #include "debugserver.h"
 
+#include "hosterrorreceiver.h"
+
 namespace QelHost {
 
 namespace {
@@ -48,7 +50,62 @@ STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)
     return HandOut(m_windowValues, ppWindowValues);
 }
 
-HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer)
+STDMETHODIMP CHostDebugServer::GetErrorObject(IUnknown **ppErrorObject)
+{
+    return HandOut(m_errorObject, ppErrorObject);
+}
+
+STDMETHODIMP CHostDebugServer::TraceLine(LONG kind, LPCOLESTR source, LPCOLESTR line)
+{
+    if (line == nullptr)
+        return E_POINTER;
+    m_reports->AddTraceLine(kind, source, line);
+    return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::Register(IUnknown *registration, DWORD *pCookie)
+{
+    if (pCookie == nullptr)
+        return E_POINTER;
+    *pCookie = 0;
+    if (registration == nullptr)
+        return E_INVALIDARG;
+    std::lock_guard<std::mutex> hold(m_registrationLock);
+    do
+        ++m_lastCookie;
+    while (m_lastCookie == 0 || m_registrations.count(m_lastCookie) != 0);
+    m_registrations[m_lastCookie] = registration;
+    *pCookie = m_lastCookie;
+    return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::Unregister(DWORD cookie)
+{
+    CComPtr<IUnknown> registered; // released after the lock is left
+    std::lock_guard<std::mutex> hold(m_registrationLock);
+    auto found = m_registrations.find(cookie);
+    if (found == m_registrations.end())
+        return E_INVALIDARG;
+    registered = found->second;
+    m_registrations.erase(found);
+    return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::GetLevel(DWORD *pLevel)
+{
+    if (pLevel == nullptr)
+        return E_POINTER;
+    *pLevel = m_reports->Level();
+    return S_OK;
+}
+
+size_t CHostDebugServer::Registrations() const
+{
+    std::lock_guard<std::mutex> hold(m_registrationLock);
+    return m_registrations.size();
+}
+
+HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer, std::shared_ptr<HostReports> reports)
 {
     if (ppServer == nullptr)
         return E_POINTER;
@@ -56,12 +113,17 @@ HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer)
     CComObject<CHostControllerInfo> *controller = nullptr;
     CComObject<CHostTargetObject> *target = nullptr;
     CComObject<CHostWindowValues> *windowValues = nullptr;
+    CComObject<CHostErrorReceiver> *receiver = nullptr;
     CComObject<CHostDebugServer> *server = nullptr;
+    if (reports == nullptr)
+        reports = std::make_shared<HostReports>();
     HRESULT hr = Create(&controller);
     if (SUCCEEDED(hr))
         hr = Create(&target);
     if (SUCCEEDED(hr))
         hr = Create(&windowValues);
+    if (SUCCEEDED(hr))
+        hr = Create(&receiver);
     if (SUCCEEDED(hr))
         hr = Create(&server);
     if (SUCCEEDED(hr)) {
@@ -69,12 +131,17 @@ HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer)
         target->SetController(static_cast<IQelControllerInfo *>(controller));
         windowValues->SetTarget(target);
         server->SetWindowValues(static_cast<IQelWindowValues *>(windowValues));
+        receiver->SetReports(reports);
+        server->SetErrorObject(static_cast<IQelErrorReceiver *>(receiver));
+        server->SetReports(reports);
         *ppServer = static_cast<IQelHostHolder *>(server);
         server = nullptr; // the caller's reference now
     }
     // Each object of the chain is held by the one before it.
     if (server != nullptr)
         server->Release();
+    if (receiver != nullptr)
+        receiver->Release();
     if (windowValues != nullptr)
         windowValues->Release();
     if (target != nullptr)

@@ -1,5 +1,6 @@
 // The host's debug-server object, as far as the system reaches it: the holder interface
-// and, behind it, the chain of objects at whose end the controller information stands.
+// with, behind it, the chain of objects at whose end the controller information stands
+// and the object with the error receiver; and the message sink.
 //
 // Each object of the chain is a class of its own with the slots of its interface
 // (hostinterfaces.h), so that a test can replace one step by a class of its own. The
@@ -10,6 +11,11 @@
 #include <hostinterfaces.h>
 
 #include "hostcontrollerinfo.h"
+#include "hostreports.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
 
 namespace QelHost {
 
@@ -88,14 +94,21 @@ private:
     CComPtr<IQelTargetObject> m_target;
 };
 
-// The debug-server object: slot 16 of its holder interface gives the window values.
-class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostHolder {
+// The debug-server object: slot 16 of its holder interface gives the window values,
+// slot 17 the object with the error receiver; it is the message sink itself, recording
+// the lines into its HostReports.
+class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostHolder, public IQelMessageSink {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
         COM_INTERFACE_ENTRY(IQelHostHolder)
+        COM_INTERFACE_ENTRY(IQelMessageSink)
     END_COM_MAP()
 
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
+    void SetErrorObject(IUnknown *errorObject) { m_errorObject = errorObject; }
+    void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
+    // The objects registered at the sink and not unregistered yet.
+    size_t Registrations() const;
 
     STDMETHODIMP Slot03() override { return E_NOTIMPL; }
     STDMETHODIMP Slot04() override { return E_NOTIMPL; }
@@ -111,17 +124,31 @@ public:
     STDMETHODIMP Slot14() override { return E_NOTIMPL; }
     STDMETHODIMP Slot15() override { return E_NOTIMPL; }
     STDMETHODIMP GetWindowValues(IUnknown **ppWindowValues) override;
-    STDMETHODIMP Slot17() override { return E_NOTIMPL; }
+    STDMETHODIMP GetErrorObject(IUnknown **ppErrorObject) override;
     STDMETHODIMP Slot18() override { return E_NOTIMPL; }
     STDMETHODIMP Slot19() override { return E_NOTIMPL; }
     STDMETHODIMP Slot20() override { return E_NOTIMPL; }
 
+    // The message sink. A registration holds a reference to the registered object until
+    // it is unregistered (E_INVALIDARG for a cookie that is not registered).
+    STDMETHODIMP TraceLine(LONG kind, LPCOLESTR source, LPCOLESTR line) override;
+    STDMETHODIMP Register(IUnknown *registration, DWORD *pCookie) override;
+    STDMETHODIMP Unregister(DWORD cookie) override;
+    STDMETHODIMP GetLevel(DWORD *pLevel) override;
+
 private:
     CComPtr<IUnknown> m_windowValues;
+    CComPtr<IUnknown> m_errorObject;
+    std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
+    mutable std::mutex m_registrationLock;
+    std::map<DWORD, CComPtr<IUnknown>> m_registrations;
+    DWORD m_lastCookie = 0;
 };
 
-// A debug-server object whose chain ends in a controller of `config`; the caller owns
-// the one reference in *ppServer.
-HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer);
+// A debug-server object whose chain ends in a controller of `config`, with an error
+// receiver; its sink and receiver record into `reports` (null: a record of its own). The
+// caller owns the one reference in *ppServer.
+HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer,
+                          std::shared_ptr<HostReports> reports = nullptr);
 
 } // namespace QelHost

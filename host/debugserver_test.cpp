@@ -179,4 +179,82 @@ TEST_F(ControllerInfoHolderTest, AssigningAnotherHostReplacesOrEmptiesTheHolder)
     EXPECT_TRUE(!holder);
 }
 
+class HostDiagnosticsTest : public ComAllocBalance {};
+
+TEST_F(HostDiagnosticsTest, TheDebugServerIsTheMessageSinkAndRecordsItsLines)
+{
+    auto reports = std::make_shared<QelHost::HostReports>();
+    reports->SetLevel(20);
+    CComPtr<IUnknown> server;
+    ASSERT_EQ(QelHost::CreateDebugServer(ControllerConfig(), &server, reports), S_OK);
+    CComQIPtr<IQelMessageSink> sink(server.p);
+    ASSERT_FALSE(!sink);
+
+    DWORD level = 0;
+    EXPECT_EQ(sink->GetLevel(&level), S_OK);
+    EXPECT_EQ(level, 20u);
+    EXPECT_EQ(sink->TraceLine(1, u"QelSymbolEngine", u"No VarEd_Info"), S_OK);
+    EXPECT_EQ(sink->TraceLine(1, u"QelSymbolEngine", nullptr), E_POINTER);
+    ASSERT_EQ(reports->TraceLines().size(), 1u);
+    EXPECT_EQ(reports->TraceLines()[0].text, "No VarEd_Info");
+}
+
+TEST_F(HostDiagnosticsTest, ARegistrationHoldsTheObjectUntilItIsUnregistered)
+{
+    CComPtr<CHostDebugServer> server = Make<CHostDebugServer>();
+    CountedObject component;
+    DWORD first = 0, second = 0;
+    EXPECT_EQ(server->Register(&component, &first), S_OK);
+    EXPECT_EQ(server->Register(&component, &second), S_OK);
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(server->Registrations(), 2u);
+    EXPECT_EQ(component.References(), 3u);
+
+    EXPECT_EQ(server->Unregister(first), S_OK);
+    EXPECT_EQ(server->Unregister(first), E_INVALIDARG);
+    EXPECT_EQ(server->Unregister(second), S_OK);
+    EXPECT_EQ(server->Registrations(), 0u);
+    EXPECT_EQ(component.References(), 1u);
+    DWORD cookie = 5;
+    EXPECT_EQ(server->Register(nullptr, &cookie), E_INVALIDARG);
+    EXPECT_EQ(cookie, 0u);
+}
+
+TEST_F(HostDiagnosticsTest, Slot17GivesTheObjectWithTheErrorReceiver)
+{
+    auto reports = std::make_shared<QelHost::HostReports>();
+    CComPtr<IUnknown> server;
+    ASSERT_EQ(QelHost::CreateDebugServer(ControllerConfig(), &server, reports), S_OK);
+    CComQIPtr<IQelHostHolder> holder(server.p);
+    CComPtr<IUnknown> errorObject;
+    ASSERT_EQ(holder->GetErrorObject(&errorObject), S_OK);
+    CComQIPtr<IQelErrorReceiver> receiver(errorObject.p);
+    ASSERT_FALSE(!receiver);
+
+    CComPtr<ICreateErrorInfo> create;
+    ASSERT_EQ(CreateErrorInfo(&create), S_OK);
+    create->SetDescription(const_cast<LPOLESTR>(u"Database error"));
+    create->SetSource(const_cast<LPOLESTR>(u"QelSymbolEngine"));
+    create->SetHelpFile(const_cast<LPOLESTR>(u"qel.hlp"));
+    create->SetHelpContext(42);
+    CComQIPtr<IErrorInfo> info(create.p);
+    EXPECT_EQ(receiver->ReportError(info), S_OK);
+    EXPECT_EQ(receiver->ReportError(nullptr), E_POINTER);
+
+    auto errors = reports->Errors();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].description, "Database error");
+    EXPECT_EQ(errors[0].source, "QelSymbolEngine");
+    EXPECT_EQ(errors[0].helpFile, "qel.hlp");
+    EXPECT_EQ(errors[0].helpContext, 42u);
+    EXPECT_EQ(errors[0].guid, GUID_NULL);
+
+    // A debug server without that object gives none.
+    CComPtr<CHostDebugServer> bare = Make<CHostDebugServer>();
+    CComPtr<IUnknown> none;
+    EXPECT_EQ(bare->GetErrorObject(&none), E_FAIL);
+    EXPECT_EQ(none, nullptr);
+}
+
 } // namespace
