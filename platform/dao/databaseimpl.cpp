@@ -522,10 +522,9 @@ int64_t DatabaseImpl::RowCount(const TableSchema &table, const char *source)
     return counters->rowCount;
 }
 
-int64_t DatabaseImpl::TakeAutoNumber(const TableSchema &table, const char *source)
+int64_t DatabaseImpl::TakeAutoNumber(const TableSchema &table, TableCounters &counters, const char *source)
 {
-    std::shared_ptr<TableCounters> counters = Counters(table);
-    if (!counters->autoNumberKnown) {
+    if (!counters.autoNumberKnown) {
         // The highest number given so far: SQLite's sequence, or a higher row that a
         // foreign hand put in. A number once handed out in this session is not
         // handed out again either, even when its record was never stored.
@@ -542,12 +541,12 @@ int64_t DatabaseImpl::TakeAutoNumber(const TableSchema &table, const char *sourc
         rc = sqlite3_step(raw);
         if (rc != SQLITE_ROW)
             Fail(rc, source);
-        counters->nextAutoNumber = std::max<int64_t>(counters->nextAutoNumber, sqlite3_column_int64(raw, 0) + 1);
-        counters->autoNumberKnown = true;
+        counters.nextAutoNumber = std::max<int64_t>(counters.nextAutoNumber, sqlite3_column_int64(raw, 0) + 1);
+        counters.autoNumberKnown = true;
     }
-    if (counters->nextAutoNumber > 2147483647)
+    if (counters.nextAutoNumber > 2147483647)
         ThrowJet(source, JET_NUMERIC_OVERFLOW); // auto numbers are Long
-    return counters->nextAutoNumber++;
+    return counters.nextAutoNumber++;
 }
 
 void DatabaseImpl::ForgetCounts()

@@ -73,7 +73,7 @@ public:
     // Row counts and auto numbers, kept in memory between calls.
     std::shared_ptr<TableCounters> Counters(const TableSchema &table);
     int64_t RowCount(const TableSchema &table, const char *source);
-    int64_t TakeAutoNumber(const TableSchema &table, const char *source);
+    int64_t TakeAutoNumber(const TableSchema &table, TableCounters &counters, const char *source);
     // After statements that may have changed any table in ways the counters missed.
     void ForgetCounts();
 

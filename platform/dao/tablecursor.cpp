@@ -282,7 +282,7 @@ void TableCursor::AddNew()
     for (size_t c = 0; c < m_columns.size(); ++c) {
         const FieldSchema &field = m_table->fields[c];
         // Jet gives the auto number at AddNew, so that the new record shows it at once.
-        m_buffer[c] = field.IsAuto() ? JetValue::OfInteger(m_db->TakeAutoNumber(*m_table, SRC_RECORDSET))
+        m_buffer[c] = field.IsAuto() ? JetValue::OfInteger(m_db->TakeAutoNumber(*m_table, *m_counters, SRC_RECORDSET))
                                      : field.newValue;
     }
     m_mode = Adding;
