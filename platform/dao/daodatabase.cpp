@@ -34,9 +34,7 @@ CdbRecordset CdbDatabase::OpenRecordset(LPCTSTR pstrSource, LONG lType, LONG lOp
     DatabaseImpl &db = Open(m_pDatabase, SRC_DATABASE);
     if (lType != -1 && lType != dbOpenTable && lType != dbOpenDynaset && lType != dbOpenSnapshot)
         ThrowJet(SRC_DATABASE, JET_INVALID_ARGUMENT);
-    if (lOptions != -1 && lOptions != 0 && lOptions != dbReadOnly)
-        ThrowJet(SRC_DATABASE, JET_INVALID_ARGUMENT);
-    bool readOnly = lOptions == dbReadOnly;
+    bool readOnly = IsReadOnlyOption(lOptions, SRC_DATABASE);
     std::string source = pstrSource ? pstrSource : "";
 
     std::shared_ptr<QueryDefImpl> query;

@@ -38,10 +38,9 @@ CdbRecordset CdbQueryDef::OpenRecordset(LONG lType, LONG lOptions, LONG)
         ThrowJet(SRC_QUERYDEF, JET_INVALID_OPERATION); // a query is no table
     if (lType != -1 && lType != dbOpenDynaset && lType != dbOpenSnapshot)
         ThrowJet(SRC_QUERYDEF, JET_INVALID_ARGUMENT);
-    if (lOptions != -1 && lOptions != 0 && lOptions != dbReadOnly)
-        ThrowJet(SRC_QUERYDEF, JET_INVALID_ARGUMENT);
     query.Open(SRC_QUERYDEF);
-    auto recordset = std::make_shared<ResultSet>(m_pQueryDef, lType != dbOpenSnapshot, lOptions == dbReadOnly);
+    auto recordset = std::make_shared<ResultSet>(m_pQueryDef, lType != dbOpenSnapshot,
+                                                   IsReadOnlyOption(lOptions, SRC_QUERYDEF));
     return DaoAccess::Recordset(recordset);
 }
 

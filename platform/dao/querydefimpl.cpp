@@ -78,7 +78,10 @@ sqlite3_stmt *QueryDefImpl::Bound(bool keyed, const char *source)
 
 void QueryDefImpl::Execute(LONG options)
 {
-    if (options != -1 && options != 0 && options != dbFailOnError)
+    // Besides dbFailOnError, deny write (1), inconsistent (16), consistent (32) and see
+    // changes (512) mean nothing more for a file one connection holds alone.
+    const LONG kTaken = 1 | 16 | 32 | dbFailOnError | 512;
+    if (options != -1 && (options < 0 || (options & ~kTaken)))
         ThrowJet(SRC_QUERYDEF, JET_INVALID_ARGUMENT);
     sqlite3_stmt *statement = Bound(false, SRC_QUERYDEF);
     if (sqlite3_stmt_readonly(statement))

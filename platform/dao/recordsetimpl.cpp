@@ -118,6 +118,16 @@ void RecordsetImpl::CheckWritable() const
         ThrowJet(SRC_RECORDSET, JET_READ_ONLY);
 }
 
+bool IsReadOnlyOption(LONG options, const char *source)
+{
+    const LONG kTaken = 1 | 2 | dbReadOnly | 16 | 32 | 256 | 512;
+    if (options == -1)
+        return false;
+    if (options < 0 || (options & ~kTaken))
+        ThrowJet(source, JET_INVALID_ARGUMENT);
+    return (options & dbReadOnly) != 0;
+}
+
 void MakeBookmark(int64_t id, VARIANT *out)
 {
     SAFEARRAY *bytes = SafeArrayCreateVector(VT_UI1, 0, sizeof id);

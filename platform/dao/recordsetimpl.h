@@ -85,6 +85,12 @@ protected:
     bool m_bof = true;
 };
 
+// Whether the options of OpenRecordset ask for a read-only recordset (-1: none given).
+// The options that lock others out or choose between Jet's update strategies (deny
+// write, deny read, inconsistent, consistent, forward only, see changes) mean nothing
+// more for a file that one connection holds alone, and are taken; others raise 3001.
+bool IsReadOnlyOption(LONG options, const char *source);
+
 // Bookmarks: an 8-byte number in a VT_ARRAY | VT_UI1 array.
 void MakeBookmark(int64_t id, VARIANT *out);
 int64_t ReadBookmark(const VARIANT &bookmark, const char *source);

@@ -156,4 +156,14 @@ TEST_F(ResultSetTest, PlainSqlOpensWithoutAStoredQuery)
     EXPECT_EQ(JetErrorOf([&] { m_db.OpenRecordset("SELECT * FROM SourceLines", dbOpenTable); }), 3219);
 }
 
+TEST_F(ResultSetTest, TheReadOnlyOptionHoldsAndLockOptionsAreTaken)
+{
+    CdbRecordset table = m_db.OpenRecordset("SourceLines", dbOpenTable, dbReadOnly);
+    EXPECT_EQ(JetErrorOf([&] { table.AddNew(); }), 3027);
+    CdbRecordset dynaset = m_db.OpenRecordset("SourceLines", dbOpenDynaset, 1 | 2); // deny write and read
+    dynaset.Edit();
+    dynaset.CancelUpdate();
+    EXPECT_EQ(JetErrorOf([&] { m_db.OpenRecordset("SourceLines", dbOpenTable, 64); }), 3001);
+}
+
 } // namespace
