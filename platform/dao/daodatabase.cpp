@@ -41,7 +41,7 @@ CdbRecordset CdbDatabase::OpenRecordset(LPCTSTR pstrSource, LONG lType, LONG lOp
     if (std::shared_ptr<const TableSchema> table = db.FindTable(source)) {
         if (lType == -1 || lType == dbOpenTable)
             return DaoAccess::Recordset(std::make_shared<TableCursor>(m_pDatabase, table, readOnly));
-        query = std::make_shared<QueryDefImpl>(m_pDatabase, std::string(), "SELECT * FROM " + QuoteName(table->name));
+        query = std::make_shared<QueryDefImpl>(m_pDatabase, std::string(), "SELECT * FROM [" + table->name + "]");
     } else {
         if (lType == dbOpenTable)
             ThrowJet(SRC_DATABASE, JET_INVALID_OPERATION); // only a table opens as a table
