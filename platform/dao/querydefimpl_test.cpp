@@ -206,17 +206,17 @@ protected:
         DaoTest::SetUp();
         m_db = NewDatabase();
         // The schema's order: the queries before the last tables.
-        for (const TableSpec &spec : kTables) {
-            if (std::string(spec.name) == "RegisterMap")
+        for (const TableSpec &tableSpec : kTables) {
+            if (std::string(tableSpec.name) == "RegisterMap")
                 for (const auto &query : kQueries)
                     m_db.CreateQueryDef(query[0], query[1]);
-            CdbTableDef table = m_db.CreateTableDef(spec.name);
-            for (const FieldSpec &field : spec.fields) {
+            CdbTableDef table = m_db.CreateTableDef(tableSpec.name);
+            for (const FieldSpec &field : tableSpec.fields) {
                 std::string flags = field.flags;
                 AddField(table, field.name, field.type, flags.find('a') != std::string::npos ? dbAutoIncrField : 0,
                          flags.find('r') != std::string::npos, flags.find('z') != std::string::npos);
             }
-            for (const IndexSpec &index : spec.indexes) {
+            for (const IndexSpec &index : tableSpec.indexes) {
                 CdbIndex x = table.CreateIndex(index.name);
                 for (const char *name : index.fields) {
                     CdbField f = x.CreateField(name);
