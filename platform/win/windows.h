@@ -29,5 +29,6 @@
 #include "resources.h"
 #include "shellbrowse.h"
 #include "textconv.h"
+#include "threadobjects.h"
 #include "tickcount.h"
 #include "waits.h"
