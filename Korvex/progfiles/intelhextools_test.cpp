@@ -86,8 +86,9 @@ public:
     }
     ~TemporaryFolder()
     {
-        if (!path_.empty())
+        if (!path_.empty()) {
             EXPECT_EQ(system(("rm -rf '" + path_ + "'").c_str()), 0);
+        }
     }
     std::string File(const std::string &name) const { return path_ + "/" + name; }
 
