@@ -2,8 +2,8 @@
 //
 // Each concern lives in a header of its own; this one only gathers them. No header of this
 // folder takes the name of a C, C++ or POSIX header, because the folder stands on the
-// include path of every target. kernelobject.h and moduletable.h are the layer's own
-// inside and are left out on purpose.
+// include path of every target. kernelobject.h, moduletable.h, messagequeue.h and
+// windowtable.h are the layer's own inside and are left out on purpose.
 #pragma once
 
 #include "basetypes.h"
@@ -28,9 +28,15 @@
 #include "lstring.h"
 #include "modules.h"
 #include "processthreads.h"
+#include "registeredmessages.h"
 #include "resources.h"
 #include "shellbrowse.h"
 #include "textconv.h"
 #include "threadobjects.h"
 #include "tickcount.h"
 #include "waits.h"
+#include "windowclass.h"
+#include "windowcreate.h"
+#include "windowinfo.h"
+#include "windowmessages.h"
+#include "windowtimers.h"

@@ -1,0 +1,310 @@
+#include "messagequeue.h"
+
+#include "lasterror.h"
+#include "processthreads.h"
+#include "tickcount.h"
+#include "windowtable.h"
+#include "winerror.h"
+
+#include <algorithm>
+
+namespace qelwin {
+
+namespace {
+
+const size_t kPostedQuota = 10000;
+const HWND kThreadMessagesOnly = reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1));
+
+bool Matches(HWND window, UINT message, HWND filter, UINT first, UINT last)
+{
+    if (filter == kThreadMessagesOnly) {
+        if (window != nullptr)
+            return false;
+    } else if (filter != nullptr && window != filter) {
+        return false;
+    }
+    return (first == 0 && last == 0) || (message >= first && message <= last);
+}
+
+// Answers a sent message when it goes out of scope, also when its window procedure
+// throws, so that its sender is never left waiting.
+struct Reply {
+    std::shared_ptr<SentMessage> message;
+    LRESULT result = 0;
+
+    ~Reply()
+    {
+        if (message != nullptr)
+            message->sender->Complete(*message, result);
+    }
+};
+
+// A thread's queue lives as long as the thread. When the thread ends, its windows go
+// without messages (their procedures may belong to thread-local state that is already
+// gone) and whatever was sent to it is answered.
+struct QueueHolder {
+    std::shared_ptr<MessageQueue> queue;
+
+    ~QueueHolder()
+    {
+        if (queue == nullptr)
+            return;
+        for (HWND window : WindowsOfThread(queue->ThreadId()))
+            RemoveWindow(window);
+        queue->Close();
+    }
+};
+
+thread_local QueueHolder currentQueue;
+
+} // namespace
+
+std::shared_ptr<MessageQueue> CurrentQueue()
+{
+    if (currentQueue.queue == nullptr)
+        currentQueue.queue = std::make_shared<MessageQueue>(GetCurrentThreadId());
+    return currentQueue.queue;
+}
+
+LRESULT CallWindowProcedure(const WindowRecord &window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (window.procedure == nullptr)
+        return 0;
+    return window.procedure(window.handle, message, wParam, lParam);
+}
+
+void MessageQueue::Changed()
+{
+    ++changes_;
+    wake_.notify_all();
+}
+
+bool MessageQueue::IsOwnWindow(HWND window) const
+{
+    std::shared_ptr<WindowRecord> record = LookUpWindow(window);
+    return record != nullptr && record->queue.get() == this;
+}
+
+bool MessageQueue::Post(const MSG &message)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    if (closed_) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return false;
+    }
+    if (posted_.size() >= kPostedQuota) {
+        SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+        return false;
+    }
+    posted_.push_back(message);
+    Changed();
+    return true;
+}
+
+bool MessageQueue::Send(const std::shared_ptr<SentMessage> &message)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    if (closed_)
+        return false;
+    sent_.push_back(message);
+    Changed();
+    return true;
+}
+
+void MessageQueue::Complete(SentMessage &message, LRESULT result)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    message.done = true;
+    message.result = result;
+    Changed();
+}
+
+void MessageQueue::HandleSentMessages()
+{
+    for (;;) {
+        Reply reply;
+        {
+            std::lock_guard<std::mutex> hold(lock_);
+            if (sent_.empty())
+                return;
+            reply.message = std::move(sent_.front());
+            sent_.pop_front();
+        }
+        // The window may have gone since the message was sent; then it is answered 0.
+        std::shared_ptr<WindowRecord> window = LookUpWindow(reply.message->window);
+        if (window != nullptr && window->queue.get() == this) {
+            SentMessage &message = *reply.message;
+            reply.result = CallWindowProcedure(*window, message.message, message.wParam, message.lParam);
+        }
+    }
+}
+
+MessageQueue::Found MessageQueue::Retrieve(MSG *message, HWND filter, UINT first, UINT last, bool remove, bool wait)
+{
+    for (;;) {
+        HandleSentMessages();
+        std::unique_lock<std::mutex> hold(lock_);
+        if (!sent_.empty())
+            continue; // sent while we looked: handled before anything is taken
+
+        for (auto posted = posted_.begin(); posted != posted_.end();) {
+            if (!Matches(posted->hwnd, posted->message, filter, first, last)) {
+                ++posted;
+                continue;
+            }
+            // Posted just before its window went: dropped.
+            if (posted->hwnd != nullptr && !IsOwnWindow(posted->hwnd)) {
+                posted = posted_.erase(posted);
+                continue;
+            }
+            *message = *posted;
+            if (remove)
+                posted_.erase(posted);
+            return Found::Message;
+        }
+
+        if (quit_) {
+            *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(quitCode_), 0, GetTickCount(), {0, 0}};
+            if (remove)
+                quit_ = false;
+            return Found::Quit;
+        }
+
+        Clock::time_point now = Clock::now();
+        Timer *due = nullptr;
+        Clock::time_point nextDue = Clock::time_point::max();
+        for (Timer &timer : timers_) {
+            if (!Matches(timer.window, WM_TIMER, filter, first, last))
+                continue;
+            if (timer.due <= now && (due == nullptr || timer.due < due->due))
+                due = &timer;
+            nextDue = std::min(nextDue, timer.due);
+        }
+        if (due != nullptr) {
+            *message = MSG{due->window, WM_TIMER, due->id, reinterpret_cast<LPARAM>(due->procedure), GetTickCount(),
+                           {0, 0}};
+            // A timer that fell behind is due once, not once for every interval missed.
+            if (remove)
+                due->due = now + due->interval;
+            return Found::Message;
+        }
+
+        if (!wait)
+            return Found::Nothing;
+        ULONGLONG seen = changes_;
+        auto changed = [this, seen] { return changes_ != seen; };
+        if (nextDue == Clock::time_point::max())
+            wake_.wait(hold, changed);
+        else
+            wake_.wait_until(hold, nextDue, changed);
+    }
+}
+
+LRESULT MessageQueue::WaitForReply(const std::shared_ptr<SentMessage> &message)
+{
+    for (;;) {
+        HandleSentMessages();
+        std::unique_lock<std::mutex> hold(lock_);
+        wake_.wait(hold, [this, &message] { return message->done || !sent_.empty(); });
+        if (message->done)
+            return message->result;
+    }
+}
+
+void MessageQueue::PostQuit(int exitCode)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    quit_ = true;
+    quitCode_ = exitCode;
+    Changed();
+}
+
+UINT_PTR MessageQueue::SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    auto find = [this, window](UINT_PTR wanted) {
+        return std::find_if(timers_.begin(), timers_.end(),
+                            [window, wanted](const Timer &timer) { return timer.window == window && timer.id == wanted; });
+    };
+    if (window == nullptr && (id == 0 || find(id) == timers_.end())) {
+        // A thread timer keeps the identifier it was given only when that names one of
+        // the thread's timers; otherwise it gets a new one.
+        do {
+            id = nextThreadTimerId_++;
+        } while (id == 0 || find(id) != timers_.end());
+    }
+    std::chrono::milliseconds interval(elapse);
+    Clock::time_point due = Clock::now() + interval;
+    auto existing = find(id);
+    if (existing != timers_.end()) {
+        existing->interval = interval;
+        existing->procedure = procedure;
+        existing->due = due;
+    } else {
+        timers_.push_back({window, id, interval, procedure, due});
+    }
+    Changed();
+    // Windows answers any non-zero value for a window's timer: the identifier itself
+    // unless that is 0.
+    return id != 0 ? id : 1;
+}
+
+bool MessageQueue::KillTimer(HWND window, UINT_PTR id)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    auto existing = std::find_if(timers_.begin(), timers_.end(),
+                                 [window, id](const Timer &timer) { return timer.window == window && timer.id == id; });
+    if (existing == timers_.end())
+        return false;
+    timers_.erase(existing);
+    return true;
+}
+
+bool MessageQueue::HasTimer(HWND window, UINT_PTR id, TIMERPROC procedure)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    return std::any_of(timers_.begin(), timers_.end(), [=](const Timer &timer) {
+        return timer.window == window && timer.id == id && timer.procedure == procedure;
+    });
+}
+
+void MessageQueue::ForgetWindow(HWND window)
+{
+    std::vector<std::shared_ptr<SentMessage>> unanswered;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        posted_.erase(std::remove_if(posted_.begin(), posted_.end(),
+                                     [window](const MSG &message) { return message.hwnd == window; }),
+                      posted_.end());
+        timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
+                                     [window](const Timer &timer) { return timer.window == window; }),
+                      timers_.end());
+        for (auto sent = sent_.begin(); sent != sent_.end();) {
+            if ((*sent)->window == window) {
+                unanswered.push_back(std::move(*sent));
+                sent = sent_.erase(sent);
+            } else {
+                ++sent;
+            }
+        }
+    }
+    // Answered outside this lock: the sender's queue has a lock of its own.
+    for (const std::shared_ptr<SentMessage> &message : unanswered)
+        message->sender->Complete(*message, 0);
+}
+
+void MessageQueue::Close()
+{
+    std::deque<std::shared_ptr<SentMessage>> unanswered;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        closed_ = true;
+        unanswered.swap(sent_);
+        posted_.clear();
+        timers_.clear();
+    }
+    for (const std::shared_ptr<SentMessage> &message : unanswered)
+        message->sender->Complete(*message, 0);
+}
+
+} // namespace qelwin

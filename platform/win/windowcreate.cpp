@@ -1,0 +1,97 @@
+#include "windowcreate.h"
+
+#include "lasterror.h"
+#include "messagequeue.h"
+#include "processthreads.h"
+#include "windowclass.h"
+#include "windowmessages.h"
+#include "windowtable.h"
+#include "winerror.h"
+
+namespace {
+
+HWND Fail(DWORD error)
+{
+    SetLastError(error);
+    return nullptr;
+}
+
+// Takes a window out of the table and out of its queue when its destruction ends, also
+// when a procedure throws on the way.
+struct Removal {
+    HWND window;
+    std::shared_ptr<qelwin::MessageQueue> queue;
+
+    ~Removal()
+    {
+        qelwin::RemoveWindow(window);
+        queue->ForgetWindow(window);
+    }
+};
+
+} // namespace
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter)
+{
+    WNDPROC procedure = qelwin::FindWindowClassProcedure(className);
+    if (procedure == nullptr)
+        return Fail(ERROR_CANNOT_FIND_WND_CLASS);
+    if ((style & WS_CHILD) != 0 && parent == nullptr)
+        return Fail(ERROR_TLW_WITH_WSCHILD);
+    if (parent != nullptr) {
+        std::shared_ptr<qelwin::WindowRecord> parentRecord = qelwin::LookUpWindow(parent);
+        if (parentRecord == nullptr)
+            return Fail(ERROR_INVALID_WINDOW_HANDLE);
+        if (parentRecord->queue == nullptr || parentRecord->threadId != GetCurrentThreadId())
+            return Fail(ERROR_ACCESS_DENIED);
+    }
+
+    auto record = std::make_shared<qelwin::WindowRecord>();
+    record->procedure = procedure;
+    record->queue = qelwin::CurrentQueue();
+    record->threadId = GetCurrentThreadId();
+    record->text = name != nullptr ? name : "";
+    record->style = style;
+    record->parent = parent;
+    HWND window = qelwin::InsertWindow(record);
+    if (window == nullptr)
+        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+
+    CREATESTRUCTA create{parameter, instance, menu,  parent, height,   width,
+                         y,         x,        static_cast<LONG>(style), name, className, exStyle};
+    LPARAM createParam = reinterpret_cast<LPARAM>(&create);
+    if (!qelwin::CallWindowProcedure(*record, WM_NCCREATE, 0, createParam)) {
+        Removal removal{window, record->queue};
+        qelwin::CallWindowProcedure(*record, WM_NCDESTROY, 0, 0);
+        return nullptr;
+    }
+    if (qelwin::CallWindowProcedure(*record, WM_CREATE, 0, createParam) == -1) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    return window;
+}
+
+BOOL DestroyWindow(HWND window)
+{
+    std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(window);
+    if (record == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (record->queue == nullptr || record->threadId != GetCurrentThreadId()) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (record->destroying)
+        return TRUE;
+    record->destroying = true;
+
+    Removal removal{window, record->queue};
+    qelwin::CallWindowProcedure(*record, WM_DESTROY, 0, 0);
+    for (HWND dependent : qelwin::DependentWindows(window))
+        DestroyWindow(dependent);
+    qelwin::CallWindowProcedure(*record, WM_NCDESTROY, 0, 0);
+    return TRUE;
+}

@@ -1,0 +1,55 @@
+// Making and destroying windows.
+//
+// A window belongs to the thread that makes it: its messages are handled there, and only
+// that thread destroys it. There is no display, so position and size are taken and not
+// kept, and nothing is shown or drawn.
+#pragma once
+
+#include "basetypes.h"
+
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+
+typedef struct tagCREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+} CREATESTRUCTA, *LPCREATESTRUCTA;
+typedef CREATESTRUCTA CREATESTRUCT;
+typedef LPCREATESTRUCTA LPCREATESTRUCT;
+
+// Makes a window of a registered class on the calling thread. Its procedure gets
+// WM_NCCREATE and then WM_CREATE, each with the CREATESTRUCTA in lParam, before the call
+// returns; FALSE from the first or -1 from the second destroys the window again and the
+// call answers NULL. `name` is the window's text (its title). A child window (WS_CHILD)
+// needs a parent; the parent of any other window is its owner. Both must be windows of
+// the calling thread, since only it could destroy them with theirs. NULL with
+// ERROR_CANNOT_FIND_WND_CLASS, ERROR_TLW_WITH_WSCHILD, ERROR_INVALID_WINDOW_HANDLE (the
+// parent), ERROR_ACCESS_DENIED (a parent of another thread) or ERROR_NOT_ENOUGH_MEMORY
+// (65535 windows exist).
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter);
+
+// Destroys the window: WM_DESTROY to it, then its child and owned windows are destroyed,
+// then WM_NCDESTROY to it. Afterwards its handle is refused everywhere, what was posted to
+// it is dropped and what was sent to it from other threads is answered 0. FALSE with
+// ERROR_INVALID_WINDOW_HANDLE for a handle that is not a live window, ERROR_ACCESS_DENIED
+// for a window of another thread or the desktop. A window whose destruction has begun is
+// not destroyed again (TRUE).
+BOOL DestroyWindow(HWND window);
+
+// The name of an ANSI build, which the system's code uses.
+inline HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
+                           int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter)
+{
+    return CreateWindowExA(exStyle, className, name, style, x, y, width, height, parent, menu, instance, parameter);
+}

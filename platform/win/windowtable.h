@@ -1,0 +1,59 @@
+// The table of windows (inside this layer only; not part of windows.h).
+//
+// A window handle is a small number, so that it travels in 32 bits (the system passes
+// requester windows as 32-bit values): the low 16 bits index the table, the high bits are
+// a generation count of the slot, from 1 to 0x7FFF, so a handle is never 0, never has bit
+// 31 set and a stale handle does not name the slot's next window. Every handle that comes
+// in is looked up here before use.
+//
+// The table's lock guards the slots only and is never held while a window procedure runs
+// or a message queue is locked, so code that holds a queue's lock may look windows up.
+#pragma once
+
+#include "basetypes.h"
+#include "windowclass.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qelwin {
+
+class MessageQueue;
+
+// A window. Everything but `destroying` is fixed when the window is entered into the
+// table and may be read by any thread that looked it up; `destroying` is only touched by
+// the window's own thread.
+struct WindowRecord {
+    HWND handle = nullptr;
+    WNDPROC procedure = nullptr;
+    std::shared_ptr<MessageQueue> queue; // the owner thread's; null for the desktop
+    DWORD threadId = 0;
+    std::string text;
+    DWORD style = 0;
+    HWND parent = nullptr; // the parent of a child window, the owner of any other
+    bool destroying = false;
+};
+
+// Gives the window its handle and enters it; NULL when every slot is taken.
+HWND InsertWindow(std::shared_ptr<WindowRecord> window);
+
+// The live window of `handle`, or null. Sets no error.
+std::shared_ptr<WindowRecord> LookUpWindow(HWND handle);
+
+void RemoveWindow(HWND handle);
+
+// The desktop window: always there, owned by no thread of the process.
+HWND DesktopWindow();
+
+// Windows that are not child windows, the newest first (the order in which windows made
+// later lie on top, since nothing here moves or activates a window).
+std::vector<HWND> TopLevelWindows();
+
+// The child windows and owned windows of `handle`.
+std::vector<HWND> DependentWindows(HWND handle);
+
+// Every window of the thread.
+std::vector<HWND> WindowsOfThread(DWORD threadId);
+
+} // namespace qelwin
