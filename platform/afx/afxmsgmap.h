@@ -1,0 +1,102 @@
+// Message maps: how a framework object finds the member that handles a message.
+//
+// A class with DECLARE_MESSAGE_MAP lists its handlers between BEGIN_MESSAGE_MAP (the
+// class and its base) and END_MESSAGE_MAP; a message goes to the first entry for it in
+// the class's map, then in its base's, and so on up to CCmdTarget. Each entry macro makes
+// a small function that calls the handler with the arguments of its kind, so handlers
+// are named as the framework names them (`ON_MESSAGE(WM_USER + 1, OnMyMessage)`) and
+// checked by the compiler.
+#pragma once
+
+#include "afxobject.h"
+#include "basetypes.h"
+#include "windowcreate.h"
+#include "windowmessages.h"
+
+class CCmdTarget;
+
+// Calls one handler of `target` with the message's words and answers its result.
+typedef LRESULT (*AFX_MSG_HANDLER)(CCmdTarget *target, WPARAM wParam, LPARAM lParam);
+
+struct AFX_MSGMAP_ENTRY {
+    UINT nMessage;
+    // ON_REGISTERED_MESSAGE: the variable that holds the number, read when a message
+    // comes, so it may be set after the map is made; 0 in it matches nothing.
+    const UINT *pnRegisteredMessage;
+    AFX_MSG_HANDLER pfnHandler; // null ends the map
+};
+
+struct AFX_MSGMAP {
+    const AFX_MSGMAP *(*pfnGetBaseMap)(); // null for the root
+    const AFX_MSGMAP_ENTRY *lpEntries;
+};
+
+// Marks handlers, as in the framework; it means nothing to the compiler.
+#define afx_msg
+
+class CCmdTarget : public CObject {
+protected:
+    CCmdTarget() = default;
+
+    static const AFX_MSGMAP *GetThisMessageMap();
+    virtual const AFX_MSGMAP *GetMessageMap() const;
+
+    // The entry for `message` in this object's map or those of its bases, or null.
+    const AFX_MSGMAP_ENTRY *FindMessageEntry(UINT message) const;
+};
+
+#define DECLARE_MESSAGE_MAP()                     \
+protected:                                        \
+    static const AFX_MSGMAP *GetThisMessageMap(); \
+    const AFX_MSGMAP *GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                \
+    const AFX_MSGMAP *theClass::GetMessageMap() const         \
+    {                                                         \
+        return GetThisMessageMap();                           \
+    }                                                         \
+    const AFX_MSGMAP *theClass::GetThisMessageMap()           \
+    {                                                         \
+        using ThisClass [[maybe_unused]] = theClass;          \
+        using TheBaseClass = baseClass;                       \
+        static const AFX_MSGMAP_ENTRY qelMessageEntries[] = {
+
+#define END_MESSAGE_MAP()                                                                              \
+            {0, nullptr, nullptr}};                                                                    \
+        static const AFX_MSGMAP qelMessageMap = {&TheBaseClass::GetThisMessageMap, &qelMessageEntries[0]}; \
+        return &qelMessageMap;                                                                         \
+    }
+
+// LRESULT OnMessage(WPARAM, LPARAM)
+#define ON_MESSAGE(message, memberFxn)                                                    \
+    {static_cast<UINT>(message), nullptr,                                                 \
+     [](CCmdTarget *target, WPARAM wParam, LPARAM lParam) -> LRESULT {                    \
+         return static_cast<LRESULT>(static_cast<ThisClass *>(target)->memberFxn(wParam, lParam)); \
+     }},
+
+// LRESULT OnMessage(WPARAM, LPARAM), for the number held in a UINT variable.
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                                \
+    {0, &(nMessageVariable),                                                              \
+     [](CCmdTarget *target, WPARAM wParam, LPARAM lParam) -> LRESULT {                    \
+         return static_cast<LRESULT>(static_cast<ThisClass *>(target)->memberFxn(wParam, lParam)); \
+     }},
+
+// int OnCreate(LPCREATESTRUCT): -1 refuses the creation.
+#define ON_WM_CREATE()                                                                      \
+    {WM_CREATE, nullptr, [](CCmdTarget *target, WPARAM, LPARAM lParam) -> LRESULT {         \
+         return static_cast<ThisClass *>(target)->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam)); \
+     }},
+
+// void OnDestroy()
+#define ON_WM_DESTROY()                                                      \
+    {WM_DESTROY, nullptr, [](CCmdTarget *target, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass *>(target)->OnDestroy();                      \
+         return 0;                                                           \
+     }},
+
+// void OnTimer(UINT_PTR nIDEvent)
+#define ON_WM_TIMER()                                                             \
+    {WM_TIMER, nullptr, [](CCmdTarget *target, WPARAM wParam, LPARAM) -> LRESULT { \
+         static_cast<ThisClass *>(target)->OnTimer(static_cast<UINT_PTR>(wParam)); \
+         return 0;                                                                \
+     }},

@@ -1,0 +1,91 @@
+// CWnd: a framework object bound to a window, whose messages go through its message map.
+//
+// A CWnd made with CreateEx is the window's permanent object: from WM_NCCREATE on,
+// AfxWndProc hands every message of the window to its WindowProc, which looks the message
+// up in the message map and leaves the rest to DefWindowProc. WM_NCDESTROY ends the
+// binding (m_hWnd becomes NULL) and calls PostNcDestroy. CreateEx takes the window
+// classes made by AfxRegisterWndClass, whose procedure is AfxWndProc; the framework's
+// subclassing of windows of other classes is not offered.
+//
+// The framework keeps one handle map per thread; this one keeps one per module, guarded
+// by a lock, so Attach, Detach and FromHandlePermanent may be called from any thread (the
+// system attaches the host's main window on its worker and user-interface threads).
+// Using the object for a window stays the business of the window's own thread.
+#pragma once
+
+#include "afxmsgmap.h"
+#include "afxstring.h"
+#include "basetypes.h"
+#include "windowtimers.h"
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd();
+    // Destroys the window when it is still this object's (and of the calling thread),
+    // as the framework does, else lets it go.
+    ~CWnd() override;
+
+    operator HWND() const { return m_hWnd; }
+    // The framework also answers NULL when called through a null pointer; C++ makes that
+    // undefined, so callers test the pointer themselves.
+    HWND GetSafeHwnd() const { return m_hWnd; }
+
+    // Makes the window on the calling thread with this object as its permanent object.
+    // FALSE when the object already has a window, the class is unknown or not one of
+    // AfxRegisterWndClass, or the window's own OnCreate refused.
+    virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
+                          int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
+    virtual BOOL DestroyWindow();
+
+    // Binds the object to a live window (of any module or thread) as its permanent
+    // object; FALSE when the object has a window already, the handle is no window, or
+    // the window has a permanent object already. Messages of a window that was not made
+    // by CreateEx still go to its own procedure.
+    BOOL Attach(HWND hWndNew);
+    HWND Detach();
+
+    // The permanent object of the window, else a temporary one that the calling thread
+    // keeps until the window is gone (it is dropped at the next FromHandle after that) or
+    // the thread ends; NULL for NULL.
+    static CWnd *FromHandle(HWND hWnd);
+    // The permanent object of the window of this module, or NULL.
+    static CWnd *FromHandlePermanent(HWND hWnd);
+
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
+    BOOL KillTimer(UINT_PTR nIDEvent);
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    HWND m_hWnd;
+
+protected:
+    // The message map's handler, else DefWindowProc.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // TRUE with the handler's answer when the map has an entry for the message.
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Called after the window's last message; a class whose objects live on the heap may
+    // delete itself here.
+    virtual void PostNcDestroy();
+    // DefWindowProc of the message being handled; 0 outside a handler.
+    LRESULT Default();
+
+    afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    afx_msg void OnDestroy();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+
+    DECLARE_MESSAGE_MAP()
+
+    friend LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// The name of a window class of this module with the given class style, whose windows'
+// messages go to their CWnd; registered on first use. The cursor, brush and icon are
+// part of the name, as in the framework, though nothing is drawn.
+LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor = nullptr, HBRUSH hbrBackground = nullptr,
+                            HICON hIcon = nullptr);
+
+// The window procedure of AfxRegisterWndClass's classes. A framework exception that a
+// handler lets out is reported to the debug output and ended there, as the framework
+// ends it after its message box; the message then answers 0 (-1 for WM_CREATE).
+LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
