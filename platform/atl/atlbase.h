@@ -10,5 +10,6 @@
 #include "atlcomptr.h"
 #include "atlconnect.h"
 #include "atlcomvariant.h"
+#include "atlerrorinfo.h"
 #include "atldispsink.h"
 #include "atlthreadmodel.h"

@@ -1,0 +1,35 @@
+// AtlSetErrorInfo: COM error information for the calling thread, as a failing method
+// leaves it for its caller.
+#pragma once
+
+#include <ole2.h>
+
+// Sets the calling thread's error information: `lpszDesc` as its description, `iid` as
+// the interface that failed, and the help context `dwHelpID` with `lpszHelpFile` when
+// both are given. The template library takes the class's ProgID as the source; this layer
+// cannot find ProgIDs by class yet (there is no registry to ask), so the source is left
+// empty. The description is a text: the template library's form that passes a string
+// resource's id in its place, read from `hInst`, is not offered and answers E_INVALIDARG.
+// Answers `hRes`, or DISP_E_EXCEPTION for 0, as the template library does.
+inline HRESULT AtlSetErrorInfo(const CLSID &, LPCOLESTR lpszDesc, DWORD dwHelpID, LPCOLESTR lpszHelpFile,
+                               const IID &iid, HRESULT hRes, HINSTANCE = nullptr)
+{
+    if (lpszDesc != nullptr && reinterpret_cast<uintptr_t>(lpszDesc) < 0x10000)
+        return E_INVALIDARG;
+    ICreateErrorInfo *create = nullptr;
+    if (SUCCEEDED(CreateErrorInfo(&create))) {
+        create->SetGUID(iid);
+        create->SetDescription(const_cast<LPOLESTR>(lpszDesc));
+        if (dwHelpID != 0 && lpszHelpFile != nullptr) {
+            create->SetHelpContext(dwHelpID);
+            create->SetHelpFile(const_cast<LPOLESTR>(lpszHelpFile));
+        }
+        IErrorInfo *info = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void **>(&info)))) {
+            SetErrorInfo(0, info);
+            info->Release();
+        }
+        create->Release();
+    }
+    return hRes != 0 ? hRes : DISP_E_EXCEPTION;
+}
