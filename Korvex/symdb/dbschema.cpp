@@ -1,0 +1,238 @@
+#include "dbschema.h"
+
+#include "qeldbexception.h"
+#include "qelquerydef.h"
+#include "qeltabledef.h"
+#include "symboltables.h"
+#include "symdbstrings.h"
+
+#include <cstdlib>
+
+namespace {
+
+enum : BYTE { REQ = 1, AZL = 2, AUTO = 4 };
+
+struct FieldSpec {
+    UINT name;
+    SHORT type;
+    BYTE flags;
+};
+
+struct IndexSpec {
+    UINT name;
+    UINT fields[2];
+    SHORT fieldCount;
+    BOOL primary;
+    BOOL unique;
+};
+
+struct TableSpec {
+    UINT name;
+    const FieldSpec *fields;
+    size_t fieldCount;
+    const IndexSpec *indexes;
+    size_t indexCount;
+};
+
+const SHORT L = dbLong, T = dbText, D = dbDate, B = dbBoolean;
+
+const FieldSpec kVersionFields[] = {{IDS_DB_VERSION, L, REQ}, {IDS_DB_CREATIONTIME, D, REQ}};
+
+const FieldSpec kProgramFields[] = {
+    {IDS_DB_PROGRAMINDEX, L, REQ},      {IDS_DB_NAME, T, AZL},          {IDS_DB_TYPE, L, REQ},
+    {IDS_DB_MODIFIEDTIME, D, REQ},      {IDS_DB_SOURCE, T, REQ},        {IDS_DB_ENTRYPOINT, T, AZL},
+    {IDS_DB_MAINFUNCTION, T, AZL},      {IDS_DB_ALTERNATEENTRYPOINT, T, AZL},
+    {IDS_DB_ALTERNATEMAINFUNCTION, T, AZL}, {IDS_DB_ANALYZED, B, REQ}};
+const IndexSpec kProgramIndexes[] = {{IDS_DB_PROGRAMINDEXKEY, {IDS_DB_PROGRAMINDEX}, 1, TRUE, TRUE}};
+
+const FieldSpec kSectionFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_NAME, T, AZL},
+                                    {IDS_DB_TYPE, L, 0},           {IDS_DB_ADDRESSMODE, L, 0},
+                                    {IDS_DB_ADDRESSVALUE, L, 0},   {IDS_DB_LENGTH, L, 0}};
+const IndexSpec kSectionIndexes[] = {{IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, TRUE, TRUE}};
+
+const FieldSpec kModulFields[] = {{IDS_DB_MODULINDEX, L, REQ},
+                                  {IDS_DB_NAME, T, AZL},
+                                  {IDS_DB_OFFSET, L, 0},
+                                  {IDS_DB_ANALYZED, B, REQ}};
+const IndexSpec kModulIndexes[] = {{IDS_DB_MODULINDEXKEY, {IDS_DB_MODULINDEX}, 1, TRUE, TRUE}};
+
+const FieldSpec kSourceFileFields[] = {{IDS_DB_SOURCEFILEINDEX, L, REQ},
+                                       {IDS_DB_TYPE, L, 0},
+                                       {IDS_DB_NAME, T, REQ | AZL},
+                                       {IDS_DB_ENTRYINFILE, T, REQ},
+                                       {IDS_DB_ANALYZED, B, REQ}};
+const IndexSpec kSourceFileIndexes[] = {{IDS_DB_SOURCEFILEINDEXKEY, {IDS_DB_SOURCEFILEINDEX}, 1, TRUE, TRUE},
+                                        {IDS_DB_ENTRYINFILEKEY, {IDS_DB_ENTRYINFILE}, 1, FALSE, TRUE}};
+
+const FieldSpec kSourceLineFields[] = {{IDS_DB_SOURCELINEINDEX, L, REQ | AUTO}, {IDS_DB_SOURCELINE, L, REQ},
+                                       {IDS_DB_ADDRESSMODE, L, REQ},            {IDS_DB_ADDRESSVALUE, L, REQ},
+                                       {IDS_DB_LENGTH, L, REQ},                 {IDS_DB_SECTIONINDEX, L, REQ},
+                                       {IDS_DB_SOURCEFILEINDEX, L, REQ}};
+const IndexSpec kSourceLineIndexes[] = {{IDS_DB_SOURCELINEINDEXKEY, {IDS_DB_SOURCELINEINDEX}, 1, TRUE, TRUE},
+                                        {IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, FALSE, FALSE}};
+
+const FieldSpec kFunctionFields[] = {{IDS_DB_FUNCTIONINDEX, L, REQ}, {IDS_DB_NAME, T, REQ},
+                                     {IDS_DB_NAMESTRING, T, AZL},    {IDS_DB_ADDRESSMODE, L, REQ},
+                                     {IDS_DB_ADDRESSVALUE, L, REQ},  {IDS_DB_LENGTH, L, REQ},
+                                     {IDS_DB_SECTIONINDEX, L, REQ},  {IDS_DB_RETURNTYPE, L, 0},
+                                     {IDS_DB_SCOPE, L, 0},           {IDS_DB_CALLTYPE, L, 0}};
+const IndexSpec kFunctionIndexes[] = {{IDS_DB_FUNCTIONINDEXKEY, {IDS_DB_FUNCTIONINDEX}, 1, TRUE, TRUE}};
+
+const FieldSpec kTypeFields[] = {{IDS_DB_TYPEINDEX, L, REQ}, {IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_TYPEID, L, REQ},
+                                 {IDS_DB_NAME, T, AZL},     {IDS_DB_DATA_1, L, REQ},     {IDS_DB_DATA_2, L, 0},
+                                 {IDS_DB_DATA_3, L, 0},     {IDS_DB_DATA_4, L, 0}};
+const IndexSpec kTypeIndexes[] = {{IDS_DB_TYPEINDEXKEY, {IDS_DB_TYPEINDEX}, 1, TRUE, TRUE},
+                                  {IDS_DB_DATA_4KEY, {IDS_DB_DATA_4}, 1, FALSE, FALSE}};
+
+const FieldSpec kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {IDS_DB_MODULINDEX, L, REQ},
+                                   {IDS_DB_SYMBOLID, L, REQ},          {IDS_DB_SCOPEINDEX, L, REQ},
+                                   {IDS_DB_NAME, T, AZL},              {IDS_DB_NAMESTRING, T, AZL},
+                                   {IDS_DB_DATA_1, L, REQ},            {IDS_DB_DATA_2, L, 0},
+                                   {IDS_DB_DATA_3, L, 0},              {IDS_DB_DATA_4, L, 0},
+                                   {IDS_DB_DATA_5, L, 0},              {IDS_DB_DATA_6, L, 0}};
+const IndexSpec kSymbolIndexes[] = {{IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE}};
+
+const FieldSpec kModulSectionFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SECTIONINDEX, L, REQ}};
+const IndexSpec kModulSectionIndexes[] = {
+    {IDS_DB_MODULSECTIONKEY, {IDS_DB_MODULINDEX, IDS_DB_SECTIONINDEX}, 2, TRUE, TRUE}};
+
+const FieldSpec kModulSourceFileFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
+const IndexSpec kModulSourceFileIndexes[] = {
+    {IDS_DB_MODULSOURCEFILEKEY, {IDS_DB_MODULINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE}};
+
+const FieldSpec kSectionSourceFileFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
+const IndexSpec kSectionSourceFileIndexes[] = {
+    {IDS_DB_SECTIONSOURCEFILEKEY, {IDS_DB_SECTIONINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE}};
+
+const FieldSpec kRegisterMapFields[] = {{IDS_DB_NAME, T, REQ}, {IDS_DB_NUMBER, L, REQ}};
+
+#define TABLE(id, fields) {id, fields, sizeof fields / sizeof fields[0], nullptr, 0}
+#define INDEXED_TABLE(id, fields, indexes) \
+    {id, fields, sizeof fields / sizeof fields[0], indexes, sizeof indexes / sizeof indexes[0]}
+
+// The tables made before the stored queries, in their order; then the ones after.
+const TableSpec kTablesBeforeQueries[] = {
+    TABLE(IDS_DB_VERSION, kVersionFields),
+    INDEXED_TABLE(IDS_DB_PROGRAM, kProgramFields, kProgramIndexes),
+    INDEXED_TABLE(IDS_DB_SECTIONS, kSectionFields, kSectionIndexes),
+    INDEXED_TABLE(IDS_DB_MODULS, kModulFields, kModulIndexes),
+    INDEXED_TABLE(IDS_DB_SOURCEFILES, kSourceFileFields, kSourceFileIndexes),
+    INDEXED_TABLE(IDS_DB_SOURCELINES, kSourceLineFields, kSourceLineIndexes),
+    INDEXED_TABLE(IDS_DB_FUNCTIONS, kFunctionFields, kFunctionIndexes),
+    INDEXED_TABLE(IDS_DB_MODULSECTIONRELATION, kModulSectionFields, kModulSectionIndexes),
+    INDEXED_TABLE(IDS_DB_MODULSOURCEFILERELATION, kModulSourceFileFields, kModulSourceFileIndexes),
+    INDEXED_TABLE(IDS_DB_SECTIONSOURCEFILERELATION, kSectionSourceFileFields, kSectionSourceFileIndexes),
+};
+const TableSpec kTablesAfterQueries[] = {
+    TABLE(IDS_DB_REGISTERMAP, kRegisterMapFields),
+    INDEXED_TABLE(IDS_DB_SYMBOLS, kSymbolFields, kSymbolIndexes),
+    INDEXED_TABLE(IDS_DB_TYPES, kTypeFields, kTypeIndexes),
+};
+
+#undef TABLE
+#undef INDEXED_TABLE
+
+CString LoadText(UINT id)
+{
+    CString text;
+    if (!text.LoadString(id)) {
+        CString message;
+        message.Format("The string table lacks entry %u of the symbol database's schema.", id);
+        ThrowQeldbException(3265, "Korvex.SymbolDatabase", message);
+    }
+    return text;
+}
+
+LONG SizeOf(SHORT type)
+{
+    switch (type) {
+    case dbText:
+        return 255;
+    case dbDate:
+        return 8;
+    case dbBoolean:
+        return 1;
+    default:
+        return 4;
+    }
+}
+
+void CreateTable(CdbDatabase *pDatabase, const TableSpec &spec)
+{
+    CQelTableDef table(pDatabase);
+    table.Create(LoadText(spec.name));
+    for (size_t i = 0; i < spec.fieldCount; ++i) {
+        const FieldSpec &f = spec.fields[i];
+        CQelFieldInfo info;
+        info.m_strName = LoadText(f.name);
+        info.m_nType = f.type;
+        info.m_lSize = SizeOf(f.type);
+        info.m_lAttributes = (f.flags & AUTO) ? dbAutoIncrField : 0;
+        info.m_nOrdinalPosition = static_cast<SHORT>(i + 1);
+        info.m_bRequired = (f.flags & REQ) != 0;
+        info.m_bAllowZeroLength = (f.flags & AZL) != 0;
+        table.AddField(info);
+    }
+    for (size_t i = 0; i < spec.indexCount; ++i) {
+        const IndexSpec &x = spec.indexes[i];
+        CString fieldNames[2];
+        for (SHORT k = 0; k < x.fieldCount; ++k)
+            fieldNames[k] = LoadText(x.fields[k]);
+        CQelIndexInfo info;
+        info.m_strName = LoadText(x.name);
+        info.m_pFieldNames = fieldNames;
+        info.m_nFields = x.fieldCount;
+        info.m_bPrimary = x.primary;
+        info.m_bUnique = x.unique;
+        table.AddIndex(info);
+    }
+    table.Append();
+}
+
+} // namespace
+
+BOOL CreateStoredQueries(CdbDatabase *pDatabase)
+{
+    CString groupText;
+    if (!groupText.LoadString(IDS_DB_QUERY_GROUP))
+        return FALSE;
+    UINT group = static_cast<UINT>(std::strtoul(groupText, nullptr, 10));
+    if (group == 0)
+        return FALSE;
+    BOOL complete = FALSE;
+    UINT id = 1000 + group;
+    while (id < IDS_DB_QUERY_END) {
+        CString name, sql;
+        if (!name.LoadString(id)) {
+            if (id % group == 0)
+                break; // an empty group ends the list
+            id = (id / group + 1) * group;
+            continue;
+        }
+        if (!sql.LoadString(id + 1))
+            return FALSE;
+        CQelQueryDef query(pDatabase);
+        query.Create(name, sql);
+        complete = TRUE;
+        id += 2;
+    }
+    return complete;
+}
+
+void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime)
+{
+    for (const TableSpec &spec : kTablesBeforeQueries) {
+        CreateTable(pDatabase, spec);
+        if (spec.name == IDS_DB_VERSION) {
+            CDBVersion version(pDatabase);
+            version.AddNew();
+            version.m_Version = kSymbolDatabaseVersion;
+            version.m_CreationTime = creationTime;
+            version.Update();
+        }
+    }
+    if (!CreateStoredQueries(pDatabase))
+        ThrowQeldbException(3265, "Korvex.SymbolDatabase", "The string table lacks stored queries of the symbol database.");
+    for (const TableSpec &spec : kTablesAfterQueries)
+        CreateTable(pDatabase, spec);
+}

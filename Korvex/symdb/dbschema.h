@@ -1,0 +1,19 @@
+// The schema of a symbol database: thirteen tables, the Version row and the stored
+// queries, all named by string-table id (symdbstrings.h).
+#pragma once
+
+#include <afx.h>
+
+#include "dbdao.h"
+
+// The schema version that a database must hold to be used.
+const LONG kSymbolDatabaseVersion = 214;
+
+// Makes the tables and stored queries of a new database in their order, and writes the
+// Version row with `creationTime`. A failure throws CQeldbException.
+void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime);
+
+// Stores the queries of the string table, in ascending id order, in groups of the size
+// that string IDS_DB_QUERY_GROUP gives: a missing name ends its group, an empty group
+// ends the list. FALSE when the group size is missing or a name has no SQL.
+BOOL CreateStoredQueries(CdbDatabase *pDatabase);
