@@ -75,8 +75,10 @@ TEST_F(Timers, KilledTimerComesNoMore)
 
 TEST_F(Timers, TimerThatFellBehindIsDueOnce)
 {
-    SetTimer(window_, 7, 10, nullptr);
-    Sleep(60);
+    // Three intervals missed; the loop below has a whole interval to see that no
+    // second WM_TIMER is due.
+    SetTimer(window_, 7, 100, nullptr);
+    Sleep(350);
     MSG message;
     int taken = 0;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
