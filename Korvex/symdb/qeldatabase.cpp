@@ -1,10 +1,25 @@
 #include "qeldatabase.h"
 
 #include "dbfilename.h"
+#include "dbschema.h"
 #include "qeldbexception.h"
+#include "symboltables.h"
 #include "symdbstrings.h"
 
+#include <cstdio>
+
 namespace {
+
+const char kSource[] = "Korvex.SymbolDatabase";
+
+// The Jet errors by which OpenForProgram tells what lies at the database's path.
+enum : UINT {
+    kBadPassword = 3031,  // a database of this engine with another password
+    kFileInUse = 3045,    // another connection holds it
+    kDamaged = 3049,
+    kNoPermission = 3051,
+    kForeignFile = 3343,  // no database of this engine
+};
 
 CString LoadText(UINT id)
 {
@@ -91,23 +106,128 @@ BOOL CQelDatabase::Open(CString path, BOOL rethrow, BOOL readOnly)
     return m_bOpen;
 }
 
+BOOL CQelDatabase::Create(CString path)
+{
+    if (m_bOpen)
+        Close(TRUE);
+    CreateObjects();
+    CString locale = CString(dbLangGeneral) + PasswordClause(path);
+    QeldbCall([&] { *m_pDatabase = m_pWorkspace->CreateDatabase(path, locale, dbEncrypt); });
+    m_bOpen = TRUE;
+    try {
+        CFileStatus status;
+        if (!CFile::GetStatus(path, status))
+            ThrowQeldbException(3024, kSource, "The new symbol database " + path + " is gone.");
+        // One transaction, so that a process that dies now leaves a file without
+        // tables, which the next open rebuilds, never half a schema.
+        BeginTrans();
+        CreateSymbolDatabaseSchema(m_pDatabase, COleDateTime(status.m_ctime));
+        CommitTrans();
+        Close(TRUE);
+        Open(path, TRUE, FALSE);
+    } catch (CQeldbException *) {
+        Close(FALSE);
+        remove(path);
+        throw;
+    }
+    m_strPath = path;
+    return TRUE;
+}
+
+BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL rebuild)
+{
+    CString path = CutFileExtension(basePath) + LoadText(IDS_DB_EXTENSION);
+    BOOL opened = FALSE;
+    BOOL stale = FALSE; // a file of ours is there to be deleted
+    try {
+        opened = Open(path, TRUE, FALSE);
+    } catch (CQeldbException *e) {
+        CFileStatus status;
+        switch (e->m_nErrorCode) {
+        case kBadPassword:
+        case kDamaged:
+            e->Delete();
+            stale = TRUE;
+            break;
+        case kFileInUse:
+            e->m_strDescription = "The symbol database " + path +
+                                  " is in use by another program or debugger session. It is left as it is; "
+                                  "close it there to load this program file.";
+            throw;
+        case kForeignFile:
+            // An empty file is what a process leaves that died while creating the
+            // database: there is nothing in it to keep.
+            if (CFile::GetStatus(path, status) && status.m_size == 0) {
+                e->Delete();
+                stale = TRUE;
+                break;
+            }
+            e->m_strDescription = path +
+                                  " is not a symbol database of this debugger. It is left as it is; move or "
+                                  "delete it to load the program file.";
+            throw;
+        default:
+            throw;
+        }
+    }
+    if (opened) {
+        if (!rebuild && IsCurrent(programPath)) {
+            m_strPath = path;
+            return TRUE;
+        }
+        Close(FALSE);
+        stale = TRUE;
+    }
+    if (stale && remove(path) != 0)
+        ThrowQeldbException(kNoPermission, kSource,
+                            "The symbol database " + path + " cannot be deleted to build it anew.");
+    return Create(path);
+}
+
+BOOL CQelDatabase::IsCurrent(const CString &programPath)
+{
+    // Whatever fails here (a table missing, a damaged page) makes the file stale.
+    try {
+        CDBVersion version(m_pDatabase);
+        version.Open();
+        if (version.IsEOF() || version.m_Version != kSymbolDatabaseVersion)
+            return FALSE;
+        CFileStatus status;
+        if (!CFile::GetStatus(programPath, status))
+            return FALSE;
+        CDBProgram program(m_pDatabase);
+        program.Open();
+        if (program.IsEOF() || program.m_Name != status.m_szFullName)
+            return FALSE;
+        // At full resolution: a file written again within the same second differs.
+        if (program.m_ModifiedTime != COleDateTime(status.m_mtime) || !program.m_Analyzed)
+            return FALSE;
+        CDBSections sections(m_pDatabase);
+        sections.Open();
+        return !sections.IsEOF();
+    } catch (CQeldbException *e) {
+        e->Delete();
+        return FALSE;
+    }
+}
+
 void CQelDatabase::BeginTrans()
 {
     if (!m_bOpen)
-        ThrowQeldbException(3420, "Korvex.SymbolDatabase", "The symbol database is not open.");
+        ThrowQeldbException(3420, kSource, "The symbol database is not open.");
     QeldbCall([&] { m_pWorkspace->BeginTrans(); });
 }
 
 void CQelDatabase::CommitTrans()
 {
     if (!m_bOpen)
-        ThrowQeldbException(3420, "Korvex.SymbolDatabase", "The symbol database is not open.");
+        ThrowQeldbException(3420, kSource, "The symbol database is not open.");
     QeldbCall([&] { m_pWorkspace->CommitTrans(); });
 }
 
 void CQelDatabase::Rollback()
 {
     if (!m_bOpen)
-        ThrowQeldbException(3420, "Korvex.SymbolDatabase", "The symbol database is not open.");
+        ThrowQeldbException(3420, kSource, "The symbol database is not open.");
     QeldbCall([&] { m_pWorkspace->Rollback(); });
 }

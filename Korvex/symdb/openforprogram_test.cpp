@@ -1,0 +1,265 @@
+// Opening the symbol database of a program file: kept while it still describes the
+// file, rebuilt when it is stale or damaged, left alone when it is not ours to delete.
+#include "qeldatabase.h"
+
+#include "dbfilename.h"
+#include "qeldbexception.h"
+#include "symboltables.h"
+#include "symdbtesting.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+class OpenForProgramTest : public symdbtest::FolderTest {
+protected:
+    void SetUp() override
+    {
+        FolderTest::SetUp();
+        m_program = PathOf("prog.elf");
+        WriteFile(m_program, "ELF image");
+        m_database = PathOf("prog.mdb");
+    }
+
+    // What a finished load leaves: the Program row of the file, one section and a
+    // module that tells this database from a rebuilt one.
+    static void MarkLoaded(CQelDatabase &db, const CString &program, BOOL analyzed = TRUE, BOOL withSection = TRUE)
+    {
+        CFileStatus status;
+        ASSERT_TRUE(CFile::GetStatus(program, status));
+        CDBProgram row(db.GetDatabase());
+        row.AddNew();
+        row.m_ProgramIndex = 1;
+        row.m_Name = status.m_szFullName;
+        row.m_Source = program;
+        row.m_ModifiedTime = COleDateTime(status.m_mtime);
+        row.m_Analyzed = analyzed;
+        row.Update();
+        if (withSection) {
+            CDBSectionsBinary section(db.GetDatabase());
+            section.AddNew();
+            section.m_SectionIndex = 1;
+            section.m_Name = ".text";
+            section.Update();
+        }
+        CDBModuls modul(db.GetDatabase());
+        modul.AddNew();
+        modul.m_ModulIndex = 1;
+        modul.m_Name = "kept.c";
+        modul.Update();
+    }
+
+    static BOOL HasMarker(CQelDatabase &db)
+    {
+        CDBModuls modul(db.GetDatabase());
+        modul.Open();
+        return !modul.IsEOF();
+    }
+
+    // A database that a finished load of the program left.
+    void MakeLoadedDatabase(BOOL analyzed = TRUE, BOOL withSection = TRUE)
+    {
+        CQelDatabase db;
+        ASSERT_TRUE(db.OpenForProgram(m_program, m_program, FALSE));
+        MarkLoaded(db, m_program, analyzed, withSection);
+    }
+
+    // TRUE when the next load keeps the database, FALSE when it builds it anew.
+    BOOL NextLoadKeeps(BOOL rebuild = FALSE)
+    {
+        CQelDatabase db;
+        EXPECT_TRUE(db.OpenForProgram(m_program, m_program, rebuild));
+        EXPECT_TRUE(db.IsOpen());
+        EXPECT_STREQ(db.m_strPath, m_database);
+        CDBVersion version(db.GetDatabase());
+        version.Open();
+        EXPECT_EQ(version.m_Version, 214);
+        return HasMarker(db);
+    }
+
+    static std::string Contents(const CString &path)
+    {
+        std::ifstream in(static_cast<LPCTSTR>(path), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // The error of a load that must fail, with its description.
+    UINT LoadError(CString *description)
+    {
+        CQelDatabase db;
+        try {
+            db.OpenForProgram(m_program, m_program, FALSE);
+        } catch (CQeldbException *e) {
+            UINT code = e->m_nErrorCode;
+            *description = e->m_strDescription;
+            e->Delete();
+            EXPECT_FALSE(db.IsOpen());
+            return code;
+        }
+        return 0;
+    }
+
+    CString m_program;
+    CString m_database;
+};
+
+TEST_F(OpenForProgramTest, ANewDatabaseLiesBesideTheProgramUnderItsName)
+{
+    CQelDatabase db;
+    ASSERT_TRUE(db.OpenForProgram(m_program, m_program, FALSE));
+    EXPECT_STREQ(db.m_strPath, m_database);
+    EXPECT_TRUE(Exists(m_database));
+    CDBProgram program(db.GetDatabase());
+    EXPECT_EQ(program.GetRecordCount(), 0);
+}
+
+TEST_F(OpenForProgramTest, TheExtensionIsCutInTheFileNameOnly)
+{
+    std::filesystem::create_directory(m_folder / "build.d");
+    CString program = PathOf("build.d/prog");
+    WriteFile(program, "image");
+    CQelDatabase db;
+    ASSERT_TRUE(db.OpenForProgram(program, program, FALSE));
+    EXPECT_STREQ(db.m_strPath, PathOf("build.d/prog.mdb"));
+}
+
+TEST_F(OpenForProgramTest, ADatabaseThatDescribesTheProgramIsKept)
+{
+    MakeLoadedDatabase();
+    EXPECT_TRUE(NextLoadKeeps());
+}
+
+TEST_F(OpenForProgramTest, RebuildAlwaysBuildsAnew)
+{
+    MakeLoadedDatabase();
+    EXPECT_FALSE(NextLoadKeeps(TRUE));
+}
+
+TEST_F(OpenForProgramTest, AnotherSchemaVersionIsRebuilt)
+{
+    for (LONG version : {213, 215}) {
+        SCOPED_TRACE(version);
+        MakeLoadedDatabase();
+        {
+            CQelDatabase db;
+            ASSERT_TRUE(db.Open(m_database, TRUE, FALSE));
+            CDBVersion row(db.GetDatabase());
+            row.Edit();
+            row.m_Version = version;
+            row.Update();
+        }
+        EXPECT_FALSE(NextLoadKeeps());
+        ASSERT_EQ(remove(m_database), 0);
+    }
+}
+
+TEST_F(OpenForProgramTest, AProgramFileWrittenAgainWithinTheSameSecondIsRebuilt)
+{
+    MakeLoadedDatabase();
+    struct stat st;
+    ASSERT_EQ(stat(m_program, &st), 0);
+    struct timespec times[2] = {st.st_atim, st.st_mtim};
+    times[1].tv_nsec = (times[1].tv_nsec + 1000) % 1000000000;
+    ASSERT_EQ(utimensat(AT_FDCWD, m_program, times, 0), 0);
+    EXPECT_FALSE(NextLoadKeeps());
+}
+
+TEST_F(OpenForProgramTest, AnotherProgramFileOfTheSameNameIsRebuilt)
+{
+    MakeLoadedDatabase();
+    std::filesystem::create_directory(m_folder / "other");
+    CString other = PathOf("other/prog.elf");
+    WriteFile(other, "ELF image");
+    CQelDatabase db;
+    ASSERT_TRUE(db.OpenForProgram(m_program, other, FALSE)); // base path unchanged
+    EXPECT_FALSE(HasMarker(db));
+}
+
+TEST_F(OpenForProgramTest, AnUnfinishedLoadIsRebuilt)
+{
+    MakeLoadedDatabase(FALSE, TRUE);
+    EXPECT_FALSE(NextLoadKeeps());
+    ASSERT_EQ(remove(m_database), 0);
+    MakeLoadedDatabase(TRUE, FALSE);
+    EXPECT_FALSE(NextLoadKeeps());
+}
+
+TEST_F(OpenForProgramTest, ADatabaseWithAnotherPasswordIsRebuilt)
+{
+    CdbDBEngine engine;
+    engine.CreateWorkspace("ws", "admin", "").CreateDatabase(m_database, dbLangGeneral ";pwd=other", 0).Close();
+    EXPECT_FALSE(NextLoadKeeps());
+}
+
+TEST_F(OpenForProgramTest, ADatabaseWithoutTheTablesIsRebuilt)
+{
+    // The password of its name, but none of the tables.
+    CdbDBEngine engine;
+    engine.CreateWorkspace("ws", "admin", "")
+        .CreateDatabase(m_database, CString(dbLangGeneral) + PasswordClause(m_database), 0)
+        .Close();
+    EXPECT_FALSE(NextLoadKeeps());
+}
+
+TEST_F(OpenForProgramTest, ADamagedDatabaseIsRebuilt)
+{
+    MakeLoadedDatabase();
+    std::string bytes = Contents(m_database);
+    ASSERT_GT(bytes.size(), 8192u);
+    for (size_t i = 4096; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(0xA5 ^ i);
+    WriteFile(m_database, bytes);
+    EXPECT_FALSE(NextLoadKeeps());
+}
+
+TEST_F(OpenForProgramTest, AnEmptyFileLeftByACreationIsRebuilt)
+{
+    WriteFile(m_database, "");
+    EXPECT_FALSE(NextLoadKeeps());
+}
+
+TEST_F(OpenForProgramTest, ADatabaseInUseIsLeftAloneAndReported)
+{
+    MakeLoadedDatabase();
+    CQelDatabase holder;
+    ASSERT_TRUE(holder.Open(m_database, TRUE, FALSE));
+    CString description;
+    EXPECT_EQ(LoadError(&description), 3045u);
+    EXPECT_GE(description.Find("in use"), 0);
+    EXPECT_GE(description.Find(m_database), 0);
+    EXPECT_TRUE(HasMarker(holder));
+}
+
+TEST_F(OpenForProgramTest, AFileThatIsNoSymbolDatabaseIsLeftAloneAndNamed)
+{
+    const std::string users[] = {
+        "my notes, not a database",
+        std::string("\x00\x01\x00\x00Standard Jet DB\x00", 20) + std::string(2048, '\x11'), // a Jet file
+    };
+    for (const std::string &contents : users) {
+        WriteFile(m_database, contents);
+        CString description;
+        EXPECT_EQ(LoadError(&description), 3343u);
+        EXPECT_GE(description.Find(m_database), 0);
+        EXPECT_EQ(Contents(m_database), contents);
+    }
+}
+
+TEST_F(OpenForProgramTest, AnSqliteFileOfAnotherToolIsLeftAlone)
+{
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(m_database, &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    std::string before = Contents(m_database);
+    CString description;
+    EXPECT_EQ(LoadError(&description), 3343u);
+    EXPECT_EQ(Contents(m_database), before);
+}
+
+} // namespace
