@@ -10,9 +10,9 @@
 
 interface IQelTargetObject;
 
-// The holder, offered by the host's debug-server object. Slot 13 gives the configuration
-// profile, 18 a flag that forbids message boxes and 20 the owner window; they are
-// declared as SlotNN until their callers come.
+// The holder, offered by the host's debug-server object. Slot 18 gives a flag that
+// forbids message boxes and 20 the owner window; they are declared as SlotNN until their
+// callers come.
 interface IQelHostHolder : public IUnknown {
     STDMETHOD(Slot03)() PURE;
     STDMETHOD(Slot04)() PURE;
@@ -24,7 +24,8 @@ interface IQelHostHolder : public IUnknown {
     STDMETHOD(Slot10)() PURE;
     STDMETHOD(Slot11)() PURE;
     STDMETHOD(Slot12)() PURE;
-    STDMETHOD(Slot13)() PURE;
+    // Slot 13: the object of the configuration profile (IQelCfgProfile2, qelcfgprofile.h).
+    STDMETHOD(GetProfile)(IUnknown **ppProfile) PURE;
     STDMETHOD(Slot14)() PURE;
     STDMETHOD(Slot15)() PURE;
     // Slot 16: the object with the code and data window values (IQelWindowValues).

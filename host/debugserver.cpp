@@ -1,5 +1,6 @@
 #include "debugserver.h"
 
+#include "hostcfgprofile.h"
 #include "hosterrorreceiver.h"
 
 namespace QelHost {
@@ -43,6 +44,11 @@ STDMETHODIMP CHostWindowValues::GetTargetObject(IQelTargetObject **ppTarget)
         return E_FAIL;
     m_target->AddRef();
     return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::GetProfile(IUnknown **ppProfile)
+{
+    return HandOut(m_profile, ppProfile);
 }
 
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)
@@ -114,6 +120,7 @@ HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer, s
     CComObject<CHostTargetObject> *target = nullptr;
     CComObject<CHostWindowValues> *windowValues = nullptr;
     CComObject<CHostErrorReceiver> *receiver = nullptr;
+    CComObject<CHostCfgProfile> *profile = nullptr;
     CComObject<CHostDebugServer> *server = nullptr;
     if (reports == nullptr)
         reports = std::make_shared<HostReports>();
@@ -125,6 +132,8 @@ HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer, s
     if (SUCCEEDED(hr))
         hr = Create(&receiver);
     if (SUCCEEDED(hr))
+        hr = Create(&profile);
+    if (SUCCEEDED(hr))
         hr = Create(&server);
     if (SUCCEEDED(hr)) {
         controller->Configure(config);
@@ -133,6 +142,7 @@ HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer, s
         server->SetWindowValues(static_cast<IQelWindowValues *>(windowValues));
         receiver->SetReports(reports);
         server->SetErrorObject(static_cast<IQelErrorReceiver *>(receiver));
+        server->SetProfile(static_cast<IQelCfgProfile2 *>(profile));
         server->SetReports(reports);
         *ppServer = static_cast<IQelHostHolder *>(server);
         server = nullptr; // the caller's reference now
@@ -140,6 +150,8 @@ HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer, s
     // Each object of the chain is held by the one before it.
     if (server != nullptr)
         server->Release();
+    if (profile != nullptr)
+        profile->Release();
     if (receiver != nullptr)
         receiver->Release();
     if (windowValues != nullptr)

@@ -94,9 +94,9 @@ private:
     CComPtr<IQelTargetObject> m_target;
 };
 
-// The debug-server object: slot 16 of its holder interface gives the window values,
-// slot 17 the object with the error receiver; it is the message sink itself, recording
-// the lines into its HostReports.
+// The debug-server object: slot 13 of its holder interface gives the configuration
+// profile, slot 16 the window values, slot 17 the object with the error receiver; it is
+// the message sink itself, recording the lines into its HostReports.
 class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostHolder, public IQelMessageSink {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
@@ -104,6 +104,7 @@ public:
         COM_INTERFACE_ENTRY(IQelMessageSink)
     END_COM_MAP()
 
+    void SetProfile(IUnknown *profile) { m_profile = profile; }
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
     void SetErrorObject(IUnknown *errorObject) { m_errorObject = errorObject; }
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
@@ -120,7 +121,7 @@ public:
     STDMETHODIMP Slot10() override { return E_NOTIMPL; }
     STDMETHODIMP Slot11() override { return E_NOTIMPL; }
     STDMETHODIMP Slot12() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP GetProfile(IUnknown **ppProfile) override;
     STDMETHODIMP Slot14() override { return E_NOTIMPL; }
     STDMETHODIMP Slot15() override { return E_NOTIMPL; }
     STDMETHODIMP GetWindowValues(IUnknown **ppWindowValues) override;
@@ -137,6 +138,7 @@ public:
     STDMETHODIMP GetLevel(DWORD *pLevel) override;
 
 private:
+    CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_windowValues;
     CComPtr<IUnknown> m_errorObject;
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
@@ -145,8 +147,8 @@ private:
     DWORD m_lastCookie = 0;
 };
 
-// A debug-server object whose chain ends in a controller of `config`, with an error
-// receiver; its sink and receiver record into `reports` (null: a record of its own). The
+// A debug-server object whose chain ends in a controller of `config`, with an empty
+// configuration profile and an error receiver; its sink and receiver record into `reports` (null: a record of its own). The
 // caller owns the one reference in *ppServer.
 HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer,
                           std::shared_ptr<HostReports> reports = nullptr);
