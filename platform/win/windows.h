@@ -2,8 +2,9 @@
 //
 // Each concern lives in a header of its own; this one only gathers them. No header of this
 // folder takes the name of a C, C++ or POSIX header, because the folder stands on the
-// include path of every target. kernelobject.h, moduletable.h, messagequeue.h and
-// windowtable.h are the layer's own inside and are left out on purpose.
+// include path of every target. kernelobject.h, moduletable.h, messagequeue.h,
+// windowtable.h, registrytree.h and registryfile.h are the layer's own inside and are
+// left out on purpose.
 #pragma once
 
 #include "basetypes.h"
@@ -29,6 +30,7 @@
 #include "modules.h"
 #include "processthreads.h"
 #include "registeredmessages.h"
+#include "registry.h"
 #include "resources.h"
 #include "shellbrowse.h"
 #include "textconv.h"
