@@ -40,3 +40,28 @@ protected:
 };
 
 } // namespace symdbtest
+
+#include "qeldatabase.h"
+
+namespace symdbtest {
+
+// A new, empty symbol database, open for the test.
+class SymbolDatabaseTest : public FolderTest {
+protected:
+    void SetUp() override
+    {
+        FolderTest::SetUp();
+        ASSERT_TRUE(m_database.Create(PathOf("prog.mdb")));
+        m_db = m_database.GetDatabase();
+    }
+    void TearDown() override
+    {
+        m_database.Close(FALSE);
+        FolderTest::TearDown();
+    }
+
+    CQelDatabase m_database;
+    CdbDatabase *m_db = nullptr;
+};
+
+} // namespace symdbtest
