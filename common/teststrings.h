@@ -9,5 +9,9 @@ enum : unsigned {
     IDS_TEST_TITLE = 103,      // "File load error"
     IDS_TEST_NOT_SUPPORTED = 104,
     IDS_TEST_ANY = 105,        // "%s"
+    IDS_TEST_CFG_SYSTEM = 200,      // "System": a section of the host's profile
+    IDS_TEST_CFG_AUTOLOADELF = 201, // "AUTOLOADELF/BOOL"
+    IDS_TEST_CFG_IGNORE = 202,      // "IgnoreProgramFromWsp/BOOL:FALSE"
+    IDS_TEST_CFG_DIRECTORY = 203,   // "  DATABASE_DIRECTORY/ bstr :  /tmp/Db " (blanks kept)
     IDS_TEST_MISSING = 999,    // no such string
 };

@@ -22,6 +22,10 @@ const QEL_STRING_ENTRY kStrings[] = {
     {IDS_TEST_TITLE, "File load error"},
     {IDS_TEST_NOT_SUPPORTED, "The format of selected binary target file is currently not supported."},
     {IDS_TEST_ANY, "%s"},
+    {IDS_TEST_CFG_SYSTEM, "System"},
+    {IDS_TEST_CFG_AUTOLOADELF, "AUTOLOADELF/BOOL"},
+    {IDS_TEST_CFG_IGNORE, "IgnoreProgramFromWsp/BOOL:FALSE"},
+    {IDS_TEST_CFG_DIRECTORY, "  DATABASE_DIRECTORY/ bstr :  /tmp/Db "},
 };
 const QEL_MODULE_RESOURCES kResources = {kStrings, sizeof kStrings / sizeof kStrings[0], nullptr, 0};
 
