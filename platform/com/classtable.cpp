@@ -1,5 +1,9 @@
 #include "classtable.h"
 
+#include "guidtext.h"
+#include "serverlib.h"
+#include "windows.h"
+
 #include <mutex>
 #include <new>
 #include <string>
@@ -56,6 +60,69 @@ Registration *FindServing(ClassTable &table, REFCLSID clsid, DWORD context)
             return &*it;
     }
     return nullptr;
+}
+
+// The default value of the registry key `path` below HKEY_CLASSES_ROOT, when it is a text
+// of at most `maxLength` bytes; the terminating zero is not part of it.
+bool ReadClassesText(const std::string &path, size_t maxLength, std::string *text)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    std::string buffer(maxLength + 1, '\0');
+    DWORD type = 0;
+    auto size = static_cast<DWORD>(buffer.size());
+    LONG result = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(buffer.data()), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    buffer.resize(size);
+    // A text stored without its terminating zero is taken as it stands.
+    *text = buffer.substr(0, buffer.find('\0'));
+    return true;
+}
+
+// The ANSI form of a ProgID, which names a key of its own: nothing for a ProgID that code
+// page 1252 cannot hold or that would name a key further down.
+bool ProgIdKeyName(LPCOLESTR progId, std::string *name)
+{
+    BOOL lossy = FALSE;
+    int length = WideCharToMultiByte(CP_ACP, 0, progId, -1, nullptr, 0, nullptr, &lossy);
+    if (length <= 1 || lossy)
+        return false;
+    name->assign(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, progId, -1, name->data(), length, nullptr, nullptr);
+    name->pop_back();
+    return name->find('\\') == std::string::npos;
+}
+
+// HKEY_CLASSES_ROOT\<ProgID>\CLSID, whose default value is the class in brace form.
+HRESULT ClassOfRegisteredProgId(LPCOLESTR progId, LPCLSID clsid)
+{
+    std::string name;
+    std::string text;
+    if (!ProgIdKeyName(progId, &name) || !ReadClassesText(name + "\\CLSID", 38, &text))
+        return CO_E_CLASSSTRING;
+    OLECHAR wide[39] = {};
+    if (text.size() != 38 || MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 39) != 39)
+        return CO_E_CLASSSTRING;
+    return CLSIDFromString(wide, clsid);
+}
+
+// The class factory of a class that the registry names: the library of
+// HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32, asked through its DllGetClassObject.
+HRESULT ClassObjectOfRegisteredServer(REFCLSID clsid, REFIID riid, LPVOID *ppv)
+{
+    OLECHAR wide[39];
+    char braced[39];
+    StringFromGUID2(clsid, wide, 39);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, braced, sizeof braced, nullptr, nullptr);
+    std::string library;
+    constexpr size_t kMaxPath = 4096;
+    if (!ReadClassesText(std::string("CLSID\\") + braced + "\\InprocServer32", kMaxPath, &library) ||
+        library.empty())
+        return REGDB_E_CLASSNOTREG;
+    return QelGetClassObjectFromLibrary(library.c_str(), clsid, riid, ppv);
 }
 
 } // namespace
@@ -124,10 +191,15 @@ STDAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *pServ
                 found->used = true;
         }
     }
-    // Classes that the registry names under InprocServer32 are reached through
-    // QelGetClassObjectFromLibrary by the registry stand-in's lookup.
-    if (!factory)
-        return REGDB_E_CLASSNOTREG;
+    if (!factory) {
+        if (!(dwClsContext & CLSCTX_INPROC_SERVER))
+            return REGDB_E_CLASSNOTREG;
+        try {
+            return ClassObjectOfRegisteredServer(rclsid, riid, ppv);
+        } catch (const std::bad_alloc &) {
+            return E_OUTOFMEMORY;
+        }
+    }
     HRESULT hr = factory->QueryInterface(riid, ppv);
     factory->Release();
     return hr;
@@ -153,15 +225,21 @@ STDAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid)
 {
     if (!lpszProgID || !lpclsid)
         return E_INVALIDARG;
-    ClassTable &table = Table();
-    std::lock_guard<std::mutex> lock(table.mutex);
-    for (auto it = table.entries.rbegin(); it != table.entries.rend(); ++it) {
-        if (!it->progId.empty() && SameProgId(it->progId, lpszProgID)) {
-            *lpclsid = it->clsid;
-            return S_OK;
+    {
+        ClassTable &table = Table();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        for (auto it = table.entries.rbegin(); it != table.entries.rend(); ++it) {
+            if (!it->progId.empty() && SameProgId(it->progId, lpszProgID)) {
+                *lpclsid = it->clsid;
+                return S_OK;
+            }
         }
     }
-    return CO_E_CLASSSTRING;
+    try {
+        return ClassOfRegisteredProgId(lpszProgID, lpclsid);
+    } catch (const std::bad_alloc &) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 STDAPI QelSetClassObjectProgID(DWORD dwRegister, LPCOLESTR progId)

@@ -2,7 +2,7 @@
 //
 // A class becomes known by CoRegisterClassObject (the host and test doubles register
 // their class factories so) or by its InprocServer32 entry in the registry, whose
-// library is then loaded (serverlib.h).
+// library is then loaded (serverlib.h). The registrations of the process come first.
 #pragma once
 
 #include "comdecl.h"
@@ -38,20 +38,24 @@ STDAPI CoRegisterClassObject(REFCLSID rclsid, LPUNKNOWN pUnk, DWORD dwClsContext
 // CO_E_OBJNOTREG for a cookie that is not (or no longer) registered.
 STDAPI CoRevokeClassObject(DWORD dwRegister);
 
-// The registered class factory, asked for `riid`; REGDB_E_CLASSNOTREG when no
-// registration of the class serves the context.
+// The registered class factory, asked for `riid`. A class that no registration serves is
+// looked up in the registry, for CLSCTX_INPROC_SERVER: the default value of
+// HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32 names its library (QelGetClassObjectFromLibrary
+// gives the results of loading it). REGDB_E_CLASSNOTREG when neither knows the class.
 STDAPI CoGetClassObject(REFCLSID rclsid, DWORD dwClsContext, COSERVERINFO *pServerInfo, REFIID riid, LPVOID *ppv);
 
 // The class factory's CreateInstance with `pUnkOuter` as it is given (the factory decides
 // about aggregation); *ppv is NULL on failure.
 STDAPI CoCreateInstance(REFCLSID rclsid, LPUNKNOWN pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID *ppv);
 
-// The class of a ProgID, blind to ASCII case; CO_E_CLASSSTRING for an unknown one.
-// Interim: until the registry stand-in answers ProgIDs, the ProgIDs are those given to
-// the class table with QelSetClassObjectProgID.
+// The class of a ProgID, blind to case: first among the ProgIDs given to the class table
+// with QelSetClassObjectProgID, then the default value of HKEY_CLASSES_ROOT\<ProgID>\CLSID.
+// CO_E_CLASSSTRING for an unknown one, and for a registry entry that is no class
+// identifier.
 STDAPI CLSIDFromProgID(LPCOLESTR lpszProgID, LPCLSID lpclsid);
 
-// Interim, until the registry stand-in answers ProgIDs: names the class of the
-// registration `dwRegister` by `progId` for CLSIDFromProgID, until the registration is
-// revoked. E_INVALIDARG for an empty ProgID, CO_E_OBJNOTREG for an unknown cookie.
+// Names the class of the registration `dwRegister` by `progId` for CLSIDFromProgID, until
+// the registration is revoked, without writing the registry: for the host's own classes
+// and test doubles. E_INVALIDARG for an empty ProgID, CO_E_OBJNOTREG for an unknown
+// cookie.
 STDAPI QelSetClassObjectProgID(DWORD dwRegister, LPCOLESTR progId);

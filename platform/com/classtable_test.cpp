@@ -1,7 +1,11 @@
 #include "ole2.h"
 #include "testing/countedobject.h"
+#include "testing/emptyregistry.h"
+#include "testserver/testcounter.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 namespace {
 
@@ -177,6 +181,96 @@ TEST(ClassTable, ProgIDsNameRegisteredClassesUntilTheyAreRevoked)
     EXPECT_EQ(CLSIDFromProgID(u"QEL.QelMsgBox", &clsid), CO_E_CLASSSTRING);
     EXPECT_EQ(QelSetClassObjectProgID(cookie, u"QEL.Gone"), CO_E_OBJNOTREG);
     EXPECT_EQ(QelSetClassObjectProgID(cookie, u""), E_INVALIDARG);
+}
+
+// Classes and ProgIDs that the registry names, as the servers' registration writes them.
+class RegisteredClasses : public EmptyRegistry {
+protected:
+    static void SetDefault(const std::string &path, const std::string &text)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1)),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+
+    static constexpr const char *kCounterServer = "CLSID\\{5E0C1A02-7B2D-4C3E-9F10-2A3B4C5D6E7F}\\InprocServer32";
+};
+
+TEST_F(RegisteredClasses, CreatesAClassFromTheLibraryThatTheRegistryNames)
+{
+    SetDefault(kCounterServer, QEL_COM_TEST_SERVER);
+    ITestCounter *counter = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_INPROC_SERVER, IID_ITestCounter,
+                               reinterpret_cast<void **>(&counter)),
+              S_OK);
+    LONG count = 0;
+    EXPECT_EQ(counter->Increment(&count), S_OK);
+    EXPECT_EQ(count, 1);
+    counter->Release();
+    CoFreeUnusedLibraries();
+    // Only in-process servers are known.
+    EXPECT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_LOCAL_SERVER, IID_ITestCounter,
+                               reinterpret_cast<void **>(&counter)),
+              REGDB_E_CLASSNOTREG);
+}
+
+TEST_F(RegisteredClasses, AskTheProcesssRegistrationsFirst)
+{
+    SetDefault(kCounterServer, QEL_COM_TEST_SERVER);
+    Factory factory;
+    DWORD cookie = 0;
+    ASSERT_EQ(CoRegisterClassObject(CLSID_TestCounter, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),
+              S_OK);
+    IUnknown *object = nullptr;
+    ASSERT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void **>(&object)),
+              S_OK);
+    EXPECT_EQ(factory.Created(), 1);
+    object->Release();
+    CoRevokeClassObject(cookie);
+}
+
+TEST_F(RegisteredClasses, ReportWhatIsMissingOrBroken)
+{
+    IUnknown *object = nullptr;
+    EXPECT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&object)),
+              REGDB_E_CLASSNOTREG);
+    SetDefault("CLSID\\{5E0C1A02-7B2D-4C3E-9F10-2A3B4C5D6E7F}", "TestCounter Class"); // no InprocServer32
+    EXPECT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&object)),
+              REGDB_E_CLASSNOTREG);
+    SetDefault(kCounterServer, "/nonexistent/libNothing.so");
+    EXPECT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_ALL, IID_IUnknown, reinterpret_cast<void **>(&object)),
+              CO_E_DLLNOTFOUND);
+    EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(RegisteredClasses, ProgIDsNameTheClassesOfTheirCLSIDKeys)
+{
+    SetDefault("QEL.QelWatch\\CLSID", "{5e0c1a02-7b2d-4c3e-9f10-2a3b4c5d6e7f}");
+    CLSID clsid = GUID_NULL;
+    ASSERT_EQ(CLSIDFromProgID(u"qel.QELWATCH", &clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_TestCounter);
+
+    // The process's own names come first.
+    Factory factory;
+    DWORD cookie = 0;
+    CoRegisterClassObject(kClass, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie);
+    ASSERT_EQ(QelSetClassObjectProgID(cookie, u"QEL.QelWatch"), S_OK);
+    ASSERT_EQ(CLSIDFromProgID(u"QEL.QelWatch", &clsid), S_OK);
+    EXPECT_EQ(clsid, kClass);
+    CoRevokeClassObject(cookie);
+
+    SetDefault("QEL.Broken\\CLSID", "not a class identifier");
+    SetDefault("QEL.Long\\CLSID", "{5e0c1a02-7b2d-4c3e-9f10-2a3b4c5d6e7f} and more");
+    SetDefault("QEL.Parent\\Child\\CLSID", "{5e0c1a02-7b2d-4c3e-9f10-2a3b4c5d6e7f}");
+    clsid = GUID_NULL;
+    for (const char16_t *progId : {u"QEL.Broken", u"QEL.Long", u"QEL.Missing", u"QEL.Parent\\Child", u"QEL.\u0100"})
+        EXPECT_EQ(CLSIDFromProgID(progId, &clsid), CO_E_CLASSSTRING);
+    EXPECT_EQ(clsid, GUID_NULL);
 }
 
 } // namespace
