@@ -3,6 +3,7 @@
 #include "qeldbexception.h"
 #include "queryrecordsets.h"
 #include "symdbtesting.h"
+#include "tagreaders.h"
 
 namespace {
 
@@ -94,6 +95,69 @@ TEST_F(ControllerTablesTest, TheSourceLineRecordsetNamesNoStoredQuery)
         e->Delete();
     }
     EXPECT_FALSE(rs.IsOpen());
+}
+
+TEST_F(ControllerTablesTest, ARegisterAndABlockAreReadIntoTheirEntries)
+{
+    CdbTableDef sfr = m_db.CreateTableDef("SFR");
+    for (const char *name : {"SFRIndex", "Type", "Width", "NamedBitMask", "ReadOnlyMask", "Page", "HWModBitMask",
+                             "SFRBlockIndex"}) {
+        CdbField field = sfr.CreateField(name, dbLong, 4);
+        sfr.Fields.Append(field);
+    }
+    for (const char *name : {"Name", "ResetValue", "Manual", "Description"}) {
+        CdbField field = sfr.CreateField(name, dbText, 255);
+        sfr.Fields.Append(field);
+    }
+    m_db.TableDefs.Append(sfr);
+    m_db.CreateQueryDef("SFRSelect", "SELECT * FROM SFR ORDER BY SFRIndex;");
+    {
+        CdbRecordset rs = m_db.OpenRecordset("SFR");
+        rs.AddNew();
+        const std::pair<const char *, LONG> numbers[] = {{"SFRIndex", 1}, {"Type", 0x100}, {"Width", 16},
+                                                         {"NamedBitMask", 0xFF}, {"ReadOnlyMask", 0x0F},
+                                                         {"Page", 3}, {"HWModBitMask", 0xF0}, {"SFRBlockIndex", 2}};
+        for (const auto &[name, value] : numbers) {
+            CdbVariant v(value);
+            rs.SetField(name, &v);
+        }
+        const std::pair<const char *, const char *> texts[] = {
+            {"Name", "PSW"}, {"ResetValue", "0x0000"}, {"Manual", "UM 4.2"}, {"Description", "Processor status"}};
+        for (const auto &[name, value] : texts) {
+            CdbVariant v(value);
+            rs.SetField(name, &v);
+        }
+        rs.Update();
+        CdbRecordset blocks = m_db.OpenRecordset("SFRBlock");
+        blocks.AddNew();
+        CdbVariant index(2L), name("CPU"), description("Core registers");
+        blocks.SetField("SFRBlockIndex", &index);
+        blocks.SetField("Name", &name);
+        blocks.SetField("Description", &description);
+        blocks.Update();
+    }
+    CDBSFRSet registers(&m_db);
+    registers.Open();
+    _SpecialFunctionRegisterTag tag;
+    FromRecord(tag, registers);
+    EXPECT_STREQ(tag.Name, "PSW");
+    EXPECT_EQ(tag.Type, 0x100u);
+    EXPECT_STREQ(tag.Description, "Processor status");
+    EXPECT_STREQ(tag.ResetValue, "0x0000");
+    EXPECT_STREQ(tag.Manual, "UM 4.2");
+    EXPECT_EQ(tag.Page, 3u);
+    EXPECT_EQ(tag.Width, 16u);
+    EXPECT_EQ(tag.NamedBitMask, 0xFFu);
+    EXPECT_EQ(tag.ReadOnlyMask, 0x0Fu);
+    EXPECT_EQ(tag.HWModBitMask, 0xF0u);
+    EXPECT_EQ(tag.SFRBlockIndex, 2u);
+    CDBSFRBlocks blocks(&m_db);
+    blocks.Open();
+    SpecialFunctionRegisterBlockTag block;
+    ReadSfrBlockRecord(block, blocks);
+    EXPECT_EQ(block.SFRBlockIndex, 2u);
+    EXPECT_STREQ(block.Name, "CPU");
+    EXPECT_STREQ(block.Description, "Core registers");
 }
 
 } // namespace
