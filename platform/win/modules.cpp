@@ -4,6 +4,7 @@
 #include "crtstring.h"
 #include "lasterror.h"
 #include "moduletable.h"
+#include "systemmodule.h"
 #include "winerror.h"
 
 #include <cstdlib>
@@ -155,6 +156,8 @@ void QelUnregisterModule(HINSTANCE module)
 
 HMODULE GetModuleHandleA(LPCSTR moduleName)
 {
+    if (moduleName != nullptr && qelwin::IsSystemModuleName(moduleName))
+        return qelwin::SystemModule();
     std::lock_guard<std::mutex> hold(qelwin::ModuleLock());
     if (moduleName == nullptr) {
         const Module *program = qelwin::FindModule(nullptr);

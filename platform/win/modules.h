@@ -11,7 +11,8 @@
 // and compared exactly with the module's, POSIX paths being blind to nothing. As on
 // Windows the module's registrations are
 // not counted up. NULL with ERROR_MOD_NOT_FOUND when no registered module answers (a
-// library that never registered, or the program before it registered).
+// library that never registered, or the program before it registered). "kernel32" and
+// "user32" (with or without ".dll") name this layer's own library, which plays them.
 HMODULE GetModuleHandleA(LPCSTR moduleName);
 
 // The full path of a registered module (resources.h), or of the program for NULL (read

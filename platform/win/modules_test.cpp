@@ -101,11 +101,12 @@ TEST(ModuleHandle, WindowsAndLinuxNamesFindTheLibrary)
     EXPECT_EQ(GetModuleHandleA("qelwin_testmodule"), nullptr) << "an unregistered module is not found";
 }
 
-TEST(ModuleHandle, SystemLibrariesOfWindowsAreNotThere)
+TEST(ModuleHandle, SystemLibrariesOfWindowsThatTheLayerDoesNotPlayAreNotThere)
 {
     SetLastError(0);
-    EXPECT_EQ(GetModuleHandleA("user32"), nullptr);
+    EXPECT_EQ(GetModuleHandleA("gdi32"), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
+    EXPECT_NE(GetModuleHandleA("user32"), nullptr) << "played by this layer";
 }
 
 TEST(ModuleHandle, NullIsTheRegisteredProgram)

@@ -2,9 +2,9 @@
 //
 // Each concern lives in a header of its own; this one only gathers them. No header of this
 // folder takes the name of a C, C++ or POSIX header, because the folder stands on the
-// include path of every target. kernelobject.h, moduletable.h, messagequeue.h,
-// windowtable.h, registrytree.h and registryfile.h are the layer's own inside and are
-// left out on purpose.
+// include path of every target. kernelobject.h, fileobject.h, moduletable.h,
+// systemmodule.h, messagequeue.h, windowtable.h, registrytree.h and registryfile.h are
+// the layer's own inside and are left out on purpose.
 #pragma once
 
 #include "basetypes.h"
@@ -20,6 +20,9 @@
 #include "debugoutput.h"
 #include "events.h"
 #include "filefind.h"
+#include "fileio.h"
+#include "filemapping.h"
+#include "fileops.h"
 #include "formatmessage.h"
 #include "fullpathname.h"
 #include "handles.h"
@@ -28,11 +31,13 @@
 #include "localmemory.h"
 #include "lstring.h"
 #include "modules.h"
+#include "procaddress.h"
 #include "processthreads.h"
 #include "registeredmessages.h"
 #include "registry.h"
 #include "resources.h"
 #include "shellbrowse.h"
+#include "tempfiles.h"
 #include "textconv.h"
 #include "threadobjects.h"
 #include "tickcount.h"
@@ -41,4 +46,5 @@
 #include "windowcreate.h"
 #include "windowinfo.h"
 #include "windowmessages.h"
+#include "windowstatus.h"
 #include "windowtimers.h"

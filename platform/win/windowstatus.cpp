@@ -1,0 +1,49 @@
+#include "windowstatus.h"
+
+#include "lasterror.h"
+#include "windowcreate.h"
+#include "windowtable.h"
+#include "winerror.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace {
+
+std::atomic<HWND> foreground{nullptr};
+
+} // namespace
+
+BOOL GetWindowInfo(HWND window, PWINDOWINFO info)
+{
+    std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(window);
+    if (record == nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if (info == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    memset(info, 0, sizeof *info);
+    info->cbSize = sizeof *info;
+    info->dwStyle = record->style;
+    info->dwWindowStatus = window == GetForegroundWindow() ? WS_ACTIVECAPTION : 0;
+    info->wCreatorVersion = 0x0400;
+    return TRUE;
+}
+
+BOOL SetForegroundWindow(HWND window)
+{
+    std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(window);
+    if (record == nullptr || record->queue == nullptr || (record->style & WS_CHILD) != 0)
+        return FALSE;
+    foreground = window;
+    return TRUE;
+}
+
+HWND GetForegroundWindow()
+{
+    HWND window = foreground;
+    return qelwin::LookUpWindow(window) != nullptr ? window : nullptr;
+}
