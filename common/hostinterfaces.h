@@ -77,12 +77,13 @@ interface IQelMsgBox : public IUnknown {
 };
 QEL_DEFINE_IID(IQelMsgBox, 0x25050877, 0xC8D2, 0x11D3, 0x9E, 0x2B, 0x00, 0x10, 0x5A, 0xAF, 0x26, 0xD3);
 
-// The window-value interface. Slot 4 reads a value by its wide property name
-// ("CodeBaseAddr", "CodeEndAddr", "DataBaseAddr", "DataEndAddr"); it is declared as Slot04
-// until its caller comes.
+// The window-value interface.
 interface IQelWindowValues : public IUnknown {
     STDMETHOD(Slot03)() PURE;
-    STDMETHOD(Slot04)() PURE;
+    // Slot 4: a value by its property name ("CodeBaseAddr", "CodeEndAddr", "DataBaseAddr",
+    // "DataEndAddr": the target's code and data windows); the second argument is 0. A
+    // failure leaves *pValue alone.
+    STDMETHOD(GetValue)(LPCOLESTR name, LONG reserved, DWORD *pValue) PURE;
     STDMETHOD(Slot05)() PURE;
     STDMETHOD(Slot06)() PURE;
     STDMETHOD(Slot07)() PURE;
@@ -106,6 +107,19 @@ interface IQelWindowValues : public IUnknown {
     STDMETHOD(GetTargetObject)(IQelTargetObject **ppTarget) PURE;
 };
 QEL_DEFINE_IID(IQelWindowValues, 0x64D202C0, 0x2BFA, 0x11D4, 0x9E, 0xE8, 0x00, 0x10, 0x5A, 0xAF, 0x26, 0xD3);
+
+// The target-pattern download interface, offered by the host's debug-server object: it
+// takes the memory image of a program for the target, block by block. What it does with
+// the blocks is the host's affair.
+interface IQelTargetPattern : public IUnknown {
+    // Slot 3: one block of `length` bytes for the target address `start`; `kind` says
+    // what memory it is for (0 code, 2 other contents, as the readers pass it). S_OK when
+    // the host took it.
+    STDMETHOD(DownloadBlock)(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) PURE;
+    // Slot 4: announces a download of `blockCount` blocks of `byteCount` bytes in all.
+    STDMETHOD(AnnounceDownload)(DWORD blockCount, DWORD byteCount, DWORD programId) PURE;
+};
+QEL_DEFINE_IID(IQelTargetPattern, 0x206A84C1, 0xE116, 0x11D1, 0xB2, 0x6D, 0x00, 0xA0, 0x24, 0x57, 0xBF, 0x0F);
 
 // The object that slot 24 of IQelWindowValues gives. The system calls it directly, never
 // asks it for an interface, so it has no identifier here.

@@ -51,6 +51,54 @@ STDMETHODIMP CHostDebugServer::GetProfile(IUnknown **ppProfile)
     return HandOut(m_profile, ppProfile);
 }
 
+void CHostWindowValues::SetValue(LPCOLESTR name, DWORD value)
+{
+    std::lock_guard<std::mutex> hold(m_valueLock);
+    m_values[name] = value;
+}
+
+STDMETHODIMP CHostWindowValues::GetValue(LPCOLESTR name, LONG, DWORD *pValue)
+{
+    if (name == nullptr || pValue == nullptr)
+        return E_POINTER;
+    std::lock_guard<std::mutex> hold(m_valueLock);
+    auto found = m_values.find(name);
+    if (found == m_values.end())
+        return E_INVALIDARG;
+    *pValue = found->second;
+    return S_OK;
+}
+
+void CHostDebugServer::SetSymbolServer(IUnknown *symbolServer)
+{
+    std::lock_guard<std::mutex> hold(m_symbolServerLock);
+    m_symbolServer = symbolServer;
+}
+
+HRESULT CHostDebugServer::QuerySymbolServer(void *self, REFIID iid, void **ppv)
+{
+    CHostDebugServer *server = static_cast<CHostDebugServer *>(self);
+    CComPtr<IUnknown> symbolServer;
+    {
+        std::lock_guard<std::mutex> hold(server->m_symbolServerLock);
+        symbolServer = server->m_symbolServer;
+    }
+    if (symbolServer == nullptr)
+        return E_NOINTERFACE;
+    return symbolServer->QueryInterface(iid, ppv);
+}
+
+STDMETHODIMP CHostDebugServer::DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId)
+{
+    return m_downloads->AddBlock(start, length, data, kind, programId);
+}
+
+STDMETHODIMP CHostDebugServer::AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId)
+{
+    m_downloads->AddAnnouncement(blockCount, byteCount, programId);
+    return S_OK;
+}
+
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)
 {
     return HandOut(m_windowValues, ppWindowValues);

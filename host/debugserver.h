@@ -9,13 +9,16 @@
 
 #include <atlbase.h>
 #include <hostinterfaces.h>
+#include <qelsymbsrv.h>
 
 #include "hostcontrollerinfo.h"
+#include "hostdownloads.h"
 #include "hostreports.h"
 
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 
 namespace QelHost {
 
@@ -58,7 +61,7 @@ private:
     CComPtr<IUnknown> m_controller;
 };
 
-// Slot 24 gives the target object.
+// Slot 4 gives the values set by name, slot 24 the target object.
 class CHostWindowValues : public CComObjectRootEx<CComMultiThreadModel>, public IQelWindowValues {
 public:
     BEGIN_COM_MAP(CHostWindowValues)
@@ -66,9 +69,11 @@ public:
     END_COM_MAP()
 
     void SetTarget(IQelTargetObject *target) { m_target = target; }
+    void SetValue(LPCOLESTR name, DWORD value);
 
     STDMETHODIMP Slot03() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot04() override { return E_NOTIMPL; }
+    // E_INVALIDARG for a name that has no value set.
+    STDMETHODIMP GetValue(LPCOLESTR name, LONG reserved, DWORD *pValue) override;
     STDMETHODIMP Slot05() override { return E_NOTIMPL; }
     STDMETHODIMP Slot06() override { return E_NOTIMPL; }
     STDMETHODIMP Slot07() override { return E_NOTIMPL; }
@@ -92,22 +97,36 @@ public:
 
 private:
     CComPtr<IQelTargetObject> m_target;
+    std::mutex m_valueLock;
+    std::map<std::u16string, DWORD> m_values;
 };
 
 // The debug-server object: slot 13 of its holder interface gives the configuration
 // profile, slot 16 the window values, slot 17 the object with the error receiver; it is
-// the message sink itself, recording the lines into its HostReports.
-class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostHolder, public IQelMessageSink {
+// the message sink itself, recording the lines into its HostReports, and the
+// target-pattern interface, recording the downloads into its HostDownloads. Its
+// IQelSymbSrv is that of the symbol server it carries (none until one is set); the
+// object that answers for it keeps its own identity, as no aggregation is made here.
+class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>,
+                         public IQelHostHolder,
+                         public IQelMessageSink,
+                         public IQelTargetPattern {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
         COM_INTERFACE_ENTRY(IQelHostHolder)
         COM_INTERFACE_ENTRY(IQelMessageSink)
+        COM_INTERFACE_ENTRY(IQelTargetPattern)
+        {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
     END_COM_MAP()
 
     void SetProfile(IUnknown *profile) { m_profile = profile; }
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
     void SetErrorObject(IUnknown *errorObject) { m_errorObject = errorObject; }
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
+    void SetDownloads(std::shared_ptr<HostDownloads> downloads) { m_downloads = std::move(downloads); }
+    std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
+    // The object that answers for IQelSymbSrv; NULL: none.
+    void SetSymbolServer(IUnknown *symbolServer);
     // The objects registered at the sink and not unregistered yet.
     size_t Registrations() const;
 
@@ -137,11 +156,20 @@ public:
     STDMETHODIMP Unregister(DWORD cookie) override;
     STDMETHODIMP GetLevel(DWORD *pLevel) override;
 
+    // The target-pattern interface.
+    STDMETHODIMP DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) override;
+    STDMETHODIMP AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId) override;
+
 private:
+    static HRESULT QuerySymbolServer(void *self, REFIID iid, void **ppv);
+
     CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_windowValues;
     CComPtr<IUnknown> m_errorObject;
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
+    std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
+    std::mutex m_symbolServerLock;
+    CComPtr<IUnknown> m_symbolServer;
     mutable std::mutex m_registrationLock;
     std::map<DWORD, CComPtr<IUnknown>> m_registrations;
     DWORD m_lastCookie = 0;
