@@ -1,0 +1,283 @@
+// The queue and the worker thread of CSymbolEngine.
+//
+// The queue lock guards the queue, the id counter and the requests' flags. No handler
+// runs under it, so that every other thread can submit, find and delete while the worker
+// is busy. The worker waits on a condition variable under the same lock, so a submission
+// can never fall between its looking at the queue and its waiting.
+#include "symbolengine.h"
+
+#include <cxxabi.h>
+
+#include <chrono>
+
+// A thread that waits for its synchronous request. The record lives on the waiting
+// thread's stack; the request points to it until the request is finished or removed,
+// both under the queue lock, so nobody touches it after its thread has gone on.
+struct CSymbolRequestWaiter {
+    BOOL bFinished = FALSE;
+    BOOL bRemoved = FALSE; // the request went before it was finished
+};
+
+namespace {
+
+// How long the worker waits for a request before it runs the idle request.
+const int kIdleWaitMs = 1000;
+
+const int kIdAfterLast = 0x7FFFFFFF;
+
+} // namespace
+
+int CSymbolEngine::Submit(CSymbolRequest &request)
+{
+    CSymbolRequest *copy = new CSymbolRequest(request.m_nRequester);
+    HRESULT hr = copy->CopyFrom(request);
+    if (FAILED(hr)) {
+        delete copy;
+        request.m_nStatus = hr == E_OUTOFMEMORY ? StatusOutOfMemory : StatusNotAccepted;
+        return 0;
+    }
+    return Queue(copy, request, FALSE);
+}
+
+int CSymbolEngine::Queue(CSymbolRequest *copy, CSymbolRequest &caller, BOOL internal)
+{
+    QueueHold hold(m_Lockable);
+    if ((m_bStopped && !internal) || !StartWorker()) {
+        delete copy;
+        caller.m_nStatus = m_bStopped ? StatusNotAccepted : StatusSystemError;
+        return 0;
+    }
+    m_pThread->SetThreadPriority(THREAD_PRIORITY_NORMAL);
+    if (m_nNextId == kIdAfterLast)
+        m_nNextId = 0;
+    copy->SetId(m_nNextId++);
+    int id = copy->m_nId;
+
+    if (!copy->IsSynchronous()) {
+        if (id == 0) {
+            // The requester could never fetch nor delete it: it is not run at all.
+            delete copy;
+            caller.m_nStatus = StatusNotAccepted;
+            return 0;
+        }
+        m_Queue.AddTail(copy);
+        m_bWake = TRUE;
+        m_Wake.notify_one();
+        return id;
+    }
+
+    if (IsWorkerThread()) {
+        // The worker would wait for itself: it runs the request now, as if taken.
+        copy->m_bRunning = TRUE;
+        m_Queue.AddHead(copy);
+        hold.unlock();
+        Notice notice;
+        BOOL removed = FALSE;
+        RunRequest(copy, notice, removed);
+        if (removed) {
+            caller.m_nStatus = StatusNotAccepted;
+            return 0;
+        }
+        return id;
+    }
+
+    CSymbolRequestWaiter waiter;
+    copy->m_pWaiter = &waiter;
+    m_Queue.AddHead(copy);
+    m_bWake = TRUE;
+    m_Wake.notify_one();
+    m_SyncDone.wait(hold, [&waiter] { return waiter.bFinished; });
+    if (waiter.bRemoved) {
+        caller.m_nStatus = StatusNotAccepted;
+        return 0;
+    }
+    return id;
+}
+
+CSymbolRequest *CSymbolEngine::FindRequest(int id)
+{
+    QueueHold hold(m_Lockable);
+    for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
+        CSymbolRequest *request = m_Queue.GetNext(position);
+        // One that has not finished is still the worker's to take or to write.
+        if (request->m_nId == id)
+            return request->m_bDone ? request : nullptr;
+    }
+    return nullptr;
+}
+
+void CSymbolEngine::DeleteRequest(int id)
+{
+    QueueHold hold(m_Lockable);
+    for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
+        POSITION current = position;
+        if (m_Queue.GetNext(position)->m_nId == id) {
+            Remove(current);
+            return;
+        }
+    }
+}
+
+void CSymbolEngine::DeleteRequestsExcept(int id)
+{
+    QueueHold hold(m_Lockable);
+    for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
+        POSITION current = position;
+        CSymbolRequest *request = m_Queue.GetNext(position);
+        if (request->m_nId != id && !request->m_bRunning)
+            Remove(current);
+    }
+}
+
+void CSymbolEngine::Remove(POSITION position)
+{
+    CSymbolRequest *request = m_Queue.GetAt(position);
+    m_Queue.RemoveAt(position);
+    if (request->m_pWaiter != nullptr) {
+        request->m_pWaiter->bFinished = TRUE;
+        request->m_pWaiter->bRemoved = TRUE;
+        request->m_pWaiter = nullptr;
+        m_SyncDone.notify_all();
+    }
+    if (request->m_bRunning)
+        request->m_bRemoved = TRUE; // the worker frees it when its handler returns
+    else
+        delete request;
+}
+
+BOOL CSymbolEngine::StartWorker()
+{
+    if (m_pThread != nullptr)
+        return TRUE;
+    CWinThread *thread = AfxBeginThread(WorkerProc, this, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    if (thread == nullptr)
+        return FALSE;
+    // Stop waits for the thread through its handle, so the object outlives the thread.
+    thread->m_bAutoDelete = FALSE;
+    m_pThread = thread;
+    m_nWorkerThreadId = thread->m_nThreadID;
+    thread->ResumeThread();
+    return TRUE;
+}
+
+BOOL CSymbolEngine::IsWorkerThread() const
+{
+    return m_pThread != nullptr && GetCurrentThreadId() == m_nWorkerThreadId;
+}
+
+UINT CSymbolEngine::WorkerProc(LPVOID engine)
+{
+    static_cast<CSymbolEngine *>(engine)->RunWorker();
+    return 0;
+}
+
+void CSymbolEngine::RunWorker()
+{
+    CSymbolRequest idle(RequesterSynchronous);
+    idle.m_nCode = RequestCodeIdle;
+    BOOL keepRunning = TRUE;
+    while (keepRunning) {
+        QueueHold hold(m_Lockable);
+        m_bWake = FALSE;
+        CSymbolRequest *request = TakeNextRequest();
+        if (request == nullptr) {
+            SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
+            bool woken = m_Wake.wait_for(hold, std::chrono::milliseconds(kIdleWaitMs), [this] { return m_bWake; });
+            hold.unlock();
+            if (woken)
+                SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+            else
+                Dispatch(idle);
+            continue;
+        }
+        hold.unlock();
+        Notice notice;
+        BOOL removed = FALSE;
+        keepRunning = RunRequest(request, notice, removed);
+        SendNotice(notice);
+    }
+}
+
+CSymbolRequest *CSymbolEngine::TakeNextRequest()
+{
+    for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
+        POSITION current = position;
+        CSymbolRequest *request = m_Queue.GetNext(position);
+        if (request->m_bDone) {
+            // Finished requests wait for their fetch, unless nobody is left to fetch them.
+            if (!request->IsRequesterAlive())
+                Remove(current);
+            continue;
+        }
+        // It waits for a program; a synchronous one is answered at once instead.
+        if (!request->IsSynchronous() && !DatabaseLoaded && request->NeedsDatabase())
+            continue;
+        request->m_bRunning = TRUE;
+        return request;
+    }
+    return nullptr;
+}
+
+BOOL CSymbolEngine::RunRequest(CSymbolRequest *request, Notice &notice, BOOL &removed)
+{
+    BOOL keepRunning = TRUE;
+    if (request->IsSynchronous() && !DatabaseLoaded && request->NeedsDatabase())
+        request->m_nStatus = StatusNoProgram;
+    else
+        keepRunning = Dispatch(*request);
+
+    QueueHold hold(m_Lockable);
+    request->m_bRunning = FALSE;
+    removed = request->m_bRemoved;
+    if (removed) {
+        // Deleted while it ran; its waiter, if any, was woken then.
+        delete request;
+        return keepRunning;
+    }
+    request->m_bDone = 1;
+    if (request->m_pWaiter != nullptr) {
+        request->m_pWaiter->bFinished = TRUE;
+        request->m_pWaiter = nullptr;
+        m_SyncDone.notify_all();
+    } else if (!request->IsSynchronous()) {
+        // Taken down now: once the lock is left the requester may fetch it at once.
+        notice.send = TRUE;
+        notice.requester = request->m_nRequester;
+        notice.group = request->GetGroup();
+        notice.id = request->m_nId;
+    }
+    return keepRunning;
+}
+
+void CSymbolEngine::SendNotice(const Notice &notice)
+{
+    if (!notice.send)
+        return;
+    if (notice.requester == RequesterEvent) {
+        NotifyRequestReady(notice.id);
+        return;
+    }
+    // A window that has gone refuses the message; its request goes on the next pass.
+    PostMessage(reinterpret_cast<HWND>(static_cast<UINT_PTR>(notice.requester)), m_nMessageId,
+                static_cast<WPARAM>(notice.group), static_cast<LPARAM>(notice.id));
+}
+
+void CSymbolEngine::NotifyRequestReady(int id)
+{
+    ReadyHook hook;
+    {
+        QueueHold hold(m_Lockable);
+        hook = m_ReadyHook;
+    }
+    if (!hook)
+        return;
+    // A failing event sink must not end the worker.
+    try {
+        hook(id);
+    } catch (CException *e) {
+        e->Delete();
+    } catch (abi::__forced_unwind &) {
+        throw;
+    } catch (...) {
+    }
+}

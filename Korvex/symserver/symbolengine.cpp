@@ -1,0 +1,109 @@
+#include "symbolengine.h"
+
+CSymbolEngine::CSymbolEngine(IUnknown *owner)
+    : DatabaseLoaded(0), IdleSince(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner), CurrentReader(nullptr),
+      StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10), m_Lockable{m_QueueLock},
+      m_bWake(FALSE), m_bStopped(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
+      m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
+{
+    m_Handlers[RequestCodeStop] = [this](CSymbolRequest &request) { OnStop(request); };
+    m_Handlers[RequestCodeControllerRegisters] = [this](CSymbolRequest &request) {
+        LoadControllerRegisters(request);
+    };
+}
+
+CSymbolEngine::~CSymbolEngine()
+{
+    // Nothing that the worker could still use goes before it has ended.
+    Stop();
+    CodeSections.RemoveAll();
+    m_CodeSectionIds.RemoveAll();
+    FreeVariableCaches();
+    delete CurrentReader;
+    for (int i = 0; i < m_Databases.GetSize(); ++i)
+        delete m_Databases[i];
+}
+
+void CSymbolEngine::Stop()
+{
+    CWinThread *thread = nullptr;
+    {
+        QueueHold hold(m_Lockable);
+        if (m_bStopped)
+            return;
+        // A worker cannot wait for itself to end.
+        ASSERT(!IsWorkerThread());
+        m_bStopped = TRUE;
+        thread = m_pThread;
+    }
+    if (thread != nullptr) {
+        CSymbolRequest *stop = new CSymbolRequest(RequesterSynchronous);
+        stop->m_nCode = RequestCodeStop;
+        CSymbolRequest caller(RequesterSynchronous);
+        Queue(stop, caller, TRUE);
+        WaitForSingleObject(thread->m_hThread, INFINITE);
+        QueueHold hold(m_Lockable);
+        m_pThread = nullptr;
+        delete thread;
+    }
+    DeleteRequestsExcept(0);
+}
+
+void CSymbolEngine::OnStop(CSymbolRequest &)
+{
+    ModulCount = 0;
+    NextModulToRead = 0;
+    delete CurrentReader;
+    CurrentReader = nullptr;
+    for (int i = 0; i < m_Databases.GetSize(); ++i)
+        CloseDatabase(*m_Databases[i]);
+}
+
+void CSymbolEngine::FreeVariableCaches()
+{
+    delete StaticsCache;
+    StaticsCache = nullptr;
+    delete GlobalsCache;
+    GlobalsCache = nullptr;
+}
+
+CQelDatabase *CSymbolEngine::GetProgramDatabase() const
+{
+    for (int i = m_Databases.GetSize() - 1; i >= 0; --i) {
+        if (m_Databases[i] != nullptr && m_Databases[i]->IsOpen())
+            return m_Databases[i];
+    }
+    return nullptr;
+}
+
+void CSymbolEngine::CloseDatabase(CQelDatabase &database)
+{
+    // Closing rolls the open transaction back; no request may commit it afterwards,
+    // nor one that the same object opens again.
+    for (CQelDatabase *&transaction : m_Transactions) {
+        if (transaction == &database)
+            transaction = nullptr;
+    }
+    database.Close(FALSE);
+}
+
+void CSymbolEngine::SetHandler(int code, Handler handler)
+{
+    QueueHold hold(m_Lockable);
+    if (handler)
+        m_Handlers[code] = std::move(handler);
+    else
+        m_Handlers.erase(code);
+}
+
+void CSymbolEngine::SetReadyHook(ReadyHook hook)
+{
+    QueueHold hold(m_Lockable);
+    m_ReadyHook = std::move(hook);
+}
+
+CString CSymbolEngine::GetLastErrorMessage()
+{
+    QueueHold hold(m_Lockable);
+    return m_strLastError;
+}

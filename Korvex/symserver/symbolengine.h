@@ -1,0 +1,172 @@
+// CSymbolEngine: the symbol server's request queue and its one worker thread.
+//
+// Any thread submits, finds and deletes requests; the worker takes them one at a time,
+// synchronous ones first, runs each through the handler of its code and tells the
+// requester: by posting "QELSYMBOLREQUEST" to its window (wParam the request group,
+// lParam the id), through the ready hook for the event requester, or by waking the
+// thread that waits for a synchronous request. A finished request stays queued until its
+// requester fetches it (FindRequest, then DeleteRequest) or its window is gone.
+//
+// The worker is the only thread that touches a symbol database, a reader or the caches:
+// the members under "worker state" below belong to the handlers. Each handler runs inside
+// a transaction of the program's database when one is open, committed when the handler
+// returns and rolled back when it raises, so what a request writes is in the database
+// whole or not at all.
+//
+// The engine is destroyed from a thread other than its worker (the symbol server's
+// Cleanup); destroying it from inside a handler or a notice would wait for itself.
+#pragma once
+
+#include <afx.h>
+
+#include <qeldatabase.h>
+#include <tagrecords.h>
+
+#include "symbolrequest.h"
+
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <vector>
+
+class CSymbolEngine {
+public:
+    // Runs one request on the worker thread. A handler reports failure by raising a
+    // framework exception, which the engine turns into the request's status.
+    typedef std::function<void(CSymbolRequest &request)> Handler;
+    // Told, on the worker thread, the id of each finished request of the event requester.
+    typedef std::function<void(int id)> ReadyHook;
+
+    // `owner` is the symbol-server object's owner (not counted); diagnostics go to it.
+    explicit CSymbolEngine(IUnknown *owner);
+    // Stops and joins the worker before anything it could use is freed.
+    virtual ~CSymbolEngine();
+    CSymbolEngine(const CSymbolEngine &) = delete;
+    CSymbolEngine &operator=(const CSymbolEngine &) = delete;
+
+    // Queues a copy of `request` and answers its id; a synchronous request (requester 0)
+    // answers once it has run. 0 when the request was not accepted, with the reason in
+    // `request`'s status: the id counter gave 0 (an asynchronous request is then not
+    // queued at all), the engine is stopping, the copy or the worker could not be made,
+    // or a synchronous request was deleted before it finished. A synchronous request
+    // submitted on the worker thread (from a handler or a notice) runs at once.
+    int Submit(CSymbolRequest &request);
+    // The first finished request with exactly this id, still queued; null when there is
+    // none, or when the request has not finished yet. The requester that asks must not
+    // delete it from another thread while it reads it.
+    CSymbolRequest *FindRequest(int id);
+    // Removes and deletes the first request with this id; nothing when there is none. A
+    // request that runs is freed when its handler returns, and gets no notice; a
+    // synchronous request's waiter is woken with StatusNotAccepted.
+    void DeleteRequest(int id);
+    // Removes and deletes every request whose id differs, except those that run: a
+    // handler that empties the queue (unloading a program) keeps its own request.
+    void DeleteRequestsExcept(int id);
+    // Runs the stop request ahead of everything queued, waits for the worker to end and
+    // deletes what is left. Later submissions are refused. The engine's destruction
+    // stops it; a second call does nothing.
+    void Stop();
+
+    // The handler of `code`, in place of the one there (an empty handler removes it).
+    // Codes without a handler do nothing.
+    void SetHandler(int code, Handler handler);
+    // The symbol-server object sets the hook that fires its request-ready event.
+    void SetReadyHook(ReadyHook hook);
+
+    // The text of the last handler failure.
+    CString GetLastErrorMessage();
+    // The system's text for the calling thread's last error.
+    static void GetLastErrorText(CString &text);
+
+    // Request 3000: the controller's register table.
+    virtual void LoadControllerRegisters(CSymbolRequest &request) = 0;
+
+    // For handlers, on the worker thread only. The last open database of m_Databases.
+    CQelDatabase *GetProgramDatabase() const;
+    // Starts the running request's transaction on the program database when it has none
+    // (a handler that has just opened the database calls it, so that the rest of its
+    // work is kept whole).
+    void BeginRequestTransaction();
+    // Closes the database with its objects; what the running request wrote to it and
+    // did not commit is rolled back. Handlers close databases only so.
+    void CloseDatabase(CQelDatabase &database);
+    void FreeVariableCaches();
+
+    // Worker state: touched by handlers only, on the worker thread.
+    CArray<CQelDatabase *, CQelDatabase *> m_Databases; // owned, one per loaded program
+    DWORD DatabaseLoaded;  // 1 while a program is loaded
+    DWORD IdleSince;       // tick count since which no request came; 0 after each request
+    int ModulCount;
+    int NextModulToRead;
+    IUnknown *m_pOwner;    // not counted
+    CObject *CurrentReader; // the loaded program's reader, owned
+    CObject *StaticsCache;  // result arrays of the statics and globals requests, owned
+    CObject *GlobalsCache;
+    CArray<SectionTag, SectionTag &> CodeSections; // defined from outside a program file
+    CArray<int, int> m_CodeSectionIds;              // parallel to CodeSections
+
+protected:
+    // Code 0x7FFFFFFC: what the worker lets go of before it ends.
+    void OnStop(CSymbolRequest &request);
+
+private:
+    friend struct CSymbolEngineTestPeer;
+
+    // The queue lock as a lockable for the condition variables. It is a critical
+    // section, re-entrant for its owner.
+    struct QueueLockable {
+        CCriticalSection &section;
+        void lock() { section.Lock(); }
+        void unlock() { section.Unlock(); }
+    };
+    typedef std::unique_lock<QueueLockable> QueueHold;
+
+    // What the worker tells a requester once it has left the lock.
+    struct Notice {
+        BOOL send = FALSE;
+        DWORD requester = 0;
+        int group = 0;
+        int id = 0;
+    };
+
+    static UINT WorkerProc(LPVOID engine);
+    void RunWorker();
+    // Under the lock.
+    BOOL StartWorker();
+    BOOL IsWorkerThread() const;
+    CSymbolRequest *TakeNextRequest();
+    void Remove(POSITION position);
+    // Queues `copy` (owned from here on) on the caller's behalf; `internal` lets the
+    // stop request through.
+    int Queue(CSymbolRequest *copy, CSymbolRequest &caller, BOOL internal);
+    // Runs a request marked as running and finishes it; the keep-running answer.
+    BOOL RunRequest(CSymbolRequest *request, Notice &notice, BOOL &removed);
+    void SendNotice(const Notice &notice);
+    void NotifyRequestReady(int id);
+
+    // Runs the request's handler; FALSE after the stop request.
+    BOOL Dispatch(CSymbolRequest &request);
+    void RunHandler(const Handler &handler, CSymbolRequest &request);
+    void Fail(CSymbolRequest &request, int status, const CString &text);
+    void EndRequestTransaction(BOOL commit);
+
+    CString m_strLastError;
+    int m_nNextId;
+    CList<CSymbolRequest *, CSymbolRequest *> m_Queue; // owns the requests
+    CCriticalSection m_QueueLock;
+    QueueLockable m_Lockable;
+    std::condition_variable_any m_Wake;     // a request was queued
+    std::condition_variable_any m_SyncDone; // a synchronous request finished or went
+    BOOL m_bWake;
+    BOOL m_bStopped;
+    CWinThread *m_pThread; // owned; null until the first submission
+    DWORD m_nWorkerThreadId;
+    UINT m_nMessageId;
+    std::map<int, Handler> m_Handlers;
+    ReadyHook m_ReadyHook;
+    // The databases of the transactions of the running requests, innermost last (a
+    // synchronous request submitted by a handler runs inside its own); null where a
+    // request has none.
+    std::vector<CQelDatabase *> m_Transactions;
+};

@@ -1,0 +1,8 @@
+#include "symserverstrings.h"
+
+const QEL_STRING_ENTRY g_SymserverStrings[] = {
+    {IDS_SYMSRV_UNKNOWN_ERROR, "Unknown error occurred."},
+    {IDS_SYMSRV_OUT_OF_MEMORY, "Out of memory or memory insufficient."},
+};
+
+const size_t g_SymserverStringCount = sizeof g_SymserverStrings / sizeof g_SymserverStrings[0];

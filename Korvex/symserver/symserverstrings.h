@@ -1,0 +1,16 @@
+// The symbol server's entries of Korvex's string table.
+//
+// Korvex's module binds them, with its other strings, through its one
+// QEL_DEFINE_MODULE_RESOURCES; a test program that links this library binds them itself.
+#pragma once
+
+#include <afx.h>
+
+enum : UINT {
+    IDS_SYMSRV_UNKNOWN_ERROR = 3000, // "Unknown error occurred."
+    IDS_SYMSRV_OUT_OF_MEMORY = 3001, // "Out of memory or memory insufficient."
+};
+
+// As g_SymdbStrings: constant data, but the count is no constant expression elsewhere.
+extern const QEL_STRING_ENTRY g_SymserverStrings[];
+extern const size_t g_SymserverStringCount;
