@@ -13,6 +13,11 @@ HRESULT CComObjectRootBase::InternalQueryInterface(void *self, const _ATL_INTMAP
     for (const _ATL_INTMAP_ENTRY *entry = entries; entry->query != nullptr; entry++) {
         if (entry->piid != nullptr && *entry->piid == iid)
             return entry->query(self, iid, ppv);
+        // A blind entry asks another object for whatever came this far; when that one
+        // knows nothing of it either, the rest of the map may.
+        if (entry->piid == nullptr && entry->query(self, iid, ppv) == S_OK)
+            return S_OK;
     }
+    *ppv = nullptr;
     return E_NOINTERFACE;
 }

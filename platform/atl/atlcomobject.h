@@ -1,9 +1,14 @@
 // COM objects made of a class with a COM map: reference counting, QueryInterface by the
-// map, and the object that completes them.
+// map, and the objects that complete them.
 //
 // A class derives from CComObjectRootEx<model> and from the interfaces it offers, lists
-// them between BEGIN_COM_MAP and END_COM_MAP, and is created as CComObject<class>. The
-// map's first entry gives the object's identity (its IUnknown).
+// them between BEGIN_COM_MAP and END_COM_MAP, and is created as CComObject<class>, or as
+// CComAggObject<class> when another object aggregates it (the outer object then answers
+// for the inner one's references and interfaces). The map's first entry gives the
+// object's identity (its IUnknown).
+//
+// While an object made here lives it holds a lock on its module (atlmodule.h), so a
+// server is not unloaded under it; class factories are CComObjectNoLock and hold none.
 #pragma once
 
 #include <new>
@@ -11,29 +16,47 @@
 
 #include "atlthreadmodel.h"
 
+// The lock of the module's CComModule, when the module has one (nothing otherwise).
+void QelAtlLockModule();
+void QelAtlUnlockModule();
+
 // One entry of a COM map. `query` answers for `piid` with the interface pointer of the
-// object `self` (an object of the map's class) and takes a reference on it. A null
-// `query` ends the map.
+// object `self` (an object of the map's class) and takes a reference on it. `cast` gives
+// the interface without a reference, for entries that stand for an interface of the
+// class itself (null for entries that ask another object). A null `query` ends the map.
 struct _ATL_INTMAP_ENTRY {
     const IID *piid;
     HRESULT (*query)(void *self, REFIID iid, void **ppv);
+    IUnknown *(*cast)(void *self) = nullptr;
 };
 
 class CComObjectRootBase {
 public:
-    CComObjectRootBase() : m_dwRef(0) {}
+    CComObjectRootBase() : m_dwRef(0), m_pOuterUnknown(nullptr) {}
 
     HRESULT FinalConstruct() { return S_OK; }
     void FinalRelease() {}
-    // Keep the object alive while FinalConstruct hands out and drops references to it.
+    // Called once for each class of the object map when the module starts (true) and
+    // when it ends (false).
+    static void ObjectMain(bool) {}
+    // Keep the object alive while FinalConstruct hands out and drops references to it
+    // (DECLARE_PROTECT_FINAL_CONSTRUCT makes them count).
     void InternalFinalConstructAddRef() {}
     void InternalFinalConstructRelease() {}
+    void SetVoid(void *) {}
+
+    // An aggregated object's references and interfaces are its outer object's.
+    ULONG OuterAddRef() { return m_pOuterUnknown->AddRef(); }
+    ULONG OuterRelease() { return m_pOuterUnknown->Release(); }
+    HRESULT OuterQueryInterface(REFIID iid, void **ppv) { return m_pOuterUnknown->QueryInterface(iid, ppv); }
 
     // The map's answer for `iid`: IUnknown is the first entry; E_NOINTERFACE (and a null
     // *ppv) when the map has no entry for it.
     static HRESULT InternalQueryInterface(void *self, const _ATL_INTMAP_ENTRY *entries, REFIID iid, void **ppv);
 
     LONG m_dwRef;
+    // The outer object when the object is aggregated (not counted: it owns this one).
+    IUnknown *m_pOuterUnknown;
 };
 
 template <class ThreadModel>
@@ -69,6 +92,9 @@ public:                                                          \
     {                                                            \
         return InternalQueryInterface(this, _GetEntries(), iid, ppvObject); \
     }                                                            \
+    /* The object's own identity, without a reference. */        \
+    IUnknown *_GetRawUnknown() { return _GetEntries()[0].cast(this); } \
+    IUnknown *GetUnknown() { return _GetRawUnknown(); }          \
     static const _ATL_INTMAP_ENTRY *_GetEntries()                \
     {                                                            \
         static const _ATL_INTMAP_ENTRY _entries[] = {
@@ -76,15 +102,51 @@ public:                                                          \
 // The interface `itf` reached through the base `via` (when `itf` stands in the class
 // more than once), answering for `iid`.
 #define COM_INTERFACE_ENTRY2_IID(iid, itf, via)                                                    \
-    {&(iid), [](void *self, REFIID, void **ppv) -> HRESULT {                                        \
+    {&(iid),                                                                                        \
+     [](void *self, REFIID, void **ppv) -> HRESULT {                                                \
          itf *p = static_cast<itf *>(static_cast<via *>(static_cast<_ComMapClass *>(self)));       \
          p->AddRef();                                                                              \
          *ppv = p;                                                                                 \
          return S_OK;                                                                              \
+     },                                                                                            \
+     [](void *self) -> IUnknown * {                                                                 \
+         return static_cast<itf *>(static_cast<via *>(static_cast<_ComMapClass *>(self)));         \
      }},
 #define COM_INTERFACE_ENTRY_IID(iid, itf) COM_INTERFACE_ENTRY2_IID(iid, itf, itf)
 #define COM_INTERFACE_ENTRY2(itf, via) COM_INTERFACE_ENTRY2_IID(qel_uuidof<itf>(), itf, via)
 #define COM_INTERFACE_ENTRY(itf) COM_INTERFACE_ENTRY2_IID(qel_uuidof<itf>(), itf, itf)
+
+// Any interface that the inner object `punk` (a member of the class, the inner IUnknown of
+// an object that this one aggregates) answers for `iid`; nothing while it is null.
+#define COM_INTERFACE_ENTRY_AGGREGATE(iid, punk)                                                   \
+    {&(iid), [](void *self, REFIID asked, void **ppv) -> HRESULT {                                  \
+         IUnknown *inner = static_cast<_ComMapClass *>(self)->punk;                                 \
+         return inner != nullptr ? inner->QueryInterface(asked, ppv) : E_NOINTERFACE;              \
+     }},
+
+// Every interface that the entries before it did not answer, asked of the inner object
+// `punk`; stands at the end of a map.
+#define COM_INTERFACE_ENTRY_AGGREGATE_BLIND(punk)                                                  \
+    {nullptr, [](void *self, REFIID asked, void **ppv) -> HRESULT {                                 \
+         IUnknown *inner = static_cast<_ComMapClass *>(self)->punk;                                 \
+         return inner != nullptr ? inner->QueryInterface(asked, ppv) : E_NOINTERFACE;              \
+     }},
+
+// `func` (a static member: HRESULT func(void *self, REFIID iid, void **ppv)) answers for
+// `iid`; its answer is the map's.
+#define COM_INTERFACE_ENTRY_FUNC(iid, func) {&(iid), &_ComMapClass::func},
+
+// The controlling unknown: the outer object when the object is aggregated (CComContainedObject
+// answers so), else the object's own identity.
+#define DECLARE_GET_CONTROLLING_UNKNOWN() \
+public:                                   \
+    virtual IUnknown *GetControllingUnknown() { return GetUnknown(); }
+
+// FinalConstruct may hand out and drop references to the object: hold one around it, so
+// the object does not go away inside its own construction.
+#define DECLARE_PROTECT_FINAL_CONSTRUCT()                     \
+    void InternalFinalConstructAddRef() { InternalAddRef(); } \
+    void InternalFinalConstructRelease() { InternalRelease(); }
 
 // The derived class leaves IUnknown to CComObject, which counts and answers by the map.
 #define END_COM_MAP()                                      \
@@ -97,17 +159,19 @@ public:                                                          \
     STDMETHOD_(ULONG, Release)() override = 0;             \
     STDMETHOD(QueryInterface)(REFIID, void **) override = 0;
 
-// The object itself: a Base with a COM map, counted and freed by its references.
+// The object itself: a Base with a COM map, counted and freed by its references. It holds
+// its module's lock while it lives.
 template <class Base>
 class CComObject : public Base {
 public:
-    CComObject(void * = nullptr) {}
+    CComObject(void * = nullptr) { QelAtlLockModule(); }
     // The last reference is gone; FinalRelease may still hand out and drop references,
     // so the count is held up while it runs.
     virtual ~CComObject()
     {
         this->m_dwRef = 1;
         this->FinalRelease();
+        QelAtlUnlockModule();
     }
 
     STDMETHOD_(ULONG, AddRef)() override { return this->InternalAddRef(); }
@@ -143,4 +207,117 @@ public:
         *pp = object;
         return S_OK;
     }
+};
+
+// As CComObject, without the module lock: for the module's class factories, which the
+// module itself holds, so that they do not keep it loaded.
+template <class Base>
+class CComObjectNoLock : public Base {
+public:
+    CComObjectNoLock(void * = nullptr) {}
+    virtual ~CComObjectNoLock()
+    {
+        this->m_dwRef = 1;
+        this->FinalRelease();
+    }
+
+    STDMETHOD_(ULONG, AddRef)() override { return this->InternalAddRef(); }
+    STDMETHOD_(ULONG, Release)() override
+    {
+        ULONG count = this->InternalRelease();
+        if (count == 0)
+            delete this;
+        return count;
+    }
+    STDMETHOD(QueryInterface)(REFIID iid, void **ppvObject) override
+    {
+        return this->_InternalQueryInterface(iid, ppvObject);
+    }
+};
+
+// The part of an aggregated object that the outer object's callers see: its references
+// and its QueryInterface are the outer object's.
+template <class Base>
+class CComContainedObject : public Base {
+public:
+    explicit CComContainedObject(void *pv) { this->m_pOuterUnknown = static_cast<IUnknown *>(pv); }
+
+    STDMETHOD_(ULONG, AddRef)() override { return this->OuterAddRef(); }
+    STDMETHOD_(ULONG, Release)() override { return this->OuterRelease(); }
+    STDMETHOD(QueryInterface)(REFIID iid, void **ppvObject) override
+    {
+        return this->OuterQueryInterface(iid, ppvObject);
+    }
+    IUnknown *GetControllingUnknown() { return this->m_pOuterUnknown; }
+};
+
+// An object that another one aggregates. This object is the inner IUnknown, which only
+// the outer object holds: it counts the outer object's hold and answers, beside IUnknown,
+// the interfaces of the contained class's map, whose references go to the outer object.
+template <class contained>
+class CComAggObject : public IUnknown, public CComObjectRootEx<typename contained::_ThreadModel> {
+public:
+    explicit CComAggObject(void *pv) : m_contained(pv) { QelAtlLockModule(); }
+    virtual ~CComAggObject()
+    {
+        this->m_dwRef = 1;
+        m_contained.FinalRelease();
+        QelAtlUnlockModule();
+    }
+    CComAggObject(const CComAggObject &) = delete;
+    CComAggObject &operator=(const CComAggObject &) = delete;
+
+    HRESULT FinalConstruct()
+    {
+        m_contained.InternalFinalConstructAddRef();
+        HRESULT hr = m_contained.FinalConstruct();
+        m_contained.InternalFinalConstructRelease();
+        return hr;
+    }
+    void InternalFinalConstructAddRef() {}
+    void InternalFinalConstructRelease() {}
+    void SetVoid(void *pv) { m_contained.SetVoid(pv); }
+
+    STDMETHOD_(ULONG, AddRef)() override { return this->InternalAddRef(); }
+    STDMETHOD_(ULONG, Release)() override
+    {
+        ULONG count = this->InternalRelease();
+        if (count == 0)
+            delete this;
+        return count;
+    }
+    STDMETHOD(QueryInterface)(REFIID iid, void **ppvObject) override
+    {
+        if (ppvObject == nullptr)
+            return E_POINTER;
+        if (iid == IID_IUnknown) {
+            *ppvObject = static_cast<IUnknown *>(this);
+            AddRef();
+            return S_OK;
+        }
+        return m_contained._InternalQueryInterface(iid, ppvObject);
+    }
+
+    // A new inner object for the outer object `pUnkOuter`, without references; as
+    // CComObject::CreateInstance.
+    static HRESULT CreateInstance(IUnknown *pUnkOuter, CComAggObject<contained> **pp)
+    {
+        if (pp == nullptr)
+            return E_POINTER;
+        *pp = nullptr;
+        if (pUnkOuter == nullptr)
+            return E_INVALIDARG;
+        CComAggObject<contained> *object = new (std::nothrow) CComAggObject<contained>(pUnkOuter);
+        if (object == nullptr)
+            return E_OUTOFMEMORY;
+        HRESULT hr = object->FinalConstruct();
+        if (FAILED(hr)) {
+            delete object;
+            return hr;
+        }
+        *pp = object;
+        return S_OK;
+    }
+
+    CComContainedObject<contained> m_contained;
 };

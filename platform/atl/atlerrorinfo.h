@@ -33,3 +33,11 @@ inline HRESULT AtlSetErrorInfo(const CLSID &, LPCOLESTR lpszDesc, DWORD dwHelpID
     }
     return hRes != 0 ? hRes : DISP_E_EXCEPTION;
 }
+
+// ISupportErrorInfo of a class with one interface that leaves error information: S_OK
+// for it, S_FALSE for every other.
+template <const IID *piid>
+class ISupportErrorInfoImpl : public ISupportErrorInfo {
+public:
+    STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override { return riid == *piid ? S_OK : S_FALSE; }
+};

@@ -19,6 +19,19 @@ public:
     CRITICAL_SECTION m_sec;
 };
 
+// Holds a critical section for a scope.
+template <class CritSec>
+class CComCritSecLock {
+public:
+    explicit CComCritSecLock(CritSec &section) : m_section(section) { m_section.Lock(); }
+    ~CComCritSecLock() { m_section.Unlock(); }
+    CComCritSecLock(const CComCritSecLock &) = delete;
+    CComCritSecLock &operator=(const CComCritSecLock &) = delete;
+
+private:
+    CritSec &m_section;
+};
+
 // A critical section that lives exactly as long as the object that holds it.
 class CComAutoCriticalSection : public CComCriticalSection {
 public:
