@@ -25,6 +25,7 @@
 #include "afxmsgmap.h"
 #include "afxthread.h"
 #include "afxwnd.h"
+#include "afxwinapp.h"
 #include "afxtime.h"
 #include "afxoledatetime.h"
 #include "afxfile.h"
