@@ -118,6 +118,10 @@ interface IQelTargetPattern : public IUnknown {
     STDMETHOD(DownloadBlock)(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) PURE;
     // Slot 4: announces a download of `blockCount` blocks of `byteCount` bytes in all.
     STDMETHOD(AnnounceDownload)(DWORD blockCount, DWORD byteCount, DWORD programId) PURE;
+    STDMETHOD(Slot05)() PURE;
+    STDMETHOD(Slot06)() PURE;
+    // Slot 7: the symbol engine has stopped and let go of the program it had loaded.
+    STDMETHOD(EngineStopped)() PURE;
 };
 QEL_DEFINE_IID(IQelTargetPattern, 0x206A84C1, 0xE116, 0x11D1, 0xB2, 0x6D, 0x00, 0xA0, 0x24, 0x57, 0xBF, 0x0F);
 

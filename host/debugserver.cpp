@@ -99,6 +99,12 @@ STDMETHODIMP CHostDebugServer::AnnounceDownload(DWORD blockCount, DWORD byteCoun
     return S_OK;
 }
 
+STDMETHODIMP CHostDebugServer::EngineStopped()
+{
+    m_downloads->AddEngineStop();
+    return S_OK;
+}
+
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)
 {
     return HandOut(m_windowValues, ppWindowValues);

@@ -159,6 +159,8 @@ public:
     // The target-pattern interface.
     STDMETHODIMP DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) override;
     STDMETHODIMP AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId) override;
+    // Its slots 5 and 6 are the holder's Slot05 and Slot06 above: E_NOTIMPL.
+    STDMETHODIMP EngineStopped() override;
 
 private:
     static HRESULT QuerySymbolServer(void *self, REFIID iid, void **ppv);

@@ -41,4 +41,16 @@ void HostDownloads::RefuseAfter(size_t count)
     m_stillTaken = count;
 }
 
+void HostDownloads::AddEngineStop()
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_engineStops;
+}
+
+size_t HostDownloads::EngineStops() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_engineStops;
+}
+
 } // namespace QelHost

@@ -1,5 +1,5 @@
 // What the host's target-pattern interface receives: the announcements of downloads and
-// every block, with a copy of its bytes.
+// every block, with a copy of its bytes, and the symbol engine's notices that it stopped.
 //
 // One record may be shared by several debug-server objects. Tests look at it, and may
 // make the host refuse blocks, as a host does whose target will not take them. All of it
@@ -39,12 +39,17 @@ public:
     // From now on the host takes `count` more blocks and refuses every one after them.
     void RefuseAfter(size_t count);
 
+    // A symbol engine told the host that it has stopped (slot 7).
+    void AddEngineStop();
+    size_t EngineStops() const;
+
 private:
     mutable std::mutex m_lock;
     std::vector<HostDownloadAnnouncement> m_announcements;
     std::vector<HostDownloadBlock> m_blocks;
     bool m_refusing = false;
     size_t m_stillTaken = 0;
+    size_t m_engineStops = 0;
 };
 
 } // namespace QelHost

@@ -120,6 +120,17 @@ void CSymbolEngine::BeginRequestTransaction()
     m_Transactions.back() = database;
 }
 
+void CSymbolEngine::CommitRequestTransaction()
+{
+    if (m_Transactions.empty() || m_Transactions.back() == nullptr)
+        return;
+    CQelDatabase *database = m_Transactions.back();
+    // Cleared first: a commit that fails leaves nothing for the handler's end to commit.
+    m_Transactions.back() = nullptr;
+    database->CommitTrans();
+    BeginRequestTransaction();
+}
+
 void CSymbolEngine::EndRequestTransaction(BOOL commit)
 {
     CQelDatabase *database = m_Transactions.back();

@@ -25,10 +25,22 @@ const int kIdleWaitMs = 1000;
 
 const int kIdAfterLast = 0x7FFFFFFF;
 
+// The stop request that Stop waits for: nobody but the worker may take it away, or Stop
+// would wait for a thread that never ends.
+bool IsPendingStop(const CSymbolRequest &request)
+{
+    return request.m_nCode == RequestCodeStop && !request.m_bDone;
+}
+
 } // namespace
 
 int CSymbolEngine::Submit(CSymbolRequest &request)
 {
+    if (request.m_nCode == RequestCodeStop) {
+        // Only Stop may end the worker; it also refuses what comes after.
+        request.m_nStatus = StatusNotAccepted;
+        return 0;
+    }
     CSymbolRequest *copy = new CSymbolRequest(request.m_nRequester);
     HRESULT hr = copy->CopyFrom(request);
     if (FAILED(hr)) {
@@ -42,9 +54,14 @@ int CSymbolEngine::Submit(CSymbolRequest &request)
 int CSymbolEngine::Queue(CSymbolRequest *copy, CSymbolRequest &caller, BOOL internal)
 {
     QueueHold hold(m_Lockable);
-    if ((m_bStopped && !internal) || !StartWorker()) {
+    if ((m_bStopped && !internal) || m_bWorkerEnded) {
         delete copy;
-        caller.m_nStatus = m_bStopped ? StatusNotAccepted : StatusSystemError;
+        caller.m_nStatus = StatusNotAccepted;
+        return 0;
+    }
+    if (!StartWorker()) {
+        delete copy;
+        caller.m_nStatus = StatusSystemError;
         return 0;
     }
     m_pThread->SetThreadPriority(THREAD_PRIORITY_NORMAL);
@@ -111,8 +128,10 @@ void CSymbolEngine::DeleteRequest(int id)
     QueueHold hold(m_Lockable);
     for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
         POSITION current = position;
-        if (m_Queue.GetNext(position)->m_nId == id) {
-            Remove(current);
+        CSymbolRequest *request = m_Queue.GetNext(position);
+        if (request->m_nId == id) {
+            if (!IsPendingStop(*request))
+                Remove(current);
             return;
         }
     }
@@ -124,9 +143,16 @@ void CSymbolEngine::DeleteRequestsExcept(int id)
     for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
         POSITION current = position;
         CSymbolRequest *request = m_Queue.GetNext(position);
-        if (request->m_nId != id && !request->m_bRunning)
+        if (request->m_nId != id && !request->m_bRunning && !IsPendingStop(*request))
             Remove(current);
     }
+}
+
+void CSymbolEngine::RemoveAllRequests()
+{
+    QueueHold hold(m_Lockable);
+    while (!m_Queue.IsEmpty())
+        Remove(m_Queue.GetHeadPosition());
 }
 
 void CSymbolEngine::Remove(POSITION position)
@@ -173,6 +199,11 @@ UINT CSymbolEngine::WorkerProc(LPVOID engine)
 
 void CSymbolEngine::RunWorker()
 {
+    // Runs also when the thread is ended from inside a handler.
+    struct EndGuard {
+        CSymbolEngine *engine;
+        ~EndGuard() { engine->OnWorkerEnded(); }
+    } endGuard{this};
     CSymbolRequest idle(RequesterSynchronous);
     idle.m_nCode = RequestCodeIdle;
     BOOL keepRunning = TRUE;
@@ -196,6 +227,21 @@ void CSymbolEngine::RunWorker()
         keepRunning = RunRequest(request, notice, removed);
         SendNotice(notice);
     }
+}
+
+void CSymbolEngine::OnWorkerEnded()
+{
+    QueueHold hold(m_Lockable);
+    m_bWorkerEnded = TRUE;
+    for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
+        CSymbolRequest *request = m_Queue.GetNext(position);
+        if (request->m_pWaiter != nullptr) {
+            request->m_pWaiter->bFinished = TRUE;
+            request->m_pWaiter->bRemoved = TRUE;
+            request->m_pWaiter = nullptr;
+        }
+    }
+    m_SyncDone.notify_all();
 }
 
 CSymbolRequest *CSymbolEngine::TakeNextRequest()

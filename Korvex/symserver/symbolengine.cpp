@@ -1,9 +1,11 @@
 #include "symbolengine.h"
 
+#include <hostinterfaces.h>
+
 CSymbolEngine::CSymbolEngine(IUnknown *owner)
     : DatabaseLoaded(0), IdleSince(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner), CurrentReader(nullptr),
       StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10), m_Lockable{m_QueueLock},
-      m_bWake(FALSE), m_bStopped(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
+      m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
       m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
 {
     m_Handlers[RequestCodeStop] = [this](CSymbolRequest &request) { OnStop(request); };
@@ -46,7 +48,7 @@ void CSymbolEngine::Stop()
         m_pThread = nullptr;
         delete thread;
     }
-    DeleteRequestsExcept(0);
+    RemoveAllRequests();
 }
 
 void CSymbolEngine::OnStop(CSymbolRequest &)
@@ -57,6 +59,16 @@ void CSymbolEngine::OnStop(CSymbolRequest &)
     CurrentReader = nullptr;
     for (int i = 0; i < m_Databases.GetSize(); ++i)
         CloseDatabase(*m_Databases[i]);
+    if (m_pOwner == nullptr)
+        return;
+    CComPtr<IQelTargetPattern> pattern;
+    if (SUCCEEDED(m_pOwner->QueryInterface(qel_uuidof<IQelTargetPattern>(), reinterpret_cast<void **>(&pattern))) &&
+        pattern != nullptr)
+        pattern->EngineStopped();
+}
+
+void CSymbolEngine::LoadControllerRegisters(CSymbolRequest &)
+{
 }
 
 void CSymbolEngine::FreeVariableCaches()

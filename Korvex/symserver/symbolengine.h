@@ -48,8 +48,9 @@ public:
     // Queues a copy of `request` and answers its id; a synchronous request (requester 0)
     // answers once it has run. 0 when the request was not accepted, with the reason in
     // `request`'s status: the id counter gave 0 (an asynchronous request is then not
-    // queued at all), the engine is stopping, the copy or the worker could not be made,
-    // or a synchronous request was deleted before it finished. A synchronous request
+    // queued at all), the engine is stopping or its worker has ended, the code is the
+    // engine's own stop request, the copy or the worker could not be made, or a
+    // synchronous request was deleted before it finished. A synchronous request
     // submitted on the worker thread (from a handler or a notice) runs at once.
     int Submit(CSymbolRequest &request);
     // The first finished request with exactly this id, still queued; null when there is
@@ -61,7 +62,9 @@ public:
     // synchronous request's waiter is woken with StatusNotAccepted.
     void DeleteRequest(int id);
     // Removes and deletes every request whose id differs, except those that run: a
-    // handler that empties the queue (unloading a program) keeps its own request.
+    // handler that empties the queue (unloading a program) keeps its own request, and
+    // the one that asked for it through a synchronous request keeps its own too. The
+    // engine's pending stop request stays as well.
     void DeleteRequestsExcept(int id);
     // Runs the stop request ahead of everything queued, waits for the worker to end and
     // deletes what is left. Later submissions are refused. The engine's destruction
@@ -71,7 +74,8 @@ public:
     // The handler of `code`, in place of the one there (an empty handler removes it).
     // Codes without a handler do nothing.
     void SetHandler(int code, Handler handler);
-    // The symbol-server object sets the hook that fires its request-ready event.
+    // The symbol-server object sets the hook that fires its request-ready event, to its
+    // own sinks and to those of the partner debugger's symbol server.
     void SetReadyHook(ReadyHook hook);
 
     // The text of the last handler failure.
@@ -79,8 +83,9 @@ public:
     // The system's text for the calling thread's last error.
     static void GetLastErrorText(CString &text);
 
-    // Request 3000: the controller's register table.
-    virtual void LoadControllerRegisters(CSymbolRequest &request) = 0;
+    // Request 3000: the controller's register table. Nothing here; the engine that the
+    // symbol server creates reads it.
+    virtual void LoadControllerRegisters(CSymbolRequest &request);
 
     // For handlers, on the worker thread only. The last open database of m_Databases.
     CQelDatabase *GetProgramDatabase() const;
@@ -88,6 +93,10 @@ public:
     // (a handler that has just opened the database calls it, so that the rest of its
     // work is kept whole).
     void BeginRequestTransaction();
+    // Commits what the running request has written so far and goes on in a new
+    // transaction: the idle pass keeps each module it has read, whatever befalls the
+    // next one.
+    void CommitRequestTransaction();
     // Closes the database with its objects; what the running request wrote to it and
     // did not commit is rolled back. Handlers close databases only so.
     void CloseDatabase(CQelDatabase &database);
@@ -107,7 +116,8 @@ public:
     CArray<int, int> m_CodeSectionIds;              // parallel to CodeSections
 
 protected:
-    // Code 0x7FFFFFFC: what the worker lets go of before it ends.
+    // Code 0x7FFFFFFC: what the worker lets go of before it ends; the host is told
+    // through slot 7 of its target-pattern interface.
     void OnStop(CSymbolRequest &request);
 
 private:
@@ -132,11 +142,16 @@ private:
 
     static UINT WorkerProc(LPVOID engine);
     void RunWorker();
+    // However the worker ends: later submissions are refused and every synchronous
+    // caller still waiting is woken.
+    void OnWorkerEnded();
     // Under the lock.
     BOOL StartWorker();
     BOOL IsWorkerThread() const;
     CSymbolRequest *TakeNextRequest();
     void Remove(POSITION position);
+    // After the worker has ended: every request goes, whatever it is.
+    void RemoveAllRequests();
     // Queues `copy` (owned from here on) on the caller's behalf; `internal` lets the
     // stop request through.
     int Queue(CSymbolRequest *copy, CSymbolRequest &caller, BOOL internal);
@@ -160,6 +175,7 @@ private:
     std::condition_variable_any m_SyncDone; // a synchronous request finished or went
     BOOL m_bWake;
     BOOL m_bStopped;
+    BOOL m_bWorkerEnded;
     CWinThread *m_pThread; // owned; null until the first submission
     DWORD m_nWorkerThreadId;
     UINT m_nMessageId;
