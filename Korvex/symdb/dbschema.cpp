@@ -12,13 +12,13 @@ namespace {
 
 enum : BYTE { REQ = 1, AZL = 2, AUTO = 4 };
 
-struct FieldSpec {
+struct FieldDefinition {
     UINT name;
     SHORT type;
     BYTE flags;
 };
 
-struct IndexSpec {
+struct IndexDefinition {
     UINT name;
     UINT fields[2];
     SHORT fieldCount;
@@ -26,92 +26,92 @@ struct IndexSpec {
     BOOL unique;
 };
 
-struct TableSpec {
+struct TableDefinition {
     UINT name;
-    const FieldSpec *fields;
+    const FieldDefinition *fields;
     size_t fieldCount;
-    const IndexSpec *indexes;
+    const IndexDefinition *indexes;
     size_t indexCount;
 };
 
 const SHORT L = dbLong, T = dbText, D = dbDate, B = dbBoolean;
 
-const FieldSpec kVersionFields[] = {{IDS_DB_VERSION, L, REQ}, {IDS_DB_CREATIONTIME, D, REQ}};
+const FieldDefinition kVersionFields[] = {{IDS_DB_VERSION, L, REQ}, {IDS_DB_CREATIONTIME, D, REQ}};
 
-const FieldSpec kProgramFields[] = {
+const FieldDefinition kProgramFields[] = {
     {IDS_DB_PROGRAMINDEX, L, REQ},      {IDS_DB_NAME, T, AZL},          {IDS_DB_TYPE, L, REQ},
     {IDS_DB_MODIFIEDTIME, D, REQ},      {IDS_DB_SOURCE, T, REQ},        {IDS_DB_ENTRYPOINT, T, AZL},
     {IDS_DB_MAINFUNCTION, T, AZL},      {IDS_DB_ALTERNATEENTRYPOINT, T, AZL},
     {IDS_DB_ALTERNATEMAINFUNCTION, T, AZL}, {IDS_DB_ANALYZED, B, REQ}};
-const IndexSpec kProgramIndexes[] = {{IDS_DB_PROGRAMINDEXKEY, {IDS_DB_PROGRAMINDEX}, 1, TRUE, TRUE}};
+const IndexDefinition kProgramIndexes[] = {{IDS_DB_PROGRAMINDEXKEY, {IDS_DB_PROGRAMINDEX}, 1, TRUE, TRUE}};
 
-const FieldSpec kSectionFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_NAME, T, AZL},
+const FieldDefinition kSectionFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_NAME, T, AZL},
                                     {IDS_DB_TYPE, L, 0},           {IDS_DB_ADDRESSMODE, L, 0},
                                     {IDS_DB_ADDRESSVALUE, L, 0},   {IDS_DB_LENGTH, L, 0}};
-const IndexSpec kSectionIndexes[] = {{IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, TRUE, TRUE}};
+const IndexDefinition kSectionIndexes[] = {{IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, TRUE, TRUE}};
 
-const FieldSpec kModulFields[] = {{IDS_DB_MODULINDEX, L, REQ},
+const FieldDefinition kModulFields[] = {{IDS_DB_MODULINDEX, L, REQ},
                                   {IDS_DB_NAME, T, AZL},
                                   {IDS_DB_OFFSET, L, 0},
                                   {IDS_DB_ANALYZED, B, REQ}};
-const IndexSpec kModulIndexes[] = {{IDS_DB_MODULINDEXKEY, {IDS_DB_MODULINDEX}, 1, TRUE, TRUE}};
+const IndexDefinition kModulIndexes[] = {{IDS_DB_MODULINDEXKEY, {IDS_DB_MODULINDEX}, 1, TRUE, TRUE}};
 
-const FieldSpec kSourceFileFields[] = {{IDS_DB_SOURCEFILEINDEX, L, REQ},
+const FieldDefinition kSourceFileFields[] = {{IDS_DB_SOURCEFILEINDEX, L, REQ},
                                        {IDS_DB_TYPE, L, 0},
                                        {IDS_DB_NAME, T, REQ | AZL},
                                        {IDS_DB_ENTRYINFILE, T, REQ},
                                        {IDS_DB_ANALYZED, B, REQ}};
-const IndexSpec kSourceFileIndexes[] = {{IDS_DB_SOURCEFILEINDEXKEY, {IDS_DB_SOURCEFILEINDEX}, 1, TRUE, TRUE},
+const IndexDefinition kSourceFileIndexes[] = {{IDS_DB_SOURCEFILEINDEXKEY, {IDS_DB_SOURCEFILEINDEX}, 1, TRUE, TRUE},
                                         {IDS_DB_ENTRYINFILEKEY, {IDS_DB_ENTRYINFILE}, 1, FALSE, TRUE}};
 
-const FieldSpec kSourceLineFields[] = {{IDS_DB_SOURCELINEINDEX, L, REQ | AUTO}, {IDS_DB_SOURCELINE, L, REQ},
+const FieldDefinition kSourceLineFields[] = {{IDS_DB_SOURCELINEINDEX, L, REQ | AUTO}, {IDS_DB_SOURCELINE, L, REQ},
                                        {IDS_DB_ADDRESSMODE, L, REQ},            {IDS_DB_ADDRESSVALUE, L, REQ},
                                        {IDS_DB_LENGTH, L, REQ},                 {IDS_DB_SECTIONINDEX, L, REQ},
                                        {IDS_DB_SOURCEFILEINDEX, L, REQ}};
-const IndexSpec kSourceLineIndexes[] = {{IDS_DB_SOURCELINEINDEXKEY, {IDS_DB_SOURCELINEINDEX}, 1, TRUE, TRUE},
+const IndexDefinition kSourceLineIndexes[] = {{IDS_DB_SOURCELINEINDEXKEY, {IDS_DB_SOURCELINEINDEX}, 1, TRUE, TRUE},
                                         {IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, FALSE, FALSE}};
 
-const FieldSpec kFunctionFields[] = {{IDS_DB_FUNCTIONINDEX, L, REQ}, {IDS_DB_NAME, T, REQ},
+const FieldDefinition kFunctionFields[] = {{IDS_DB_FUNCTIONINDEX, L, REQ}, {IDS_DB_NAME, T, REQ},
                                      {IDS_DB_NAMESTRING, T, AZL},    {IDS_DB_ADDRESSMODE, L, REQ},
                                      {IDS_DB_ADDRESSVALUE, L, REQ},  {IDS_DB_LENGTH, L, REQ},
                                      {IDS_DB_SECTIONINDEX, L, REQ},  {IDS_DB_RETURNTYPE, L, 0},
                                      {IDS_DB_SCOPE, L, 0},           {IDS_DB_CALLTYPE, L, 0}};
-const IndexSpec kFunctionIndexes[] = {{IDS_DB_FUNCTIONINDEXKEY, {IDS_DB_FUNCTIONINDEX}, 1, TRUE, TRUE}};
+const IndexDefinition kFunctionIndexes[] = {{IDS_DB_FUNCTIONINDEXKEY, {IDS_DB_FUNCTIONINDEX}, 1, TRUE, TRUE}};
 
-const FieldSpec kTypeFields[] = {{IDS_DB_TYPEINDEX, L, REQ}, {IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_TYPEID, L, REQ},
+const FieldDefinition kTypeFields[] = {{IDS_DB_TYPEINDEX, L, REQ}, {IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_TYPEID, L, REQ},
                                  {IDS_DB_NAME, T, AZL},     {IDS_DB_DATA_1, L, REQ},     {IDS_DB_DATA_2, L, 0},
                                  {IDS_DB_DATA_3, L, 0},     {IDS_DB_DATA_4, L, 0}};
-const IndexSpec kTypeIndexes[] = {{IDS_DB_TYPEINDEXKEY, {IDS_DB_TYPEINDEX}, 1, TRUE, TRUE},
+const IndexDefinition kTypeIndexes[] = {{IDS_DB_TYPEINDEXKEY, {IDS_DB_TYPEINDEX}, 1, TRUE, TRUE},
                                   {IDS_DB_DATA_4KEY, {IDS_DB_DATA_4}, 1, FALSE, FALSE}};
 
-const FieldSpec kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {IDS_DB_MODULINDEX, L, REQ},
+const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {IDS_DB_MODULINDEX, L, REQ},
                                    {IDS_DB_SYMBOLID, L, REQ},          {IDS_DB_SCOPEINDEX, L, REQ},
                                    {IDS_DB_NAME, T, AZL},              {IDS_DB_NAMESTRING, T, AZL},
                                    {IDS_DB_DATA_1, L, REQ},            {IDS_DB_DATA_2, L, 0},
                                    {IDS_DB_DATA_3, L, 0},              {IDS_DB_DATA_4, L, 0},
                                    {IDS_DB_DATA_5, L, 0},              {IDS_DB_DATA_6, L, 0}};
-const IndexSpec kSymbolIndexes[] = {{IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE}};
+const IndexDefinition kSymbolIndexes[] = {{IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE}};
 
-const FieldSpec kModulSectionFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SECTIONINDEX, L, REQ}};
-const IndexSpec kModulSectionIndexes[] = {
+const FieldDefinition kModulSectionFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SECTIONINDEX, L, REQ}};
+const IndexDefinition kModulSectionIndexes[] = {
     {IDS_DB_MODULSECTIONKEY, {IDS_DB_MODULINDEX, IDS_DB_SECTIONINDEX}, 2, TRUE, TRUE}};
 
-const FieldSpec kModulSourceFileFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
-const IndexSpec kModulSourceFileIndexes[] = {
+const FieldDefinition kModulSourceFileFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
+const IndexDefinition kModulSourceFileIndexes[] = {
     {IDS_DB_MODULSOURCEFILEKEY, {IDS_DB_MODULINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE}};
 
-const FieldSpec kSectionSourceFileFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
-const IndexSpec kSectionSourceFileIndexes[] = {
+const FieldDefinition kSectionSourceFileFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
+const IndexDefinition kSectionSourceFileIndexes[] = {
     {IDS_DB_SECTIONSOURCEFILEKEY, {IDS_DB_SECTIONINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE}};
 
-const FieldSpec kRegisterMapFields[] = {{IDS_DB_NAME, T, REQ}, {IDS_DB_NUMBER, L, REQ}};
+const FieldDefinition kRegisterMapFields[] = {{IDS_DB_NAME, T, REQ}, {IDS_DB_NUMBER, L, REQ}};
 
 #define TABLE(id, fields) {id, fields, sizeof fields / sizeof fields[0], nullptr, 0}
 #define INDEXED_TABLE(id, fields, indexes) \
     {id, fields, sizeof fields / sizeof fields[0], indexes, sizeof indexes / sizeof indexes[0]}
 
 // The tables made before the stored queries, in their order; then the ones after.
-const TableSpec kTablesBeforeQueries[] = {
+const TableDefinition kTablesBeforeQueries[] = {
     TABLE(IDS_DB_VERSION, kVersionFields),
     INDEXED_TABLE(IDS_DB_PROGRAM, kProgramFields, kProgramIndexes),
     INDEXED_TABLE(IDS_DB_SECTIONS, kSectionFields, kSectionIndexes),
@@ -123,7 +123,7 @@ const TableSpec kTablesBeforeQueries[] = {
     INDEXED_TABLE(IDS_DB_MODULSOURCEFILERELATION, kModulSourceFileFields, kModulSourceFileIndexes),
     INDEXED_TABLE(IDS_DB_SECTIONSOURCEFILERELATION, kSectionSourceFileFields, kSectionSourceFileIndexes),
 };
-const TableSpec kTablesAfterQueries[] = {
+const TableDefinition kTablesAfterQueries[] = {
     TABLE(IDS_DB_REGISTERMAP, kRegisterMapFields),
     INDEXED_TABLE(IDS_DB_SYMBOLS, kSymbolFields, kSymbolIndexes),
     INDEXED_TABLE(IDS_DB_TYPES, kTypeFields, kTypeIndexes),
@@ -157,12 +157,12 @@ LONG SizeOf(SHORT type)
     }
 }
 
-void CreateTable(CdbDatabase *pDatabase, const TableSpec &spec)
+void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition)
 {
     CQelTableDef table(pDatabase);
-    table.Create(LoadText(spec.name));
-    for (size_t i = 0; i < spec.fieldCount; ++i) {
-        const FieldSpec &f = spec.fields[i];
+    table.Create(LoadText(definition.name));
+    for (size_t i = 0; i < definition.fieldCount; ++i) {
+        const FieldDefinition &f = definition.fields[i];
         CQelFieldInfo info;
         info.m_strName = LoadText(f.name);
         info.m_nType = f.type;
@@ -173,8 +173,8 @@ void CreateTable(CdbDatabase *pDatabase, const TableSpec &spec)
         info.m_bAllowZeroLength = (f.flags & AZL) != 0;
         table.AddField(info);
     }
-    for (size_t i = 0; i < spec.indexCount; ++i) {
-        const IndexSpec &x = spec.indexes[i];
+    for (size_t i = 0; i < definition.indexCount; ++i) {
+        const IndexDefinition &x = definition.indexes[i];
         CString fieldNames[2];
         for (SHORT k = 0; k < x.fieldCount; ++k)
             fieldNames[k] = LoadText(x.fields[k]);
@@ -193,8 +193,13 @@ void CreateTable(CdbDatabase *pDatabase, const TableSpec &spec)
 
 BOOL CreateStoredQueries(CdbDatabase *pDatabase)
 {
+    return CreateStoredQueries(pDatabase, [](UINT id, CString &text) { return text.LoadString(id); });
+}
+
+BOOL CreateStoredQueries(CdbDatabase *pDatabase, const StringSource &strings)
+{
     CString groupText;
-    if (!groupText.LoadString(IDS_DB_QUERY_GROUP))
+    if (!strings(IDS_DB_QUERY_GROUP, groupText))
         return FALSE;
     UINT group = static_cast<UINT>(std::strtoul(groupText, nullptr, 10));
     if (group == 0)
@@ -203,13 +208,13 @@ BOOL CreateStoredQueries(CdbDatabase *pDatabase)
     UINT id = 1000 + group;
     while (id < IDS_DB_QUERY_END) {
         CString name, sql;
-        if (!name.LoadString(id)) {
+        if (!strings(id, name)) {
             if (id % group == 0)
                 break; // an empty group ends the list
             id = (id / group + 1) * group;
             continue;
         }
-        if (!sql.LoadString(id + 1))
+        if (!strings(id + 1, sql))
             return FALSE;
         CQelQueryDef query(pDatabase);
         query.Create(name, sql);
@@ -221,9 +226,9 @@ BOOL CreateStoredQueries(CdbDatabase *pDatabase)
 
 void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime)
 {
-    for (const TableSpec &spec : kTablesBeforeQueries) {
-        CreateTable(pDatabase, spec);
-        if (spec.name == IDS_DB_VERSION) {
+    for (const TableDefinition &definition : kTablesBeforeQueries) {
+        CreateTable(pDatabase, definition);
+        if (definition.name == IDS_DB_VERSION) {
             CDBVersion version(pDatabase);
             version.AddNew();
             version.m_Version = kSymbolDatabaseVersion;
@@ -233,6 +238,6 @@ void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &crea
     }
     if (!CreateStoredQueries(pDatabase))
         ThrowQeldbException(3265, "Korvex.SymbolDatabase", "The string table lacks stored queries of the symbol database.");
-    for (const TableSpec &spec : kTablesAfterQueries)
-        CreateTable(pDatabase, spec);
+    for (const TableDefinition &definition : kTablesAfterQueries)
+        CreateTable(pDatabase, definition);
 }

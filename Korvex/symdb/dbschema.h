@@ -6,6 +6,8 @@
 
 #include "dbdao.h"
 
+#include <functional>
+
 // The schema version that a database must hold to be used.
 const LONG kSymbolDatabaseVersion = 214;
 
@@ -13,7 +15,12 @@ const LONG kSymbolDatabaseVersion = 214;
 // Version row with `creationTime`. A failure throws CQeldbException.
 void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime);
 
-// Stores the queries of the string table, in ascending id order, in groups of the size
-// that string IDS_DB_QUERY_GROUP gives: a missing name ends its group, an empty group
-// ends the list. FALSE when the group size is missing or a name has no SQL.
+// The text of a string-table id; FALSE when there is none.
+using StringSource = std::function<BOOL(UINT id, CString &text)>;
+
+// Stores the queries of the string table (or of `strings`), in ascending id order, in
+// groups of the size that string IDS_DB_QUERY_GROUP gives: a missing name ends its
+// group, an empty group ends the list. FALSE when the group size is missing or a name
+// has no SQL.
 BOOL CreateStoredQueries(CdbDatabase *pDatabase);
+BOOL CreateStoredQueries(CdbDatabase *pDatabase, const StringSource &strings);

@@ -195,4 +195,98 @@ TEST_F(SchemaTest, AutoNumbersAreTheEnginesAndAddNewShowsThem)
     EXPECT_EQ(symbols.m_SymbolIndex, first);
 }
 
+// The stored-query loader on a string table of its own, in a database without them.
+class QueryLoaderTest : public symdbtest::FolderTest {
+protected:
+    void SetUp() override
+    {
+        FolderTest::SetUp();
+        m_db = m_engine.CreateWorkspace("ws", "admin", "").CreateDatabase(PathOf("q.mdb"), dbLangGeneral, 0);
+    }
+    void TearDown() override
+    {
+        m_db.Close();
+        FolderTest::TearDown();
+    }
+
+    BOOL Load(const std::map<UINT, std::string> &table)
+    {
+        return CreateStoredQueries(&m_db, [&](UINT id, CString &text) {
+            auto found = table.find(id);
+            if (found == table.end())
+                return FALSE;
+            text = found->second.c_str();
+            return TRUE;
+        });
+    }
+
+    bool Stored(const char *name)
+    {
+        try {
+            m_db.QueryDefs[name];
+            return true;
+        } catch (const CdbException &) {
+            return false;
+        }
+    }
+
+    CdbDBEngine m_engine;
+    CdbDatabase m_db;
+};
+
+const char kSql[] = "SELECT 1;";
+
+TEST_F(QueryLoaderTest, TheShippedTableMakesItsQueriesInIdOrder)
+{
+    std::vector<std::string> made, listed;
+    BOOL result = CreateStoredQueries(&m_db, [&](UINT id, CString &text) {
+        BOOL found = text.LoadString(id);
+        if (found && id > 1020 && id < IDS_DB_QUERY_END && id % 2 == 1) {
+            CString name;
+            name.LoadString(id - 1);
+            made.push_back(static_cast<LPCTSTR>(name));
+        }
+        return found;
+    });
+    EXPECT_TRUE(result);
+    for (size_t i = 0; i < g_SymdbStringCount; ++i) {
+        UINT id = g_SymdbStrings[i].id;
+        if (id >= 1020 && id < IDS_DB_QUERY_END && id % 2 == 0)
+            listed.push_back(g_SymdbStrings[i].text);
+    }
+    ASSERT_EQ(listed.size(), 63u);
+    EXPECT_EQ(made, listed);
+}
+
+TEST_F(QueryLoaderTest, AMissingNameEndsItsGroupAndAnEmptyGroupEndsTheList)
+{
+    EXPECT_TRUE(Load({{1001, "20"},
+                      {1020, "First"}, {1021, kSql},
+                      {1022, "Second"}, {1023, kSql},
+                      // 1024 is empty: on to the group of 1040
+                      {1030, "Skipped"}, {1031, kSql},
+                      {1040, "Third"}, {1041, kSql},
+                      // the group of 1060 is empty: the list ends
+                      {1080, "Later"}, {1081, kSql}}));
+    EXPECT_TRUE(Stored("First"));
+    EXPECT_TRUE(Stored("Second"));
+    EXPECT_TRUE(Stored("Third"));
+    EXPECT_FALSE(Stored("Skipped"));
+    EXPECT_FALSE(Stored("Later"));
+}
+
+TEST_F(QueryLoaderTest, ANameWithoutSqlStopsTheLoader)
+{
+    EXPECT_FALSE(Load({{1001, "20"}, {1020, "First"}, {1021, kSql}, {1022, "NoSql"}, {1024, "After"}, {1025, kSql}}));
+    EXPECT_TRUE(Stored("First"));
+    EXPECT_FALSE(Stored("NoSql"));
+    EXPECT_FALSE(Stored("After"));
+}
+
+TEST_F(QueryLoaderTest, WithoutAGroupSizeNoQueryIsMade)
+{
+    EXPECT_FALSE(Load({{1020, "First"}, {1021, kSql}}));
+    EXPECT_FALSE(Stored("First"));
+}
+
 } // namespace
