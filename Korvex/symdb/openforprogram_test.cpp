@@ -89,11 +89,11 @@ protected:
     }
 
     // The error of a load that must fail, with its description.
-    UINT LoadError(CString *description)
+    UINT LoadError(CString *description, BOOL rebuild = FALSE)
     {
         CQelDatabase db;
         try {
-            db.OpenForProgram(m_program, m_program, FALSE);
+            db.OpenForProgram(m_program, m_program, rebuild);
         } catch (CQeldbException *e) {
             UINT code = e->m_nErrorCode;
             *description = e->m_strDescription;
@@ -260,6 +260,27 @@ TEST_F(OpenForProgramTest, AnSqliteFileOfAnotherToolIsLeftAlone)
     CString description;
     EXPECT_EQ(LoadError(&description), 3343u);
     EXPECT_EQ(Contents(m_database), before);
+}
+
+TEST_F(OpenForProgramTest, ADatabaseOfAnotherToolIsLeftAlone)
+{
+    // A database of the same engine, with no password, as other tools make them.
+    {
+        CdbDBEngine engine;
+        CdbDatabase other = engine.CreateWorkspace("ws", "admin", "").CreateDatabase(m_database, dbLangGeneral, 0);
+        CdbTableDef table = other.CreateTableDef("Notes");
+        CdbField field = table.CreateField("Text", dbText, 255);
+        table.Fields.Append(field);
+        other.TableDefs.Append(table);
+        other.Close();
+    }
+    std::string before = Contents(m_database);
+    for (BOOL rebuild : {FALSE, TRUE}) {
+        CString description;
+        EXPECT_EQ(LoadError(&description, rebuild), 3343u);
+        EXPECT_GE(description.Find(m_database), 0);
+        EXPECT_EQ(Contents(m_database), before);
+    }
 }
 
 } // namespace

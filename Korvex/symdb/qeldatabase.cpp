@@ -28,6 +28,12 @@ CString LoadText(UINT id)
     return text;
 }
 
+CString ForeignFileText(const CString &path)
+{
+    return path + " is not a symbol database of this debugger. It is left as it is; move or delete it to load the "
+                  "program file.";
+}
+
 } // namespace
 
 CQelDatabase::CQelDatabase() : m_pDatabase(nullptr), m_pWorkspace(nullptr), m_pEngine(nullptr), m_bOpen(FALSE)
@@ -162,9 +168,7 @@ BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL re
                 stale = TRUE;
                 break;
             }
-            e->m_strDescription = path +
-                                  " is not a symbol database of this debugger. It is left as it is; move or "
-                                  "delete it to load the program file.";
+            e->m_strDescription = ForeignFileText(path);
             throw;
         default:
             throw;
@@ -176,12 +180,30 @@ BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL re
             return TRUE;
         }
         Close(FALSE);
+        // Every symbol database has the password of its name; a file that has none
+        // (which opens whatever password is given) is some other tool's database.
+        if (OpensWithoutPassword(path))
+            ThrowQeldbException(kForeignFile, kSource, ForeignFileText(path));
         stale = TRUE;
     }
     if (stale && remove(path) != 0)
         ThrowQeldbException(kNoPermission, kSource,
                             "The symbol database " + path + " cannot be deleted to build it anew.");
     return Create(path);
+}
+
+BOOL CQelDatabase::OpensWithoutPassword(const CString &path)
+{
+    BOOL opened = FALSE;
+    CreateObjects();
+    try {
+        CdbDatabase probe = m_pWorkspace->OpenDatabase(path, TRUE, TRUE, "MS Access");
+        opened = TRUE;
+        probe.Close();
+    } catch (const CdbException &) {
+    }
+    Close(FALSE);
+    return opened;
 }
 
 BOOL CQelDatabase::IsCurrent(const CString &programPath)

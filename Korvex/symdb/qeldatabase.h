@@ -60,6 +60,8 @@ public:
 private:
     // The checks of an existing symbol database against its program file.
     BOOL IsCurrent(const CString &programPath);
+    // TRUE when the file opens with no password at all. Leaves no DAO objects.
+    BOOL OpensWithoutPassword(const CString &path);
 
     CdbDatabase *m_pDatabase;
     CdbWorkspace *m_pWorkspace;
