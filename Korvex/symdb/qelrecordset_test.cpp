@@ -7,7 +7,7 @@
 namespace {
 
 // A recordset of a table made for these tests: an auto number, a Long, a text that
-// may not be empty, a flag and a date, with a two-field index.
+// may not be empty, a flag and a date, with a three-field index.
 class CItems : public CQelRecordset {
 public:
     explicit CItems(CdbDatabase *db) : CQelRecordset(db)
@@ -68,11 +68,11 @@ protected:
             info.m_bAllowZeroLength = f.allowZeroLength;
             table.AddField(info);
         }
-        const CString keyFields[] = {"Code", "Label"};
+        const CString keyFields[] = {"Code", "Label", "Flag"};
         CQelIndexInfo key;
         key.m_strName = "CodeLabelKey";
         key.m_pFieldNames = keyFields;
-        key.m_nFields = 2;
+        key.m_nFields = 3;
         key.m_bPrimary = TRUE;
         key.m_bUnique = TRUE;
         table.AddIndex(key);
@@ -164,9 +164,10 @@ TEST_F(RecordsetTest, MovingPastTheLastRecordKeepsItsValues)
     EXPECT_STREQ(rs.m_Label, "two");
 }
 
-TEST_F(RecordsetTest, SeekTakesOneOrTwoKeysAndTextKeysAsText)
+TEST_F(RecordsetTest, SeekTakesOneTwoOrThreeKeysAndTextKeysAsText)
 {
     AddItem(1, "one");
+    AddItem(1, "one", TRUE);
     AddItem(1, "\xE2\xE3"); // the encoded "ab"
     AddItem(2, "two");
     CItems rs(&m_db);
@@ -187,6 +188,13 @@ TEST_F(RecordsetTest, SeekTakesOneOrTwoKeysAndTextKeysAsText)
     EXPECT_TRUE(rs.IsEOF());
     CdbVariant three(3L);
     EXPECT_FALSE(rs.Seek(">=", &three));
+    CdbVariant text("one");
+    VARIANT flag;
+    flag.vt = VT_BOOL;
+    flag.boolVal = VARIANT_TRUE;
+    ASSERT_TRUE(rs.Seek("=", &one, &text, &flag));
+    EXPECT_TRUE(rs.m_Flag);
+    EXPECT_STREQ(rs.m_Label, "one");
 }
 
 TEST_F(RecordsetTest, FlagsAndFullResolutionDatesRoundTrip)

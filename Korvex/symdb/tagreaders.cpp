@@ -72,6 +72,15 @@ void FromRecord(_SourceLineTag &tag, CDBSourceLines &rs)
     tag.SectionIndex = rs.m_SectionIndex;
 }
 
+void ToRecord(const _SourceLineTag &tag, CDBSourceLines &rs)
+{
+    rs.m_SourceLine = tag.SourceLine;
+    rs.m_AddressMode = static_cast<LONG>(tag.AddressMode);
+    rs.m_AddressValue = static_cast<LONG>(tag.AddressValue);
+    rs.m_Length = static_cast<LONG>(tag.Length);
+    rs.m_SectionIndex = tag.SectionIndex;
+}
+
 void FromRecord(FunctionTag &tag, CDBFunctions &rs)
 {
     tag.Name = rs.m_Name;

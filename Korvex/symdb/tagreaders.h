@@ -40,6 +40,9 @@ void FromLineRecord(SourceFileTag &tag, CDBSourceLineByAddress &rs);
 void FromRecord(LocationTag &tag, CDBLocation &rs);
 // SourceLine, address mode and value, Length and SectionIndex.
 void FromRecord(_SourceLineTag &tag, CDBSourceLines &rs);
+// The same fields into the members of the record being added or edited; the table
+// keeps no third address word, and the source file is the caller's.
+void ToRecord(const _SourceLineTag &tag, CDBSourceLines &rs);
 // Name, address mode and value, Length, ReturnType, Scope and CallType.
 void FromRecord(FunctionTag &tag, CDBFunctions &rs);
 // Name, SymbolID, SymbolIndex, the packed type (Data_1), the address (Data_2 to Data_4),

@@ -59,19 +59,23 @@ TEST_F(TagReadersTest, ASourceFileWithoutALineHasNoneInItsLineFields)
 
 TEST_F(TagReadersTest, LinesFunctionsVariablesAndLabelsComeWithTheirFields)
 {
+    _SourceLineTag written;
+    written.SourceLine = 12;
+    written.AddressMode = 2;
+    written.AddressValue = 0x1010;
+    written.Length = 6;
+    written.SectionIndex = 2;
     CDBSourceLines lines(m_db);
     lines.AddNew();
-    lines.m_SourceLine = 12;
-    lines.m_AddressMode = 1;
-    lines.m_AddressValue = 0x1010;
-    lines.m_Length = 6;
-    lines.m_SectionIndex = 2;
+    ToRecord(written, lines);
     lines.m_SourceFileIndex = 1;
     lines.Update();
     lines.MoveFirst();
+    EXPECT_EQ(lines.m_SourceFileIndex, 1);
     _SourceLineTag line;
     FromRecord(line, lines);
     EXPECT_EQ(line.SourceLine, 12);
+    EXPECT_EQ(line.AddressMode, 2u);
     EXPECT_EQ(line.AddressValue, 0x1010u);
     EXPECT_EQ(line.Length, 6u);
     EXPECT_EQ(line.SectionIndex, 2);
