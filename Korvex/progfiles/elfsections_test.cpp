@@ -1,0 +1,360 @@
+#include "elfsections.h"
+
+#include <debugserver.h>
+
+#include "elfcheck.h"
+#include "elftesting.h"
+#include "symbolcodes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using QelHost::CHostDebugServer;
+using QelHost::HostDownloadBlock;
+
+struct Record {
+    LONG type;
+    DWORD mode, value, extra, length;
+    std::string name;
+    bool operator==(const Record &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const Record &r)
+{
+    char text[160];
+    snprintf(text, sizeof text, "{%ld, %lu, %#lx, %#lx, %#lx, \"%s\"}", static_cast<long>(r.type),
+             static_cast<unsigned long>(r.mode), static_cast<unsigned long>(r.value),
+             static_cast<unsigned long>(r.extra), static_cast<unsigned long>(r.length), r.name.c_str());
+    return out << text;
+}
+
+std::vector<Record> Records(const CELFSections &reader)
+{
+    std::vector<Record> records;
+    for (const SectionTag &tag : reader.GetSectionRecords())
+        records.push_back({tag.Type, tag.AddressMode, tag.AddressValue, tag.AddressExtra, tag.Length,
+                           static_cast<LPCSTR>(tag.Name)});
+    return records;
+}
+
+// A host whose target-pattern interface records what it receives.
+class ElfSectionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CComObject<CHostDebugServer> *server = nullptr;
+        ASSERT_EQ(CComObject<CHostDebugServer>::CreateInstance(&server), S_OK);
+        m_host = static_cast<IQelHostHolder *>(server);
+        m_server = server;
+    }
+
+    std::vector<HostDownloadBlock> Blocks() const { return m_server->Downloads()->Blocks(); }
+
+    CComPtr<IUnknown> m_host;
+    CHostDebugServer *m_server = nullptr;
+};
+
+// The pass cuts arm7-mixed.elf (readelf -S -l -s) as follows: .vectors is startup.s;
+// .text holds main.c (ARM, 0x68-0x110), thumb.c (Thumb, 0x110-0x150) and, outside any
+// unit, the linker's ARM veneers; .rodata is const; .data is loaded at 0x180 and runs at
+// 0x40000000; .bss has no contents.
+const std::vector<Record> kMixedRecords = {
+    {TYSE_CODE, 1, 0x0, 0, 0x64, "src/startup.s@0"},  {TYSE_CODE, 1, 0x68, 0, 0xA8, "src/main.c@1"},
+    {TYSE_CODE, 1, 0x110, 0, 0x40, "src/thumb.c@2"},  {TYSE_CODE, 1, 0x150, 0, 0x20, ".text@3"},
+    {TYSE_CONST, 1, 0x170, 0, 0x10, ".rodata@4"},     {TYSE_DATA, 1, 0x40000000, 0, 0x1C, ".data@5"},
+};
+
+TEST_F(ElfSectionsTest, CutsSectionsAtUnitsAndAtArmThumbChanges)
+{
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-mixed.elf").c_str(), nullptr));
+    EXPECT_EQ(reader.GetMachine(), EM_ARM);
+    EXPECT_EQ(reader.GetEncoding(), ELFDATA2LSB);
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    EXPECT_EQ(Records(reader), kMixedRecords);
+    EXPECT_EQ(reader.GetEntryPoint(), CAddressValue(0, 1, 0)) << "ARM: the entry point at 0 counts";
+    EXPECT_EQ(reader.GetDebugSection(ELF_SYMTAB), 15);
+    EXPECT_EQ(reader.GetDebugSection(ELF_DEBUG_INFO), 9);
+    EXPECT_EQ(reader.GetDebugSection(ELF_DEBUG_ABBREV), 10);
+    EXPECT_EQ(reader.GetDebugSection(ELF_DEBUG_LINE), 8);
+    EXPECT_EQ(reader.GetDebugSection(ELF_DEBUG_STR), 12);
+    EXPECT_EQ(reader.GetDebugSection(ELF_DEBUG), -1);
+    EXPECT_EQ(reader.GetDebugSection(ELF_VARED_INFO), -1);
+}
+
+TEST_F(ElfSectionsTest, ABigEndianProgramGivesTheSameRecords)
+{
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-be.elf").c_str(), nullptr));
+    EXPECT_EQ(reader.GetEncoding(), ELFDATA2MSB);
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    EXPECT_EQ(Records(reader), kMixedRecords);
+}
+
+// The bytes of the program as objcopy -O binary lays them out from load address 0.
+std::vector<BYTE> FlatImage(const std::vector<BYTE> &file, const CElfImage &image)
+{
+    std::vector<BYTE> flat;
+    for (UINT n = 0; n < image.GetProgramHeaderCount(); ++n) {
+        ELF_PROGRAM_HEADER segment;
+        image.GetProgramHeader(n, &segment);
+        if (segment.p_type != PT_LOAD)
+            continue;
+        if (flat.size() < segment.p_paddr + segment.p_filesz)
+            flat.resize(segment.p_paddr + segment.p_filesz, 0);
+        memcpy(flat.data() + segment.p_paddr, file.data() + segment.p_offset, segment.p_filesz);
+    }
+    return flat;
+}
+
+TEST_F(ElfSectionsTest, DownloadsEveryPieceAtItsLoadAddressWithItsBytes)
+{
+    CELFSections reader(7, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-mixed.elf").c_str(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+
+    std::vector<HostDownloadBlock> blocks = Blocks();
+    // .vectors ends at 0x64 and .text starts at 0x68, a gap no alignment closes; the
+    // Thumb piece is a kind of its own, so it neither joins its neighbours.
+    struct Expected {
+        DWORD start, length, kind;
+    };
+    const Expected expected[] = {{0x0, 0x64, 0}, {0x68, 0xA8, 0}, {0x110, 0x40, 2},
+                                 {0x150, 0x20, 0}, {0x170, 0x10, 2}, {0x180, 0x1C, 2}};
+    ASSERT_EQ(blocks.size(), std::size(expected));
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    CElfImage image;
+    ASSERT_TRUE(image.Attach(file.data(), file.size()));
+    std::vector<BYTE> flat = FlatImage(file, image);
+    DWORD total = 0;
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        EXPECT_EQ(blocks[i].start, expected[i].start) << i;
+        ASSERT_EQ(blocks[i].bytes.size(), expected[i].length) << i;
+        EXPECT_EQ(blocks[i].kind, expected[i].kind) << i;
+        EXPECT_EQ(blocks[i].programId, 7u);
+        EXPECT_EQ(0, memcmp(blocks[i].bytes.data(), flat.data() + blocks[i].start, blocks[i].bytes.size())) << i;
+        total += expected[i].length;
+    }
+    auto announcements = m_server->Downloads()->Announcements();
+    ASSERT_EQ(announcements.size(), 1u);
+    EXPECT_EQ(announcements[0].blockCount, 6u);
+    EXPECT_EQ(announcements[0].byteCount, total);
+}
+
+TEST_F(ElfSectionsTest, UnitsWithoutAnAddressRangeDoNotCut)
+{
+    // -ffunction-sections: main.c and thumb.c carry no low and high address, so .text is
+    // cut only where ARM and Thumb code change (readelf -s: $t at 0x11c, $a at 0x160).
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-sections.elf").c_str(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    const std::vector<Record> expected = {
+        {TYSE_CODE, 1, 0x0, 0, 0x64, "src/startup.s@0"}, {TYSE_CODE, 1, 0x68, 0, 0xB4, ".text@1"},
+        {TYSE_CODE, 1, 0x11C, 0, 0x44, ".text@2"},        {TYSE_CODE, 1, 0x160, 0, 0x20, ".text@3"},
+        {TYSE_CONST, 1, 0x180, 0, 0x10, ".rodata@4"},     {TYSE_DATA, 1, 0x40000000, 0, 0x1C, ".data@5"},
+    };
+    EXPECT_EQ(Records(reader), expected);
+}
+
+TEST_F(ElfSectionsTest, StepsOverTheCLibrarysDwarf5Units)
+{
+    // arm7-newlib.elf: crt0 and the library bring DWARF 5 units, which give no ranges;
+    // the program's own DWARF 2 units cut .text (readelf --debug-dump=info).
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-newlib.elf").c_str(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    std::vector<Record> records = Records(reader);
+    auto named = [&](const char *unit, DWORD start, DWORD length) {
+        for (const Record &r : records) {
+            if (r.value == start)
+                return r.name.rfind(unit, 0) == 0 && r.length == length && r.type == TYSE_CODE;
+        }
+        return false;
+    };
+    EXPECT_TRUE(named("src/main.c@", 0x8244, 0xA8));
+    EXPECT_TRUE(named("src/thumb.c@", 0x82EC, 0x40));
+    EXPECT_TRUE(named("/tmp/tmp.E3vJkqjyqf/uselib.c@", 0x832C, 0x2C));
+    // The records cover every loadable section with contents, in section order, with
+    // names numbered across all of them.
+    CElfImage image;
+    std::vector<BYTE> file = ReadElfSample("arm7-newlib.elf");
+    ASSERT_TRUE(image.Attach(file.data(), file.size()));
+    size_t r = 0;
+    for (UINT n = 0; n < image.GetSectionCount(); ++n) {
+        ELF_SECTION_HEADER section;
+        image.GetSectionHeader(n, &section);
+        if ((section.sh_flags & SHF_ALLOC) == 0 || section.sh_type == SHT_NOBITS || section.sh_size == 0)
+            continue;
+        DWORD covered = 0;
+        for (; r < records.size() && records[r].value < section.sh_addr + section.sh_size; ++r) {
+            EXPECT_EQ(records[r].value, section.sh_addr + covered) << records[r];
+            EXPECT_EQ(records[r].name.substr(records[r].name.rfind('@')), "@" + std::to_string(r));
+            covered += records[r].length;
+        }
+        EXPECT_EQ(covered, section.sh_size) << image.GetSectionName(n);
+    }
+    EXPECT_EQ(r, records.size());
+    EXPECT_EQ(reader.GetEntryPoint(), CAddressValue(image.GetElfHeader().e_entry, 1, 0));
+}
+
+TEST_F(ElfSectionsTest, WithAnImageFileOnlyTheImageIsDownloaded)
+{
+    char name[] = "/tmp/qelimageXXXXXX";
+    int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    const char hex[] = ":0400100001020304E2\n:00000001FF\n";
+    ASSERT_EQ(write(fd, hex, sizeof hex - 1), static_cast<ssize_t>(sizeof hex - 1));
+    close(fd);
+
+    CELFSections reader(3, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-mixed.elf").c_str(), nullptr));
+    reader.SetImageFileName(name);
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    EXPECT_EQ(Records(reader), kMixedRecords) << "the records are made all the same";
+    std::vector<HostDownloadBlock> blocks = Blocks();
+    ASSERT_EQ(blocks.size(), 1u);
+    EXPECT_EQ(blocks[0].start, 0x10u);
+    EXPECT_EQ(blocks[0].bytes, (std::vector<BYTE>{1, 2, 3, 4}));
+
+    // An image that cannot be read fails the load and says so, rather than downloading
+    // nothing.
+    remove(name);
+    CELFSections missing(3, m_host);
+    ASSERT_TRUE(missing.Open(ElfSamplePath("arm7-mixed.elf").c_str(), nullptr));
+    missing.SetImageFileName(name);
+    EXPECT_EQ(missing.ReadSections(nullptr), 0);
+    EXPECT_EQ(missing.GetFailureStatus(), QEL_LOAD_FILE_ERROR);
+    EXPECT_NE(std::string(missing.GetFailureText()).find(name), std::string::npos);
+    EXPECT_EQ(Blocks().size(), 1u);
+}
+
+TEST_F(ElfSectionsTest, ARefusedBlockFailsThePassWithStatus9)
+{
+    m_server->Downloads()->RefuseAfter(2);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-mixed.elf").c_str(), nullptr));
+    EXPECT_EQ(reader.ReadSections(nullptr), 0);
+    EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_CONTENTS_REFUSED);
+    EXPECT_FALSE(reader.GetFailureText().IsEmpty());
+    EXPECT_EQ(Blocks().size(), 2u) << "the download stops at the refused block";
+}
+
+TEST_F(ElfSectionsTest, WithoutAProgramIdNothingIsDownloadedAndThatIsNoFailure)
+{
+    CELFSections reader(0, m_host);
+    ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-mixed.elf").c_str(), nullptr));
+    EXPECT_EQ(reader.ReadSections(nullptr), 1);
+    EXPECT_TRUE(Blocks().empty());
+    EXPECT_TRUE(m_server->Downloads()->Announcements().empty());
+    CELFSections hostless(1, nullptr);
+    ASSERT_TRUE(hostless.Open(ElfSamplePath("arm7-mixed.elf").c_str(), nullptr));
+    EXPECT_EQ(hostless.ReadSections(nullptr), 1);
+    EXPECT_EQ(Records(hostless), kMixedRecords);
+}
+
+// Writes `file` to a temporary path and runs the pass over it.
+class DamagedElf {
+public:
+    explicit DamagedElf(const std::vector<BYTE> &file)
+    {
+        int fd = mkstemp(m_name);
+        if (fd >= 0) {
+            if (write(fd, file.data(), file.size()) != static_cast<ssize_t>(file.size()))
+                m_name[0] = '\0';
+            close(fd);
+        }
+    }
+    ~DamagedElf() { remove(m_name); }
+    const char *Name() const { return m_name; }
+
+private:
+    char m_name[32] = "/tmp/qeldamagedXXXXXX";
+};
+
+TEST_F(ElfSectionsTest, ADamagedFileOpensButItsPassFailsWithTheReason)
+{
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    file.resize(0x2800); // cut inside .debug_info
+    DamagedElf damaged(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(damaged.Name(), nullptr));
+    EXPECT_EQ(reader.ReadSections(nullptr), 0);
+    EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+    EXPECT_NE(std::string(reader.GetFailureText()).find("outside the file"), std::string::npos)
+        << reader.GetFailureText();
+    EXPECT_TRUE(Blocks().empty());
+}
+
+TEST_F(ElfSectionsTest, ASectionNameOutsideTheNameTableEndsTheScan)
+{
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    PatchElf(file, ElfSectionField(file, 3, 0), 0xAE, 4);
+    DamagedElf damaged(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(damaged.Name(), nullptr));
+    EXPECT_EQ(reader.ReadSections(nullptr), 0);
+    EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+    EXPECT_TRUE(Blocks().empty()) << "the download is not touched";
+}
+
+TEST_F(ElfSectionsTest, ADamagedDebugSectionCostsOnlyItsUnitRanges)
+{
+    // A unit length far past the section: the walk stops, the sections stay whole.
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    PatchElf(file, 0x21F5, 0x7FFFFFF0, 4);
+    DamagedElf damaged(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(damaged.Name(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    std::vector<Record> records = Records(reader);
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[0], (Record{TYSE_CODE, 1, 0x0, 0, 0x64, ".vectors@0"}));
+    EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0xA8, ".text@1"}));
+    EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, ".text@2"}));
+}
+
+TEST(ElfCheck, AcceptsExecutable32BitElfInBothByteOrders)
+{
+    CELFCheck check;
+    EXPECT_EQ(check.IsFileOfType(ElfSamplePath("arm7-mixed.elf").c_str()), 1);
+    EXPECT_EQ(check.IsFileOfType(ElfSamplePath("arm7-be.elf").c_str()), 1);
+    EXPECT_EQ(check.IsFileOfType(ElfSamplePath("make.sh").c_str()), 0);
+    EXPECT_EQ(check.IsFileOfType("/nonexistent/file.elf"), 0);
+}
+
+TEST(ElfCheck, RefusesRelocatable64BitAndShortFiles)
+{
+    const std::vector<BYTE> good = ReadElfSample("arm7-mixed.elf");
+    std::vector<BYTE> file = good;
+    PatchElf(file, 16, ET_REL, 2);
+    CELFCheck check;
+    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "ET_REL";
+    file = good;
+    file[EI_CLASS] = ELFCLASS64;
+    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "64-bit";
+    file.assign(good.begin(), good.begin() + 23);
+    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "23 bytes";
+    file = good;
+    file[EI_DATA] = 3;
+    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 1) << "EI_DATA 3 reads little-endian";
+}
+
+TEST(ElfCheck, TellsArmFromOtherMachines)
+{
+    std::vector<BYTE> file = ReadElfSample("arm7-be.elf");
+    CELFSections reader(1, nullptr);
+    EXPECT_EQ(reader.IsFileOfType(DamagedElf(file).Name()), 1);
+    EXPECT_EQ(reader.GetMachine(), EM_ARM);
+    EXPECT_EQ(reader.GetEncoding(), ELFDATA2MSB);
+    PatchElf(file, 18, 8, 2); // EM_MIPS
+    EXPECT_EQ(reader.IsFileOfType(DamagedElf(file).Name()), 1);
+    EXPECT_EQ(reader.GetMachine(), EM_TRICORE);
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+#include "progfilepaths.h"
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+bool HasDrive(LPCSTR path)
+{
+    return isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
+}
+
+bool IsSlashDriveForm(LPCSTR path)
+{
+    return strlen(path) >= 4 && path[0] == '/' && path[1] == '/' && isalpha(static_cast<unsigned char>(path[2])) &&
+           path[3] == '/';
+}
+
+// The position behind the last separator (0 when there is none, 2 behind a lone drive).
+int NameStart(const CString &path)
+{
+    for (int i = path.GetLength(); i > 0; --i) {
+        if (IsSeparator(path[i - 1]))
+            return i;
+    }
+    return HasDrive(path) ? 2 : 0;
+}
+
+} // namespace
+
+BOOL IsWindowsFormPath(LPCSTR path)
+{
+    return path != nullptr && (HasDrive(path) || IsSlashDriveForm(path));
+}
+
+CString ConvertSlashPath(LPCSTR path)
+{
+    if (path == nullptr)
+        return CString();
+    bool windowsForm = IsWindowsFormPath(path);
+    CString result;
+    if (IsSlashDriveForm(path)) {
+        result = CString(path[2]) + ":\\" + (path + 4);
+    } else {
+        result = path;
+    }
+    if (windowsForm)
+        result.Replace('/', '\\');
+    // A name without a dot is taken for a directory, as the tool chains write them.
+    const char *lastName = path;
+    for (const char *c = path; *c != '\0'; ++c) {
+        if (IsSeparator(*c))
+            lastName = c + 1;
+    }
+    bool dotInLastName = strchr(lastName, '.') != nullptr;
+    if (!result.IsEmpty() && !IsSeparator(result[result.GetLength() - 1]) && !dotInLastName)
+        result += windowsForm ? '\\' : '/';
+    return result;
+}
+
+CString ExtractFileName(CString path)
+{
+    return path.Mid(NameStart(path));
+}
+
+CString ExtractDirectory(LPCSTR path)
+{
+    if (path == nullptr)
+        return CString();
+    CString text = path;
+    return text.Left(NameStart(text));
+}
+
+BOOL CreateDirectoryPath(CString path)
+{
+    bool rooted = !path.IsEmpty() && IsSeparator(path[0]);
+    path.TrimRight(" \t/\\");
+    if (path.IsEmpty())
+        return rooted ? TRUE : FALSE; // the root, which always exists
+    path.Replace('\\', '/');
+    auto isDirectory = [](const CString &level) {
+        DWORD attributes = GetFileAttributes(level);
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    };
+    if (isDirectory(path))
+        return TRUE;
+    // Every level from the whole path up, each cut at a separator; the first that can be
+    // made has an existing parent, and the deeper ones follow from it.
+    std::vector<int> cuts{path.GetLength()};
+    for (int i = path.GetLength() - 1; i > 0; --i) {
+        if (path[i] == '/' && path[i - 1] != '/')
+            cuts.push_back(i);
+    }
+    size_t made = 0;
+    while (made < cuts.size() && !CreateDirectory(path.Left(cuts[made]), nullptr))
+        ++made;
+    if (made == cuts.size())
+        return FALSE;
+    while (made > 0) {
+        --made;
+        if (!CreateDirectory(path.Left(cuts[made]), nullptr))
+            return FALSE;
+    }
+    return isDirectory(path) ? TRUE : FALSE;
+}
+
+UINT MakeTempCopyName(LPCSTR prefix, char *out)
+{
+    char folder[520];
+    DWORD length = GetTempPath(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder)
+        return 0;
+    DWORD attributes = GetFileAttributes(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        strcpy(folder, ".");
+    return GetTempFileName(folder, prefix, 0, out);
+}

@@ -1,0 +1,423 @@
+#include "targetfile.h"
+
+#include <diaghelper.h>
+#include <hostinterfaces.h>
+
+#include "progfilepaths.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <strings.h>
+
+IMPLEMENT_DYNAMIC(CQelTargetFile, CObject)
+
+namespace {
+
+const DWORD kPathBufferSize = 520;
+const DWORD kDumpBufferSize = 8192;
+const DWORD kTransferBufferSize = 65535;
+
+bool SameTime(const FILETIME &a, const FILETIME &b)
+{
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// The host's download interface, or null.
+CComPtr<IQelTargetPattern> DownloadSink(IUnknown *host)
+{
+    CComPtr<IQelTargetPattern> sink;
+    if (host != nullptr)
+        host->QueryInterface(qel_uuidof<IQelTargetPattern>(), reinterpret_cast<void **>(&sink));
+    return sink;
+}
+
+} // namespace
+
+CQelTargetFile::CQelTargetFile(DWORD programId, IUnknown *host) : m_pHost(host), m_nProgramId(programId) {}
+
+CQelTargetFile::~CQelTargetFile()
+{
+    Close();
+}
+
+int CQelTargetFile::ReadSections(HWND)
+{
+    return 0;
+}
+
+int CQelTargetFile::ReadGlobals(HWND)
+{
+    return 0;
+}
+
+int CQelTargetFile::ReadModules(int, int)
+{
+    return 0;
+}
+
+BOOL CQelTargetFile::Open(LPCSTR path, LPCSTR dumpTarget)
+{
+    Close();
+    HANDLE file = path != nullptr ? CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL, nullptr)
+                                  : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE)
+        return OpenFailed();
+    if (IsFileType(file) != 1) {
+        CloseHandle(file);
+        return OpenFailed();
+    }
+    m_hFile = file;
+
+    char fullPath[kPathBufferSize];
+    LPSTR filePart = nullptr;
+    DWORD length = GetFullPathName(path, sizeof fullPath, fullPath, &filePart);
+    if (length != 0 && length < sizeof fullPath) {
+        m_strPath = fullPath;
+        m_strName = filePart != nullptr ? filePart : "";
+        WIN32_FIND_DATA found;
+        HANDLE find = FindFirstFile(fullPath, &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            FindClose(find);
+            m_storedTime = found.ftLastWriteTime;
+            m_nStoredSize = found.nFileSizeLow;
+            HANDLE copy = INVALID_HANDLE_VALUE;
+            if (OpenCopy(path, &copy)) {
+                CloseHandle(m_hFile);
+                m_hFile = copy;
+            }
+        }
+    }
+    if (!MapFile() || !OpenDump(path, dumpTarget))
+        return OpenFailed();
+    return TRUE;
+}
+
+BOOL CQelTargetFile::OpenFailed()
+{
+    Close();
+    m_strName.Empty();
+    m_strPath.Empty();
+    m_storedTime = FILETIME{0, 0};
+    m_nStoredSize = 0;
+    return FALSE;
+}
+
+BOOL CQelTargetFile::OpenCopy(LPCSTR path, HANDLE *file)
+{
+    char copyName[kPathBufferSize];
+    if (MakeTempCopyName("qel", copyName) == 0)
+        return FALSE;
+    // The copy is gone once it is open (delete on close); a copy that cannot be made or
+    // opened is removed here, so that no temporary file stays behind.
+    if (CopyFile(path, copyName, FALSE)) {
+        *file = CreateFile(copyName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE,
+                           nullptr);
+        if (*file != INVALID_HANDLE_VALUE)
+            return TRUE;
+    }
+    DeleteFile(copyName);
+    return FALSE;
+}
+
+BOOL CQelTargetFile::MapFile()
+{
+    DWORD sizeHigh = 0;
+    DWORD sizeLow = GetFileSize(m_hFile, &sizeHigh);
+    HANDLE mapping = CreateFileMapping(m_hFile, nullptr, PAGE_READONLY | SEC_COMMIT, 0, 0, nullptr);
+    if (mapping == nullptr)
+        return FALSE;
+    m_pView = static_cast<const BYTE *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+    CloseHandle(mapping);
+    if (m_pView == nullptr)
+        return FALSE;
+    m_nViewSize = (uint64_t(sizeHigh) << 32) | sizeLow;
+    return TRUE;
+}
+
+BOOL CQelTargetFile::OpenDump(LPCSTR path, LPCSTR dumpTarget)
+{
+    char drive[_MAX_DRIVE], directory[_MAX_DIR], name[_MAX_FNAME];
+    _splitpath(path, drive, directory, name, nullptr);
+    if (strncasecmp(name, "testsuit", 8) == 0 && dumpTarget == nullptr)
+        dumpTarget = path;
+    if (dumpTarget == nullptr)
+        return TRUE;
+    if (strcasecmp(dumpTarget, "stdout") == 0) {
+        m_pDumpStream = new CStdioFile(stdout);
+        return TRUE;
+    }
+    if (strcasecmp(dumpTarget, "stderr") == 0) {
+        m_pDumpStream = new CStdioFile(stderr);
+        return TRUE;
+    }
+    CString dumpName = dumpTarget;
+    if (strcmp(dumpTarget, path) == 0)
+        dumpName = CString(drive) + directory + name + ".dmp";
+    CStdioFile *stream = new CStdioFile;
+    if (!stream->Open(dumpName, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite | CFile::typeText)) {
+        delete stream;
+        return FALSE;
+    }
+    m_pDumpStream = stream;
+    return TRUE;
+}
+
+void CQelTargetFile::Close()
+{
+    if (m_pView != nullptr) {
+        UnmapViewOfFile(m_pView);
+        m_pView = nullptr;
+        m_nViewSize = 0;
+    }
+    if (m_hFile != INVALID_HANDLE_VALUE) {
+        CloseHandle(m_hFile);
+        m_hFile = INVALID_HANDLE_VALUE;
+    }
+    CloseDump();
+}
+
+void CQelTargetFile::CloseDump()
+{
+    if (m_pDumpStream != nullptr) {
+        try {
+            m_pDumpStream->Close();
+        } catch (CFileException *e) {
+            e->Delete();
+        }
+        delete m_pDumpStream;
+        m_pDumpStream = nullptr;
+    }
+    delete[] m_pDumpBuffer;
+    m_pDumpBuffer = nullptr;
+}
+
+int CQelTargetFile::IsFileOfType(LPCSTR path)
+{
+    HANDLE file = CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    int result = IsFileType(file);
+    CloseHandle(file);
+    return result;
+}
+
+// Linux cannot tell whether another program still has the file open for writing, so the
+// change counts as finished only when the same new size and time are seen twice in a row.
+int CQelTargetFile::CheckFileChanged()
+{
+    if (m_strPath.IsEmpty() || m_nStoredSize == 0 || SameTime(m_storedTime, FILETIME{0, 0}))
+        return 1;
+    WIN32_FIND_DATA found;
+    HANDLE find = FindFirstFile(m_strPath, &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return 1;
+    FindClose(find);
+    if (found.nFileSizeLow == m_nStoredSize && SameTime(found.ftLastWriteTime, m_storedTime))
+        return 1;
+    int result = found.nFileSizeLow == m_nObservedSize && SameTime(found.ftLastWriteTime, m_observedTime) ? 2 : 0;
+    m_nObservedSize = found.nFileSizeLow;
+    m_observedTime = found.ftLastWriteTime;
+    return result;
+}
+
+void CQelTargetFile::DumpPrintf(LPCSTR format, ...)
+{
+    if (m_pDumpStream == nullptr)
+        return;
+    if (m_pDumpBuffer == nullptr) {
+        m_pDumpBuffer = new (std::nothrow) char[kDumpBufferSize];
+        if (m_pDumpBuffer == nullptr)
+            return;
+    }
+    va_list args;
+    va_start(args, format);
+    vsnprintf(m_pDumpBuffer, kDumpBufferSize, format, args);
+    va_end(args);
+    try {
+        m_pDumpStream->WriteString(m_pDumpBuffer);
+        m_pDumpStream->Flush();
+    } catch (CFileException *e) {
+        e->Delete();
+        CloseDump();
+    }
+}
+
+void CQelTargetFile::DumpHex(DWORD address, const void *data, DWORD count)
+{
+    if (m_pDumpStream == nullptr)
+        return;
+    const BYTE *bytes = static_cast<const BYTE *>(data);
+    DumpPrintf("%7Xh: ", address);
+    DWORD inLine = 0;
+    for (DWORD i = 0; i < count && m_pDumpStream != nullptr; ++i) {
+        ++address;
+        if (++inLine == 16) {
+            inLine = 0;
+            DumpPrintf("%02X\n", bytes[i]);
+            if (i + 1 < count)
+                DumpPrintf("%7Xh: ", address);
+        } else {
+            DumpPrintf("%02X ", bytes[i]);
+        }
+    }
+    DumpPrintf("\n");
+}
+
+void CQelTargetFile::PostProgress(HWND window, WPARAM what, DWORD value)
+{
+    PostMessage(window, WM_QEL_LOAD_PROGRESS, what, static_cast<LPARAM>(value));
+}
+
+void CQelTargetFile::PostProgressStart(HWND window, DWORD total)
+{
+    if (IsWindow(window) && total != 0)
+        PostProgress(window, QEL_PROGRESS_START, total);
+}
+
+void CQelTargetFile::PostProgressTotal(HWND window, DWORD total)
+{
+    if (IsWindow(window))
+        PostProgress(window, QEL_PROGRESS_TOTAL, total);
+    m_nProgressTotal = total;
+    m_nProgressStep = 0;
+}
+
+void CQelTargetFile::PostProgressPosition(HWND window, DWORD position)
+{
+    if (!IsWindow(window) || m_nProgressTotal == 0)
+        return;
+    DWORD step = m_nProgressTotal / 20;
+    if (step == 0)
+        return;
+    DWORD reached = position / step;
+    if (reached > m_nProgressStep || position == m_nProgressTotal) {
+        m_nProgressStep = reached;
+        PostProgress(window, QEL_PROGRESS_POSITION, position);
+    }
+}
+
+void CQelTargetFile::AddDownloadRange(const CAddressValue &address, DWORD length, DWORD kind, const void *data)
+{
+    if (length == 0)
+        return;
+    m_downloadRanges.push_back({address.AddressMode, address.AddressValue, address.AddressExtra, kind, length, data});
+}
+
+BOOL CQelTargetFile::HasDownloadSink() const
+{
+    return m_nProgramId != 0 && DownloadSink(m_pHost) != nullptr;
+}
+
+BOOL CQelTargetFile::DownloadPattern(HWND progressWindow, DWORD alignment)
+{
+    if (m_downloadRanges.empty())
+        return TRUE;
+    std::vector<DownloadRange> ranges;
+    ranges.swap(m_downloadRanges);
+    std::stable_sort(ranges.begin(), ranges.end(), [](const DownloadRange &a, const DownloadRange &b) {
+        if (a.AddressMode != b.AddressMode)
+            return a.AddressMode < b.AddressMode;
+        if (a.AddressExtra != b.AddressExtra)
+            return a.AddressExtra < b.AddressExtra;
+        return a.AddressValue < b.AddressValue;
+    });
+    if (alignment == 0)
+        alignment = 1;
+
+    // A block: ranges [first, last) that follow each other, and its length with the gaps.
+    struct Block {
+        size_t first, last;
+        uint64_t length;
+    };
+    std::vector<Block> blocks;
+    uint64_t totalBytes = 0;
+    for (size_t i = 0; i < ranges.size();) {
+        Block block{i, i + 1, ranges[i].Length};
+        const DownloadRange &head = ranges[i];
+        // Ends are kept in 64 bits: a range that reaches the top of the address space
+        // has no follower, instead of one that wraps to address 0.
+        for (; block.last < ranges.size(); ++block.last) {
+            const DownloadRange &next = ranges[block.last];
+            uint64_t end = uint64_t(head.AddressValue) + block.length;
+            uint64_t gap = end % alignment;
+            if (next.AddressMode != head.AddressMode || next.Kind != head.Kind ||
+                (next.AddressValue != end && (gap == 0 || next.AddressValue != end + gap)))
+                break;
+            block.length += (next.AddressValue - end) + next.Length;
+        }
+        totalBytes += block.length;
+        blocks.push_back(block);
+        i = block.last;
+    }
+
+    PostProgressStart(progressWindow, static_cast<DWORD>(totalBytes));
+    AnnouncePattern(static_cast<DWORD>(blocks.size()), static_cast<DWORD>(totalBytes));
+    // Without a download interface or a program there is nothing to hand over, which
+    // is no failure.
+    if (!HasDownloadSink())
+        return TRUE;
+
+    std::vector<BYTE> buffer;
+    for (const Block &block : blocks) {
+        const DownloadRange &head = ranges[block.first];
+        try {
+            buffer.assign(block.length, 0xFF);
+        } catch (const std::bad_alloc &) {
+            SetFailure(QEL_LOAD_CONTENTS_REFUSED,
+                       "No memory for the download block of %llu bytes at %08Xh.",
+                       static_cast<unsigned long long>(block.length), head.AddressValue);
+            return FALSE;
+        }
+        for (size_t r = block.first; r < block.last; ++r) {
+            const DownloadRange &range = ranges[r];
+            if (range.Data != nullptr)
+                memcpy(buffer.data() + (range.AddressValue - head.AddressValue), range.Data, range.Length);
+        }
+        DWORD sinkKind = head.Kind == 1 ? 0 : 2;
+        if (!CallDownloadSink(head.AddressValue, static_cast<DWORD>(block.length), buffer.data(), sinkKind,
+                              m_nProgramId)) {
+            SetFailure(QEL_LOAD_CONTENTS_REFUSED, "The host refused the download block of %u bytes at %08Xh.",
+                       static_cast<unsigned>(block.length), head.AddressValue);
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+void CQelTargetFile::AnnouncePattern(DWORD blockCount, DWORD byteCount)
+{
+    CComPtr<IQelTargetPattern> sink = DownloadSink(m_pHost);
+    if (sink == nullptr || m_nProgramId == 0)
+        return;
+    sink->AnnounceDownload(blockCount, byteCount, m_nProgramId);
+    if (m_pProgramInfo != nullptr) {
+        m_pProgramInfo->m_nDownloadBlocks = blockCount;
+        m_pProgramInfo->m_nDownloadBytes = byteCount;
+    }
+}
+
+BOOL CQelTargetFile::CallDownloadSink(DWORD start, DWORD length, const void *data, DWORD kind, DWORD programId)
+{
+    CComPtr<IQelTargetPattern> sink = DownloadSink(m_pHost);
+    if (sink == nullptr || programId == 0)
+        return FALSE;
+    return sink->DownloadBlock(start, length, static_cast<const BYTE *>(data), kind, programId) == S_OK;
+}
+
+void CQelTargetFile::SetFailure(int status, LPCSTR format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    m_strFailure.FormatV(format, args);
+    va_end(args);
+    m_nFailureStatus = status;
+    DumpPrintf("%s\n", static_cast<LPCSTR>(m_strFailure));
+    if (m_pHost != nullptr) {
+        CQelDiagHelper diagnostics(m_pHost, "QelSymbolEngine", nullptr);
+        if (diagnostics.GetLevel() != 0)
+            diagnostics.TraceError("%s: %s", static_cast<LPCSTR>(m_strPath), static_cast<LPCSTR>(m_strFailure));
+    }
+}

@@ -1,0 +1,68 @@
+// The source-file paths of a program: the names that its debug information gives,
+// completed by the compilation directory or by the program file's own place.
+
+#include "targetfile.h"
+
+#include "progfilepaths.h"
+
+namespace {
+
+bool IsSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
+bool CanRead(LPCSTR path)
+{
+    HANDLE file = CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+} // namespace
+
+CString CQelTargetFile::CompletePath(LPCSTR path, LPCSTR basePath)
+{
+    if (path == nullptr)
+        return CString();
+    CString base = basePath != nullptr ? CString(basePath) : m_strPath;
+    char baseDrive[_MAX_DRIVE], baseDirectory[_MAX_DIR];
+    char drive[_MAX_DRIVE], directory[_MAX_DIR], name[_MAX_FNAME], extension[_MAX_EXT];
+    _splitpath(base, baseDrive, baseDirectory, nullptr, nullptr);
+    _splitpath(path, drive, directory, name, extension);
+
+    CString composed = drive[0] != '\0' ? drive : baseDrive;
+    CString folder;
+    if (directory[0] == '\0')
+        folder = baseDirectory;
+    else if (drive[0] == '\0' && !IsSeparator(directory[0]))
+        folder = CString(baseDirectory) + directory;
+    else
+        folder = directory;
+    // A drive's directory starts at its root. A POSIX directory that is still relative
+    // stays so, and is taken against the current directory.
+    if (!composed.IsEmpty() && (folder.IsEmpty() || !IsSeparator(folder[0])))
+        folder = "/" + folder;
+    composed += folder + name + extension;
+
+    char full[520];
+    if (_fullpath(full, composed, sizeof full) == nullptr)
+        return CString();
+    return full;
+}
+
+CString CQelTargetFile::ResolveSourcePath(LPCSTR name, LPCSTR compilationDirectory)
+{
+    CString convertedName = ConvertSlashPath(name);
+    CString convertedDirectory = ConvertSlashPath(compilationDirectory);
+    CString completed = CompletePath(convertedName, convertedDirectory.IsEmpty() ? nullptr : LPCSTR(convertedDirectory));
+    if (completed.IsEmpty() && !convertedDirectory.IsEmpty())
+        completed = CompletePath(convertedName, nullptr);
+    if (!completed.IsEmpty() && CanRead(completed))
+        return completed;
+    if (!convertedDirectory.IsEmpty() && convertedName.Left(convertedDirectory.GetLength()) == convertedDirectory)
+        return convertedName.Mid(convertedDirectory.GetLength());
+    return convertedName;
+}
