@@ -7,8 +7,6 @@
 #include <diaghelper.h>
 #include <qeldbexception.h>
 
-#include <cxxabi.h>
-
 #include <new>
 
 namespace {
@@ -87,11 +85,12 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
         e->Delete();
         EndRequestTransaction(FALSE);
         Fail(request, StatusOtherError, StringText(IDS_SYMSRV_UNKNOWN_ERROR));
-    } catch (abi::__forced_unwind &) {
-        // The thread is ending; its stack must unwind.
-        m_Transactions.pop_back();
-        throw;
     } catch (...) {
+        if (IsForeignException()) {
+            // The thread is being ended (its forced unwind): its stack must unwind.
+            m_Transactions.pop_back();
+            throw;
+        }
         // Anything else a handler lets through would end the worker and the process.
         EndRequestTransaction(FALSE);
         Fail(request, StatusOtherError, StringText(IDS_SYMSRV_UNKNOWN_ERROR));

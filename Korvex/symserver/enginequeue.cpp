@@ -6,8 +6,6 @@
 // can never fall between its looking at the queue and its waiting.
 #include "symbolengine.h"
 
-#include <cxxabi.h>
-
 #include <chrono>
 
 // A thread that waits for its synchronous request. The record lives on the waiting
@@ -151,8 +149,11 @@ void CSymbolEngine::DeleteRequestsExcept(int id)
 void CSymbolEngine::RemoveAllRequests()
 {
     QueueHold hold(m_Lockable);
-    while (!m_Queue.IsEmpty())
+    while (!m_Queue.IsEmpty()) {
+        // A request that a worker ended inside of runs no more.
+        m_Queue.GetHead()->m_bRunning = FALSE;
         Remove(m_Queue.GetHeadPosition());
+    }
 }
 
 void CSymbolEngine::Remove(POSITION position)
@@ -322,8 +323,8 @@ void CSymbolEngine::NotifyRequestReady(int id)
         hook(id);
     } catch (CException *e) {
         e->Delete();
-    } catch (abi::__forced_unwind &) {
-        throw;
     } catch (...) {
+        if (IsForeignException())
+            throw; // the thread is being ended
     }
 }

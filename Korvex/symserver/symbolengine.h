@@ -25,6 +25,7 @@
 #include "symbolrequest.h"
 
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -139,6 +140,10 @@ private:
         int group = 0;
         int id = 0;
     };
+
+    // Inside a catch-all: TRUE when what was caught is no C++ exception, such as the
+    // forced unwind of a thread that is ended; it must be thrown on.
+    static BOOL IsForeignException() { return !std::current_exception(); }
 
     static UINT WorkerProc(LPVOID engine);
     void RunWorker();
