@@ -1,6 +1,7 @@
 #include "elfsections.h"
 
 #include <debugserver.h>
+#include <hostsymbolpartners.h>
 
 #include "elfcheck.h"
 #include "elftesting.h"
@@ -10,6 +11,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -97,22 +100,6 @@ TEST_F(ElfSectionsTest, ABigEndianProgramGivesTheSameRecords)
     EXPECT_EQ(Records(reader), kMixedRecords);
 }
 
-// The bytes of the program as objcopy -O binary lays them out from load address 0.
-std::vector<BYTE> FlatImage(const std::vector<BYTE> &file, const CElfImage &image)
-{
-    std::vector<BYTE> flat;
-    for (UINT n = 0; n < image.GetProgramHeaderCount(); ++n) {
-        ELF_PROGRAM_HEADER segment;
-        image.GetProgramHeader(n, &segment);
-        if (segment.p_type != PT_LOAD)
-            continue;
-        if (flat.size() < segment.p_paddr + segment.p_filesz)
-            flat.resize(segment.p_paddr + segment.p_filesz, 0);
-        memcpy(flat.data() + segment.p_paddr, file.data() + segment.p_offset, segment.p_filesz);
-    }
-    return flat;
-}
-
 TEST_F(ElfSectionsTest, DownloadsEveryPieceAtItsLoadAddressWithItsBytes)
 {
     CELFSections reader(7, m_host);
@@ -128,10 +115,9 @@ TEST_F(ElfSectionsTest, DownloadsEveryPieceAtItsLoadAddressWithItsBytes)
     const Expected expected[] = {{0x0, 0x64, 0}, {0x68, 0xA8, 0}, {0x110, 0x40, 2},
                                  {0x150, 0x20, 0}, {0x170, 0x10, 2}, {0x180, 0x1C, 2}};
     ASSERT_EQ(blocks.size(), std::size(expected));
-    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
-    CElfImage image;
-    ASSERT_TRUE(image.Attach(file.data(), file.size()));
-    std::vector<BYTE> flat = FlatImage(file, image);
+    // arm-none-eabi-objcopy -O binary arm7-mixed.elf: the image from load address 0.
+    std::vector<BYTE> flat = ReadElfSample("arm7-mixed.bin");
+    ASSERT_EQ(flat.size(), 0x19Cu);
     DWORD total = 0;
     for (size_t i = 0; i < blocks.size(); ++i) {
         EXPECT_EQ(blocks[i].start, expected[i].start) << i;
@@ -317,6 +303,142 @@ TEST_F(ElfSectionsTest, ADamagedDebugSectionCostsOnlyItsUnitRanges)
     EXPECT_EQ(records[0], (Record{TYSE_CODE, 1, 0x0, 0, 0x64, ".vectors@0"}));
     EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0xA8, ".text@1"}));
     EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, ".text@2"}));
+}
+
+TEST_F(ElfSectionsTest, ALoadedBssAndCodeInADataSectionAreTyped)
+{
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    // .bss made PROGBITS: it lies in the data segment, so it is loaded as bss.
+    PatchElf(file, ElfSectionField(file, 5, 4), SHT_PROGBITS, 4);
+    // The startup unit moved over .data's run range: .data then holds code, cut and
+    // named as code by that unit (readelf: the unit's low and high address at 0x10, 0x14).
+    PatchElf(file, 0x21F5 + 0x10, 0x40000000, 4);
+    PatchElf(file, 0x21F5 + 0x14, 0x4000001C, 4);
+    DamagedElf changed(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(changed.Name(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    std::vector<Record> records = Records(reader);
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_EQ(records[0], (Record{TYSE_CODE, 1, 0x0, 0, 0x64, ".vectors@0"}));
+    EXPECT_EQ(records[5], (Record{TYSE_CODE, 1, 0x40000000, 0, 0x1C, "src/startup.s@5"}));
+    EXPECT_EQ(records[6], (Record{TYSE_BSS, 1, 0x4000001C, 0, 0x4C, ".bss@6"}));
+}
+
+// A DWARF 1.1 compilation unit entry: length, tag, name, low and high address.
+void AppendDwarf1Unit(std::vector<BYTE> &out, const char *name, DWORD low, DWORD high)
+{
+    std::vector<BYTE> entry;
+    auto put = [&](DWORD value, int size) {
+        for (int i = 0; i < size; ++i)
+            entry.push_back(static_cast<BYTE>(value >> (8 * i)));
+    };
+    put(0, 4);
+    put(0x11, 2);
+    put(0x0038, 2);
+    entry.insert(entry.end(), name, name + strlen(name) + 1);
+    put(0x0111, 2);
+    put(low, 4);
+    put(0x0121, 2);
+    put(high, 4);
+    DWORD length = static_cast<DWORD>(entry.size());
+    for (int i = 0; i < 4; ++i)
+        entry[i] = static_cast<BYTE>(length >> (8 * i));
+    out.insert(out.end(), entry.begin(), entry.end());
+}
+
+TEST_F(ElfSectionsTest, Dwarf1UnitsCutTheCodeAsWell)
+{
+    // .debug_aranges renamed ".debug" and filled with DWARF 1.1 entries: two units, a
+    // filler entry between them, and a zero length at the end.
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    const std::string names(file.begin() + 0x30AD, file.begin() + 0x30AD + 0xAE);
+    size_t aranges = names.find(".debug_aranges");
+    ASSERT_NE(aranges, std::string::npos);
+    file[0x30AD + aranges + 6] = 0;
+    std::vector<BYTE> debug;
+    AppendDwarf1Unit(debug, "one.c", 0x68, 0x90);
+    debug.insert(debug.end(), {4, 0, 0, 0});
+    AppendDwarf1Unit(debug, "two.c", 0x90, 0x110);
+    debug.insert(debug.end(), {0, 0, 0, 0});
+    ASSERT_LE(debug.size(), 0x60u);
+    std::copy(debug.begin(), debug.end(), file.begin() + 0x2858);
+    DamagedElf changed(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(changed.Name(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    EXPECT_EQ(reader.GetDebugSection(ELF_DEBUG), 11);
+    std::vector<Record> records = Records(reader);
+    ASSERT_EQ(records.size(), 7u);
+    EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0x28, "one.c@1"}));
+    EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x90, 0, 0x80, "two.c@2"}));
+    EXPECT_EQ(records[3], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, ".text@3"}));
+}
+
+TEST_F(ElfSectionsTest, TheDumpShowsEveryDownloadRange)
+{
+    char name[] = "/tmp/qeldumpXXXXXX";
+    int fd = mkstemp(name);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    {
+        CELFSections reader(1, m_host);
+        ASSERT_TRUE(reader.Open(ElfSamplePath("arm7-mixed.elf").c_str(), name));
+        ASSERT_EQ(reader.ReadSections(nullptr), 1);
+    }
+    std::ifstream in(name);
+    std::string dump((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    remove(name);
+    size_t pattern = dump.find("\nDownload pattern\n");
+    ASSERT_NE(pattern, std::string::npos) << dump;
+    EXPECT_NE(dump.find("Mode: SYAM_ABSOLUTE, Address1: 00000110, Address2: 00000000, Length: 00040, "
+                        "Type: TYSE_CODE_THUMB16\n", pattern),
+              std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find("Mode: SYAM_VIRTUAL, Address1: 00000180, Address2: 40000000, Length: 0001C, "
+                        "Type: TYSE_DATA\n", pattern),
+              std::string::npos)
+        << dump;
+}
+
+TEST_F(ElfSectionsTest, ReadsTheTargetWindowsOfThePartnerDebugServer)
+{
+    using QelHost::CHostSymbolPartners;
+    using QelHost::CHostWindowValues;
+    CComObject<CHostSymbolPartners> *partners = nullptr;
+    ASSERT_EQ(CComObject<CHostSymbolPartners>::CreateInstance(&partners), S_OK);
+    CComPtr<IQelSymbSrv> keepPartners(partners);
+    CComObject<CHostDebugServer> *foreign = nullptr;
+    ASSERT_EQ(CComObject<CHostDebugServer>::CreateInstance(&foreign), S_OK);
+    CComPtr<IUnknown> keepForeign(static_cast<IQelHostHolder *>(foreign));
+    CComObject<CHostWindowValues> *values = nullptr;
+    ASSERT_EQ(CComObject<CHostWindowValues>::CreateInstance(&values), S_OK);
+    CComPtr<IQelWindowValues> keepValues(values);
+    values->SetValue(u"CodeBaseAddr", 0x1000);
+    values->SetValue(u"CodeEndAddr", 0x1FFF);
+    foreign->SetWindowValues(values);
+    partners->SetForeignDebugServer(keepForeign);
+    m_server->SetSymbolServer(keepPartners);
+
+    {
+        CELFSections reader(1, m_host);
+        EXPECT_EQ(reader.GetDebugServer(), keepForeign.p);
+        EXPECT_FALSE(reader.IsStandalonePcpServer());
+        EXPECT_EQ(reader.GetCodeWindow().Read, 1u);
+        EXPECT_EQ(reader.GetCodeWindow().Base, 0x1000u);
+        EXPECT_EQ(reader.GetCodeWindow().End, 0x1FFFu);
+        EXPECT_EQ(reader.GetDataWindow().Read, 1u);
+        EXPECT_EQ(reader.GetDataWindow().Base, 0xFFFFFFFFu) << "a value the host does not give stays -1";
+    }
+    partners->SetPcpStandaloneDebugServer(keepForeign);
+    {
+        CELFSections reader(1, m_host);
+        EXPECT_TRUE(reader.IsStandalonePcpServer());
+    }
+    m_server->SetSymbolServer(nullptr);
+    CELFSections alone(1, m_host);
+    EXPECT_EQ(alone.GetDebugServer(), nullptr);
+    EXPECT_EQ(alone.GetCodeWindow().Read, 0xFFFFFFFFu);
 }
 
 TEST(ElfCheck, AcceptsExecutable32BitElfInBothByteOrders)

@@ -17,7 +17,6 @@ namespace {
 
 const DWORD kPathBufferSize = 520;
 const DWORD kDumpBufferSize = 8192;
-const DWORD kTransferBufferSize = 65535;
 
 bool SameTime(const FILETIME &a, const FILETIME &b)
 {

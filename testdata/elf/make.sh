@@ -8,6 +8,7 @@
 #   arm7-be.elf          the same program big-endian
 #   arm7-sections.elf    -ffunction-sections -fdata-sections (units carry no address range)
 #   arm7-newlib.elf      linked with the C library (its objects bring DWARF 5 units)
+#   arm7-mixed.bin       objcopy -O binary of arm7-mixed.elf
 set -euo pipefail
 cd "$(dirname "$0")"
 CC=arm-none-eabi-gcc
@@ -40,4 +41,7 @@ SRC
 $CC "${common[@]}" -marm -c "$tmp/uselib.c" -o "$tmp/uselib.o"
 $CC "${common[@]}" --specs=nosys.specs "$tmp/main.o" "$tmp/thumb.o" "$tmp/uselib.o" -o arm7-newlib.elf
 rm -rf "$tmp"
-ls -l *.elf
+
+# The memory image of arm7-mixed.elf as the download gives it, from load address 0.
+arm-none-eabi-objcopy -O binary arm7-mixed.elf arm7-mixed.bin
+ls -l *.elf *.bin
