@@ -375,6 +375,63 @@ TEST_F(ElfSectionsTest, Dwarf1UnitsCutTheCodeAsWell)
     EXPECT_EQ(records[3], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, ".text@3"}));
 }
 
+TEST_F(ElfSectionsTest, APcpImageLoadedApartFromItsRunAddressIsDownloadedVirtual)
+{
+    // .vectors renamed ".pcptext" and .debug_frame, of the same size, "[.pcptext]" at the
+    // load address 0x80000000; the code segment then loads those bytes there (p_paddr)
+    // with no run address of its own (p_vaddr 0), as the PCP tool chain writes it.
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    const size_t names = 0x30AD;
+    const std::string table(file.begin() + names, file.begin() + names + 0xAE);
+    size_t vectors = table.find(".vectors"), frame = table.find(".debug_frame");
+    ASSERT_NE(vectors, std::string::npos);
+    ASSERT_NE(frame, std::string::npos);
+    memcpy(file.data() + names + vectors, ".pcptext", 8);
+    memcpy(file.data() + names + frame, "[.pcptext]", 11);
+    PatchElf(file, ElfSectionField(file, 14, 12), 0x80000000, 4); // sh_addr of "[.pcptext]"
+    PatchElf(file, 52 + 12, 0x80000000, 4);                        // p_paddr of segment 0
+    PatchElf(file, 52 + 20, 0x64, 4);                              // p_memsz: the PCP code's size
+    DamagedElf changed(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(changed.Name(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    const std::vector<Record> expected = {
+        {TYSE_CODE, 1, 0x0, 0, 0x64, "src/startup.s@0"},
+        {TYSE_DATA, 1, 0x40000000, 0, 0x1C, ".data@1"},
+    };
+    EXPECT_EQ(Records(reader), expected) << ".text and .rodata lie in no segment now";
+    std::vector<HostDownloadBlock> blocks = Blocks();
+    ASSERT_EQ(blocks.size(), 2u);
+    EXPECT_EQ(blocks[0].start, 0x80000000u);
+    EXPECT_EQ(blocks[0].bytes.size(), 0x64u);
+    EXPECT_EQ(0, memcmp(blocks[0].bytes.data(), file.data() + 0x1000, 0x64));
+}
+
+TEST_F(ElfSectionsTest, OlderThumbFunctionSymbolsWithoutMappingSymbolsCutAlike)
+{
+    // Tool chains before EABI: Thumb functions of type STT_ARM_TFUNC at even addresses and
+    // no "$t" (readelf -s: $t are symbols 26 and 28, thumb_scale 41, thumb_checksum 52).
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    const size_t symbols = 0x2C50;
+    for (unsigned mapping : {26u, 28u})
+        file[symbols + 16 * mapping + 12] = STT_SECTION;
+    for (auto [index, address] : {std::pair<unsigned, DWORD>{41, 0x13C}, {52, 0x110}}) {
+        PatchElf(file, symbols + 16 * index + 4, address, 4);
+        file[symbols + 16 * index + 12] = (STB_GLOBAL << 4) | STT_ARM_TFUNC;
+    }
+    DamagedElf changed(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(changed.Name(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    EXPECT_EQ(Records(reader), kMixedRecords);
+    EXPECT_TRUE(reader.IsThumbCode(0x110));
+    EXPECT_TRUE(reader.IsThumbCode(0x14E));
+    EXPECT_FALSE(reader.IsThumbCode(0x150));
+    EXPECT_EQ(reader.GetArmCodeLength(0x68, 0x1000), 0xA8u) << "ARM code ends at the Thumb function";
+    EXPECT_EQ(reader.GetArmCodeLength(0x110, 0x1000), 0x40u) << "Thumb code ends at the ARM veneer";
+    EXPECT_EQ(reader.GetArmCodeLength(0x110, 0x10), 0x10u);
+}
+
 TEST_F(ElfSectionsTest, TheDumpShowsEveryDownloadRange)
 {
     char name[] = "/tmp/qeldumpXXXXXX";
