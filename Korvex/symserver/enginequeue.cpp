@@ -101,7 +101,11 @@ int CSymbolEngine::Queue(CSymbolRequest *copy, CSymbolRequest &caller, BOOL inte
     m_Queue.AddHead(copy);
     m_bWake = TRUE;
     m_Wake.notify_one();
+    ++m_nWaiting;
     m_SyncDone.wait(hold, [&waiter] { return waiter.bFinished; });
+    // Stop lets the engine go only once every woken caller has left it.
+    if (--m_nWaiting == 0)
+        m_WaitersGone.notify_all();
     if (waiter.bRemoved) {
         caller.m_nStatus = StatusNotAccepted;
         return 0;
@@ -154,6 +158,7 @@ void CSymbolEngine::RemoveAllRequests()
         m_Queue.GetHead()->m_bRunning = FALSE;
         Remove(m_Queue.GetHeadPosition());
     }
+    m_WaitersGone.wait(hold, [this] { return m_nWaiting == 0; });
 }
 
 void CSymbolEngine::Remove(POSITION position)

@@ -3,8 +3,8 @@
 #include <hostinterfaces.h>
 
 CSymbolEngine::CSymbolEngine(IUnknown *owner)
-    : DatabaseLoaded(0), IdleSince(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner), CurrentReader(nullptr),
-      StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10), m_Lockable{m_QueueLock},
+    : DatabaseLoaded(0), IdleSince(0), IdlePasses(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner), CurrentReader(nullptr),
+      StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10), m_Lockable{m_QueueLock}, m_nWaiting(0),
       m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
       m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
 {

@@ -107,6 +107,7 @@ public:
     CArray<CQelDatabase *, CQelDatabase *> m_Databases; // owned, one per loaded program
     DWORD DatabaseLoaded;  // 1 while a program is loaded
     DWORD IdleSince;       // tick count since which no request came; 0 after each request
+    DWORD IdlePasses;      // idle passes run while the engine lives
     int ModulCount;
     int NextModulToRead;
     IUnknown *m_pOwner;    // not counted
@@ -155,7 +156,8 @@ private:
     BOOL IsWorkerThread() const;
     CSymbolRequest *TakeNextRequest();
     void Remove(POSITION position);
-    // After the worker has ended: every request goes, whatever it is.
+    // After the worker has ended: every request goes, whatever it is, and every
+    // synchronous caller is woken; answers once the last of them has left the engine.
     void RemoveAllRequests();
     // Queues `copy` (owned from here on) on the caller's behalf; `internal` lets the
     // stop request through.
@@ -178,6 +180,8 @@ private:
     QueueLockable m_Lockable;
     std::condition_variable_any m_Wake;     // a request was queued
     std::condition_variable_any m_SyncDone; // a synchronous request finished or went
+    int m_nWaiting;                          // synchronous callers inside Submit
+    std::condition_variable_any m_WaitersGone;
     BOOL m_bWake;
     BOOL m_bStopped;
     BOOL m_bWorkerEnded;
