@@ -1,0 +1,347 @@
+#include "dwarf2entries.h"
+
+#include <cstdarg>
+
+namespace {
+
+enum : DWORD {
+    DW_FORM_addr = 0x01,
+    DW_FORM_block2 = 0x03,
+    DW_FORM_block4 = 0x04,
+    DW_FORM_data2 = 0x05,
+    DW_FORM_data4 = 0x06,
+    DW_FORM_data8 = 0x07,
+    DW_FORM_string = 0x08,
+    DW_FORM_block = 0x09,
+    DW_FORM_block1 = 0x0A,
+    DW_FORM_data1 = 0x0B,
+    DW_FORM_flag = 0x0C,
+    DW_FORM_sdata = 0x0D,
+    DW_FORM_strp = 0x0E,
+    DW_FORM_udata = 0x0F,
+    DW_FORM_ref_addr = 0x10,
+    DW_FORM_ref1 = 0x11,
+    DW_FORM_ref2 = 0x12,
+    DW_FORM_ref4 = 0x13,
+    DW_FORM_ref8 = 0x14,
+    DW_FORM_ref_udata = 0x15,
+    DW_FORM_indirect = 0x16,
+};
+
+enum : DWORD {
+    DW_AT_location = 0x02,
+    DW_AT_ordering = 0x09,
+    DW_AT_low_pc = 0x11,
+    DW_AT_language = 0x13,
+    DW_AT_visibility = 0x17,
+    DW_AT_inline = 0x20,
+    DW_AT_lower_bound = 0x22,
+    DW_AT_upper_bound = 0x2F,
+    DW_AT_accessibility = 0x32,
+    DW_AT_calling_convention = 0x36,
+    DW_AT_data_member_location = 0x38,
+    DW_AT_encoding = 0x3E,
+    DW_AT_frame_base = 0x40,
+    DW_AT_identifier_case = 0x42,
+    DW_AT_virtuality = 0x4C,
+    DW_AT_vtable_elem_location = 0x4D,
+    DW_AT_stride = 0x51,
+};
+
+// DW_FORM_indirect names the form in the data; a chain of them is no real producer's.
+const int MAX_INDIRECT_DEPTH = 4;
+
+bool IsBlockForm(DWORD form)
+{
+    return form == DW_FORM_block || form == DW_FORM_block1 || form == DW_FORM_block2 || form == DW_FORM_block4;
+}
+
+} // namespace
+
+bool CDwarf2AbbrevTable::Build(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian)
+{
+    m_abbreviations.clear();
+    CDataCursor cursor(abbrev, size, bigEndian);
+    if (!cursor.Seek(offset) || cursor.AtEnd())
+        return false;
+    uint64_t previous = 0;
+    for (;;) {
+        uint64_t code = cursor.ReadULEB128();
+        if (!cursor)
+            return false;
+        if (code == 0 || code < previous)
+            return true;
+        previous = code;
+        Dwarf2Abbreviation abbreviation;
+        abbreviation.tag = static_cast<DWORD>(cursor.ReadULEB128());
+        abbreviation.hasChildren = cursor.ReadU8() != 0;
+        abbreviation.attributesOffset = cursor.GetOffset();
+        for (;;) {
+            uint64_t name = cursor.ReadULEB128();
+            uint64_t form = cursor.ReadULEB128();
+            if (!cursor)
+                return false;
+            if (name == 0 && form == 0)
+                break;
+        }
+        m_abbreviations.emplace(code, abbreviation);
+    }
+}
+
+const Dwarf2Abbreviation *CDwarf2AbbrevTable::Find(uint64_t code) const
+{
+    auto found = m_abbreviations.find(code);
+    return found != m_abbreviations.end() ? &found->second : nullptr;
+}
+
+CDwarf2EntryReader::UnitStatus CDwarf2EntryReader::FailUnit(UnitStatus status, LPCSTR format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    m_strDiagnostic.FormatV(format, args);
+    va_end(args);
+    m_info = CDataCursor();
+    m_bInEntry = false;
+    return status;
+}
+
+CDwarf2EntryReader::UnitStatus CDwarf2EntryReader::BeginUnit(DWORD offset)
+{
+    m_unit = Dwarf2UnitHeader();
+    m_unit.offset = offset;
+    m_unit.end = static_cast<DWORD>(m_sections.infoSize);
+    m_strDiagnostic.Empty();
+    m_bInEntry = false;
+    m_bFirstEntry = true;
+    m_nUnitBase = 0;
+    CDataCursor cursor(m_sections.info, m_sections.infoSize, m_sections.bigEndian);
+    if (!cursor.Seek(offset) || cursor.AtEnd())
+        return FailUnit(UNIT_END, "no unit at %#x", offset);
+    m_unit.length = cursor.ReadU32();
+    if (!cursor)
+        return FailUnit(UNIT_MALFORMED, "unit at %#x: its header is cut off", offset);
+    if (m_unit.length >= 0xFFFFFFF0)
+        return FailUnit(UNIT_SKIPPED, "unit at %#x is a 64-bit unit, not read", offset);
+    if (m_unit.length > cursor.GetRemaining())
+        return FailUnit(UNIT_MALFORMED, "unit at %#x runs past the end of .debug_info", offset);
+    m_unit.end = static_cast<DWORD>(cursor.GetOffset() + m_unit.length);
+    CDataCursor unit = cursor.ReadSubCursor(m_unit.length);
+    m_unit.version = unit.ReadU16();
+    if (unit && m_unit.version != 2 && m_unit.version != 3)
+        return FailUnit(UNIT_SKIPPED, "unit at %#x has version %u, not read", offset, m_unit.version);
+    m_unit.abbrevOffset = unit.ReadU32();
+    m_unit.addressSize = unit.ReadU8();
+    if (!unit)
+        return FailUnit(UNIT_MALFORMED, "unit at %#x: its header is cut off", offset);
+    if (m_unit.addressSize != 2 && m_unit.addressSize != 4)
+        return FailUnit(UNIT_SKIPPED, "unit at %#x has addresses of %u bytes, not read", offset, m_unit.addressSize);
+    if (!m_abbreviations.Build(m_sections.abbrev, m_sections.abbrevSize, m_unit.abbrevOffset, m_sections.bigEndian) &&
+        m_abbreviations.GetCount() == 0)
+        return FailUnit(UNIT_MALFORMED, "unit at %#x: no abbreviations at %#x of .debug_abbrev", offset,
+                        m_unit.abbrevOffset);
+    // Entry offsets are the unit's own: a cursor over the whole unit from its length on.
+    m_info = CDataCursor(m_sections.info + offset, m_unit.end - offset, m_sections.bigEndian);
+    m_info.Seek(4 + unit.GetOffset());
+    return UNIT_OK;
+}
+
+bool CDwarf2EntryReader::NextEntry()
+{
+    while (m_bInEntry && NextAttribute() != 0) {
+    }
+    m_bInEntry = false;
+    m_attribute = Dwarf2Attribute();
+    m_kept = Dwarf2KeptValues();
+    if (m_info.GetData() == nullptr || m_info.AtEnd())
+        return false;
+    m_nEntryOffset = static_cast<DWORD>(m_info.GetOffset());
+    m_nCode = m_info.ReadULEB128();
+    if (!m_info) {
+        m_strDiagnostic.Format("entry at %#x: cut off by the unit's end", m_unit.offset + m_nEntryOffset);
+        return false;
+    }
+    m_nTag = 0;
+    m_bHasChildren = false;
+    if (m_nCode == 0)
+        return true;
+    const Dwarf2Abbreviation *abbreviation = m_abbreviations.Find(m_nCode);
+    if (abbreviation == nullptr) {
+        m_strDiagnostic.Format("entry at %#x: abbreviation %llu is not in the unit's table",
+                               m_unit.offset + m_nEntryOffset, static_cast<unsigned long long>(m_nCode));
+        m_info = CDataCursor();
+        return false;
+    }
+    m_nTag = abbreviation->tag;
+    m_bHasChildren = abbreviation->hasChildren;
+    m_abbrevCursor = CDataCursor(m_sections.abbrev, m_sections.abbrevSize, m_sections.bigEndian);
+    m_abbrevCursor.Seek(abbreviation->attributesOffset);
+    m_bInEntry = true;
+    return true;
+}
+
+int CDwarf2EntryReader::NextAttribute()
+{
+    if (!m_bInEntry)
+        return 0;
+    DWORD name = static_cast<DWORD>(m_abbrevCursor.ReadULEB128());
+    DWORD form = static_cast<DWORD>(m_abbrevCursor.ReadULEB128());
+    if (!m_abbrevCursor || name == 0 || form == 0 || m_info.AtEnd()) {
+        m_bInEntry = false;
+        m_bFirstEntry = false;
+        return 0;
+    }
+    m_attribute = Dwarf2Attribute();
+    m_attribute.name = name;
+    if (!ReadValue(form, 0)) {
+        m_strDiagnostic.Format("entry at %#x: attribute %#x of form %#x cut off or not known",
+                               m_unit.offset + m_nEntryOffset, name, form);
+        // The rest of the unit cannot be found without this value's length.
+        m_info = CDataCursor();
+        m_bInEntry = false;
+        return 0;
+    }
+    KeepValue();
+    return 1;
+}
+
+bool CDwarf2EntryReader::ReadValue(DWORD form, int depth)
+{
+    Dwarf2Attribute &a = m_attribute;
+    a.form = form;
+    switch (form) {
+    case DW_FORM_addr:
+    case DW_FORM_ref_addr:
+        a.value = static_cast<DWORD>(m_info.ReadUnsigned(m_unit.addressSize));
+        break;
+    case DW_FORM_block2:
+        a.value = m_info.ReadU16();
+        a.block = m_info.ReadBlock(a.value);
+        break;
+    case DW_FORM_block4:
+        a.value = m_info.ReadU32();
+        a.block = m_info.ReadBlock(a.value);
+        break;
+    case DW_FORM_block1:
+        a.value = m_info.ReadU8();
+        a.block = m_info.ReadBlock(a.value);
+        break;
+    case DW_FORM_block: {
+        uint64_t length = m_info.ReadULEB128();
+        if (length > m_info.GetRemaining())
+            return false;
+        a.value = static_cast<DWORD>(length);
+        a.block = m_info.ReadBlock(a.value);
+        break;
+    }
+    case DW_FORM_data2:
+    case DW_FORM_ref2:
+        a.value = m_info.ReadU16();
+        break;
+    case DW_FORM_data4:
+    case DW_FORM_ref4:
+        a.value = m_info.ReadU32();
+        break;
+    case DW_FORM_data8:
+    case DW_FORM_ref8: {
+        uint64_t value = m_info.ReadUnsigned(8);
+        a.value = static_cast<DWORD>(value);
+        a.value2 = static_cast<DWORD>(value >> 32);
+        break;
+    }
+    case DW_FORM_string:
+        a.string = m_info.ReadString();
+        break;
+    case DW_FORM_data1:
+    case DW_FORM_flag:
+    case DW_FORM_ref1:
+        a.value = m_info.ReadU8();
+        break;
+    case DW_FORM_sdata:
+        a.signedValue = m_info.ReadSLEB128();
+        a.value = static_cast<DWORD>(a.signedValue);
+        break;
+    case DW_FORM_strp: {
+        a.value = m_info.ReadU32();
+        CDataCursor strings(m_sections.str, m_sections.strSize, m_sections.bigEndian);
+        // A file without ".debug_str", or an offset outside it, gives an empty text.
+        a.string = strings.Seek(a.value) ? strings.ReadString() : "";
+        break;
+    }
+    case DW_FORM_udata:
+    case DW_FORM_ref_udata:
+        a.value = static_cast<DWORD>(m_info.ReadULEB128());
+        break;
+    case DW_FORM_indirect: {
+        DWORD actual = static_cast<DWORD>(m_info.ReadULEB128());
+        if (!m_info || depth >= MAX_INDIRECT_DEPTH)
+            return false;
+        return ReadValue(actual, depth + 1);
+    }
+    default:
+        return false;
+    }
+    return static_cast<bool>(m_info);
+}
+
+void CDwarf2EntryReader::KeepValue()
+{
+    Dwarf2Attribute &a = m_attribute;
+    switch (a.name) {
+    case DW_AT_ordering:
+        m_kept.orderingOrConvention = a.value;
+        break;
+    case DW_AT_calling_convention:
+        m_kept.orderingOrConvention = a.value >= 0x40 && a.value <= 0xFF ? 0xFF : a.value;
+        break;
+    case DW_AT_language:
+        m_kept.language = a.value;
+        break;
+    case DW_AT_visibility:
+        m_kept.visibility = a.value;
+        break;
+    case DW_AT_inline:
+        m_kept.inlineKind = a.value;
+        break;
+    case DW_AT_accessibility:
+        m_kept.accessibility = a.value;
+        break;
+    case DW_AT_encoding:
+        m_kept.encoding = a.value >= 0x80 && a.value <= 0xFF ? 0xFF : a.value;
+        break;
+    case DW_AT_identifier_case:
+        m_kept.identifierCase = a.value;
+        break;
+    case DW_AT_virtuality:
+        m_kept.virtuality = a.value;
+        break;
+    case DW_AT_low_pc:
+        if (m_bFirstEntry)
+            m_nUnitBase = a.value;
+        break;
+    case DW_AT_location:
+    case DW_AT_frame_base:
+        if (a.form == DW_FORM_data4) {
+            a.hasLocationList = true;
+            ReadDwarf2LocationList(m_sections.loc, m_sections.locSize, a.value, m_unit.addressSize,
+                                   m_sections.bigEndian, m_nUnitBase, &a.locationList);
+        } else if (a.form == DW_FORM_block1 || a.form == DW_FORM_block) {
+            a.hasLocation = true;
+            a.location = DecodeDwarf2Location(a.block, a.value, m_unit.addressSize, m_sections.bigEndian);
+        }
+        break;
+    case DW_AT_lower_bound:
+    case DW_AT_upper_bound:
+    case DW_AT_data_member_location:
+        if (IsBlockForm(a.form)) {
+            a.hasLocation = true;
+            a.location = DecodeDwarf2Location(a.block, a.value, m_unit.addressSize, m_sections.bigEndian);
+        }
+        break;
+    default:
+        if (a.name >= DW_AT_vtable_elem_location && a.name <= DW_AT_stride && IsBlockForm(a.form)) {
+            a.hasLocation = true;
+            a.location = DecodeDwarf2Location(a.block, a.value, m_unit.addressSize, m_sections.bigEndian);
+        }
+        break;
+    }
+}
