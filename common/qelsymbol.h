@@ -12,6 +12,11 @@
 
 #include "qelcontrollerinfo.h"
 
+// The symbol servers' classes: the main debugger's and the PCP debugger's. The QelSymbol
+// class identifier is also the command group of the symbol server's commands.
+DEFINE_GUID(CLSID_QelSymbol, 0xEF0E9413, 0xD9B2, 0x11D1, 0xBC, 0x34, 0x00, 0x60, 0x97, 0x12, 0x56, 0x29);
+DEFINE_GUID(CLSID_QelSymbolPCP, 0x0812F8D1, 0xD420, 0x11D3, 0xBF, 0xF0, 0x00, 0x60, 0x97, 0x12, 0x56, 0x29);
+
 // A dual interface; slots 7 to 25 are IQelControllerInfo's, which the symbol server does
 // not serve (E_NOTIMPL). Dispatch ids run from 20 (LoadFile) in slot order.
 interface IQelSymbol : public IQelControllerInfo {

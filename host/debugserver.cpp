@@ -84,8 +84,51 @@ HRESULT CHostDebugServer::QuerySymbolServer(void *self, REFIID iid, void **ppv)
         symbolServer = server->m_symbolServer;
     }
     if (symbolServer == nullptr)
-        return E_NOINTERFACE;
+        return QueryAggregated(self, iid, ppv);
     return symbolServer->QueryInterface(iid, ppv);
+}
+
+HRESULT CHostDebugServer::QueryAggregated(void *self, REFIID iid, void **ppv)
+{
+    CHostDebugServer *server = static_cast<CHostDebugServer *>(self);
+    CComPtr<IUnknown> inner;
+    {
+        std::lock_guard<std::mutex> hold(server->m_symbolServerLock);
+        inner = server->m_aggregated;
+    }
+    if (inner == nullptr) {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    return inner->QueryInterface(iid, ppv);
+}
+
+HRESULT CHostDebugServer::CreateSymbolServer(REFCLSID clsid)
+{
+    CComPtr<IUnknown> inner;
+    HRESULT hr = CoCreateInstance(clsid, GetUnknown(), CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                  reinterpret_cast<void **>(&inner));
+    if (FAILED(hr))
+        return hr;
+    CComPtr<IUnknown> old; // released after the lock is left: the server may call back
+    std::lock_guard<std::mutex> hold(m_symbolServerLock);
+    old = m_aggregated;
+    m_aggregated = inner;
+    return S_OK;
+}
+
+void CHostDebugServer::ReleaseSymbolServer()
+{
+    CComPtr<IUnknown> old;
+    std::lock_guard<std::mutex> hold(m_symbolServerLock);
+    old.Attach(m_aggregated.Detach());
+}
+
+void CHostDebugServer::FinalRelease()
+{
+    // The symbol server goes while this object is still whole, since it may still ask it
+    // for interfaces as it ends.
+    ReleaseSymbolServer();
 }
 
 STDMETHODIMP CHostDebugServer::DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId)

@@ -104,9 +104,11 @@ private:
 // The debug-server object: slot 13 of its holder interface gives the configuration
 // profile, slot 16 the window values, slot 17 the object with the error receiver; it is
 // the message sink itself, recording the lines into its HostReports, and the
-// target-pattern interface, recording the downloads into its HostDownloads. Its
-// IQelSymbSrv is that of the symbol server it carries (none until one is set); the
-// object that answers for it keeps its own identity, as no aggregation is made here.
+// target-pattern interface, recording the downloads into its HostDownloads. It carries
+// a symbol server as the host does, aggregating it (CreateSymbolServer): every interface
+// that the object does not answer itself is the symbol server's, with this object's
+// identity. A test may set a stand-in for IQelSymbSrv alone instead (SetSymbolServer),
+// which keeps its own identity.
 class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>,
                          public IQelHostHolder,
                          public IQelMessageSink,
@@ -117,7 +119,10 @@ public:
         COM_INTERFACE_ENTRY(IQelMessageSink)
         COM_INTERFACE_ENTRY(IQelTargetPattern)
         {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
+        {nullptr, &CHostDebugServer::QueryAggregated},
     END_COM_MAP()
+
+    void FinalRelease();
 
     void SetProfile(IUnknown *profile) { m_profile = profile; }
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
@@ -127,6 +132,11 @@ public:
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
     // The object that answers for IQelSymbSrv; NULL: none.
     void SetSymbolServer(IUnknown *symbolServer);
+    // Makes the symbol server of class `clsid` inside this object, which aggregates it,
+    // in place of the one it carried; the answer of CoCreateInstance.
+    HRESULT CreateSymbolServer(REFCLSID clsid);
+    // Lets go of the symbol server it carries (the host calls Cleanup on it first).
+    void ReleaseSymbolServer();
     // The objects registered at the sink and not unregistered yet.
     size_t Registrations() const;
 
@@ -164,6 +174,7 @@ public:
 
 private:
     static HRESULT QuerySymbolServer(void *self, REFIID iid, void **ppv);
+    static HRESULT QueryAggregated(void *self, REFIID iid, void **ppv);
 
     CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_windowValues;
@@ -172,6 +183,7 @@ private:
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
     std::mutex m_symbolServerLock;
     CComPtr<IUnknown> m_symbolServer;
+    CComPtr<IUnknown> m_aggregated; // the inner IUnknown of the symbol server it carries
     mutable std::mutex m_registrationLock;
     std::map<DWORD, CComPtr<IUnknown>> m_registrations;
     DWORD m_lastCookie = 0;

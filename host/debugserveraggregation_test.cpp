@@ -1,0 +1,101 @@
+#include "debugserver.h"
+
+#include <gtest/gtest.h>
+
+interface IQelTestCarried : public IUnknown {
+    STDMETHOD(Owner)(IUnknown **ppOwner) PURE;
+};
+QEL_DEFINE_IID(IQelTestCarried, 0x1A2B3C41, 0x0001, 0x0002, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x41);
+DEFINE_GUID(CLSID_QelTestCarried, 0x1A2B3C42, 0x0001, 0x0002, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x42);
+DEFINE_GUID(CLSID_Missing, 0x1A2B3C43, 0x0001, 0x0002, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x43);
+
+namespace {
+
+int g_carried = 0;
+
+// A symbol server in miniature: aggregatable, it answers IQelSymbSrv and an interface of
+// its own, and knows its controlling unknown.
+class CCarried : public CComObjectRootEx<CComMultiThreadModel>,
+                 public CComCoClass<CCarried, &CLSID_QelTestCarried>,
+                 public IQelTestCarried {
+public:
+    CCarried() { g_carried++; }
+    ~CCarried() { g_carried--; }
+    BEGIN_COM_MAP(CCarried)
+        COM_INTERFACE_ENTRY(IQelTestCarried)
+    END_COM_MAP()
+    DECLARE_GET_CONTROLLING_UNKNOWN()
+
+    STDMETHODIMP Owner(IUnknown **ppOwner) override
+    {
+        *ppOwner = GetControllingUnknown();
+        (*ppOwner)->AddRef();
+        return S_OK;
+    }
+};
+
+class DebugServerAggregation : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        IClassFactory *factory = nullptr;
+        ASSERT_EQ(CCarried::_ClassFactoryCreatorClass::CreateInstance(
+                      reinterpret_cast<void *>(&CCarried::_CreatorClass::CreateInstance), IID_IClassFactory,
+                      reinterpret_cast<void **>(&factory)),
+                  S_OK);
+        ASSERT_EQ(CoRegisterClassObject(CLSID_QelTestCarried, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                        &cookie_),
+                  S_OK);
+        factory->Release();
+        ASSERT_EQ(QelHost::CreateDebugServer(QelHost::ControllerConfig(), &debugServer_), S_OK);
+        host_ = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer_.p));
+    }
+    void TearDown() override
+    {
+        debugServer_.Release();
+        CoRevokeClassObject(cookie_);
+        EXPECT_EQ(g_carried, 0);
+    }
+
+    DWORD cookie_ = 0;
+    CComPtr<IUnknown> debugServer_;
+    QelHost::CHostDebugServer *host_ = nullptr;
+};
+
+TEST_F(DebugServerAggregation, TheCarriedServersInterfacesAreTheDebugServersOwn)
+{
+    void *none = nullptr;
+    EXPECT_EQ(debugServer_->QueryInterface(IID_IQelTestCarried, &none), E_NOINTERFACE);
+    ASSERT_EQ(host_->CreateSymbolServer(CLSID_QelTestCarried), S_OK);
+    CComPtr<IQelTestCarried> carried;
+    ASSERT_EQ(debugServer_->QueryInterface(IID_IQelTestCarried, reinterpret_cast<void **>(&carried)), S_OK);
+    CComPtr<IUnknown> owner, identity;
+    carried->Owner(&owner);
+    carried->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity));
+    EXPECT_EQ(owner.p, debugServer_.p);
+    EXPECT_EQ(identity.p, debugServer_.p);
+    // The holder interface stays the host's, reached from the carried server too.
+    CComPtr<IQelHostHolder> holder;
+    EXPECT_EQ(carried->QueryInterface(IID_IQelHostHolder, reinterpret_cast<void **>(&holder)), S_OK);
+}
+
+TEST_F(DebugServerAggregation, TheCarriedServerGoesWhenReleasedOrWithTheDebugServer)
+{
+    ASSERT_EQ(host_->CreateSymbolServer(CLSID_QelTestCarried), S_OK);
+    EXPECT_EQ(g_carried, 1);
+    host_->ReleaseSymbolServer();
+    EXPECT_EQ(g_carried, 0);
+    ASSERT_EQ(host_->CreateSymbolServer(CLSID_QelTestCarried), S_OK);
+    ASSERT_EQ(host_->CreateSymbolServer(CLSID_QelTestCarried), S_OK);
+    EXPECT_EQ(g_carried, 1);
+    debugServer_.Release();
+    EXPECT_EQ(g_carried, 0);
+}
+
+TEST_F(DebugServerAggregation, AClassThatIsNotThereIsReported)
+{
+    QelUseRegistryFile(nullptr);
+    EXPECT_EQ(host_->CreateSymbolServer(CLSID_Missing), REGDB_E_CLASSNOTREG);
+}
+
+} // namespace
