@@ -5,6 +5,7 @@
 #include <qelsymbsrv.h>
 
 #include "elfcheck.h"
+#include "elfdump.h"
 
 #include <cstring>
 
@@ -135,6 +136,8 @@ int CELFSections::ScanSections()
         return 0;
     }
     ExamineElfHeader();
+    if (IsDumping())
+        CElfDumper(*this, m_image).DumpFile();
     for (int &index : m_debugSections)
         index = -1;
     m_codeModeMarks.clear();
