@@ -55,12 +55,55 @@ bool HasPrefix(LPCSTR name, LPCSTR prefix)
     return strncmp(name, prefix, strlen(prefix)) == 0;
 }
 
-// A unit range that lies in a code section, in load addresses.
-struct PickedUnit {
-    size_t order; // its place in the unit list: the first that holds an address names it
-    uint64_t start;
-    uint64_t end;
-    CString name;
+// The unit ranges of absolute mode by start address, with the furthest end reached up to
+// each, so that every section finds its units by binary search however many the program
+// has.
+class UnitIndex {
+public:
+    struct Unit {
+        uint64_t start;
+        uint64_t end;
+        size_t order; // its place in the unit list: the first that holds an address names it
+    };
+
+    explicit UnitIndex(const std::vector<SectionTag> &units)
+    {
+        for (size_t u = 0; u < units.size(); ++u) {
+            if (units[u].AddressMode == SYAM_ABSOLUTE)
+                m_units.push_back({units[u].AddressValue, uint64_t(units[u].AddressValue) + units[u].Length, u});
+        }
+        std::sort(m_units.begin(), m_units.end(), [](const Unit &a, const Unit &b) { return a.start < b.start; });
+        uint64_t reach = 0;
+        for (const Unit &unit : m_units)
+            m_reach.push_back(reach = std::max(reach, unit.end));
+    }
+
+    bool IsEmpty() const { return m_units.empty(); }
+
+    // Whether one unit holds all of [start, end).
+    bool Holds(uint64_t start, uint64_t end) const
+    {
+        auto after = std::upper_bound(m_units.begin(), m_units.end(), start,
+                                      [](uint64_t value, const Unit &unit) { return value < unit.start; });
+        return after != m_units.begin() && m_reach[after - m_units.begin() - 1] >= end;
+    }
+
+    // The units that lie wholly inside [start, end), by start.
+    std::vector<Unit> Inside(uint64_t start, uint64_t end) const
+    {
+        std::vector<Unit> inside;
+        auto first = std::lower_bound(m_units.begin(), m_units.end(), start,
+                                      [](const Unit &unit, uint64_t value) { return unit.start < value; });
+        for (auto unit = first; unit != m_units.end() && unit->start < end; ++unit) {
+            if (unit->end <= end)
+                inside.push_back(*unit);
+        }
+        return inside;
+    }
+
+private:
+    std::vector<Unit> m_units;
+    std::vector<uint64_t> m_reach;
 };
 
 } // namespace
@@ -99,6 +142,15 @@ int CELFSections::ReadSections(HWND progressWindow)
         }
     }
 
+    std::vector<ELF_PROGRAM_HEADER> loads;
+    for (UINT p = 0; p < image.GetProgramHeaderCount(); ++p) {
+        ELF_PROGRAM_HEADER segment;
+        image.GetProgramHeader(p, &segment);
+        if (segment.p_type == PT_LOAD && segment.p_filesz != 0)
+            loads.push_back(segment);
+    }
+    const UnitIndex units(m_sectionRecords);
+
     std::vector<SectionTag> records;
     int recordIndex = 0;
     for (UINT n = 0; n < image.GetSectionCount(); ++n) {
@@ -111,19 +163,16 @@ int CELFSections::ReadSections(HWND progressWindow)
         if (sectionName == nullptr || contents == nullptr)
             continue;
 
-        ELF_PROGRAM_HEADER segment;
-        bool found = false;
-        for (UINT p = 0; p < image.GetProgramHeaderCount() && !found; ++p) {
-            image.GetProgramHeader(p, &segment);
-            uint64_t address = section.sh_addr;
-            found = segment.p_type == PT_LOAD && segment.p_filesz != 0 &&
-                    ((segment.p_paddr <= address && address < uint64_t(segment.p_paddr) + segment.p_memsz) ||
+        const uint64_t address = section.sh_addr;
+        auto holding = std::find_if(loads.begin(), loads.end(), [&](const ELF_PROGRAM_HEADER &segment) {
+            return ((segment.p_paddr <= address && address < uint64_t(segment.p_paddr) + segment.p_memsz) ||
                      (segment.p_vaddr <= address && address < uint64_t(segment.p_vaddr) + segment.p_memsz)) &&
-                    segment.p_offset <= section.sh_offset &&
-                    section.sh_offset < uint64_t(segment.p_offset) + segment.p_memsz;
-        }
-        if (!found)
+                   segment.p_offset <= section.sh_offset &&
+                   section.sh_offset < uint64_t(segment.p_offset) + segment.p_memsz;
+        });
+        if (holding == loads.end())
             continue;
+        const ELF_PROGRAM_HEADER &segment = *holding;
 
         LONG type = (segment.p_flags & PF_W) == 0 ? TYSE_CODE
                     : (segment.p_flags & PF_X) != 0 || (section.sh_flags & SHF_EXECINSTR) != 0 ? TYSE_CODE
@@ -137,8 +186,13 @@ int CELFSections::ReadSections(HWND progressWindow)
         if (HasPrefix(sectionName, ".bss") || HasPrefix(sectionName, ".zdata"))
             type = TYSE_BSS;
         // Data that a compilation unit covers is code (assembler code in a data section):
-        // the section's own run range is what the unit ranges are compared with.
-        if (type == TYSE_DATA && FindUnitRange(CAddressValue(section.sh_addr, 1, 0), section.sh_size) >= 0)
+        // the section's own run range is what the unit ranges are compared with, with the
+        // answer FindUnitRange gives (which also finds a range that holds the entry point).
+        const uint64_t runEnd = address + section.sh_size;
+        if (type == TYSE_DATA &&
+            (units.Holds(address, runEnd) ||
+             (!units.IsEmpty() && m_entry.AddressMode == SYAM_ABSOLUTE && address <= m_entry.AddressValue &&
+              m_entry.AddressValue < runEnd)))
             type = TYSE_CODE;
 
         DWORD loadBase = segment.p_paddr != 0 ? segment.p_paddr : segment.p_vaddr;
@@ -154,24 +208,19 @@ int CELFSections::ReadSections(HWND progressWindow)
         const DWORD sectionStart = loadBase - segment.p_offset + section.sh_offset;
         const uint64_t sectionEnd = uint64_t(sectionStart) + section.sh_size;
 
-        // The units inside a code section, and every start and end of one, which cut it.
-        std::vector<PickedUnit> picked;
+        // The units inside a code section, moved to load addresses, and every start and end
+        // of one, which cut it.
+        std::vector<UnitIndex::Unit> picked;
         std::vector<uint64_t> boundaries;
         if (type == TYSE_CODE) {
-            for (size_t u = 0; u < m_sectionRecords.size(); ++u) {
-                const SectionTag &unit = m_sectionRecords[u];
-                if (unit.AddressMode != SYAM_ABSOLUTE)
-                    continue;
-                uint64_t start = offset.ToLoad(unit.AddressValue);
-                uint64_t end = start + unit.Length;
-                if (start >= sectionStart && end <= sectionEnd) {
-                    picked.push_back({u, start, end, unit.Name});
-                    boundaries.push_back(start);
-                    boundaries.push_back(end);
-                }
+            const uint64_t runStart = offset.ToRun(sectionStart);
+            picked = units.Inside(runStart, runStart + section.sh_size);
+            for (UnitIndex::Unit &unit : picked) {
+                unit.start = unit.start - runStart + sectionStart;
+                unit.end = unit.end - runStart + sectionStart;
+                boundaries.push_back(unit.start);
+                boundaries.push_back(unit.end);
             }
-            std::sort(picked.begin(), picked.end(),
-                      [](const PickedUnit &a, const PickedUnit &b) { return a.start < b.start; });
             std::sort(boundaries.begin(), boundaries.end());
         }
 
@@ -194,8 +243,11 @@ int CELFSections::ReadSections(HWND progressWindow)
                 holdingByEnd.erase(holdingByEnd.begin());
             }
             LPCSTR pieceName = sectionName;
-            if (!holdingByOrder.empty() && !picked[holdingByOrder.begin()->second].name.IsEmpty())
-                pieceName = picked[holdingByOrder.begin()->second].name;
+            if (!holdingByOrder.empty()) {
+                const CString &unitName = m_sectionRecords[picked[holdingByOrder.begin()->second].order].Name;
+                if (!unitName.IsEmpty())
+                    pieceName = unitName;
+            }
 
             while (current < end) {
                 const DWORD load = static_cast<DWORD>(current);

@@ -33,12 +33,13 @@ int NameStart(const CString &path)
     return HasDrive(path) ? 2 : 0;
 }
 
-} // namespace
-
-BOOL IsWindowsFormPath(LPCSTR path)
+// Whether the text is of Windows form: it begins with a drive ("c:") or with "//c/".
+bool IsWindowsFormPath(LPCSTR path)
 {
-    return path != nullptr && (HasDrive(path) || IsSlashDriveForm(path));
+    return HasDrive(path) || IsSlashDriveForm(path);
 }
+
+} // namespace
 
 CString ConvertSlashPath(LPCSTR path)
 {

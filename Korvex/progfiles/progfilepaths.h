@@ -8,9 +8,6 @@
 
 #include <afx.h>
 
-// Whether the text is of Windows form: it begins with a drive ("c:") or with "//c/".
-BOOL IsWindowsFormPath(LPCSTR path);
-
 // A path as the readers use it. "//c/rest" becomes "c:\rest" with every '/' written '\'.
 // A text that names a directory (no '.' in its last name) gets a trailing separator,
 // '\' in Windows form and '/' otherwise. NULL gives "".

@@ -85,10 +85,11 @@ public:
     // refused it and when there is nobody to take it (no interface, program id 0).
     virtual BOOL CallDownloadSink(DWORD start, DWORD length, const void *data, DWORD kind, DWORD programId);
 
-    // 1 when the file given to Open cannot be compared (no path, size or time kept) or has
-    // not changed, or has changed and changes still; 0 when it differs from what was
-    // opened for the first time, 2 when the same changed size and time are seen twice in a
-    // row, which tells that the tool chain has finished writing it.
+    // 1 when the file given to Open cannot be compared (no path, size or time kept), is
+    // gone or has not changed; 0 when it differs from what was opened with a size or time
+    // not seen by the previous call (it may still be written); 2 when the same changed
+    // size and time are seen twice in a row, which tells that the tool chain has finished
+    // writing it.
     int CheckFileChanged();
 
     // Closes the view, the file and the dump.
