@@ -6,12 +6,15 @@
 
 // Sets the calling thread's error information: `lpszDesc` as its description, `iid` as
 // the interface that failed, and the help context `dwHelpID` with `lpszHelpFile` when
-// both are given. The template library takes the class's ProgID as the source; this layer
-// cannot find ProgIDs by class yet (there is no registry to ask), so the source is left
-// empty. The description is a text: the template library's form that passes a string
+// both are given. The source is the class's ProgID, as the registry gives it
+// (HKEY_CLASSES_ROOT\CLSID\{...}\ProgID), and empty for a class that is not registered.
+// The description is a text: the template library's form that passes a string
 // resource's id in its place, read from `hInst`, is not offered and answers E_INVALIDARG.
 // Answers `hRes`, or DISP_E_EXCEPTION for 0, as the template library does.
-inline HRESULT AtlSetErrorInfo(const CLSID &, LPCOLESTR lpszDesc, DWORD dwHelpID, LPCOLESTR lpszHelpFile,
+// The ProgID that the registry gives the class, as a new BSTR; NULL when it gives none.
+BSTR QelAtlProgIdOfClass(const CLSID &clsid);
+
+inline HRESULT AtlSetErrorInfo(const CLSID &clsid, LPCOLESTR lpszDesc, DWORD dwHelpID, LPCOLESTR lpszHelpFile,
                                const IID &iid, HRESULT hRes, HINSTANCE = nullptr)
 {
     if (lpszDesc != nullptr && reinterpret_cast<uintptr_t>(lpszDesc) < 0x10000)
@@ -19,6 +22,11 @@ inline HRESULT AtlSetErrorInfo(const CLSID &, LPCOLESTR lpszDesc, DWORD dwHelpID
     ICreateErrorInfo *create = nullptr;
     if (SUCCEEDED(CreateErrorInfo(&create))) {
         create->SetGUID(iid);
+        BSTR source = QelAtlProgIdOfClass(clsid);
+        if (source != nullptr) {
+            create->SetSource(source);
+            SysFreeString(source);
+        }
         create->SetDescription(const_cast<LPOLESTR>(lpszDesc));
         if (dwHelpID != 0 && lpszHelpFile != nullptr) {
             create->SetHelpContext(dwHelpID);

@@ -45,6 +45,30 @@ TEST_F(AtlErrorInfo, HelpIsKeptWhenGivenAndZeroResultBecomesDispException)
     info->Release();
 }
 
+TEST_F(AtlErrorInfo, TheSourceIsTheRegisteredProgIdOfTheClass)
+{
+    QelUseRegistryFile(nullptr);
+    AtlSetErrorInfo(kSomeClass, u"text", 0, nullptr, kSomeInterface, E_FAIL);
+    IErrorInfo *info = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    CComBSTR source;
+    info->GetSource(&source);
+    EXPECT_EQ(source.m_str, nullptr) << "a class that is not registered has no source";
+    info->Release();
+
+    CRegObject registrar;
+    ASSERT_EQ(registrar.StringRegister(
+                  "HKCR { CLSID { {EF0E9413-D9B2-11D1-BC34-006097125629} { ProgID = s 'QEL.QelSymbol.1' } } }"),
+              S_OK);
+    AtlSetErrorInfo(kSomeClass, u"text", 0, nullptr, kSomeInterface, E_FAIL);
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    CComBSTR registered;
+    info->GetSource(&registered);
+    EXPECT_EQ(registered, CComBSTR(u"QEL.QelSymbol.1"));
+    info->Release();
+    QelUseRegistryFile(nullptr);
+}
+
 TEST_F(AtlErrorInfo, ResourceIdInPlaceOfTheTextIsRefused)
 {
     EXPECT_EQ(AtlSetErrorInfo(kSomeClass, reinterpret_cast<LPCOLESTR>(3000), 0, nullptr, kSomeInterface, E_FAIL),
