@@ -51,50 +51,17 @@ TEST_F(RegKeyMan, OpensOneKeyMakingItWhenWritable)
     EXPECT_EQ(reader.Open(HKEY_LOCAL_MACHINE, kBranch, FALSE), 0);
 }
 
-TEST_F(RegKeyMan, WritesAndReadsBackEveryKindOfSetting)
-{
-    ASSERT_EQ(manager_.WriteString("Paths", "Path", "/opt/qel"), 0);
-    ASSERT_EQ(manager_.WriteDWORD("Numbers", "Count", 0xFFFFFFF0), 0);
-    ASSERT_EQ(manager_.WriteBool("Numbers", "Flag", 7), 0);
-    ASSERT_EQ(manager_.WriteInt("Numbers", "Offset", -12), 0);
-    ASSERT_EQ(manager_.WriteDouble("Numbers", "Scale", -2.5), 0);
-    ASSERT_EQ(manager_.WriteDouble("Numbers", "Large", 123456789.25), 0);
-    ASSERT_EQ(manager_.WriteByte("Numbers", "Byte", 200, 16), 0);
-    ASSERT_EQ(manager_.WriteWord("Numbers", "Word", 65535, 10), 0);
-    const CLSID clsid = {0xEF0E9413, 0xD9B2, 0x11D1, {0xBC, 0x34, 0x00, 0x60, 0x97, 0x12, 0x56, 0x29}};
-    ASSERT_EQ(manager_.WriteCLSID("Classes", "Server", &clsid), 0);
-    const BYTE layout[] = {1, 2, 3};
-    ASSERT_EQ(manager_.WriteBinary("Classes", "Layout", layout, sizeof layout), 0);
-
-    CString text;
-    EXPECT_EQ(manager_.GetString("Paths", "Path", "default", text, 64), 0);
-    EXPECT_STREQ(text, "/opt/qel");
-    char buffer[16];
-    EXPECT_EQ(manager_.GetString("Paths", "Path", "default", buffer, sizeof buffer), nullptr);
-    EXPECT_STREQ(buffer, "/opt/qel");
-    EXPECT_EQ(manager_.GetDWORD("Numbers", "Count", 0), 0xFFFFFFF0u);
-    EXPECT_EQ(manager_.GetBool("Numbers", "Flag", FALSE), TRUE);
-    EXPECT_EQ(Raw("Numbers", "Flag"), std::make_pair(DWORD(REG_DWORD), std::string("\1\0\0\0", 4)));
-    EXPECT_EQ(manager_.GetInt("Numbers", "Offset", 0), -12);
-    EXPECT_EQ(manager_.GetDouble("Numbers", "Scale", 0), -2.5);
-    EXPECT_EQ(manager_.GetDouble("Numbers", "Large", 0), 123456789.25);
-    EXPECT_EQ(manager_.GetByte("Numbers", "Byte", 0), 200);
-    EXPECT_EQ(manager_.GetWord("Numbers", "Word", 0), 65535);
-    CLSID read = GUID_NULL;
-    EXPECT_EQ(manager_.GetCLSID("Classes", "Server", &read), 0);
-    EXPECT_EQ(read, clsid);
-    EXPECT_EQ(Raw("Classes", "Server").second, std::string("{EF0E9413-D9B2-11D1-BC34-006097125629}", 39));
-    BYTE readLayout[8] = {};
-    EXPECT_EQ(manager_.GetBinary("Classes", "Layout", readLayout, sizeof readLayout), 0);
-    EXPECT_EQ(readLayout[2], 3);
-}
-
-TEST_F(RegKeyMan, StoresTextsWithTheirTerminatingZero)
+TEST_F(RegKeyMan, StoresEachKindOfValueInItsFixedForm)
 {
     manager_.WriteString("Paths", "Path", "/opt/qel");
     EXPECT_EQ(Raw("Paths", "Path"), std::make_pair(DWORD(REG_SZ), std::string("/opt/qel", 9)));
     manager_.WriteDouble("Numbers", "Scale", 1.5);
     EXPECT_EQ(Raw("Numbers", "Scale").second, std::string("1.500000", 9));
+    manager_.WriteBool("Numbers", "Flag", 7);
+    EXPECT_EQ(Raw("Numbers", "Flag"), std::make_pair(DWORD(REG_DWORD), std::string("\1\0\0\0", 4)));
+    const CLSID clsid = {0xEF0E9413, 0xD9B2, 0x11D1, {0xBC, 0x34, 0x00, 0x60, 0x97, 0x12, 0x56, 0x29}};
+    manager_.WriteCLSID("Classes", "Server", &clsid);
+    EXPECT_EQ(Raw("Classes", "Server").second, std::string("{EF0E9413-D9B2-11D1-BC34-006097125629}", 39));
 }
 
 TEST_F(RegKeyMan, WritesSmallNumbersAsTextsInEitherRadixAndReadsBoth)
@@ -254,7 +221,11 @@ TEST_F(RegKeyMan, EverySettingSurvivesTheRegistryFile)
         EXPECT_EQ(writer.WriteString("Paths", "Empty", ""), 0);
         EXPECT_EQ(writer.WriteDWORD("Numbers", "Count", 0x80000001), 0);
         EXPECT_EQ(writer.WriteBool("Numbers", "Flag", TRUE), 0);
+        EXPECT_EQ(writer.WriteInt("Numbers", "Offset", -12), 0);
         EXPECT_EQ(writer.WriteDouble("Numbers", "Scale", 0.125), 0);
+        EXPECT_EQ(writer.WriteDouble("Numbers", "Large", 123456789.25), 0); // longer than a number text
+        EXPECT_EQ(writer.WriteByte("Numbers", "Byte", 200, 16), 0);
+        EXPECT_EQ(writer.WriteWord("Numbers", "Word", 65535, 10), 0);
         EXPECT_EQ(writer.WriteLong("Numbers", "Long", -2, 16), 0);
         EXPECT_EQ(writer.WriteCLSID("Classes", "Server", &clsid), 0);
         EXPECT_EQ(writer.WriteBinary("Classes", "Layout", layout, sizeof layout), 0);
@@ -271,7 +242,14 @@ TEST_F(RegKeyMan, EverySettingSurvivesTheRegistryFile)
     EXPECT_STREQ(text, "");
     EXPECT_EQ(reader.GetDWORD("Numbers", "Count", 0), 0x80000001u);
     EXPECT_EQ(reader.GetBool("Numbers", "Flag", FALSE), TRUE);
+    EXPECT_EQ(reader.GetInt("Numbers", "Offset", 0), -12);
     EXPECT_EQ(reader.GetDouble("Numbers", "Scale", 0), 0.125);
+    EXPECT_EQ(reader.GetDouble("Numbers", "Large", 0), 123456789.25);
+    EXPECT_EQ(reader.GetByte("Numbers", "Byte", 0), 200);
+    EXPECT_EQ(reader.GetWord("Numbers", "Word", 0), 65535);
+    char buffer[32];
+    EXPECT_EQ(reader.GetString("Paths", "Path", "default", buffer, sizeof buffer), nullptr);
+    EXPECT_STREQ(buffer, "C:\\Qel \"x\"\ttab");
     EXPECT_EQ(reader.GetLong("Numbers", "Long", 0), -2);
     CLSID read = GUID_NULL;
     EXPECT_EQ(reader.GetCLSID("Classes", "Server", &read), 0);
