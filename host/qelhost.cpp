@@ -3,6 +3,7 @@
 #include "debugserver.h"
 #include "hostmsgbox.h"
 #include "hostreports.h"
+#include "qelhostdump.h"
 #include "serverlocator.h"
 
 #include <ole2.h>
@@ -51,7 +52,7 @@ private:
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: qelhost [status | start]\n");
+    std::fprintf(stderr, "usage: qelhost [status | start | dump [FILE [TARGET]]]\n");
     return 2;
 }
 
@@ -176,6 +177,9 @@ int main(int argc, char **argv)
 {
     if (argc == 1 || (argc == 2 && std::strcmp(argv[1], "status") == 0))
         return Status();
+    // qelhost dump [FILE [TARGET]]: the sample ARM program to standard output by default.
+    if (argc <= 4 && std::strcmp(argv[1], "dump") == 0)
+        return DumpProgramFile(argc >= 3 ? argv[2] : QEL_SAMPLE_PROGRAM, argc == 4 ? argv[3] : "stdout");
     if (argc == 2 && std::strcmp(argv[1], "start") == 0)
         return Start();
     return Usage();

@@ -4,4 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
-exec build/bin/qelhost "$@"
+# Without arguments: the dump of the sample ARM program (qelhost dump).
+exec build/bin/qelhost "${@:-dump}"

@@ -1,0 +1,51 @@
+#include "qelhostdump.h"
+
+#include "debugserver.h"
+#include "hostdownloads.h"
+
+#include <elfsections.h>
+
+#include <cstdio>
+
+int DumpProgramFile(const char *path, const char *target)
+{
+    HRESULT hr = CoInitializeEx(nullptr, 0);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "qelhost: COM could not be initialised (0x%08X)\n", static_cast<unsigned>(hr));
+        return 1;
+    }
+    int result = 1;
+    {
+        CComPtr<IUnknown> debugServer;
+        hr = QelHost::CreateDebugServer(QelHost::ControllerConfig(), &debugServer);
+        if (FAILED(hr)) {
+            std::fprintf(stderr, "qelhost: no debug-server object (0x%08X)\n", static_cast<unsigned>(hr));
+        } else {
+            auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer.p));
+            // The program id of a load; 0 would tell the reader that nobody takes downloads.
+            CELFSections reader(1, debugServer);
+            if (!reader.Open(path, target)) {
+                std::fprintf(stderr, "qelhost: %s cannot be read as an ELF program file%s%s\n", path,
+                             reader.GetFailureText().IsEmpty() ? "" : ": ",
+                             static_cast<LPCSTR>(reader.GetFailureText()));
+            } else if (reader.ReadSections(nullptr) != 1) {
+                std::fprintf(stderr, "qelhost: the sections pass of %s failed: %s\n", path,
+                             static_cast<LPCSTR>(reader.GetFailureText()));
+            } else {
+                result = 0;
+            }
+            reader.Close();
+            // Written after the dump is closed, so that a dump to standard output ends first.
+            std::fflush(stdout);
+            std::printf("\n");
+            for (const auto &announcement : host->Downloads()->Announcements())
+                std::printf("qelhost: download of %u blocks, %u bytes announced for program %u\n",
+                            announcement.blockCount, announcement.byteCount, announcement.programId);
+            for (const auto &block : host->Downloads()->Blocks())
+                std::printf("qelhost:   block at 0x%08X, %zu bytes, kind %u\n", block.start, block.bytes.size(),
+                            block.kind);
+        }
+    }
+    CoUninitialize();
+    return result;
+}

@@ -1,0 +1,8 @@
+// qelhost dump: a program file dumped as the system dumps it when it loads it.
+#pragma once
+
+// Opens the ELF program file at `path` with the dump going to `target` ("stdout",
+// "stderr", the path itself for "<name>.dmp" beside it, or a file), runs the sections
+// pass against a debug-server object of the host, and reports what the host's download
+// interface received. 0 when the file was read, 1 when it could not be.
+int DumpProgramFile(const char *path, const char *target);
