@@ -289,6 +289,30 @@ TEST_F(ElfSectionsTest, ASectionNameOutsideTheNameTableEndsTheScan)
     EXPECT_TRUE(Blocks().empty()) << "the download is not touched";
 }
 
+TEST_F(ElfSectionsTest, UnitsOfVersion3AreReadAndOtherVersionsSteppedOver)
+{
+    // The version of main.c's unit (readelf: unit at 0x26 of .debug_info, file 0x21F5).
+    const size_t version = 0x21F5 + 0x26 + 4;
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    PatchElf(file, version, 3, 2);
+    {
+        DamagedElf changed(file);
+        CELFSections reader(1, m_host);
+        ASSERT_TRUE(reader.Open(changed.Name(), nullptr));
+        ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+        EXPECT_EQ(Records(reader), kMixedRecords);
+    }
+    PatchElf(file, version, 4, 2);
+    DamagedElf changed(file);
+    CELFSections reader(1, m_host);
+    ASSERT_TRUE(reader.Open(changed.Name(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1) << reader.GetFailureText();
+    std::vector<Record> records = Records(reader);
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0xA8, ".text@1"}));
+    EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, "src/thumb.c@2"})) << "the next unit is still read";
+}
+
 TEST_F(ElfSectionsTest, ADamagedDebugSectionCostsOnlyItsUnitRanges)
 {
     // A unit length far past the section: the walk stops, the sections stay whole.

@@ -1,9 +1,9 @@
 // The address ranges of the compilation units, by which the sections pass cuts code
 // sections so that each piece carries its unit's name.
 //
-// Only the first entry of each unit is read. Units of another DWARF version than the
-// reader's (a C library brings DWARF 5 units into an ordinary link) and 64-bit units are
-// stepped over by their length; a walk stops at a zero length or at one that leaves the
+// Only the first entry of each unit is read. Units of versions 2 and 3 are read, as the
+// DWARF 2 reader reads them; units of other versions (a C library brings DWARF 5 units
+// into an ordinary link) and 64-bit units are stepped over by their length; a walk stops at a zero length or at one that leaves the
 // section, so that a damaged debug section costs its unit ranges and never the load.
 
 #include "elfsections.h"
@@ -112,8 +112,9 @@ enum : uint64_t {
 };
 
 // Steps over a DWARF 2 attribute value of `form`; false for a form the reader does not
-// know, after which nothing of the unit can be read.
-bool SkipForm(UnitReader &reader, uint64_t form, DWORD addressSize)
+// know, after which nothing of the unit can be read. A reference into another unit has
+// the address size in version 2 and the offset size (4) from version 3 on.
+bool SkipForm(UnitReader &reader, uint64_t form, DWORD addressSize, DWORD referenceSize)
 {
     // An indirect form names the form in the data; a chain of them is followed a few
     // steps only.
@@ -121,8 +122,10 @@ bool SkipForm(UnitReader &reader, uint64_t form, DWORD addressSize)
         form = reader.Leb128();
     switch (form) {
     case DW_FORM_addr:
-    case DW_FORM_ref_addr:
         reader.Skip(addressSize);
+        break;
+    case DW_FORM_ref_addr:
+        reader.Skip(referenceSize);
         break;
     case DW_FORM_block2:
         reader.Skip(reader.U16());
@@ -303,7 +306,8 @@ void CELFSections::CollectDwarf2UnitRanges()
         UnitReader unit(info, end, bigEndian);
         unit.Seek(reader.Offset());
         reader.Seek(end);
-        if (unit.U16() != 2)
+        WORD version = unit.U16();
+        if (version != 2 && version != 3)
             continue;
         DWORD abbrevOffset = unit.U32();
         DWORD addressSize = unit.U8();
@@ -342,7 +346,7 @@ void CELFSections::CollectDwarf2UnitRanges()
                 if (unit.Ok() && strings != nullptr && offset < stringSize &&
                     memchr(strings + offset, 0, stringSize - offset) != nullptr)
                     name = reinterpret_cast<LPCSTR>(strings + offset);
-            } else if (!SkipForm(unit, form, addressSize)) {
+            } else if (!SkipForm(unit, form, addressSize, version == 2 ? addressSize : 4)) {
                 break;
             }
             if (!unit.Ok())
