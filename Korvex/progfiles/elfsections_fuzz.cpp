@@ -44,6 +44,9 @@ public:
         return S_OK;
     }
     STDMETHODIMP AnnounceDownload(DWORD, DWORD, DWORD) override { return S_OK; }
+    STDMETHODIMP Slot05() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot06() override { return E_NOTIMPL; }
+    STDMETHODIMP EngineStopped() override { return S_OK; }
 
 private:
     BYTE m_sum = 0;
