@@ -14,7 +14,8 @@ public:
     // be NULL; an empty list passes no VARIANT, so a command can only answer into a list
     // of at least one element). Afterwards `out` holds the results, owned. The target's
     // answer, or E_NOINTERFACE (nothing sent) when it has no command target; any other
-    // failure to reach that interface raises _com_error. E_POINTER without a target.
+    // failure to reach that interface raises _com_error, and lists that cannot be packed
+    // or unpacked for lack of memory raise CMemoryException. E_POINTER without a target.
     HRESULT Exec(DWORD id, CVariantArray *in, CVariantArray *out, DWORD options);
     // Exec with the hand-over flag (0x80000000): when the command succeeds the receiver
     // owns the arguments, and both lists are emptied without freeing them before the
