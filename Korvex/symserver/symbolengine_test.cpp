@@ -231,6 +231,17 @@ TEST_F(RequestQueueTest, AnEventRequestCallsTheReadyHookOnceFinished)
     EXPECT_EQ(foundWhenReady, (std::vector<BOOL>{TRUE, TRUE}));
 }
 
+TEST_F(RequestQueueTest, AnEventSinkThatAsksSynchronouslyIsAnsweredAtOnce)
+{
+    std::atomic<int> answered{0};
+    m_engine->SetReadyHook([&](int id) {
+        if (FetchStatus(id) == StatusSuccess && FetchStatus(Submit(kLocation, RequesterSynchronous)) == StatusSuccess)
+            ++answered;
+    });
+    Submit(kLocation, RequesterEvent);
+    EXPECT_TRUE(WaitUntil([&] { return answered == 1; }));
+}
+
 TEST_F(RequestQueueTest, AReadyHookThatThrowsDoesNotEndTheWorker)
 {
     m_engine->SetReadyHook([](int) { AfxThrowMemoryException(); });
