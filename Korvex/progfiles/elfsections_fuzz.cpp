@@ -82,10 +82,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (image.Attach(data, size))
         WalkImage(image);
 
-    static char path[] = "/tmp/qelelffuzzXXXXXX";
-    static int fd = mkstemp(path);
-    if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
+    // The reader opens files by name: one scratch file per process, removed at its end.
+    static struct ScratchFile {
+        char path[32] = "/tmp/qelelffuzzXXXXXX";
+        int fd = mkstemp(path);
+        ~ScratchFile()
+        {
+            if (fd >= 0) {
+                close(fd);
+                unlink(path);
+            }
+        }
+    } scratch;
+    if (scratch.fd < 0 || ftruncate(scratch.fd, 0) != 0 ||
+        pwrite(scratch.fd, data, size, 0) != static_cast<ssize_t>(size))
         return 0;
+    const char *path = scratch.path;
     CELFCheck check;
     int recognised = check.IsFileOfType(path);
     static CFuzzHost host;
