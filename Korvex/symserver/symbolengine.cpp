@@ -3,10 +3,10 @@
 #include <hostinterfaces.h>
 
 CSymbolEngine::CSymbolEngine(IUnknown *owner)
-    : DatabaseLoaded(0), IdleSince(0), IdlePasses(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner), CurrentReader(nullptr),
-      StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10), m_Lockable{m_QueueLock}, m_nWaiting(0),
-      m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
-      m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
+    : DatabaseLoaded(0), IdleSince(0), IdlePasses(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner),
+      CurrentReader(nullptr), StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10),
+      m_Lockable{m_QueueLock}, m_nWaiting(0), m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE),
+      m_pThread(nullptr), m_nWorkerThreadId(0), m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
 {
     m_Handlers[RequestCodeStop] = [this](CSymbolRequest &request) { OnStop(request); };
     m_Handlers[RequestCodeControllerRegisters] = [this](CSymbolRequest &request) {
@@ -57,8 +57,10 @@ void CSymbolEngine::OnStop(CSymbolRequest &)
     NextModulToRead = 0;
     delete CurrentReader;
     CurrentReader = nullptr;
-    for (int i = 0; i < m_Databases.GetSize(); ++i)
-        CloseDatabase(*m_Databases[i]);
+    for (int i = 0; i < m_Databases.GetSize(); ++i) {
+        if (m_Databases[i] != nullptr)
+            CloseDatabase(*m_Databases[i]);
+    }
     if (m_pOwner == nullptr)
         return;
     CComPtr<IQelTargetPattern> pattern;
