@@ -120,8 +120,15 @@ CDwarf2EntryReader::UnitStatus CDwarf2EntryReader::BeginUnit(DWORD offset)
     m_unit.length = cursor.ReadU32();
     if (!cursor)
         return FailUnit(UNIT_MALFORMED, "unit at %#x: its header is cut off", offset);
-    if (m_unit.length >= 0xFFFFFFF0)
+    if (m_unit.length == 0xFFFFFFFF) {
+        // A 64-bit unit: its real length follows in 8 bytes, by which it is stepped over.
+        uint64_t length = cursor.ReadUnsigned(8);
+        if (cursor && length <= cursor.GetRemaining())
+            m_unit.end = static_cast<DWORD>(cursor.GetOffset() + length);
         return FailUnit(UNIT_SKIPPED, "unit at %#x is a 64-bit unit, not read", offset);
+    }
+    if (m_unit.length >= 0xFFFFFFF0)
+        return FailUnit(UNIT_MALFORMED, "unit at %#x has the reserved length %#x", offset, m_unit.length);
     if (m_unit.length > cursor.GetRemaining())
         return FailUnit(UNIT_MALFORMED, "unit at %#x runs past the end of .debug_info", offset);
     m_unit.end = static_cast<DWORD>(cursor.GetOffset() + m_unit.length);

@@ -262,6 +262,12 @@ TEST(Dwarf2Entries, ADamagedEntryEndsTheUnitWithAReason)
     CDwarf2EntryReader v4Reader(v4.Sections());
     EXPECT_EQ(CDwarf2EntryReader::UNIT_SKIPPED, v4Reader.BeginUnit(0));
     EXPECT_EQ(v4.info.size(), v4Reader.GetUnit().end);
+    // A 64-bit unit is stepped over by its 8-byte length.
+    Unit wide = MakeUnit({}, {});
+    wide.info = {0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0xEE};
+    CDwarf2EntryReader wideReader(wide.Sections());
+    EXPECT_EQ(CDwarf2EntryReader::UNIT_SKIPPED, wideReader.BeginUnit(0));
+    EXPECT_EQ(15u, wideReader.GetUnit().end);
 }
 
 TEST(Dwarf2Entries, AStringTableOffsetWithoutDebugStrGivesAnEmptyText)

@@ -70,8 +70,15 @@ CDwarfLineProgram::Status CDwarfLineProgram::Read(const BYTE *section, size_t se
     if (!cursor.Seek(offset) || cursor.GetRemaining() < 4)
         return Fail(LINE_MALFORMED, "line table at %#x lies outside .debug_line", offset);
     DWORD unitLength = cursor.ReadU32();
-    if (unitLength >= 0xFFFFFFF0)
+    if (unitLength == 0xFFFFFFFF) {
+        // A 64-bit table: its real length follows in 8 bytes, by which it is stepped over.
+        uint64_t length = cursor.ReadUnsigned(8);
+        if (cursor && length <= cursor.GetRemaining())
+            m_nNextOffset = cursor.GetOffset() + static_cast<size_t>(length);
         return Fail(LINE_UNKNOWN_VERSION, "line table at %#x is a 64-bit table, not read", offset);
+    }
+    if (unitLength >= 0xFFFFFFF0)
+        return Fail(LINE_MALFORMED, "line table at %#x has the reserved length %#x", offset, unitLength);
     if (unitLength > cursor.GetRemaining())
         return Fail(LINE_MALFORMED, "line table at %#x runs past the end of .debug_line", offset);
     m_nNextOffset = cursor.GetOffset() + unitLength;

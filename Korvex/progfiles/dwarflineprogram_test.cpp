@@ -191,9 +191,10 @@ TEST(LineProgram, TablesThatBreakTheirBoundsAreMalformedAndKeepTheRowsBefore)
     EXPECT_EQ(CDwarfLineProgram::LINE_MALFORMED, table.Read(bytes.data(), bytes.size(), 0, false));
     EXPECT_EQ(bytes.size(), table.GetNextOffset());
     EXPECT_EQ(CDwarfLineProgram::LINE_MALFORMED, table.Read(bytes.data(), bytes.size(), 1000, false));
-    // A 64-bit table is stepped over as one of an unknown version.
-    std::vector<BYTE> wide = {0xFF, 0xFF, 0xFF, 0xFF, 0, 0};
+    // A 64-bit table is stepped over by its 8-byte length as one of an unknown version.
+    std::vector<BYTE> wide = {0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 4, 0, 9};
     EXPECT_EQ(CDwarfLineProgram::LINE_UNKNOWN_VERSION, table.Read(wide.data(), wide.size(), 0, false));
+    EXPECT_EQ(14u, table.GetNextOffset());
 }
 
 } // namespace
