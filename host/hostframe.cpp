@@ -1,0 +1,206 @@
+#include "hostframe.h"
+
+#include "hostreports.h"
+
+#include <storagewrapper.h>
+#include <variantarray.h>
+
+#include <algorithm>
+
+namespace QelHost {
+
+namespace {
+
+constexpr DWORD kOpenCommand = 1;
+
+bool IsOpenGroup(const GUID *group)
+{
+    return !group || IsEqualGUID(*group, CGID_QelHTMLView);
+}
+
+} // namespace
+
+std::string CHostView::SourceFile() const
+{
+    CString file;
+    CStorage(m_storage).ReadString("SourceFile", "", file, 1025);
+    return static_cast<LPCSTR>(file);
+}
+
+STDMETHODIMP CHostView::QueryStatus(const GUID *, ULONG, OLECMD *, OLECMDTEXT *)
+{
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CHostView::Exec(const GUID *group, DWORD id, DWORD, VARIANT *in, VARIANT *)
+{
+    ViewCommand command{group ? *group : GUID_NULL, id, {}};
+    try {
+        CVariantArray arguments(in, FALSE);
+        for (int i = 0; i < arguments.GetSize(); ++i)
+            command.arguments.emplace_back(arguments[i].GetValue());
+    } catch (CException *e) {
+        e->Delete();
+        return E_OUTOFMEMORY;
+    }
+    m_commands.push_back(command);
+    if (!IsOpenGroup(group) || id != kOpenCommand)
+        return OLECMDERR_E_NOTSUPPORTED;
+    if (FAILED(m_openResult))
+        return m_openResult;
+    if (command.arguments.size() == 1 && command.arguments[0].vt == VT_BSTR)
+        CStorage(m_storage).WriteString("SourceFile", AnsiText(command.arguments[0].bstrVal).c_str());
+    return S_OK;
+}
+
+const FrameRegistration *CHostFrame::FindRegistration(DWORD cookie) const
+{
+    auto live = m_live.find(cookie);
+    return live != m_live.end() ? &m_registrations[live->second] : nullptr;
+}
+
+std::vector<CHostView *> CHostFrame::Views(DWORD cookie) const
+{
+    std::vector<CHostView *> views;
+    auto found = m_views.find(cookie);
+    if (found != m_views.end()) {
+        for (const OpenView &open : found->second)
+            views.push_back(open.object);
+    }
+    return views;
+}
+
+bool CHostFrame::IsViewServer(DWORD cookie) const
+{
+    const FrameRegistration *registration = FindRegistration(cookie);
+    return registration && registration->hasViewServer;
+}
+
+STDMETHODIMP CHostFrame::RegisterCommand(DWORD cookie, DWORD commandId, IUnknown *owner, const GUID *group,
+                                         BSTR viewServer)
+{
+    if (m_failingSlot == 3)
+        return E_FAIL;
+    if (cookie == 0 || FindRegistration(cookie))
+        return E_INVALIDARG;
+    m_live[cookie] = m_registrations.size();
+    m_registrations.push_back(
+        {cookie, commandId, owner, group ? *group : GUID_NULL, viewServer != nullptr, AnsiText(viewServer)});
+    return S_OK;
+}
+
+HRESULT CHostFrame::AddItem(int slot, DWORD cookie, int position, HINSTANCE module, int textId)
+{
+    if (m_failingSlot == slot)
+        return E_FAIL;
+    if (cookie != 0 && !FindRegistration(cookie))
+        return E_INVALIDARG;
+    m_items.push_back({slot, cookie, position, module, textId});
+    return S_OK;
+}
+
+STDMETHODIMP CHostFrame::AddMenuAndToolBarItem(DWORD cookie, int position, HINSTANCE module, int textId)
+{
+    return AddItem(4, cookie, position, module, textId);
+}
+
+STDMETHODIMP CHostFrame::AddMenuItem(DWORD cookie, int position, HINSTANCE module, int textId)
+{
+    return AddItem(5, cookie, position, module, textId);
+}
+
+STDMETHODIMP CHostFrame::AddToolBarItem(DWORD cookie, int position, HINSTANCE module, int textId)
+{
+    return AddItem(6, cookie, position, module, textId);
+}
+
+STDMETHODIMP CHostFrame::RemoveCommand(DWORD cookie)
+{
+    if (m_failingSlot == 7)
+        return E_FAIL;
+    if (!FindRegistration(cookie))
+        return E_INVALIDARG;
+    m_removals.push_back(cookie);
+    m_live.erase(cookie);
+    m_views.erase(cookie);
+    m_active.erase(cookie);
+    return S_OK;
+}
+
+STDMETHODIMP CHostFrame::ShowView(DWORD viewServerId, IUnknown *view, IUnknown **ppView, IStorage **ppStorage)
+{
+    if (!ppView || !ppStorage)
+        return E_POINTER;
+    *ppView = nullptr;
+    *ppStorage = nullptr;
+    if (m_failingSlot == 9)
+        return E_FAIL;
+    if (!IsViewServer(viewServerId))
+        return E_INVALIDARG;
+    std::vector<OpenView> &views = m_views[viewServerId];
+    auto shown = std::find_if(views.begin(), views.end(), [view](const OpenView &open) { return open.view == view; });
+    if (view && shown == views.end())
+        return E_INVALIDARG;
+    if (!view) {
+        CComObject<CHostView> *object = nullptr;
+        HRESULT hr = CComObject<CHostView>::CreateInstance(&object);
+        if (FAILED(hr))
+            return hr;
+        OpenView open;
+        open.object = object;
+        hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&open.view));
+        if (FAILED(hr))
+            return hr;
+        hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &open.storage);
+        if (FAILED(hr))
+            return hr;
+        object->SetStorage(open.storage);
+        views.push_back(open);
+        shown = views.end() - 1;
+    }
+    m_viewRequests.push_back({9, viewServerId, view});
+    m_active[viewServerId] = shown->view;
+    *ppView = shown->view;
+    (*ppView)->AddRef();
+    *ppStorage = shown->storage;
+    (*ppStorage)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CHostFrame::CloseView(DWORD viewServerId, IUnknown *view)
+{
+    if (m_failingSlot == 10)
+        return E_FAIL;
+    if (!IsViewServer(viewServerId))
+        return E_INVALIDARG;
+    m_viewRequests.push_back({10, viewServerId, view});
+    return S_OK;
+}
+
+STDMETHODIMP CHostFrame::GetActiveView(DWORD viewServerId, IUnknown **ppView)
+{
+    if (!ppView)
+        return E_POINTER;
+    *ppView = nullptr;
+    if (m_failingSlot == 14)
+        return E_FAIL;
+    if (!IsViewServer(viewServerId))
+        return E_INVALIDARG;
+    m_viewRequests.push_back({14, viewServerId, nullptr});
+    auto active = m_active.find(viewServerId);
+    if (active != m_active.end()) {
+        *ppView = active->second;
+        (*ppView)->AddRef();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CHostFrame::NotifySourceFile(BSTR sourceFile, BOOL added)
+{
+    if (m_failingSlot == 16)
+        return E_FAIL;
+    m_notices.push_back({AnsiText(sourceFile), added});
+    return S_OK;
+}
+
+} // namespace QelHost

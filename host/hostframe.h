@@ -1,0 +1,139 @@
+// The host frame, as far as the command handlers reach it (common/qelhostframe.h), and the
+// views it shows. It draws no window: it records every registration, every menu and
+// tool-bar item and every view request, for tests to look at, and keeps the views that
+// are open, each with a storage of its own in memory.
+//
+// Every cookie that comes in is checked: the view slots and slot 7 take only cookies
+// registered through slot 3 (the view slots only those of a view server), and slot 3
+// refuses cookie 0 and a cookie that is in use.
+#pragma once
+
+#include <atlbase.h>
+#include <qelhostframe.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace QelHost {
+
+struct FrameRegistration {
+    DWORD cookie;
+    DWORD commandId;
+    IUnknown *owner; // compared only, not referenced
+    GUID group;      // GUID_NULL for none
+    bool hasViewServer;
+    std::string viewServer;
+};
+
+struct FrameItem {
+    int slot; // 4 menu and tool bar, 5 menu, 6 tool bar
+    DWORD cookie;
+    int position;
+    HINSTANCE module;
+    int textId;
+};
+
+struct FrameViewRequest {
+    int slot; // 9 show, 10 close, 14 active view
+    DWORD viewServerId;
+    IUnknown *view; // the view asked for, NULL for a new one
+};
+
+struct FrameNotice {
+    std::string sourceFile;
+    BOOL added;
+};
+
+// One command the view received: its group (GUID_NULL for none), id and arguments.
+struct ViewCommand {
+    GUID group;
+    DWORD id;
+    std::vector<CComVariant> arguments;
+};
+
+// A view: it answers the open command (id 1 of no group or of CGID_QelHTMLView) and keeps
+// the file it is told to open as "SourceFile" in its storage; an object to open is only
+// recorded. Every other command answers OLECMDERR_E_NOTSUPPORTED.
+class CHostView : public CComObjectRootEx<CComMultiThreadModel>, public IOleCommandTarget {
+public:
+    BEGIN_COM_MAP(CHostView)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
+    END_COM_MAP()
+
+    void SetStorage(IStorage *storage) { m_storage = storage; }
+    // From now on the open command answers `hr`.
+    void SetOpenResult(HRESULT hr) { m_openResult = hr; }
+    const std::vector<ViewCommand> &Commands() const { return m_commands; }
+    // The storage's "SourceFile", "" when none.
+    std::string SourceFile() const;
+
+    STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
+    STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
+
+private:
+    CComPtr<IStorage> m_storage;
+    HRESULT m_openResult = S_OK;
+    std::vector<ViewCommand> m_commands;
+};
+
+class CHostFrame : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostFrame {
+public:
+    BEGIN_COM_MAP(CHostFrame)
+        COM_INTERFACE_ENTRY(IQelHostFrame)
+    END_COM_MAP()
+
+    const std::vector<FrameRegistration> &Registrations() const { return m_registrations; }
+    const std::vector<FrameItem> &Items() const { return m_items; }
+    const std::vector<DWORD> &Removals() const { return m_removals; }
+    const std::vector<FrameViewRequest> &ViewRequests() const { return m_viewRequests; }
+    const std::vector<FrameNotice> &Notices() const { return m_notices; }
+    // The registration of `cookie` that has not been removed, or NULL.
+    const FrameRegistration *FindRegistration(DWORD cookie) const;
+    // The open views of the view server of `cookie`, oldest first.
+    std::vector<CHostView *> Views(DWORD cookie) const;
+    // From now on the slot answers E_FAIL, recording nothing (0: no slot fails).
+    void FailSlot(int slot) { m_failingSlot = slot; }
+
+    STDMETHODIMP RegisterCommand(DWORD cookie, DWORD commandId, IUnknown *owner, const GUID *group,
+                                 BSTR viewServer) override;
+    STDMETHODIMP AddMenuAndToolBarItem(DWORD cookie, int position, HINSTANCE module, int textId) override;
+    STDMETHODIMP AddMenuItem(DWORD cookie, int position, HINSTANCE module, int textId) override;
+    STDMETHODIMP AddToolBarItem(DWORD cookie, int position, HINSTANCE module, int textId) override;
+    // The registration goes, with its views.
+    STDMETHODIMP RemoveCommand(DWORD cookie) override;
+    STDMETHODIMP Slot08() override { return E_NOTIMPL; }
+    // A view that is not open for the view server is E_INVALIDARG.
+    STDMETHODIMP ShowView(DWORD viewServerId, IUnknown *view, IUnknown **ppView, IStorage **ppStorage) override;
+    // Records the request; the view stays open until the host reports it closed.
+    STDMETHODIMP CloseView(DWORD viewServerId, IUnknown *view) override;
+    STDMETHODIMP Slot11() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot12() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    // The view shown last; NULL when none is open.
+    STDMETHODIMP GetActiveView(DWORD viewServerId, IUnknown **ppView) override;
+    STDMETHODIMP Slot15() override { return E_NOTIMPL; }
+    STDMETHODIMP NotifySourceFile(BSTR sourceFile, BOOL added) override;
+
+private:
+    struct OpenView {
+        CComPtr<IUnknown> view;
+        CHostView *object;
+        CComPtr<IStorage> storage;
+    };
+
+    HRESULT AddItem(int slot, DWORD cookie, int position, HINSTANCE module, int textId);
+    bool IsViewServer(DWORD cookie) const;
+
+    std::vector<FrameRegistration> m_registrations;
+    std::map<DWORD, size_t> m_live; // cookie -> its registration, until removed
+    std::vector<FrameItem> m_items;
+    std::vector<DWORD> m_removals;
+    std::vector<FrameViewRequest> m_viewRequests;
+    std::vector<FrameNotice> m_notices;
+    std::map<DWORD, std::vector<OpenView>> m_views;
+    std::map<DWORD, IUnknown *> m_active;
+    int m_failingSlot = 0;
+};
+
+} // namespace QelHost
