@@ -1,6 +1,10 @@
 #include "symserverstrings.h"
 
 const QEL_STRING_ENTRY g_SymserverStrings[] = {
+    {IDS_SYMSRV_NAME, "StdQelSymbSrv"},
+    {IDS_SYMSRV_VERSION, "Standard QEL Symbol Server"},
+    {IDS_PROFILE_SECTION_SYSTEM, "System"},
+    {IDS_PROFILE_VARED, "VARED/BOOL:TRUE"},
     {IDS_SYMSRV_UNKNOWN_ERROR, "Unknown error occurred."},
     {IDS_SYMSRV_OUT_OF_MEMORY, "Out of memory or memory insufficient."},
 };

@@ -7,6 +7,10 @@
 #include <afx.h>
 
 enum : UINT {
+    IDS_SYMSRV_NAME = 200,            // "StdQelSymbSrv"
+    IDS_SYMSRV_VERSION = 201,         // "Standard QEL Symbol Server"
+    IDS_PROFILE_SECTION_SYSTEM = 910, // "System"
+    IDS_PROFILE_VARED = 921,          // "VARED/BOOL:TRUE"
     IDS_SYMSRV_UNKNOWN_ERROR = 3000, // "Unknown error occurred."
     IDS_SYMSRV_OUT_OF_MEMORY = 3001, // "Out of memory or memory insufficient."
 };

@@ -1,0 +1,39 @@
+// CSymbolEngineHolder: what a symbol-server object keeps of its engine: the engine itself
+// and the program-information objects it has handed out.
+//
+// The engine is made by the second form of Init and deleted by Init with two nulls, by
+// Cleanup and by the object's end; deleting it stops its worker first. The list keeps at
+// most one object, the last one handed out, with one reference of its own.
+#pragma once
+
+#include "controllerengine.h"
+
+#include <programinfo.h>
+
+class CSymbolEngineHolder {
+public:
+    CSymbolEngineHolder() = default;
+    ~CSymbolEngineHolder();
+    CSymbolEngineHolder(const CSymbolEngineHolder &) = delete;
+    CSymbolEngineHolder &operator=(const CSymbolEngineHolder &) = delete;
+
+    // A new engine for `owner` in place of none; FALSE when it cannot be made, or when
+    // there is one already (it must be deleted first).
+    BOOL CreateEngine(IUnknown *owner);
+    // Stops and deletes the engine and empties the list; nothing when there is none.
+    void DeleteEngine();
+    CSymbolEngine *GetEngine() const { return m_pEngine; }
+
+    // Keeps `info` (adding a reference) in place of the object kept before, which is
+    // released.
+    void KeepProgramInfo(CProgramInfo *info);
+    // The objects kept: 0 or 1.
+    LONG GetProgramCount() const { return m_pProgramInfo != nullptr ? 1 : 0; }
+    // Object `index` of the list, without a reference of the caller's own; null when
+    // there is none.
+    CProgramInfo *GetProgramInfo(LONG index) const { return index == 0 ? m_pProgramInfo : nullptr; }
+
+private:
+    CSymbolEngine *m_pEngine = nullptr; // owned
+    CProgramInfo *m_pProgramInfo = nullptr; // one reference
+};

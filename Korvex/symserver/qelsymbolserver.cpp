@@ -1,0 +1,129 @@
+#include "qelsymbolserver.h"
+
+CQelSymbolServer::CQelSymbolServer() : m_pUnkMarshaler(nullptr)
+{
+}
+
+CQelSymbolServer::~CQelSymbolServer() = default;
+
+HRESULT CQelSymbolServer::FinalConstruct()
+{
+    SetOwner(GetControllingUnknown());
+    m_pForeignDebugServer = nullptr;
+    return CoCreateFreeThreadedMarshaler(m_pOwner, &m_pUnkMarshaler);
+}
+
+void CQelSymbolServer::FinalRelease()
+{
+    // A host that never called Cleanup leaves no worker running into a freed object.
+    m_EngineHolder.DeleteEngine();
+    m_MenuItemList.SetServerInterface(nullptr);
+    if (m_pUnkMarshaler != nullptr) {
+        IUnknown *marshaler = m_pUnkMarshaler;
+        m_pUnkMarshaler = nullptr;
+        marshaler->Release();
+    }
+}
+
+STDMETHODIMP CQelSymbolServer::InterfaceSupportsErrorInfo(REFIID riid)
+{
+    return riid == IID_IQelSymbSrv || riid == IID_IQelSymbol || riid == IID_IQelControllerInfo ? S_OK : S_FALSE;
+}
+
+HRESULT CQelSymbolServer::CreateEngine()
+{
+    if (!m_EngineHolder.CreateEngine(m_pOwner))
+        return E_OUTOFMEMORY;
+    IUnknown *owner = m_pOwner;
+    m_EngineHolder.GetEngine()->SetReadyHook([owner](int id) {
+        if (owner == nullptr)
+            return;
+        IQelSymbol *symbol = nullptr;
+        if (SUCCEEDED(owner->QueryInterface(IID_IQelSymbol, reinterpret_cast<void **>(&symbol)))) {
+            symbol->FireRequestReady(id);
+            symbol->Release();
+        }
+    });
+    return S_OK;
+}
+
+STDMETHODIMP CQelSymbolServer::Init(IUnknown *pIStorage, IUnknown *pIGUIServer)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (pIStorage == nullptr && pIGUIServer == nullptr) {
+        m_EngineHolder.DeleteEngine();
+        return S_OK;
+    }
+    if (pIStorage == nullptr || pIGUIServer == nullptr) {
+        SetOwner(pIStorage);
+        return S_OK;
+    }
+    m_EngineHolder.DeleteEngine();
+    HRESULT hr = CreateEngine();
+    if (FAILED(hr))
+        return hr;
+    return InitSettings(pIStorage, pIGUIServer);
+}
+
+STDMETHODIMP CQelSymbolServer::Cleanup()
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    m_EngineHolder.DeleteEngine();
+    CleanupSettings();
+    return S_OK;
+}
+
+STDMETHODIMP CQelSymbolServer::GetProgramCount(LONG *pnCount)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (pnCount == nullptr)
+        return E_POINTER;
+    *pnCount = m_EngineHolder.GetProgramCount();
+    return S_OK;
+}
+
+STDMETHODIMP CQelSymbolServer::GetProgramId(LONG nIndex, LONG *pnProgramId)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (pnProgramId == nullptr)
+        return E_POINTER;
+    *pnProgramId = 0;
+    CProgramInfo *info = m_EngineHolder.GetProgramInfo(nIndex);
+    if (info != nullptr)
+        *pnProgramId = info->m_nProgramId;
+    return *pnProgramId != 0 ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP CQelSymbolServer::GetProgramInfoById(LONG nProgramId, IUnknown **ppProgramInfo)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (ppProgramInfo == nullptr)
+        return E_POINTER;
+    *ppProgramInfo = nullptr;
+    for (LONG i = 0; i < m_EngineHolder.GetProgramCount(); i++) {
+        CProgramInfo *info = m_EngineHolder.GetProgramInfo(i);
+        if (info != nullptr && info->m_nProgramId == nProgramId) {
+            info->AddRef();
+            *ppProgramInfo = static_cast<IProgramInfo *>(info);
+            return S_OK;
+        }
+    }
+    return E_FAIL;
+}
+
+STDMETHODIMP CQelSymbolServer::FireRequestReady(int nRequest)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    Fire_FireSymbolProcReadyState(nRequest);
+    return S_OK;
+}
+
+STDMETHODIMP CQelSymbolServer::FirePatternWindowState(LONG nOpen, LONG nStartAddress, LONG nLength)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (nOpen != 0)
+        Fire_PatternWindowOpen(nStartAddress, nLength);
+    else
+        Fire_PatternWindowClose(nStartAddress, nLength);
+    return S_OK;
+}

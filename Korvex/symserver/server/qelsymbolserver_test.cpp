@@ -1,0 +1,519 @@
+// The symbol server's COM classes, registered in-process from the test program's own
+// module, aggregated by a host double as the host's debug-server object aggregates them.
+#include "symservertesting.h"
+
+#include <korvexapp.h>
+#include <qelsymbolclasses.h>
+#include <symdbstrings.h>
+#include <symserverscripts.h>
+#include <symserverstrings.h>
+
+#include <testing/countedobject.h>
+#include <testing/stgtesting.h>
+
+#include <condition_variable>
+#include <vector>
+
+namespace {
+
+// The test program is a module of its own, with Korvex's strings and scripts.
+const QEL_MODULE_RESOURCES &TestResources()
+{
+    static const std::vector<QEL_STRING_ENTRY> strings = [] {
+        std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
+        all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_SymserverResources,
+                                                   g_SymserverResourceCount};
+    return resources;
+}
+
+} // namespace
+
+QEL_DEFINE_MODULE_RESOURCES(TestResources())
+
+namespace {
+
+using symsrvtest::CAggregatingHost;
+using symsrvtest::CRecordingSink;
+using symsrvtest::MakeHost;
+
+// The module of the test program, with Korvex's object map, its classes registered in
+// the process's class table for the time of one test.
+class SymbolServer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QelUseRegistryFile(nullptr);
+        ASSERT_EQ(module_.Init(KorvexObjectMap(), AfxGetInstanceHandle()), S_OK);
+        for (const CLSID *clsid : {&CLSID_QelSymbol, &CLSID_QelSymbolPCP, &CLSID_SymSrvPropertyPage}) {
+            CComPtr<IUnknown> factory;
+            ASSERT_EQ(module_.GetClassObject(*clsid, IID_IUnknown, reinterpret_cast<void **>(&factory)), S_OK);
+            DWORD cookie = 0;
+            ASSERT_EQ(CoRegisterClassObject(*clsid, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
+            cookies_.push_back(cookie);
+        }
+        host_ = MakeHost(CLSID_QelSymbol);
+        ASSERT_NE(host_, nullptr);
+        ASSERT_EQ(host_->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&srv_)), S_OK);
+        ASSERT_EQ(host_->QueryInterface(IID_IQelSymbol, reinterpret_cast<void **>(&symbol_)), S_OK);
+    }
+
+    void TearDown() override
+    {
+        srv_.Release();
+        symbol_.Release();
+        if (host_ != nullptr)
+            host_->Release();
+        for (DWORD cookie : cookies_)
+            CoRevokeClassObject(cookie);
+        // Every object of the module is gone with the host that held it.
+        EXPECT_EQ(module_.GetLockCount(), 0);
+        module_.Term();
+        QelUseRegistryFile(nullptr);
+    }
+
+    IUnknown *HostUnknown() { return host_->GetUnknown(); }
+    CQelSymbolServer *Server() { return static_cast<CQelSymbolServer *>(static_cast<CFvSymbSrv *>(srv_.p)); }
+
+    // The host's order: the owner, then the storage and the GUI server, then the settings.
+    void InitAsHost()
+    {
+        ASSERT_EQ(srv_->Init(HostUnknown(), nullptr), S_OK);
+        storage_.Attach(NewMemoryStorage());
+        ASSERT_EQ(srv_->Init(storage_, &gui_), S_OK);
+        ASSERT_EQ(srv_->RestoreSettings(), S_OK);
+    }
+
+    LONG_PTR Sync(tagSynchronizeFunction code, IUnknown *in = nullptr)
+    {
+        IUnknown *value = in;
+        EXPECT_EQ(srv_->Synchronize(code, &value), S_OK);
+        return reinterpret_cast<LONG_PTR>(value);
+    }
+
+    CComModule module_;
+    std::vector<DWORD> cookies_;
+    CComObject<CAggregatingHost> *host_ = nullptr;
+    CComPtr<IQelSymbSrv> srv_;
+    CComPtr<IQelSymbol> symbol_;
+    CComPtr<IStorage> storage_;
+    CountedObject gui_;
+};
+
+TEST_F(SymbolServer, AnswersForTheHostObjectThatAggregatesIt)
+{
+    CComPtr<IUnknown> identity;
+    ASSERT_EQ(symbol_->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity)), S_OK);
+    EXPECT_EQ(identity.p, HostUnknown());
+    CComPtr<IOleCommandTarget> hostCommands;
+    EXPECT_EQ(srv_->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void **>(&hostCommands)), S_OK);
+    for (const IID *iid : {&IID_IQelSymbol2, &IID_IConnectionPointContainer, &IID_ISupportErrorInfo}) {
+        CComPtr<IUnknown> itf;
+        EXPECT_EQ(HostUnknown()->QueryInterface(*iid, reinterpret_cast<void **>(&itf)), S_OK);
+    }
+    // The free-threaded marshaler is aggregated, and marshals nothing in one process.
+    void *marshal = nullptr;
+    EXPECT_EQ(HostUnknown()->QueryInterface(IID_IMarshal, &marshal), E_NOINTERFACE);
+    // Until the host's Init names its object, the owner is the controlling unknown.
+    IUnknown *master = reinterpret_cast<IUnknown *>(Sync(SYF_GET_MASTER_DEBUGGER));
+    EXPECT_EQ(master, HostUnknown());
+    master->Release();
+}
+
+TEST_F(SymbolServer, GivesItsVersionAndItsLastErrorOnce)
+{
+    CComBSTR version;
+    ASSERT_EQ(srv_->GetVersion(&version), S_OK);
+    EXPECT_EQ(std::u16string(version), u"Standard QEL Symbol Server");
+    EXPECT_EQ(srv_->GetVersion(nullptr), E_FAIL);
+
+    BSTR text = reinterpret_cast<BSTR>(1);
+    EXPECT_EQ(srv_->GetErrorInfo(&text), S_FALSE);
+    EXPECT_EQ(text, reinterpret_cast<BSTR>(1));
+    Server()->SetLastErrorText("No database");
+    CComBSTR error;
+    ASSERT_EQ(srv_->GetErrorInfo(&error), S_OK);
+    EXPECT_EQ(std::u16string(error), u"StdQelSymbSrv:\nNo database");
+    EXPECT_EQ(srv_->GetErrorInfo(&text), S_FALSE);
+    EXPECT_EQ(srv_->GetErrorInfo(nullptr), E_FAIL);
+}
+
+TEST_F(SymbolServer, RunsTheHostsInitialisationOrderAndCleansUp)
+{
+    InitAsHost();
+    EXPECT_NE(Server()->EngineHolder().GetEngine(), nullptr);
+    EXPECT_EQ(Sync(SYF_GET_OWN_STORAGE), reinterpret_cast<LONG_PTR>(storage_.p));
+    IUnknown *master = reinterpret_cast<IUnknown *>(Sync(SYF_GET_MASTER_DEBUGGER));
+    EXPECT_EQ(master, HostUnknown());
+    master->Release();
+    EXPECT_EQ(srv_->StoreSettings(), S_OK);
+
+    ASSERT_EQ(srv_->Cleanup(), S_OK);
+    EXPECT_EQ(Server()->EngineHolder().GetEngine(), nullptr);
+    EXPECT_EQ(Sync(SYF_GET_OWN_STORAGE), 0);
+    EXPECT_EQ(gui_.References(), 1u);
+}
+
+TEST_F(SymbolServer, InitWithTwoNullsEndsTheEngineAndASecondInitReplacesIt)
+{
+    InitAsHost();
+    CSymbolEngine *first = Server()->EngineHolder().GetEngine();
+    ASSERT_NE(first, nullptr);
+    CComPtr<IStorage> second;
+    second.Attach(NewMemoryStorage());
+    ASSERT_EQ(srv_->Init(second, &gui_), S_OK);
+    EXPECT_NE(Server()->EngineHolder().GetEngine(), nullptr);
+    EXPECT_EQ(Sync(SYF_GET_OWN_STORAGE), reinterpret_cast<LONG_PTR>(second.p));
+    ASSERT_EQ(srv_->Init(nullptr, nullptr), S_OK);
+    EXPECT_EQ(Server()->EngineHolder().GetEngine(), nullptr);
+    srv_->Cleanup();
+}
+
+TEST_F(SymbolServer, RefusesAStorageThatIsNone)
+{
+    ASSERT_EQ(srv_->Init(HostUnknown(), nullptr), S_OK);
+    CountedObject notAStorage(false);
+    EXPECT_EQ(srv_->Init(&notAStorage, &gui_), E_FAIL);
+    EXPECT_EQ(Sync(SYF_GET_OWN_STORAGE), 0);
+    srv_->Cleanup();
+    EXPECT_EQ(notAStorage.References(), 1u);
+}
+
+TEST_F(SymbolServer, ReadsTheVarEdSettingFromTheProfile)
+{
+    VARIANT off;
+    off.vt = VT_BOOL;
+    off.boolVal = VARIANT_FALSE;
+    ASSERT_EQ(host_->Profile()->SetItem(u"System", u"VARED", off), S_OK);
+    InitAsHost();
+    EXPECT_EQ(Sync(SYF_GET_GLOBAL_VARED), 0);
+    EXPECT_EQ(Sync(SYF_GET_VARED), 0);
+    Sync(SYF_SET_GLOBAL_VARED, reinterpret_cast<IUnknown *>(1));
+    EXPECT_EQ(Sync(SYF_GET_VARED), 1);
+    srv_->Cleanup();
+}
+
+TEST_F(SymbolServer, TogglingLocalVarEdTwiceRestoresItAndTellsTheWindowsEachTime)
+{
+    InitAsHost();
+    EXPECT_EQ(Sync(SYF_GET_VARED), 1);
+    Sync(SYF_TOGGLE_LOCAL_VARED);
+    EXPECT_EQ(Sync(SYF_GET_VARED), 0);
+    EXPECT_EQ(Sync(SYF_GET_GLOBAL_VARED), 1);
+    Sync(SYF_TOGGLE_LOCAL_VARED);
+    EXPECT_EQ(Sync(SYF_GET_VARED), 1);
+    std::vector<symsrvtest::Command> commands = host_->Commands();
+    ASSERT_EQ(commands.size(), 4u);
+    const DWORD expected[] = {97, 96, 97, 96};
+    for (size_t i = 0; i < 4; i++) {
+        EXPECT_EQ(commands[i].id, expected[i]);
+        EXPECT_EQ(commands[i].group, CLSID_QelSymbol);
+    }
+    srv_->Cleanup();
+}
+
+TEST_F(SymbolServer, UnknownSynchronizeCodesChangeNothing)
+{
+    InitAsHost();
+    for (int code : {6, 99, 200}) {
+        IUnknown *value = reinterpret_cast<IUnknown *>(0x1234);
+        EXPECT_EQ(srv_->Synchronize(static_cast<tagSynchronizeFunction>(code), &value), S_OK);
+        EXPECT_EQ(value, reinterpret_cast<IUnknown *>(0x1234));
+    }
+    EXPECT_EQ(srv_->Synchronize(SYF_GET_VARED, nullptr), E_POINTER);
+    EXPECT_TRUE(host_->Commands().empty());
+    srv_->Cleanup();
+}
+
+TEST_F(SymbolServer, TwoServersBindEachOtherWithOneCallBack)
+{
+    CComObject<CAggregatingHost> *other = MakeHost(CLSID_QelSymbolPCP);
+    ASSERT_NE(other, nullptr);
+    CComPtr<IQelSymbSrv> otherSrv;
+    ASSERT_EQ(other->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&otherSrv)), S_OK);
+    ASSERT_EQ(srv_->Init(HostUnknown(), nullptr), S_OK);
+    ASSERT_EQ(otherSrv->Init(other->GetUnknown(), nullptr), S_OK);
+
+    IUnknown *partner = other->GetUnknown();
+    ASSERT_EQ(srv_->Synchronize(SYF_PUT_FOREIGN_DEBUG_SERVER, &partner), S_OK);
+    IUnknown *heldHere = reinterpret_cast<IUnknown *>(Sync(SYF_GET_FOREIGN_DEBUG_SERVER));
+    IUnknown *heldThere = nullptr;
+    otherSrv->Synchronize(SYF_GET_FOREIGN_DEBUG_SERVER, &heldThere);
+    EXPECT_EQ(heldHere, other->GetUnknown());
+    EXPECT_EQ(heldThere, HostUnknown());
+    heldHere->Release();
+    heldThere->Release();
+    // The PCP server is no master: its master debugger is the foreign one.
+    IUnknown *master = nullptr;
+    otherSrv->Synchronize(SYF_GET_MASTER_DEBUGGER, &master);
+    EXPECT_EQ(master, HostUnknown());
+    master->Release();
+
+    // Putting null lets the partner go; the other side keeps its own until its Cleanup.
+    Sync(SYF_PUT_FOREIGN_DEBUG_SERVER, nullptr);
+    EXPECT_EQ(Sync(SYF_GET_FOREIGN_DEBUG_SERVER), 0);
+    otherSrv->Cleanup();
+    otherSrv.Release();
+    other->Release();
+}
+
+TEST_F(SymbolServer, HoldsAPartnerWithoutIQelSymbSrvWithoutCallingBack)
+{
+    CountedObject partner(false);
+    IUnknown *value = &partner;
+    ASSERT_EQ(srv_->Synchronize(SYF_PUT_FOREIGN_DEBUG_SERVER, &value), S_OK);
+    EXPECT_EQ(partner.References(), 2u);
+    srv_->Cleanup();
+    EXPECT_EQ(partner.References(), 1u);
+
+    IUnknown *pcp = &partner;
+    ASSERT_EQ(srv_->Synchronize(SYF_PUT_PCP_STANDALONE_DEBUG_SERVER, &pcp), S_OK);
+    IUnknown *got = reinterpret_cast<IUnknown *>(Sync(SYF_GET_PCP_STANDALONE_DEBUG_SERVER));
+    EXPECT_EQ(got, &partner);
+    got->Release();
+    Sync(SYF_PUT_PCP_STANDALONE_DEBUG_SERVER, nullptr);
+    EXPECT_EQ(partner.References(), 1u);
+}
+
+// A partner whose QueryInterface fails for another reason than a missing interface.
+class CFailingPartner final : public IUnknown {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        *ppv = nullptr;
+        if (riid == IID_IUnknown) {
+            *ppv = this;
+            AddRef();
+            return S_OK;
+        }
+        return E_OUTOFMEMORY;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override { return --references_; }
+    ULONG references_ = 1;
+};
+
+TEST_F(SymbolServer, AnswersAFailedQueryOfANewPartnerInsteadOfRaisingIt)
+{
+    CFailingPartner partner;
+    IUnknown *value = &partner;
+    EXPECT_EQ(srv_->Synchronize(SYF_PUT_FOREIGN_DEBUG_SERVER, &value), E_OUTOFMEMORY);
+    IUnknown *held = reinterpret_cast<IUnknown *>(Sync(SYF_GET_FOREIGN_DEBUG_SERVER));
+    EXPECT_EQ(held, &partner);
+    held->Release();
+    srv_->Cleanup();
+    EXPECT_EQ(partner.references_, 1u);
+}
+
+TEST_F(SymbolServer, LeavesControllerInformationToTheHost)
+{
+    LONG number = 0;
+    ULONG unsignedNumber = 0;
+    BSTR text = nullptr;
+    VARIANT value;
+    VariantInit(&value);
+    EXPECT_EQ(symbol_->LoadSFRegisters(nullptr), E_NOTIMPL);
+    EXPECT_EQ(symbol_->UnloadSFRegisters(), E_NOTIMPL);
+    EXPECT_EQ(symbol_->ControllerName(&text), E_NOTIMPL);
+    EXPECT_EQ(symbol_->ControllerDatabase(&text), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRegisters(&value), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRegister(nullptr, &value), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRegisterAddress(nullptr, &unsignedNumber), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRegisterName(0, 0, &text), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRegisterBit(0, 0, 0, &text), E_NOTIMPL);
+    EXPECT_EQ(symbol_->CreateICRegisterList(&value), E_NOTIMPL);
+    EXPECT_EQ(symbol_->WordSize(&number), E_NOTIMPL);
+    EXPECT_EQ(symbol_->MaxAddressMask(&unsignedNumber), E_NOTIMPL);
+    EXPECT_EQ(symbol_->CoreType(&number), E_NOTIMPL);
+    EXPECT_EQ(symbol_->CoreRegisters(&value), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRBlocks(&value), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRsByBlock(nullptr, &value), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SFRegisterRR(0, &unsignedNumber, &unsignedNumber), E_NOTIMPL);
+    EXPECT_EQ(symbol_->SystemStackBounds(&unsignedNumber, &unsignedNumber), E_NOTIMPL);
+    EXPECT_EQ(symbol_->DefaultSystemPage(&number), E_NOTIMPL);
+    EXPECT_EQ(text, nullptr);
+    EXPECT_EQ(value.vt, VT_EMPTY);
+    EXPECT_EQ(number, 0);
+
+    CComQIPtr<ISupportErrorInfo> support(symbol_);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IQelControllerInfo), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IQelSymbSrv), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IQelSymbol2), S_FALSE);
+}
+
+TEST_F(SymbolServer, HandsOutNoProgramBeforeOneIsLoaded)
+{
+    CComQIPtr<IQelSymbol2> programs(symbol_);
+    ASSERT_TRUE(programs != nullptr);
+    LONG count = 9, id = 9;
+    EXPECT_EQ(programs->GetProgramCount(&count), S_OK);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(programs->GetProgramId(1, &id), E_FAIL);
+    EXPECT_EQ(id, 0);
+    IUnknown *info = reinterpret_cast<IUnknown *>(1);
+    EXPECT_EQ(programs->GetProgramInfoById(0, &info), E_FAIL);
+    EXPECT_EQ(info, nullptr);
+}
+
+TEST_F(SymbolServer, KnowsTheProgramThatItHandedOut)
+{
+    CProgramInfo *info = nullptr;
+    ASSERT_EQ(CreateProgramInfo(QEL_PROGRAM_ELF, &info), S_OK);
+    info->m_nProgramId = 12;
+    Server()->EngineHolder().KeepProgramInfo(info);
+    info->Release();
+    CComQIPtr<IQelSymbol2> programs(symbol_);
+    LONG id = 0;
+    EXPECT_EQ(programs->GetProgramId(0, &id), S_OK);
+    EXPECT_EQ(id, 12);
+    CComPtr<IUnknown> found;
+    EXPECT_EQ(programs->GetProgramInfoById(12, &found), S_OK);
+    EXPECT_EQ(found.p, static_cast<IProgramInfo *>(info));
+    found.Release();
+    srv_->Init(nullptr, nullptr); // empties the list, releasing the object
+    LONG count = 9;
+    programs->GetProgramCount(&count);
+    EXPECT_EQ(count, 0);
+}
+
+class SymbolServerEvents : public SymbolServer {
+protected:
+    void SetUp() override
+    {
+        SymbolServer::SetUp();
+        ASSERT_EQ(CComObject<CRecordingSink>::CreateInstance(&sink_), S_OK);
+        sink_->AddRef();
+        ASSERT_EQ(AtlAdvise(HostUnknown(), sink_->GetUnknown(), DIID__SymProcEvents, &cookie_), S_OK);
+        ASSERT_EQ(AtlAdvise(HostUnknown(), sink_->GetUnknown(), DIID__SymProcEvents2, &cookie2_), S_OK);
+    }
+    void TearDown() override
+    {
+        EXPECT_EQ(AtlUnadvise(HostUnknown(), DIID__SymProcEvents, cookie_), S_OK);
+        EXPECT_EQ(AtlUnadvise(HostUnknown(), DIID__SymProcEvents2, cookie2_), S_OK);
+        sink_->Release();
+        SymbolServer::TearDown();
+    }
+
+    CComObject<CRecordingSink> *sink_ = nullptr;
+    DWORD cookie_ = 0;
+    DWORD cookie2_ = 0;
+};
+
+TEST_F(SymbolServerEvents, FireToEveryAdvisedSink)
+{
+    EXPECT_EQ(symbol_->FireRequestReady(5), S_OK);
+    EXPECT_EQ(symbol_->FirePatternWindowState(1, 0x100, 0x20), S_OK);
+    EXPECT_EQ(symbol_->FirePatternWindowState(0, 0x200, 0x40), S_OK);
+    std::vector<symsrvtest::Event> events = sink_->Events();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].dispid, 1);
+    EXPECT_EQ(events[0].args, std::vector<LONG>({5}));
+    // Dispatch arguments run in reverse: the length stands first.
+    EXPECT_EQ(events[1].dispid, 1);
+    EXPECT_EQ(events[1].args, std::vector<LONG>({0x20, 0x100}));
+    EXPECT_EQ(events[2].dispid, 2);
+    EXPECT_EQ(events[2].args, std::vector<LONG>({0x40, 0x200}));
+}
+
+TEST_F(SymbolServerEvents, AFinishedEventRequestIsAnnouncedThroughTheOwner)
+{
+    InitAsHost();
+    CSymbolEngine *engine = Server()->EngineHolder().GetEngine();
+    engine->SetHandler(0, [](CSymbolRequest &) {});
+    CSymbolRequest request(RequesterEvent);
+    request.m_nCode = 0;
+    int id = engine->Submit(request);
+    ASSERT_NE(id, 0);
+    for (int i = 0; i < 1000 && sink_->Events().empty(); i++)
+        Sleep(5);
+    std::vector<symsrvtest::Event> events = sink_->Events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].args, std::vector<LONG>({id}));
+    srv_->Cleanup();
+}
+
+// A sink that unadvises itself from inside the event: the server holds no lock then.
+class CLeavingSink : public CRecordingSink {
+public:
+    STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS *params, VARIANT *result,
+                        EXCEPINFO *exception, UINT *argErr) override
+    {
+        AtlUnadvise(m_source, DIID__SymProcEvents, m_cookie);
+        return CRecordingSink::Invoke(dispid, riid, lcid, flags, params, result, exception, argErr);
+    }
+    IUnknown *m_source = nullptr;
+    DWORD m_cookie = 0;
+};
+
+TEST_F(SymbolServerEvents, ASinkMayUnadviseInsideTheEvent)
+{
+    CComObject<CLeavingSink> *leaving = nullptr;
+    ASSERT_EQ(CComObject<CLeavingSink>::CreateInstance(&leaving), S_OK);
+    leaving->AddRef();
+    leaving->m_source = HostUnknown();
+    ASSERT_EQ(AtlAdvise(HostUnknown(), leaving->GetUnknown(), DIID__SymProcEvents, &leaving->m_cookie), S_OK);
+    symbol_->FireRequestReady(1);
+    symbol_->FireRequestReady(2);
+    EXPECT_EQ(leaving->Events().size(), 1u);
+    EXPECT_EQ(sink_->Events().size(), 2u);
+    leaving->Release();
+}
+
+TEST_F(SymbolServer, AnswersLateBoundCallsFromItsDispatchTable)
+{
+    CComQIPtr<IDispatch> dispatch(symbol_);
+    ASSERT_TRUE(dispatch != nullptr);
+    OLECHAR name[] = u"FireRequestReady";
+    LPOLESTR names[] = {name};
+    DISPID id = 0;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 66);
+    CComVariant version;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    // IQelSymbSrv answers its own members through its own IDispatch.
+    IDispatch *srvDispatch = srv_;
+    ASSERT_EQ(srvDispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, &version, nullptr, nullptr), S_OK);
+    ASSERT_EQ(version.vt, VT_BSTR);
+    EXPECT_EQ(std::u16string(version.bstrVal), u"Standard QEL Symbol Server");
+    EXCEPINFO exception = {};
+    CComVariant size;
+    EXPECT_EQ(dispatch->Invoke(11, IID_NULL, 0, DISPATCH_METHOD, &none, &size, &exception, nullptr),
+              DISP_E_EXCEPTION);
+    EXPECT_EQ(exception.scode, E_NOTIMPL);
+}
+
+TEST_F(SymbolServer, PropertyPageAnswersOnlyIUnknownUntilItsPageIsBuilt)
+{
+    CComPtr<IUnknown> page;
+    ASSERT_EQ(CoCreateInstance(CLSID_SymSrvPropertyPage, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                               reinterpret_cast<void **>(&page)),
+              S_OK);
+    void *other = nullptr;
+    EXPECT_EQ(page->QueryInterface(IID_IDispatch, &other), E_NOINTERFACE);
+}
+
+TEST_F(SymbolServer, RegistersItsClassesWithTheirScripts)
+{
+    ASSERT_EQ(module_.RegisterServer(TRUE), S_OK);
+    CLSID clsid = GUID_NULL;
+    EXPECT_EQ(CLSIDFromProgID(u"QEL.QelSymbol", &clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_QelSymbol);
+    EXPECT_EQ(CLSIDFromProgID(u"QEL.QelSymbolPCP.1", &clsid), S_OK);
+    EXPECT_EQ(clsid, CLSID_QelSymbolPCP);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID\\{C56C0F9A-C437-40DC-AB43-685609B1ACF5}\\InprocServer32", 0,
+                            KEY_READ, &key),
+              ERROR_SUCCESS);
+    char model[32] = {};
+    DWORD size = sizeof model;
+    EXPECT_EQ(RegQueryValueExA(key, "ThreadingModel", nullptr, nullptr, reinterpret_cast<BYTE *>(model), &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(model, "Apartment");
+    RegCloseKey(key);
+    ASSERT_EQ(module_.UnregisterServer(), S_OK);
+    EXPECT_EQ(CLSIDFromProgID(u"QEL.QelSymbol", &clsid), CO_E_CLASSSTRING);
+}
+
+} // namespace
