@@ -18,6 +18,18 @@ STDMETHODIMP CHostControllerInfo::WordSize(LONG *pnBits)
     return S_OK;
 }
 
+STDMETHODIMP CHostControllerInfo::SFRegisterAddress(BSTR bsName, ULONG *pnAddress)
+{
+    if (pnAddress == nullptr)
+        return E_POINTER;
+    std::string name;
+    for (UINT i = 0; i < SysStringLen(bsName); ++i)
+        name += static_cast<char>(bsName[i] < 0x100 ? bsName[i] : '?');
+    auto found = m_config.sfrAddresses.find(name);
+    *pnAddress = found != m_config.sfrAddresses.end() ? found->second : 0xFFFFFFFF;
+    return S_OK;
+}
+
 STDMETHODIMP CHostControllerInfo::CoreRegisters(VARIANT *pvRegisters)
 {
     if (pvRegisters == nullptr)

@@ -5,6 +5,7 @@
 #include <atlbase.h>
 #include <qelcontrollerinfo.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,13 @@ namespace QelHost {
 struct ControllerConfig {
     LONG wordSize = 16; // bits
     std::vector<std::string> coreRegisters;
+    // The special function registers' first absolute addresses, by name.
+    std::map<std::string, ULONG> sfrAddresses;
 };
 
-// Answers the word size and the core registers; everything else about the controller is
+// Answers the word size, the core registers and the addresses of the special function
+// registers it was told of (0xFFFFFFFF for any other name); everything else about the
+// controller is
 // not configured, and the methods that would give it answer E_NOTIMPL. Late binding is
 // not offered (no type information).
 class CHostControllerInfo : public CComObjectRootEx<CComMultiThreadModel>, public IQelControllerInfo {
@@ -41,7 +46,7 @@ public:
     STDMETHODIMP ControllerDatabase(BSTR *) override { return E_NOTIMPL; }
     STDMETHODIMP SFRegisters(VARIANT *) override { return E_NOTIMPL; }
     STDMETHODIMP SFRegister(BSTR, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHODIMP SFRegisterAddress(BSTR, ULONG *) override { return E_NOTIMPL; }
+    STDMETHODIMP SFRegisterAddress(BSTR bsName, ULONG *pnAddress) override;
     STDMETHODIMP SFRegisterName(ULONG, LONG, BSTR *) override { return E_NOTIMPL; }
     STDMETHODIMP SFRegisterBit(ULONG, LONG, LONG, BSTR *) override { return E_NOTIMPL; }
     STDMETHODIMP CreateICRegisterList(VARIANT *) override { return E_NOTIMPL; }

@@ -48,3 +48,4 @@
 #include "windowmessages.h"
 #include "windowstatus.h"
 #include "windowtimers.h"
+#include "winhelp.h"

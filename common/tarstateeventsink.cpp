@@ -1,0 +1,7 @@
+#include "tarstateeventsink.h"
+
+void CTarStateEventSink::OnTargetStateChange(ULONG, ULONG) {}
+
+void CTarStateEventSink::OnTargetStateNotify(ULONG, ULONG) {}
+
+void CTarStateEventSink::OnTargetStateEvent() {}
