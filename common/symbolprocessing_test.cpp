@@ -177,6 +177,7 @@ TEST_F(SymbolProcessingTest, WindowModeDeliversOnThePostedNoticeAndLeavesNothing
     EXPECT_EQ(seen.functions[0].Scope, -5);
     EXPECT_EQ(seen.functions[0].CallType, 2);
     EXPECT_EQ(seen.thread, std::this_thread::get_id());
+    ASSERT_TRUE(server->WaitUntilIdle()); // the worker may still be on its way out of the post
     EXPECT_EQ(server->Outstanding(), 0u);
     // The requester was the client's window, not the event sentinel.
     auto calls = server->Calls();
