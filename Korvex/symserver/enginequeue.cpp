@@ -125,6 +125,22 @@ CSymbolRequest *CSymbolEngine::FindRequest(int id)
     return nullptr;
 }
 
+CSymbolRequest *CSymbolEngine::TakeRequest(int id, int group)
+{
+    QueueHold hold(m_Lockable);
+    for (POSITION position = m_Queue.GetHeadPosition(); position != nullptr;) {
+        POSITION current = position;
+        CSymbolRequest *request = m_Queue.GetNext(position);
+        if (request->m_nId != id)
+            continue;
+        if (!request->m_bDone || request->m_bRunning || !request->IsGroup(group))
+            return nullptr;
+        m_Queue.RemoveAt(current);
+        return request;
+    }
+    return nullptr;
+}
+
 void CSymbolEngine::DeleteRequest(int id)
 {
     QueueHold hold(m_Lockable);

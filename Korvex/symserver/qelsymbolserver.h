@@ -5,13 +5,23 @@
 // aggregates it; every requester reaches IQelSymbol through that object.
 //
 // IQelSymbol's controller-information slots (7 to 25) answer E_NOTIMPL: the controller
-// information comes from the host. The request and Get methods (slots 26 to 80 but the
-// two that fire events) answer E_NOTIMPL too until they are built over the engine.
+// information comes from the host. The request methods are in qelsymbolqueries.cpp, the
+// Get methods in qelsymbolresults.cpp.
 #pragma once
 
 #include "engineholder.h"
 #include "fvsymbsrv.h"
 #include "symprocevents.h"
+
+#include <initializer_list>
+
+// The answer for a request that was not accepted, or that is not there to be fetched.
+const HRESULT QEL_E_SYMBOL_REQUEST = static_cast<HRESULT>(0x80044001);
+// The answer for a finished request whose status is not StatusSuccess.
+inline HRESULT SymbolStatusResult(int status)
+{
+    return static_cast<HRESULT>((static_cast<UINT>(status) + 0x4000u) | 0x80040000u);
+}
 
 class CQelSymbolServer : public CComObjectRootEx<CComMultiThreadModel>,
                          public CFvSymbSrv,
@@ -89,65 +99,96 @@ public:
     STDMETHOD(FireRequestReady)(int nRequest) override;
     STDMETHOD(FirePatternWindowState)(LONG nOpen, LONG nStartAddress, LONG nLength) override;
 
-    // IQelSymbol's request and Get methods.
-    STDMETHOD(LoadFile)(BSTR, LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetProgramInfo)(int, IUnknown **) override { return E_NOTIMPL; }
-    STDMETHOD(UnloadFile)(LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetState)(int, LONG *) override { return E_NOTIMPL; }
-    STDMETHOD(DefineCodeSection)(BSTR, VARIANT *, int *) override { return E_NOTIMPL; }
-    STDMETHOD(UndefineCodeSection)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(Sections)(int *) override { return E_NOTIMPL; }
-    STDMETHOD(SectionByName)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(SectionByAddress)(LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetSections)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(SourceFiles)(int *) override { return E_NOTIMPL; }
-    STDMETHOD(SourceFileByPath)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(SourceFileByAddress)(LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(SourceLineRangesByAddress)(LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetSourceFiles)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(Functions)(int *) override { return E_NOTIMPL; }
-    STDMETHOD(FunctionByName)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(FunctionByAddress)(LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(FunctionsOfSourceFile)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetFunctions)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(SourceLinesOfSourceFile)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetSourceLines)(int, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(Globals)(BSTR, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GlobalsInScope)(LONG, LONG, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(Statics)(BSTR, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(StaticsInScope)(LONG, LONG, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(LocalsInScope)(LONG, LONG, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(VariableWithScope)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(Parameters)(LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(VariableByIndex)(LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetVariables)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(MembersOfType)(LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(Type)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetMembers)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(Lifetime)(LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetLifetime)(int, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(DataLabel)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(CodeLabel)(BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(StartupLabels)(LONG, BSTR, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(BreakpointDescription)(LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(BreakpointAddresses)(LONG, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetLabels)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(RegisterMap)(int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetRegisterMap)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(IsDatabase)(LONG *) override { return E_NOTIMPL; }
-    STDMETHOD(DeleteRequest)(int) override { return E_NOTIMPL; }
-    STDMETHOD(Location)(LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetLocation)(int, VARIANT *, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHOD(VariablesInScope)(LONG, LONG, BSTR, int *) override { return E_NOTIMPL; }
-    STDMETHOD(SourceFileLines)(LONG, LONG, LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(VarEdMapping)(LONG, int *) override { return E_NOTIMPL; }
-    STDMETHOD(VarEdVariables)(int *) override { return E_NOTIMPL; }
-    STDMETHOD(GetVarEdVariables)(int, VARIANT *) override { return E_NOTIMPL; }
+    // IQelSymbol's request methods: each submits a request of its code with its arguments
+    // and gives back its id at once (a synchronous one once it has run); 0x80044001 and
+    // id 0 when it was not accepted or there is no engine, E_POINTER for no *pnRequest.
+    // The Get methods take a finished request of their group out of the queue and pack
+    // its answer; 0x80044001, and the request left alone, when there is none, when it
+    // has not finished or when it belongs to another Get method. A failed request
+    // answers its status as (status + 0x4000) | 0x80040000 and goes.
+    STDMETHOD(LoadFile)(BSTR, LONG, LONG, int *) override;
+    STDMETHOD(GetProgramInfo)(int, IUnknown **) override;
+    STDMETHOD(UnloadFile)(LONG, int *) override;
+    STDMETHOD(GetState)(int, LONG *) override;
+    STDMETHOD(DefineCodeSection)(BSTR, VARIANT *, int *) override;
+    STDMETHOD(UndefineCodeSection)(BSTR, int *) override;
+    STDMETHOD(Sections)(int *) override;
+    STDMETHOD(SectionByName)(BSTR, int *) override;
+    STDMETHOD(SectionByAddress)(LONG, LONG, int *) override;
+    STDMETHOD(GetSections)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(SourceFiles)(int *) override;
+    STDMETHOD(SourceFileByPath)(BSTR, int *) override;
+    STDMETHOD(SourceFileByAddress)(LONG, LONG, int *) override;
+    STDMETHOD(SourceLineRangesByAddress)(LONG, LONG, int *) override;
+    STDMETHOD(GetSourceFiles)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(Functions)(int *) override;
+    STDMETHOD(FunctionByName)(BSTR, int *) override;
+    STDMETHOD(FunctionByAddress)(LONG, LONG, int *) override;
+    STDMETHOD(FunctionsOfSourceFile)(BSTR, int *) override;
+    STDMETHOD(GetFunctions)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(SourceLinesOfSourceFile)(BSTR, int *) override;
+    STDMETHOD(GetSourceLines)(int, VARIANT *) override;
+    STDMETHOD(Globals)(BSTR, BSTR, int *) override;
+    STDMETHOD(GlobalsInScope)(LONG, LONG, BSTR, int *) override;
+    STDMETHOD(Statics)(BSTR, BSTR, int *) override;
+    STDMETHOD(StaticsInScope)(LONG, LONG, BSTR, int *) override;
+    STDMETHOD(LocalsInScope)(LONG, LONG, BSTR, int *) override;
+    STDMETHOD(VariableWithScope)(BSTR, int *) override;
+    STDMETHOD(Parameters)(LONG, LONG, int *) override;
+    STDMETHOD(VariableByIndex)(LONG, int *) override;
+    STDMETHOD(GetVariables)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(MembersOfType)(LONG, int *) override;
+    STDMETHOD(Type)(BSTR, int *) override;
+    STDMETHOD(GetMembers)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(Lifetime)(LONG, int *) override;
+    STDMETHOD(GetLifetime)(int, VARIANT *) override;
+    STDMETHOD(DataLabel)(BSTR, int *) override;
+    STDMETHOD(CodeLabel)(BSTR, int *) override;
+    STDMETHOD(StartupLabels)(LONG, BSTR, BSTR, int *) override;
+    STDMETHOD(BreakpointDescription)(LONG, LONG, int *) override;
+    STDMETHOD(BreakpointAddresses)(LONG, BSTR, int *) override;
+    STDMETHOD(GetLabels)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(RegisterMap)(int *) override;
+    STDMETHOD(GetRegisterMap)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(IsDatabase)(LONG *) override;
+    STDMETHOD(DeleteRequest)(int) override;
+    STDMETHOD(Location)(LONG, LONG, int *) override;
+    STDMETHOD(GetLocation)(int, VARIANT *, VARIANT *) override;
+    STDMETHOD(VariablesInScope)(LONG, LONG, BSTR, int *) override;
+    STDMETHOD(SourceFileLines)(LONG, LONG, LONG, int *) override;
+    STDMETHOD(VarEdMapping)(LONG, int *) override;
+    STDMETHOD(VarEdVariables)(int *) override;
+    STDMETHOD(GetVarEdVariables)(int, VARIANT *) override;
+
 
     // The engine and the objects it handed out, for the request methods.
     CSymbolEngineHolder &EngineHolder() { return m_EngineHolder; }
 
+    // One argument of a request method on its way into a request parameter.
+    struct QueryArgument {
+        enum Kind { Number, Text, EncodedName, Copy } kind;
+        LONG number;
+        BSTR text;
+        const VARIANT *copy;
+    };
+    static QueryArgument NumberArgument(LONG number) { return {QueryArgument::Number, number, nullptr, nullptr}; }
+    static QueryArgument TextArgument(BSTR text) { return {QueryArgument::Text, 0, text, nullptr}; }
+    // Names that a handler compares with a stored NameString travel encoded.
+    static QueryArgument NameArgument(BSTR text) { return {QueryArgument::EncodedName, 0, text, nullptr}; }
+    static QueryArgument CopyArgument(const VARIANT *copy) { return {QueryArgument::Copy, 0, nullptr, copy}; }
+
 protected:
+    // Submits a request of `code` for the requester in *pnRequest, its arguments in
+    // Param1 to Param3 in order, and writes its id there.
+    HRESULT SubmitQuery(int code, int *pnRequest, std::initializer_list<QueryArgument> arguments = {});
+    // The finished request `id` of `group`, taken out of the engine (see TakeRequest);
+    // null without an engine.
+    CSymbolRequest *TakeRequest(int id, int group);
+    // The records of a finished request of `group` as the two transfer VARIANTs (or the
+    // numbers alone when `names` is null for a kind without texts).
+    template <class Record>
+    HRESULT GetRecords(int id, int group, VARIANT *names, VARIANT *values);
+
     // A new engine on the owner, whose finished event requests fire FireRequestReady
     // through the owner (so a host object that carries two servers reaches both).
     HRESULT CreateEngine();

@@ -9,6 +9,7 @@ CSymbolEngine::CSymbolEngine(IUnknown *owner)
       m_pThread(nullptr), m_nWorkerThreadId(0), m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
 {
     m_Handlers[RequestCodeStop] = [this](CSymbolRequest &request) { OnStop(request); };
+    m_Handlers[RequestCodeIsDatabase] = [this](CSymbolRequest &request) { OnIsDatabase(request); };
     m_Handlers[RequestCodeControllerRegisters] = [this](CSymbolRequest &request) {
         LoadControllerRegisters(request);
     };
@@ -49,6 +50,11 @@ void CSymbolEngine::Stop()
         delete thread;
     }
     RemoveAllRequests();
+}
+
+void CSymbolEngine::OnIsDatabase(CSymbolRequest &request)
+{
+    request.m_nResult = DatabaseLoaded != 0 ? 1 : 0;
 }
 
 void CSymbolEngine::OnStop(CSymbolRequest &)

@@ -58,6 +58,11 @@ public:
     // none, or when the request has not finished yet. The requester that asks must not
     // delete it from another thread while it reads it.
     CSymbolRequest *FindRequest(int id);
+    // Takes the first request with this id out of the queue, when it has finished and is
+    // of `group`; the caller owns it from then on, so nobody else can delete it while it
+    // is read. Null, and the request left where it is, when there is none, when it has
+    // not finished, or when it belongs to another group's Get method.
+    CSymbolRequest *TakeRequest(int id, int group);
     // Removes and deletes the first request with this id; nothing when there is none. A
     // request that runs is freed when its handler returns, and gets no notice; a
     // synchronous request's waiter is woken with StatusNotAccepted.
@@ -118,6 +123,8 @@ public:
     CArray<int, int> m_CodeSectionIds;              // parallel to CodeSections
 
 protected:
+    // Code 0x7FFFFFFD: whether a program is loaded, 0 or 1 in the request's m_nResult.
+    void OnIsDatabase(CSymbolRequest &request);
     // Code 0x7FFFFFFC: what the worker lets go of before it ends; the host is told
     // through slot 7 of its target-pattern interface.
     void OnStop(CSymbolRequest &request);

@@ -40,6 +40,7 @@ enum : int {
     RequestCodeLoadFile = 2000,
     RequestCodeControllerRegisters = 3000,
     RequestCodeStop = 0x7FFFFFFC, // internal: the worker's last request
+    RequestCodeIsDatabase = 0x7FFFFFFD, // internal: whether a program is loaded
     RequestCodeIdle = 0x7FFFFFFE, // internal: run when the worker has waited a second
     RequestCodeNone = 0x7FFFFFFF, // a request that has not been given a code
 };

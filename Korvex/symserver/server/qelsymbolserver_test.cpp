@@ -11,7 +11,12 @@
 #include <testing/countedobject.h>
 #include <testing/stgtesting.h>
 
+#include <nameencoding.h>
+#include <tagtransfer.h>
+
 #include <condition_variable>
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -514,6 +519,316 @@ TEST_F(SymbolServer, RegistersItsClassesWithTheirScripts)
     RegCloseKey(key);
     ASSERT_EQ(module_.UnregisterServer(), S_OK);
     EXPECT_EQ(CLSIDFromProgID(u"QEL.QelSymbol", &clsid), CO_E_CLASSSTRING);
+}
+
+} // namespace
+
+namespace {
+
+// What a handler saw of the request that it ran.
+struct SeenRequest {
+    int code = 0;
+    CComVariant params[3];
+};
+
+class SymbolServerRequests : public SymbolServer {
+protected:
+    void SetUp() override
+    {
+        SymbolServer::SetUp();
+        InitAsHost();
+        engine_ = Server()->EngineHolder().GetEngine();
+        ASSERT_NE(engine_, nullptr);
+    }
+    void TearDown() override
+    {
+        srv_->Cleanup();
+        SymbolServer::TearDown();
+    }
+
+    // Handlers for every code given that record what they are asked.
+    void Record(std::initializer_list<int> codes)
+    {
+        for (int code : codes)
+            engine_->SetHandler(code, [this](CSymbolRequest &request) {
+                std::lock_guard<std::mutex> hold(lock_);
+                SeenRequest &seen = seen_[request.m_nCode];
+                seen.code = request.m_nCode;
+                seen.params[0] = request.Param1;
+                seen.params[1] = request.Param2;
+                seen.params[2] = request.Param3;
+            });
+    }
+    SeenRequest Seen(int code)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        return seen_[code];
+    }
+
+    static CArray<SectionTag, SectionTag &> *TwoSections()
+    {
+        auto *sections = new CArray<SectionTag, SectionTag &>;
+        SectionTag code;
+        code.Type = 1;
+        code.AddressValue = 0x8000;
+        code.Length = 0x100;
+        code.Name = ".text";
+        SectionTag data;
+        data.Type = 3;
+        data.AddressValue = 0x20000000;
+        data.Length = 0x40;
+        data.Name = ".data";
+        sections->Add(code);
+        sections->Add(data);
+        return sections;
+    }
+
+    // The queries of a program run only while one is loaded; the flag is the worker's.
+    void PretendLoaded()
+    {
+        engine_->SetHandler(2003, [this](CSymbolRequest &) { engine_->DatabaseLoaded = 1; });
+        int id = 0;
+        CComBSTR none("none");
+        ASSERT_EQ(symbol_->UndefineCodeSection(none, &id), S_OK);
+        EXPECT_EQ(symbol_->DeleteRequest(id), S_OK);
+    }
+
+    CSymbolEngine *engine_ = nullptr;
+    std::mutex lock_;
+    std::map<int, SeenRequest> seen_;
+};
+
+CString Text(const CComVariant &value)
+{
+    return value.vt == VT_BSTR ? CString(value.bstrVal) : CString("<not a text>");
+}
+
+CString Encoded(LPCSTR name)
+{
+    CString encoded;
+    EncodeNameString(name, encoded);
+    return encoded;
+}
+
+TEST_F(SymbolServerRequests, SubmitEachQueryWithItsCodeAndItsParametersInOrder)
+{
+    PretendLoaded();
+    LONG loaded = 0;
+    EXPECT_EQ(symbol_->IsDatabase(&loaded), S_OK);
+    EXPECT_EQ(loaded, 1);
+    Record({2000, 2, 201, 401, 406, 409, 700, 701, 103});
+    CComBSTR file("prog.elf"), star("*"), mainName("main"), scoped("file.c#main#i"), label("Start");
+    int id = 0;
+    EXPECT_EQ(symbol_->LoadFile(file, 7, 0x1234, &id), S_OK);
+    // A synchronous request's id carries bit 31.
+    EXPECT_NE(id & 0x80000000, 0);
+    SeenRequest load = Seen(2000);
+    EXPECT_EQ(Text(load.params[0]), "prog.elf");
+    EXPECT_EQ(load.params[1].lVal, 0x1234); // the window before the program identifier
+    EXPECT_EQ(load.params[2].lVal, 7);
+
+    id = 0;
+    EXPECT_EQ(symbol_->SectionByAddress(1, 0x8000, &id), S_OK);
+    EXPECT_EQ(Seen(2).params[0].vt, VT_I4);
+    EXPECT_EQ(Seen(2).params[1].lVal, 0x8000);
+
+    // Names compared with a stored NameString travel encoded; scoped names, data labels
+    // and paths do not.
+    id = 0;
+    symbol_->FunctionByName(mainName, &id);
+    EXPECT_EQ(Text(Seen(201).params[0]), Encoded("main"));
+    id = 0;
+    symbol_->Globals(star, star, &id);
+    EXPECT_EQ(Text(Seen(401).params[0]), Encoded("*"));
+    EXPECT_EQ(Text(Seen(401).params[1]), "*");
+    id = 0;
+    symbol_->VariableWithScope(scoped, &id);
+    EXPECT_EQ(Text(Seen(406).params[0]), "file.c#main#i");
+    id = 0;
+    symbol_->VariablesInScope(1, 0x8010, mainName, &id);
+    EXPECT_EQ(Seen(409).params[1].lVal, 0x8010);
+    EXPECT_EQ(Text(Seen(409).params[2]), Encoded("main"));
+    id = 0;
+    symbol_->CodeLabel(label, &id);
+    EXPECT_EQ(Text(Seen(700).params[0]), Encoded("Start"));
+    id = 0;
+    symbol_->DataLabel(label, &id);
+    EXPECT_EQ(Text(Seen(701).params[0]), "Start");
+    id = 0;
+    symbol_->SourceFileLines(1, 0x8000, 12, &id);
+    EXPECT_EQ(Seen(103).params[2].lVal, 12);
+}
+
+TEST_F(SymbolServerRequests, AnEventRequestGivesItsIdAtOnceAndIsFetchedOnceFinished)
+{
+    std::mutex gate;
+    gate.lock();
+    engine_->SetHandler(0, [&gate](CSymbolRequest &request) {
+        std::lock_guard<std::mutex> wait(gate);
+        request.m_pResult = TwoSections();
+    });
+    int id = static_cast<int>(RequesterEvent);
+    ASSERT_EQ(symbol_->Sections(&id), S_OK);
+    EXPECT_GT(id, 0);
+    // Still running: not packed and not taken away.
+    VARIANT names, values;
+    VariantInit(&names);
+    VariantInit(&values);
+    EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044001));
+    gate.unlock();
+    HRESULT hr = E_FAIL;
+    for (int i = 0; i < 1000; i++) {
+        hr = symbol_->GetSections(id, &names, &values);
+        if (hr != static_cast<HRESULT>(0x80044001))
+            break;
+        Sleep(5);
+    }
+    ASSERT_EQ(hr, S_OK);
+    CArray<SectionTag, SectionTag &> received;
+    EXPECT_EQ(UnpackTagRecords(names, values, received), S_OK);
+    FreeTransferVariant(&names);
+    FreeTransferVariant(&values);
+    ASSERT_EQ(received.GetSize(), 2);
+    EXPECT_EQ(received[0].Name, ".text");
+    EXPECT_EQ(received[1].AddressValue, 0x20000000u);
+    EXPECT_EQ(received[1].Length, 0x40u);
+    // Fetched once only.
+    EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044001));
+}
+
+TEST_F(SymbolServerRequests, ARequestOfAnotherKindIsLeftForItsOwnGetMethod)
+{
+    engine_->SetHandler(200, [](CSymbolRequest &request) {
+        auto *functions = new CArray<FunctionTag, FunctionTag &>;
+        FunctionTag main;
+        main.Name = "main";
+        main.AddressValue = 0x8100;
+        functions->Add(main);
+        request.m_pResult = functions;
+    });
+    PretendLoaded();
+    int id = 0;
+    ASSERT_EQ(symbol_->Functions(&id), S_OK);
+    VARIANT names, values;
+    VariantInit(&names);
+    VariantInit(&values);
+    EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044001));
+    EXPECT_EQ(names.vt, VT_EMPTY);
+    ASSERT_EQ(symbol_->GetFunctions(id, &names, &values), S_OK);
+    CArray<FunctionTag, FunctionTag &> received;
+    EXPECT_EQ(UnpackTagRecords(names, values, received), S_OK);
+    FreeTransferVariant(&names);
+    FreeTransferVariant(&values);
+    ASSERT_EQ(received.GetSize(), 1);
+    EXPECT_EQ(received[0].Name, "main");
+    EXPECT_EQ(received[0].AddressValue, 0x8100u);
+    EXPECT_EQ(symbol_->GetFunctions(12345, &names, &values), static_cast<HRESULT>(0x80044001));
+}
+
+TEST_F(SymbolServerRequests, AFailedRequestAnswersItsStatusAndGoes)
+{
+    engine_->SetHandler(0, [](CSymbolRequest &) { AfxThrowMemoryException(); });
+    int id = 0;
+    ASSERT_EQ(symbol_->Sections(&id), S_OK);
+    VARIANT names, values;
+    VariantInit(&names);
+    VariantInit(&values);
+    EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044005));
+    EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044001));
+    EXPECT_EQ(SymbolStatusResult(StatusNoProgram), static_cast<HRESULT>(0x80044006));
+    EXPECT_EQ(SymbolStatusResult(StatusOtherError), static_cast<HRESULT>(0x80043FFF));
+    // A request with no result of its kind answers that nothing is there.
+    engine_->SetHandler(0, [](CSymbolRequest &) {});
+    id = 0;
+    ASSERT_EQ(symbol_->Sections(&id), S_OK);
+    EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044001));
+}
+
+TEST_F(SymbolServerRequests, MissingOutPointersAreRefused)
+{
+    VARIANT values;
+    VariantInit(&values);
+    EXPECT_EQ(symbol_->Sections(nullptr), E_POINTER);
+    EXPECT_EQ(symbol_->GetSections(1, nullptr, &values), E_POINTER);
+    EXPECT_EQ(symbol_->GetSourceLines(1, nullptr), E_POINTER);
+    EXPECT_EQ(symbol_->GetState(1, nullptr), E_POINTER);
+    EXPECT_EQ(symbol_->GetProgramInfo(1, nullptr), E_POINTER);
+    EXPECT_EQ(symbol_->IsDatabase(nullptr), E_POINTER);
+    EXPECT_EQ(symbol_->GetLocation(1, &values, nullptr), E_POINTER);
+    int id = 0;
+    EXPECT_EQ(symbol_->DefineCodeSection(nullptr, nullptr, &id), E_POINTER);
+}
+
+TEST_F(SymbolServerRequests, AnswerStateLocationAndWhetherAProgramIsLoaded)
+{
+    LONG loaded = 9;
+    EXPECT_EQ(symbol_->IsDatabase(&loaded), S_OK);
+    EXPECT_EQ(loaded, 0);
+
+    engine_->SetHandler(2001, [](CSymbolRequest &request) { request.m_nResult = 3; });
+    int id = 0;
+    ASSERT_EQ(symbol_->UnloadFile(4, &id), S_OK);
+    LONG state = 0;
+    EXPECT_EQ(symbol_->GetState(id, &state), S_OK);
+    EXPECT_EQ(state, 3);
+
+    engine_->SetHandler(4000, [](CSymbolRequest &request) {
+        request.m_pLocation = new LocationTag;
+        request.m_pLocation->Name = "main.c";
+        request.m_pLocation->SourceLine = 42;
+        request.m_pLocation->SectionName = ".text";
+    });
+    id = 0;
+    ASSERT_EQ(symbol_->Location(1, 0x8000, &id), S_OK);
+    VARIANT names, values;
+    VariantInit(&names);
+    VariantInit(&values);
+    ASSERT_EQ(symbol_->GetLocation(id, &names, &values), S_OK);
+    LocationTag location;
+    EXPECT_EQ(UnpackTagRecords(names, values, location), S_OK);
+    FreeTransferVariant(&names);
+    FreeTransferVariant(&values);
+    EXPECT_EQ(location.Name, "main.c");
+    EXPECT_EQ(location.SourceLine, 42);
+    EXPECT_EQ(location.SectionName, ".text");
+}
+
+TEST_F(SymbolServerRequests, HandsOutTheLoadedProgramWithAReferenceOfTheCallersOwn)
+{
+    engine_->SetHandler(2000, [](CSymbolRequest &request) {
+        CProgramInfo *info = nullptr;
+        if (SUCCEEDED(CreateProgramInfo(QEL_PROGRAM_ELF, &info))) {
+            info->m_nProgramId = -5;
+            request.m_pProgramInfo = static_cast<IProgramInfo *>(info);
+            info->Release();
+        }
+    });
+    CComBSTR file("prog.elf");
+    int id = 0;
+    ASSERT_EQ(symbol_->LoadFile(file, -5, 0, &id), S_OK);
+    IUnknown *handed = nullptr;
+    ASSERT_EQ(symbol_->GetProgramInfo(id, &handed), S_OK);
+    ASSERT_NE(handed, nullptr);
+    CComQIPtr<IQelSymbol2> programs(symbol_);
+    LONG programId = 0;
+    EXPECT_EQ(programs->GetProgramId(0, &programId), S_OK);
+    EXPECT_EQ(programId, 5);
+    IUnknown *again = nullptr;
+    EXPECT_EQ(symbol_->GetProgramInfo(id, &again), static_cast<HRESULT>(0x80044001));
+    EXPECT_EQ(again, nullptr);
+    // The list and the caller each let go of their own reference.
+    handed->Release();
+}
+
+TEST_F(SymbolServer, WithoutAnEngineRequestsAreNotAccepted)
+{
+    int id = 0;
+    EXPECT_EQ(symbol_->Sections(&id), static_cast<HRESULT>(0x80044001));
+    EXPECT_EQ(id, 0);
+    LONG loaded = 9;
+    EXPECT_EQ(symbol_->IsDatabase(&loaded), static_cast<HRESULT>(0x80044001));
+    EXPECT_EQ(loaded, 0);
+    EXPECT_EQ(symbol_->DeleteRequest(3), S_OK);
 }
 
 } // namespace
