@@ -45,9 +45,9 @@ void CQelCfgProfileClientImpl::Init(UINT sectionId, UINT entryId)
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
     OnProfileReset();
     m_section.LoadString(sectionId);
-    CString spec;
-    spec.LoadString(entryId);
-    ParseKeySpec(spec);
+    CString keyText;
+    keyText.LoadString(entryId);
+    ParseKeySpec(keyText);
 }
 
 HRESULT CQelCfgProfileClientImpl::OnProfileBind()

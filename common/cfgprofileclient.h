@@ -2,7 +2,7 @@
 // reads and writes it.
 //
 // The item is described by two strings of the component's string table: a section
-// ("System", "Compiler") and a key spec, an entry name, a slash, a type and optionally a
+// ("System", "Compiler") and a key text, an entry name, a slash, a type and optionally a
 // colon and a default: "SERVICE/BOOL", "MAIN_FUNC/BSTR",
 // "IgnoreProgramFromWsp/BOOL:FALSE". The types and how their defaults read:
 //
@@ -16,7 +16,7 @@
 //     double  VT_R8
 //     BSTR    VT_BSTR  the text as it stands, blanks and case kept
 //
-// Type names compare blind to case. A spec without a slash or with another type gives an
+// Type names compare blind to case. A key text without a slash or with another type gives an
 // item that is never bound; a default that is no number leaves the default VT_EMPTY.
 //
 // Attach binds the item in the host's profile, handing it the default, and connects to
@@ -32,12 +32,12 @@
 
 class CQelCfgProfileClientImpl : public CQelCfgEvtClient {
 public:
-    // The section and key spec from the strings of the calling module.
+    // The section and key text from the strings of the calling module.
     CQelCfgProfileClientImpl(UINT sectionId, UINT entryId);
     ~CQelCfgProfileClientImpl() override;
 
     void Init(UINT sectionId, UINT entryId);
-    void ParseKeySpec(CString spec);
+    void ParseKeySpec(CString keyText);
 
     // The item is bound when not bound yet and configured.
     HRESULT OnProfileBind() override;

@@ -1,4 +1,4 @@
-// The key spec of a profile item: entry, type and default.
+// The key text of a profile item: entry, type and default.
 #include "cfgprofileclient.h"
 
 #include "numberparse.h"
@@ -59,18 +59,18 @@ void SetNumber(VARIANT *value, VARTYPE vt, DWORD number)
 
 } // namespace
 
-void CQelCfgProfileClientImpl::ParseKeySpec(CString spec)
+void CQelCfgProfileClientImpl::ParseKeySpec(CString keyText)
 {
     m_configured = FALSE;
     VariantClear(&m_value);
-    spec.TrimLeft();
-    int slash = spec.Find('/');
+    keyText.TrimLeft();
+    int slash = keyText.Find('/');
     if (slash < 0) {
-        m_entry = spec;
+        m_entry = keyText;
         return;
     }
-    m_entry = spec.Left(slash);
-    CString rest = spec.Mid(slash + 1);
+    m_entry = keyText.Left(slash);
+    CString rest = keyText.Mid(slash + 1);
     CString typeText = rest;
     CString defaultText;
     int colon = rest.Find(':');

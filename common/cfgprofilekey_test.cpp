@@ -10,10 +10,10 @@
 
 namespace {
 
-// What a key spec gives: whether the item is configured, its entry name, and its default
+// What a key text gives: whether the item is configured, its entry name, and its default
 // as a type and a value (numbers as the 32 bits of their type, texts as ANSI).
 struct KeySpecCase {
-    const char *spec;
+    const char *keyText;
     bool configured;
     const char *entry;
     VARTYPE vt;
@@ -139,7 +139,7 @@ TEST_P(KeySpecs, GiveTheEntryTypeAndDefault)
 {
     const KeySpecCase &c = GetParam();
     CQelCfgProfileClientImpl client(IDS_TEST_MISSING, IDS_TEST_MISSING);
-    client.ParseKeySpec(c.spec);
+    client.ParseKeySpec(c.keyText);
     EXPECT_EQ(client.IsConfigured(), c.configured ? TRUE : FALSE);
     EXPECT_STREQ(client.GetEntry(), c.entry);
     EXPECT_EQ(Describe(client.GetDefault()), Expected(c));
@@ -157,7 +157,7 @@ TEST_F(KeySpecStrings, TheSectionAndSpecComeFromTheModulesStrings)
     EXPECT_EQ(Describe(client.GetDefault()), "BSTR '  /tmp/Db '");
     EXPECT_TRUE(client.IsConfigured());
 
-    // Another spec replaces everything the first gave.
+    // Another key text replaces everything the first gave.
     client.Init(IDS_TEST_CFG_SYSTEM, IDS_TEST_CFG_IGNORE);
     EXPECT_STREQ(client.GetEntry(), "IgnoreProgramFromWsp");
     EXPECT_EQ(Describe(client.GetDefault()), "bool false");
