@@ -17,5 +17,11 @@ class CQelSymbolPCP : public CQelSymbolServer, public CComCoClass<CQelSymbolPCP,
 public:
     CQelSymbolPCP() { m_nMasterSelector = 0; }
 
+    // The PCP debugger's server reports errors of IQelSymbSrv and IQelSymbol only.
+    STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override
+    {
+        return riid == IID_IQelSymbSrv || riid == IID_IQelSymbol ? S_OK : S_FALSE;
+    }
+
     DECLARE_REGISTRY_RESOURCEID(IDR_QELSYMBOLPCP)
 };

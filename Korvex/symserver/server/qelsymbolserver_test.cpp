@@ -831,4 +831,17 @@ TEST_F(SymbolServer, WithoutAnEngineRequestsAreNotAccepted)
     EXPECT_EQ(symbol_->DeleteRequest(3), S_OK);
 }
 
+TEST_F(SymbolServer, ThePcpServerReportsErrorsOfItsTwoSymbolInterfacesOnly)
+{
+    CComObject<CAggregatingHost> *pcpHost = MakeHost(CLSID_QelSymbolPCP);
+    ASSERT_NE(pcpHost, nullptr);
+    CComPtr<ISupportErrorInfo> support;
+    ASSERT_EQ(pcpHost->QueryInterface(IID_ISupportErrorInfo, reinterpret_cast<void **>(&support)), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IQelSymbSrv), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IQelSymbol), S_OK);
+    EXPECT_EQ(support->InterfaceSupportsErrorInfo(IID_IQelControllerInfo), S_FALSE);
+    support.Release();
+    pcpHost->Release();
+}
+
 } // namespace
