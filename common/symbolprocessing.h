@@ -293,7 +293,6 @@ private:
     BOOL FetchRecords(int requestId, Records &records, HRESULT (STDMETHODCALLTYPE IQelSymbol::*get)(int, VARIANT *, VARIANT *));
     template <class Records>
     BOOL FetchNumbers(int requestId, Records &records, HRESULT (STDMETHODCALLTYPE IQelSymbol::*get)(int, VARIANT *));
-    void ForgetRequest(int requestId);
 
     CComPtr<IQelSymbol> m_pSymbol;
     CControllerInfoHolder m_controllerInfo;

@@ -206,14 +206,6 @@ LRESULT CSymbolProcessing::OnRequestMessage(WPARAM, LPARAM lParam)
     return 0;
 }
 
-void CSymbolProcessing::ForgetRequest(int requestId)
-{
-    m_requests.RemoveKey(requestId);
-    m_issued.erase(requestId);
-    m_notified.erase(requestId);
-    m_loads.RemoveKey(requestId);
-}
-
 void CSymbolProcessing::ProcessRequest(int requestId)
 {
     SymbolRequestTag tag;

@@ -100,7 +100,6 @@ public:
         std::lock_guard<std::mutex> lock(m_lock);
         return m_calls;
     }
-    int Deletions() const { return m_deletions; }
     std::thread::id WorkerThread() const { return m_worker.get_id(); }
     // The program-information object that a successful load hands out.
     void SetProgramInfo(IUnknown *info) { m_programInfo = info; }
@@ -241,7 +240,6 @@ public:
     STDMETHODIMP DeleteRequest(int nRequest) override
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        ++m_deletions;
         for (auto queued = m_queue.begin(); queued != m_queue.end(); ++queued) {
             if (queued->id == nRequest) {
                 m_queue.erase(queued);
@@ -446,7 +444,6 @@ private:
     std::map<int, Finished> m_finished;
     std::vector<std::string> m_calls;
     int m_lastId = 0;
-    int m_deletions = 0;
     bool m_busy = false;
     bool m_held = false;
     bool m_stop = false;
