@@ -15,7 +15,9 @@
 // the registration then delivers at once. The client knows the ids it was given: notices
 // of other clients' requests (every client in event mode hears all of them) are left
 // alone, and Detach deletes at the server every request of its own whose result nobody
-// fetched, so nothing is left behind there.
+// fetched, so nothing is left behind there. Detach ends the event connection before it
+// lets anything go, waiting for a ready event that the worker is delivering at that moment,
+// so a client may be destroyed while the server fires.
 //
 // The caller's context travels as a pointer-sized value, as callers pass their objects.
 #pragma once

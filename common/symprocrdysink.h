@@ -1,6 +1,7 @@
 // The sinks of the symbol server's own events: the notice that a request marked for
 // events has finished (_SymProcEvents), and the opening and closing of the pattern window
-// (_SymProcEvents2). The ready notice comes on the server's worker thread.
+// (_SymProcEvents2). The ready notice comes on the server's worker thread, so a class
+// that follows it ends the connection in its own destructor (eventsink.h).
 #pragma once
 
 #include "eventsink.h"
