@@ -100,11 +100,16 @@ interface IQelWindowValues : public IUnknown {
     STDMETHOD(Slot18)() PURE;
     STDMETHOD(Slot19)() PURE;
     STDMETHOD(Slot20)() PURE;
-    STDMETHOD(Slot21)() PURE;
+    // Slot 21: how a PCP debugger runs: 0 when it stands alone, any other answer when it
+    // is bound to the main debugger of its controller.
+    STDMETHOD(PcpBinding)() PURE;
     STDMETHOD(Slot22)() PURE;
     STDMETHOD(Slot23)() PURE;
     // Slot 24: the object that leads to the controller information.
     STDMETHOD(GetTargetObject)(IQelTargetObject **ppTarget) PURE;
+    // Slot 25: the name of the main debugger that a bound PCP debugger belongs to, for
+    // IQelDebugServerNames; the caller frees it.
+    STDMETHOD(GetMasterName)(BSTR *pbstrName) PURE;
 };
 QEL_DEFINE_IID(IQelWindowValues, 0x64D202C0, 0x2BFA, 0x11D4, 0x9E, 0xE8, 0x00, 0x10, 0x5A, 0xAF, 0x26, 0xD3);
 
@@ -155,3 +160,16 @@ interface IQelTargetObject : public IUnknown {
     // Slot 27: the object that offers IQelControllerInfo.
     STDMETHOD(GetControllerObject)(IUnknown **ppController) PURE;
 };
+
+// Offered by the host's configuration profile object: the host's debug-server objects by
+// the names that slot 25 of IQelWindowValues gives.
+interface IQelDebugServerNames : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    // Slot 8: the debug-server object of that name, with a reference for the caller.
+    STDMETHOD(GetDebugServer)(BSTR name, IUnknown **ppDebugServer) PURE;
+};
+QEL_DEFINE_IID(IQelDebugServerNames, 0x6E4C170E, 0x308A, 0x11D4, 0x96, 0x13, 0x00, 0x50, 0x04, 0xF6, 0xC0, 0x39);

@@ -46,6 +46,31 @@ STDMETHODIMP CHostWindowValues::GetTargetObject(IQelTargetObject **ppTarget)
     return S_OK;
 }
 
+void CHostWindowValues::SetPcpMaster(LPCOLESTR name)
+{
+    std::lock_guard<std::mutex> hold(m_valueLock);
+    m_bound = name != nullptr;
+    m_masterName = name != nullptr ? name : u"";
+}
+
+STDMETHODIMP CHostWindowValues::PcpBinding()
+{
+    std::lock_guard<std::mutex> hold(m_valueLock);
+    return m_bound ? 1 : 0;
+}
+
+STDMETHODIMP CHostWindowValues::GetMasterName(BSTR *pbstrName)
+{
+    if (pbstrName == nullptr)
+        return E_POINTER;
+    *pbstrName = nullptr;
+    std::lock_guard<std::mutex> hold(m_valueLock);
+    if (!m_bound)
+        return E_FAIL;
+    *pbstrName = SysAllocStringLen(m_masterName.data(), static_cast<UINT>(m_masterName.size()));
+    return *pbstrName != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
 STDMETHODIMP CHostDebugServer::GetProfile(IUnknown **ppProfile)
 {
     return HandOut(m_profile, ppProfile);

@@ -61,7 +61,9 @@ private:
     CComPtr<IUnknown> m_controller;
 };
 
-// Slot 4 gives the values set by name, slot 24 the target object.
+// Slot 4 gives the values set by name, slot 24 the target object; slots 21 and 25 say
+// whether a PCP debugger is bound and to which main debugger (standalone until
+// SetPcpMaster names one).
 class CHostWindowValues : public CComObjectRootEx<CComMultiThreadModel>, public IQelWindowValues {
 public:
     BEGIN_COM_MAP(CHostWindowValues)
@@ -70,6 +72,9 @@ public:
 
     void SetTarget(IQelTargetObject *target) { m_target = target; }
     void SetValue(LPCOLESTR name, DWORD value);
+    // The main debugger's name, under which the profile's IQelDebugServerNames knows it;
+    // NULL: the PCP debugger stands alone.
+    void SetPcpMaster(LPCOLESTR name);
 
     STDMETHODIMP Slot03() override { return E_NOTIMPL; }
     // E_INVALIDARG for a name that has no value set.
@@ -90,15 +95,20 @@ public:
     STDMETHODIMP Slot18() override { return E_NOTIMPL; }
     STDMETHODIMP Slot19() override { return E_NOTIMPL; }
     STDMETHODIMP Slot20() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot21() override { return E_NOTIMPL; }
+    // 0 standalone, 1 bound.
+    STDMETHODIMP PcpBinding() override;
     STDMETHODIMP Slot22() override { return E_NOTIMPL; }
     STDMETHODIMP Slot23() override { return E_NOTIMPL; }
     STDMETHODIMP GetTargetObject(IQelTargetObject **ppTarget) override;
+    // E_FAIL and a null name when standalone.
+    STDMETHODIMP GetMasterName(BSTR *pbstrName) override;
 
 private:
     CComPtr<IQelTargetObject> m_target;
     std::mutex m_valueLock;
     std::map<std::u16string, DWORD> m_values;
+    bool m_bound = false;
+    std::u16string m_masterName;
 };
 
 // The debug-server object: slot 13 of its holder interface gives the configuration

@@ -1,4 +1,5 @@
 #include "debugserver.h"
+#include "hostcfgprofile.h"
 
 #include <controllerinfoholder.h>
 
@@ -255,6 +256,43 @@ TEST_F(HostDiagnosticsTest, Slot17GivesTheObjectWithTheErrorReceiver)
     CComPtr<IUnknown> none;
     EXPECT_EQ(bare->GetErrorObject(&none), E_FAIL);
     EXPECT_EQ(none, nullptr);
+}
+
+} // namespace
+
+namespace {
+
+class PcpDebuggerSetupTest : public ComAllocBalance {};
+
+// What a PCP debugger's symbol server asks of its host to find its main debugger.
+TEST_F(PcpDebuggerSetupTest, TheHostNamesTheMainDebuggerOfABoundPcpDebugger)
+{
+    CComPtr<CHostWindowValues> values = Make<CHostWindowValues>();
+    EXPECT_EQ(values->PcpBinding(), 0);
+    CComBSTR name;
+    EXPECT_EQ(values->GetMasterName(&name), E_FAIL);
+    EXPECT_EQ(name.m_str, nullptr);
+
+    values->SetPcpMaster(u"TriCore");
+    EXPECT_NE(values->PcpBinding(), 0);
+    ASSERT_EQ(values->GetMasterName(&name), S_OK);
+
+    CComObject<QelHost::CHostCfgProfile> *profile = nullptr;
+    ASSERT_EQ(QelHost::CreateCfgProfile(&profile), S_OK);
+    CComPtr<IQelDebugServerNames> names;
+    ASSERT_EQ(profile->QueryInterface(qel_uuidof<IQelDebugServerNames>(), reinterpret_cast<void **>(&names)), S_OK);
+    CountedObject mainDebugger;
+    CComPtr<IUnknown> found;
+    EXPECT_EQ(names->GetDebugServer(name, &found), E_INVALIDARG);
+    profile->SetDebugServer(u"TriCore", &mainDebugger);
+    ASSERT_EQ(names->GetDebugServer(name, &found), S_OK);
+    EXPECT_EQ(found.p, static_cast<IUnknown *>(&mainDebugger));
+    found.Release();
+    profile->SetDebugServer(u"TriCore", nullptr);
+    EXPECT_EQ(names->GetDebugServer(name, &found), E_INVALIDARG);
+    EXPECT_EQ(mainDebugger.References(), 1u); // the test's own
+    names.Release();
+    profile->Release();
 }
 
 } // namespace

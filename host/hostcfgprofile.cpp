@@ -192,6 +192,33 @@ STDMETHODIMP CHostCfgProfile::Load()
     return S_OK;
 }
 
+void CHostCfgProfile::SetDebugServer(LPCOLESTR name, IUnknown *debugServer)
+{
+    CComPtr<IUnknown> old; // released after the lock is left
+    std::lock_guard<std::mutex> hold(m_itemLock);
+    auto found = m_debugServers.find(name);
+    if (found != m_debugServers.end()) {
+        old = found->second;
+        m_debugServers.erase(found);
+    }
+    if (debugServer != nullptr)
+        m_debugServers[name] = debugServer;
+}
+
+STDMETHODIMP CHostCfgProfile::GetDebugServer(BSTR name, IUnknown **ppDebugServer)
+{
+    if (ppDebugServer == nullptr)
+        return E_POINTER;
+    *ppDebugServer = nullptr;
+    std::lock_guard<std::mutex> hold(m_itemLock);
+    auto found = m_debugServers.find(std::u16string(name != nullptr ? name : u"", SysStringLen(name)));
+    if (found == m_debugServers.end())
+        return E_INVALIDARG;
+    *ppDebugServer = found->second;
+    (*ppDebugServer)->AddRef();
+    return S_OK;
+}
+
 HRESULT CreateCfgProfile(CComObject<CHostCfgProfile> **ppProfile)
 {
     if (ppProfile == nullptr)

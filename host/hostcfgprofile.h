@@ -7,14 +7,20 @@
 // that of this first value, and every later value is converted to that type (a value
 // that does not convert is refused). Handles are small numbers, checked on every call.
 //
+// It also names the host's debug-server objects (IQelDebugServerNames), so that a PCP
+// debugger finds its main debugger; it holds a reference to each until it goes or the
+// name is given another object.
+//
 // Events, to every advised sink: loading (slot 13) fires "valid", every change of a value
 // "modified", and closing the profile "reset". They are fired with no lock held, so a
 // sink may call the profile back.
 #pragma once
 
 #include <atlbase.h>
+#include <hostinterfaces.h>
 #include <qelcfgprofile.h>
 
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -23,6 +29,7 @@ namespace QelHost {
 
 class CHostCfgProfile : public CComObjectRootEx<CComMultiThreadModel>,
                         public IQelCfgProfile2,
+                        public IQelDebugServerNames,
                         public IConnectionPointContainerImpl<CHostCfgProfile>,
                         public IConnectionPointImpl<CHostCfgProfile, &DIID__QelCfgProfileEvents> {
 public:
@@ -30,6 +37,7 @@ public:
         COM_INTERFACE_ENTRY(IQelCfgProfile2)
         COM_INTERFACE_ENTRY(IDispatch)
         COM_INTERFACE_ENTRY(IConnectionPointContainer)
+        COM_INTERFACE_ENTRY(IQelDebugServerNames)
     END_COM_MAP()
 
     BEGIN_CONNECTION_POINT_MAP(CHostCfgProfile)
@@ -49,6 +57,8 @@ public:
     void SetLoadFiresValid(bool fires);
     // How often slot 13 was called.
     ULONG Loads() const;
+    // The debug-server object known by `name`; NULL forgets the name.
+    void SetDebugServer(LPCOLESTR name, IUnknown *debugServer);
 
     // Late binding is not offered (no type information).
     STDMETHODIMP GetTypeInfoCount(UINT *pctinfo) override;
@@ -70,6 +80,14 @@ public:
     STDMETHODIMP Slot12() override { return E_NOTIMPL; }
     STDMETHODIMP Load() override;
 
+    // E_INVALIDARG and a null object for a name that is not known.
+    STDMETHODIMP GetDebugServer(BSTR name, IUnknown **ppDebugServer) override;
+    STDMETHODIMP Slot03() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot04() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot05() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot06() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot07() override { return E_NOTIMPL; }
+
 private:
     struct Item {
         std::u16string section;
@@ -87,6 +105,7 @@ private:
 
     mutable std::mutex m_itemLock;
     std::vector<Item> m_items; // handle n is m_items[n - 1]
+    std::map<std::u16string, CComPtr<IUnknown>> m_debugServers;
     ULONG m_loads = 0;
     bool m_loadFiresValid = true;
 };

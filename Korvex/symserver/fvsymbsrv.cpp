@@ -118,55 +118,50 @@ STDMETHODIMP CFvSymbSrv::Synchronize(tagSynchronizeFunction eFunction, IUnknown 
         return E_POINTER;
     switch (eFunction) {
     case SYF_PUT_FOREIGN_DEBUG_SERVER:
-        if (m_pForeignDebugServer == nullptr && *ppUnknown != nullptr) {
+        if (*ppUnknown != nullptr) {
             // Held before the partner is called, so that its call back finds this server
             // bound and goes no further.
-            m_pForeignDebugServer = *ppUnknown;
-            m_pForeignDebugServer->AddRef();
+            if (!HoldPartner(m_pForeignDebugServer, *ppUnknown))
+                break;
             IQelSymbSrv *partner = nullptr;
-            HRESULT hr = m_pForeignDebugServer->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&partner));
+            HRESULT hr = (*ppUnknown)->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&partner));
             if (hr == E_NOINTERFACE)
                 break;
             if (FAILED(hr))
                 return hr;
             partner->Synchronize(SYF_PUT_FOREIGN_DEBUG_SERVER, &m_pOwner);
             partner->Release();
-        } else if (m_pForeignDebugServer != nullptr && *ppUnknown == nullptr) {
-            IUnknown *old = m_pForeignDebugServer;
-            m_pForeignDebugServer = nullptr;
-            old->Release();
+        } else {
+            DropPartner(m_pForeignDebugServer);
         }
         break;
     case SYF_GET_FOREIGN_DEBUG_SERVER:
-        *ppUnknown = m_pForeignDebugServer;
-        if (*ppUnknown != nullptr)
-            (*ppUnknown)->AddRef();
+        *ppUnknown = GetPartner(m_pForeignDebugServer);
         break;
     case SYF_GET_MASTER_DEBUGGER: {
-        IUnknown *master = m_nMasterSelector == 1 ? m_pOwner : m_pForeignDebugServer;
-        if (master != nullptr) {
-            master->AddRef();
-            *ppUnknown = master;
+        IUnknown *master = nullptr;
+        if (m_nMasterSelector == 1) {
+            master = m_pOwner;
+            if (master != nullptr)
+                master->AddRef();
+        } else {
+            master = GetPartner(m_pForeignDebugServer);
         }
+        if (master != nullptr)
+            *ppUnknown = master;
         break;
     }
     case SYF_GET_OWN_STORAGE:
         *ppUnknown = m_pStorage != nullptr ? m_pStorage->GetStorage() : nullptr;
         break;
     case SYF_PUT_PCP_STANDALONE_DEBUG_SERVER:
-        if (m_pPcpStandaloneDebugServer == nullptr && *ppUnknown != nullptr) {
-            m_pPcpStandaloneDebugServer = *ppUnknown;
-            m_pPcpStandaloneDebugServer->AddRef();
-        } else if (m_pPcpStandaloneDebugServer != nullptr && *ppUnknown == nullptr) {
-            IUnknown *old = m_pPcpStandaloneDebugServer;
-            m_pPcpStandaloneDebugServer = nullptr;
-            old->Release();
-        }
+        if (*ppUnknown != nullptr)
+            HoldPartner(m_pPcpStandaloneDebugServer, *ppUnknown);
+        else
+            DropPartner(m_pPcpStandaloneDebugServer);
         break;
     case SYF_GET_PCP_STANDALONE_DEBUG_SERVER:
-        *ppUnknown = m_pPcpStandaloneDebugServer;
-        if (*ppUnknown != nullptr)
-            (*ppUnknown)->AddRef();
+        *ppUnknown = GetPartner(m_pPcpStandaloneDebugServer);
         break;
     case SYF_SET_GLOBAL_VARED:
         m_bGlobalVarEd = *ppUnknown != nullptr;
@@ -212,11 +207,38 @@ void CFvSymbSrv::CleanupSettings()
     m_MenuItemList.Disconnect();
     delete m_pStorage;
     m_pStorage = nullptr;
-    if (m_pForeignDebugServer != nullptr) {
-        IUnknown *old = m_pForeignDebugServer;
-        m_pForeignDebugServer = nullptr;
-        old->Release();
+    DropPartner(m_pForeignDebugServer);
+}
+
+bool CFvSymbSrv::HoldPartner(IUnknown *&slot, IUnknown *partner)
+{
+    std::lock_guard<std::mutex> hold(m_PartnerLock);
+    if (slot != nullptr)
+        return false;
+    slot = partner;
+    slot->AddRef();
+    return true;
+}
+
+void CFvSymbSrv::DropPartner(IUnknown *&slot)
+{
+    IUnknown *old = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(m_PartnerLock);
+        old = slot;
+        slot = nullptr;
     }
+    // Released with no lock held: the partner may call back as it goes.
+    if (old != nullptr)
+        old->Release();
+}
+
+IUnknown *CFvSymbSrv::GetPartner(IUnknown *const &slot)
+{
+    std::lock_guard<std::mutex> hold(m_PartnerLock);
+    if (slot != nullptr)
+        slot->AddRef();
+    return slot;
 }
 
 void CFvSymbSrv::SetOwner(IUnknown *owner)

@@ -6,8 +6,9 @@
 // on it: Init with its debug-server object (the owner) and null; Init with the workspace
 // storage and the GUI server, which makes the engine and binds the profile; then
 // RestoreSettings, which connects the command handlers. Cleanup (or Init with two nulls)
-// ends the engine. Init, Cleanup and Synchronize take no lock: the host calls them from
-// its one thread in that order.
+// ends the engine. Init and Cleanup take no lock: the host calls them from its one thread
+// in that order. The partner debug servers alone are also read by the engine's worker
+// (for its ready events), so they are held and handed out under a lock of their own.
 //
 // Every COM method enters the module's own state first.
 #pragma once
@@ -20,6 +21,8 @@
 #include "korvexdispatch.h"
 #include "symbmenuitemlist.h"
 #include "symserverids.h"
+
+#include <mutex>
 
 class CFvSymbSrv : public IOleCommandTarget, public IDispatchImpl<IQelSymbSrv, &IID_IQelSymbSrv, &LIBID_KORVEXLib> {
 public:
@@ -72,6 +75,11 @@ protected:
     // Commands 97, then 96, of the QelSymbol group to the owner, without arguments; the
     // windows that show VarEd data follow them.
     void SendVarEdNotice();
+    // A partner slot: held (with a reference) only when empty, FALSE otherwise; emptied
+    // and released; read with a reference for the caller.
+    bool HoldPartner(IUnknown *&slot, IUnknown *partner);
+    void DropPartner(IUnknown *&slot);
+    IUnknown *GetPartner(IUnknown *const &slot);
 
     CStorage *m_pStorage;               // owned; null until Init gives a storage
     CString m_strLastError;
@@ -79,6 +87,7 @@ protected:
     IUnknown *m_pGUIServer;             // not counted
     CSymbMenuItemList m_MenuItemList;
     CQelCfgProfileClientImpl m_VarEdProfile;
+    std::mutex m_PartnerLock;
     IUnknown *m_pForeignDebugServer;    // counted
     IUnknown *m_pPcpStandaloneDebugServer; // counted
     LONG m_nMasterSelector;             // 1: the owner is the master debugger

@@ -38,13 +38,24 @@ HRESULT CQelSymbolServer::CreateEngine()
     m_EngineHolder.GetEngine()->SetReadyHook([owner](int id) {
         if (owner == nullptr)
             return;
-        IQelSymbol *symbol = nullptr;
-        if (SUCCEEDED(owner->QueryInterface(IID_IQelSymbol, reinterpret_cast<void **>(&symbol)))) {
-            symbol->FireRequestReady(id);
-            symbol->Release();
-        }
+        FireRequestReadyOn(owner, id);
+        // A partner debugger (the PCP's, bound to this one) forwards its requests here,
+        // so its clients hear of them too.
+        CComPtr<IQelSymbSrv> server;
+        if (FAILED(owner->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&server))))
+            return;
+        CComPtr<IUnknown> partner;
+        if (SUCCEEDED(server->Synchronize(SYF_GET_FOREIGN_DEBUG_SERVER, &partner)) && partner != nullptr)
+            FireRequestReadyOn(partner, id);
     });
     return S_OK;
+}
+
+void CQelSymbolServer::FireRequestReadyOn(IUnknown *debugServer, int id)
+{
+    CComPtr<IQelSymbol> symbol;
+    if (SUCCEEDED(debugServer->QueryInterface(IID_IQelSymbol, reinterpret_cast<void **>(&symbol))))
+        symbol->FireRequestReady(id);
 }
 
 STDMETHODIMP CQelSymbolServer::Init(IUnknown *pIStorage, IUnknown *pIGUIServer)

@@ -190,8 +190,10 @@ protected:
     HRESULT GetRecords(int id, int group, VARIANT *names, VARIANT *values);
 
     // A new engine on the owner, whose finished event requests fire FireRequestReady
-    // through the owner (so a host object that carries two servers reaches both).
+    // through the owner (so a host object that carries two servers reaches both) and
+    // then through the owner's foreign debug server.
     HRESULT CreateEngine();
+    static void FireRequestReadyOn(IUnknown *debugServer, int id);
 
     IUnknown *m_pUnkMarshaler; // the free-threaded marshaler's inner object, counted
     CSymbolEngineHolder m_EngineHolder;

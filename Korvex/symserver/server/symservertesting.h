@@ -58,6 +58,16 @@ public:
         return static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p));
     }
 
+    // The host's window values, which also say how a PCP debugger runs.
+    QelHost::CHostWindowValues *WindowValues()
+    {
+        CComPtr<IQelHostHolder> holder;
+        m_pHost->QueryInterface(IID_IQelHostHolder, reinterpret_cast<void **>(&holder));
+        CComPtr<IUnknown> values;
+        holder->GetWindowValues(&values);
+        return static_cast<QelHost::CHostWindowValues *>(static_cast<IQelWindowValues *>(values.p));
+    }
+
     std::vector<Command> Commands()
     {
         std::lock_guard<std::mutex> hold(m_lock);
