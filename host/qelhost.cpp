@@ -1,6 +1,7 @@
 // qelhost: the command-line debugger host. It loads the component servers as the
 // debugger would and runs the main job with what the system offers.
 #include "debugserver.h"
+#include "hostcfgprofile.h"
 #include "hostmsgbox.h"
 #include "hostreports.h"
 #include "qelhostdump.h"
@@ -8,6 +9,7 @@
 
 #include <ole2.h>
 #include <qelsymbol.h>
+#include <qelsymbsrv.h>
 
 #include <dlfcn.h>
 
@@ -76,36 +78,102 @@ HRESULT RegisterServerLibrary(const std::string &path, void **handle)
     return registerServer != nullptr ? registerServer() : CO_E_ERRORINDLL;
 }
 
-// One debugger's symbol server, made by class identifier inside a debug-server object
-// and taken through the host's order: Init with the owner, Init with the workspace
-// storage and the GUI server, RestoreSettings; then Cleanup.
-bool RunSymbolServer(const char *name, REFCLSID clsid, IStorage *workspace, IUnknown *guiServer)
-{
+// One debugger: a debug-server object carrying the symbol server of one class.
+struct Debugger {
+    const char *name;
     CComPtr<IUnknown> debugServer;
-    HRESULT hr = QelHost::CreateDebugServer(QelHost::ControllerConfig(), &debugServer);
-    auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer.p));
-    if (SUCCEEDED(hr))
-        hr = host->CreateSymbolServer(clsid);
     CComPtr<IQelSymbSrv> symbolServer;
-    if (SUCCEEDED(hr))
-        hr = debugServer->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&symbolServer));
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "qelhost: no %s (0x%08X)\n", name, static_cast<unsigned>(hr));
-        return false;
+
+    QelHost::CHostDebugServer *Host()
+    {
+        return static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer.p));
     }
-    const HRESULT steps[] = {symbolServer->Init(debugServer, nullptr), symbolServer->Init(workspace, guiServer),
-                             symbolServer->RestoreSettings()};
+};
+
+// The debug-server object with the symbol server of `clsid` inside.
+bool MakeDebugger(REFCLSID clsid, Debugger &debugger)
+{
+    HRESULT hr = QelHost::CreateDebugServer(QelHost::ControllerConfig(), &debugger.debugServer);
+    if (SUCCEEDED(hr))
+        hr = debugger.Host()->CreateSymbolServer(clsid);
+    if (SUCCEEDED(hr))
+        hr = debugger.debugServer->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&debugger.symbolServer));
+    if (FAILED(hr))
+        std::fprintf(stderr, "qelhost: no %s (0x%08X)\n", debugger.name, static_cast<unsigned>(hr));
+    return SUCCEEDED(hr);
+}
+
+// The host's order: Init with the owner, Init with the workspace storage and the GUI
+// server, RestoreSettings.
+bool InitDebugger(Debugger &debugger, IStorage *workspace, IUnknown *guiServer)
+{
+    IQelSymbSrv *server = debugger.symbolServer;
+    const HRESULT steps[] = {server->Init(debugger.debugServer, nullptr), server->Init(workspace, guiServer),
+                             server->RestoreSettings()};
     CComBSTR version;
-    symbolServer->GetVersion(&version);
+    server->GetVersion(&version);
     char text[256] = {};
     if (version.m_str != nullptr)
         WideCharToMultiByte(CP_ACP, 0, version.m_str, -1, text, sizeof text, nullptr, nullptr);
     bool started = SUCCEEDED(steps[0]) && SUCCEEDED(steps[1]) && SUCCEEDED(steps[2]);
-    std::printf("  %-12s %s: %s\n", name, started ? "initialised" : "failed to initialise", text);
-    symbolServer->Cleanup();
-    symbolServer.Release();
-    host->ReleaseSymbolServer();
+    std::printf("  %-28s %s: %s\n", debugger.name, started ? "initialised" : "failed to initialise", text);
     return started;
+}
+
+void EndDebugger(Debugger &debugger)
+{
+    debugger.symbolServer->Cleanup();
+    debugger.symbolServer.Release();
+    debugger.Host()->ReleaseSymbolServer();
+}
+
+// Whether `debugger`'s symbol server names `master` as its master debugger.
+bool HasMaster(Debugger &debugger, Debugger &master)
+{
+    CComPtr<IUnknown> named;
+    debugger.symbolServer->Synchronize(SYF_GET_MASTER_DEBUGGER, &named);
+    CComPtr<IUnknown> identity;
+    if (named != nullptr)
+        named->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity));
+    return identity != nullptr && identity == master.debugServer;
+}
+
+// The main debugger, a PCP debugger on its own, and a PCP debugger bound to the main
+// debugger, whose host names the main debugger's object to it.
+bool RunSymbolServers(IStorage *workspace, IUnknown *guiServer)
+{
+    Debugger main{"QelSymbol", nullptr, nullptr};
+    if (!MakeDebugger(CLSID_QelSymbol, main))
+        return false;
+    bool ok = InitDebugger(main, workspace, guiServer);
+
+    Debugger standalone{"QelSymbolPCP (standalone)", nullptr, nullptr};
+    if (MakeDebugger(CLSID_QelSymbolPCP, standalone)) {
+        ok = InitDebugger(standalone, workspace, guiServer) && HasMaster(standalone, standalone) && ok;
+        EndDebugger(standalone);
+    } else {
+        ok = false;
+    }
+
+    Debugger bound{"QelSymbolPCP (bound)", nullptr, nullptr};
+    if (MakeDebugger(CLSID_QelSymbolPCP, bound)) {
+        CComPtr<IUnknown> profile, values;
+        bound.Host()->GetProfile(&profile);
+        bound.Host()->GetWindowValues(&values);
+        auto *names = static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p));
+        names->SetDebugServer(u"TriCore", main.debugServer);
+        static_cast<QelHost::CHostWindowValues *>(static_cast<IQelWindowValues *>(values.p))->SetPcpMaster(u"TriCore");
+        bool started = InitDebugger(bound, workspace, guiServer);
+        bool bindsMain = HasMaster(bound, main);
+        std::printf("  %-28s %s\n", "", bindsMain ? "bound to QelSymbol" : "not bound to QelSymbol");
+        ok = started && bindsMain && ok;
+        EndDebugger(bound);
+        names->SetDebugServer(u"TriCore", nullptr);
+    } else {
+        ok = false;
+    }
+    EndDebugger(main);
+    return ok;
 }
 
 // Loads the symbol server as the debugger does and lets it go again.
@@ -135,8 +203,7 @@ int Start()
                 hr = CComObject<CHostGuiServer>::CreateInstance(&gui);
             if (SUCCEEDED(hr)) {
                 CComPtr<IUnknown> guiServer(gui);
-                ok = RunSymbolServer("QelSymbol", CLSID_QelSymbol, workspace, guiServer);
-                ok = RunSymbolServer("QelSymbolPCP", CLSID_QelSymbolPCP, workspace, guiServer) && ok;
+                ok = RunSymbolServers(workspace, guiServer);
             }
         }
         CoFreeUnusedLibraries();
