@@ -1,5 +1,6 @@
 // The symbol server's COM classes, registered in-process from the test program's own
 // module, aggregated by a host double as the host's debug-server object aggregates them.
+#include "korvextestmodule.h"
 #include "symservertesting.h"
 
 #include <korvexapp.h>
@@ -50,15 +51,7 @@ class SymbolServer : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QelUseRegistryFile(nullptr);
-        ASSERT_EQ(module_.Init(KorvexObjectMap(), AfxGetInstanceHandle()), S_OK);
-        for (const CLSID *clsid : {&CLSID_QelSymbol, &CLSID_QelSymbolPCP, &CLSID_SymSrvPropertyPage}) {
-            CComPtr<IUnknown> factory;
-            ASSERT_EQ(module_.GetClassObject(*clsid, IID_IUnknown, reinterpret_cast<void **>(&factory)), S_OK);
-            DWORD cookie = 0;
-            ASSERT_EQ(CoRegisterClassObject(*clsid, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
-            cookies_.push_back(cookie);
-        }
+        module_.Register();
         host_ = MakeHost(CLSID_QelSymbol);
         ASSERT_NE(host_, nullptr);
         ASSERT_EQ(host_->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&srv_)), S_OK);
@@ -71,12 +64,8 @@ protected:
         symbol_.Release();
         if (host_ != nullptr)
             host_->Release();
-        for (DWORD cookie : cookies_)
-            CoRevokeClassObject(cookie);
         // Every object of the module is gone with the host that held it.
-        EXPECT_EQ(module_.GetLockCount(), 0);
-        module_.Term();
-        QelUseRegistryFile(nullptr);
+        module_.Revoke();
     }
 
     IUnknown *HostUnknown() { return host_->GetUnknown(); }
@@ -98,8 +87,7 @@ protected:
         return reinterpret_cast<LONG_PTR>(value);
     }
 
-    CComModule module_;
-    std::vector<DWORD> cookies_;
+    CKorvexTestModule module_;
     CComObject<CAggregatingHost> *host_ = nullptr;
     CComPtr<IQelSymbSrv> srv_;
     CComPtr<IQelSymbol> symbol_;
@@ -501,7 +489,7 @@ TEST_F(SymbolServer, PropertyPageAnswersOnlyIUnknownUntilItsPageIsBuilt)
 
 TEST_F(SymbolServer, RegistersItsClassesWithTheirScripts)
 {
-    ASSERT_EQ(module_.RegisterServer(TRUE), S_OK);
+    ASSERT_EQ(module_.Module().RegisterServer(TRUE), S_OK);
     CLSID clsid = GUID_NULL;
     EXPECT_EQ(CLSIDFromProgID(u"QEL.QelSymbol", &clsid), S_OK);
     EXPECT_EQ(clsid, CLSID_QelSymbol);
@@ -517,7 +505,7 @@ TEST_F(SymbolServer, RegistersItsClassesWithTheirScripts)
               ERROR_SUCCESS);
     EXPECT_STREQ(model, "Apartment");
     RegCloseKey(key);
-    ASSERT_EQ(module_.UnregisterServer(), S_OK);
+    ASSERT_EQ(module_.Module().UnregisterServer(), S_OK);
     EXPECT_EQ(CLSIDFromProgID(u"QEL.QelSymbol", &clsid), CO_E_CLASSSTRING);
 }
 
