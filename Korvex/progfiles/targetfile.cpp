@@ -249,19 +249,15 @@ void CQelTargetFile::DumpHex(DWORD address, const void *data, DWORD count)
     if (m_pDumpStream == nullptr)
         return;
     const BYTE *bytes = static_cast<const BYTE *>(data);
-    DumpPrintf("%7Xh: ", address);
-    DWORD inLine = 0;
-    for (DWORD i = 0; i < count && m_pDumpStream != nullptr; ++i) {
-        ++address;
-        if (++inLine == 16) {
-            inLine = 0;
-            DumpPrintf("%02X\n", bytes[i]);
-            if (i + 1 < count)
-                DumpPrintf("%7Xh: ", address);
-        } else {
-            DumpPrintf("%02X ", bytes[i]);
-        }
-    }
+    // A line of 16 bytes at a time, since every write of the dump is flushed.
+    DWORD i = 0;
+    do {
+        char line[64];
+        int used = std::snprintf(line, sizeof line, "%7Xh: ", address + i);
+        for (DWORD end = std::min(count, i + 16); i < end; ++i)
+            used += std::snprintf(line + used, sizeof line - used, (i + 1) % 16 == 0 ? "%02X\n" : "%02X ", bytes[i]);
+        DumpPrintf("%s", line);
+    } while (i < count && m_pDumpStream != nullptr);
     DumpPrintf("\n");
 }
 
