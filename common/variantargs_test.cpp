@@ -2,39 +2,13 @@
 
 #include "testing/comallocbalance.h"
 #include "testing/countedobject.h"
+#include "testing/varianttesting.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-VARIANT Number(LONG value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = value;
-    return v;
-}
-
-VARIANT Text(const char16_t *text)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(text);
-    return v;
-}
-
-VARIANT Object(IUnknown *object)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_UNKNOWN;
-    v.punkVal = object;
-    return v;
-}
 
 HRESULT ErrorOf(CVariantArgs &element)
 {
@@ -50,7 +24,7 @@ class VariantArgs : public ComAllocBalance {};
 
 TEST_F(VariantArgs, KeepsACopyOfATextOfItsOwn)
 {
-    VARIANT text = Text(u"main.c");
+    VARIANT text = TextVariant(u"main.c");
     {
         CVariantArgs element;
         element.SetValue(text);
@@ -72,13 +46,13 @@ TEST_F(VariantArgs, HoldsAReferenceOnAnInterfaceAndOnlyWhileItKeepsIt)
     CountedObject object;
     {
         CVariantArgs element;
-        element.SetValue(Object(&object));
+        element.SetValue(ObjectVariant(&object));
         EXPECT_EQ(object.References(), 2u);
         EXPECT_TRUE(element.IsOwned());
-        element.SetValue(Number(7)); // the interface goes, and the number owns nothing
+        element.SetValue(NumberVariant(7)); // the interface goes, and the number owns nothing
         EXPECT_EQ(object.References(), 1u);
         EXPECT_FALSE(element.IsOwned());
-        element.SetValue(Object(&object));
+        element.SetValue(ObjectVariant(&object));
     }
     EXPECT_EQ(object.References(), 1u);
 }
@@ -92,7 +66,7 @@ TEST_F(VariantArgs, TextsTravelAsAnsiInBothDirections)
     EXPECT_STREQ(element.GetString(), "Gr\xFC\xDF" "e \x80 5");
     element.SetString(nullptr);
     EXPECT_STREQ(element.GetString(), "");
-    element.SetValue(Number(4));
+    element.SetValue(NumberVariant(4));
     EXPECT_EQ(ErrorOf(element), E_INVALIDARG);
     CVariantArgs empty;
     EXPECT_EQ(ErrorOf(empty), E_INVALIDARG);
@@ -101,7 +75,7 @@ TEST_F(VariantArgs, TextsTravelAsAnsiInBothDirections)
 TEST_F(VariantArgs, ChangesTypeIntoTheCallersVariant)
 {
     CVariantArgs element;
-    element.SetValue(Number(42));
+    element.SetValue(NumberVariant(42));
     EXPECT_EQ(element.ChangeType(VT_BSTR, nullptr), E_POINTER);
     VARIANT out;
     VariantInit(&out);
@@ -111,7 +85,7 @@ TEST_F(VariantArgs, ChangesTypeIntoTheCallersVariant)
     VariantClear(&out);
 
     CountedObject object;
-    element.SetValue(Object(&object));
+    element.SetValue(ObjectVariant(&object));
     ASSERT_EQ(element.ChangeType(VT_VARIANT, &out), S_OK);
     EXPECT_EQ(out.vt, VT_UNKNOWN);
     EXPECT_EQ(object.References(), 3u); // the caller's, the element's and the copy's
@@ -133,7 +107,7 @@ TEST_F(VariantArgs, DetachHandsTheValueOverAndLeavesTheElementEmpty)
 
     // A value that the element does not own is copied for the caller.
     CountedObject object;
-    VARIANT borrowed = Object(&object);
+    VARIANT borrowed = ObjectVariant(&object);
     element.TakeOver(borrowed);
     element.Disown();
     value = element.Detach();

@@ -4,6 +4,7 @@
 
 #include "testing/comallocbalance.h"
 #include "testing/countedobject.h"
+#include "testing/varianttesting.h"
 
 #include <gtest/gtest.h>
 
@@ -11,33 +12,6 @@
 #include <vector>
 
 namespace {
-
-VARIANT Number(VARTYPE vt, LONG value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = vt;
-    v.lVal = value;
-    return v;
-}
-
-VARIANT Text(const char16_t *text)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_BSTR;
-    v.bstrVal = SysAllocString(text);
-    return v;
-}
-
-VARIANT Object(IUnknown *object)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_UNKNOWN;
-    v.punkVal = object;
-    return v;
-}
 
 // A VARIANT list as a caller passes it: a SAFEARRAY of VARIANT that owns its entries.
 VARIANT List(std::vector<VARIANT> entries)
@@ -96,8 +70,8 @@ TEST_F(VariantArray, ReadsTheArgumentsOfAListInOrderAndLeavesThemToTheCaller)
 {
     CountedObject object;
     object.AddRef(); // the list's reference
-    VARIANT in = List({Number(VT_UI4, 3), Text(u"counter"), Object(&object), Number(VT_BOOL, VARIANT_TRUE),
-                       Number(VT_I4, -5)});
+    VARIANT in = List({NumberVariant(3, VT_UI4), TextVariant(u"counter"), ObjectVariant(&object),
+                       NumberVariant(VARIANT_TRUE, VT_BOOL), NumberVariant(-5, VT_I4)});
     {
         CVariantArray args(&in, FALSE);
         ASSERT_EQ(args.GetSize(), 5);
@@ -117,7 +91,7 @@ TEST_F(VariantArray, ReadsTheArgumentsOfAListInOrderAndLeavesThemToTheCaller)
 
 TEST_F(VariantArray, AGetterOfTheWrongTypeOrIndexRaisesInvalidArg)
 {
-    VARIANT in = List({Number(VT_I4, 1), Text(u"x")});
+    VARIANT in = List({NumberVariant(1, VT_I4), TextVariant(u"x")});
     CVariantArray args(&in, FALSE);
     EXPECT_EQ(ErrorOf([&] { args.GetUI4(0); }), E_INVALIDARG); // VT_I4 is not VT_UI4
     EXPECT_EQ(ErrorOf([&] { args.GetBSTR(0); }), E_INVALIDARG);
@@ -131,7 +105,7 @@ TEST_F(VariantArray, AGetterOfTheWrongTypeOrIndexRaisesInvalidArg)
 
 TEST_F(VariantArray, ASingleValueIsOneArgumentAndNoneIsNoArgument)
 {
-    VARIANT text = Text(u"main.c");
+    VARIANT text = TextVariant(u"main.c");
     {
         CVariantArray args(&text, FALSE);
         ASSERT_EQ(args.GetSize(), 1);
@@ -163,7 +137,7 @@ TEST_F(VariantArray, AnAnswerIsWrittenIntoTheCallersValueWhenTheListGoes)
     CountedObject object;
     {
         CVariantArray results(&out, TRUE);
-        results[0].SetValue(Object(&object));
+        results[0].SetValue(ObjectVariant(&object));
     }
     EXPECT_EQ(out.punkVal, &object);
     EXPECT_EQ(object.References(), 2u); // the answer carries its own reference
@@ -173,7 +147,7 @@ TEST_F(VariantArray, AnAnswerIsWrittenIntoTheCallersValueWhenTheListGoes)
 
 TEST_F(VariantArray, AnEmptiedListLeavesTheCallersValueAlone)
 {
-    VARIANT out = Number(VT_I4, 9);
+    VARIANT out = NumberVariant(9, VT_I4);
     {
         CVariantArray results(&out, TRUE);
         results.RemoveAll();
@@ -186,14 +160,14 @@ TEST_F(VariantArray, AnswersIntoAListResizeTheCallersArray)
 {
     // The caller's first contents stay the caller's: the answer overwrites them without
     // freeing them, so the caller keeps its own copies (here `first` and `second`).
-    VARIANT first = Text(u"first");
-    VARIANT second = Text(u"second");
+    VARIANT first = TextVariant(u"first");
+    VARIANT second = TextVariant(u"second");
     VARIANT out = List({first, second});
     {
         CVariantArray results(&out, TRUE);
         ASSERT_EQ(results.GetSize(), 2);
         results.SetSize(3);
-        results[0].SetValue(Number(VT_I4, 1));
+        results[0].SetValue(NumberVariant(1, VT_I4));
         results[2].SetString("third");
     }
     EXPECT_EQ(Entries(out), (std::vector<std::string>{"I4 1", "BSTR second", "BSTR third"}));
@@ -201,7 +175,7 @@ TEST_F(VariantArray, AnswersIntoAListResizeTheCallersArray)
     VariantClear(&first);
     VariantClear(&second);
 
-    out = List({Number(VT_I4, 1), Number(VT_I4, 2), Number(VT_I4, 3)});
+    out = List({NumberVariant(1, VT_I4), NumberVariant(2, VT_I4), NumberVariant(3, VT_I4)});
     {
         CVariantArray results(&out, TRUE);
         results.SetSize(1);
@@ -214,7 +188,7 @@ TEST_F(VariantArray, TakingAListOverMovesItsValuesAndDestroysTheArray)
 {
     CountedObject object;
     object.AddRef();
-    VARIANT out = List({Text(u"a"), Object(&object), Number(VT_I4, 2)});
+    VARIANT out = List({TextVariant(u"a"), ObjectVariant(&object), NumberVariant(2, VT_I4)});
     LONG arraysBefore = QelGetComAllocCounts().safeArrays;
     {
         CVariantArray results;
@@ -228,7 +202,7 @@ TEST_F(VariantArray, TakingAListOverMovesItsValuesAndDestroysTheArray)
     }
     EXPECT_EQ(object.References(), 1u);
 
-    VARIANT single = Text(u"one");
+    VARIANT single = TextVariant(u"one");
     CVariantArray results;
     EXPECT_EQ(results.FromVariant(&single, TRUE), 1);
     EXPECT_EQ(single.vt, VT_EMPTY);
@@ -238,7 +212,7 @@ TEST_F(VariantArray, TakingAListOverMovesItsValuesAndDestroysTheArray)
 
 TEST_F(VariantArray, DetachAllForgetsTheValuesWithoutFreeingThem)
 {
-    VARIANT text = Text(u"handed over");
+    VARIANT text = TextVariant(u"handed over");
     BSTR held = text.bstrVal;
     CVariantArray args;
     args.FromVariant(&text, TRUE);
@@ -259,7 +233,7 @@ TEST_F(VariantArray, ASafeArrayWrapperBorrowsOrOwnsAndSizesItsArray)
     EXPECT_FALSE(none.IsValid());
     EXPECT_EQ(none.GetCount(), 0);
 
-    VARIANT list = List({Number(VT_I4, 1), Number(VT_I4, 2)});
+    VARIANT list = List({NumberVariant(1, VT_I4), NumberVariant(2, VT_I4)});
     {
         CSafeArrayVariant borrowed(&list, TRUE);
         EXPECT_EQ(borrowed.GetCount(), 2);
@@ -273,7 +247,7 @@ TEST_F(VariantArray, ASafeArrayWrapperBorrowsOrOwnsAndSizesItsArray)
         EXPECT_EQ(owned.ToArray(copies), 2);
         EXPECT_EQ(copies.GetI4(1), 2);
     }
-    VARIANT number = Number(VT_I4, 3);
+    VARIANT number = NumberVariant(3, VT_I4);
     CSafeArrayVariant notAnArray(&number, FALSE);
     EXPECT_FALSE(notAnArray.IsValid());
     EXPECT_EQ(number.vt, VT_I4);
