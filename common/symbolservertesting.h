@@ -89,11 +89,12 @@ public:
         std::unique_lock<std::mutex> lock(m_lock);
         return m_idle.wait_for(lock, std::chrono::seconds(5), [this] { return m_queue.empty() && !m_busy; });
     }
-    // Requests queued or finished and not fetched or deleted.
+    // Requests queued or finished and not fetched or deleted. A request being announced is
+    // already among the finished ones, so the announcement itself counts for nothing.
     size_t Outstanding()
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        return m_queue.size() + m_finished.size() + (m_busy ? 1 : 0);
+        return m_queue.size() + m_finished.size();
     }
     std::vector<std::string> Calls()
     {
