@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev ccache)
 # The cross tool chain only regenerates the sample programs in testdata/; the build never needs it.
 if [ "${1:-}" = "--cross" ]; then
   packages+=(gcc-arm-none-eabi binutils-arm-none-eabi libnewlib-arm-none-eabi srecord gdb-multiarch)
