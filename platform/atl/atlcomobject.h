@@ -66,6 +66,29 @@ public:
 
     ULONG InternalAddRef() { return ThreadModel::Increment(&m_dwRef); }
     ULONG InternalRelease() { return ThreadModel::Decrement(&m_dwRef); }
+
+    // The count of an object whose last reference has gone: far from 0 and 1, whatever
+    // is taken and dropped from it.
+    static constexpr LONG kRetiredCount = -0x3FFFFFFF;
+    // Release's step: drops a reference and answers what is left, 0 when it was the
+    // last. The last one puts kRetiredCount in place of the count in the same atomic
+    // step, so the count never stands at 0: a thread that holds the object without a
+    // reference of its own (a worker that the object's destruction waits for) and takes
+    // and drops one while the object is being destroyed cannot destroy it a second time.
+    ULONG InternalReleaseOrRetire()
+    {
+        LONG count = 1; // a guess; each exchange that fails tells the count that stands
+        for (;;) {
+            LONG left = count == 1 ? kRetiredCount : count - 1;
+            LONG before = ThreadModel::CompareExchange(&m_dwRef, left, count);
+            if (before == count)
+                return count == 1 ? 0 : static_cast<ULONG>(left);
+            count = before;
+        }
+    }
+    // An object deleted without a reference ever taken (its creation failed) is retired
+    // as it is destroyed; one retired by its last Release keeps its count.
+    void InternalRetire() { ThreadModel::CompareExchange(&m_dwRef, kRetiredCount, 0); }
     void Lock() { m_critsec.Lock(); }
     void Unlock() { m_critsec.Unlock(); }
 
@@ -166,10 +189,10 @@ class CComObject : public Base {
 public:
     CComObject(void * = nullptr) { QelAtlLockModule(); }
     // The last reference is gone; FinalRelease may still hand out and drop references,
-    // so the count is held up while it runs.
+    // which the retired count absorbs.
     virtual ~CComObject()
     {
-        this->m_dwRef = 1;
+        this->InternalRetire();
         this->FinalRelease();
         QelAtlUnlockModule();
     }
@@ -177,7 +200,7 @@ public:
     STDMETHOD_(ULONG, AddRef)() override { return this->InternalAddRef(); }
     STDMETHOD_(ULONG, Release)() override
     {
-        ULONG count = this->InternalRelease();
+        ULONG count = this->InternalReleaseOrRetire();
         if (count == 0)
             delete this;
         return count;
@@ -217,14 +240,14 @@ public:
     CComObjectNoLock(void * = nullptr) {}
     virtual ~CComObjectNoLock()
     {
-        this->m_dwRef = 1;
+        this->InternalRetire();
         this->FinalRelease();
     }
 
     STDMETHOD_(ULONG, AddRef)() override { return this->InternalAddRef(); }
     STDMETHOD_(ULONG, Release)() override
     {
-        ULONG count = this->InternalRelease();
+        ULONG count = this->InternalReleaseOrRetire();
         if (count == 0)
             delete this;
         return count;
@@ -260,7 +283,7 @@ public:
     explicit CComAggObject(void *pv) : m_contained(pv) { QelAtlLockModule(); }
     virtual ~CComAggObject()
     {
-        this->m_dwRef = 1;
+        this->InternalRetire();
         m_contained.FinalRelease();
         QelAtlUnlockModule();
     }
@@ -281,7 +304,7 @@ public:
     STDMETHOD_(ULONG, AddRef)() override { return this->InternalAddRef(); }
     STDMETHOD_(ULONG, Release)() override
     {
-        ULONG count = this->InternalRelease();
+        ULONG count = this->InternalReleaseOrRetire();
         if (count == 0)
             delete this;
         return count;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 interface IQelTestFirst : public IUnknown {
     STDMETHOD(First)(LONG *value) PURE;
 };
@@ -107,6 +109,58 @@ TEST(ComObject, IsFreedWithItsLastReferenceAfterFinalRelease)
     }
     EXPECT_EQ(g_liveObjects, 0);
     EXPECT_EQ(g_finalReleases, finalReleases + 1);
+}
+
+// The free-threaded model with a visitor that runs right after the step that drops an
+// object's last reference, as another thread that holds the object without a reference
+// of its own may run at that moment.
+struct CVisitedThreadModel : CComMultiThreadModel {
+    static inline std::function<void()> visitor;
+
+    static ULONG Decrement(LONG *p)
+    {
+        ULONG left = CComMultiThreadModel::Decrement(p);
+        if (left == 0)
+            Visit();
+        return left;
+    }
+    static LONG CompareExchange(LONG *p, LONG exchange, LONG comparand)
+    {
+        LONG before = CComMultiThreadModel::CompareExchange(p, exchange, comparand);
+        if (before == 1 && comparand == 1)
+            Visit();
+        return before;
+    }
+    static void Visit()
+    {
+        std::function<void()> once;
+        once.swap(visitor);
+        if (once)
+            once();
+    }
+};
+
+class CVisited : public CComObjectRootEx<CVisitedThreadModel>, public IQelTestFirst {
+public:
+    ~CVisited() { destroyed++; }
+    BEGIN_COM_MAP(CVisited)
+        COM_INTERFACE_ENTRY(IQelTestFirst)
+    END_COM_MAP()
+    STDMETHODIMP First(LONG *) override { return S_OK; }
+    static inline int destroyed = 0;
+};
+
+TEST(ComObject, AReferenceTakenAndDroppedAsTheLastOneGoesDestroysItOnce)
+{
+    CComObject<CVisited> *object = nullptr;
+    ASSERT_EQ(CComObject<CVisited>::CreateInstance(&object), S_OK);
+    object->AddRef();
+    CVisitedThreadModel::visitor = [object] {
+        object->AddRef();
+        object->Release();
+    };
+    object->Release();
+    EXPECT_EQ(CVisited::destroyed, 1);
 }
 
 TEST(ComObject, CreationFailsCleanlyWhenFinalConstructFails)

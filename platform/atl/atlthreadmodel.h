@@ -54,6 +54,11 @@ class CComMultiThreadModel {
 public:
     static ULONG Increment(LONG *p) { return static_cast<ULONG>(InterlockedIncrement(p)); }
     static ULONG Decrement(LONG *p) { return static_cast<ULONG>(InterlockedDecrement(p)); }
+    // Stores `exchange` when *p holds `comparand`; the value that stood before.
+    static LONG CompareExchange(LONG *p, LONG exchange, LONG comparand)
+    {
+        return InterlockedCompareExchange(p, exchange, comparand);
+    }
     typedef CComAutoCriticalSection AutoCriticalSection;
     typedef CComCriticalSection CriticalSection;
 };
@@ -62,6 +67,13 @@ class CComSingleThreadModel {
 public:
     static ULONG Increment(LONG *p) { return static_cast<ULONG>(++*p); }
     static ULONG Decrement(LONG *p) { return static_cast<ULONG>(--*p); }
+    static LONG CompareExchange(LONG *p, LONG exchange, LONG comparand)
+    {
+        LONG before = *p;
+        if (before == comparand)
+            *p = exchange;
+        return before;
+    }
     typedef CComFakeCriticalSection AutoCriticalSection;
     typedef CComFakeCriticalSection CriticalSection;
 };
