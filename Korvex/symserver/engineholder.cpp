@@ -22,10 +22,11 @@ BOOL CSymbolEngineHolder::CreateEngine(IUnknown *owner)
 
 void CSymbolEngineHolder::DeleteEngine()
 {
-    // The worker ends before the objects that its requests made are let go.
+    // The worker ends (or, when this is the worker, lets go of the owner) before the
+    // objects that its requests made are let go.
     CSymbolEngine *engine = m_pEngine;
     m_pEngine = nullptr;
-    delete engine;
+    CSymbolEngine::Destroy(engine);
     KeepProgramInfo(nullptr);
 }
 

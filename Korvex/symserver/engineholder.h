@@ -20,7 +20,8 @@ public:
     // A new engine for `owner` in place of none; FALSE when it cannot be made, or when
     // there is one already (it must be deleted first).
     BOOL CreateEngine(IUnknown *owner);
-    // Stops and deletes the engine and empties the list; nothing when there is none.
+    // Destroys the engine (CSymbolEngine::Destroy, which also works on its own worker)
+    // and empties the list; nothing when there is none.
     void DeleteEngine();
     CSymbolEngine *GetEngine() const { return m_pEngine; }
 

@@ -6,6 +6,8 @@
 // can never fall between its looking at the queue and its waiting.
 #include "symbolengine.h"
 
+#include <atlbase.h>
+
 #include <chrono>
 
 // A thread that waits for its synchronous request. The record lives on the waiting
@@ -204,6 +206,8 @@ BOOL CSymbolEngine::StartWorker()
     thread->m_bAutoDelete = FALSE;
     m_pThread = thread;
     m_nWorkerThreadId = thread->m_nThreadID;
+    // The worker's own hold on the module, which it lets go as it ends (WorkerProc).
+    QelAtlLockModule();
     thread->ResumeThread();
     return TRUE;
 }
@@ -213,9 +217,20 @@ BOOL CSymbolEngine::IsWorkerThread() const
     return m_pThread != nullptr && GetCurrentThreadId() == m_nWorkerThreadId;
 }
 
-UINT CSymbolEngine::WorkerProc(LPVOID engine)
+UINT CSymbolEngine::WorkerProc(LPVOID parameter)
 {
-    static_cast<CSymbolEngine *>(engine)->RunWorker();
+    // A worker left to free its engine runs after every object of the module may have
+    // gone, so it holds the module itself: DllCanUnloadNow refuses until it is out of
+    // this function. What the thread runs after it (the ends of its thread-local objects,
+    // defined in this module) keeps the module mapped, as the C library does for every
+    // thread that still has such ends to run.
+    struct ModuleHold {
+        ~ModuleHold() { QelAtlUnlockModule(); }
+    } moduleHold;
+    CSymbolEngine *engine = static_cast<CSymbolEngine *>(parameter);
+    engine->RunWorker();
+    if (engine->m_bLeftToWorker)
+        engine->FreeOnWorker();
     return 0;
 }
 
@@ -231,6 +246,8 @@ void CSymbolEngine::RunWorker()
     BOOL keepRunning = TRUE;
     while (keepRunning) {
         QueueHold hold(m_Lockable);
+        if (m_bLeftToWorker)
+            break;
         m_bWake = FALSE;
         CSymbolRequest *request = TakeNextRequest();
         if (request == nullptr) {
@@ -305,6 +322,8 @@ BOOL CSymbolEngine::RunRequest(CSymbolRequest *request, Notice &notice, BOOL &re
     request->m_bDone = 1;
     if (request->m_pWaiter != nullptr) {
         request->m_pWaiter->bFinished = TRUE;
+        // Its handler destroyed the engine: there is nothing left to fetch it from.
+        request->m_pWaiter->bRemoved = m_bLeftToWorker;
         request->m_pWaiter = nullptr;
         m_SyncDone.notify_all();
     } else if (!request->IsSynchronous()) {

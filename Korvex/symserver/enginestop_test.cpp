@@ -119,4 +119,34 @@ TEST_F(EngineStopTest, AWorkerThatEndsInsideAHandlerLeavesNobodyWaiting)
     EXPECT_EQ(m_host->Downloads()->EngineStops(), 0u);
 }
 
+TEST_F(EngineStopTest, AnEngineDestroyedFromItsOwnHandlerIsFreedByItsWorkerOnceTheHandlerReturns)
+{
+    // As when a host lets its last reference go while a handler holds one.
+    Gate gate;
+    CSymbolEngine *engine = m_engine.get();
+    Handle(kLoad, [&](CSymbolRequest &) {
+        gate.Enter();
+        engine->CurrentReader = new CountedResult;
+        engine->GlobalsCache = new CountedResult;
+        CSymbolEngine::Destroy(engine);
+    });
+    Handle(kSections, [](CSymbolRequest &request) { request.m_pResult = new CountedResult; });
+    ASSERT_NE(Submit(kSections, RequesterSynchronous), 0); // finished, never fetched
+    Submit(kLoad, RequesterEvent);
+    ASSERT_TRUE(gate.WaitInside());
+    int waitingId = -1;
+    int waitingStatus = StatusSuccess;
+    std::thread waiting([&] { waitingId = Submit(kSections, RequesterSynchronous, 0, &waitingStatus); });
+    ASSERT_TRUE(WaitUntil([&] { return CSymbolEngineTestPeer::QueuedCount(*engine) == 3; }));
+    m_engine.release();
+    gate.Open();
+    waiting.join();
+    EXPECT_EQ(waitingId, 0);
+    EXPECT_EQ(waitingStatus, StatusNotAccepted);
+    EXPECT_TRUE(WaitUntil([] { return CountedResult::live == 0; }));
+    // The owner, which may be going when its last reference goes inside a handler, is not
+    // asked any more.
+    EXPECT_EQ(m_host->Downloads()->EngineStops(), 0u);
+}
+
 } // namespace

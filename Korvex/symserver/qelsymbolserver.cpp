@@ -15,7 +15,9 @@ HRESULT CQelSymbolServer::FinalConstruct()
 
 void CQelSymbolServer::FinalRelease()
 {
-    // A host that never called Cleanup leaves no worker running into a freed object.
+    // A host that never called Cleanup leaves no worker running into a freed object: the
+    // engine is stopped here, or, when this is its worker (the host let go inside a
+    // notice), it lets go of the owner now and the worker frees it afterwards.
     m_EngineHolder.DeleteEngine();
     m_MenuItemList.SetServerInterface(nullptr);
     if (m_pUnkMarshaler != nullptr) {
@@ -38,6 +40,9 @@ HRESULT CQelSymbolServer::CreateEngine()
     m_EngineHolder.GetEngine()->SetReadyHook([owner](int id) {
         if (owner == nullptr)
             return;
+        // A sink may let the host's last reference go: the owner, with this server and
+        // its engine, then goes when the notice is over, not under it.
+        CComPtr<IUnknown> hold(owner);
         FireRequestReadyOn(owner, id);
         // A partner debugger (the PCP's, bound to this one) forwards its requests here,
         // so its clients hear of them too.

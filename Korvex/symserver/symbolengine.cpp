@@ -6,7 +6,8 @@ CSymbolEngine::CSymbolEngine(IUnknown *owner)
     : DatabaseLoaded(0), IdleSince(0), IdlePasses(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner),
       CurrentReader(nullptr), StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10),
       m_Lockable{m_QueueLock}, m_nWaiting(0), m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE),
-      m_pThread(nullptr), m_nWorkerThreadId(0), m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
+      m_bLeftToWorker(FALSE), m_bStopDeferred(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
+      m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
 {
     m_Handlers[RequestCodeStop] = [this](CSymbolRequest &request) { OnStop(request); };
     m_Handlers[RequestCodeIsDatabase] = [this](CSymbolRequest &request) { OnIsDatabase(request); };
@@ -50,6 +51,60 @@ void CSymbolEngine::Stop()
         delete thread;
     }
     RemoveAllRequests();
+}
+
+void CSymbolEngine::Destroy(CSymbolEngine *engine)
+{
+    if (engine == nullptr)
+        return;
+    BOOL onWorker = FALSE;
+    {
+        QueueHold hold(engine->m_Lockable);
+        onWorker = engine->IsWorkerThread();
+    }
+    if (onWorker)
+        engine->LeaveToWorker();
+    else
+        delete engine;
+}
+
+void CSymbolEngine::LeaveToWorker()
+{
+    {
+        QueueHold hold(m_Lockable);
+        m_bStopped = TRUE;
+        m_bLeftToWorker = TRUE;
+        m_ReadyHook = nullptr;
+    }
+    // Between two requests (in a notice) the owner is still whole, as it is for a stop
+    // from another thread, and is told now. A handler that runs keeps its reader and its
+    // database until it returns, and the owner may be gone by then.
+    if (m_Transactions.empty())
+        RunStop();
+    else
+        m_bStopDeferred = TRUE;
+    m_pOwner = nullptr;
+}
+
+void CSymbolEngine::FreeOnWorker()
+{
+    if (m_bStopDeferred)
+        RunStop();
+    RemoveAllRequests();
+    {
+        QueueHold hold(m_Lockable);
+        // Nobody waits for this thread: its object goes as it ends.
+        m_pThread->m_bAutoDelete = TRUE;
+        m_pThread = nullptr;
+    }
+    delete this;
+}
+
+void CSymbolEngine::RunStop()
+{
+    CSymbolRequest stop(RequesterSynchronous);
+    stop.m_nCode = RequestCodeStop;
+    Dispatch(stop);
 }
 
 void CSymbolEngine::OnIsDatabase(CSymbolRequest &request)

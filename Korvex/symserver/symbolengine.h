@@ -13,8 +13,11 @@
 // returns and rolled back when it raises, so what a request writes is in the database
 // whole or not at all.
 //
-// The engine is destroyed from a thread other than its worker (the symbol server's
-// Cleanup); destroying it from inside a handler or a notice would wait for itself.
+// The engine goes through Destroy. From any thread but its worker that stops and joins
+// the worker. Its own worker cannot wait for itself, yet it may be the thread that lets
+// the symbol server go: a host may drop its last reference inside a ready event, or while
+// a handler holds one. Then the worker is left to finish what it runs and to free the
+// engine itself; the module stays loaded while a worker runs its code.
 #pragma once
 
 #include <afx.h>
@@ -41,8 +44,15 @@ public:
 
     // `owner` is the symbol-server object's owner (not counted); diagnostics go to it.
     explicit CSymbolEngine(IUnknown *owner);
-    // Stops and joins the worker before anything it could use is freed.
+    // Stops and joins the worker before anything it could use is freed. Not on the
+    // worker: Destroy is the way from there.
     virtual ~CSymbolEngine();
+    // Deletes `engine`, from any thread. On its worker it refuses further requests, lets
+    // go of its owner and its ready hook at once and runs the stop request (deferred to
+    // the end of the handler that runs, which may no longer reach the owner), and the
+    // worker frees the engine once it is back from what it runs; a synchronous caller
+    // still waiting is answered 0.
+    static void Destroy(CSymbolEngine *engine);
     CSymbolEngine(const CSymbolEngine &) = delete;
     CSymbolEngine &operator=(const CSymbolEngine &) = delete;
 
@@ -155,6 +165,10 @@ private:
 
     static UINT WorkerProc(LPVOID engine);
     void RunWorker();
+    // Destroy on the worker, and what the worker does once it is back in its loop.
+    void LeaveToWorker();
+    void FreeOnWorker();
+    void RunStop();
     // However the worker ends: later submissions are refused and every synchronous
     // caller still waiting is woken.
     void OnWorkerEnded();
@@ -192,6 +206,8 @@ private:
     BOOL m_bWake;
     BOOL m_bStopped;
     BOOL m_bWorkerEnded;
+    BOOL m_bLeftToWorker;  // Destroy was called on the worker, which frees the engine
+    BOOL m_bStopDeferred;  // the worker runs the stop request once its handler is over
     CWinThread *m_pThread; // owned; null until the first submission
     DWORD m_nWorkerThreadId;
     UINT m_nMessageId;

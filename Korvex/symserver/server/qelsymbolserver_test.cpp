@@ -1,5 +1,6 @@
 // The symbol server's COM classes, registered in-process from the test program's own
 // module, aggregated by a host double as the host's debug-server object aggregates them.
+#include "enginetesting.h"
 #include "korvextestmodule.h"
 #include "symservertesting.h"
 
@@ -452,6 +453,77 @@ TEST_F(SymbolServerEvents, ASinkMayUnadviseInsideTheEvent)
     EXPECT_EQ(leaving->Events().size(), 1u);
     EXPECT_EQ(sink_->Events().size(), 2u);
     leaving->Release();
+}
+
+// A sink that lets go of the host's last reference inside the second ready event, as a
+// host that drops its debug-server object from its event handler, without Cleanup, does.
+class CReleasingSink : public CRecordingSink {
+public:
+    STDMETHODIMP Invoke(DISPID dispid, REFIID riid, LCID lcid, WORD flags, DISPPARAMS *params, VARIANT *result,
+                        EXCEPINFO *exception, UINT *argErr) override
+    {
+        HRESULT hr = CRecordingSink::Invoke(dispid, riid, lcid, flags, params, result, exception, argErr);
+        if (Events().size() == 2 && m_host != nullptr) {
+            IUnknown *host = m_host;
+            m_host = nullptr;
+            host->Release();
+        }
+        return hr;
+    }
+    IUnknown *m_host = nullptr;
+};
+
+// A result whose destruction waits at a gate.
+class CGatedResult : public CObject {
+public:
+    explicit CGatedResult(enginetest::Gate &gate) : m_gate(gate) {}
+    ~CGatedResult() override { m_gate.Enter(); }
+
+private:
+    enginetest::Gate &m_gate;
+};
+
+TEST_F(SymbolServer, AHostLetGoInsideAReadyEventGoesWithItsEngineOnceTheEventIsOver)
+{
+    InitAsHost();
+    enginetest::Gate running, freeing;
+    struct OpenAtEnd {
+        enginetest::Gate &a, &b;
+        ~OpenAtEnd()
+        {
+            a.Open();
+            b.Open();
+        }
+    } openAtEnd{running, freeing};
+    std::atomic<int> runs{0};
+    Server()->EngineHolder().GetEngine()->SetHandler(0, [&](CSymbolRequest &request) {
+        if (runs++ == 0)
+            request.m_pResult = new CGatedResult(freeing); // left unfetched
+        else
+            running.Enter();
+    });
+    CComObject<CReleasingSink> *sink = nullptr;
+    ASSERT_EQ(CComObject<CReleasingSink>::CreateInstance(&sink), S_OK);
+    sink->AddRef();
+    DWORD cookie = 0;
+    ASSERT_EQ(AtlAdvise(HostUnknown(), sink->GetUnknown(), DIID__SymProcEvents, &cookie), S_OK);
+    int first = static_cast<int>(RequesterEvent), second = first;
+    ASSERT_EQ(symbol_->Sections(&first), S_OK);
+    ASSERT_EQ(symbol_->Sections(&second), S_OK);
+    ASSERT_TRUE(running.WaitInside());
+    // The sink holds the host's last reference, and the connection point the sink's.
+    sink->m_host = host_;
+    host_ = nullptr;
+    srv_.Release();
+    symbol_.Release();
+    sink->Release();
+    running.Open();
+    // The worker frees what is left of its engine after the host and the server have
+    // gone, and the module stays locked until it has.
+    ASSERT_TRUE(freeing.WaitInside());
+    EXPECT_EQ(module_.Module().GetLockCount(), 1);
+    freeing.Open();
+    EXPECT_TRUE(enginetest::WaitUntil([&] { return module_.Module().GetLockCount() == 0; }));
 }
 
 TEST_F(SymbolServer, AnswersLateBoundCallsFromItsDispatchTable)
