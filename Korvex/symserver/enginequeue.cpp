@@ -135,9 +135,15 @@ CSymbolRequest *CSymbolEngine::TakeRequest(int id, int group)
         CSymbolRequest *request = m_Queue.GetNext(position);
         if (request->m_nId != id)
             continue;
-        if (!request->m_bDone || request->m_bRunning || !request->IsGroup(group))
+        if (!request->m_bDone || request->m_bRunning)
             return nullptr;
         m_Queue.RemoveAt(current);
+        if (!request->IsGroup(group)) {
+            // Its answer is lost all the same: kept, it would wait for a fetch that never
+            // comes (an event request is never purged).
+            delete request;
+            return nullptr;
+        }
         return request;
     }
     return nullptr;

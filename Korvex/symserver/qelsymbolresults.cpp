@@ -3,8 +3,8 @@
 //
 // The request is taken out of the engine's queue before anything reads it, so neither a
 // DeleteRequest, a second Get nor the purge of requests whose window has gone can free it
-// meanwhile. A request that has not finished is still the worker's, and one of another
-// group still waits for its own Get method: neither is taken.
+// meanwhile. A request that has not finished is still the worker's and is not taken; a
+// finished one that another group's Get method asks for is deleted unread.
 #include "qelsymbolserver.h"
 
 #include <tagtransfer.h>

@@ -103,9 +103,9 @@ public:
     // and gives back its id at once (a synchronous one once it has run); 0x80044001 and
     // id 0 when it was not accepted or there is no engine, E_POINTER for no *pnRequest.
     // The Get methods take a finished request of their group out of the queue and pack
-    // its answer; 0x80044001, and the request left alone, when there is none, when it
-    // has not finished or when it belongs to another Get method. A failed request
-    // answers its status as (status + 0x4000) | 0x80040000 and goes.
+    // its answer; 0x80044001 when there is none or it has not finished (it is left
+    // alone), and when it belongs to another Get method (it goes all the same). A failed
+    // request answers its status as (status + 0x4000) | 0x80040000 and goes.
     STDMETHOD(LoadFile)(BSTR, LONG, LONG, int *) override;
     STDMETHOD(GetProgramInfo)(int, IUnknown **) override;
     STDMETHOD(UnloadFile)(LONG, int *) override;

@@ -70,8 +70,8 @@ public:
     CSymbolRequest *FindRequest(int id);
     // Takes the first request with this id out of the queue, when it has finished and is
     // of `group`; the caller owns it from then on, so nobody else can delete it while it
-    // is read. Null, and the request left where it is, when there is none, when it has
-    // not finished, or when it belongs to another group's Get method.
+    // is read. Null when there is none, and the request left where it is when it has not
+    // finished; a finished request of another group is deleted, and null answered.
     CSymbolRequest *TakeRequest(int id, int group);
     // Removes and deletes the first request with this id; nothing when there is none. A
     // request that runs is freed when its handler returns, and gets no notice; a

@@ -756,9 +756,11 @@ TEST_F(SymbolServerRequests, AnEventRequestGivesItsIdAtOnceAndIsFetchedOnceFinis
     EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044001));
 }
 
-TEST_F(SymbolServerRequests, ARequestOfAnotherKindIsLeftForItsOwnGetMethod)
+TEST_F(SymbolServerRequests, AGetMethodOfAnotherKindDeletesAFinishedRequestAndLeavesARunningOne)
 {
-    engine_->SetHandler(200, [](CSymbolRequest &request) {
+    std::mutex gate;
+    engine_->SetHandler(200, [&gate](CSymbolRequest &request) {
+        std::lock_guard<std::mutex> wait(gate);
         auto *functions = new CArray<FunctionTag, FunctionTag &>;
         FunctionTag main;
         main.Name = "main";
@@ -767,14 +769,24 @@ TEST_F(SymbolServerRequests, ARequestOfAnotherKindIsLeftForItsOwnGetMethod)
         request.m_pResult = functions;
     });
     PretendLoaded();
-    int id = 0;
-    ASSERT_EQ(symbol_->Functions(&id), S_OK);
     VARIANT names, values;
     VariantInit(&names);
     VariantInit(&values);
-    EXPECT_EQ(symbol_->GetSections(id, &names, &values), static_cast<HRESULT>(0x80044001));
+    int finished = 0;
+    ASSERT_EQ(symbol_->Functions(&finished), S_OK);
+    EXPECT_EQ(symbol_->GetSections(finished, &names, &values), static_cast<HRESULT>(0x80044001));
     EXPECT_EQ(names.vt, VT_EMPTY);
-    ASSERT_EQ(symbol_->GetFunctions(id, &names, &values), S_OK);
+    EXPECT_EQ(symbol_->GetFunctions(finished, &names, &values), static_cast<HRESULT>(0x80044001));
+
+    gate.lock();
+    int running = static_cast<int>(RequesterEvent);
+    ASSERT_EQ(symbol_->Functions(&running), S_OK);
+    EXPECT_EQ(symbol_->GetSections(running, &names, &values), static_cast<HRESULT>(0x80044001));
+    gate.unlock();
+    HRESULT hr = E_FAIL;
+    for (int i = 0; i < 1000 && (hr = symbol_->GetFunctions(running, &names, &values)) != S_OK; i++)
+        Sleep(5);
+    ASSERT_EQ(hr, S_OK);
     CArray<FunctionTag, FunctionTag &> received;
     EXPECT_EQ(UnpackTagRecords(names, values, received), S_OK);
     FreeTransferVariant(&names);
@@ -782,7 +794,6 @@ TEST_F(SymbolServerRequests, ARequestOfAnotherKindIsLeftForItsOwnGetMethod)
     ASSERT_EQ(received.GetSize(), 1);
     EXPECT_EQ(received[0].Name, "main");
     EXPECT_EQ(received[0].AddressValue, 0x8100u);
-    EXPECT_EQ(symbol_->GetFunctions(12345, &names, &values), static_cast<HRESULT>(0x80044001));
 }
 
 TEST_F(SymbolServerRequests, AFailedRequestAnswersItsStatusAndGoes)
