@@ -28,12 +28,12 @@ CSymbolProcessing::CSymbolProcessing(IUnknown *server, BOOL createWindowNow, BOO
 
 CSymbolProcessing::~CSymbolProcessing()
 {
+    // A callback may destroy the client: the deliveries under way touch nothing of it
+    // from here on, and the last of them lets go of the windows retired meanwhile.
     Detach();
-    // A window kept through a delivery that never ended (the client destroyed from its
-    // own callback) goes with the client.
-    delete m_pRetiredWindow;
-    m_pRetiredWindow = nullptr;
+    m_delivery->clientAlive = false;
 }
+
 
 BOOL CSymbolProcessing::Attach(IUnknown *server)
 {
@@ -107,13 +107,12 @@ void CSymbolProcessing::DestroyRequestWindow()
         return;
     window->DestroyWindow();
     // The window may be the one whose notice is being delivered right now (a callback
-    // that detaches the client): the object stays until that delivery is over.
-    if (m_nDelivering > 0) {
-        delete m_pRetiredWindow;
-        m_pRetiredWindow = window;
-    } else {
+    // that detaches or destroys the client): the object stays until that delivery is
+    // over.
+    if (m_delivery->delivering > 0)
+        m_delivery->retiredWindows.push_back(window);
+    else
         delete window;
-    }
 }
 
 BOOL CSymbolProcessing::ResolveRequester(int requester, int *value)

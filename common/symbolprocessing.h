@@ -30,8 +30,10 @@
 #include "symprocrdysink.h"
 #include "tagrecords.h"
 
+#include <memory>
 #include <mutex>
 #include <set>
+#include <vector>
 
 typedef CArray<SectionTag, SectionTag &> CSectionTagArray;
 typedef CArray<SourceFileTag, SourceFileTag &> CSourceFileTagArray;
@@ -313,10 +315,16 @@ private:
     std::set<int> m_notified;
     CMap<int, int, ProgramLoadResult, ProgramLoadResult &> m_loads;
 
-    // A window destroyed while one of its notices is being delivered waits here until the
-    // delivery is over.
-    int m_nDelivering = 0;
-    CRequestWindow *m_pRetiredWindow = nullptr;
+    // What a delivery needs after its callback, which may destroy the client: whether
+    // the client lives on, how many deliveries are under way, and the request windows
+    // destroyed meanwhile, whose objects wait for the last delivery to end (their
+    // handlers are among them). Each delivery holds it, so it outlives the client.
+    struct DeliveryState {
+        bool clientAlive = true;
+        int delivering = 0;
+        std::vector<CRequestWindow *> retiredWindows;
+    };
+    std::shared_ptr<DeliveryState> m_delivery = std::make_shared<DeliveryState>();
 
     // The window the ready events are posted to; read on the server's thread.
     std::mutex m_noticeLock;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -23,6 +24,7 @@ struct Seen {
     LocationTag location;
     int rawEntries = -1;
     CSymbolProcessing *detachInCallback = nullptr;
+    CSymbolProcessing *deleteInCallback = nullptr;
 };
 
 Seen &AsSeen(DWORD_PTR context)
@@ -38,6 +40,7 @@ void OnFunctions(CFunctionTagArray *records, DWORD_PTR context)
     seen.functions.Copy(*records);
     if (seen.detachInCallback != nullptr)
         seen.detachInCallback->Detach();
+    delete std::exchange(seen.deleteInCallback, nullptr);
 }
 
 void OnSectionsWithId(int id, CSectionTagArray *records, DWORD_PTR context)
@@ -84,7 +87,9 @@ void OnRawLifetime(VARIANT *numbers, DWORD_PTR context)
 
 void OnError(DWORD_PTR context)
 {
-    ++AsSeen(context).errors;
+    Seen &seen = AsSeen(context);
+    ++seen.errors;
+    delete std::exchange(seen.deleteInCallback, nullptr);
 }
 
 DWORD_PTR Context(Seen &seen)
@@ -371,6 +376,30 @@ TEST_F(SymbolProcessingTest, ACallbackMayDetachTheClientAndTheClientBindsAgain)
     id = client.RequestFunctions();
     client.RegisterFunctionsCallback(id, OnFunctions, Context(seen));
     ASSERT_TRUE(QelPumpMessagesUntil([&] { return seen.calls == 2; }));
+}
+
+TEST_F(SymbolProcessingTest, ACallbackMayDestroyTheClientThatDeliversToIt)
+{
+    Seen seen;
+    // From the request window's notice.
+    seen.deleteInCallback = new CSymbolProcessing(Server(), TRUE, FALSE);
+    seen.deleteInCallback->SetErrorCallback(OnError, Context(seen));
+    int id = seen.deleteInCallback->RequestFunctions();
+    seen.deleteInCallback->RegisterFunctionsCallback(id, OnFunctions, Context(seen));
+    ASSERT_TRUE(QelPumpMessagesUntil([&] { return seen.calls == 1; }));
+    // Before the registration returns.
+    CSymbolProcessing *client = seen.deleteInCallback = new CSymbolProcessing(Server(), FALSE, FALSE);
+    client->RegisterFunctionsCallback(client->RequestFunctions(0), OnFunctions, Context(seen));
+    EXPECT_EQ(seen.calls, 2);
+    // From the error callback of a failed fetch, in event mode.
+    server->Answers().statusByCode[200] = 6;
+    client = seen.deleteInCallback = new CSymbolProcessing(Server(), FALSE, TRUE);
+    client->SetErrorCallback(OnError, Context(seen));
+    client->RegisterFunctionsCallback(client->RequestFunctions(), OnFunctions, Context(seen));
+    ASSERT_TRUE(QelPumpMessagesUntil([&] { return seen.errors == 1; }));
+    EXPECT_EQ(seen.deleteInCallback, nullptr);
+    ASSERT_TRUE(server->WaitUntilIdle());
+    EXPECT_EQ(server->Outstanding(), 0u);
 }
 
 TEST_F(SymbolProcessingTest, ControllerQuestionsGoToTheHostsControllerInformation)

@@ -211,17 +211,26 @@ void CSymbolProcessing::ProcessRequest(int requestId)
     SymbolRequestTag tag;
     if (!m_requests.Lookup(requestId, tag))
         return;
-    // Forgotten first: the callback may issue, register, detach or attach again.
+    // Forgotten first: the callback may issue, register, detach or attach again, or
+    // destroy the client, after which only the delivery state is left to touch.
     m_requests.RemoveKey(requestId);
     m_notified.erase(requestId);
-    ++m_nDelivering;
+    struct Delivering {
+        std::shared_ptr<DeliveryState> state;
+        ~Delivering()
+        {
+            if (--state->delivering > 0)
+                return;
+            // No handler of these windows runs any more, nor touches them as it returns.
+            for (CRequestWindow *window : state->retiredWindows)
+                delete window;
+            state->retiredWindows.clear();
+        }
+    } delivering{m_delivery};
+    ++delivering.state->delivering;
     Deliver(requestId, tag);
-    if (m_nLastError != 0 && m_pErrorCallback != nullptr)
+    if (delivering.state->clientAlive && m_nLastError != 0 && m_pErrorCallback != nullptr)
         m_pErrorCallback(m_errorContext);
-    if (--m_nDelivering == 0) {
-        delete m_pRetiredWindow;
-        m_pRetiredWindow = nullptr;
-    }
 }
 
 template <class Records>
