@@ -422,6 +422,9 @@ TEST_F(SymbolProcessingTest, ControllerQuestionsGoToTheHostsControllerInformatio
     EXPECT_FALSE(client.IsDatabase());
     CSymbolProcessing detached;
     EXPECT_FALSE(detached.GetWordSize(&bits));
+    address = 0;
+    EXPECT_FALSE(detached.GetSFRegisterAddress("PSW", &address));
+    EXPECT_EQ(address, 0xFFFFFFFFu);
 }
 
 } // namespace

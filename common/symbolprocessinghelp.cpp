@@ -70,14 +70,23 @@ BOOL CSymbolProcessing::GetCoreRegisters(CStringArray &names)
 
 BOOL CSymbolProcessing::GetSFRegisterAddress(LPCSTR name, ULONG *address)
 {
-    if (address == nullptr || !m_controllerInfo) {
+    if (address == nullptr) {
         NoCallPossible();
+        return FALSE;
+    }
+    const ULONG unknown = 0xFFFFFFFF;
+    if (!m_controllerInfo) {
+        NoCallPossible();
+        *address = unknown;
         return FALSE;
     }
     CComBSTR text(name != nullptr ? name : "");
     HRESULT hr = m_controllerInfo->SFRegisterAddress(text, address);
     KeepResult(hr);
-    return m_nLastError == 0 && *address != 0xFFFFFFFF;
+    // A host that fails may have left anything there.
+    if (m_nLastError != 0)
+        *address = unknown;
+    return *address != unknown;
 }
 
 int CSymbolProcessing::FormatLocationText(LPCSTR descriptor, CString &text)
