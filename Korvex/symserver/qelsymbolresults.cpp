@@ -9,7 +9,7 @@
 
 #include <tagtransfer.h>
 
-#include <climits>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -154,7 +154,8 @@ STDMETHODIMP CQelSymbolServer::GetProgramInfo(int nRequest, IUnknown **ppUnkProg
         FAILED(request->m_pProgramInfo->QueryInterface(IID_IProgramInfo, reinterpret_cast<void **>(&programInfo))))
         return QEL_E_SYMBOL_REQUEST;
     CProgramInfo *info = static_cast<CProgramInfo *>(programInfo);
-    if (info->m_nProgramId < 0 && info->m_nProgramId != LONG_MIN)
+    // The smallest identifier has no positive twin and stays as it is.
+    if (info->m_nProgramId < 0 && info->m_nProgramId != std::numeric_limits<LONG>::min())
         info->m_nProgramId = -info->m_nProgramId;
     // The holder's list and the caller each hold a reference of their own.
     m_EngineHolder.KeepProgramInfo(info);

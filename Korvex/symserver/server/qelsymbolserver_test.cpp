@@ -17,6 +17,7 @@
 #include <tagtransfer.h>
 
 #include <condition_variable>
+#include <limits>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -869,7 +870,7 @@ TEST_F(SymbolServerRequests, HandsOutTheLoadedProgramWithAReferenceOfTheCallersO
     engine_->SetHandler(2000, [](CSymbolRequest &request) {
         CProgramInfo *info = nullptr;
         if (SUCCEEDED(CreateProgramInfo(QEL_PROGRAM_ELF, &info))) {
-            info->m_nProgramId = -5;
+            info->m_nProgramId = request.Param3.lVal;
             request.m_pProgramInfo = static_cast<IProgramInfo *>(info);
             info->Release();
         }
@@ -888,6 +889,15 @@ TEST_F(SymbolServerRequests, HandsOutTheLoadedProgramWithAReferenceOfTheCallersO
     EXPECT_EQ(symbol_->GetProgramInfo(id, &again), static_cast<HRESULT>(0x80044001));
     EXPECT_EQ(again, nullptr);
     // The list and the caller each let go of their own reference.
+    handed->Release();
+
+    // The smallest identifier has no positive twin and stays as it is.
+    const LONG smallest = std::numeric_limits<LONG>::min();
+    id = 0;
+    ASSERT_EQ(symbol_->LoadFile(file, smallest, 0, &id), S_OK);
+    ASSERT_EQ(symbol_->GetProgramInfo(id, &handed), S_OK);
+    EXPECT_EQ(programs->GetProgramId(0, &programId), S_OK);
+    EXPECT_EQ(programId, smallest);
     handed->Release();
 }
 
