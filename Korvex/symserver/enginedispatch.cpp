@@ -126,7 +126,7 @@ void CSymbolEngine::CommitRequestTransaction()
     CQelDatabase *database = m_Transactions.back();
     // Cleared first: a commit that fails leaves nothing for the handler's end to commit.
     m_Transactions.back() = nullptr;
-    database->CommitTrans();
+    Commit(*database);
     BeginRequestTransaction();
 }
 
@@ -136,13 +136,29 @@ void CSymbolEngine::EndRequestTransaction(BOOL commit)
     m_Transactions.back() = nullptr;
     if (database == nullptr || !database->IsOpen())
         return;
-    if (commit) {
-        database->CommitTrans();
-        return;
+    if (commit)
+        Commit(*database);
+    else
+        RollBack(*database);
+}
+
+void CSymbolEngine::Commit(CQelDatabase &database)
+{
+    try {
+        database.CommitTrans();
+    } catch (CQeldbException *) {
+        // A commit that fails leaves its transaction open: every later request would run
+        // inside it, and what they wrote would go with it at the close.
+        RollBack(database);
+        throw;
     }
+}
+
+void CSymbolEngine::RollBack(CQelDatabase &database)
+{
     // Already failing: the request's own error is the one to report.
     try {
-        database->Rollback();
+        database.Rollback();
     } catch (CQeldbException *e) {
         e->Delete();
     }

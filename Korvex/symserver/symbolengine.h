@@ -193,6 +193,8 @@ private:
     void RunHandler(const Handler &handler, CSymbolRequest &request);
     void Fail(CSymbolRequest &request, int status, const CString &text);
     void EndRequestTransaction(BOOL commit);
+    void Commit(CQelDatabase &database);
+    void RollBack(CQelDatabase &database);
 
     CString m_strLastError;
     int m_nNextId;
