@@ -34,7 +34,6 @@ CSymbolProcessing::~CSymbolProcessing()
     m_delivery->clientAlive = false;
 }
 
-
 BOOL CSymbolProcessing::Attach(IUnknown *server)
 {
     if (server == nullptr)
