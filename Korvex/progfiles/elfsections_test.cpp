@@ -531,21 +531,33 @@ TEST(ElfCheck, AcceptsExecutable32BitElfInBothByteOrders)
     EXPECT_EQ(check.IsFileOfType("/nonexistent/file.elf"), 0);
 }
 
-TEST(ElfCheck, RefusesRelocatable64BitAndShortFiles)
+TEST(ElfCheck, RefusesRelocatable64BitAndShortFilesAndTheReaderSaysWhy)
 {
     const std::vector<BYTE> good = ReadElfSample("arm7-mixed.elf");
+    auto refused = [](const std::vector<BYTE> &file, const char *reason) {
+        DamagedElf damaged(file);
+        CELFCheck check;
+        EXPECT_EQ(check.IsFileOfType(damaged.Name()), 0) << reason;
+        CELFSections reader(1, nullptr);
+        EXPECT_FALSE(reader.Open(damaged.Name(), nullptr));
+        EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+        EXPECT_EQ(std::string(reader.GetFailureText()),
+                  "The program file " + std::string(damaged.Name()) + " cannot be read: " + reason + ".");
+    };
     std::vector<BYTE> file = good;
     PatchElf(file, 16, ET_REL, 2);
-    CELFCheck check;
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "ET_REL";
+    refused(file, "it is an ELF file of type ET_REL; only executable files (ET_EXEC) are loaded");
     file = good;
     file[EI_CLASS] = ELFCLASS64;
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "64-bit";
+    refused(file, "it is an ELF file of class ELFCLASS64; only 32-bit files (ELFCLASS32) are read");
+    file = good;
+    file[1] = 'e';
+    refused(file, "it is no ELF file (it does not begin with 7Fh 'E' 'L' 'F')");
     file.assign(good.begin(), good.begin() + 23);
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "23 bytes";
+    refused(file, "it is too short for an ELF header (23 bytes)");
     file = good;
     file[EI_DATA] = 3;
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 1) << "EI_DATA 3 reads little-endian";
+    EXPECT_EQ(CELFCheck().IsFileOfType(DamagedElf(file).Name()), 1) << "EI_DATA 3 reads little-endian";
 }
 
 TEST(ElfCheck, TellsArmFromOtherMachines)
