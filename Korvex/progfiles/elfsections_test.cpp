@@ -1,6 +1,7 @@
 #include "elfsections.h"
 
 #include <debugserver.h>
+#include <hostreports.h>
 #include <hostsymbolpartners.h>
 
 #include "elfcheck.h"
@@ -287,6 +288,75 @@ TEST_F(ElfSectionsTest, ASectionNameOutsideTheNameTableEndsTheScan)
     EXPECT_EQ(reader.ReadSections(nullptr), 0);
     EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_READER_FAILED);
     EXPECT_TRUE(Blocks().empty()) << "the download is not touched";
+}
+
+TEST_F(ElfSectionsTest, ALoadOrRunRangePastTheAddressSpaceIsRefusedAndNothingIsDownloaded)
+{
+    const std::vector<BYTE> good = ReadElfSample("arm7-mixed.elf");
+    const size_t code = 52, data = 52 + 32; // the two program headers (readelf -l)
+    auto refused = [&](const std::vector<BYTE> &file, const std::string &reason) {
+        DamagedElf damaged(file);
+        CELFSections reader(1, m_host);
+        ASSERT_TRUE(reader.Open(damaged.Name(), nullptr));
+        EXPECT_EQ(reader.ReadSections(nullptr), 0);
+        EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+        EXPECT_EQ(std::string(reader.GetFailureText()), reason);
+        EXPECT_TRUE(Blocks().empty()) << "no wrapped block reaches address 0";
+        EXPECT_TRUE(m_server->Downloads()->Announcements().empty());
+    };
+    // .text moved to 0xFFFFFF00 with the code segment, which ends at the top of the
+    // address space; .text runs 8 bytes past it.
+    std::vector<BYTE> file = good;
+    PatchElf(file, ElfSectionField(file, 2, 12), 0xFFFFFF00, 4);
+    for (size_t field : {8, 12})
+        PatchElf(file, code + field, 0xFFFFFE98, 4);
+    for (size_t field : {16, 20})
+        PatchElf(file, code + field, 0x168, 4);
+    refused(file, "ELF section 2 (.text, 264 bytes loaded at FFFFFF00h, run at FFFFFF00h) runs past the end of "
+                  "the 32-bit address space.");
+    // The data segment run at 0xFFFFFFF0, 0x68 bytes.
+    file = good;
+    PatchElf(file, data + 8, 0xFFFFFFF0, 4);
+    refused(file, "ELF segment 1 (104 bytes at FFFFFFF0h) runs past the end of the 32-bit address space.");
+    // .data, loaded at 0x180 and run at the top of the address space, grown past it.
+    file = good;
+    PatchElf(file, data + 8, 0xFFFFFF98, 4);
+    PatchElf(file, ElfSectionField(file, 4, 12), 0xFFFFFF98, 4);
+    PatchElf(file, ElfSectionField(file, 4, 20), 0x100, 4);
+    refused(file, "ELF section 4 (.data, 256 bytes loaded at 00000180h, run at FFFFFF98h) runs past the end of "
+                  "the 32-bit address space.");
+}
+
+TEST_F(ElfSectionsTest, WithoutASectionHeaderTableNothingIsDownloadedAndTheDumpAndTraceSayWhy)
+{
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    PatchElf(file, 32, 0, 4); // e_shoff
+    PatchElf(file, 48, 0, 2); // e_shnum
+    PatchElf(file, 50, 0, 2); // e_shstrndx
+    DamagedElf stripped(file);
+    auto reports = std::make_shared<QelHost::HostReports>();
+    m_server->SetReports(reports);
+    char dumpName[] = "/tmp/qeldumpXXXXXX";
+    int fd = mkstemp(dumpName);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    {
+        CELFSections reader(1, m_host);
+        ASSERT_TRUE(reader.Open(stripped.Name(), dumpName));
+        EXPECT_EQ(reader.ReadSections(nullptr), 1) << "the program loads all the same";
+        EXPECT_TRUE(reader.GetSectionRecords().empty());
+    }
+    EXPECT_TRUE(Blocks().empty());
+    const std::string notice = "The ELF file has no section header table, and the download is made of its "
+                               "sections: nothing is downloaded.";
+    std::ifstream in(dumpName);
+    std::string dump((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    remove(dumpName);
+    EXPECT_NE(dump.find("\nDownload pattern\n" + notice + "\n"), std::string::npos) << dump;
+    auto lines = reports->TraceLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].kind, 1) << "a warning";
+    EXPECT_EQ(lines[0].text, std::string(stripped.Name()) + ": " + notice);
 }
 
 TEST_F(ElfSectionsTest, UnitsOfVersion3AreReadAndOtherVersionsSteppedOver)

@@ -354,6 +354,17 @@ BOOL CQelTargetFile::DownloadPattern(HWND progressWindow, DWORD alignment)
     });
     if (alignment == 0)
         alignment = 1;
+    // The target has no address above 0xFFFFFFFF: a range past it would reach the host
+    // wrapped, at address 0 on. The readers refuse such ranges; this keeps any reader's
+    // from being handed over.
+    for (const DownloadRange &range : ranges) {
+        if (uint64_t(range.AddressValue) + range.Length > 0x100000000ull) {
+            SetFailure(QEL_LOAD_READER_FAILED,
+                       "The download range of %u bytes at %08Xh runs past the end of the 32-bit address space.",
+                       range.Length, range.AddressValue);
+            return FALSE;
+        }
+    }
 
     // A block: ranges [first, last) that follow each other, and its length with the gaps.
     struct Block {
@@ -449,6 +460,17 @@ void CQelTargetFile::SetFailureV(int status, LPCSTR format, va_list args)
     m_nFailureStatus = status;
     DumpPrintf("%s\n", static_cast<LPCSTR>(m_strFailure));
     Trace(CQelDiagHelper::KindError, m_strFailure);
+}
+
+void CQelTargetFile::SetNotice(LPCSTR format, ...)
+{
+    CString notice;
+    va_list args;
+    va_start(args, format);
+    notice.FormatV(format, args);
+    va_end(args);
+    DumpPrintf("%s\n", static_cast<LPCSTR>(notice));
+    Trace(CQelDiagHelper::KindWarning, notice);
 }
 
 void CQelTargetFile::Trace(LONG kind, const CString &text)

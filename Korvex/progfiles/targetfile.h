@@ -80,9 +80,11 @@ public:
     // Sorts and merges the ranges into blocks and hands the blocks to the host; the
     // pattern is empty afterwards. A follower joins a block when it has the block's mode
     // and kind and starts at the block's end, or at that end plus (end modulo
-    // `alignment`), the gap being filled with 0xFF. FALSE when the host refused a block
-    // or a block's buffer could not be had (the failure is then set); a host without a
-    // download interface, or a program id of 0, means there is nothing to hand over.
+    // `alignment`), the gap being filled with 0xFF. FALSE when a range runs past the end
+    // of the 32-bit address space (nothing is handed over then), when the host refused a
+    // block or when a block's buffer could not be had (the failure is then set); a host
+    // without a download interface, or a program id of 0, means there is nothing to hand
+    // over.
     virtual BOOL DownloadPattern(HWND progressWindow, DWORD alignment);
     // One block to the host's download interface; TRUE when it took it, FALSE when it
     // refused it and when there is nobody to take it (no interface, program id 0).
@@ -160,6 +162,9 @@ protected:
 
     // Records why the pass stops, writes it to the dump and traces it to the host.
     void SetFailure(int status, LPCSTR format, ...) __attribute__((format(printf, 3, 4)));
+    // Writes a notice that does not stop the load to the dump and traces it to the host
+    // as a warning.
+    void SetNotice(LPCSTR format, ...) __attribute__((format(printf, 2, 3)));
     // For IsFileType: why the file is not of the reader's format, for Open's failure.
     void RefuseFileType(LPCSTR reason) { m_strRefusal = reason; }
 

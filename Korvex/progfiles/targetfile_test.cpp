@@ -342,7 +342,7 @@ TEST_F(DownloadTest, ARefusedBlockEndsTheDownloadWithStatus9)
     EXPECT_TRUE(file.DownloadPattern(nullptr, 4)) << "the pattern was emptied";
 }
 
-TEST_F(DownloadTest, ARangeAtTheTopOfTheAddressSpaceHasNoFollower)
+TEST_F(DownloadTest, ARangeAtTheTopOfTheAddressSpaceHasNoFollowerAndOnePastItIsRefused)
 {
     const BYTE bytes[4] = {1, 2, 3, 4};
     CTestFile file(1, m_host);
@@ -350,6 +350,15 @@ TEST_F(DownloadTest, ARangeAtTheTopOfTheAddressSpaceHasNoFollower)
     file.AddDownloadRange(CAddressValue(0x0, 1, 0), 2, 1, bytes + 2);
     EXPECT_TRUE(file.DownloadPattern(nullptr, 2));
     EXPECT_EQ(Blocks().size(), 2u);
+
+    file.AddDownloadRange(CAddressValue(0x10, 1, 0), 2, 1, bytes);
+    file.AddDownloadRange(CAddressValue(0xFFFFFFFE, 1, 0), 4, 1, bytes);
+    EXPECT_FALSE(file.DownloadPattern(nullptr, 2));
+    EXPECT_EQ(file.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+    EXPECT_STREQ(file.GetFailureText(),
+                 "The download range of 4 bytes at FFFFFFFEh runs past the end of the 32-bit address space.");
+    EXPECT_EQ(Blocks().size(), 2u) << "nothing of that pattern is handed over";
+    EXPECT_EQ(m_server->Downloads()->Announcements().size(), 1u);
 }
 
 TEST(TargetFileChange, AChangeCountsWhenTheSameSizeAndTimeAreSeenTwice)
