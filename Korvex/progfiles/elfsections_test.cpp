@@ -397,6 +397,18 @@ TEST_F(ElfSectionsTest, ADamagedDebugSectionCostsOnlyItsUnitRanges)
     EXPECT_EQ(records[0], (Record{TYSE_CODE, 1, 0x0, 0, 0x64, ".vectors@0"}));
     EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0xA8, ".text@1"}));
     EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, ".text@2"}));
+
+    // main.c's unit names abbreviations past .debug_abbrev: only its range is lost.
+    file = ReadElfSample("arm7-mixed.elf");
+    PatchElf(file, 0x21F5 + 0x26 + 6, 0xFFFF, 4);
+    DamagedElf abbreviations(file);
+    CELFSections second(1, m_host);
+    ASSERT_TRUE(second.Open(abbreviations.Name(), nullptr));
+    ASSERT_EQ(second.ReadSections(nullptr), 1) << second.GetFailureText();
+    records = Records(second);
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0xA8, ".text@1"}));
+    EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, "src/thumb.c@2"}));
 }
 
 TEST_F(ElfSectionsTest, ALoadedBssAndCodeInADataSectionAreTyped)
