@@ -5,7 +5,9 @@
 
 #include <elfsections.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 int DumpProgramFile(const char *path, const char *target)
 {
@@ -25,9 +27,7 @@ int DumpProgramFile(const char *path, const char *target)
             // The program id of a load; 0 would tell the reader that nobody takes downloads.
             CELFSections reader(1, debugServer);
             if (!reader.Open(path, target)) {
-                std::fprintf(stderr, "qelhost: %s cannot be read as an ELF program file%s%s\n", path,
-                             reader.GetFailureText().IsEmpty() ? "" : ": ",
-                             static_cast<LPCSTR>(reader.GetFailureText()));
+                std::fprintf(stderr, "qelhost: %s\n", static_cast<LPCSTR>(reader.GetFailureText()));
             } else if (reader.ReadSections(nullptr) != 1) {
                 std::fprintf(stderr, "qelhost: the sections pass of %s failed: %s\n", path,
                              static_cast<LPCSTR>(reader.GetFailureText()));
@@ -35,8 +35,11 @@ int DumpProgramFile(const char *path, const char *target)
                 result = 0;
             }
             reader.Close();
+            if (!reader.GetDumpError().IsEmpty()) {
+                std::fprintf(stderr, "qelhost: %s\n", static_cast<LPCSTR>(reader.GetDumpError()));
+                result = 1;
+            }
             // Written after the dump is closed, so that a dump to standard output ends first.
-            std::fflush(stdout);
             std::printf("\n");
             for (const auto &announcement : host->Downloads()->Announcements())
                 std::printf("qelhost: download of %u blocks, %u bytes announced for program %u\n",
@@ -44,6 +47,10 @@ int DumpProgramFile(const char *path, const char *target)
             for (const auto &block : host->Downloads()->Blocks())
                 std::printf("qelhost:   block at 0x%08X, %zu bytes, kind %u\n", block.start, block.bytes.size(),
                             block.kind);
+            if (std::fflush(stdout) != 0) {
+                std::fprintf(stderr, "qelhost: the standard output cannot be written: %s\n", std::strerror(errno));
+                result = 1;
+            }
         }
     }
     CoUninitialize();

@@ -2,6 +2,8 @@
 // callers rely on: nothing is written beyond the buffer, an error leaves it empty, an
 // overflow keeps a terminated start of the text, and the required size is the same
 // whatever the buffer.
+//
+// fuzz-seeds: testdata/demangler/*.txt
 #include "demangler.h"
 
 #include <cstdint>

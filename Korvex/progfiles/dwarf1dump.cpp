@@ -21,6 +21,8 @@ enum : WORD {
     AT_low_pc = 0x0111,
 };
 
+const WORD TAG_compile_unit = 0x11;
+
 // The location-list attribute of the producers that write ".debug_loc_ext": its name
 // part, with a 4-byte offset into that section.
 const WORD AT_location_list = 0x2E20;
@@ -187,6 +189,9 @@ void DumpDwarf1Entries(CQelTargetFile &out, const Dwarf1Sections &sections)
     // Location lists count from the unit's low address.
     DWORD base = 0;
     while (reader.NextEntry()) {
+        // A compilation unit's entry ends the unit before it.
+        if (!reader.IsNull() && reader.GetTag() == TAG_compile_unit)
+            out.FlushDump();
         out.DumpPrintf("%6u: <%u> ", reader.GetEntryOffset(), reader.GetEntryLength());
         if (reader.IsNull()) {
             out.DumpPrintf("NULL entry\n");
@@ -195,7 +200,7 @@ void DumpDwarf1Entries(CQelTargetFile &out, const Dwarf1Sections &sections)
         out.DumpPrintf("%s\n", static_cast<LPCSTR>(ValueName(g_dwarfTagNames, reader.GetTag())));
         Dwarf1Attribute a;
         while (reader.NextAttribute(&a)) {
-            if (reader.GetTag() == 0x11 && a.code == AT_low_pc)
+            if (reader.GetTag() == TAG_compile_unit && a.code == AT_low_pc)
                 base = a.value;
             out.DumpPrintf("%8s%s: %s\n", "", static_cast<LPCSTR>(ValueName(g_dwarf1AttributeNames, a.code)),
                            static_cast<LPCSTR>(AttributeText(a, sections, base)));

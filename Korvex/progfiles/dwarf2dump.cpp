@@ -170,6 +170,7 @@ void DumpDwarf2Units(CQelTargetFile &out, const Dwarf2Sections &sections, const 
         if (hasLineTable && line != nullptr)
             DumpLineTable(out, line, lineSize, lineOffset, sections.bigEndian);
         out.DumpPrintf("\n");
+        out.FlushDump();
         offset = unit.end;
     }
 }

@@ -16,40 +16,9 @@ bool IsBlockForm(DWORD form)
 
 } // namespace
 
-bool CDwarf2AbbrevTable::Build(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian)
+CDwarf2EntryReader::CDwarf2EntryReader(const Dwarf2Sections &sections)
+    : m_sections(sections), m_abbrevCache(sections.abbrev, sections.abbrevSize, sections.bigEndian)
 {
-    m_abbreviations.clear();
-    CDataCursor cursor(abbrev, size, bigEndian);
-    if (!cursor.Seek(offset) || cursor.AtEnd())
-        return false;
-    uint64_t previous = 0;
-    for (;;) {
-        uint64_t code = cursor.ReadULEB128();
-        if (!cursor)
-            return false;
-        if (code == 0 || code < previous)
-            return true;
-        previous = code;
-        Dwarf2Abbreviation abbreviation;
-        abbreviation.tag = static_cast<DWORD>(cursor.ReadULEB128());
-        abbreviation.hasChildren = cursor.ReadU8() != 0;
-        abbreviation.attributesOffset = cursor.GetOffset();
-        for (;;) {
-            uint64_t name = cursor.ReadULEB128();
-            uint64_t form = cursor.ReadULEB128();
-            if (!cursor)
-                return false;
-            if (name == 0 && form == 0)
-                break;
-        }
-        m_abbreviations.emplace(code, abbreviation);
-    }
-}
-
-const Dwarf2Abbreviation *CDwarf2AbbrevTable::Find(uint64_t code) const
-{
-    auto found = m_abbreviations.find(code);
-    return found != m_abbreviations.end() ? &found->second : nullptr;
 }
 
 CDwarf2EntryReader::UnitStatus CDwarf2EntryReader::FailUnit(UnitStatus status, LPCSTR format, ...)
@@ -100,8 +69,8 @@ CDwarf2EntryReader::UnitStatus CDwarf2EntryReader::BeginUnit(DWORD offset)
         return FailUnit(UNIT_MALFORMED, "unit at %#x: its header is cut off", offset);
     if (m_unit.addressSize != 2 && m_unit.addressSize != 4)
         return FailUnit(UNIT_SKIPPED, "unit at %#x has addresses of %u bytes, not read", offset, m_unit.addressSize);
-    if (!m_abbreviations.Build(m_sections.abbrev, m_sections.abbrevSize, m_unit.abbrevOffset, m_sections.bigEndian) &&
-        m_abbreviations.GetCount() == 0)
+    m_abbreviations = m_abbrevCache.Get(m_unit.abbrevOffset);
+    if (!m_abbreviations->IsComplete() && m_abbreviations->GetCount() == 0)
         return FailUnit(UNIT_MALFORMED, "unit at %#x: no abbreviations at %#x of .debug_abbrev", offset,
                         m_unit.abbrevOffset);
     // Entry offsets are the unit's own: a cursor over the whole unit from its length on.
@@ -129,7 +98,7 @@ bool CDwarf2EntryReader::NextEntry()
     m_bHasChildren = false;
     if (m_nCode == 0)
         return true;
-    const Dwarf2Abbreviation *abbreviation = m_abbreviations.Find(m_nCode);
+    const Dwarf2Abbreviation *abbreviation = m_abbreviations->Find(m_nCode);
     if (abbreviation == nullptr) {
         m_strDiagnostic.Format("entry at %#x: abbreviation %llu is not in the unit's table",
                                m_unit.offset + m_nEntryOffset, static_cast<unsigned long long>(m_nCode));

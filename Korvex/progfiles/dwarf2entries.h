@@ -12,8 +12,9 @@
 #include <afx.h>
 
 #include "datacursor.h"
+#include "dwarf2abbrevs.h"
 
-#include <map>
+#include <memory>
 #include <vector>
 
 // The DWARF 2 sections of one file; a missing section has no data.
@@ -36,28 +37,6 @@ struct Dwarf2UnitHeader {
     DWORD abbrevOffset = 0;
     BYTE addressSize = 0;
     DWORD end = 0;          // offset behind the unit, at most the section's size
-};
-
-// One abbreviation: the entry's tag, whether children follow it, and where its
-// (attribute, form) pairs stand in ".debug_abbrev".
-struct Dwarf2Abbreviation {
-    DWORD tag;
-    bool hasChildren;
-    size_t attributesOffset;
-};
-
-// The abbreviations of one unit by code. The table ends at a code of 0, or at a code
-// below the one before it, as producers write codes in ascending order.
-class CDwarf2AbbrevTable {
-public:
-    // False when the table does not start inside the section or an abbreviation of it
-    // runs past the section's end; the abbreviations read before stay usable.
-    bool Build(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian);
-    const Dwarf2Abbreviation *Find(uint64_t code) const;
-    size_t GetCount() const { return m_abbreviations.size(); }
-
-private:
-    std::map<uint64_t, Dwarf2Abbreviation> m_abbreviations;
 };
 
 // What a location expression says, decoded into an address triple. The triple starts as
@@ -127,7 +106,7 @@ public:
         UNIT_END,       // no unit starts at that offset: the section has ended
     };
 
-    explicit CDwarf2EntryReader(const Dwarf2Sections &sections) : m_sections(sections) {}
+    explicit CDwarf2EntryReader(const Dwarf2Sections &sections);
 
     // Reads the unit header at `offset` of ".debug_info" and the unit's abbreviations.
     // Whatever the status, GetUnit().end tells where the next unit starts; GetDiagnostic
@@ -162,7 +141,8 @@ private:
 
     Dwarf2Sections m_sections;
     Dwarf2UnitHeader m_unit;
-    CDwarf2AbbrevTable m_abbreviations;
+    CDwarf2AbbrevCache m_abbrevCache;
+    std::shared_ptr<const CDwarf2AbbrevTable> m_abbreviations; // the unit's
     CDataCursor m_info;
     CDataCursor m_abbrevCursor;
     CString m_strDiagnostic;

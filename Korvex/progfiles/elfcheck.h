@@ -7,8 +7,9 @@
 // ELF file: the magic, class 32, a data encoding that is not 0, version 1 and type
 // ET_EXEC. *machine (when given) receives EM_ARM for an ARM file and EM_TRICORE for every
 // other machine, which the readers treat alike; *encoding (when given) the EI_DATA byte,
-// whether or not the file is accepted. 1 accepted, 0 not.
-int CheckElfHeader(HANDLE file, int *machine, int *encoding);
+// whether or not the file is accepted; *refusal (when given) why a file is not accepted,
+// as a clause ("it is ..."). 1 accepted, 0 not.
+int CheckElfHeader(HANDLE file, int *machine, int *encoding, CString *refusal = nullptr);
 
 // The recogniser that the loading request asks first.
 class CELFCheck : public CQelTargetFile {

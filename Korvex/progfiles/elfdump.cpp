@@ -36,6 +36,8 @@ BOOL CElfDumper::DumpFile()
     for (UINT i = 0; i < m_image.GetSectionCount(); ++i) {
         if (!DumpSection(i))
             return FALSE;
+        // What is dumped of a file that breaks the reader later is on disk by then.
+        m_out.FlushDump();
     }
     DumpDebugInformation();
     return TRUE;

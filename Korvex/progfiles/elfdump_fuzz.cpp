@@ -4,6 +4,8 @@
 // information far more often than a random file would pass as ELF. The dump text is
 // formatted as for a real dump and dropped. Sanitizers catch what a read outside the
 // input, an overflow or a leak would do; a hang shows as a timeout.
+//
+// fuzz-seeds: testdata/*/*.elf
 #include "dwarf1dump.h"
 #include "dwarf2dump.h"
 #include "dwarflineprogram.h"

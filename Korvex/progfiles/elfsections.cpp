@@ -97,7 +97,10 @@ BOOL CELFSections::Open(LPCSTR path, LPCSTR dumpTarget)
 
 int CELFSections::IsFileType(HANDLE file)
 {
-    return CheckElfHeader(file, &m_nMachine, &m_nEncoding);
+    CString refusal;
+    int accepted = CheckElfHeader(file, &m_nMachine, &m_nEncoding, &refusal);
+    RefuseFileType(refusal);
+    return accepted;
 }
 
 LPCSTR CELFSections::GetString(DWORD offset, int section)

@@ -39,6 +39,8 @@ enum ElfDebugSection {
     ELF_DEBUG_SECTION_COUNT
 };
 
+struct ElfPlacedSection;
+
 class CELFSections : public CQelTargetFile {
 public:
     // `owner` is the host's debug-server object, not counted. The reader asks it for the
@@ -145,6 +147,10 @@ private:
     void CollectDwarf1UnitRanges();
     void CollectDwarf2UnitRanges();
     void AddUnitRange(LPCSTR name, BOOL hasLow, DWORD low, DWORD high);
+    // The loadable sections with contents that lie in a loadable segment, where they are
+    // loaded and run; FALSE with the failure set when a segment or a section would be
+    // loaded or run past the end of the 32-bit address space.
+    BOOL PlaceSections(std::vector<ElfPlacedSection> *placed);
     // Downloads the memory image of the image file in place of the program's own; FALSE
     // with the failure set when it cannot be read or the host refuses it.
     BOOL DownloadImageFile(HWND progressWindow);

@@ -3,6 +3,8 @@
 // nothing is read outside the file (the sanitizers see to that), every record has a
 // length, the records of one section stay inside it, and every block the host receives
 // is readable to its last byte.
+//
+// fuzz-seeds: testdata/*/*.elf
 #include "elfcheck.h"
 #include "elfsections.h"
 

@@ -1,6 +1,7 @@
 #include "elfsections.h"
 
 #include <debugserver.h>
+#include <hostreports.h>
 #include <hostsymbolpartners.h>
 
 #include "elfcheck.h"
@@ -289,6 +290,75 @@ TEST_F(ElfSectionsTest, ASectionNameOutsideTheNameTableEndsTheScan)
     EXPECT_TRUE(Blocks().empty()) << "the download is not touched";
 }
 
+TEST_F(ElfSectionsTest, ALoadOrRunRangePastTheAddressSpaceIsRefusedAndNothingIsDownloaded)
+{
+    const std::vector<BYTE> good = ReadElfSample("arm7-mixed.elf");
+    const size_t code = 52, data = 52 + 32; // the two program headers (readelf -l)
+    auto refused = [&](const std::vector<BYTE> &file, const std::string &reason) {
+        DamagedElf damaged(file);
+        CELFSections reader(1, m_host);
+        ASSERT_TRUE(reader.Open(damaged.Name(), nullptr));
+        EXPECT_EQ(reader.ReadSections(nullptr), 0);
+        EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+        EXPECT_EQ(std::string(reader.GetFailureText()), reason);
+        EXPECT_TRUE(Blocks().empty()) << "no wrapped block reaches address 0";
+        EXPECT_TRUE(m_server->Downloads()->Announcements().empty());
+    };
+    // .text moved to 0xFFFFFF00 with the code segment, which ends at the top of the
+    // address space; .text runs 8 bytes past it.
+    std::vector<BYTE> file = good;
+    PatchElf(file, ElfSectionField(file, 2, 12), 0xFFFFFF00, 4);
+    for (size_t field : {8, 12})
+        PatchElf(file, code + field, 0xFFFFFE98, 4);
+    for (size_t field : {16, 20})
+        PatchElf(file, code + field, 0x168, 4);
+    refused(file, "ELF section 2 (.text, 264 bytes loaded at FFFFFF00h, run at FFFFFF00h) runs past the end of "
+                  "the 32-bit address space.");
+    // The data segment run at 0xFFFFFFF0, 0x68 bytes.
+    file = good;
+    PatchElf(file, data + 8, 0xFFFFFFF0, 4);
+    refused(file, "ELF segment 1 (104 bytes at FFFFFFF0h) runs past the end of the 32-bit address space.");
+    // .data, loaded at 0x180 and run at the top of the address space, grown past it.
+    file = good;
+    PatchElf(file, data + 8, 0xFFFFFF98, 4);
+    PatchElf(file, ElfSectionField(file, 4, 12), 0xFFFFFF98, 4);
+    PatchElf(file, ElfSectionField(file, 4, 20), 0x100, 4);
+    refused(file, "ELF section 4 (.data, 256 bytes loaded at 00000180h, run at FFFFFF98h) runs past the end of "
+                  "the 32-bit address space.");
+}
+
+TEST_F(ElfSectionsTest, WithoutASectionHeaderTableNothingIsDownloadedAndTheDumpAndTraceSayWhy)
+{
+    std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");
+    PatchElf(file, 32, 0, 4); // e_shoff
+    PatchElf(file, 48, 0, 2); // e_shnum
+    PatchElf(file, 50, 0, 2); // e_shstrndx
+    DamagedElf stripped(file);
+    auto reports = std::make_shared<QelHost::HostReports>();
+    m_server->SetReports(reports);
+    char dumpName[] = "/tmp/qeldumpXXXXXX";
+    int fd = mkstemp(dumpName);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    {
+        CELFSections reader(1, m_host);
+        ASSERT_TRUE(reader.Open(stripped.Name(), dumpName));
+        EXPECT_EQ(reader.ReadSections(nullptr), 1) << "the program loads all the same";
+        EXPECT_TRUE(reader.GetSectionRecords().empty());
+    }
+    EXPECT_TRUE(Blocks().empty());
+    const std::string notice = "The ELF file has no section header table, and the download is made of its "
+                               "sections: nothing is downloaded.";
+    std::ifstream in(dumpName);
+    std::string dump((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    remove(dumpName);
+    EXPECT_NE(dump.find("\nDownload pattern\n" + notice + "\n"), std::string::npos) << dump;
+    auto lines = reports->TraceLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].kind, 1) << "a warning";
+    EXPECT_EQ(lines[0].text, std::string(stripped.Name()) + ": " + notice);
+}
+
 TEST_F(ElfSectionsTest, UnitsOfVersion3AreReadAndOtherVersionsSteppedOver)
 {
     // The version of main.c's unit (readelf: unit at 0x26 of .debug_info, file 0x21F5).
@@ -327,6 +397,18 @@ TEST_F(ElfSectionsTest, ADamagedDebugSectionCostsOnlyItsUnitRanges)
     EXPECT_EQ(records[0], (Record{TYSE_CODE, 1, 0x0, 0, 0x64, ".vectors@0"}));
     EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0xA8, ".text@1"}));
     EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, ".text@2"}));
+
+    // main.c's unit names abbreviations past .debug_abbrev: only its range is lost.
+    file = ReadElfSample("arm7-mixed.elf");
+    PatchElf(file, 0x21F5 + 0x26 + 6, 0xFFFF, 4);
+    DamagedElf abbreviations(file);
+    CELFSections second(1, m_host);
+    ASSERT_TRUE(second.Open(abbreviations.Name(), nullptr));
+    ASSERT_EQ(second.ReadSections(nullptr), 1) << second.GetFailureText();
+    records = Records(second);
+    ASSERT_EQ(records.size(), 6u);
+    EXPECT_EQ(records[1], (Record{TYSE_CODE, 1, 0x68, 0, 0xA8, ".text@1"}));
+    EXPECT_EQ(records[2], (Record{TYSE_CODE, 1, 0x110, 0, 0x40, "src/thumb.c@2"}));
 }
 
 TEST_F(ElfSectionsTest, ALoadedBssAndCodeInADataSectionAreTyped)
@@ -531,21 +613,33 @@ TEST(ElfCheck, AcceptsExecutable32BitElfInBothByteOrders)
     EXPECT_EQ(check.IsFileOfType("/nonexistent/file.elf"), 0);
 }
 
-TEST(ElfCheck, RefusesRelocatable64BitAndShortFiles)
+TEST(ElfCheck, RefusesRelocatable64BitAndShortFilesAndTheReaderSaysWhy)
 {
     const std::vector<BYTE> good = ReadElfSample("arm7-mixed.elf");
+    auto refused = [](const std::vector<BYTE> &file, const char *reason) {
+        DamagedElf damaged(file);
+        CELFCheck check;
+        EXPECT_EQ(check.IsFileOfType(damaged.Name()), 0) << reason;
+        CELFSections reader(1, nullptr);
+        EXPECT_FALSE(reader.Open(damaged.Name(), nullptr));
+        EXPECT_EQ(reader.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+        EXPECT_EQ(std::string(reader.GetFailureText()),
+                  "The program file " + std::string(damaged.Name()) + " cannot be read: " + reason + ".");
+    };
     std::vector<BYTE> file = good;
     PatchElf(file, 16, ET_REL, 2);
-    CELFCheck check;
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "ET_REL";
+    refused(file, "it is an ELF file of type ET_REL; only executable files (ET_EXEC) are loaded");
     file = good;
     file[EI_CLASS] = ELFCLASS64;
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "64-bit";
+    refused(file, "it is an ELF file of class ELFCLASS64; only 32-bit files (ELFCLASS32) are read");
+    file = good;
+    file[1] = 'e';
+    refused(file, "it is no ELF file (it does not begin with 7Fh 'E' 'L' 'F')");
     file.assign(good.begin(), good.begin() + 23);
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 0) << "23 bytes";
+    refused(file, "it is too short for an ELF header (23 bytes)");
     file = good;
     file[EI_DATA] = 3;
-    EXPECT_EQ(check.IsFileOfType(DamagedElf(file).Name()), 1) << "EI_DATA 3 reads little-endian";
+    EXPECT_EQ(CELFCheck().IsFileOfType(DamagedElf(file).Name()), 1) << "EI_DATA 3 reads little-endian";
 }
 
 TEST(ElfCheck, TellsArmFromOtherMachines)

@@ -19,15 +19,22 @@
 
 namespace {
 
-// How a segment's load addresses map to run addresses.
+// How a segment's load addresses map to run addresses. Kept in 64 bits, so that a run
+// address past the 32-bit address space shows as such instead of wrapping.
 struct LoadOffset {
     bool present = false;
     bool add = true;
     DWORD distance = 0;
 
-    DWORD ToRun(DWORD load) const { return !present ? load : add ? load + distance : load - distance; }
-    DWORD ToLoad(DWORD run) const { return !present ? run : add ? run - distance : run + distance; }
+    uint64_t ToRun(uint64_t load) const { return !present ? load : add ? load + distance : load - distance; }
 };
+
+// Whether [start, start + length) lies in the 32-bit address space. The target has no
+// address above it: a range past it would reach the host wrapped, at address 0 on.
+bool FitsAddressSpace(uint64_t start, uint64_t length)
+{
+    return start <= 0x100000000ull && length <= 0x100000000ull - start;
+}
 
 // The PCP code or data image, as the sections ".pcptext" and "[.pcptext]" (or the data
 // ones) give it.
@@ -106,20 +113,10 @@ private:
     std::vector<uint64_t> m_reach;
 };
 
-} // namespace
-
-int CELFSections::ReadSections(HWND progressWindow)
+// The PCP code and data images, from the sections that name their run and load
+// addresses ("[.pcptext]" only counts behind ".pcptext").
+void FindPcpImages(const CElfImage &image, PcpImage *code, PcpImage *data)
 {
-    int scanned = ScanSections();
-    DumpPrintf("\nDownload pattern\n");
-    if (scanned != 1)
-        return 0;
-    const BOOL fromImageFile = !GetImageFileName().IsEmpty();
-    if (fromImageFile && !DownloadImageFile(progressWindow))
-        return 0;
-
-    const CElfImage &image = GetImage();
-    PcpImage pcpCode, pcpData;
     for (UINT n = 0; n < image.GetSectionCount(); ++n) {
         ELF_SECTION_HEADER section;
         image.GetSectionHeader(n, &section);
@@ -129,7 +126,7 @@ int CELFSections::ReadSections(HWND progressWindow)
         const struct {
             LPCSTR run, load;
             PcpImage *image;
-        } pcpNames[] = {{".pcptext", "[.pcptext]", &pcpCode}, {".pcpdata", "[.pcpdata]", &pcpData}};
+        } pcpNames[] = {{".pcptext", "[.pcptext]", code}, {".pcpdata", "[.pcpdata]", data}};
         for (const auto &pcp : pcpNames) {
             if (strcmp(name, pcp.run) == 0) {
                 pcp.image->haveRun = true;
@@ -141,39 +138,127 @@ int CELFSections::ReadSections(HWND progressWindow)
             }
         }
     }
+}
 
+// How the segment's load addresses map to its run addresses.
+LoadOffset SegmentOffset(const ELF_PROGRAM_HEADER &segment, const PcpImage &pcpCode, const PcpImage &pcpData)
+{
+    LoadOffset offset;
+    if (segment.p_paddr != 0 && segment.p_vaddr != 0 && segment.p_paddr != segment.p_vaddr) {
+        offset.present = true;
+        offset.add = segment.p_vaddr >= segment.p_paddr;
+        offset.distance = offset.add ? segment.p_vaddr - segment.p_paddr : segment.p_paddr - segment.p_vaddr;
+    } else if (segment.p_paddr != 0 && segment.p_vaddr == 0) {
+        pcpCode.Matches(segment.p_paddr, segment.p_memsz, &offset);
+        pcpData.Matches(segment.p_paddr, segment.p_memsz, &offset);
+    }
+    return offset;
+}
+
+} // namespace
+
+// A loadable section with contents, placed in the segment that loads it.
+struct ElfPlacedSection {
+    ELF_SECTION_HEADER header;
+    LPCSTR name;
+    const BYTE *contents;
+    ELF_PROGRAM_HEADER segment;
+    DWORD loadStart; // the load address of its first byte
+    LoadOffset offset;
+};
+
+BOOL CELFSections::PlaceSections(std::vector<ElfPlacedSection> *placed)
+{
+    const CElfImage &image = GetImage();
+    PcpImage pcpCode, pcpData;
+    FindPcpImages(image, &pcpCode, &pcpData);
+
+    // The loadable segments with contents, each of which must lie in the address space
+    // where it is loaded and where it runs.
     std::vector<ELF_PROGRAM_HEADER> loads;
     for (UINT p = 0; p < image.GetProgramHeaderCount(); ++p) {
         ELF_PROGRAM_HEADER segment;
         image.GetProgramHeader(p, &segment);
-        if (segment.p_type == PT_LOAD && segment.p_filesz != 0)
-            loads.push_back(segment);
+        if (segment.p_type != PT_LOAD || segment.p_filesz == 0)
+            continue;
+        for (DWORD start : {segment.p_paddr, segment.p_vaddr}) {
+            if (!FitsAddressSpace(start, segment.p_memsz)) {
+                SetFailure(QEL_LOAD_READER_FAILED,
+                           "ELF segment %u (%u bytes at %08Xh) runs past the end of the 32-bit address space.", p,
+                           segment.p_memsz, start);
+                return FALSE;
+            }
+        }
+        loads.push_back(segment);
     }
-    const UnitIndex units(m_sectionRecords);
 
-    std::vector<SectionTag> records;
-    int recordIndex = 0;
     for (UINT n = 0; n < image.GetSectionCount(); ++n) {
-        ELF_SECTION_HEADER section;
-        image.GetSectionHeader(n, &section);
-        if ((section.sh_flags & SHF_ALLOC) == 0 || section.sh_type == SHT_NOBITS || section.sh_size == 0)
+        ElfPlacedSection section;
+        image.GetSectionHeader(n, &section.header);
+        const ELF_SECTION_HEADER &header = section.header;
+        if ((header.sh_flags & SHF_ALLOC) == 0 || header.sh_type == SHT_NOBITS || header.sh_size == 0)
             continue;
-        LPCSTR sectionName = image.GetString(section.sh_name, -1);
-        const BYTE *contents = image.GetSectionData(n);
-        if (sectionName == nullptr || contents == nullptr)
+        section.name = image.GetString(header.sh_name, -1);
+        section.contents = image.GetSectionData(n);
+        if (section.name == nullptr || section.contents == nullptr)
             continue;
 
-        const uint64_t address = section.sh_addr;
+        const uint64_t address = header.sh_addr;
         auto holding = std::find_if(loads.begin(), loads.end(), [&](const ELF_PROGRAM_HEADER &segment) {
             return ((segment.p_paddr <= address && address < uint64_t(segment.p_paddr) + segment.p_memsz) ||
                      (segment.p_vaddr <= address && address < uint64_t(segment.p_vaddr) + segment.p_memsz)) &&
-                   segment.p_offset <= section.sh_offset &&
-                   section.sh_offset < uint64_t(segment.p_offset) + segment.p_memsz;
+                   segment.p_offset <= header.sh_offset &&
+                   header.sh_offset < uint64_t(segment.p_offset) + segment.p_memsz;
         });
         if (holding == loads.end())
             continue;
-        const ELF_PROGRAM_HEADER &segment = *holding;
+        section.segment = *holding;
+        section.offset = SegmentOffset(*holding, pcpCode, pcpData);
+        const uint64_t loadBase = holding->p_paddr != 0 ? holding->p_paddr : holding->p_vaddr;
+        const uint64_t loadStart = loadBase + (header.sh_offset - holding->p_offset);
+        const uint64_t runStart = section.offset.ToRun(loadStart);
+        // A section may reach beyond its segment's size, which is checked already.
+        if (!FitsAddressSpace(loadStart, header.sh_size) || !FitsAddressSpace(runStart, header.sh_size)) {
+            SetFailure(QEL_LOAD_READER_FAILED,
+                       "ELF section %u (%s, %u bytes loaded at %08llXh, run at %08llXh) runs past the end of the "
+                       "32-bit address space.",
+                       n, section.name, header.sh_size, static_cast<unsigned long long>(loadStart),
+                       static_cast<unsigned long long>(runStart));
+            return FALSE;
+        }
+        section.loadStart = static_cast<DWORD>(loadStart);
+        placed->push_back(section);
+    }
+    return TRUE;
+}
 
+int CELFSections::ReadSections(HWND progressWindow)
+{
+    int scanned = ScanSections();
+    DumpPrintf("\nDownload pattern\n");
+    if (scanned != 1)
+        return 0;
+    // Every range is checked before any of them reaches the host.
+    std::vector<ElfPlacedSection> placed;
+    if (!PlaceSections(&placed))
+        return 0;
+    const BOOL fromImageFile = !GetImageFileName().IsEmpty();
+    if (fromImageFile && !DownloadImageFile(progressWindow))
+        return 0;
+    if (!fromImageFile && GetImage().GetSectionCount() == 0)
+        SetNotice("The ELF file has no section header table, and the download is made of its sections: nothing is "
+                  "downloaded.");
+
+    const UnitIndex units(m_sectionRecords);
+    std::vector<SectionTag> records;
+    int recordIndex = 0;
+    for (const ElfPlacedSection &placement : placed) {
+        const ELF_SECTION_HEADER &section = placement.header;
+        const ELF_PROGRAM_HEADER &segment = placement.segment;
+        LPCSTR sectionName = placement.name;
+        const BYTE *contents = placement.contents;
+        const LoadOffset &offset = placement.offset;
+        const uint64_t address = section.sh_addr;
         LONG type = (segment.p_flags & PF_W) == 0 ? TYSE_CODE
                     : (segment.p_flags & PF_X) != 0 || (section.sh_flags & SHF_EXECINSTR) != 0 ? TYSE_CODE
                                                                                                 : TYSE_DATA;
@@ -195,17 +280,7 @@ int CELFSections::ReadSections(HWND progressWindow)
               m_entry.AddressValue < runEnd)))
             type = TYSE_CODE;
 
-        DWORD loadBase = segment.p_paddr != 0 ? segment.p_paddr : segment.p_vaddr;
-        LoadOffset offset;
-        if (segment.p_paddr != 0 && segment.p_vaddr != 0 && segment.p_paddr != segment.p_vaddr) {
-            offset.present = true;
-            offset.add = segment.p_vaddr >= segment.p_paddr;
-            offset.distance = offset.add ? segment.p_vaddr - segment.p_paddr : segment.p_paddr - segment.p_vaddr;
-        } else if (segment.p_paddr != 0 && segment.p_vaddr == 0) {
-            pcpCode.Matches(segment.p_paddr, segment.p_memsz, &offset);
-            pcpData.Matches(segment.p_paddr, segment.p_memsz, &offset);
-        }
-        const DWORD sectionStart = loadBase - segment.p_offset + section.sh_offset;
+        const DWORD sectionStart = placement.loadStart;
         const uint64_t sectionEnd = uint64_t(sectionStart) + section.sh_size;
 
         // The units inside a code section, moved to load addresses, and every start and end
@@ -251,7 +326,7 @@ int CELFSections::ReadSections(HWND progressWindow)
 
             while (current < end) {
                 const DWORD load = static_cast<DWORD>(current);
-                const DWORD run = offset.ToRun(load);
+                const DWORD run = static_cast<DWORD>(offset.ToRun(load));
                 DWORD length = static_cast<DWORD>(end - current);
                 LONG pieceType = type;
                 // The symbols that tell ARM from Thumb code stand at run addresses.

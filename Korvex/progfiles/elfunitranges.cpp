@@ -8,7 +8,10 @@
 
 #include "elfsections.h"
 
+#include "dwarf2abbrevs.h"
+
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -171,31 +174,6 @@ bool SkipForm(UnitReader &reader, uint64_t form, DWORD addressSize, DWORD refere
     return reader.Ok();
 }
 
-// Moves `abbrev` to the attribute list of abbreviation `code` of the table at `offset`
-// and gives its tag; false when the table has no such code.
-bool FindAbbreviation(UnitReader &abbrev, DWORD offset, uint64_t code, uint64_t *tag)
-{
-    abbrev.Seek(offset);
-    while (abbrev.Ok()) {
-        uint64_t found = abbrev.Leb128();
-        if (found == 0 || !abbrev.Ok())
-            return false;
-        *tag = abbrev.Leb128();
-        abbrev.U8(); // children
-        if (found == code)
-            return abbrev.Ok();
-        for (;;) {
-            uint64_t name = abbrev.Leb128();
-            uint64_t form = abbrev.Leb128();
-            if (!abbrev.Ok())
-                return false;
-            if (name == 0 && form == 0)
-                break;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 void CELFSections::AddUnitRange(LPCSTR name, BOOL hasLow, DWORD low, DWORD high)
@@ -289,7 +267,7 @@ void CELFSections::CollectDwarf2UnitRanges()
     const BYTE *strings = GetDebugSectionData(ELF_DEBUG_STR, &stringSize);
     BOOL bigEndian = GetImage().IsBigEndian();
     UnitReader reader(info, infoSize, bigEndian);
-    UnitReader abbrev(abbrevData, abbrevSize, bigEndian);
+    CDwarf2AbbrevCache abbreviations(abbrevData, abbrevSize, bigEndian != FALSE);
     while (reader.Remaining() >= 4) {
         DWORD length = reader.U32();
         if (length == 0xFFFFFFFF) {
@@ -318,9 +296,12 @@ void CELFSections::CollectDwarf2UnitRanges()
             DumpPrintf("NULL entry\n");
             continue;
         }
-        uint64_t tag = 0;
-        if (!FindAbbreviation(abbrev, abbrevOffset, code, &tag) || tag != DW_TAG_compile_unit)
+        std::shared_ptr<const CDwarf2AbbrevTable> table = abbreviations.Get(abbrevOffset);
+        const Dwarf2Abbreviation *abbreviation = table->Find(code);
+        if (abbreviation == nullptr || abbreviation->tag != DW_TAG_compile_unit)
             continue;
+        UnitReader abbrev(abbrevData, abbrevSize, bigEndian);
+        abbrev.Seek(static_cast<DWORD>(abbreviation->attributesOffset));
         LPCSTR name = "";
         BOOL hasLow = FALSE;
         DWORD low = 0, high = 0;

@@ -2,6 +2,8 @@
 // ends with a code of the table, the image stays ordered and disjoint with no section
 // over the maximum length, the layout alone describes the same ranges, and an image read
 // without fault is written and read back to the same bytes.
+//
+// fuzz-seeds: testdata/ihex/*.hex
 #include "intelhexreader.h"
 #include "intelhexwriter.h"
 

@@ -6,6 +6,7 @@
 #include "progfilepaths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -16,7 +17,6 @@ IMPLEMENT_DYNAMIC(CQelTargetFile, CObject)
 namespace {
 
 const DWORD kPathBufferSize = 520;
-const DWORD kDumpBufferSize = 8192;
 
 bool SameTime(const FILETIME &a, const FILETIME &b)
 {
@@ -30,6 +30,17 @@ CComPtr<IQelTargetPattern> DownloadSink(IUnknown *host)
     if (host != nullptr)
         host->QueryInterface(qel_uuidof<IQelTargetPattern>(), reinterpret_cast<void **>(&sink));
     return sink;
+}
+
+// The system's text for GetLastError, without its line end.
+CString LastErrorText()
+{
+    char text[256];
+    DWORD length = FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(),
+                                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        --length;
+    return CString(text, static_cast<int>(length));
 }
 
 } // namespace
@@ -59,14 +70,22 @@ int CQelTargetFile::ReadModules(int, int)
 BOOL CQelTargetFile::Open(LPCSTR path, LPCSTR dumpTarget)
 {
     Close();
-    HANDLE file = path != nullptr ? CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                               FILE_ATTRIBUTE_NORMAL, nullptr)
-                                  : INVALID_HANDLE_VALUE;
+    m_nFailureStatus = QEL_LOAD_READER_FAILED;
+    m_strFailure.Empty();
+    m_strDumpError.Empty();
+    m_strRefusal.Empty();
+    if (path == nullptr)
+        return OpenFailed(QEL_LOAD_FILE_ERROR, "No program file is named.");
+    HANDLE file =
+        CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return OpenFailed();
+        return OpenFailed(QEL_LOAD_FILE_ERROR, "The program file %s cannot be opened: %s", path,
+                          static_cast<LPCSTR>(LastErrorText()));
     if (IsFileType(file) != 1) {
         CloseHandle(file);
-        return OpenFailed();
+        return OpenFailed(QEL_LOAD_READER_FAILED, "The program file %s cannot be read: %s.", path,
+                          m_strRefusal.IsEmpty() ? "it is not of this reader's format"
+                                                 : static_cast<LPCSTR>(m_strRefusal));
     }
     m_hFile = file;
 
@@ -89,18 +108,23 @@ BOOL CQelTargetFile::Open(LPCSTR path, LPCSTR dumpTarget)
             }
         }
     }
-    if (!MapFile() || !OpenDump(path, dumpTarget))
-        return OpenFailed();
-    return TRUE;
+    if (!MapFile())
+        return OpenFailed(QEL_LOAD_FILE_ERROR, "The program file %s cannot be mapped: %s", path,
+                          static_cast<LPCSTR>(LastErrorText()));
+    return OpenDump(path, dumpTarget);
 }
 
-BOOL CQelTargetFile::OpenFailed()
+BOOL CQelTargetFile::OpenFailed(int status, LPCSTR format, ...)
 {
     Close();
     m_strName.Empty();
     m_strPath.Empty();
     m_storedTime = FILETIME{0, 0};
     m_nStoredSize = 0;
+    va_list args;
+    va_start(args, format);
+    SetFailureV(status, format, args);
+    va_end(args);
     return FALSE;
 }
 
@@ -144,23 +168,29 @@ BOOL CQelTargetFile::OpenDump(LPCSTR path, LPCSTR dumpTarget)
         dumpTarget = path;
     if (dumpTarget == nullptr)
         return TRUE;
-    if (strcasecmp(dumpTarget, "stdout") == 0) {
-        m_pDumpStream = new CStdioFile(stdout);
-        return TRUE;
+    CStdioFile *stream = nullptr;
+    m_strDumpName = dumpTarget;
+    if (strcasecmp(dumpTarget, "stdout") == 0 || strcasecmp(dumpTarget, "stderr") == 0) {
+        stream = new CStdioFile(strcasecmp(dumpTarget, "stdout") == 0 ? stdout : stderr);
+        // What the process wrote to the stream before comes first.
+        fflush(stream->m_pStream);
+    } else {
+        if (strcmp(dumpTarget, path) == 0)
+            m_strDumpName = CString(drive) + directory + name + ".dmp";
+        stream = new CStdioFile;
+        CFileException error;
+        if (!stream->Open(m_strDumpName, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite |
+                                             CFile::typeText,
+                          &error)) {
+            delete stream;
+            return OpenFailed(QEL_LOAD_FILE_ERROR, "The dump file %s cannot be created: %s.",
+                              static_cast<LPCSTR>(m_strDumpName), strerror(static_cast<int>(error.m_lOsError)));
+        }
     }
-    if (strcasecmp(dumpTarget, "stderr") == 0) {
-        m_pDumpStream = new CStdioFile(stderr);
-        return TRUE;
-    }
-    CString dumpName = dumpTarget;
-    if (strcmp(dumpTarget, path) == 0)
-        dumpName = CString(drive) + directory + name + ".dmp";
-    CStdioFile *stream = new CStdioFile;
-    if (!stream->Open(dumpName, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite | CFile::typeText)) {
-        delete stream;
-        return FALSE;
-    }
+    // The text goes to the stream's descriptor in large pieces, never through the stream.
     m_pDumpStream = stream;
+    if (!m_dump.Attach(fileno(stream->m_pStream)))
+        CloseDump();
     return TRUE;
 }
 
@@ -180,17 +210,22 @@ void CQelTargetFile::Close()
 
 void CQelTargetFile::CloseDump()
 {
-    if (m_pDumpStream != nullptr) {
-        try {
-            m_pDumpStream->Close();
-        } catch (CFileException *e) {
-            e->Delete();
-        }
-        delete m_pDumpStream;
-        m_pDumpStream = nullptr;
+    if (m_pDumpStream == nullptr)
+        return;
+    m_dump.Detach();
+    int error = m_dump.GetError();
+    try {
+        m_pDumpStream->Close();
+    } catch (CFileException *e) {
+        if (error == 0)
+            error = e->m_lOsError != 0 ? static_cast<int>(e->m_lOsError) : EIO;
+        e->Delete();
     }
-    delete[] m_pDumpBuffer;
-    m_pDumpBuffer = nullptr;
+    delete m_pDumpStream;
+    m_pDumpStream = nullptr;
+    if (error != 0 && m_strDumpError.IsEmpty())
+        m_strDumpError.Format("The dump to %s cannot be written: %s.", static_cast<LPCSTR>(m_strDumpName),
+                              strerror(error));
 }
 
 int CQelTargetFile::IsFileOfType(LPCSTR path)
@@ -226,22 +261,21 @@ void CQelTargetFile::DumpPrintf(LPCSTR format, ...)
 {
     if (m_pDumpStream == nullptr)
         return;
-    if (m_pDumpBuffer == nullptr) {
-        m_pDumpBuffer = new (std::nothrow) char[kDumpBufferSize];
-        if (m_pDumpBuffer == nullptr)
-            return;
-    }
     va_list args;
     va_start(args, format);
-    vsnprintf(m_pDumpBuffer, kDumpBufferSize, format, args);
+    m_dump.AppendV(format, args);
     va_end(args);
-    try {
-        m_pDumpStream->WriteString(m_pDumpBuffer);
-        m_pDumpStream->Flush();
-    } catch (CFileException *e) {
-        e->Delete();
+    if (m_dump.GetError() != 0)
         CloseDump();
-    }
+}
+
+void CQelTargetFile::FlushDump()
+{
+    if (m_pDumpStream == nullptr)
+        return;
+    m_dump.Flush();
+    if (m_dump.GetError() != 0)
+        CloseDump();
 }
 
 void CQelTargetFile::DumpHex(DWORD address, const void *data, DWORD count)
@@ -249,15 +283,14 @@ void CQelTargetFile::DumpHex(DWORD address, const void *data, DWORD count)
     if (m_pDumpStream == nullptr)
         return;
     const BYTE *bytes = static_cast<const BYTE *>(data);
-    // A line of 16 bytes at a time, since every write of the dump is flushed.
     DWORD i = 0;
     do {
         char line[64];
         int used = std::snprintf(line, sizeof line, "%7Xh: ", address + i);
         for (DWORD end = std::min(count, i + 16); i < end; ++i)
             used += std::snprintf(line + used, sizeof line - used, (i + 1) % 16 == 0 ? "%02X\n" : "%02X ", bytes[i]);
-        DumpPrintf("%s", line);
-    } while (i < count && m_pDumpStream != nullptr);
+        m_dump.Append(line, used);
+    } while (i < count && m_dump.GetError() == 0);
     DumpPrintf("\n");
 }
 
@@ -321,6 +354,17 @@ BOOL CQelTargetFile::DownloadPattern(HWND progressWindow, DWORD alignment)
     });
     if (alignment == 0)
         alignment = 1;
+    // The target has no address above 0xFFFFFFFF: a range past it would reach the host
+    // wrapped, at address 0 on. The readers refuse such ranges; this keeps any reader's
+    // from being handed over.
+    for (const DownloadRange &range : ranges) {
+        if (uint64_t(range.AddressValue) + range.Length > 0x100000000ull) {
+            SetFailure(QEL_LOAD_READER_FAILED,
+                       "The download range of %u bytes at %08Xh runs past the end of the 32-bit address space.",
+                       range.Length, range.AddressValue);
+            return FALSE;
+        }
+    }
 
     // A block: ranges [first, last) that follow each other, and its length with the gaps.
     struct Block {
@@ -406,13 +450,38 @@ void CQelTargetFile::SetFailure(int status, LPCSTR format, ...)
 {
     va_list args;
     va_start(args, format);
-    m_strFailure.FormatV(format, args);
+    SetFailureV(status, format, args);
     va_end(args);
+}
+
+void CQelTargetFile::SetFailureV(int status, LPCSTR format, va_list args)
+{
+    m_strFailure.FormatV(format, args);
     m_nFailureStatus = status;
     DumpPrintf("%s\n", static_cast<LPCSTR>(m_strFailure));
-    if (m_pHost != nullptr) {
-        CQelDiagHelper diagnostics(m_pHost, "QelSymbolEngine", nullptr);
-        if (diagnostics.GetLevel() != 0)
-            diagnostics.TraceError("%s: %s", static_cast<LPCSTR>(m_strPath), static_cast<LPCSTR>(m_strFailure));
-    }
+    Trace(CQelDiagHelper::KindError, m_strFailure);
+}
+
+void CQelTargetFile::SetNotice(LPCSTR format, ...)
+{
+    CString notice;
+    va_list args;
+    va_start(args, format);
+    notice.FormatV(format, args);
+    va_end(args);
+    DumpPrintf("%s\n", static_cast<LPCSTR>(notice));
+    Trace(CQelDiagHelper::KindWarning, notice);
+}
+
+void CQelTargetFile::Trace(LONG kind, const CString &text)
+{
+    if (m_pHost == nullptr)
+        return;
+    CQelDiagHelper diagnostics(m_pHost, "QelSymbolEngine", nullptr);
+    if (diagnostics.GetLevel() == 0)
+        return;
+    if (m_strPath.IsEmpty())
+        diagnostics.TraceKind(kind, "%s", static_cast<LPCSTR>(text));
+    else
+        diagnostics.TraceKind(kind, "%s: %s", static_cast<LPCSTR>(m_strPath), static_cast<LPCSTR>(text));
 }

@@ -15,6 +15,7 @@
 #include <addressvalue.h>
 #include <afx.h>
 
+#include "dumpbuffer.h"
 #include "programinfo.h"
 
 #include <cstdarg>
@@ -60,16 +61,18 @@ public:
 
     // Opens and recognises the file (IsFileType) and maps it; FALSE, with everything
     // closed again, when it is missing, unreadable or of another format, or when the dump
-    // asked for cannot be made. `dumpTarget`: NULL for no dump (a file whose name begins
-    // with "testsuit" is dumped all the same), "stdout" or "stderr", the path given here
-    // for "<name>.dmp" beside the file, or the path of a dump file.
+    // asked for cannot be made: GetFailureStatus and GetFailureText then say which.
+    // `dumpTarget`: NULL for no dump (a file whose name begins with "testsuit" is dumped
+    // all the same), "stdout" or "stderr", the path given here for "<name>.dmp" beside
+    // the file, or the path of a dump file.
     virtual BOOL Open(LPCSTR path, LPCSTR dumpTarget);
     // The passes: 1 when loading goes on, 0 when it stops (GetFailureStatus then says
     // why). This class reads nothing.
     virtual int ReadSections(HWND progressWindow);
     virtual int ReadGlobals(HWND progressWindow);
     virtual int ReadModules(int moduleIndex, int flag);
-    // 1 when the open file (positioned at its start) is of the reader's format.
+    // 1 when the open file (positioned at its start) is of the reader's format; a reader
+    // may say why not with RefuseFileType.
     virtual int IsFileType(HANDLE file) = 0;
 
     // Appends a range to the download pattern; a range of length 0 is ignored.
@@ -77,9 +80,11 @@ public:
     // Sorts and merges the ranges into blocks and hands the blocks to the host; the
     // pattern is empty afterwards. A follower joins a block when it has the block's mode
     // and kind and starts at the block's end, or at that end plus (end modulo
-    // `alignment`), the gap being filled with 0xFF. FALSE when the host refused a block
-    // or a block's buffer could not be had (the failure is then set); a host without a
-    // download interface, or a program id of 0, means there is nothing to hand over.
+    // `alignment`), the gap being filled with 0xFF. FALSE when a range runs past the end
+    // of the 32-bit address space (nothing is handed over then), when the host refused a
+    // block or when a block's buffer could not be had (the failure is then set); a host
+    // without a download interface, or a program id of 0, means there is nothing to hand
+    // over.
     virtual BOOL DownloadPattern(HWND progressWindow, DWORD alignment);
     // One block to the host's download interface; TRUE when it took it, FALSE when it
     // refused it and when there is nobody to take it (no interface, program id 0).
@@ -113,17 +118,23 @@ public:
     void SetImageFileName(LPCSTR name) { m_strImageFile = name; }
     CString GetImageFileName() const { return m_strImageFile; }
 
-    // After a pass answered 0: the request status it asks for (QEL_LOAD_...) and the
-    // reason, "" when none was given.
+    // After Open failed or a pass answered 0: the request status it asks for
+    // (QEL_LOAD_...) and the reason, "" when none was given.
     int GetFailureStatus() const { return m_nFailureStatus; }
     CString GetFailureText() const { return m_strFailure; }
 
     // The dump: a formatted line (cut at 8191 characters), and bytes as hex lines of 16.
-    // Nothing without a dump. A dump that cannot be written any more is closed, since a
-    // failing dump must not fail the load.
+    // Nothing without a dump. The text is collected and written in large pieces
+    // (CDumpBuffer, which also writes it out when the process crashes); FlushDump writes
+    // what was collected, as the dumps do at the end of each section and unit.
     void DumpPrintf(LPCSTR format, ...) __attribute__((format(printf, 2, 3)));
     void DumpHex(DWORD address, const void *data, DWORD count);
+    void FlushDump();
     BOOL IsDumping() const { return m_pDumpStream != nullptr; }
+    // Why the dump of the last Open could not be written whole, "" while it could. A
+    // dump that cannot be written any more is closed, but it does not fail the load; the
+    // text stays after Close.
+    CString GetDumpError() const { return m_strDumpError; }
 
     // The progress protocol (WM_QEL_LOAD_PROGRESS), each message only when the window
     // exists: a phase starts (only with a total that is not 0), its total, and the
@@ -151,18 +162,28 @@ protected:
 
     // Records why the pass stops, writes it to the dump and traces it to the host.
     void SetFailure(int status, LPCSTR format, ...) __attribute__((format(printf, 3, 4)));
+    // Writes a notice that does not stop the load to the dump and traces it to the host
+    // as a warning.
+    void SetNotice(LPCSTR format, ...) __attribute__((format(printf, 2, 3)));
+    // For IsFileType: why the file is not of the reader's format, for Open's failure.
+    void RefuseFileType(LPCSTR reason) { m_strRefusal = reason; }
 
     std::vector<DownloadRange> m_downloadRanges;
 
 private:
     // Whether the host offers its download interface and the program id is not 0.
     BOOL HasDownloadSink() const;
-    // Closes everything and forgets the file; FALSE.
-    BOOL OpenFailed();
+    // Closes everything and forgets the file, with the failure set; FALSE.
+    BOOL OpenFailed(int status, LPCSTR format, ...) __attribute__((format(printf, 3, 4)));
     BOOL OpenCopy(LPCSTR path, HANDLE *file);
     BOOL MapFile();
+    // FALSE, with the failure set, when the dump file cannot be created.
     BOOL OpenDump(LPCSTR path, LPCSTR dumpTarget);
+    // Writes out and closes the dump, keeping why it could not be written.
     void CloseDump();
+    void SetFailureV(int status, LPCSTR format, va_list args) __attribute__((format(printf, 3, 0)));
+    // Traces `text` to the host, after the program's path when it is known.
+    void Trace(LONG kind, const CString &text);
     void PostProgress(HWND window, WPARAM what, DWORD value);
 
     CProgramInfo *m_pProgramInfo = nullptr;
@@ -181,7 +202,10 @@ private:
     DWORD m_nProgressTotal = 0;
     DWORD m_nProgressStep = 0;
     CStdioFile *m_pDumpStream = nullptr;
-    char *m_pDumpBuffer = nullptr;
+    CDumpBuffer m_dump;
+    CString m_strDumpName;
+    CString m_strDumpError;
+    CString m_strRefusal;
     int m_nFailureStatus = QEL_LOAD_READER_FAILED;
     CString m_strFailure;
 };

@@ -7,12 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -80,11 +84,19 @@ TEST_F(TargetFileTest, OpensAndMapsAFileOfItsFormat)
     EXPECT_EQ(file.GetView(), nullptr);
 }
 
-TEST_F(TargetFileTest, AMissingOrForeignFileIsNotOpened)
+TEST_F(TargetFileTest, AMissingOrForeignFileIsNotOpenedAndTheFailureSaysWhy)
 {
     CTestFile file;
-    EXPECT_FALSE(file.Open((m_folder + "/missing.q").c_str(), nullptr));
-    EXPECT_FALSE(file.Open(Write("other.bin", "ELF").c_str(), nullptr));
+    std::string missing = m_folder + "/missing.q";
+    EXPECT_FALSE(file.Open(missing.c_str(), nullptr));
+    EXPECT_EQ(file.GetFailureStatus(), QEL_LOAD_FILE_ERROR);
+    EXPECT_EQ(std::string(file.GetFailureText()),
+              "The program file " + missing + " cannot be opened: The system cannot find the file specified.");
+    std::string other = Write("other.bin", "ELF");
+    EXPECT_FALSE(file.Open(other.c_str(), nullptr));
+    EXPECT_EQ(file.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+    EXPECT_EQ(std::string(file.GetFailureText()),
+              "The program file " + other + " cannot be read: it is not of this reader's format.");
     EXPECT_TRUE(file.GetFilePath().IsEmpty());
     EXPECT_TRUE(file.GetFileName().IsEmpty());
     EXPECT_EQ(file.GetStoredFileSize(), 0u);
@@ -107,7 +119,8 @@ TEST_F(TargetFileTest, ATestsuitProgramIsDumpedBesideItself)
         file.DumpHex(0x100, bytes, 17);
         file.DumpHex(0x200, bytes, 16);
         file.DumpHex(0x300, bytes, 0);
-        // Flushed after every line: the dump is complete before the reader closes.
+        // Once flushed, the dump is complete before the reader closes.
+        file.FlushDump();
         EXPECT_EQ(Read(m_folder + "/TESTSUIT_1.dmp"),
                   "line 1\n"
                   "    100h: 00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F\n"
@@ -146,9 +159,70 @@ TEST_F(TargetFileTest, DumpTargetsAreStderrAFileOrTheProgramsDmp)
     }
     EXPECT_EQ(Read(m_folder + "/named.txt"), std::string(8191, 'x'));
     CTestFile file;
-    EXPECT_FALSE(file.Open(path.c_str(), (m_folder + "/no/such/folder.dmp").c_str()));
+    std::string dump = m_folder + "/no/such/folder.dmp";
+    EXPECT_FALSE(file.Open(path.c_str(), dump.c_str()));
     EXPECT_EQ(file.GetView(), nullptr) << "a failed open closes what it opened";
     EXPECT_TRUE(file.GetFilePath().IsEmpty());
+    EXPECT_EQ(file.GetFailureStatus(), QEL_LOAD_FILE_ERROR);
+    EXPECT_EQ(std::string(file.GetFailureText()),
+              "The dump file " + dump + " cannot be created: No such file or directory.")
+        << "the dump file is named, not the program";
+}
+
+TEST_F(TargetFileTest, ADumpThatCannotBeWrittenIsClosedWithTheReason)
+{
+    CTestFile file;
+    ASSERT_TRUE(file.Open(Write("prog.q", "Q").c_str(), "/dev/full"));
+    file.DumpPrintf("a line\n");
+    EXPECT_TRUE(file.IsDumping()) << "what is written is collected first";
+    file.Close();
+    EXPECT_EQ(std::string(file.GetDumpError()), "The dump to /dev/full cannot be written: No space left on device.");
+
+    // A dump larger than what is collected at once fails while it is written, and the
+    // rest is not formatted any more.
+    ASSERT_TRUE(file.Open((m_folder + "/prog.q").c_str(), "/dev/full"));
+    EXPECT_TRUE(file.GetDumpError().IsEmpty()) << "each open starts afresh";
+    const std::string line(1000, 'x');
+    for (int i = 0; i < 100 && file.IsDumping(); ++i)
+        file.DumpPrintf("%s\n", line.c_str());
+    EXPECT_FALSE(file.IsDumping());
+    EXPECT_FALSE(file.GetDumpError().IsEmpty());
+
+    ASSERT_TRUE(file.Open((m_folder + "/prog.q").c_str(), (m_folder + "/good.dmp").c_str()));
+    file.DumpPrintf("a line\n");
+    file.Close();
+    EXPECT_TRUE(file.GetDumpError().IsEmpty());
+}
+
+TEST_F(TargetFileTest, WhatWasDumpedBeforeACrashIsInTheDumpsOfEveryThread)
+{
+    std::string path = Write("prog.q", "Q");
+    std::string crashing = m_folder + "/crashing.dmp", other = m_folder + "/other.dmp";
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CTestFile file;
+        if (!file.Open(path.c_str(), crashing.c_str()))
+            _exit(1);
+        file.DumpPrintf("dumped by the thread that crashes\n");
+        std::promise<void> written;
+        std::thread idle([&] {
+            CTestFile otherFile;
+            if (!otherFile.Open(path.c_str(), other.c_str()))
+                _exit(1);
+            otherFile.DumpPrintf("dumped by another thread\n");
+            written.set_value();
+            for (;;)
+                pause();
+        });
+        written.get_future().wait();
+        abort();
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) << "the crash takes its course: " << status;
+    EXPECT_EQ(Read(crashing), "dumped by the thread that crashes\n");
+    EXPECT_EQ(Read(other), "dumped by another thread\n");
 }
 
 TEST_F(TargetFileTest, ProgressIsThinnedToAboutTwentyMessages)
@@ -268,7 +342,7 @@ TEST_F(DownloadTest, ARefusedBlockEndsTheDownloadWithStatus9)
     EXPECT_TRUE(file.DownloadPattern(nullptr, 4)) << "the pattern was emptied";
 }
 
-TEST_F(DownloadTest, ARangeAtTheTopOfTheAddressSpaceHasNoFollower)
+TEST_F(DownloadTest, ARangeAtTheTopOfTheAddressSpaceHasNoFollowerAndOnePastItIsRefused)
 {
     const BYTE bytes[4] = {1, 2, 3, 4};
     CTestFile file(1, m_host);
@@ -276,6 +350,15 @@ TEST_F(DownloadTest, ARangeAtTheTopOfTheAddressSpaceHasNoFollower)
     file.AddDownloadRange(CAddressValue(0x0, 1, 0), 2, 1, bytes + 2);
     EXPECT_TRUE(file.DownloadPattern(nullptr, 2));
     EXPECT_EQ(Blocks().size(), 2u);
+
+    file.AddDownloadRange(CAddressValue(0x10, 1, 0), 2, 1, bytes);
+    file.AddDownloadRange(CAddressValue(0xFFFFFFFE, 1, 0), 4, 1, bytes);
+    EXPECT_FALSE(file.DownloadPattern(nullptr, 2));
+    EXPECT_EQ(file.GetFailureStatus(), QEL_LOAD_READER_FAILED);
+    EXPECT_STREQ(file.GetFailureText(),
+                 "The download range of 4 bytes at FFFFFFFEh runs past the end of the 32-bit address space.");
+    EXPECT_EQ(Blocks().size(), 2u) << "nothing of that pattern is handed over";
+    EXPECT_EQ(m_server->Downloads()->Announcements().size(), 1u);
 }
 
 TEST(TargetFileChange, AChangeCountsWhenTheSameSizeAndTimeAreSeenTwice)
