@@ -128,6 +128,20 @@ TEST_F(OpenForProgramTest, TheExtensionIsCutInTheFileNameOnly)
     EXPECT_STREQ(db.m_strPath, PathOf("build.d/prog.mdb"));
 }
 
+TEST_F(OpenForProgramTest, AProgramInADeepFolderGetsADatabaseThatIsKept)
+{
+    std::filesystem::path deep = m_folder;
+    for (int level = 0; level < 6; ++level)
+        deep /= std::string(60, static_cast<char>('a' + level));
+    std::filesystem::create_directories(deep);
+    m_program = CString((deep / "prog.elf").string().c_str());
+    m_database = CString((deep / "prog.mdb").string().c_str());
+    ASSERT_GT(m_program.GetLength(), 360);
+    WriteFile(m_program, "ELF image");
+    MakeLoadedDatabase();
+    EXPECT_TRUE(NextLoadKeeps());
+}
+
 TEST_F(OpenForProgramTest, ADatabaseThatDescribesTheProgramIsKept)
 {
     MakeLoadedDatabase();
