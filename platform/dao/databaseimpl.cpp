@@ -393,6 +393,7 @@ void DatabaseImpl::Close()
         if (std::shared_ptr<DatabaseChild> child = weak.lock())
             child->Detach();
     m_children.clear();
+    m_watchers.clear();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
@@ -481,6 +482,7 @@ void DatabaseImpl::AppendTable(TableSchema schema, const char *source)
     if (FindTable(schema.name) || FindQuery(schema.name, &storedName, &sql))
         ThrowJet(source, JET_TABLE_EXISTS, schema.name);
 
+    BeforeChange();
     InternalScope internal(m_internal);
     ExecInternal("SAVEPOINT qel_define", source);
     try {
@@ -549,6 +551,7 @@ void DatabaseImpl::StoreQuery(const std::string &name, const std::string &sql, c
         ThrowJet(source, JET_OBJECT_EXISTS, name);
     if (m_readOnly)
         ThrowJet(source, JET_READ_ONLY);
+    BeforeChange();
     InternalScope internal(m_internal);
     sqlite3_stmt *raw = nullptr;
     int rc = sqlite3_prepare_v2(m_db, "INSERT INTO MSysDaoQueries(Name, SQL) VALUES(?1, ?2)", -1, &raw, nullptr);
@@ -657,6 +660,7 @@ void DatabaseImpl::Rollback(const char *source)
     Handle(source);
     if (m_depth == 0)
         ThrowJet(source, JET_NO_TRANSACTION);
+    BeforeChange();
     if (sqlite3_get_autocommit(m_db)) {
         m_depth = 0;
     } else {
@@ -681,6 +685,27 @@ void DatabaseImpl::Adopt(const std::shared_ptr<DatabaseChild> &child)
         m_children.swap(live);
     }
     m_children.push_back(child);
+}
+
+void DatabaseImpl::Watch(ChangeWatcher *watcher)
+{
+    if (std::find(m_watchers.begin(), m_watchers.end(), watcher) == m_watchers.end())
+        m_watchers.push_back(watcher);
+}
+
+void DatabaseImpl::Unwatch(ChangeWatcher *watcher)
+{
+    m_watchers.erase(std::remove(m_watchers.begin(), m_watchers.end(), watcher), m_watchers.end());
+}
+
+void DatabaseImpl::BeforeChange()
+{
+    // A watcher is told once; one that fails to make sure of its rows fails the change.
+    while (!m_watchers.empty()) {
+        ChangeWatcher *watcher = m_watchers.back();
+        m_watchers.pop_back();
+        watcher->BeforeChange();
+    }
 }
 
 } // namespace qeldao

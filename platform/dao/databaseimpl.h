@@ -39,6 +39,16 @@ public:
     virtual void Detach() = 0;
 };
 
+// What reads the file as it goes and must make sure of its rows before the file changes:
+// a statement that is still stepping may or may not see a change, and a rollback ends it.
+class ChangeWatcher {
+public:
+    virtual void BeforeChange() = 0;
+
+protected:
+    ~ChangeWatcher() = default;
+};
+
 // What a recordset of a table shares with the others of the same table.
 struct TableCounters {
     int64_t rowCount = -1;     // -1: not known
@@ -88,6 +98,11 @@ public:
 
     void Adopt(const std::shared_ptr<DatabaseChild> &child);
 
+    // Every change of the file is announced first, to the watchers of that moment.
+    void Watch(ChangeWatcher *watcher);
+    void Unwatch(ChangeWatcher *watcher);
+    void BeforeChange();
+
 private:
     DatabaseImpl(std::string path, bool readOnly, std::unique_ptr<FileClaim> claim);
 
@@ -112,6 +127,7 @@ private:
     std::map<std::string, std::pair<std::string, std::string>> m_queries;  // folded -> (name, SQL)
     std::map<std::string, std::shared_ptr<TableCounters>> m_counters;
     std::vector<std::weak_ptr<DatabaseChild>> m_children;
+    std::vector<ChangeWatcher *> m_watchers;
     QueryCatalog m_catalog;
 };
 
