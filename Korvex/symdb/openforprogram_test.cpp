@@ -128,6 +128,20 @@ TEST_F(OpenForProgramTest, TheExtensionIsCutInTheFileNameOnly)
     EXPECT_STREQ(db.m_strPath, PathOf("build.d/prog.mdb"));
 }
 
+TEST_F(OpenForProgramTest, AProgramInADeepFolderGetsADatabaseThatIsKept)
+{
+    std::filesystem::path deep = m_folder;
+    for (int level = 0; level < 6; ++level)
+        deep /= std::string(60, static_cast<char>('a' + level));
+    std::filesystem::create_directories(deep);
+    m_program = CString((deep / "prog.elf").string().c_str());
+    m_database = CString((deep / "prog.mdb").string().c_str());
+    ASSERT_GT(m_program.GetLength(), 360);
+    WriteFile(m_program, "ELF image");
+    MakeLoadedDatabase();
+    EXPECT_TRUE(NextLoadKeeps());
+}
+
 TEST_F(OpenForProgramTest, ADatabaseThatDescribesTheProgramIsKept)
 {
     MakeLoadedDatabase();
@@ -206,15 +220,54 @@ TEST_F(OpenForProgramTest, ADatabaseWithoutTheTablesIsRebuilt)
     EXPECT_FALSE(NextLoadKeeps());
 }
 
-TEST_F(OpenForProgramTest, ADamagedDatabaseIsRebuilt)
+TEST_F(OpenForProgramTest, ADatabaseOfOursDamagedPastItsMarkIsRebuilt)
 {
+    // Cut short, or with pages that the check of the Version, Program and Sections rows
+    // never reads (the last ones, of the Symbols and Types tables) overwritten.
+    for (bool truncated : {true, false}) {
+        MakeLoadedDatabase();
+        std::string bytes = Contents(m_database);
+        ASSERT_GT(bytes.size(), 40u * 4096);
+        const size_t from = bytes.size() - 4 * 4096;
+        if (truncated)
+            bytes.resize(from);
+        for (size_t i = from; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(0xA5 ^ i);
+        WriteFile(m_database, bytes);
+        try { EXPECT_FALSE(NextLoadKeeps()); } catch (CQeldbException *e) { ADD_FAILURE() << e->m_nErrorCode << e->m_strSource << e->m_strDescription; }
+        ASSERT_EQ(remove(m_database), 0);
+    }
+}
+
+TEST_F(OpenForProgramTest, AFileWhoseDamageHidesTheMarkIsLeftAloneAndSaidPerhapsDamaged)
+{
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(PathOf("other.db"), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other,
+                           "CREATE TABLE t(x); CREATE TABLE u(y); CREATE INDEX ux ON u(y);"
+                           "INSERT INTO t VALUES(randomblob(9000)); INSERT INTO u VALUES('notes');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    const std::string foreign = Contents(PathOf("other.db"));
     MakeLoadedDatabase();
-    std::string bytes = Contents(m_database);
-    ASSERT_GT(bytes.size(), 8192u);
-    for (size_t i = 4096; i < bytes.size(); ++i)
-        bytes[i] = static_cast<char>(0xA5 ^ i);
-    WriteFile(m_database, bytes);
-    EXPECT_FALSE(NextLoadKeeps());
+    const std::string ours = Contents(m_database);
+    auto overwritten = [](std::string bytes, size_t at) { return bytes.replace(at, 12, 12, '\x5A'); };
+    const std::string files[] = {
+        overwritten(foreign, 100),        // the header of the first page's tree
+        overwritten(foreign, 4096 - 12),  // the first page's cells
+        foreign.substr(0, 2 * 4096),      // cut short
+        overwritten(ours, 0),             // the file's header
+        overwritten(ours, 100),
+    };
+    for (const std::string &bytes : files) {
+        WriteFile(m_database, bytes);
+        CString description;
+        EXPECT_EQ(LoadError(&description), 3343u);
+        EXPECT_GE(description.Find(m_database), 0);
+        EXPECT_GE(description.Find("damaged"), 0);
+        EXPECT_TRUE(Contents(m_database) == bytes) << "the file was changed";
+    }
 }
 
 TEST_F(OpenForProgramTest, AnEmptyFileLeftByACreationIsRebuilt)
@@ -281,6 +334,13 @@ TEST_F(OpenForProgramTest, ADatabaseOfAnotherToolIsLeftAlone)
         EXPECT_GE(description.Find(m_database), 0);
         EXPECT_EQ(Contents(m_database), before);
     }
+    // Damaged past its mark, it is still another tool's.
+    std::string damaged = before;
+    damaged.replace(damaged.size() - 4096, 12, 12, '\x5A'); // the page of its table
+    WriteFile(m_database, damaged);
+    CString description;
+    EXPECT_EQ(LoadError(&description), 3343u);
+    EXPECT_TRUE(Contents(m_database) == damaged);
 }
 
 } // namespace

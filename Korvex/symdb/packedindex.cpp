@@ -42,6 +42,9 @@ CQelIndexRangeException::CQelIndexRangeException(LONG modul, LONG number)
 
 LONG PackIndexChecked(LONG modul, LONG number, BOOL sharedTypes)
 {
+    // Packed, "none" would become number 0x3FFFF of the module, a type like any other.
+    if (number == kNoIndex)
+        return kNoIndex;
     LONG packedModul = sharedTypes ? 0 : modul;
     if (static_cast<ULONG>(packedModul) > static_cast<ULONG>(kMaxPackedModul) ||
         static_cast<ULONG>(number) > static_cast<ULONG>(kMaxPackedNumber))

@@ -24,7 +24,10 @@ public:
     LONG m_nNumber;
 };
 
+// What the readers give for no type or no owner, and what is stored for it.
+const LONG kNoIndex = -1;
+
 // The packed index of `number` in `modul`, or in module 0 when `sharedTypes` is TRUE;
-// throws CQelIndexRangeException when a part does not fit (the module only counts
-// when it is packed).
+// kNoIndex stays kNoIndex, whatever the module. Throws CQelIndexRangeException when a
+// part does not fit (the module only counts when it is packed).
 LONG PackIndexChecked(LONG modul, LONG number, BOOL sharedTypes);

@@ -20,7 +20,7 @@ TEST(PackedIndex, PackingCutsEachPartToItsBits)
 TEST(PackedIndex, WritersRefuseWhatDoesNotFit)
 {
     EXPECT_EQ(PackIndexChecked(0x1FFF, 0x3FFFF, FALSE), PackTypeIndex(0x1FFF, 0x3FFFF));
-    for (auto [modul, number] : {std::pair<LONG, LONG>{0x2000, 1}, {1, 0x40000}, {1, -1}, {-1, 1}}) {
+    for (auto [modul, number] : {std::pair<LONG, LONG>{0x2000, 1}, {1, 0x40000}, {1, -2}, {-1, 1}}) {
         try {
             PackIndexChecked(modul, number, FALSE);
             ADD_FAILURE() << modul << " " << number;
@@ -31,6 +31,14 @@ TEST(PackedIndex, WritersRefuseWhatDoesNotFit)
             e->Delete();
         }
     }
+}
+
+TEST(PackedIndex, NoneStaysMinusOneInAnyModule)
+{
+    // Packed, -1 would be number 0x3FFFF, the first synthetic type of a DWARF module.
+    EXPECT_EQ(PackIndexChecked(7, -1, FALSE), -1);
+    EXPECT_EQ(PackIndexChecked(7, -1, TRUE), -1);
+    EXPECT_EQ(PackIndexChecked(-1, -1, FALSE), -1);
 }
 
 TEST(PackedIndex, SharedTypesPackNoModuleSoTheirModuleIsNotChecked)

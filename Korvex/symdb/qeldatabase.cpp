@@ -30,8 +30,8 @@ CString LoadText(UINT id)
 
 CString ForeignFileText(const CString &path)
 {
-    return path + " is not a symbol database of this debugger. It is left as it is; move or delete it to load the "
-                  "program file.";
+    return path + " is not a symbol database of this debugger, or it is one that is damaged. It is left as it is; "
+                  "move or delete it to load the program file.";
 }
 
 } // namespace
@@ -151,10 +151,20 @@ BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL re
         CFileStatus status;
         switch (e->m_nErrorCode) {
         case kBadPassword:
-        case kDamaged:
             e->Delete();
             stale = TRUE;
             break;
+        case kDamaged:
+            // Damaged past its mark: ours only when it carries a password, since
+            // another tool's database of this engine has none.
+            if (HasPassword(path)) {
+                e->Delete();
+                stale = TRUE;
+                break;
+            }
+            e->m_nErrorCode = kForeignFile;
+            e->m_strDescription = ForeignFileText(path);
+            throw;
         case kFileInUse:
             e->m_strDescription = "The symbol database " + path +
                                   " is in use by another program or debugger session. It is left as it is; "
@@ -182,7 +192,7 @@ BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL re
         Close(FALSE);
         // Every symbol database has the password of its name; a file that has none
         // (which opens whatever password is given) is some other tool's database.
-        if (OpensWithoutPassword(path))
+        if (!HasPassword(path))
             ThrowQeldbException(kForeignFile, kSource, ForeignFileText(path));
         stale = TRUE;
     }
@@ -192,18 +202,20 @@ BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL re
     return Create(path);
 }
 
-BOOL CQelDatabase::OpensWithoutPassword(const CString &path)
+BOOL CQelDatabase::HasPassword(const CString &path)
 {
-    BOOL opened = FALSE;
+    // The engine checks the password before it reads further than the format mark, so
+    // even a file damaged past its mark tells whether it has one.
+    BOOL refused = FALSE;
     CreateObjects();
     try {
         CdbDatabase probe = m_pWorkspace->OpenDatabase(path, TRUE, TRUE, "MS Access");
-        opened = TRUE;
         probe.Close();
-    } catch (const CdbException &) {
+    } catch (const CdbException &e) {
+        refused = (static_cast<UINT>(e.m_hr) & 0xFFFF) == kBadPassword;
     }
     Close(FALSE);
-    return opened;
+    return refused;
 }
 
 BOOL CQelDatabase::IsCurrent(const CString &programPath)

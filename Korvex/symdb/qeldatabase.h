@@ -36,8 +36,9 @@ public:
     // `basePath` with ".mdb" for its extension, when it still describes the program
     // file, or builds it anew (always when `rebuild` is 1). A damaged database, or one
     // with another password, is rebuilt too: it is a cache. A file that another
-    // connection holds, or that is no symbol database of this system, is left as it is
-    // and the load fails with CQeldbException. TRUE with the database open.
+    // connection holds, or that is not proven to be a symbol database of this system
+    // (damage that hides the engine's format mark leaves nothing to prove it), is left
+    // as it is and the load fails with CQeldbException. TRUE with the database open.
     BOOL OpenForProgram(CString basePath, CString programPath, BOOL rebuild);
 
     // Creates a new, empty symbol database with its tables and stored queries, and
@@ -60,8 +61,8 @@ public:
 private:
     // The checks of an existing symbol database against its program file.
     BOOL IsCurrent(const CString &programPath);
-    // TRUE when the file opens with no password at all. Leaves no DAO objects.
-    BOOL OpensWithoutPassword(const CString &path);
+    // TRUE when the file refuses to open without a password. Leaves no DAO objects.
+    BOOL HasPassword(const CString &path);
 
     CdbDatabase *m_pDatabase;
     CdbWorkspace *m_pWorkspace;

@@ -117,11 +117,14 @@ TEST_F(TypeWritersTest, ANumberThatDoesNotFitIsRefusedBeforeAnythingIsWritten)
     EXPECT_TRUE(refused([&] { WriteStructMemberRecord({1, "m", 2, 3, 0, 0x40000}, rs, FALSE); }));
     // Shared types pack no module: module 0x2000 is no fault there.
     EXPECT_FALSE(refused([&] { WritePointerTypeRecord({0x2000, 2, 3, 0}, rs, TRUE); }));
+    // A pointer to no type: -1 is the readers' "none", and stays so.
+    EXPECT_FALSE(refused([&] { WritePointerTypeRecord({1, 4, -1, 0}, rs, FALSE); }));
     // The refusals left no record half made: the recordset goes on writing.
     WriteStructTypeRecord({1, "s", 9, 8, 1}, rs, FALSE);
     std::vector<Row> rows = Rows();
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[1].Name, "s");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].Data_1, -1);
+    EXPECT_EQ(rows[2].Name, "s");
 }
 
 } // namespace

@@ -199,7 +199,7 @@ BOOL CFile::GetStatus(CFileStatus &status) const
     struct statx info;
     if (m_hFile == hFileNull || statx(m_hFile, "", AT_EMPTY_PATH, kStatusMask, &info) != 0)
         return FALSE;
-    if (m_strFileName.GetLength() >= MAX_PATH)
+    if (m_strFileName.GetLength() >= static_cast<int>(sizeof status.m_szFullName))
         return FALSE;
     FillStatus(info, status);
     memcpy(status.m_szFullName, static_cast<LPCSTR>(m_strFileName), m_strFileName.GetLength() + 1);
@@ -214,7 +214,7 @@ BOOL CFile::GetStatus(LPCSTR fileName, CFileStatus &status)
     if (fileName == nullptr || *fileName == '\0' || statx(AT_FDCWD, fileName, 0, kStatusMask, &info) != 0)
         return FALSE;
     CString full = FullPath(fileName);
-    if (full.GetLength() >= MAX_PATH)
+    if (full.GetLength() >= static_cast<int>(sizeof status.m_szFullName))
         return FALSE;
     FillStatus(info, status);
     memcpy(status.m_szFullName, static_cast<LPCSTR>(full), full.GetLength() + 1);

@@ -13,13 +13,17 @@
 #include "afxtime.h"
 #include "basetypes.h"
 
+#include <climits>
+
 struct CFileStatus {
     CTime m_ctime;       // creation (the birth time where the file system keeps it, else the status change)
     CTime m_mtime;       // last modification, to the nanosecond
     CTime m_atime;       // last access
     ULONGLONG m_size;    // bytes
     BYTE m_attribute;    // CFile::Attribute bits
-    char m_szFullName[MAX_PATH]; // absolute, normalised path
+    // The absolute, normalised path. Windows bounds it by MAX_PATH; a path on Linux may be
+    // as long as PATH_MAX, and nothing stores this buffer.
+    char m_szFullName[PATH_MAX];
 };
 
 class CFile : public CObject {

@@ -141,6 +141,22 @@ TEST_F(CFileTest, StatusGivesSizeAttributesAndTheFullPath)
     EXPECT_EQ(status.m_attribute & CFile::readOnly, CFile::readOnly);
 }
 
+TEST_F(CFileTest, StatusTakesPathsLongerThanWindowsAllowed)
+{
+    std::string deep = m_dir;
+    for (int level = 0; level < 6; ++level) {
+        deep += "/" + std::string(60, static_cast<char>('a' + level));
+        ASSERT_EQ(mkdir(deep.c_str(), 0755), 0);
+    }
+    CString path = (deep + "/s.dat").c_str();
+    CFile file(path, CFile::modeCreate | CFile::modeWrite);
+    CFileStatus status;
+    ASSERT_TRUE(CFile::GetStatus(path, status));
+    EXPECT_STREQ(status.m_szFullName, path);
+    ASSERT_TRUE(file.GetStatus(status));
+    EXPECT_STREQ(status.m_szFullName, path);
+}
+
 TEST_F(CFileTest, ModificationTimesOfTwoWritesWithinASecondDiffer)
 {
     CString path = Path("program.elf");

@@ -113,6 +113,32 @@ TEST_F(DaoEngineTest, AFileThatIsNoDatabaseOfThisEngineHasANumberOfItsOwn)
     EXPECT_EQ(JetErrorOf([&] { ws.OpenDatabase(PathOf("jet.mdb").c_str(), TRUE, TRUE, "MS Access"); }), 3343);
 }
 
+TEST_F(DaoEngineTest, AFileIsDamagedOnlyWhenItsMarkCanBeRead)
+{
+    MakeDatabase("a.mdb", dbLangGeneral);
+    std::string bytes;
+    {
+        std::ifstream in(PathOf("a.mdb"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(bytes.size(), 4 * 4096u);
+    const size_t last = bytes.size() - 4096; // the page of table T, which no open reads
+    std::string tableDamaged = bytes;
+    tableDamaged.replace(last, 12, 12, '\x5A');
+    std::string headerDamaged = bytes;
+    headerDamaged.replace(100, 12, 12, '\x5A');
+    const std::pair<std::string, LONG> cases[] = {
+        {tableDamaged, 3049},
+        {bytes.substr(0, last), 3049}, // cut short: SQLite refuses it at its first page
+        {headerDamaged, 3343},         // nothing leads to the mark any more
+    };
+    for (const auto &[contents, error] : cases) {
+        std::ofstream(PathOf("a.mdb"), std::ios::binary | std::ios::trunc) << contents;
+        EXPECT_EQ(JetErrorOf([&] { Workspace().OpenDatabase(PathOf("a.mdb").c_str(), TRUE, TRUE, "MS Access"); }),
+                  error);
+    }
+}
+
 TEST_F(DaoEngineTest, ADatabaseOpenedReadOnlyRefusesChanges)
 {
     MakeDatabase("r.mdb", dbLangGeneral);

@@ -30,6 +30,9 @@ protected:
         m_db.CreateQueryDef("ModulByName", "PARAMETERS [_Name] Text ( 255 ); SELECT * FROM Moduls WHERE Name=[_NAME];");
         m_db.CreateQueryDef("DeleteModulRelations", "PARAMETERS [_ModulIndex] Long; DELETE * FROM "
                                                     "ModulSectionRelation WHERE ModulIndex=[_ModulIndex];");
+        m_db.CreateQueryDef("NamesLike", "PARAMETERS [_Name] Text; SELECT Sections.Name FROM Sections WHERE "
+                                         "Sections.Name LIKE [_Name] UNION ALL SELECT Moduls.Name FROM Moduls WHERE "
+                                         "Moduls.Name LIKE [_Name] ORDER BY Name;");
         m_db.CreateQueryDef("LocationByAddress",
                             "SELECT [$ModulByAddress].Name, SectionByAddress.Name FROM [$ModulByAddress] RIGHT JOIN "
                             "SectionByAddress ON [$ModulByAddress].ModulIndex=[SectionByAddress].[Length];");
@@ -206,6 +209,16 @@ TEST_F(QueryDefTest, ARightJoinKeepsTheRowsOfItsRightSide)
     ASSERT_EQ(rs.GetRecordCount(), 1);
     EXPECT_EQ(rs.GetField("$ModulByAddress.Name").vt, VT_NULL);
     EXPECT_EQ(TextOf(rs.GetField("SectionByAddress.Name")), "axb");
+}
+
+TEST_F(QueryDefTest, AUnionIsOrderedAsAWholeBlindToCase)
+{
+    CdbQueryDef q = m_db.QueryDefs["NamesLike"];
+    q.SetParamValue("_Name", CdbVariant("*"));
+    EXPECT_EQ(Column(q.OpenRecordset(dbOpenSnapshot), "Name"),
+              Texts({"axb", "code_a", "data_b", "high", "main.c", "Timer.c"}));
+    q.SetParamValue("_Name", CdbVariant("*_*"));
+    EXPECT_EQ(Column(q.OpenRecordset(dbOpenSnapshot), "Name"), Texts({"code_a", "data_b"}));
 }
 
 TEST_F(QueryDefTest, ActionQueriesRunWithExecute)

@@ -102,6 +102,8 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Open(const std::string &path, bool e
     std::shared_ptr<DatabaseImpl> db(new DatabaseImpl(path, readOnly, std::move(claim)));
     db->Connect(exclusive, source);
     db->CheckFormat(password, source);
+    db->Tune(source);
+    db->CheckPages(source);
     db->LoadDefinitions(source);
     return db;
 }
@@ -116,6 +118,7 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Create(const std::string &path, cons
     std::shared_ptr<DatabaseImpl> db(new DatabaseImpl(path, false, std::move(claim)));
     try {
         db->Connect(true, source);
+        db->Tune(source);
         db->CreateCatalog(password, source);
     } catch (...) {
         // Leave no half-made file behind: the file is ours, made a moment ago. It goes
@@ -147,6 +150,12 @@ void DatabaseImpl::Connect(bool exclusive, const char *source)
     // lock calls of every transaction; the FileClaim has shut others out already.
     if (exclusive)
         ExecInternal("PRAGMA locking_mode=EXCLUSIVE", source);
+}
+
+void DatabaseImpl::Tune(const char *source)
+{
+    // Some of these read the schema, and so the file: they wait until the file has been
+    // found to be of this engine, so that its damage is judged by the check alone.
     // Reading through a memory map saves the copy of every page read; the queries of a
     // symbol database read far more than they write.
     ExecInternal("PRAGMA synchronous=OFF; PRAGMA secure_delete=OFF; PRAGMA trusted_schema=OFF;"
@@ -182,34 +191,87 @@ void DatabaseImpl::CreateCatalog(const std::string &password, const char *source
     ExecInternal("COMMIT", source);
 }
 
-void DatabaseImpl::CheckFormat(const std::string &password, const char *source)
-{
-    InternalScope internal(m_internal);
-    sqlite3_stmt *raw = nullptr;
-    int rc = sqlite3_prepare_v2(m_db, "SELECT Name, Value FROM MSysDaoInfo", -1, &raw, nullptr);
-    Statement statement(raw);
+// The rows of MSysDaoInfo, as far as they can be read.
+struct DatabaseImpl::FormatRows {
+    int rc = SQLITE_OK; // how the reading ended: SQLITE_DONE when it was read whole
+    bool prepared = false;
     std::string format, salt, check;
-    while (rc == SQLITE_OK || rc == SQLITE_ROW) {
-        rc = sqlite3_step(statement.get());
-        if (rc != SQLITE_ROW)
+};
+
+DatabaseImpl::FormatRows DatabaseImpl::ReadFormatRows()
+{
+    FormatRows rows;
+    sqlite3_stmt *raw = nullptr;
+    rows.rc = sqlite3_prepare_v2(m_db, "SELECT Name, Value FROM MSysDaoInfo", -1, &raw, nullptr);
+    Statement statement(raw);
+    rows.prepared = raw != nullptr;
+    while (rows.rc == SQLITE_OK || rows.rc == SQLITE_ROW) {
+        rows.rc = sqlite3_step(raw);
+        if (rows.rc != SQLITE_ROW)
             break;
         std::string name = Text(raw, 0);
         if (name == "Format")
-            format = Text(raw, 1);
+            rows.format = Text(raw, 1);
         else if (name == "PasswordSalt")
-            salt = Text(raw, 1);
+            rows.salt = Text(raw, 1);
         else if (name == "PasswordCheck")
-            check = Text(raw, 1);
+            rows.check = Text(raw, 1);
     }
-    int primary = rc & 0xFF;
-    if (primary == SQLITE_CORRUPT)
-        ThrowJet(source, JET_DAMAGED, m_path);
-    if (primary == SQLITE_NOTADB || (primary == SQLITE_ERROR && !raw) || (rc == SQLITE_DONE && format != kFormat))
-        ThrowJet(source, JET_UNRECOGNIZED_FORMAT, m_path);
-    if (rc != SQLITE_DONE)
-        Fail(rc, source);
-    if (!check.empty() && PasswordCheckValue(salt, password) != check)
+    return rows;
+}
+
+void DatabaseImpl::CheckFormat(const std::string &password, const char *source)
+{
+    // Damage is told from a foreign file only once the mark has been read: damage that
+    // hides the mark (a first page that no longer leads to MSysDaoInfo, say) leaves a
+    // file that nothing proves to be of this engine, and a caller that rebuilds damaged
+    // databases must not take another program's damaged file for one of its own.
+    InternalScope internal(m_internal);
+    FormatRows rows = ReadFormatRows();
+    bool damaged = false;
+    if (rows.format != kFormat && (rows.rc & 0xFF) == SQLITE_CORRUPT) {
+        // SQLite refuses the whole file when it is shorter than its header says, or
+        // when one entry of its schema cannot be read, before it reads any table. Read
+        // once more as SQLite reads a file to salvage it (pages as far as the file
+        // goes, schema entries that cannot be read left out): the mark is as much a
+        // proof there as anywhere. The connection is not used for anything else.
+        damaged = true;
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
+        if (sqlite3_exec(m_db, "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr) == SQLITE_OK)
+            rows = ReadFormatRows();
+    }
+    int primary = rows.rc & 0xFF;
+    if (rows.format != kFormat) {
+        if (damaged || rows.rc == SQLITE_DONE || primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB ||
+            (primary == SQLITE_ERROR && !rows.prepared))
+            ThrowJet(source, JET_UNRECOGNIZED_FORMAT, m_path);
+        Fail(rows.rc, source);
+    }
+    // The password first, so that a damaged file still tells whether it has one.
+    if (!rows.check.empty() && PasswordCheckValue(rows.salt, password) != rows.check)
         ThrowJet(source, JET_BAD_PASSWORD);
+    if (damaged || primary == SQLITE_CORRUPT)
+        ThrowJet(source, JET_DAMAGED, m_path);
+    if (rows.rc != SQLITE_DONE)
+        Fail(rows.rc, source);
+}
+
+void DatabaseImpl::CheckPages(const char *source)
+{
+    // The first query would find the damage otherwise, long after the file was taken
+    // as sound. quick_check reads every page of every b-tree, but does not compare the
+    // indexes with their tables' rows.
+    InternalScope internal(m_internal);
+    sqlite3_stmt *raw = nullptr;
+    int rc = sqlite3_prepare_v2(m_db, "PRAGMA quick_check(1)", -1, &raw, nullptr);
+    Statement statement(raw);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_step(raw);
+    if (rc == SQLITE_ROW && Text(raw, 0) == "ok")
+        return;
+    if (rc == SQLITE_ROW || (rc & 0xFF) == SQLITE_CORRUPT)
+        ThrowJet(source, JET_DAMAGED, m_path);
+    Fail(rc, source);
 }
 
 void DatabaseImpl::LoadDefinitions(const char *source)
@@ -331,6 +393,7 @@ void DatabaseImpl::Close()
         if (std::shared_ptr<DatabaseChild> child = weak.lock())
             child->Detach();
     m_children.clear();
+    m_watchers.clear();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
@@ -419,6 +482,7 @@ void DatabaseImpl::AppendTable(TableSchema schema, const char *source)
     if (FindTable(schema.name) || FindQuery(schema.name, &storedName, &sql))
         ThrowJet(source, JET_TABLE_EXISTS, schema.name);
 
+    BeforeChange();
     InternalScope internal(m_internal);
     ExecInternal("SAVEPOINT qel_define", source);
     try {
@@ -487,6 +551,7 @@ void DatabaseImpl::StoreQuery(const std::string &name, const std::string &sql, c
         ThrowJet(source, JET_OBJECT_EXISTS, name);
     if (m_readOnly)
         ThrowJet(source, JET_READ_ONLY);
+    BeforeChange();
     InternalScope internal(m_internal);
     sqlite3_stmt *raw = nullptr;
     int rc = sqlite3_prepare_v2(m_db, "INSERT INTO MSysDaoQueries(Name, SQL) VALUES(?1, ?2)", -1, &raw, nullptr);
@@ -595,6 +660,7 @@ void DatabaseImpl::Rollback(const char *source)
     Handle(source);
     if (m_depth == 0)
         ThrowJet(source, JET_NO_TRANSACTION);
+    BeforeChange();
     if (sqlite3_get_autocommit(m_db)) {
         m_depth = 0;
     } else {
@@ -619,6 +685,27 @@ void DatabaseImpl::Adopt(const std::shared_ptr<DatabaseChild> &child)
         m_children.swap(live);
     }
     m_children.push_back(child);
+}
+
+void DatabaseImpl::Watch(ChangeWatcher *watcher)
+{
+    if (std::find(m_watchers.begin(), m_watchers.end(), watcher) == m_watchers.end())
+        m_watchers.push_back(watcher);
+}
+
+void DatabaseImpl::Unwatch(ChangeWatcher *watcher)
+{
+    m_watchers.erase(std::remove(m_watchers.begin(), m_watchers.end(), watcher), m_watchers.end());
+}
+
+void DatabaseImpl::BeforeChange()
+{
+    // A watcher is told once; one that fails to make sure of its rows fails the change.
+    while (!m_watchers.empty()) {
+        ChangeWatcher *watcher = m_watchers.back();
+        m_watchers.pop_back();
+        watcher->BeforeChange();
+    }
 }
 
 } // namespace qeldao

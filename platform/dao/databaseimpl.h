@@ -4,7 +4,10 @@
 // The file is an SQLite database with four tables of the engine's own: MSysDaoInfo
 // (the format mark and the password check value), MSysDaoFields and MSysDaoIndexes
 // (the Jet definition of every table) and MSysDaoQueries (the stored queries, by name,
-// in their Jet SQL). A file without them is no database of this engine (3343).
+// in their Jet SQL). A file without them is no database of this engine (3343). A file
+// is damaged (3049) only when its mark has been read: whatever hides the mark makes it
+// a file of no known kind (3343). Every page is checked at open, so that a damaged
+// file is refused then and not at some later query.
 //
 // Statements that the system's SQL or the engine's recordsets run may touch the tables
 // of the Jet definitions only: an authorizer refuses SQLite's and the engine's own
@@ -34,6 +37,16 @@ public:
     virtual ~DatabaseChild() = default;
     // Drops every statement; the object answers 3420 from then on.
     virtual void Detach() = 0;
+};
+
+// What reads the file as it goes and must make sure of its rows before the file changes:
+// a statement that is still stepping may or may not see a change, and a rollback ends it.
+class ChangeWatcher {
+public:
+    virtual void BeforeChange() = 0;
+
+protected:
+    ~ChangeWatcher() = default;
 };
 
 // What a recordset of a table shares with the others of the same table.
@@ -85,13 +98,22 @@ public:
 
     void Adopt(const std::shared_ptr<DatabaseChild> &child);
 
+    // Every change of the file is announced first, to the watchers of that moment.
+    void Watch(ChangeWatcher *watcher);
+    void Unwatch(ChangeWatcher *watcher);
+    void BeforeChange();
+
 private:
     DatabaseImpl(std::string path, bool readOnly, std::unique_ptr<FileClaim> claim);
 
     void Connect(bool exclusive, const char *source);
+    void Tune(const char *source);
     void ExecInternal(const std::string &sql, const char *source);
     void CreateCatalog(const std::string &password, const char *source);
+    struct FormatRows;
+    FormatRows ReadFormatRows();
     void CheckFormat(const std::string &password, const char *source);
+    void CheckPages(const char *source);
     void LoadDefinitions(const char *source);
     static int Authorize(void *self, int action, const char *a, const char *b, const char *db, const char *view);
 
@@ -105,6 +127,7 @@ private:
     std::map<std::string, std::pair<std::string, std::string>> m_queries;  // folded -> (name, SQL)
     std::map<std::string, std::shared_ptr<TableCounters>> m_counters;
     std::vector<std::weak_ptr<DatabaseChild>> m_children;
+    std::vector<ChangeWatcher *> m_watchers;
     QueryCatalog m_catalog;
 };
 

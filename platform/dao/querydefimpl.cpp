@@ -50,22 +50,36 @@ void QueryDefImpl::SetParameter(std::string_view name, const VARIANT &value)
     ThrowJet(SRC_QUERYDEF, JET_ITEM_NOT_FOUND);
 }
 
-sqlite3_stmt *QueryDefImpl::Bound(bool keyed, const char *source)
+Statement QueryDefImpl::Take(bool keyed, const char *source)
 {
     Open(source);
+    if (!keyed)
+        return std::move(m_plain);
+    if (m_translation.keyedSql.empty())
+        return Statement();
+    if (!m_keyed)
+        m_keyed = m_db->Prepare(m_translation.keyedSql, source);
+    return std::move(m_keyed);
+}
+
+void QueryDefImpl::GiveBack(bool keyed, Statement statement)
+{
+    Statement &slot = keyed ? m_keyed : m_plain;
+    if (m_detached || slot || !statement)
+        return;
+    sqlite3_reset(statement.get());
+    sqlite3_clear_bindings(statement.get());
+    slot = std::move(statement);
+}
+
+void QueryDefImpl::Bind(sqlite3_stmt *statement, const char *source)
+{
+    Translation(source);
     size_t unset = 0;
     for (bool isSet : m_isSet)
         unset += isSet ? 0 : 1;
     if (unset)
         ThrowJet(source, JET_TOO_FEW_PARAMETERS, std::to_string(unset));
-    sqlite3_stmt *statement = m_plain.get();
-    if (keyed) {
-        if (m_translation.keyedSql.empty())
-            return nullptr;
-        if (!m_keyed)
-            m_keyed = m_db->Prepare(m_translation.keyedSql, source);
-        statement = m_keyed.get();
-    }
     sqlite3_reset(statement);
     int count = sqlite3_bind_parameter_count(statement);
     for (size_t i = 0; i < m_values.size() && static_cast<int>(i) < count; ++i) {
@@ -73,7 +87,6 @@ sqlite3_stmt *QueryDefImpl::Bound(bool keyed, const char *source)
         if (rc != SQLITE_OK)
             m_db->Fail(rc, source);
     }
-    return statement;
 }
 
 void QueryDefImpl::Execute(LONG options)
@@ -83,9 +96,12 @@ void QueryDefImpl::Execute(LONG options)
     const LONG kTaken = 1 | 16 | 32 | dbFailOnError | 512;
     if (options != -1 && (options < 0 || (options & ~kTaken)))
         ThrowJet(SRC_QUERYDEF, JET_INVALID_ARGUMENT);
-    sqlite3_stmt *statement = Bound(false, SRC_QUERYDEF);
+    Statement taken = Take(false, SRC_QUERYDEF);
+    sqlite3_stmt *statement = taken.get();
+    Bind(statement, SRC_QUERYDEF);
     if (sqlite3_stmt_readonly(statement))
         ThrowJet(SRC_QUERYDEF, JET_EXECUTE_SELECT);
+    m_db->BeforeChange();
     // Every statement of SQLite is atomic: a failure leaves the tables as they were,
     // which is what dbFailOnError asks for.
     int rc;
@@ -100,7 +116,7 @@ void QueryDefImpl::Execute(LONG options)
         } reset{statement};
         m_db->Fail(rc, SRC_QUERYDEF);
     }
-    sqlite3_reset(statement);
+    GiveBack(false, std::move(taken));
 }
 
 void QueryDefImpl::Detach()

@@ -29,10 +29,14 @@ public:
     // type of the parameter.
     void SetParameter(std::string_view name, const VARIANT &value);
 
-    // The statement with every parameter bound, raising 3061 while one is unset:
-    // the query as written, or (keyed) with the row id of its one table in front,
-    // which is NULL for a query that is no plain SELECT of one table.
-    sqlite3_stmt *Bound(bool keyed, const char *source);
+    // The statement of the query as written, or (keyed) with the row id of its one
+    // table in front, which is empty for a query that is no plain SELECT of one table.
+    // It is lent: a recordset steps through it for as long as it reads and gives it
+    // back, so that the next one needs no new one; a reader meanwhile gets its own.
+    Statement Take(bool keyed, const char *source);
+    void GiveBack(bool keyed, Statement statement);
+    // Binds every parameter as it stands now, raising 3061 while one is unset.
+    void Bind(sqlite3_stmt *statement, const char *source);
     const TranslatedQuery &Translation(const char *source);
 
     // Runs an action query.

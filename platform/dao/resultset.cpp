@@ -34,24 +34,22 @@ short TypeOfDeclaration(const char *declared)
 } // namespace
 
 ResultSet::ResultSet(std::shared_ptr<QueryDefImpl> query, bool dynaset, bool readOnly)
-    : RecordsetImpl(query->Database(), readOnly || !dynaset), m_query(std::move(query))
+    : RecordsetImpl(query->Database(), readOnly || !dynaset), m_query(std::move(query)), m_dynaset(dynaset)
 {
-    sqlite3_stmt *statement = dynaset ? m_query->Bound(true, SRC_RECORDSET) : nullptr;
-    m_keyed = statement != nullptr;
-    if (!statement)
-        statement = m_query->Bound(false, SRC_RECORDSET);
+    const TranslatedQuery &translation = m_query->Translation(SRC_RECORDSET);
+    if (!translation.keyedSql.empty())
+        m_base = m_db->FindTable(translation.baseTable);
+    m_keyed = m_base != nullptr;
+    if (!m_keyed)
+        m_readOnly = true;
+    m_statement = m_query->Take(m_keyed, SRC_RECORDSET);
+    sqlite3_stmt *statement = m_statement.get();
     if (!sqlite3_stmt_readonly(statement))
         ThrowJet(SRC_RECORDSET, JET_INVALID_OPERATION);
-    if (m_keyed)
-        m_base = m_db->FindTable(m_query->Translation(SRC_RECORDSET).baseTable);
-    if (!m_base) {
-        m_keyed = false;
-        m_readOnly = true;
-        statement = m_query->Bound(false, SRC_RECORDSET);
-    }
 
     int first = m_keyed ? 1 : 0;
     int count = sqlite3_column_count(statement);
+    m_rowsNeeded = !m_keyed;
     for (int c = first; c < count; ++c) {
         ColumnInfo info;
         const char *name = sqlite3_column_name(statement, c);
@@ -71,75 +69,154 @@ ResultSet::ResultSet(std::shared_ptr<QueryDefImpl> query, bool dynaset, bool rea
                 }
             }
         }
+        m_rowsNeeded = m_rowsNeeded || baseField < 0;
         m_columns.push_back(info);
         m_baseField.push_back(baseField);
     }
     Load();
 }
 
+ResultSet::~ResultSet()
+{
+    m_db->Unwatch(this);
+    m_query->GiveBack(m_keyed, std::move(m_statement));
+}
+
 void ResultSet::Load()
 {
     m_mode = NoEdit;
+    m_db->Unwatch(this);
     m_rows.clear();
     m_rowIds.clear();
-    sqlite3_stmt *statement = m_query->Bound(m_keyed, SRC_RECORDSET);
-    ResetOnExit reset{statement};
-    const int first = m_keyed ? 1 : 0;
-    const size_t columns = m_columns.size();
-    for (;;) {
-        int rc = sqlite3_step(statement);
-        if (rc == SQLITE_DONE)
-            break;
-        if (rc != SQLITE_ROW)
-            m_db->Fail(rc, SRC_RECORDSET);
-        if (m_keyed)
-            m_rowIds.push_back(sqlite3_column_int64(statement, 0));
-        JetRow row(columns);
-        for (size_t c = 0; c < columns; ++c)
-            row[c] = ReadColumn(statement, static_cast<int>(first + c));
-        m_rows.push_back(std::move(row));
-    }
-    m_deleted.assign(m_rows.size(), false);
+    m_keepRows = m_rowsNeeded;
+    m_steppedAt = SIZE_MAX;
+    m_currentDeleted = false;
     m_position = 0;
-    m_eof = m_bof = m_rows.empty();
+    m_eof = m_bof = true;
+    m_query->Bind(m_statement.get(), SRC_RECORDSET);
+    m_stepping = true;
+    Watch();
+    try {
+        if (Reach(0))
+            MoveTo(0);
+    } catch (...) {
+        m_stepping = false;
+        m_db->Unwatch(this);
+        throw;
+    }
 }
 
-void ResultSet::Refresh()
+void ResultSet::Watch()
 {
-    if (!m_keyed)
-        return;
+    // A snapshot that keeps row ids only reads its rows from the table as they stand: it
+    // has to keep them before the table changes, even when its query has ended.
+    if (m_stepping || (!m_dynaset && !m_keepRows))
+        m_db->Watch(this);
+}
+
+bool ResultSet::Reach(size_t position)
+{
+    sqlite3_stmt *statement = m_statement.get();
+    const int first = m_keyed ? 1 : 0;
+    while (ReadCount() <= position) {
+        if (!m_stepping)
+            return false;
+        int rc = sqlite3_step(statement);
+        if (rc != SQLITE_ROW) {
+            m_stepping = false;
+            if (m_dynaset || m_keepRows)
+                m_db->Unwatch(this);
+            ResetOnExit reset{statement};
+            if (rc != SQLITE_DONE)
+                m_db->Fail(rc, SRC_RECORDSET);
+            return false;
+        }
+        JetRow row(m_columns.size());
+        for (size_t c = 0; c < row.size(); ++c)
+            row[c] = ReadColumn(statement, static_cast<int>(first + c));
+        if (m_keyed)
+            m_rowIds.push_back(sqlite3_column_int64(statement, 0));
+        if (m_keepRows)
+            m_rows.push_back(std::move(row));
+        else
+            m_stepped = std::move(row);
+        m_steppedAt = ReadCount() - 1;
+    }
+    return true;
+}
+
+void ResultSet::ReadRest()
+{
+    while (Reach(ReadCount())) {
+    }
+}
+
+bool ResultSet::ReadById(int64_t rowId, JetRow &row)
+{
     if (!m_refresh)
         m_refresh = m_db->Prepare("SELECT " + m_base->ColumnList() + " FROM " + QuoteName(m_base->name) +
                                       " WHERE rowid = ?1",
                                   SRC_RECORDSET);
     sqlite3_stmt *statement = m_refresh.get();
-    sqlite3_bind_int64(statement, 1, m_rowIds[m_position]);
+    sqlite3_bind_int64(statement, 1, rowId);
     ResetOnExit reset{statement};
     int rc = sqlite3_step(statement);
-    if (rc == SQLITE_DONE) {
-        m_deleted[m_position] = true;
-        return;
-    }
+    if (rc == SQLITE_DONE)
+        return false;
     if (rc != SQLITE_ROW)
         m_db->Fail(rc, SRC_RECORDSET);
-    JetRow &row = m_rows[m_position];
+    row.resize(m_columns.size());
     for (size_t c = 0; c < m_columns.size(); ++c)
         if (m_baseField[c] >= 0)
             row[c] = ReadColumn(statement, m_baseField[c]);
+    return true;
 }
 
 void ResultSet::MoveTo(size_t position)
 {
+    // The row read last is as it stands now: nothing has changed since it was read.
+    const bool fresh = position == m_steppedAt;
     m_position = position;
     m_eof = m_bof = false;
-    Refresh();
+    m_currentDeleted = false;
+    if (m_keepRows) {
+        if (m_dynaset && m_keyed && !fresh)
+            m_currentDeleted = !ReadById(m_rowIds[position], m_rows[position]);
+        return;
+    }
+    if (fresh) {
+        m_current = std::move(m_stepped);
+        m_steppedAt = SIZE_MAX;
+        return;
+    }
+    m_currentDeleted = !ReadById(m_rowIds[position], m_current);
+}
+
+void ResultSet::BeforeChange()
+{
+    try {
+        ReadRest();
+        m_steppedAt = SIZE_MAX; // its values may change now
+        if (!m_dynaset && !m_keepRows) {
+            std::vector<JetRow> rows(m_rowIds.size());
+            for (size_t k = 0; k < rows.size(); ++k)
+                if (!ReadById(m_rowIds[k], rows[k]))
+                    ThrowJet(SRC_RECORDSET, JET_RECORD_DELETED);
+            m_rows = std::move(rows);
+            m_keepRows = true;
+        }
+    } catch (...) {
+        // Its rows could not be kept as they stand: it shows none rather than others.
+        Close();
+        throw;
+    }
 }
 
 void ResultSet::MoveFirst()
 {
     CheckOpen();
     m_mode = NoEdit;
-    if (m_rows.empty())
+    if (!Reach(0))
         ThrowJet(SRC_RECORDSET, JET_NO_CURRENT_RECORD);
     MoveTo(0);
 }
@@ -148,9 +225,10 @@ void ResultSet::MoveLast()
 {
     CheckOpen();
     m_mode = NoEdit;
-    if (m_rows.empty())
+    ReadRest();
+    if (ReadCount() == 0)
         ThrowJet(SRC_RECORDSET, JET_NO_CURRENT_RECORD);
-    MoveTo(m_rows.size() - 1);
+    MoveTo(ReadCount() - 1);
 }
 
 void ResultSet::MoveNext()
@@ -160,10 +238,10 @@ void ResultSet::MoveNext()
     if (m_eof)
         ThrowJet(SRC_RECORDSET, JET_NO_CURRENT_RECORD);
     size_t next = m_bof ? 0 : m_position + 1;
-    if (next >= m_rows.size()) {
+    if (!Reach(next)) {
         m_eof = true;
         m_bof = false;
-        m_position = m_rows.size();
+        m_position = ReadCount();
         return;
     }
     MoveTo(next);
@@ -175,27 +253,28 @@ void ResultSet::MovePrevious()
     m_mode = NoEdit;
     if (m_bof)
         ThrowJet(SRC_RECORDSET, JET_NO_CURRENT_RECORD);
-    if (m_eof ? m_rows.empty() : m_position == 0) {
+    if (m_eof ? ReadCount() == 0 : m_position == 0) {
         m_bof = true;
         m_eof = false;
         return;
     }
-    MoveTo(m_eof ? m_rows.size() - 1 : m_position - 1);
+    MoveTo(m_eof ? ReadCount() - 1 : m_position - 1);
 }
 
 LONG ResultSet::RecordCount()
 {
     CheckOpen();
-    return static_cast<LONG>(m_rows.size() > 0x7FFFFFFF ? 0x7FFFFFFF : m_rows.size());
+    ReadRest();
+    return static_cast<LONG>(ReadCount() > 0x7FFFFFFF ? 0x7FFFFFFF : ReadCount());
 }
 
 const JetRow &ResultSet::CurrentRow()
 {
     if (!HasCurrent())
         ThrowJet(SRC_RECORDSET, JET_NO_CURRENT_RECORD);
-    if (m_deleted[m_position])
+    if (m_currentDeleted)
         ThrowJet(SRC_RECORDSET, JET_RECORD_DELETED);
-    return m_rows[m_position];
+    return m_keepRows ? m_rows[m_position] : m_current;
 }
 
 bool ResultSet::IsUpdatable(int column) const
@@ -249,6 +328,7 @@ void ResultSet::Update()
     for (size_t k = 0; k < m_updated.size(); ++k)
         BindValue(update, static_cast<int>(k + 1), m_buffer[m_updated[k].first]);
     sqlite3_bind_int64(update, static_cast<int>(m_updated.size() + 1), m_rowIds[m_position]);
+    m_db->BeforeChange();
     {
         ResetOnExit reset{update};
         int rc = sqlite3_step(update);
@@ -260,7 +340,7 @@ void ResultSet::Update()
     m_mode = NoEdit;
     m_lastModified = m_position;
     m_hasLastModified = true;
-    Refresh();
+    MoveTo(m_position);
 }
 
 void ResultSet::GetBookmark(VARIANT *out)
@@ -276,7 +356,7 @@ void ResultSet::SetBookmark(const VARIANT &bookmark)
     CheckOpen();
     m_mode = NoEdit;
     int64_t id = ReadBookmark(bookmark, SRC_RECORDSET);
-    if (id < 1 || static_cast<uint64_t>(id) > m_rows.size())
+    if (id < 1 || !Reach(static_cast<size_t>(id - 1)))
         ThrowJet(SRC_RECORDSET, JET_BAD_BOOKMARK);
     MoveTo(static_cast<size_t>(id - 1));
 }
@@ -298,8 +378,11 @@ void ResultSet::Requery()
 
 void ResultSet::DropStatements()
 {
+    m_db->Unwatch(this);
+    m_stepping = false;
     m_refresh = Statement();
     m_update = Statement();
+    m_query->GiveBack(m_keyed, std::move(m_statement));
 }
 
 } // namespace qeldao

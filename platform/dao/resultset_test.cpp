@@ -1,5 +1,7 @@
 #include "daotestfolder.h"
 
+#include <functional>
+#include <string>
 #include <vector>
 
 using namespace qeldaotest;
@@ -11,7 +13,8 @@ protected:
     void SetUp() override
     {
         DaoTest::SetUp();
-        m_db = NewDatabase();
+        m_ws = Workspace();
+        m_db = m_ws.CreateDatabase(PathOf("test.mdb").c_str(), dbLangGeneral, dbEncrypt);
         CdbTableDef lines = m_db.CreateTableDef("SourceLines");
         AddField(lines, "SourceLineIndex", dbLong, dbAutoIncrField, TRUE);
         AddField(lines, "SourceLine", dbLong, 0, TRUE);
@@ -58,6 +61,38 @@ protected:
         return q.OpenRecordset(type);
     }
 
+    // The rows from the first on, as "line:length".
+    static std::vector<std::string> Rows(CdbRecordset &rs)
+    {
+        std::vector<std::string> rows;
+        if (rs.IsBOF() && rs.IsEOF())
+            return rows;
+        for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+            rows.push_back(std::to_string(LongOf(rs.GetField("SourceLine"))) + ":" +
+                           std::to_string(LongOf(rs.GetField("Length"))));
+        return rows;
+    }
+
+    CdbRecordset Joined()
+    {
+        return m_db.OpenRecordset("SELECT SourceLines.SourceLine, SourceLines.Length, SourceFiles.Name FROM "
+                                  "SourceLines, SourceFiles WHERE SourceLines.SourceFileIndex=SourceFiles.SourceFileIndex "
+                                  "ORDER BY SourceLines.AddressValue",
+                                  dbOpenSnapshot);
+    }
+
+    void AddLine(LONG line, LONG address)
+    {
+        CdbRecordset table = m_db.OpenRecordset("SourceLines");
+        table.AddNew();
+        Set(table, "SourceLine", line);
+        Set(table, "AddressValue", address);
+        Set(table, "Length", 4L);
+        Set(table, "SourceFileIndex", 1L);
+        table.Update();
+    }
+
+    CdbWorkspace m_ws;
     CdbDatabase m_db;
 };
 
@@ -100,6 +135,79 @@ TEST_F(ResultSetTest, ADynasetShowsARowAsItStandsNow)
     rs.MoveLast();
     rs.MoveFirst();
     EXPECT_EQ(LongOf(rs.GetField("Length")), 99);
+}
+
+TEST_F(ResultSetTest, ASnapshotReadPartlyShowsItsRowsAsAtOpenWhateverChangesThen)
+{
+    struct Case {
+        std::function<void()> beforeOpen, change;
+    };
+    auto nothing = [] {};
+    const Case cases[] = {
+        {nothing,
+         [&] {
+             CdbRecordset table = m_db.OpenRecordset("SourceLines");
+             for (; !table.IsEOF(); table.MoveNext()) {
+                 table.Edit();
+                 Set(table, "Length", 7L);
+                 table.Update();
+             }
+         }},
+        {nothing, [&] { AddLine(20, 0x105); }},
+        {nothing, [&] { m_db.CreateQueryDef(nullptr, "DELETE * FROM SourceLines WHERE SourceLine=12").Execute(); }},
+        {[&] {
+             m_ws.BeginTrans();
+             AddLine(21, 0x106);
+         },
+         [&] { m_ws.Rollback(); }},
+        {[&] {
+             m_ws.BeginTrans();
+             AddLine(22, 0x107);
+         },
+         [&] { m_ws.CommitTrans(); }},
+    };
+    for (const Case &c : cases) {
+        CdbRecordset whole = LinesOf(1, dbOpenSnapshot), wholeJoined = Joined();
+        c.beforeOpen();
+        CdbRecordset fresh = LinesOf(1, dbOpenSnapshot), freshJoined = Joined();
+        const std::vector<std::string> expected = Rows(fresh), expectedJoined = Rows(freshJoined);
+        // Read as far as their second row: one keeps row ids, the join its rows.
+        CdbRecordset byId = LinesOf(1, dbOpenSnapshot), joined = Joined();
+        byId.MoveNext();
+        joined.MoveNext();
+        c.change();
+        EXPECT_EQ(Rows(byId), expected);
+        EXPECT_EQ(byId.GetRecordCount(), static_cast<LONG>(expected.size()));
+        EXPECT_EQ(Rows(joined), expectedJoined);
+    }
+}
+
+TEST_F(ResultSetTest, ADynasetReadPartlyKeepsItsMembersAndShowsTheirRowsAsTheyStand)
+{
+    CdbRecordset rs = LinesOf(1, dbOpenDynaset);
+    EXPECT_EQ(LongOf(rs.GetField("SourceLine")), 11);
+    CdbRecordset table = m_db.OpenRecordset("SourceLines");
+    table.MoveNext();
+    table.MoveNext(); // line 12
+    table.Edit();
+    Set(table, "Length", 99L);
+    table.Update();
+    AddLine(20, 0x105);
+    EXPECT_EQ(Rows(rs), std::vector<std::string>({"11:-1", "12:99", "10:-1"}));
+}
+
+TEST_F(ResultSetTest, RecordsetsOfOneQueryAtOnceReadApart)
+{
+    CdbQueryDef q = m_db.QueryDefs["$SourceLinesOfSourceFile2"];
+    q.SetParamValue("_SourceFileIndex", CdbVariant(1L));
+    CdbRecordset first = q.OpenRecordset(dbOpenSnapshot);
+    CdbRecordset second = q.OpenRecordset(dbOpenDynaset);
+    first.MoveNext();
+    q.SetParamValue("_SourceFileIndex", CdbVariant(2L));
+    CdbRecordset third = q.OpenRecordset(dbOpenSnapshot);
+    EXPECT_EQ(Rows(third), std::vector<std::string>({"5:-1"}));
+    EXPECT_EQ(Rows(second), std::vector<std::string>({"11:-1", "12:-1", "10:-1"}));
+    EXPECT_EQ(Rows(first), Rows(second));
 }
 
 TEST_F(ResultSetTest, ADynasetOfAJoinIsReadOnly)

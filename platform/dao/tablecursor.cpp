@@ -311,6 +311,7 @@ void TableCursor::Update()
         });
         for (size_t c = 0; c < count; ++c)
             BindValue(insert, static_cast<int>(c + 1), m_buffer[c]);
+        m_db->BeforeChange();
         ResetOnExit reset{insert};
         int rc = sqlite3_step(insert);
         if (rc != SQLITE_DONE)
@@ -343,6 +344,7 @@ void TableCursor::Update()
         if (!m_table->fields[c].IsAuto())
             BindValue(update, static_cast<int>(c + 1), m_buffer[c]);
     sqlite3_bind_int64(update, static_cast<int>(count + 1), m_rowId);
+    m_db->BeforeChange();
     {
         ResetOnExit reset{update};
         int rc = sqlite3_step(update);
