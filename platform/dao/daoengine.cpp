@@ -114,14 +114,21 @@ VOID CdbWorkspace::CommitTrans(LONG)
     std::vector<std::shared_ptr<DatabaseImpl>> databases = workspace.Live(workspace.depth);
     --workspace.depth;
     std::exception_ptr failure;
+    bool stillOpen = false;
     for (const std::shared_ptr<DatabaseImpl> &db : databases) {
         try {
             db->CommitTrans(SRC_WORKSPACE);
         } catch (...) {
             if (!failure)
                 failure = std::current_exception();
+            stillOpen = stillOpen || db->TransactionDepth() > workspace.depth;
         }
     }
+    // A commit that failed with its transaction still open (another program reading the
+    // file, say) leaves it to the caller's Rollback; forgotten here, it would stay open
+    // and every later transaction would run, and be lost, inside it.
+    if (stillOpen)
+        ++workspace.depth;
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -1,6 +1,8 @@
 #include "daotestfolder.h"
 
 #include <fstream>
+#include <sqlite3.h>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -192,6 +194,47 @@ TEST_F(DaoEngineTest, RollbackUndoesAndCommitKeepsWhatATransactionWrote)
     rs = db.OpenRecordset("T");
     EXPECT_EQ(rs.GetRecordCount(), 1);
     EXPECT_EQ(LongOf(rs.GetField("Id")), 1);
+    db.Close();
+}
+
+TEST_F(DaoEngineTest, ACommitThatFailsLeavesTheTransactionToRollBack)
+{
+    MakeDatabase("c.mdb", dbLangGeneral);
+    CdbWorkspace ws = Workspace();
+    CdbDatabase db = ws.OpenDatabase(PathOf("c.mdb").c_str(), FALSE, FALSE, "MS Access");
+    CdbRecordset rs = db.OpenRecordset("T");
+    ws.BeginTrans();
+    rs.AddNew();
+    Set(rs, "Id", 8L);
+    rs.Update();
+    {
+        // Another program reading the file keeps the commit from writing it.
+        sqlite3 *reader = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(PathOf("c.mdb").c_str(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        sqlite3_stmt *read = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(reader, "SELECT * FROM sqlite_master", -1, &read, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(read), SQLITE_ROW);
+        EXPECT_NE(JetErrorOf([&] { ws.CommitTrans(); }), 0);
+        sqlite3_finalize(read);
+        sqlite3_close(reader);
+    }
+    // Still open, it is rolled back, and the next transaction is not nested inside it.
+    EXPECT_EQ(JetErrorOf([&] { ws.Rollback(); }), 0);
+    ws.BeginTrans();
+    rs.AddNew();
+    Set(rs, "Id", 9L);
+    rs.Update();
+    ws.CommitTrans();
+    EXPECT_EQ(JetErrorOf([&] { ws.Rollback(); }), 3034);
+    rs.Close();
+    db.Close();
+
+    db = ws.OpenDatabase(PathOf("c.mdb").c_str(), TRUE, TRUE, "MS Access");
+    rs = db.OpenRecordset("SELECT Id FROM T ORDER BY Id", dbOpenSnapshot);
+    std::vector<LONG> ids;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        ids.push_back(LongOf(rs.GetField("Id")));
+    EXPECT_EQ(ids, (std::vector<LONG>{7, 9}));
     db.Close();
 }
 
