@@ -1,10 +1,29 @@
-# qel_add_tests(NAME SOURCES src... LIBS lib...)
-# One test program per library; every TEST in it is registered with CTest.
+# qel_add_build_paths(TARGET NAME PATH [NAME PATH]...)
+# Gives TARGET the constants `extern const char NAME[]` holding paths of this clone and
+# build folder, in a unit of their own that the build writes. A path on the compile line
+# would make every unit of the target differ from one clone to the next; so only this
+# small unit does, and the compile cache serves the rest to a clone in any folder.
+function(qel_add_build_paths target)
+  set(text "// Written by the build (qel_add_build_paths): paths of this clone and build folder.\n")
+  set(pairs ${ARGN})
+  while(pairs)
+    list(POP_FRONT pairs name path)
+    string(APPEND text "extern const char ${name}[] = R\"qelpath(${path})qelpath\";\n")
+  endwhile()
+  set(unit ${CMAKE_CURRENT_BINARY_DIR}/${target}_buildpaths.cpp)
+  file(GENERATE OUTPUT ${unit} CONTENT "${text}")
+  target_sources(${target} PRIVATE ${unit})
+endfunction()
+
+# qel_add_tests(NAME SOURCES src... LIBS lib... [PATHS name path...])
+# One test program per library; every TEST in it is registered with CTest. It has the
+# source tree, for its inputs in testdata/, as kQelSourceDir and the PATHS as named
+# (testing/buildpaths.h).
 function(qel_add_tests name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PATHS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-  target_compile_definitions(${name} PRIVATE QEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  qel_add_build_paths(${name} kQelSourceDir ${CMAKE_SOURCE_DIR} ${ARG_PATHS})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
 

@@ -6,3 +6,7 @@
 // pass against a debug-server object of the host, and reports what the host's download
 // interface received. 0 when the file was read, 1 when it could not be.
 int DumpProgramFile(const char *path, const char *target);
+
+// The program that `qelhost dump` reads when it is given none: the sample ARM program in
+// the source tree (the build writes the path: qel_add_build_paths).
+extern const char kQelSampleProgram[];
