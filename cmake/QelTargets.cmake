@@ -34,9 +34,10 @@ function(qel_add_server name)
   add_library(${name} SHARED ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_link_options(${name} PRIVATE "-Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/server-exports.map")
-  # clang leaves the sanitizer runtime of the fuzz build to the program that loads the
-  # server, so only the other builds can insist that nothing is left unresolved.
-  if(NOT QEL_FUZZ)
+  # clang leaves the sanitizer runtime to the program that loads the server, so its
+  # sanitized builds (the fuzz build among them) cannot insist that nothing is left
+  # unresolved.
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND (QEL_FUZZ OR QEL_SANITIZE)))
     target_link_options(${name} PRIVATE "-Wl,--no-undefined")
   endif()
   set_target_properties(${name} PROPERTIES LINK_DEPENDS "${CMAKE_SOURCE_DIR}/cmake/server-exports.map")
