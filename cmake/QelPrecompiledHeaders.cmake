@@ -7,15 +7,19 @@
 # its own that the others reuse. That target stays small because each target that reuses
 # it waits for all of it.
 #
-# g++ before 13 leaves the headers' diagnostic pragmas out of a precompiled header, so the
-# warnings that libstdc++ turns off around its own code fire in optimized units that use
-# std::string (false -Warray-bounds). There only unoptimized builds, the sanitizer build,
-# use precompiled headers; the others read the headers and keep every warning.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13
-   AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
-  set(QEL_PRECOMPILE OFF)
-else()
+# Only g++ builds use them, and of g++ 12 only its unoptimized builds (the sanitizer build):
+# - g++ before 13 leaves the headers' diagnostic pragmas out of a precompiled header, so
+#   the warnings that libstdc++ turns off around its own code fire in optimized units that
+#   use std::string (false -Warray-bounds);
+# - ccache cannot share clang's between clones: clang's header records the clone's paths,
+#   and its -Xclang arguments keep them on the compile line, so in a fresh clone every unit
+#   that used one would miss the cache.
+# The other builds read the headers, keep every warning and find their units in the cache.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU"
+   AND (CMAKE_CXX_COMPILER_VERSION VERSION_GREATER_EQUAL 13 OR CMAKE_BUILD_TYPE STREQUAL "Debug"))
   set(QEL_PRECOMPILE ON)
+else()
+  set(QEL_PRECOMPILE OFF)
 endif()
 
 # qel_precompile(NAME PROGRAM|LIBRARY HEADERS header... LIBS lib...)
@@ -32,11 +36,6 @@ function(qel_precompile name kind)
   if(kind STREQUAL PROGRAM)
     set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE OFF)
     target_compile_options(${name} PRIVATE -fPIE)
-  endif()
-  # clang refuses a header whose inputs changed time since; in a fresh clone they all did,
-  # and the header came from the compile cache.
-  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    target_compile_options(${name} PRIVATE -Xclang -fno-pch-timestamp)
   endif()
 endfunction()
 
