@@ -1,10 +1,29 @@
-# qel_add_tests(NAME SOURCES src... LIBS lib...)
-# One test program per library; every TEST in it is registered with CTest.
+# qel_add_build_paths(TARGET NAME PATH [NAME PATH]...)
+# Gives TARGET the constants `extern const char NAME[]` holding paths of this clone and
+# build folder, in a unit of their own that the build writes. A path on the compile line
+# would make every unit of the target differ from one clone to the next; so only this
+# small unit does, and the compile cache serves the rest to a clone in any folder.
+function(qel_add_build_paths target)
+  set(text "// Written by the build (qel_add_build_paths): paths of this clone and build folder.\n")
+  set(pairs ${ARGN})
+  while(pairs)
+    list(POP_FRONT pairs name path)
+    string(APPEND text "extern const char ${name}[] = R\"qelpath(${path})qelpath\";\n")
+  endwhile()
+  set(unit ${CMAKE_CURRENT_BINARY_DIR}/${target}_buildpaths.cpp)
+  file(GENERATE OUTPUT ${unit} CONTENT "${text}")
+  target_sources(${target} PRIVATE ${unit})
+endfunction()
+
+# qel_add_tests(NAME SOURCES src... LIBS lib... [PATHS name path...])
+# One test program per library; every TEST in it is registered with CTest. It has the
+# source tree, for its inputs in testdata/, as kQelSourceDir and the PATHS as named
+# (testing/buildpaths.h).
 function(qel_add_tests name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;PATHS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
-  target_compile_definitions(${name} PRIVATE QEL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  qel_add_build_paths(${name} kQelSourceDir ${CMAKE_SOURCE_DIR} ${ARG_PATHS})
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
 endfunction()
 
@@ -15,12 +34,27 @@ function(qel_add_server name)
   add_library(${name} SHARED ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_link_options(${name} PRIVATE "-Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/server-exports.map")
-  # clang leaves the sanitizer runtime of the fuzz build to the program that loads the
-  # server, so only the other builds can insist that nothing is left unresolved.
-  if(NOT QEL_FUZZ)
+  # clang leaves the sanitizer runtime to the program that loads the server, so its
+  # sanitized builds (the fuzz build among them) cannot insist that nothing is left
+  # unresolved.
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND (QEL_FUZZ OR QEL_SANITIZE)))
     target_link_options(${name} PRIVATE "-Wl,--no-undefined")
   endif()
   set_target_properties(${name} PROPERTIES LINK_DEPENDS "${CMAKE_SOURCE_DIR}/cmake/server-exports.map")
+endfunction()
+
+# qel_add_fuzzer(NAME SOURCES src... LIBS lib...)
+# A libFuzzer target, made in the fuzz build only. scripts/fuzz.sh runs it, seeded with
+# the files that the glob of its source's "// fuzz-seeds: GLOB" line names.
+function(qel_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT QEL_FUZZ)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
 
 # qel_add_area_library(NAME [SHARED|STATIC] LIBS lib...)
@@ -43,13 +77,8 @@ function(qel_add_area_library name)
   if(tests)
     qel_add_tests(${name}_tests SOURCES ${tests} LIBS ${name} ${ARG_TESTLIBS})
   endif()
-  if(QEL_FUZZ)
-    foreach(fuzzer ${fuzzers})
-      get_filename_component(fuzzname ${fuzzer} NAME_WE)
-      add_executable(${fuzzname} ${fuzzer})
-      target_link_libraries(${fuzzname} PRIVATE ${name})
-      target_compile_options(${fuzzname} PRIVATE -fsanitize=fuzzer)
-      target_link_options(${fuzzname} PRIVATE -fsanitize=fuzzer)
-    endforeach()
-  endif()
+  foreach(fuzzer ${fuzzers})
+    get_filename_component(fuzzname ${fuzzer} NAME_WE)
+    qel_add_fuzzer(${fuzzname} SOURCES ${fuzzer} LIBS ${name})
+  endforeach()
 endfunction()

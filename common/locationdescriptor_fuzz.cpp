@@ -1,6 +1,7 @@
 // Runs the descriptor parser on arbitrary bytes and checks what callers rely on: no part
 // is longer than its form allows, a failure leaves every text empty, and a parsed text
 // stays a part of the descriptor.
+// fuzz-seeds: testdata/locations/*.txt
 #include "locationdescriptor.h"
 
 #include <cstdint>

@@ -8,7 +8,8 @@
 
 #include <ole2.h>
 
-typedef enum tagSynchronizeFunction {
+// Of int's range, so that any code a caller passes is a value of the type.
+typedef enum tagSynchronizeFunction : int {
     SYF_PUT_FOREIGN_DEBUG_SERVER = 0,
     SYF_GET_FOREIGN_DEBUG_SERVER = 1,
     SYF_GET_MASTER_DEBUGGER = 2,

@@ -74,6 +74,7 @@ TEST_F(VariantArgs, TextsTravelAsAnsiInBothDirections)
 
 TEST_F(VariantArgs, ChangesTypeIntoTheCallersVariant)
 {
+    CountedObject object; // outlives the element that ends up holding it
     CVariantArgs element;
     element.SetValue(NumberVariant(42));
     EXPECT_EQ(element.ChangeType(VT_BSTR, nullptr), E_POINTER);
@@ -84,7 +85,6 @@ TEST_F(VariantArgs, ChangesTypeIntoTheCallersVariant)
     EXPECT_EQ(element.GetValue().vt, VT_I4); // the element keeps its value
     VariantClear(&out);
 
-    CountedObject object;
     element.SetValue(ObjectVariant(&object));
     ASSERT_EQ(element.ChangeType(VT_VARIANT, &out), S_OK);
     EXPECT_EQ(out.vt, VT_UNKNOWN);

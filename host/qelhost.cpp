@@ -246,7 +246,7 @@ int main(int argc, char **argv)
         return Status();
     // qelhost dump [FILE [TARGET]]: the sample ARM program to standard output by default.
     if (argc <= 4 && std::strcmp(argv[1], "dump") == 0)
-        return DumpProgramFile(argc >= 3 ? argv[2] : QEL_SAMPLE_PROGRAM, argc == 4 ? argv[3] : "stdout");
+        return DumpProgramFile(argc >= 3 ? argv[2] : kQelSampleProgram, argc == 4 ? argv[3] : "stdout");
     if (argc == 2 && std::strcmp(argv[1], "start") == 0)
         return Start();
     return Usage();

@@ -8,3 +8,7 @@
 // not be read or the dump or the report could not be written; the message on standard
 // error says which.
 int DumpProgramFile(const char *path, const char *target);
+
+// The program that `qelhost dump` reads when it is given none: the sample ARM program in
+// the source tree (the build writes the path: qel_add_build_paths).
+extern const char kQelSampleProgram[];

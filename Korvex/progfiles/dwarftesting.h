@@ -4,6 +4,8 @@
 
 #include "elfimage.h"
 
+#include <testing/buildpaths.h>
+
 #include <algorithm>
 #include <fstream>
 #include <initializer_list>
@@ -16,7 +18,7 @@ namespace DwarfTesting {
 
 inline std::string SamplePath(const std::string &name)
 {
-    return std::string(QEL_SOURCE_DIR) + "/testdata/elf/" + name;
+    return std::string(kQelSourceDir) + "/testdata/elf/" + name;
 }
 
 inline std::vector<BYTE> ReadFileBytes(const std::string &path)

@@ -2,6 +2,7 @@
 // that damage a copy of one in a chosen place.
 #pragma once
 
+#include <testing/buildpaths.h>
 #include <windows.h>
 
 #include <cstdint>
@@ -12,7 +13,7 @@
 
 inline std::string ElfSamplePath(const char *name)
 {
-    return std::string(QEL_SOURCE_DIR) + "/testdata/elf/" + name;
+    return std::string(kQelSourceDir) + "/testdata/elf/" + name;
 }
 
 inline std::vector<BYTE> ReadElfSample(const char *name)

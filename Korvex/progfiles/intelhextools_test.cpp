@@ -8,6 +8,8 @@
 #include "intelhextesting.h"
 #include "intelhexwriter.h"
 
+#include <testing/buildpaths.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -23,7 +25,7 @@ namespace {
 
 std::string TestData(const std::string &name)
 {
-    return std::string(QEL_SOURCE_DIR) + "/testdata/ihex/" + name;
+    return std::string(kQelSourceDir) + "/testdata/ihex/" + name;
 }
 
 std::string Contents(const std::string &path)

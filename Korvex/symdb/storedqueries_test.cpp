@@ -271,8 +271,6 @@ protected:
 
 };
 
-const char *const kAddress[] = {"_AddressMode", "_AddressValue"};
-
 // The sixty-three queries, each on the data that its description speaks of.
 
 TEST_F(StoredQueriesTest, ModuleQueries)

@@ -51,7 +51,8 @@ public:
         CONNECTION_POINT_ENTRY(DIID__SymProcEvents2)
     END_CONNECTION_POINT_MAP()
 
-    DECLARE_GET_CONTROLLING_UNKNOWN()
+    // DECLARE_GET_CONTROLLING_UNKNOWN's body, written out because here it overrides.
+    IUnknown *GetControllingUnknown() override { return GetUnknown(); }
     DECLARE_PROTECT_FINAL_CONSTRUCT()
 
     // The owner is the controlling unknown until the host's Init names its object.

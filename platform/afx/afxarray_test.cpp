@@ -153,11 +153,21 @@ TEST(CArrayTest, TypedArraysHoldTheirElementTypes)
     EXPECT_TRUE(objects.IsKindOf(RUNTIME_CLASS(CObject)));
 }
 
+// AddressSanitizer stops the program instead of failing a huge allocation. g++ tells that
+// it is there with __SANITIZE_ADDRESS__, clang with __has_feature.
+#if defined(__SANITIZE_ADDRESS__)
+#define ADDRESS_SANITIZER
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ADDRESS_SANITIZER
+#endif
+#endif
+
 TEST(CArrayTest, NegativeOrHugeSizeRaisesMemoryException)
 {
     CArray<int, int> a;
     EXPECT_THROW(a.SetSize(-1), CMemoryException *);
-#ifndef __SANITIZE_ADDRESS__ // AddressSanitizer stops the program instead of failing the allocation
+#ifndef ADDRESS_SANITIZER
     struct Big {
         char bytes[1 << 20];
     };

@@ -265,9 +265,11 @@ class CComContainedObject : public Base {
 public:
     explicit CComContainedObject(void *pv) { this->m_pOuterUnknown = static_cast<IUnknown *>(pv); }
 
-    STDMETHOD_(ULONG, AddRef)() override { return this->OuterAddRef(); }
-    STDMETHOD_(ULONG, Release)() override { return this->OuterRelease(); }
-    STDMETHOD(QueryInterface)(REFIID iid, void **ppvObject) override
+    // Not marked override: GetControllingUnknown overrides only a Base that declares it
+    // (DECLARE_GET_CONTROLLING_UNKNOWN), and clang wants all or none of a class marked.
+    STDMETHOD_(ULONG, AddRef)() { return this->OuterAddRef(); }
+    STDMETHOD_(ULONG, Release)() { return this->OuterRelease(); }
+    STDMETHOD(QueryInterface)(REFIID iid, void **ppvObject)
     {
         return this->OuterQueryInterface(iid, ppvObject);
     }

@@ -51,6 +51,10 @@ public:
     bool operator!() const { return p == nullptr; }
     bool operator==(T *other) const { return p == other; }
     bool operator!=(T *other) const { return p != other; }
+    // Without these, C++20 also tries the raw-pointer comparison with its sides reversed
+    // and finds two of one pointer with another ambiguous.
+    bool operator==(const CComPtr &other) const { return p == other.p; }
+    bool operator!=(const CComPtr &other) const { return p != other.p; }
 
     void Release()
     {

@@ -1,5 +1,6 @@
 // Fuzz target of the registry script reader: any text is read or refused whole, within
 // the nesting limit, without touching the registry.
+// fuzz-seeds: testdata/rgs/*.rgs
 #include "atlregscript.h"
 
 #include <cstddef>

@@ -1,4 +1,5 @@
 #include "ole2.h"
+#include "testing/buildpaths.h"
 #include "testing/countedobject.h"
 #include "testing/emptyregistry.h"
 #include "testserver/testcounter.h"
@@ -202,7 +203,7 @@ protected:
 
 TEST_F(RegisteredClasses, CreatesAClassFromTheLibraryThatTheRegistryNames)
 {
-    SetDefault(kCounterServer, QEL_COM_TEST_SERVER);
+    SetDefault(kCounterServer, kQelComTestServerPath);
     ITestCounter *counter = nullptr;
     ASSERT_EQ(CoCreateInstance(CLSID_TestCounter, nullptr, CLSCTX_INPROC_SERVER, IID_ITestCounter,
                                reinterpret_cast<void **>(&counter)),
@@ -220,7 +221,7 @@ TEST_F(RegisteredClasses, CreatesAClassFromTheLibraryThatTheRegistryNames)
 
 TEST_F(RegisteredClasses, AskTheProcesssRegistrationsFirst)
 {
-    SetDefault(kCounterServer, QEL_COM_TEST_SERVER);
+    SetDefault(kCounterServer, kQelComTestServerPath);
     Factory factory;
     DWORD cookie = 0;
     ASSERT_EQ(CoRegisterClassObject(CLSID_TestCounter, &factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie),

@@ -1,4 +1,5 @@
 #include "ole2.h"
+#include "testing/buildpaths.h"
 #include "testing/comallocbalance.h"
 #include "testserver/testcounter.h"
 
@@ -16,7 +17,7 @@ protected:
     static ITestCounter *NewCounter()
     {
         IClassFactory *factory = nullptr;
-        HRESULT hr = QelGetClassObjectFromLibrary(QEL_COM_TEST_SERVER, CLSID_TestCounter, IID_IClassFactory,
+        HRESULT hr = QelGetClassObjectFromLibrary(kQelComTestServerPath, CLSID_TestCounter, IID_IClassFactory,
                                                   reinterpret_cast<void **>(&factory));
         EXPECT_EQ(hr, S_OK);
         if (FAILED(hr))
@@ -36,7 +37,7 @@ protected:
 
     static bool IsLoaded()
     {
-        void *handle = dlopen(QEL_COM_TEST_SERVER, RTLD_NOW | RTLD_NOLOAD);
+        void *handle = dlopen(kQelComTestServerPath, RTLD_NOW | RTLD_NOLOAD);
         if (handle)
             dlclose(handle);
         return handle != nullptr;
@@ -94,7 +95,7 @@ TEST_F(ServerLibrary, PassesTheServersAnswerForAClassItDoesNotServe)
 {
     const CLSID otherClass = {0x1, 0x2, 0x3, {0, 0, 0, 0, 0, 0, 0, 4}};
     IClassFactory *factory = reinterpret_cast<IClassFactory *>(1);
-    EXPECT_EQ(QelGetClassObjectFromLibrary(QEL_COM_TEST_SERVER, otherClass, IID_IClassFactory,
+    EXPECT_EQ(QelGetClassObjectFromLibrary(kQelComTestServerPath, otherClass, IID_IClassFactory,
                                            reinterpret_cast<void **>(&factory)),
               CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(factory, nullptr);
@@ -115,14 +116,14 @@ TEST_F(ServerLibrary, ALibraryWithoutTheEntryPointIsAnErrorInTheLibrary)
 {
     // The COM layer itself is a shared library that exports no DllGetClassObject.
     IClassFactory *factory = nullptr;
-    EXPECT_EQ(QelGetClassObjectFromLibrary(QEL_COM_LIBRARY, CLSID_TestCounter, IID_IClassFactory,
+    EXPECT_EQ(QelGetClassObjectFromLibrary(kQelComLibraryPath, CLSID_TestCounter, IID_IClassFactory,
                                            reinterpret_cast<void **>(&factory)),
               CO_E_ERRORINDLL);
 }
 
 TEST(ServerLibraryExports, AServerExportsOnlyItsEntryPoints)
 {
-    void *handle = dlopen(QEL_COM_TEST_SERVER, RTLD_NOW | RTLD_LOCAL);
+    void *handle = dlopen(kQelComTestServerPath, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(handle, nullptr);
     EXPECT_NE(dlsym(handle, "DllGetClassObject"), nullptr);
     EXPECT_NE(dlsym(handle, "DllCanUnloadNow"), nullptr);

@@ -1,4 +1,5 @@
 #include "ole2.h"
+#include "testing/buildpaths.h"
 #include "testing/comobjectbalance.h"
 #include "testing/stgtesting.h"
 
@@ -128,7 +129,7 @@ TEST_F(StorageFile, AFileMadeByTheFormatsDescriptionOpens)
 {
     // Written by testdata/storage/make-samples.py, not by this layer.
     IStorage *root = nullptr;
-    ASSERT_EQ(Open(std::string(QEL_SOURCE_DIR) + "/testdata/storage/workspace.stg", kStgOpenRead, &root), S_OK);
+    ASSERT_EQ(Open(std::string(kQelSourceDir) + "/testdata/storage/workspace.stg", kStgOpenRead, &root), S_OK);
     EXPECT_EQ(ReadStream(root, u"Version"), std::string("\x03\x00\x00\x00", 4));
     IStorage *files = nullptr, *file = nullptr;
     ASSERT_EQ(root->OpenStorage(u"BinaryFiles", nullptr, kStgOpenRead, nullptr, 0, &files), S_OK);

@@ -4,6 +4,7 @@
 // Raw bytes rarely carry right check sums, so each input is also tried resealed: with
 // the magic, version 1, its true body length and both sums made right, which lets the
 // fuzzer reach the record reader.
+// fuzz-seeds: testdata/storage/*.stg
 #include "internal/stgformat.h"
 #include "winerror.h"
 

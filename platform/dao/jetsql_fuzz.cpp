@@ -2,6 +2,7 @@
 //
 // The input is split at zero bytes: the first part is the query to translate, the
 // others are stored queries named Q1, Q2, ... that it may name, in turn naming others.
+// fuzz-seeds: testdata/jetsql/*.sql
 #include "daoerror.h"
 #include "jetlike.h"
 #include "jetnames.h"

@@ -3,6 +3,7 @@
 #include "crtpath.h"
 #include "lasterror.h"
 #include "resources.h"
+#include "testing/buildpaths.h"
 #include "winerror.h"
 
 #include <cstdlib>
@@ -39,7 +40,7 @@ TEST(ModuleFileName, LibraryGivesItsFullPath)
     ASSERT_NE(library, nullptr);
     char buffer[4096];
     DWORD n = GetModuleFileNameA(library, buffer, sizeof buffer);
-    char *expected = _fullpath(nullptr, QELWIN_TESTMODULE_PATH, 0);
+    char *expected = _fullpath(nullptr, kQelWinTestModulePath, 0);
     ASSERT_NE(expected, nullptr);
     EXPECT_STREQ(buffer, expected);
     EXPECT_EQ(n, strlen(expected));
@@ -90,7 +91,7 @@ TEST(ModuleHandle, WindowsAndLinuxNamesFindTheLibrary)
     HINSTANCE library = QelWinTestModuleRegister();
     ASSERT_NE(library, nullptr);
     for (const char *name : {"qelwin_testmodule.dll", "QelWin_TestModule", "libqelwin_testmodule.so",
-                             QELWIN_TESTMODULE_PATH})
+                             kQelWinTestModulePath})
         EXPECT_EQ(GetModuleHandleA(name), library) << name;
     EXPECT_EQ(GetModuleHandle("qelwin_testmodule"), library);
     SetLastError(0);

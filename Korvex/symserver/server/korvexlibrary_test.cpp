@@ -6,6 +6,8 @@
 #include <debugserver.h>
 #include <symserverids.h>
 
+#include <testing/buildpaths.h>
+
 #include <testing/countedobject.h>
 #include <testing/stgtesting.h>
 
@@ -20,7 +22,7 @@ protected:
     void SetUp() override
     {
         QelUseRegistryFile(nullptr);
-        handle_ = dlopen(QEL_KORVEX_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+        handle_ = dlopen(kQelKorvexLibraryPath, RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle_, nullptr) << dlerror();
         auto registerServer = reinterpret_cast<EntryPoint>(dlsym(handle_, "DllRegisterServer"));
         ASSERT_NE(registerServer, nullptr);

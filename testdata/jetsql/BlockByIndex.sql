@@ -1,0 +1,1 @@
+PARAMETERS [_ModulIndex] Long, [_BlockIndex] Long; SELECT Functions.Name, Symbols.Data_1, Functions.Scope FROM Symbols, Functions WHERE Symbols.ModulIndex=[_ModulIndex] AND Symbols.ScopeIndex=[_BlockIndex] AND Symbols.SymbolID=8 AND Symbols.Data_2=Functions.AddressMode AND Functions.AddressValue <= Symbols.Data_3 AND Symbols.Data_3 < (Functions.AddressValue + Functions.Length);

@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT * FROM Symbols WHERE (((Symbols.SymbolID)=8) AND ((Symbols.Data_2)=[_AddressMode]) AND ((Symbols.Data_3)<=[_AddressValue]) AND (([_AddressValue])<([Data_3]+[Data_4])));

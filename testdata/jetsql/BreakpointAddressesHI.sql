@@ -1,0 +1,1 @@
+PARAMETERS [_Path] Text, [_Line] Long; SELECT * FROM SourceLines WHERE SourceLines.SourceLine=[_Line] AND SourceLines.SourceFileIndex IN (SELECT SourceFileIndex FROM SourceFiles WHERE (Name LIKE [_Path] OR EntryInFile Like [_Path]));

@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text ( 255 ); SELECT * FROM Symbols WHERE [Symbols].[SymbolID] In (9,13,14) And [Symbols].[NameString] Like [_Name] ORDER BY [Symbols].[Data_2], [Symbols].[Data_3];

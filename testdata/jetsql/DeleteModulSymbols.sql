@@ -1,0 +1,1 @@
+PARAMETERS [_ModulIndex] Long; DELETE * FROM Symbols WHERE ModulIndex=[_ModulIndex] AND SymbolID NOT IN (3,4,5,6,13);

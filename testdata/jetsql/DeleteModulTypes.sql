@@ -1,0 +1,1 @@
+PARAMETERS [_ModulIndex] Long; DELETE * FROM Types WHERE ModulIndex= [_ModulIndex];

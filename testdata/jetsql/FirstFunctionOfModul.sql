@@ -1,0 +1,1 @@
+PARAMETERS [_ModulIndex] Long; SELECT * FROM Functions WHERE Functions.FunctionIndex In (SELECT MIN(Functions.FunctionIndex)  FROM Functions WHERE ABS(Functions.Scope)=[_ModulIndex]);

@@ -1,0 +1,1 @@
+PARAMETERS [_ModulName] Text, [_FunctionName] Text; SELECT AddressMode, AddressValue FROM Functions WHERE [_FunctionName]=Functions.Name AND ABS(Functions.Scope) IN (SELECT ModulIndex FROM Moduls WHERE Name=[_ModulName]);

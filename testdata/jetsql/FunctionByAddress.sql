@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT * FROM Functions WHERE (((Functions.AddressMode)=[_AddressMode]) AND ((Functions.AddressValue)<=[_AddressValue]) AND (([_AddressValue])<([Functions].[AddressValue]+[Functions].[Length])));

@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text; SELECT * FROM Functions WHERE NameString LIKE [_Name];

@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text, [_Path] Text; SELECT * FROM Functions WHERE Functions.Name Like [_Name] AND (ABS(Functions.Scope) IN (SELECT ModulIndex FROM ModulSourceFileRelation WHERE ModulSourceFileRelation.SourceFileIndex IN (SELECT SourceFileIndex FROM SourceFiles WHERE Name=[_Path] OR EntryInFile=[_Path])));

@@ -1,0 +1,1 @@
+PARAMETERS [_ModulIndex] Long, [_LifetimeIndex] Long; SELECT * FROM Symbols WHERE ModulIndex=[_ModulIndex] AND SymbolID=12 AND ScopeIndex=[_LifeTimeIndex] ORDER BY Data_1;

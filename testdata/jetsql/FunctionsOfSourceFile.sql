@@ -1,0 +1,1 @@
+PARAMETERS [_Path] Text; SELECT * FROM Functions WHERE Functions.SectionIndex IN (SELECT SectionIndex FROM SectionSourceFileRelation, SourceFilesWithSourceLines WHERE SectionSourceFileRelation.SourceFileIndex=SourceFilesWithSourceLines.SourceFileIndex  AND (SourceFilesWithSourceLines.Name=[_Path] OR SourceFilesWithSourceLines.EntryInFile=[_Path]));

@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text; SELECT * FROM Symbols WHERE SymbolID=13 AND NameString Like [_Name];

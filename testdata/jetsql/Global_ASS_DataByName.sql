@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text; SELECT * FROM Symbols WHERE ((([Symbols].[SymbolID])=6) AND (([Symbols].[NameString]) Like [_Name]));

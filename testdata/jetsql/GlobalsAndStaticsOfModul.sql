@@ -1,0 +1,1 @@
+PARAMETERS [_ModulIndex] Long; SELECT * FROM Symbols WHERE ModulIndex=[_ModulIndex] AND SymbolID IN (3,4,5,6,13) ORDER BY SymbolIndex;

@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT * FROM Symbols WHERE ((Symbols.SymbolID IN (9,13,14)) AND Symbols.Data_2=[_AddressMode] AND Symbols.Data_3=[_AddressValue]) ORDER BY SymbolID;

@@ -1,0 +1,1 @@
+PARAMETERS [_LabelName] Text;SELECT * FROM Symbols WHERE (Symbols.SymbolID=9 OR Symbols.SymbolID=13 OR Symbols.SymbolID=14) AND Symbols.NameString=[_LabelName];

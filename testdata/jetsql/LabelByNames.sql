@@ -1,0 +1,2 @@
+PARAMETERS [_ModulName] Text, [_LabelName] Text; SELECT * FROM Symbols WHERE (Symbols.SymbolID=9 OR Symbols.SymbolID=13 OR Symbols.SymbolID=14) AND ModulIndex IN (SELECT ModulIndex FROM Moduls WHERE Name=[_Modulname])
+AND NameString=[_LabelName];

@@ -1,0 +1,1 @@
+PARAMETERS [_TypeIndex] Long; SELECT * FROM Types WHERE TypeID=13 AND Data_4=[_TypeIndex] ORDER BY Data_2;

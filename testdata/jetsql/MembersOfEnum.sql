@@ -1,0 +1,1 @@
+PARAMETERS [_TypeIndex] Long; SELECT * FROM Types WHERE TypeID=12 AND Data_4=[_TypeIndex] ORDER BY Data_1;

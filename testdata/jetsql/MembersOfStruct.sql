@@ -1,0 +1,1 @@
+PARAMETERS [_TypeIndex] Long; SELECT * FROM Types WHERE TypeID=11 AND Data_4=[_TypeIndex] ORDER BY TypeIndex;

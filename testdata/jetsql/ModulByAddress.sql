@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT Moduls.ModulIndex, Moduls.Name, Moduls.Offset, Moduls.Analyzed FROM Moduls, ModulSectionRelation, SectionByAddress WHERE Moduls.ModulIndex=ModulSectionRelation.ModulIndex AND ModulSectionRelation.SectionIndex=[SectionByAddress].SectionIndex;

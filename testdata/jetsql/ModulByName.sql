@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text ( 255 ); SELECT * FROM Moduls WHERE ((([Moduls].[Name]) Like [_Name]));

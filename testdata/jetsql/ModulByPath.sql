@@ -1,0 +1,1 @@
+PARAMETERS [_Path] Text; SELECT * FROM Moduls WHERE ModulIndex IN (SELECT ModulIndex FROM ModulSourceFilerelation WHERE  SourceFileIndex IN (SELECT SourceFiles.SourceFileIndex FROM SourceFiles WHERE Name=[_Path] Or EntryInFIle =[_Path]));

@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT * FROM Symbols WHERE Symbols.SymbolID=1 AND Symbols.ScopeIndex In (SELECT FunctionIndex FROM FunctionByAddress);

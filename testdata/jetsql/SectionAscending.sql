@@ -1,0 +1,1 @@
+SELECT * FROM Sections ORDER BY [AddressMode], [AddressValue];

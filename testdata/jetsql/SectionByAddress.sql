@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT * FROM Sections WHERE Sections.AddressMode = [_AddressMode] AND Sections.AddressValue <= [_AddressValue] AND [_AddressValue] < (Sections.AddressValue + Sections.Length);

@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text; SELECT * FROM Sections WHERE (((Sections.Name) LIKE [_Name]));

@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT * FROM SourceFiles WHERE SourceFiles.SourceFileIndex IN (SELECT SourceFileIndex FROM SectionSourceFileRelation, SectionByAddress WHERE SectionSourceFileRelation.SectionIndex=SectionByAddress.SectionIndex);

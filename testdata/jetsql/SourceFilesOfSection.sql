@@ -1,0 +1,1 @@
+PARAMETERS [_SectionIndex] Long; SELECT * FROM SourceFiles WHERE SourceFiles.SourceFileIndex In (SELECT SourceFiles.SourceFileIndex FROM SourceFiles, SectionSourceFileRelation WHERE SectionSourceFileRelation.SourceFileIndex=SourceFiles.SourceFileIndex AND SectionSourceFileRelation.SectionIndex=[_SectionIndex]);

@@ -1,0 +1,1 @@
+SELECT * FROM SourceFiles WHERE SourceFiles.Type>=1000;

@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT [FunctionByAddress].[Name], [$SourceLinesOfAddress].[SourceLine] FROM FunctionByAddress, [$SourceLinesOfAddress] WHERE [FunctionByAddress].[AddressMode]=[$SourceLinesOfAddress].[AddressMode] And [FunctionByAddress].[AddressValue]=[$SourceLinesOfAddress].[AddressValue];

@@ -1,0 +1,1 @@
+SELECT SourceLines.SourceFileIndex, SourceLines.SourceLine, SourceLines.SectionIndex FROM SourceLines, [$FunctionAddressFromNames] WHERE (((SourceLines.AddressMode)=[$FunctionAddressFromNames].[AddressMode]) AND ((SourceLines.AddressValue)=[$FunctionAddressFromNames].[AddressValue]) AND SourceLines.Length <> -1);

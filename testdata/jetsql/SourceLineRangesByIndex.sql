@@ -1,0 +1,1 @@
+PARAMETERS [_SourceFileIndex] Long, [_SourceLine] Long; SELECT * FROM SourceLines WHERE SourceFileIndex=[_SourceFileIndex] AND SourceLine=[_SourceLine];

@@ -1,0 +1,1 @@
+PARAMETERS [_ModulIndex] Long, [_ScopeIndex] Long; SELECT * FROM Symbols WHERE ModulIndex=[_ModulIndex] AND SymbolID=11 AND ScopeIndex=[_ScopeIndex] ORDER BY Data_3, Data_4;

@@ -1,0 +1,1 @@
+PARAMETERS [_AddressMode] Long, [_AddressValue] Long; SELECT * FROM Symbols WHERE (SymbolID=14 OR SymbolID=9) AND Data_2=[_AddressMode] AND Data_3=[_AddressValue];

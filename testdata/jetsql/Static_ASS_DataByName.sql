@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text; SELECT * FROM Symbols WHERE Symbols.SymbolID=7 AND Symbols.NameString LIKE [_Name];

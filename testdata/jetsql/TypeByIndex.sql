@@ -1,0 +1,1 @@
+PARAMETERS [_TypeIndex] Long; SELECT * FROM Types WHERE TypeIndex=[_TypeIndex];

@@ -1,0 +1,1 @@
+PARAMETERS [_Name] Text; SELECT * FROM Types WHERE Name=[_Name] AND TypeID IN (0,1,5,6,7,8);

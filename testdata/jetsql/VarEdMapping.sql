@@ -1,0 +1,1 @@
+PARAMETERS [_SymbolIndex] Long; SELECT * FROM Symbols WHERE SymbolId=17 AND Data_1=[_SymbolIndex];

@@ -1,0 +1,1 @@
+SELECT * FROM Symbols WHERE SymbolID=15 OR SymbolID=16;
