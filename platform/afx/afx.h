@@ -25,6 +25,7 @@
 #include "afxmsgmap.h"
 #include "afxthread.h"
 #include "afxwnd.h"
+#include "afxfiledialog.h"
 #include "afxwinapp.h"
 #include "afxtime.h"
 #include "afxoledatetime.h"
