@@ -9,6 +9,7 @@
 #include <symdbstrings.h>
 #include <symserverscripts.h>
 #include <symserverstrings.h>
+#include <tararchconverter.h>
 
 #include <testing/countedobject.h>
 #include <testing/stgtesting.h>
@@ -17,6 +18,7 @@
 #include <tagtransfer.h>
 
 #include <condition_variable>
+#include <cstring>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -371,6 +373,28 @@ TEST_F(SymbolServer, KnowsTheProgramThatItHandedOut)
     LONG count = 9;
     programs->GetProgramCount(&count);
     EXPECT_EQ(count, 0);
+}
+
+TEST_F(SymbolServer, TellsAConverterWhenItsProgramKeepsFloatsWordSwapped)
+{
+    CTarArchConverter before(HostUnknown(), -1);
+    EXPECT_FALSE(before.IsSwappedWordOrder()) << "no program loaded";
+
+    CProgramInfo *info = nullptr;
+    ASSERT_EQ(CreateProgramInfo(QEL_PROGRAM_TASKING_OUT, &info), S_OK);
+    info->m_nProgramId = 1;
+    Server()->EngineHolder().KeepProgramInfo(info);
+    info->Release();
+    CTarArchConverter converter(HostUnknown(), -1);
+    ASSERT_TRUE(converter.IsSwappedWordOrder());
+    const unsigned char inMemory[] = {0x00, 0x00, 0x80, 0x3F};
+    const unsigned char onHost[] = {0x80, 0x3F, 0x00, 0x00};
+    float target;
+    std::memcpy(&target, inMemory, sizeof target);
+    float host = converter.ConvertFloat(&target);
+    EXPECT_EQ(std::memcmp(&host, onHost, sizeof host), 0);
+    float back = converter.ConvertFloat(&host);
+    EXPECT_EQ(std::memcmp(&back, inMemory, sizeof back), 0);
 }
 
 class SymbolServerEvents : public SymbolServer {
