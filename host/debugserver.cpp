@@ -100,6 +100,19 @@ void CHostDebugServer::SetSymbolServer(IUnknown *symbolServer)
     m_symbolServer = symbolServer;
 }
 
+HRESULT CHostDebugServer::QueryExtendedMemory(void *self, REFIID, void **ppv)
+{
+    CHostDebugServer *server = static_cast<CHostDebugServer *>(self);
+    if (!server->m_extendedMemory) {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    IQelExtendedMemory *memory = server;
+    memory->AddRef();
+    *ppv = memory;
+    return S_OK;
+}
+
 HRESULT CHostDebugServer::QuerySymbolServer(void *self, REFIID iid, void **ppv)
 {
     CHostDebugServer *server = static_cast<CHostDebugServer *>(self);
@@ -167,10 +180,28 @@ STDMETHODIMP CHostDebugServer::AnnounceDownload(DWORD blockCount, DWORD byteCoun
     return S_OK;
 }
 
+STDMETHODIMP CHostDebugServer::ForgetCodeSection(LONG id)
+{
+    m_downloads->AddForgottenSection(id);
+    return S_OK;
+}
+
 STDMETHODIMP CHostDebugServer::EngineStopped()
 {
     m_downloads->AddEngineStop();
     return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::AnnounceStartAddress(LONG id, DWORD address, DWORD address2, DWORD reserved)
+{
+    m_downloads->AddStartAddress(id, address, address2, reserved);
+    return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::WriteMemory(DWORD start, DWORD target, DWORD length, const BYTE *data,
+                                           DWORD memoryType, DWORD programId)
+{
+    return m_downloads->AddMemoryWrite(start, target, length, data, memoryType, programId);
 }
 
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)

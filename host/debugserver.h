@@ -15,6 +15,7 @@
 #include "hostdownloads.h"
 #include "hostreports.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -114,20 +115,23 @@ private:
 // The debug-server object: slot 13 of its holder interface gives the configuration
 // profile, slot 16 the window values, slot 17 the object with the error receiver; it is
 // the message sink itself, recording the lines into its HostReports, and the
-// target-pattern interface, recording the downloads into its HostDownloads. It carries
-// a symbol server as the host does, aggregating it (CreateSymbolServer): every interface
-// that the object does not answer itself is the symbol server's, with this object's
-// identity. A test may set a stand-in for IQelSymbSrv alone instead (SetSymbolServer),
-// which keeps its own identity.
+// target-pattern interface, recording the downloads into its HostDownloads (and, once
+// offered, the extended memory interface, recording there too). It carries a symbol
+// server as the host does, aggregating it (CreateSymbolServer): every interface that the
+// object does not answer itself is the symbol server's, with this object's identity. A
+// test may set a stand-in for IQelSymbSrv alone instead (SetSymbolServer), which keeps
+// its own identity.
 class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>,
                          public IQelHostHolder,
                          public IQelMessageSink,
-                         public IQelTargetPattern {
+                         public IQelTargetPattern,
+                         public IQelExtendedMemory {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
         COM_INTERFACE_ENTRY(IQelHostHolder)
         COM_INTERFACE_ENTRY(IQelMessageSink)
         COM_INTERFACE_ENTRY(IQelTargetPattern)
+        {&qel_uuidof<IQelExtendedMemory>(), &CHostDebugServer::QueryExtendedMemory},
         {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
         {nullptr, &CHostDebugServer::QueryAggregated},
     END_COM_MAP()
@@ -140,6 +144,9 @@ public:
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
     void SetDownloads(std::shared_ptr<HostDownloads> downloads) { m_downloads = std::move(downloads); }
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
+    // Whether QueryInterface offers the extended memory interface; not until asked to, as
+    // with most hosts.
+    void OfferExtendedMemory(bool offered) { m_extendedMemory = offered; }
     // The object that answers for IQelSymbSrv; NULL: none.
     void SetSymbolServer(IUnknown *symbolServer);
     // Makes the symbol server of class `clsid` inside this object, which aggregates it,
@@ -168,6 +175,17 @@ public:
     STDMETHODIMP Slot18() override { return E_NOTIMPL; }
     STDMETHODIMP Slot19() override { return E_NOTIMPL; }
     STDMETHODIMP Slot20() override { return E_NOTIMPL; }
+    // Placeholders of the other interfaces, in slots that the holder gives names.
+    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot16() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot17() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot21() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot22() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot23() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot24() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot25() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot26() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot27() override { return E_NOTIMPL; }
 
     // The message sink. A registration holds a reference to the registered object until
     // it is unregistered (E_INVALIDARG for a cookie that is not registered).
@@ -176,13 +194,19 @@ public:
     STDMETHODIMP Unregister(DWORD cookie) override;
     STDMETHODIMP GetLevel(DWORD *pLevel) override;
 
-    // The target-pattern interface.
+    // The target-pattern interface. Its SlotNN are the ones above: E_NOTIMPL.
     STDMETHODIMP DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) override;
     STDMETHODIMP AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId) override;
-    // Its slots 5 and 6 are the holder's Slot05 and Slot06 above: E_NOTIMPL.
+    STDMETHODIMP ForgetCodeSection(LONG id) override;
     STDMETHODIMP EngineStopped() override;
+    STDMETHODIMP AnnounceStartAddress(LONG id, DWORD address, DWORD address2, DWORD reserved) override;
+
+    // The extended memory interface; its SlotNN too are the ones above.
+    STDMETHODIMP WriteMemory(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
+                             DWORD programId) override;
 
 private:
+    static HRESULT QueryExtendedMemory(void *self, REFIID iid, void **ppv);
     static HRESULT QuerySymbolServer(void *self, REFIID iid, void **ppv);
     static HRESULT QueryAggregated(void *self, REFIID iid, void **ppv);
 
@@ -191,6 +215,7 @@ private:
     CComPtr<IUnknown> m_errorObject;
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
+    std::atomic<bool> m_extendedMemory{false};
     std::mutex m_symbolServerLock;
     CComPtr<IUnknown> m_symbolServer;
     CComPtr<IUnknown> m_aggregated; // the inner IUnknown of the symbol server it carries
