@@ -210,6 +210,17 @@ interface IQelTargetObject : public IUnknown {
     STDMETHOD(GetControllerObject)(IUnknown **ppController) PURE;
 };
 
+// The target-access object, which command 202 of the host's command group gives (its
+// registers and where the target stands). The system calls it directly, never asks it
+// for an interface, so it has no identifier here.
+interface IQelTargetAccess : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    // Slot 6: the address where the target stands now.
+    STDMETHOD(GetCurrentAddress)(ULONG *pAddress) PURE;
+};
+
 // Offered by the host's configuration profile object: the host's debug-server objects by
 // the names that slot 25 of IQelWindowValues gives.
 interface IQelDebugServerNames : public IUnknown {

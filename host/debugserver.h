@@ -11,6 +11,7 @@
 #include <hostinterfaces.h>
 #include <qelsymbsrv.h>
 
+#include "hostcommands.h"
 #include "hostcontrollerinfo.h"
 #include "hostdownloads.h"
 #include "hostreports.h"
@@ -121,16 +122,22 @@ private:
 // object does not answer itself is the symbol server's, with this object's identity. A
 // test may set a stand-in for IQelSymbSrv alone instead (SetSymbolServer), which keeps
 // its own identity.
+//
+// Its command target records every command into its HostCommands. It answers the
+// target-access command of the host's command group itself, and passes every other
+// command to the symbol server it carries, as the host's does.
 class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>,
                          public IQelHostHolder,
                          public IQelMessageSink,
                          public IQelTargetPattern,
-                         public IQelExtendedMemory {
+                         public IQelExtendedMemory,
+                         public IOleCommandTarget {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
         COM_INTERFACE_ENTRY(IQelHostHolder)
         COM_INTERFACE_ENTRY(IQelMessageSink)
         COM_INTERFACE_ENTRY(IQelTargetPattern)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
         {&qel_uuidof<IQelExtendedMemory>(), &CHostDebugServer::QueryExtendedMemory},
         {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
         {nullptr, &CHostDebugServer::QueryAggregated},
@@ -144,6 +151,11 @@ public:
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
     void SetDownloads(std::shared_ptr<HostDownloads> downloads) { m_downloads = std::move(downloads); }
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
+    void SetCommands(std::shared_ptr<HostCommands> commands) { m_commands = std::move(commands); }
+    std::shared_ptr<HostCommands> Commands() const { return m_commands; }
+    // The object that the target-access command gives; NULL: the command fails as one
+    // that is not supported.
+    void SetTargetAccess(IQelTargetAccess *targetAccess);
     // Whether QueryInterface offers the extended memory interface; not until asked to, as
     // with most hosts.
     void OfferExtendedMemory(bool offered) { m_extendedMemory = offered; }
@@ -205,17 +217,36 @@ public:
     STDMETHODIMP WriteMemory(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
                              DWORD programId) override;
 
+    // The command target. QueryStatus is entirely the carried symbol server's
+    // (OLECMDERR_E_UNKNOWNGROUP without one). Exec answers the target-access command with
+    // the object in *out as VT_UNKNOWN (E_POINTER without `out`); every other command is
+    // the carried symbol server's, and without one OLECMDERR_E_NOTSUPPORTED in the
+    // host's command group, OLECMDERR_E_UNKNOWNGROUP in any other.
+    STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
+    STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
+
 private:
     static HRESULT QueryExtendedMemory(void *self, REFIID iid, void **ppv);
     static HRESULT QuerySymbolServer(void *self, REFIID iid, void **ppv);
     static HRESULT QueryAggregated(void *self, REFIID iid, void **ppv);
+    // The command target of the symbol server it carries (NULL: none), with the server
+    // held as well for the length of a call: the interface's references are this
+    // object's, and do not keep the server.
+    struct CarriedCommands {
+        CComPtr<IUnknown> server;
+        CComPtr<IOleCommandTarget> target;
+    };
+    CarriedCommands CarriedCommandTarget();
 
     CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_windowValues;
     CComPtr<IUnknown> m_errorObject;
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
+    std::shared_ptr<HostCommands> m_commands = std::make_shared<HostCommands>();
     std::atomic<bool> m_extendedMemory{false};
+    std::mutex m_targetAccessLock;
+    CComPtr<IQelTargetAccess> m_targetAccess;
     std::mutex m_symbolServerLock;
     CComPtr<IUnknown> m_symbolServer;
     CComPtr<IUnknown> m_aggregated; // the inner IUnknown of the symbol server it carries
