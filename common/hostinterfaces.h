@@ -124,11 +124,60 @@ interface IQelTargetPattern : public IUnknown {
     // Slot 4: announces a download of `blockCount` blocks of `byteCount` bytes in all.
     STDMETHOD(AnnounceDownload)(DWORD blockCount, DWORD byteCount, DWORD programId) PURE;
     STDMETHOD(Slot05)() PURE;
-    STDMETHOD(Slot06)() PURE;
+    // Slot 6: the code section that was sent under `id` is no longer defined.
+    STDMETHOD(ForgetCodeSection)(LONG id) PURE;
     // Slot 7: the symbol engine has stopped and let go of the program it had loaded.
     STDMETHOD(EngineStopped)() PURE;
+    STDMETHOD(Slot08)() PURE;
+    STDMETHOD(Slot09)() PURE;
+    STDMETHOD(Slot10)() PURE;
+    STDMETHOD(Slot11)() PURE;
+    STDMETHOD(Slot12)() PURE;
+    STDMETHOD(Slot13)() PURE;
+    STDMETHOD(Slot14)() PURE;
+    // Slot 15: the start address of the code sent under `id` (a program's or a code
+    // section's). The engine passes the address twice and 0 last; what the host makes of
+    // the second and the last is its own affair.
+    STDMETHOD(AnnounceStartAddress)(LONG id, DWORD address, DWORD address2, DWORD reserved) PURE;
 };
 QEL_DEFINE_IID(IQelTargetPattern, 0x206A84C1, 0xE116, 0x11D1, 0xB2, 0x6D, 0x00, 0xA0, 0x24, 0x57, 0xBF, 0x0F);
+
+// The extended memory interface, which some hosts' debug-server objects offer: where it
+// is offered, the readers write a program's blocks through it in place of slot 3 of the
+// target-pattern interface.
+interface IQelExtendedMemory : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    STDMETHOD(Slot08)() PURE;
+    STDMETHOD(Slot09)() PURE;
+    STDMETHOD(Slot10)() PURE;
+    STDMETHOD(Slot11)() PURE;
+    STDMETHOD(Slot12)() PURE;
+    STDMETHOD(Slot13)() PURE;
+    STDMETHOD(Slot14)() PURE;
+    STDMETHOD(Slot15)() PURE;
+    STDMETHOD(Slot16)() PURE;
+    STDMETHOD(Slot17)() PURE;
+    STDMETHOD(Slot18)() PURE;
+    STDMETHOD(Slot19)() PURE;
+    STDMETHOD(Slot20)() PURE;
+    STDMETHOD(Slot21)() PURE;
+    STDMETHOD(Slot22)() PURE;
+    STDMETHOD(Slot23)() PURE;
+    STDMETHOD(Slot24)() PURE;
+    STDMETHOD(Slot25)() PURE;
+    STDMETHOD(Slot26)() PURE;
+    STDMETHOD(Slot27)() PURE;
+    // Slot 28: one block of `length` bytes, as slot 3 of IQelTargetPattern takes it, with
+    // the address where it is loaded (`target`) beside the one the program gives it
+    // (`start`, -1 for a block of the PCP); `memoryType` as slot 3's kind.
+    STDMETHOD(WriteMemory)(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
+                           DWORD programId) PURE;
+};
+QEL_DEFINE_IID(IQelExtendedMemory, 0x70D5A294, 0x25A6, 0x48E1, 0xA1, 0x54, 0x6E, 0x1A, 0x48, 0xE8, 0x11, 0x82);
 
 // The object that slot 24 of IQelWindowValues gives. The system calls it directly, never
 // asks it for an interface, so it has no identifier here.
@@ -159,6 +208,17 @@ interface IQelTargetObject : public IUnknown {
     STDMETHOD(Slot26)() PURE;
     // Slot 27: the object that offers IQelControllerInfo.
     STDMETHOD(GetControllerObject)(IUnknown **ppController) PURE;
+};
+
+// The target-access object, which command 202 of the host's command group gives (its
+// registers and where the target stands). The system calls it directly, never asks it
+// for an interface, so it has no identifier here.
+interface IQelTargetAccess : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    // Slot 6: the address where the target stands now.
+    STDMETHOD(GetCurrentAddress)(ULONG *pAddress) PURE;
 };
 
 // Offered by the host's configuration profile object: the host's debug-server objects by

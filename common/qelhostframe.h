@@ -19,6 +19,9 @@ DEFINE_GUID(CGID_QelHostCommands, 0xF8BED052, 0xF30D, 0x11D1, 0xB2, 0x8B, 0x00, 
 // Command of CGID_QelHostCommands that gives the document object of a file name (VT_BSTR
 // in, VT_UNKNOWN out), which an HTML view opens in place of the name.
 constexpr DWORD QEL_HOSTCMD_DOCUMENT = 50;
+// Command of CGID_QelHostCommands that gives the host's target-access object
+// (IQelTargetAccess, hostinterfaces.h) as VT_UNKNOWN; it takes no argument.
+constexpr DWORD QEL_HOSTCMD_TARGET_ACCESS = 202;
 
 interface IQelHostFrame : public IUnknown {
     // Slot 3: command `commandId` of the command group `group` (NULL: none), sent to

@@ -3,6 +3,8 @@
 #include "hostcfgprofile.h"
 #include "hosterrorreceiver.h"
 
+#include <qelhostframe.h>
+
 namespace QelHost {
 
 namespace {
@@ -100,6 +102,19 @@ void CHostDebugServer::SetSymbolServer(IUnknown *symbolServer)
     m_symbolServer = symbolServer;
 }
 
+HRESULT CHostDebugServer::QueryExtendedMemory(void *self, REFIID, void **ppv)
+{
+    CHostDebugServer *server = static_cast<CHostDebugServer *>(self);
+    if (!server->m_extendedMemory) {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    IQelExtendedMemory *memory = server;
+    memory->AddRef();
+    *ppv = memory;
+    return S_OK;
+}
+
 HRESULT CHostDebugServer::QuerySymbolServer(void *self, REFIID iid, void **ppv)
 {
     CHostDebugServer *server = static_cast<CHostDebugServer *>(self);
@@ -167,10 +182,81 @@ STDMETHODIMP CHostDebugServer::AnnounceDownload(DWORD blockCount, DWORD byteCoun
     return S_OK;
 }
 
+STDMETHODIMP CHostDebugServer::ForgetCodeSection(LONG id)
+{
+    m_downloads->AddForgottenSection(id);
+    return S_OK;
+}
+
 STDMETHODIMP CHostDebugServer::EngineStopped()
 {
     m_downloads->AddEngineStop();
     return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::AnnounceStartAddress(LONG id, DWORD address, DWORD address2, DWORD reserved)
+{
+    m_downloads->AddStartAddress(id, address, address2, reserved);
+    return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::WriteMemory(DWORD start, DWORD target, DWORD length, const BYTE *data,
+                                           DWORD memoryType, DWORD programId)
+{
+    return m_downloads->AddMemoryWrite(start, target, length, data, memoryType, programId);
+}
+
+void CHostDebugServer::SetTargetAccess(IQelTargetAccess *targetAccess)
+{
+    CComPtr<IQelTargetAccess> old; // released after the lock is left
+    std::lock_guard<std::mutex> hold(m_targetAccessLock);
+    old = m_targetAccess;
+    m_targetAccess = targetAccess;
+}
+
+CHostDebugServer::CarriedCommands CHostDebugServer::CarriedCommandTarget()
+{
+    CarriedCommands carried;
+    {
+        std::lock_guard<std::mutex> hold(m_symbolServerLock);
+        carried.server = m_aggregated;
+    }
+    if (carried.server != nullptr)
+        carried.server->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void **>(&carried.target));
+    return carried;
+}
+
+STDMETHODIMP CHostDebugServer::QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text)
+{
+    CarriedCommands carried = CarriedCommandTarget();
+    if (carried.target == nullptr)
+        return OLECMDERR_E_UNKNOWNGROUP;
+    return carried.target->QueryStatus(group, count, cmds, text);
+}
+
+STDMETHODIMP CHostDebugServer::Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out)
+{
+    m_commands->Add(group, id, in);
+    bool hostGroup = group != nullptr && IsEqualGUID(*group, CGID_QelHostCommands);
+    if (hostGroup && id == QEL_HOSTCMD_TARGET_ACCESS) {
+        CComPtr<IQelTargetAccess> access;
+        {
+            std::lock_guard<std::mutex> hold(m_targetAccessLock);
+            access = m_targetAccess;
+        }
+        if (access == nullptr)
+            return OLECMDERR_E_NOTSUPPORTED;
+        if (out == nullptr)
+            return E_POINTER;
+        // Written over what the caller put there, which stays the caller's.
+        out->vt = VT_UNKNOWN;
+        out->punkVal = access.Detach();
+        return S_OK;
+    }
+    CarriedCommands carried = CarriedCommandTarget();
+    if (carried.target != nullptr)
+        return carried.target->Exec(group, id, options, in, out);
+    return hostGroup ? OLECMDERR_E_NOTSUPPORTED : OLECMDERR_E_UNKNOWNGROUP;
 }
 
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)

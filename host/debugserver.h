@@ -11,10 +11,12 @@
 #include <hostinterfaces.h>
 #include <qelsymbsrv.h>
 
+#include "hostcommands.h"
 #include "hostcontrollerinfo.h"
 #include "hostdownloads.h"
 #include "hostreports.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -114,20 +116,29 @@ private:
 // The debug-server object: slot 13 of its holder interface gives the configuration
 // profile, slot 16 the window values, slot 17 the object with the error receiver; it is
 // the message sink itself, recording the lines into its HostReports, and the
-// target-pattern interface, recording the downloads into its HostDownloads. It carries
-// a symbol server as the host does, aggregating it (CreateSymbolServer): every interface
-// that the object does not answer itself is the symbol server's, with this object's
-// identity. A test may set a stand-in for IQelSymbSrv alone instead (SetSymbolServer),
-// which keeps its own identity.
+// target-pattern interface, recording the downloads into its HostDownloads (and, once
+// offered, the extended memory interface, recording there too). It carries a symbol
+// server as the host does, aggregating it (CreateSymbolServer): every interface that the
+// object does not answer itself is the symbol server's, with this object's identity. A
+// test may set a stand-in for IQelSymbSrv alone instead (SetSymbolServer), which keeps
+// its own identity.
+//
+// Its command target records every command into its HostCommands. It answers the
+// target-access command of the host's command group itself, and passes every other
+// command to the symbol server it carries, as the host's does.
 class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>,
                          public IQelHostHolder,
                          public IQelMessageSink,
-                         public IQelTargetPattern {
+                         public IQelTargetPattern,
+                         public IQelExtendedMemory,
+                         public IOleCommandTarget {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
         COM_INTERFACE_ENTRY(IQelHostHolder)
         COM_INTERFACE_ENTRY(IQelMessageSink)
         COM_INTERFACE_ENTRY(IQelTargetPattern)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
+        {&qel_uuidof<IQelExtendedMemory>(), &CHostDebugServer::QueryExtendedMemory},
         {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
         {nullptr, &CHostDebugServer::QueryAggregated},
     END_COM_MAP()
@@ -140,6 +151,14 @@ public:
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
     void SetDownloads(std::shared_ptr<HostDownloads> downloads) { m_downloads = std::move(downloads); }
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
+    void SetCommands(std::shared_ptr<HostCommands> commands) { m_commands = std::move(commands); }
+    std::shared_ptr<HostCommands> Commands() const { return m_commands; }
+    // The object that the target-access command gives; NULL: the command fails as one
+    // that is not supported.
+    void SetTargetAccess(IQelTargetAccess *targetAccess);
+    // Whether QueryInterface offers the extended memory interface; not until asked to, as
+    // with most hosts.
+    void OfferExtendedMemory(bool offered) { m_extendedMemory = offered; }
     // The object that answers for IQelSymbSrv; NULL: none.
     void SetSymbolServer(IUnknown *symbolServer);
     // Makes the symbol server of class `clsid` inside this object, which aggregates it,
@@ -168,6 +187,17 @@ public:
     STDMETHODIMP Slot18() override { return E_NOTIMPL; }
     STDMETHODIMP Slot19() override { return E_NOTIMPL; }
     STDMETHODIMP Slot20() override { return E_NOTIMPL; }
+    // Placeholders of the other interfaces, in slots that the holder gives names.
+    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot16() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot17() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot21() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot22() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot23() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot24() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot25() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot26() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot27() override { return E_NOTIMPL; }
 
     // The message sink. A registration holds a reference to the registered object until
     // it is unregistered (E_INVALIDARG for a cookie that is not registered).
@@ -176,21 +206,47 @@ public:
     STDMETHODIMP Unregister(DWORD cookie) override;
     STDMETHODIMP GetLevel(DWORD *pLevel) override;
 
-    // The target-pattern interface.
+    // The target-pattern interface. Its SlotNN are the ones above: E_NOTIMPL.
     STDMETHODIMP DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) override;
     STDMETHODIMP AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId) override;
-    // Its slots 5 and 6 are the holder's Slot05 and Slot06 above: E_NOTIMPL.
+    STDMETHODIMP ForgetCodeSection(LONG id) override;
     STDMETHODIMP EngineStopped() override;
+    STDMETHODIMP AnnounceStartAddress(LONG id, DWORD address, DWORD address2, DWORD reserved) override;
+
+    // The extended memory interface; its SlotNN too are the ones above.
+    STDMETHODIMP WriteMemory(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
+                             DWORD programId) override;
+
+    // The command target. QueryStatus is entirely the carried symbol server's
+    // (OLECMDERR_E_UNKNOWNGROUP without one). Exec answers the target-access command with
+    // the object in *out as VT_UNKNOWN (E_POINTER without `out`); every other command is
+    // the carried symbol server's, and without one OLECMDERR_E_NOTSUPPORTED in the
+    // host's command group, OLECMDERR_E_UNKNOWNGROUP in any other.
+    STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
+    STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
 
 private:
+    static HRESULT QueryExtendedMemory(void *self, REFIID iid, void **ppv);
     static HRESULT QuerySymbolServer(void *self, REFIID iid, void **ppv);
     static HRESULT QueryAggregated(void *self, REFIID iid, void **ppv);
+    // The command target of the symbol server it carries (NULL: none), with the server
+    // held as well for the length of a call: the interface's references are this
+    // object's, and do not keep the server.
+    struct CarriedCommands {
+        CComPtr<IUnknown> server;
+        CComPtr<IOleCommandTarget> target;
+    };
+    CarriedCommands CarriedCommandTarget();
 
     CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_windowValues;
     CComPtr<IUnknown> m_errorObject;
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
+    std::shared_ptr<HostCommands> m_commands = std::make_shared<HostCommands>();
+    std::atomic<bool> m_extendedMemory{false};
+    std::mutex m_targetAccessLock;
+    CComPtr<IQelTargetAccess> m_targetAccess;
     std::mutex m_symbolServerLock;
     CComPtr<IUnknown> m_symbolServer;
     CComPtr<IUnknown> m_aggregated; // the inner IUnknown of the symbol server it carries

@@ -1,6 +1,10 @@
 #include "debugserver.h"
 
+#include <qelhostframe.h>
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 interface IQelTestCarried : public IUnknown {
     STDMETHOD(Owner)(IUnknown **ppOwner) PURE;
@@ -13,16 +17,20 @@ namespace {
 
 int g_carried = 0;
 
-// A symbol server in miniature: aggregatable, it answers IQelSymbSrv and an interface of
-// its own, and knows its controlling unknown.
+std::vector<DWORD> g_carriedCommands;
+
+// A symbol server in miniature: aggregatable, it answers an interface of its own and
+// commands, and knows its controlling unknown.
 class CCarried : public CComObjectRootEx<CComMultiThreadModel>,
                  public CComCoClass<CCarried, &CLSID_QelTestCarried>,
-                 public IQelTestCarried {
+                 public IQelTestCarried,
+                 public IOleCommandTarget {
 public:
     CCarried() { g_carried++; }
     ~CCarried() { g_carried--; }
     BEGIN_COM_MAP(CCarried)
         COM_INTERFACE_ENTRY(IQelTestCarried)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
     END_COM_MAP()
     DECLARE_GET_CONTROLLING_UNKNOWN()
 
@@ -30,6 +38,21 @@ public:
     {
         *ppOwner = GetControllingUnknown();
         (*ppOwner)->AddRef();
+        return S_OK;
+    }
+
+    // Every command is supported and enabled, and answers its own id.
+    STDMETHODIMP QueryStatus(const GUID *, ULONG count, OLECMD *cmds, OLECMDTEXT *) override
+    {
+        for (ULONG i = 0; i < count; ++i)
+            cmds[i].cmdf = OLECMDF_SUPPORTED | OLECMDF_ENABLED;
+        return S_OK;
+    }
+    STDMETHODIMP Exec(const GUID *, DWORD id, DWORD, VARIANT *, VARIANT *out) override
+    {
+        g_carriedCommands.push_back(id);
+        out->vt = VT_UI4;
+        out->ulVal = id;
         return S_OK;
     }
 };
@@ -90,6 +113,32 @@ TEST_F(DebugServerAggregation, TheCarriedServerGoesWhenReleasedOrWithTheDebugSer
     EXPECT_EQ(g_carried, 1);
     debugServer_.Release();
     EXPECT_EQ(g_carried, 0);
+}
+
+TEST_F(DebugServerAggregation, CommandsThatTheDebugServerDoesNotAnswerAreTheCarriedServers)
+{
+    CComQIPtr<IOleCommandTarget> commands(debugServer_.p);
+    ASSERT_NE(commands, nullptr);
+    OLECMD status = {7, 0};
+    VARIANT out;
+    VariantInit(&out);
+    EXPECT_EQ(commands->QueryStatus(&CLSID_QelTestCarried, 1, &status, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+    EXPECT_EQ(commands->Exec(&CLSID_QelTestCarried, 2, 0, nullptr, &out), OLECMDERR_E_UNKNOWNGROUP);
+    EXPECT_EQ(commands->Exec(&CGID_QelHostCommands, 200, 0, nullptr, &out), OLECMDERR_E_NOTSUPPORTED);
+
+    ASSERT_EQ(host_->CreateSymbolServer(CLSID_QelTestCarried), S_OK);
+    g_carriedCommands.clear();
+    EXPECT_EQ(commands->QueryStatus(&CLSID_QelTestCarried, 1, &status, nullptr), S_OK);
+    EXPECT_EQ(status.cmdf, static_cast<DWORD>(OLECMDF_SUPPORTED | OLECMDF_ENABLED));
+    EXPECT_EQ(commands->Exec(&CLSID_QelTestCarried, 2, 0, nullptr, &out), S_OK);
+    EXPECT_EQ(out.ulVal, 2u);
+    // The host's command group is shared: its commands other than the target-access one
+    // are the carried server's too.
+    EXPECT_EQ(commands->Exec(&CGID_QelHostCommands, 200, 0, nullptr, &out), S_OK);
+    EXPECT_EQ(commands->Exec(&CGID_QelHostCommands, QEL_HOSTCMD_TARGET_ACCESS, 0, nullptr, &out),
+              OLECMDERR_E_NOTSUPPORTED);
+    EXPECT_EQ(g_carriedCommands, (std::vector<DWORD>{2, 200}));
+    EXPECT_EQ(host_->Commands()->Commands().size(), 5u);
 }
 
 TEST_F(DebugServerAggregation, AClassThatIsNotThereIsReported)

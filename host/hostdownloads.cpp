@@ -8,17 +8,36 @@ void HostDownloads::AddAnnouncement(DWORD blockCount, DWORD byteCount, DWORD pro
     m_announcements.push_back({blockCount, byteCount, programId});
 }
 
+bool HostDownloads::TakesAnotherBlock()
+{
+    if (!m_refusing)
+        return true;
+    if (m_stillTaken == 0)
+        return false;
+    --m_stillTaken;
+    return true;
+}
+
 HRESULT HostDownloads::AddBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId)
 {
     if (data == nullptr && length != 0)
         return E_POINTER;
     std::lock_guard<std::mutex> hold(m_lock);
-    if (m_refusing) {
-        if (m_stillTaken == 0)
-            return E_FAIL;
-        --m_stillTaken;
-    }
+    if (!TakesAnotherBlock())
+        return E_FAIL;
     m_blocks.push_back({start, std::vector<BYTE>(data, data + length), kind, programId});
+    return S_OK;
+}
+
+HRESULT HostDownloads::AddMemoryWrite(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
+                                      DWORD programId)
+{
+    if (data == nullptr && length != 0)
+        return E_POINTER;
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (!TakesAnotherBlock())
+        return E_FAIL;
+    m_memoryWrites.push_back({start, target, std::vector<BYTE>(data, data + length), memoryType, programId});
     return S_OK;
 }
 
@@ -34,11 +53,41 @@ std::vector<HostDownloadBlock> HostDownloads::Blocks() const
     return m_blocks;
 }
 
+std::vector<HostMemoryWrite> HostDownloads::MemoryWrites() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_memoryWrites;
+}
+
 void HostDownloads::RefuseAfter(size_t count)
 {
     std::lock_guard<std::mutex> hold(m_lock);
     m_refusing = true;
     m_stillTaken = count;
+}
+
+void HostDownloads::AddStartAddress(LONG id, DWORD address, DWORD address2, DWORD reserved)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_startAddresses.push_back({id, address, address2, reserved});
+}
+
+std::vector<HostStartAddress> HostDownloads::StartAddresses() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_startAddresses;
+}
+
+void HostDownloads::AddForgottenSection(LONG id)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_forgottenSections.push_back(id);
+}
+
+std::vector<LONG> HostDownloads::ForgottenSections() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_forgottenSections;
 }
 
 void HostDownloads::AddEngineStop()

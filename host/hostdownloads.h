@@ -1,5 +1,7 @@
-// What the host's target-pattern interface receives: the announcements of downloads and
-// every block, with a copy of its bytes, and the symbol engine's notices that it stopped.
+// What the host's target-pattern and extended memory interfaces receive: the
+// announcements of downloads and every block, with a copy of its bytes, the start
+// addresses announced, the code sections forgotten, and the symbol engine's notices that
+// it stopped.
 //
 // One record may be shared by several debug-server objects. Tests look at it, and may
 // make the host refuse blocks, as a host does whose target will not take them. All of it
@@ -26,6 +28,21 @@ struct HostDownloadBlock {
     DWORD programId;
 };
 
+struct HostMemoryWrite {
+    DWORD start;
+    DWORD target;
+    std::vector<BYTE> bytes;
+    DWORD memoryType;
+    DWORD programId;
+};
+
+struct HostStartAddress {
+    LONG id;
+    DWORD address;
+    DWORD address2;
+    DWORD reserved;
+};
+
 class HostDownloads {
 public:
     void AddAnnouncement(DWORD blockCount, DWORD byteCount, DWORD programId);
@@ -33,20 +50,38 @@ public:
     // that the host refuses.
     HRESULT AddBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId);
 
+    // A block written through the extended memory interface, answered as AddBlock.
+    HRESULT AddMemoryWrite(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
+                           DWORD programId);
+
     std::vector<HostDownloadAnnouncement> Announcements() const;
     std::vector<HostDownloadBlock> Blocks() const;
+    std::vector<HostMemoryWrite> MemoryWrites() const;
 
-    // From now on the host takes `count` more blocks and refuses every one after them.
+    // From now on the host takes `count` more blocks, whichever way they are written, and
+    // refuses every one after them.
     void RefuseAfter(size_t count);
+
+    void AddStartAddress(LONG id, DWORD address, DWORD address2, DWORD reserved);
+    std::vector<HostStartAddress> StartAddresses() const;
+    // The ids of the code sections forgotten (slot 6), in order.
+    void AddForgottenSection(LONG id);
+    std::vector<LONG> ForgottenSections() const;
 
     // A symbol engine told the host that it has stopped (slot 7).
     void AddEngineStop();
     size_t EngineStops() const;
 
 private:
+    // Whether the host takes one more block, which then counts; under m_lock.
+    bool TakesAnotherBlock();
+
     mutable std::mutex m_lock;
     std::vector<HostDownloadAnnouncement> m_announcements;
     std::vector<HostDownloadBlock> m_blocks;
+    std::vector<HostMemoryWrite> m_memoryWrites;
+    std::vector<HostStartAddress> m_startAddresses;
+    std::vector<LONG> m_forgottenSections;
     bool m_refusing = false;
     size_t m_stillTaken = 0;
     size_t m_engineStops = 0;

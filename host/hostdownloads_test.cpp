@@ -38,16 +38,62 @@ TEST_F(HostDownloadsTest, TheDebugServerRecordsAnnouncementsAndCopiesEveryBlock)
     EXPECT_EQ(announcements[0].byteCount, 3u);
 }
 
-TEST_F(HostDownloadsTest, AHostThatIsToldToRefuseTakesNoMoreBlocks)
+TEST_F(HostDownloadsTest, TheDebugServerRecordsStartAddressesAndForgottenCodeSections)
+{
+    CComObject<CHostDebugServer> *server = nullptr;
+    CComPtr<IQelTargetPattern> pattern = MakeServer(&server);
+    ASSERT_NE(pattern, nullptr);
+    EXPECT_EQ(pattern->AnnounceStartAddress(3, 0x80000100, 0x80000100, 0), S_OK);
+    EXPECT_EQ(pattern->ForgetCodeSection(3), S_OK);
+    EXPECT_EQ(pattern->ForgetCodeSection(1), S_OK);
+    auto starts = server->Downloads()->StartAddresses();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0].id, 3);
+    EXPECT_EQ(starts[0].address, 0x80000100u);
+    EXPECT_EQ(starts[0].address2, 0x80000100u);
+    EXPECT_EQ(starts[0].reserved, 0u);
+    EXPECT_EQ(server->Downloads()->ForgottenSections(), (std::vector<LONG>{3, 1}));
+}
+
+TEST_F(HostDownloadsTest, TheExtendedMemoryInterfaceIsOfferedOnlyWhenSwitchedOnAndRecordsItsWrites)
+{
+    CComObject<CHostDebugServer> *server = nullptr;
+    CComPtr<IQelTargetPattern> pattern = MakeServer(&server);
+    CComQIPtr<IQelExtendedMemory> memory(pattern.p);
+    EXPECT_EQ(memory, nullptr);
+
+    server->OfferExtendedMemory(true);
+    memory = pattern.p;
+    ASSERT_NE(memory, nullptr);
+    BYTE bytes[] = {4, 5};
+    EXPECT_EQ(memory->WriteMemory(0xFFFFFFFF, 0xA0000000, 2, bytes, 2, 9), S_OK);
+    bytes[0] = 0;
+    auto writes = server->Downloads()->MemoryWrites();
+    ASSERT_EQ(writes.size(), 1u);
+    EXPECT_EQ(writes[0].start, 0xFFFFFFFFu);
+    EXPECT_EQ(writes[0].target, 0xA0000000u);
+    EXPECT_EQ(writes[0].bytes, (std::vector<BYTE>{4, 5}));
+    EXPECT_EQ(writes[0].memoryType, 2u);
+    EXPECT_EQ(writes[0].programId, 9u);
+    EXPECT_TRUE(server->Downloads()->Blocks().empty());
+
+    server->OfferExtendedMemory(false);
+    EXPECT_EQ(CComQIPtr<IQelExtendedMemory>(pattern.p), nullptr);
+}
+
+TEST_F(HostDownloadsTest, AHostThatIsToldToRefuseTakesNoMoreBlocksWhicheverWayTheyCome)
 {
     QelHost::HostDownloads downloads;
     BYTE byte = 0;
-    downloads.RefuseAfter(1);
+    downloads.RefuseAfter(2);
     EXPECT_EQ(downloads.AddBlock(0, 1, &byte, 0, 1), S_OK);
-    EXPECT_EQ(downloads.AddBlock(1, 1, &byte, 0, 1), E_FAIL);
+    EXPECT_EQ(downloads.AddMemoryWrite(1, 1, 1, &byte, 0, 1), S_OK);
     EXPECT_EQ(downloads.AddBlock(2, 1, &byte, 0, 1), E_FAIL);
+    EXPECT_EQ(downloads.AddMemoryWrite(3, 3, 1, &byte, 0, 1), E_FAIL);
     EXPECT_EQ(downloads.Blocks().size(), 1u);
-    EXPECT_EQ(downloads.AddBlock(3, 1, nullptr, 0, 1), E_POINTER);
+    EXPECT_EQ(downloads.MemoryWrites().size(), 1u);
+    EXPECT_EQ(downloads.AddBlock(4, 1, nullptr, 0, 1), E_POINTER);
+    EXPECT_EQ(downloads.AddMemoryWrite(4, 4, 1, nullptr, 0, 1), E_POINTER);
 }
 
 } // namespace

@@ -1,0 +1,33 @@
+// The commands that the host's debug-server object receives at its IOleCommandTarget,
+// each with a copy of its input, in the order they came.
+//
+// One record may be shared by several debug-server objects. Tests and qelhost look at it;
+// all of it may be used from any thread.
+#pragma once
+
+#include <atlbase.h>
+
+#include <mutex>
+#include <vector>
+
+namespace QelHost {
+
+struct HostCommand {
+    GUID group; // GUID_NULL when the command came without one
+    DWORD id;
+    // A deep copy: arrays and their VARIANTs copied, references followed. VT_EMPTY when
+    // no input came; VT_ERROR with the failure when the input could not be copied.
+    CComVariant input;
+};
+
+class HostCommands {
+public:
+    void Add(const GUID *group, DWORD id, const VARIANT *input);
+    std::vector<HostCommand> Commands() const;
+
+private:
+    mutable std::mutex m_lock;
+    std::vector<HostCommand> m_commands;
+};
+
+} // namespace QelHost

@@ -1,0 +1,91 @@
+#include "debugserver.h"
+#include "hosttargetaccess.h"
+
+#include <oletarcmdcaller.h>
+#include <qelhostframe.h>
+
+#include "testing/comallocbalance.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using QelHost::CHostDebugServer;
+
+DEFINE_GUID(CGID_QelTestServerCommands, 0x1A2B3C51, 0x0001, 0x0002, 0x80, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x51);
+
+template <class Object>
+CComPtr<Object> Make()
+{
+    CComObject<Object> *object = nullptr;
+    EXPECT_EQ(CComObject<Object>::CreateInstance(&object), S_OK);
+    return CComPtr<Object>(object);
+}
+
+class HostCommandsTest : public ComAllocBalance {};
+
+TEST_F(HostCommandsTest, EveryCommandIsRecordedWithACopyOfItsInput)
+{
+    CComPtr<CHostDebugServer> server = Make<CHostDebugServer>();
+    IUnknown *host = static_cast<IQelHostHolder *>(server);
+    {
+        // Two arguments travel as an array of VARIANTs, which the caller frees at once.
+        CVariantArray in(2);
+        VARIANT one;
+        VariantInit(&one);
+        one.vt = VT_UI4;
+        one.ulVal = 1;
+        in[0].SetValue(one);
+        in[1].SetString("prog.elf");
+        EXPECT_EQ(COleTarCmdCaller(host, &CGID_QelTestServerCommands).Exec(2, &in, nullptr, 0),
+                  OLECMDERR_E_UNKNOWNGROUP);
+    }
+    LONG value = 7;
+    VARIANT byReference;
+    VariantInit(&byReference);
+    byReference.vt = VT_BYREF | VT_I4;
+    byReference.plVal = &value;
+    EXPECT_EQ(server->Exec(&CGID_QelHostCommands, 200, 0, &byReference, nullptr), OLECMDERR_E_NOTSUPPORTED);
+    value = 8;
+    EXPECT_EQ(server->Exec(nullptr, 3, 0, nullptr, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+
+    auto commands = server->Commands()->Commands();
+    ASSERT_EQ(commands.size(), 3u);
+    EXPECT_EQ(commands[0].group, CGID_QelTestServerCommands);
+    EXPECT_EQ(commands[0].id, 2u);
+    ASSERT_EQ(commands[0].input.vt, VT_ARRAY | VT_VARIANT);
+    CVariantArray arguments(&commands[0].input, FALSE);
+    EXPECT_EQ(arguments.GetUI4(0), 1u);
+    EXPECT_EQ(QelHost::AnsiText(arguments.GetBSTR(1)), "prog.elf");
+    EXPECT_EQ(commands[1].group, CGID_QelHostCommands);
+    ASSERT_EQ(commands[1].input.vt, VT_I4);
+    EXPECT_EQ(commands[1].input.lVal, 7);
+    EXPECT_EQ(commands[2].group, GUID_NULL);
+    EXPECT_EQ(commands[2].input.vt, VT_EMPTY);
+}
+
+TEST_F(HostCommandsTest, TheTargetAccessObjectIsGivenOnlyWhileOneIsSet)
+{
+    CComPtr<CHostDebugServer> server = Make<CHostDebugServer>();
+    COleTarCmdCaller caller(static_cast<IQelHostHolder *>(server), &CGID_QelHostCommands);
+    CComPtr<IUnknown> object;
+    EXPECT_EQ(server->Exec(&CGID_QelHostCommands, QEL_HOSTCMD_TARGET_ACCESS, 0, nullptr, nullptr),
+              OLECMDERR_E_NOTSUPPORTED);
+
+    CComPtr<QelHost::CHostTargetAccess> access = Make<QelHost::CHostTargetAccess>();
+    access->SetCurrentAddress(0x80001234);
+    server->SetTargetAccess(access);
+    ASSERT_EQ(caller.ExecForObject(QEL_HOSTCMD_TARGET_ACCESS, &object), S_OK);
+    EXPECT_EQ(object.p, static_cast<IUnknown *>(access.p));
+    ULONG address = 0;
+    EXPECT_EQ(static_cast<IQelTargetAccess *>(object.p)->GetCurrentAddress(&address), S_OK);
+    EXPECT_EQ(address, 0x80001234u);
+    EXPECT_EQ(server->Exec(&CGID_QelHostCommands, QEL_HOSTCMD_TARGET_ACCESS, 0, nullptr, nullptr), E_POINTER);
+
+    object.Release();
+    server->SetTargetAccess(nullptr);
+    EXPECT_EQ(caller.ExecForObject(QEL_HOSTCMD_TARGET_ACCESS, &object), E_INVALIDARG);
+    EXPECT_EQ(server->Commands()->Commands().size(), 4u);
+}
+
+} // namespace
