@@ -1,14 +1,12 @@
 #include "controllerinfoholder.h"
 
+#include "windowvalues.h"
+
 namespace {
 
 CComPtr<IQelControllerInfo> FindControllerInfo(IUnknown *host)
 {
-    CComQIPtr<IQelHostHolder> holder(host);
-    CComPtr<IUnknown> values;
-    if (!holder || FAILED(holder->GetWindowValues(&values)))
-        return nullptr;
-    CComQIPtr<IQelWindowValues> windowValues(values.p);
+    CComPtr<IQelWindowValues> windowValues = QueryWindowValues(host);
     CComPtr<IQelTargetObject> target;
     if (!windowValues || FAILED(windowValues->GetTargetObject(&target)) || !target)
         return nullptr;

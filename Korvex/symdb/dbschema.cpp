@@ -191,6 +191,24 @@ void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition)
 
 } // namespace
 
+std::vector<SymbolDatabaseTable> GetSymbolDatabaseTables()
+{
+    std::vector<SymbolDatabaseTable> tables;
+    auto add = [&tables](const TableDefinition &definition) {
+        SymbolDatabaseTable table{LoadText(definition.name), ""};
+        for (size_t i = 0; i < definition.indexCount; ++i) {
+            if (definition.indexes[i].primary)
+                table.PrimaryIndex = LoadText(definition.indexes[i].name);
+        }
+        tables.push_back(table);
+    };
+    for (const TableDefinition &definition : kTablesBeforeQueries)
+        add(definition);
+    for (const TableDefinition &definition : kTablesAfterQueries)
+        add(definition);
+    return tables;
+}
+
 BOOL CreateStoredQueries(CdbDatabase *pDatabase)
 {
     return CreateStoredQueries(pDatabase, [](UINT id, CString &text) { return text.LoadString(id); });

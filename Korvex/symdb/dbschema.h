@@ -7,6 +7,7 @@
 #include "dbdao.h"
 
 #include <functional>
+#include <vector>
 
 // The schema version that a database must hold to be used.
 const LONG kSymbolDatabaseVersion = 214;
@@ -24,3 +25,12 @@ using StringSource = std::function<BOOL(UINT id, CString &text)>;
 // has no SQL.
 BOOL CreateStoredQueries(CdbDatabase *pDatabase);
 BOOL CreateStoredQueries(CdbDatabase *pDatabase, const StringSource &strings);
+
+// A table of the schema: its name, and the name of its primary index ("" when it has
+// none).
+struct SymbolDatabaseTable {
+    CString Name;
+    CString PrimaryIndex;
+};
+// The tables in the order of the schema. A missing string throws CQeldbException.
+std::vector<SymbolDatabaseTable> GetSymbolDatabaseTables();

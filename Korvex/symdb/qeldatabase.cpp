@@ -36,7 +36,8 @@ CString ForeignFileText(const CString &path)
 
 } // namespace
 
-CQelDatabase::CQelDatabase() : m_pDatabase(nullptr), m_pWorkspace(nullptr), m_pEngine(nullptr), m_bOpen(FALSE)
+CQelDatabase::CQelDatabase()
+    : m_pDatabase(nullptr), m_pWorkspace(nullptr), m_pEngine(nullptr), m_bOpen(FALSE), m_bBuilt(FALSE)
 {
 }
 
@@ -143,6 +144,7 @@ BOOL CQelDatabase::Create(CString path)
 BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL rebuild)
 {
     CString path = CutFileExtension(basePath) + LoadText(IDS_DB_EXTENSION);
+    m_bBuilt = FALSE;
     BOOL opened = FALSE;
     BOOL stale = FALSE; // a file of ours is there to be deleted
     try {
@@ -199,7 +201,8 @@ BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL re
     if (stale && remove(path) != 0)
         ThrowQeldbException(kNoPermission, kSource,
                             "The symbol database " + path + " cannot be deleted to build it anew.");
-    return Create(path);
+    m_bBuilt = Create(path);
+    return m_bBuilt;
 }
 
 BOOL CQelDatabase::HasPassword(const CString &path)

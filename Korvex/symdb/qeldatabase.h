@@ -52,6 +52,9 @@ public:
     void Rollback();
 
     BOOL IsOpen() const { return m_bOpen; }
+    // Whether the last OpenForProgram built the database anew, rather than keeping the
+    // one it found.
+    BOOL WasBuilt() const { return m_bBuilt; }
     // The DAO database that recordsets and query definitions work on; NULL before
     // CreateObjects.
     CdbDatabase *GetDatabase() const { return m_pDatabase; }
@@ -68,4 +71,5 @@ private:
     CdbWorkspace *m_pWorkspace;
     CdbDBEngine *m_pEngine;
     BOOL m_bOpen;
+    BOOL m_bBuilt;
 };
