@@ -39,6 +39,12 @@ enum : DWORD {
     SHF_EXECINSTR = 4,
 };
 
+// Reserved section indexes of a symbol.
+enum : WORD {
+    SHN_UNDEF = 0,
+    SHN_ABS = 0xFFF1,
+};
+
 // Segment types and flags.
 enum : DWORD {
     PT_LOAD = 1,

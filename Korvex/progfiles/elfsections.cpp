@@ -3,6 +3,7 @@
 #include <comerror.h>
 #include <hostinterfaces.h>
 #include <qelsymbsrv.h>
+#include <windowvalues.h>
 
 #include "elfcheck.h"
 #include "elfdump.h"
@@ -45,8 +46,15 @@ CELFSections::CELFSections(DWORD programId, IUnknown *owner) : CQelTargetFile(pr
 
 CELFSections::~CELFSections()
 {
+    ReleaseDebugServer();
+}
+
+void CELFSections::ReleaseDebugServer()
+{
     if (m_pDebugServer != nullptr)
         m_pDebugServer->Release();
+    m_pDebugServer = nullptr;
+    m_bStandalonePcp = FALSE;
 }
 
 void CELFSections::AttachDebugServer(IUnknown *owner)
@@ -69,14 +77,8 @@ void CELFSections::AttachDebugServer(IUnknown *owner)
     if (m_pDebugServer == nullptr)
         return;
 
-    CComPtr<IQelHostHolder> holder;
-    if (FAILED(m_pDebugServer->QueryInterface(qel_uuidof<IQelHostHolder>(), reinterpret_cast<void **>(&holder))))
-        return;
-    CComPtr<IUnknown> valueObject;
-    if (FAILED(holder->GetWindowValues(&valueObject)) || valueObject == nullptr)
-        return;
-    CComPtr<IQelWindowValues> values;
-    if (FAILED(valueObject->QueryInterface(qel_uuidof<IQelWindowValues>(), reinterpret_cast<void **>(&values))))
+    CComPtr<IQelWindowValues> values = QueryWindowValues(m_pDebugServer);
+    if (values == nullptr)
         return;
     m_codeWindow.Read = 1;
     values->GetValue(u"CodeBaseAddr", 0, &m_codeWindow.Base);

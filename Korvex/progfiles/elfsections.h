@@ -140,6 +140,8 @@ protected:
     // Finds the debug sections and the unit ranges; 1, or 0 with the failure set when
     // the file is damaged.
     int ScanSections();
+    // Lets go of the partner debugger's debug server once nothing is downloaded any more.
+    void ReleaseDebugServer();
 
 private:
     void AttachDebugServer(IUnknown *owner);

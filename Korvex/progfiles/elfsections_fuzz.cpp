@@ -1,19 +1,23 @@
-// Runs ELF recognition, the structural check and the sections pass on arbitrary bytes,
-// with a host that takes every download block, and checks what the loader relies on:
-// nothing is read outside the file (the sanitizers see to that), every record has a
-// length, the records of one section stay inside it, and every block the host receives
-// is readable to its last byte.
+// Runs ELF recognition, the structural check, the sections pass and the globals pass on
+// arbitrary bytes, with a host that takes every download block and a scratch symbol
+// database, and checks what the loader relies on: nothing is read outside the file (the
+// sanitizers see to that), every record has a length, the records of one section stay
+// inside it, every block the host receives is readable to its last byte, and the
+// globals pass ends without a database error. Each input's rows are rolled back.
 //
 // fuzz-seeds: testdata/*/*.elf
 #include "elfcheck.h"
-#include "elfsections.h"
+#include "elfglobals.h"
+#include "progfilestrings.h"
 
 #include <hostinterfaces.h>
+#include <symdbstrings.h>
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -47,8 +51,16 @@ public:
     }
     STDMETHODIMP AnnounceDownload(DWORD, DWORD, DWORD) override { return S_OK; }
     STDMETHODIMP Slot05() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot06() override { return E_NOTIMPL; }
+    STDMETHODIMP ForgetCodeSection(LONG) override { return E_NOTIMPL; }
     STDMETHODIMP EngineStopped() override { return S_OK; }
+    STDMETHODIMP Slot08() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot09() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot10() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot11() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot12() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
+    STDMETHODIMP AnnounceStartAddress(LONG, DWORD, DWORD, DWORD) override { return E_NOTIMPL; }
 
 private:
     BYTE m_sum = 0;
@@ -76,7 +88,39 @@ void WalkImage(const CElfImage &image)
     }
 }
 
+const QEL_MODULE_RESOURCES &FuzzResources()
+{
+    static const std::vector<QEL_STRING_ENTRY> strings = [] {
+        std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
+    return resources;
+}
+
+// One empty symbol database per process, removed at its end.
+struct ScratchDatabase {
+    char path[40] = "/tmp/qelelffuzzdbXXXXXX";
+    CQelDatabase database;
+    ScratchDatabase()
+    {
+        int fd = mkstemp(path);
+        Check(fd >= 0);
+        close(fd);
+        unlink(path);
+        Check(database.Create(path));
+    }
+    ~ScratchDatabase()
+    {
+        database.Close(FALSE);
+        unlink(path);
+    }
+};
+
 } // namespace
+
+QEL_DEFINE_MODULE_RESOURCES(FuzzResources())
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -103,15 +147,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CELFCheck check;
     int recognised = check.IsFileOfType(path);
     static CFuzzHost host;
-    CELFSections reader(1, &host);
-    if (reader.Open(path, nullptr)) {
-        Check(recognised == 1);
-        if (reader.ReadSections(nullptr) == 1) {
-            for (const SectionTag &record : reader.GetSectionRecords())
-                Check(record.Length != 0 && record.AddressMode == 1);
-        } else {
-            Check(!reader.GetFailureText().IsEmpty());
+    static ScratchDatabase scratchDatabase;
+    CQelDatabase &database = scratchDatabase.database;
+    database.BeginTrans();
+    {
+        CELFGlobals reader(database, 1, &host);
+        if (reader.Open(path, nullptr)) {
+            Check(recognised == 1);
+            if (reader.ReadSections(nullptr) == 1) {
+                for (const SectionTag &record : reader.GetSectionRecords())
+                    Check(record.Length != 0 && record.AddressMode == 1);
+                Check(reader.ReadGlobals(nullptr) == 1);
+            } else {
+                Check(!reader.GetFailureText().IsEmpty());
+            }
         }
     }
+    database.Rollback();
     return 0;
 }

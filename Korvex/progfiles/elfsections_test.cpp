@@ -246,24 +246,6 @@ TEST_F(ElfSectionsTest, WithoutAProgramIdNothingIsDownloadedAndThatIsNoFailure)
 }
 
 // Writes `file` to a temporary path and runs the pass over it.
-class DamagedElf {
-public:
-    explicit DamagedElf(const std::vector<BYTE> &file)
-    {
-        int fd = mkstemp(m_name);
-        if (fd >= 0) {
-            if (write(fd, file.data(), file.size()) != static_cast<ssize_t>(file.size()))
-                m_name[0] = '\0';
-            close(fd);
-        }
-    }
-    ~DamagedElf() { remove(m_name); }
-    const char *Name() const { return m_name; }
-
-private:
-    char m_name[32] = "/tmp/qeldamagedXXXXXX";
-};
-
 TEST_F(ElfSectionsTest, ADamagedFileOpensButItsPassFailsWithTheReason)
 {
     std::vector<BYTE> file = ReadElfSample("arm7-mixed.elf");

@@ -5,7 +5,11 @@
 #include <testing/buildpaths.h>
 #include <windows.h>
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -39,3 +43,22 @@ inline size_t ElfSectionField(const std::vector<BYTE> &file, unsigned index, uns
                                   : (file[35] << 24 | file[34] << 16 | file[33] << 8 | file[32]);
     return shoff + 40u * index + fieldOffset;
 }
+
+// A copy of a changed program file in a temporary file, removed with the object.
+class DamagedElf {
+public:
+    explicit DamagedElf(const std::vector<BYTE> &file)
+    {
+        int fd = mkstemp(m_name);
+        if (fd >= 0) {
+            if (write(fd, file.data(), file.size()) != static_cast<ssize_t>(file.size()))
+                m_name[0] = '\0';
+            close(fd);
+        }
+    }
+    ~DamagedElf() { remove(m_name); }
+    const char *Name() const { return m_name; }
+
+private:
+    char m_name[32] = "/tmp/qeldamagedXXXXXX";
+};

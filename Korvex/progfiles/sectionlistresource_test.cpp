@@ -2,6 +2,11 @@
 // "SECTIONLIST" resources, as a server carries its boot images.
 #include "intelhexreader.h"
 #include "intelhextesting.h"
+#include "progfilestrings.h"
+
+#include <symdbstrings.h>
+
+#include <vector>
 
 #include <afxmodule.h>
 #include <gtest/gtest.h>
@@ -22,11 +27,21 @@ const QEL_RESOURCE_ENTRY kResourceEntries[] = {
     {"SECTIONLIST", "BROKEN", kBroken, sizeof kBroken - 1},
     {"HEXIMAGE", "OTHER", kOtherImage, sizeof kOtherImage - 1},
 };
-const QEL_MODULE_RESOURCES kResources = {nullptr, 0, kResourceEntries, 3};
+// And the strings of the readers and of the symbol database they write.
+const QEL_MODULE_RESOURCES &TestResources()
+{
+    static const std::vector<QEL_STRING_ENTRY> strings = [] {
+        std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), kResourceEntries, 3};
+    return resources;
+}
 
 } // namespace
 
-QEL_DEFINE_MODULE_RESOURCES(kResources)
+QEL_DEFINE_MODULE_RESOURCES(TestResources())
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <hostinterfaces.h>
 
 #include "progfilepaths.h"
+#include "symbolcodes.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -339,25 +340,21 @@ BOOL CQelTargetFile::HasDownloadSink() const
     return m_nProgramId != 0 && DownloadSink(m_pHost) != nullptr;
 }
 
-BOOL CQelTargetFile::DownloadPattern(HWND progressWindow, DWORD alignment)
+BOOL CQelTargetFile::TakeDownloadRanges(std::vector<DownloadRange> *ranges)
 {
-    if (m_downloadRanges.empty())
-        return TRUE;
-    std::vector<DownloadRange> ranges;
-    ranges.swap(m_downloadRanges);
-    std::stable_sort(ranges.begin(), ranges.end(), [](const DownloadRange &a, const DownloadRange &b) {
+    ranges->clear();
+    ranges->swap(m_downloadRanges);
+    std::stable_sort(ranges->begin(), ranges->end(), [](const DownloadRange &a, const DownloadRange &b) {
         if (a.AddressMode != b.AddressMode)
             return a.AddressMode < b.AddressMode;
         if (a.AddressExtra != b.AddressExtra)
             return a.AddressExtra < b.AddressExtra;
         return a.AddressValue < b.AddressValue;
     });
-    if (alignment == 0)
-        alignment = 1;
     // The target has no address above 0xFFFFFFFF: a range past it would reach the host
     // wrapped, at address 0 on. The readers refuse such ranges; this keeps any reader's
     // from being handed over.
-    for (const DownloadRange &range : ranges) {
+    for (const DownloadRange &range : *ranges) {
         if (uint64_t(range.AddressValue) + range.Length > 0x100000000ull) {
             SetFailure(QEL_LOAD_READER_FAILED,
                        "The download range of %u bytes at %08Xh runs past the end of the 32-bit address space.",
@@ -365,32 +362,65 @@ BOOL CQelTargetFile::DownloadPattern(HWND progressWindow, DWORD alignment)
             return FALSE;
         }
     }
+    return TRUE;
+}
 
-    // A block: ranges [first, last) that follow each other, and its length with the gaps.
-    struct Block {
-        size_t first, last;
-        uint64_t length;
-    };
-    std::vector<Block> blocks;
-    uint64_t totalBytes = 0;
+std::vector<DownloadBlock> CQelTargetFile::MergeDownloadRanges(const std::vector<DownloadRange> &ranges,
+                                                                DWORD alignment, BOOL joinVirtual)
+{
+    if (alignment == 0)
+        alignment = 1;
+    std::vector<DownloadBlock> blocks;
     for (size_t i = 0; i < ranges.size();) {
-        Block block{i, i + 1, ranges[i].Length};
+        DownloadBlock block{i, i + 1, ranges[i].Length};
         const DownloadRange &head = ranges[i];
         // Ends are kept in 64 bits: a range that reaches the top of the address space
         // has no follower, instead of one that wraps to address 0.
-        for (; block.last < ranges.size(); ++block.last) {
-            const DownloadRange &next = ranges[block.last];
-            uint64_t end = uint64_t(head.AddressValue) + block.length;
+        for (; block.Last < ranges.size() && (joinVirtual || head.AddressMode != SYAM_VIRTUAL); ++block.Last) {
+            const DownloadRange &next = ranges[block.Last];
+            uint64_t end = uint64_t(head.AddressValue) + block.Length;
             uint64_t gap = end % alignment;
             if (next.AddressMode != head.AddressMode || next.Kind != head.Kind ||
                 (next.AddressValue != end && (gap == 0 || next.AddressValue != end + gap)))
                 break;
-            block.length += (next.AddressValue - end) + next.Length;
+            block.Length += (next.AddressValue - end) + next.Length;
         }
-        totalBytes += block.length;
         blocks.push_back(block);
-        i = block.last;
+        i = block.Last;
     }
+    return blocks;
+}
+
+BOOL CQelTargetFile::FillDownloadBlock(const std::vector<DownloadRange> &ranges, const DownloadBlock &block,
+                                       std::vector<BYTE> *buffer)
+{
+    const DownloadRange &head = ranges[block.First];
+    try {
+        buffer->assign(block.Length, 0xFF);
+    } catch (const std::bad_alloc &) {
+        SetFailure(QEL_LOAD_CONTENTS_REFUSED, "No memory for the download block of %llu bytes at %08Xh.",
+                   static_cast<unsigned long long>(block.Length), head.AddressValue);
+        return FALSE;
+    }
+    for (size_t r = block.First; r < block.Last; ++r) {
+        const DownloadRange &range = ranges[r];
+        if (range.Data != nullptr)
+            memcpy(buffer->data() + (range.AddressValue - head.AddressValue), range.Data, range.Length);
+    }
+    return TRUE;
+}
+
+BOOL CQelTargetFile::DownloadPattern(HWND progressWindow, DWORD alignment)
+{
+    std::vector<DownloadRange> ranges;
+    if (!TakeDownloadRanges(&ranges))
+        return FALSE;
+    if (ranges.empty())
+        return TRUE;
+    const std::vector<DownloadBlock> blocks = MergeDownloadRanges(ranges, alignment, TRUE);
+    uint64_t totalBytes = 0;
+    for (const DownloadBlock &block : blocks)
+        totalBytes += block.Length;
 
     PostProgressStart(progressWindow, static_cast<DWORD>(totalBytes));
     AnnouncePattern(static_cast<DWORD>(blocks.size()), static_cast<DWORD>(totalBytes));
@@ -400,26 +430,15 @@ BOOL CQelTargetFile::DownloadPattern(HWND progressWindow, DWORD alignment)
         return TRUE;
 
     std::vector<BYTE> buffer;
-    for (const Block &block : blocks) {
-        const DownloadRange &head = ranges[block.first];
-        try {
-            buffer.assign(block.length, 0xFF);
-        } catch (const std::bad_alloc &) {
-            SetFailure(QEL_LOAD_CONTENTS_REFUSED,
-                       "No memory for the download block of %llu bytes at %08Xh.",
-                       static_cast<unsigned long long>(block.length), head.AddressValue);
+    for (const DownloadBlock &block : blocks) {
+        const DownloadRange &head = ranges[block.First];
+        if (!FillDownloadBlock(ranges, block, &buffer))
             return FALSE;
-        }
-        for (size_t r = block.first; r < block.last; ++r) {
-            const DownloadRange &range = ranges[r];
-            if (range.Data != nullptr)
-                memcpy(buffer.data() + (range.AddressValue - head.AddressValue), range.Data, range.Length);
-        }
         DWORD sinkKind = head.Kind == 1 ? 0 : 2;
-        if (!CallDownloadSink(head.AddressValue, static_cast<DWORD>(block.length), buffer.data(), sinkKind,
+        if (!CallDownloadSink(head.AddressValue, static_cast<DWORD>(block.Length), buffer.data(), sinkKind,
                               m_nProgramId)) {
             SetFailure(QEL_LOAD_CONTENTS_REFUSED, "The host refused the download block of %u bytes at %08Xh.",
-                       static_cast<unsigned>(block.length), head.AddressValue);
+                       static_cast<unsigned>(block.Length), head.AddressValue);
             return FALSE;
         }
     }

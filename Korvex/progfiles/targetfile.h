@@ -33,6 +33,13 @@ struct DownloadRange {
     const void *Data;
 };
 
+// One block of a download: the sorted ranges [First, Last) and its length, gaps included.
+struct DownloadBlock {
+    size_t First;
+    size_t Last;
+    uint64_t Length;
+};
+
 // The message of the load progress, posted to the window that the load request names:
 // wParam QEL_PROGRESS_START (a phase starts; lParam its total), QEL_PROGRESS_TOTAL (the
 // total of the steps that follow) or QEL_PROGRESS_POSITION (lParam the position).
@@ -165,6 +172,18 @@ protected:
     // Writes a notice that does not stop the load to the dump and traces it to the host
     // as a warning.
     void SetNotice(LPCSTR format, ...) __attribute__((format(printf, 2, 3)));
+    // The steps of a download. The pattern taken out of the reader, sorted by mode, third
+    // word and value; FALSE, with the failure set, when a range runs past the end of the
+    // 32-bit address space. The blocks of the sorted ranges, by the rule of
+    // DownloadPattern; ranges of SYAM_VIRTUAL join only with `joinVirtual`. A block's bytes
+    // in `buffer`, 0xFF in its gaps; FALSE, with the failure set, when there is no memory
+    // for them.
+    BOOL TakeDownloadRanges(std::vector<DownloadRange> *ranges);
+    static std::vector<DownloadBlock> MergeDownloadRanges(const std::vector<DownloadRange> &ranges, DWORD alignment,
+                                                          BOOL joinVirtual);
+    BOOL FillDownloadBlock(const std::vector<DownloadRange> &ranges, const DownloadBlock &block,
+                           std::vector<BYTE> *buffer);
+
     // For IsFileType: why the file is not of the reader's format, for Open's failure.
     void RefuseFileType(LPCSTR reason) { m_strRefusal = reason; }
 

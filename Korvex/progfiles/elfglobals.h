@@ -1,0 +1,92 @@
+// CELFGlobals: the globals level of the ELF reader.
+//
+// It writes the program-wide part of the symbol database: the Program row when the file
+// is opened, a Sections row for every section record of the sections pass, and, in the
+// globals pass, the rows of the debugging information's reader, the labels and
+// assembler data of the ELF symbol table, the start-up labels and the register map. A
+// database that an earlier load filled (its Program row analysed) is left as it is: only
+// the memory image is downloaded again.
+//
+// It also downloads the memory image itself, because a TriCore target has a PCP whose
+// code and data go to the PCP debugger's debug server: a block whose target address lies
+// in the PCP's code or data window is written there.
+#pragma once
+
+#include <qeldatabase.h>
+#include <symboltables.h>
+
+#include "elfsections.h"
+
+class CELFGlobals : public CELFSections {
+public:
+    // The recordsets work on `database`, which must stay open while the reader lives.
+    // `host` is the host's debug-server object, not counted.
+    CELFGlobals(CQelDatabase &database, DWORD programId, IUnknown *host);
+    ~CELFGlobals() override;
+
+    // The sections level's Open, then the Program row, unless the database holds an
+    // analysed one. A database error raises CQeldbException.
+    BOOL Open(LPCSTR path, LPCSTR dumpTarget) override;
+    // The globals pass: 1, or the answer of the debugging information's reader that
+    // failed. Sets the Program row analysed at its end.
+    int ReadGlobals(HWND progressWindow) override;
+    // The module level reads modules; this one has none to read.
+    int ReadModules(int moduleIndex, int flag) override;
+    // The download split between the main core and the PCP (see above). FALSE, with the
+    // failure set, when a block was refused.
+    BOOL DownloadPattern(HWND progressWindow, DWORD alignment) override;
+    // Writes the Sections row (nothing when the program is analysed); a record in the
+    // PCP's code or data window gets the PCP's section type.
+    int AddSection(int index, SectionTag *record) override;
+
+    // For the debugging information's readers. Makes the source file `name` of
+    // `directory` known (a SourceFiles row, found by its path or added; `hasLines`: the
+    // file is named by a line-number program) and related to the module being read (the
+    // last Moduls row), and makes it the current source file.
+    void RegisterSourceFile(LPCSTR name, BOOL hasLines, LPCSTR directory);
+    // Relates the module being read and the current source file to the section that
+    // holds `address`, once per section change.
+    void RecordRelations(const CAddressValue &address);
+
+    // Whether the database held an analysed Program row when the file was opened.
+    BOOL IsAnalyzed() const { return m_bAnalyzed; }
+    // The largest start of a section record in the PCP's code window, -1 when none.
+    DWORD GetPcpEntryAddress() const { return m_nPcpEntry; }
+
+protected:
+    CQelDatabase &GetDatabase() const { return m_database; }
+
+private:
+    // One download block: ranges [first, last) of the sorted list.
+    struct Block;
+
+    void ReadSymbolTable(HWND progressWindow, DWORD *position);
+    void WriteStartupLabels();
+    void WriteRegisterMap();
+    void MarkAnalyzed();
+
+    // The PCP's code and data windows, when a PCP debugger's debug server is known.
+    BOOL HasPcp() const;
+    BOOL IsPcpCode(DWORD address) const;
+    BOOL IsPcpData(DWORD address) const;
+    // Whether the PCP debugger's debug server is the host object itself (a stand-alone
+    // PCP debugger loads its own program).
+    BOOL IsPcpTheHost() const;
+    BOOL WriteBlock(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType);
+    static BOOL WriteTo(IUnknown *server, DWORD start, DWORD target, DWORD length, const BYTE *data,
+                        DWORD memoryType, DWORD programId, BOOL pcp);
+
+    CQelDatabase &m_database;
+    CDBProgram m_program;
+    CDBModuls m_moduls;
+    CDBSymbolInfo m_symbols;
+    CDBSourceFiles m_sourceFiles;
+    CDBModulSourceFileRel m_modulSourceFiles;
+    CDBModulSectionRel m_modulSections;
+    CDBSectionSourceFileRel m_sectionSourceFiles;
+    CDBSectionsBinary m_sections;
+    BOOL m_bAnalyzed = FALSE;
+    DWORD m_nPcpEntry = 0xFFFFFFFF;
+    int m_nCurrentSection = -1;
+    LONG m_nCurrentSourceFile = 0;
+};

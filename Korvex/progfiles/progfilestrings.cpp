@@ -1,0 +1,16 @@
+#include "progfilestrings.h"
+
+const QEL_STRING_ENTRY g_ProgfilesStrings[] = {
+    {IDS_MAIN_FUNCTION, "main"},
+    {IDS_ELF_ENTRY_POINT, "__ELFEntryPoint"},
+    {IDS_PCP_ENTRY_POINT, "__PCPEntryPoint"},
+};
+
+const size_t g_ProgfilesStringCount = sizeof g_ProgfilesStrings / sizeof g_ProgfilesStrings[0];
+
+CString LoadProgfilesText(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}

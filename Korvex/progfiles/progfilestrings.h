@@ -1,0 +1,20 @@
+// The program-file readers' entries of Korvex's string table.
+//
+// Korvex's module binds them, with its other strings, through its one
+// QEL_DEFINE_MODULE_RESOURCES; a test program that links this library binds them itself.
+#pragma once
+
+#include <afx.h>
+
+enum : UINT {
+    // The start-up labels that the globals passes name in the Program row.
+    IDS_MAIN_FUNCTION = 402,    // "main"
+    IDS_ELF_ENTRY_POINT = 403,  // "__ELFEntryPoint"
+    IDS_PCP_ENTRY_POINT = 404,  // "__PCPEntryPoint"
+};
+
+extern const QEL_STRING_ENTRY g_ProgfilesStrings[];
+extern const size_t g_ProgfilesStringCount;
+
+// The text of string `id` of the calling module.
+CString LoadProgfilesText(UINT id);

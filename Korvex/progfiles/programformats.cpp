@@ -1,0 +1,27 @@
+#include "programformats.h"
+
+#include "elfcheck.h"
+#include "elfglobals.h"
+
+namespace {
+
+int IsElfFile(LPCSTR path)
+{
+    CELFCheck check;
+    return check.IsFileOfType(path);
+}
+
+CQelTargetFile *CreateElfReader(CQelDatabase &database, DWORD programId, IUnknown *host)
+{
+    return new CELFGlobals(database, programId, host);
+}
+
+} // namespace
+
+const std::vector<QelProgramFormat> &GetProgramFormats()
+{
+    static const std::vector<QelProgramFormat> formats = {
+        {QEL_PROGRAM_ELF, IsElfFile, CreateElfReader},
+    };
+    return formats;
+}
