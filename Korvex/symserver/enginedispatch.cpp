@@ -101,6 +101,7 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
 void CSymbolEngine::Fail(CSymbolRequest &request, int status, const CString &text)
 {
     request.m_nStatus = status;
+    request.m_strErrorText = text;
     {
         QueueHold hold(m_Lockable);
         m_strLastError = text;

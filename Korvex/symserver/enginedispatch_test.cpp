@@ -17,6 +17,7 @@
 
 namespace {
 
+using enginetest::CountedReader;
 using enginetest::CountedResult;
 using enginetest::EngineTest;
 
@@ -250,7 +251,7 @@ TEST_F(TransactionTest, StoppingClosesTheDatabaseAndLetsGoOfTheReader)
 {
     ASSERT_EQ(Run(2000, 1), StatusSuccess);
     m_engine->SetHandler(100, [this](CSymbolRequest &) {
-        m_engine->CurrentReader = new CountedResult;
+        m_engine->CurrentReader = new CountedReader;
         m_engine->ModulCount = 4;
         m_engine->NextModulToRead = 2;
     });

@@ -10,6 +10,7 @@
 
 namespace {
 
+using enginetest::CountedReader;
 using enginetest::CountedResult;
 using enginetest::EngineTest;
 using enginetest::Gate;
@@ -126,7 +127,7 @@ TEST_F(EngineStopTest, AnEngineDestroyedFromItsOwnHandlerIsFreedByItsWorkerOnceT
     CSymbolEngine *engine = m_engine.get();
     Handle(kLoad, [&](CSymbolRequest &) {
         gate.Enter();
-        engine->CurrentReader = new CountedResult;
+        engine->CurrentReader = new CountedReader;
         engine->GlobalsCache = new CountedResult;
         CSymbolEngine::Destroy(engine);
     });

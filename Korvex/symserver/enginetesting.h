@@ -47,6 +47,14 @@ public:
     static inline std::atomic<int> live{0};
 };
 
+// A reader that a handler leaves as the engine's current one; counted with the results.
+class CountedReader : public CQelTargetFile {
+public:
+    CountedReader() : CQelTargetFile(1, nullptr) { ++CountedResult::live; }
+    ~CountedReader() override { --CountedResult::live; }
+    int IsFileType(HANDLE) override { return 1; }
+};
+
 // Holds every handler that enters it until Open; the test waits until one is inside.
 class Gate {
 public:

@@ -73,19 +73,19 @@ STDMETHODIMP CQelSymbolServer::LoadFile(BSTR bsFile, LONG nProgramID, LONG nHwnd
 STDMETHODIMP CQelSymbolServer::UnloadFile(LONG nID, int *pnRequest)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return SubmitQuery(2001, pnRequest, {NumberArgument(nID)});
+    return SubmitQuery(RequestCodeUnloadFile, pnRequest, {NumberArgument(nID)});
 }
 
 STDMETHODIMP CQelSymbolServer::DefineCodeSection(BSTR bsDescription, VARIANT *vnBytes, int *pnRequest)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return SubmitQuery(2002, pnRequest, {TextArgument(bsDescription), CopyArgument(vnBytes)});
+    return SubmitQuery(RequestCodeDefineCodeSection, pnRequest, {TextArgument(bsDescription), CopyArgument(vnBytes)});
 }
 
 STDMETHODIMP CQelSymbolServer::UndefineCodeSection(BSTR bsDescription, int *pnRequest)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return SubmitQuery(2003, pnRequest, {TextArgument(bsDescription)});
+    return SubmitQuery(RequestCodeUndefineCodeSection, pnRequest, {TextArgument(bsDescription)});
 }
 
 STDMETHODIMP CQelSymbolServer::Sections(int *pnRequest)

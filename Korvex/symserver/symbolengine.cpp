@@ -4,7 +4,8 @@
 
 CSymbolEngine::CSymbolEngine(IUnknown *owner)
     : DatabaseLoaded(0), IdleSince(0), IdlePasses(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner),
-      CurrentReader(nullptr), StaticsCache(nullptr), GlobalsCache(nullptr), m_nNextId(1), m_Queue(10),
+      CurrentReader(nullptr), StaticsCache(nullptr), GlobalsCache(nullptr), ProgramCount(0), LastCodeSectionId(0),
+      ProgramFormats(GetProgramFormats()), m_nNextId(1), m_Queue(10),
       m_Lockable{m_QueueLock}, m_nWaiting(0), m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE),
       m_bLeftToWorker(FALSE), m_bStopDeferred(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
       m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
@@ -14,6 +15,10 @@ CSymbolEngine::CSymbolEngine(IUnknown *owner)
     m_Handlers[RequestCodeControllerRegisters] = [this](CSymbolRequest &request) {
         LoadControllerRegisters(request);
     };
+    m_Handlers[RequestCodeLoadFile] = [this](CSymbolRequest &request) { OnLoadFile(request); };
+    m_Handlers[RequestCodeUnloadFile] = [this](CSymbolRequest &request) { OnUnloadFile(request); };
+    m_Handlers[RequestCodeDefineCodeSection] = [this](CSymbolRequest &request) { OnDefineCodeSection(request); };
+    m_Handlers[RequestCodeUndefineCodeSection] = [this](CSymbolRequest &request) { OnUndefineCodeSection(request); };
 }
 
 CSymbolEngine::~CSymbolEngine()

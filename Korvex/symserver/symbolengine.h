@@ -22,8 +22,12 @@
 
 #include <afx.h>
 
+#include <programformats.h>
 #include <qeldatabase.h>
+#include <qelsymbsrv.h>
+#include <sectionlist.h>
 #include <tagrecords.h>
+#include <targetfile.h>
 
 #include "symbolrequest.h"
 
@@ -33,6 +37,13 @@
 #include <map>
 #include <mutex>
 #include <vector>
+
+// Cuts what the section [sectionFirst, sectionLast] covers out of the range [first,
+// last]: 0 no overlap, 1 covered (the range becomes 0, 0), 2 its end cut, 3 split (the
+// part behind the section in [secondFirst, secondLast]), 4 its start cut. The second
+// piece is 0, 0 unless split.
+int ClipRange(DWORD sectionFirst, DWORD sectionLast, DWORD &first, DWORD &last, DWORD &secondFirst,
+              DWORD &secondLast);
 
 class CSymbolEngine {
 public:
@@ -103,6 +114,37 @@ public:
     // symbol server creates reads it.
     virtual void LoadControllerRegisters(CSymbolRequest &request);
 
+    // Program loading (requests 2000 to 2003). LoadFile recognises the program file,
+    // unloads the program loaded before, opens or builds the program's symbol database
+    // and runs the reader's sections and globals passes; an Intel HEX file is loaded as
+    // a memory image, whose ranges become defined code sections. A load that fails
+    // leaves nothing of itself behind: no reader, no database, no database file it made.
+    void OnLoadFile(CSymbolRequest &request);
+    void OnUnloadFile(CSymbolRequest &request);
+    // Code sections defined from outside a program file ("name (1000h - 1FFFh)"), whose
+    // contents the host's target-pattern interface takes.
+    void OnDefineCodeSection(CSymbolRequest &request);
+    void OnUndefineCodeSection(CSymbolRequest &request);
+    // Defines a code section of every range of `image` and hands the ranges to the host;
+    // the block and byte counts, the image's start address and the status of the first
+    // definition that failed (the host refused its contents) in the out values. The
+    // program id.
+    DWORD LoadMemoryImage(SectionList::CSectionList &image, LPCSTR path, DWORD programId, HWND progressWindow,
+                          ULONG *blockCount, ULONG *byteCount, ULONG *startAddress, int *status);
+    // A range [First, Last] of target addresses.
+    struct CodeRange {
+        DWORD First;
+        DWORD Last;
+    };
+    // The pieces of [first, last] that no defined code section covers (nor, with a
+    // program loaded, a row of its Sections table).
+    std::vector<CodeRange> SplitCodeRange(DWORD first, DWORD last);
+    // The index of the defined code section named exactly `description`, -1 when none.
+    int FindCodeSection(const CString &description) const;
+    // The index of the first defined code section of mode `mode` that holds `value`, -1
+    // when none.
+    int FindCodeSectionByAddress(DWORD mode, DWORD value, DWORD extra) const;
+
     // For handlers, on the worker thread only. The last open database of m_Databases.
     CQelDatabase *GetProgramDatabase() const;
     // Starts the running request's transaction on the program database when it has none
@@ -126,11 +168,16 @@ public:
     int ModulCount;
     int NextModulToRead;
     IUnknown *m_pOwner;    // not counted
-    CObject *CurrentReader; // the loaded program's reader, owned
+    CQelTargetFile *CurrentReader; // the loaded program's reader, owned
     CObject *StaticsCache;  // result arrays of the statics and globals requests, owned
     CObject *GlobalsCache;
     CArray<SectionTag, SectionTag &> CodeSections; // defined from outside a program file
     CArray<int, int> m_CodeSectionIds;              // parallel to CodeSections
+    int ProgramCount;      // the loaded programs: the next free index of m_Databases
+    int LastCodeSectionId; // the last id given to a code section defined without one
+    // The formats a load recognises, in the order in which they are asked; a test may
+    // put its own in.
+    std::vector<QelProgramFormat> ProgramFormats;
 
 protected:
     // Code 0x7FFFFFFD: whether a program is loaded, 0 or 1 in the request's m_nResult.
@@ -138,6 +185,9 @@ protected:
     // Code 0x7FFFFFFC: what the worker lets go of before it ends; the host is told
     // through slot 7 of its target-pattern interface.
     void OnStop(CSymbolRequest &request);
+    // Sets the request's status, and the text as the engine's last error, the request's
+    // error text and the thread's COM error information.
+    void Fail(CSymbolRequest &request, int status, const CString &text);
 
 private:
     friend struct CSymbolEngineTestPeer;
@@ -191,7 +241,20 @@ private:
     // Runs the request's handler; FALSE after the stop request.
     BOOL Dispatch(CSymbolRequest &request);
     void RunHandler(const Handler &handler, CSymbolRequest &request);
-    void Fail(CSymbolRequest &request, int status, const CString &text);
+    // The kind of the file at `path` (QEL_PROGRAM_...), -1 when none; an Intel HEX file's
+    // image is read into `image`.
+    LONG RecogniseProgramFile(LPCSTR path, SectionList::CSectionList &image);
+    // For an Intel HEX image with AUTOLOADELF set: the ELF file beside it, or the one the
+    // user picks; "" when there is none.
+    CString FindCorrespondingElfFile(LPCSTR hexPath);
+    // Where the program's symbol database is made: beside the program file, or in the
+    // configured database directory.
+    CString DatabaseBasePath(LPCSTR path);
+    // The partner debugger's debug server that Synchronize names, null when none.
+    CComPtr<IUnknown> QueryDebugServer(tagSynchronizeFunction which);
+    // After a failed load: the new program's reader (null: none yet) and database are let
+    // go, and the database file too when the load made it.
+    void DropFailedLoad(CQelTargetFile *reader);
     void EndRequestTransaction(BOOL commit);
     void Commit(CQelDatabase &database);
     void RollBack(CQelDatabase &database);

@@ -38,6 +38,9 @@ enum : int {
     RequestCodeBreakpointDescription = 703,
     RequestCodeBreakpointAddresses = 704,
     RequestCodeLoadFile = 2000,
+    RequestCodeUnloadFile = 2001,
+    RequestCodeDefineCodeSection = 2002,
+    RequestCodeUndefineCodeSection = 2003,
     RequestCodeControllerRegisters = 3000,
     RequestCodeStop = 0x7FFFFFFC, // internal: the worker's last request
     RequestCodeIsDatabase = 0x7FFFFFFD, // internal: whether a program is loaded
@@ -91,6 +94,9 @@ public:
     LocationTag *m_pLocation;     // group 4000
     CComPtr<IUnknown> m_pProgramInfo; // LoadFile: the program-information object
     DWORD m_nResult;              // a plain number: UnloadFile, UndefineCodeSection, ...
+    // Why the request failed, as the engine's last error text gives it; the Get method
+    // that fetches a failed request hands it to the symbol server's GetErrorInfo.
+    CString m_strErrorText;
 
 private:
     friend class CSymbolEngine;

@@ -3,6 +3,7 @@
 // the database's names and SQL load by id.
 #include "symserverstrings.h"
 
+#include <progfilestrings.h>
 #include <symdbstrings.h>
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ const QEL_MODULE_RESOURCES &TestResources()
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
         all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
@@ -37,6 +39,8 @@ TEST(SymserverStrings, NoIdIsTakenTwiceInKorvex)
         EXPECT_TRUE(ids.insert(g_SymserverStrings[i].id).second) << g_SymserverStrings[i].id;
     for (size_t i = 0; i < g_SymdbStringCount; ++i)
         EXPECT_TRUE(ids.insert(g_SymdbStrings[i].id).second) << g_SymdbStrings[i].id;
+    for (size_t i = 0; i < g_ProgfilesStringCount; ++i)
+        EXPECT_TRUE(ids.insert(g_ProgfilesStrings[i].id).second) << g_ProgfilesStrings[i].id;
 }
 
 TEST(SymserverStrings, TheEngineErrorTextsLoadById)

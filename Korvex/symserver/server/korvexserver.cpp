@@ -1,6 +1,7 @@
 // libKorvex.so: the symbol server's library, with its resources, its COM module and
 // application object, and its four entry points.
 #include <korvexapp.h>
+#include <progfilestrings.h>
 #include <symdbstrings.h>
 #include <symserverscripts.h>
 #include <symserverstrings.h>
@@ -15,6 +16,7 @@ const QEL_MODULE_RESOURCES &KorvexResources()
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
         all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_SymserverResources,

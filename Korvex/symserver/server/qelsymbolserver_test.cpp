@@ -6,6 +6,7 @@
 
 #include <korvexapp.h>
 #include <qelsymbolclasses.h>
+#include <progfilestrings.h>
 #include <symdbstrings.h>
 #include <symserverscripts.h>
 #include <symserverstrings.h>
@@ -32,6 +33,7 @@ const QEL_MODULE_RESOURCES &TestResources()
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
         all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_SymserverResources,
