@@ -20,12 +20,13 @@ bool HostDownloads::TakesAnotherBlock()
 
 HRESULT HostDownloads::AddBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId)
 {
-    if (data == nullptr && length != 0)
-        return E_POINTER;
     std::lock_guard<std::mutex> hold(m_lock);
     if (!TakesAnotherBlock())
         return E_FAIL;
-    m_blocks.push_back({start, std::vector<BYTE>(data, data + length), kind, programId});
+    // A block without bytes reserves its range: the engine sends one for a code section
+    // whose contents do not fit it.
+    m_blocks.push_back({start, data != nullptr ? std::vector<BYTE>(data, data + length) : std::vector<BYTE>(), kind,
+                        programId});
     return S_OK;
 }
 

@@ -47,10 +47,11 @@ class HostDownloads {
 public:
     void AddAnnouncement(DWORD blockCount, DWORD byteCount, DWORD programId);
     // Records the block and answers S_OK, or E_FAIL (and records nothing) for a block
-    // that the host refuses.
+    // that the host refuses. A block without data reserves its range: no bytes.
     HRESULT AddBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId);
 
-    // A block written through the extended memory interface, answered as AddBlock.
+    // A block written through the extended memory interface, answered as AddBlock; its
+    // data must be given (E_POINTER).
     HRESULT AddMemoryWrite(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
                            DWORD programId);
 

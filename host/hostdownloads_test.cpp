@@ -92,8 +92,10 @@ TEST_F(HostDownloadsTest, AHostThatIsToldToRefuseTakesNoMoreBlocksWhicheverWayTh
     EXPECT_EQ(downloads.AddMemoryWrite(3, 3, 1, &byte, 0, 1), E_FAIL);
     EXPECT_EQ(downloads.Blocks().size(), 1u);
     EXPECT_EQ(downloads.MemoryWrites().size(), 1u);
-    EXPECT_EQ(downloads.AddBlock(4, 1, nullptr, 0, 1), E_POINTER);
     EXPECT_EQ(downloads.AddMemoryWrite(4, 4, 1, nullptr, 0, 1), E_POINTER);
+    downloads.RefuseAfter(1);
+    EXPECT_EQ(downloads.AddBlock(4, 16, nullptr, 3, 1), S_OK) << "a range reserved without its bytes";
+    EXPECT_TRUE(downloads.Blocks().back().bytes.empty());
 }
 
 } // namespace
