@@ -4,5 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh build
-# Without arguments: the dump of the sample ARM program (qelhost dump).
-exec build/bin/qelhost "${@:-dump}"
+# Without arguments: the load of the sample ARM program, its symbol database in build/mdb.
+if [ $# -eq 0 ]; then
+    set -- load testdata/elf/arm7-mixed.elf --dbdir build/mdb
+fi
+exec build/bin/qelhost "$@"

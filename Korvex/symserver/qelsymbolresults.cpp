@@ -25,6 +25,13 @@ HRESULT PackRecords(const CArray<Record, Record &> &records, VARIANT *names, VAR
 
 } // namespace
 
+HRESULT CQelSymbolServer::FailedRequestResult(const CSymbolRequest &request)
+{
+    if (!request.m_strErrorText.IsEmpty())
+        SetLastErrorText(request.m_strErrorText);
+    return SymbolStatusResult(request.m_nStatus);
+}
+
 CSymbolRequest *CQelSymbolServer::TakeRequest(int id, int group)
 {
     CSymbolEngine *engine = m_EngineHolder.GetEngine();
@@ -40,7 +47,7 @@ HRESULT CQelSymbolServer::GetRecords(int id, int group, VARIANT *names, VARIANT 
     if (!request)
         return QEL_E_SYMBOL_REQUEST;
     if (request->m_nStatus != StatusSuccess)
-        return SymbolStatusResult(request->m_nStatus);
+        return FailedRequestResult(*request);
     auto *records = dynamic_cast<CArray<Record, Record &> *>(request->m_pResult);
     if (records == nullptr)
         return QEL_E_SYMBOL_REQUEST;
@@ -116,7 +123,7 @@ STDMETHODIMP CQelSymbolServer::GetLocation(int nRequest, VARIANT *vsNames, VARIA
     if (!request)
         return QEL_E_SYMBOL_REQUEST;
     if (request->m_nStatus != StatusSuccess)
-        return SymbolStatusResult(request->m_nStatus);
+        return FailedRequestResult(*request);
     if (request->m_pLocation == nullptr)
         return QEL_E_SYMBOL_REQUEST;
     return SUCCEEDED(PackTagRecords(*request->m_pLocation, vsNames, vnValues)) ? S_OK : QEL_E_SYMBOL_REQUEST;
@@ -132,7 +139,7 @@ STDMETHODIMP CQelSymbolServer::GetState(int nRequest, LONG *pbState)
     if (!request)
         return QEL_E_SYMBOL_REQUEST;
     if (request->m_nStatus != StatusSuccess)
-        return SymbolStatusResult(request->m_nStatus);
+        return FailedRequestResult(*request);
     *pbState = static_cast<LONG>(request->m_nResult);
     return S_OK;
 }
@@ -147,7 +154,7 @@ STDMETHODIMP CQelSymbolServer::GetProgramInfo(int nRequest, IUnknown **ppUnkProg
     if (!request)
         return QEL_E_SYMBOL_REQUEST;
     if (request->m_nStatus != StatusSuccess)
-        return SymbolStatusResult(request->m_nStatus);
+        return FailedRequestResult(*request);
     // Only the engine's loader makes these objects, so the interface is a CProgramInfo.
     IProgramInfo *programInfo = nullptr;
     if (request->m_pProgramInfo == nullptr ||
@@ -181,7 +188,7 @@ STDMETHODIMP CQelSymbolServer::IsDatabase(LONG *pbResult)
     if (!request)
         return QEL_E_SYMBOL_REQUEST;
     if (request->m_nStatus != StatusSuccess)
-        return SymbolStatusResult(request->m_nStatus);
+        return FailedRequestResult(*request);
     *pbResult = static_cast<LONG>(request->m_nResult);
     return S_OK;
 }

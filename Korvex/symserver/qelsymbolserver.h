@@ -182,6 +182,9 @@ protected:
     // Submits a request of `code` for the requester in *pnRequest, its arguments in
     // Param1 to Param3 in order, and writes its id there.
     HRESULT SubmitQuery(int code, int *pnRequest, std::initializer_list<QueryArgument> arguments = {});
+    // The answer of a Get method for a request that failed; its reason becomes the text
+    // that GetErrorInfo reports next.
+    HRESULT FailedRequestResult(const CSymbolRequest &request);
     // The finished request `id` of `group`, taken out of the engine (see TakeRequest);
     // null without an engine.
     CSymbolRequest *TakeRequest(int id, int group);
