@@ -166,6 +166,8 @@ int CSymbolEngine::FindCodeSectionByAddress(DWORD mode, DWORD value, DWORD) cons
 
 void CSymbolEngine::OnDefineCodeSection(CSymbolRequest &request)
 {
+    // Held as a load holds it (OnLoadFile).
+    CComPtr<IUnknown> keepHost(m_pOwner);
     const CString description = request.Param1.vt == VT_BSTR ? CString(request.Param1.bstrVal) : CString();
     const int parenthesis = description.ReverseFind('(');
     unsigned first = 0, last = 0;
@@ -246,6 +248,7 @@ void CSymbolEngine::OnDefineCodeSection(CSymbolRequest &request)
 
 void CSymbolEngine::OnUndefineCodeSection(CSymbolRequest &request)
 {
+    CComPtr<IUnknown> keepHost(m_pOwner);
     const CString description = request.Param1.vt == VT_BSTR ? CString(request.Param1.bstrVal) : CString();
     const int index = FindCodeSection(description);
     if (index < 0)

@@ -86,13 +86,13 @@ TEST_F(CodeSectionsTest, ARangeIsDefinedOnlyWhereNoSectionCoversItYet)
     const std::vector<BYTE> bytes(0x1000, 0x5A);
     ASSERT_EQ(Define("Boot (1000h - 1FFFh)", &bytes), StatusSuccess);
     // A range that starts on the last address of a section keeps what lies behind it.
-    ASSERT_EQ(Define("Tail (18FFh - 1900h)"), StatusSuccess);
+    ASSERT_EQ(Define("Tail (1FFFh - 20FFh)"), StatusSuccess);
     EXPECT_EQ(Names(), (std::vector<std::string>{"Patch  (1800h - 18FFh)", "Boot  (1000h - 17FFh)",
-                                                 "Boot  (1900h - 1FFFh)"}))
+                                                 "Boot  (1900h - 1FFFh)", "Tail  (2000h - 20FFh)"}))
         << "the name keeps its blank before the range";
 
     const auto blocks = m_host->Downloads()->Blocks();
-    ASSERT_EQ(blocks.size(), 3u);
+    ASSERT_EQ(blocks.size(), 4u);
     EXPECT_EQ(blocks[1].start, 0x1000u);
     EXPECT_EQ(blocks[1].bytes, std::vector<BYTE>(0x800, 0x5A));
     EXPECT_EQ(blocks[1].kind, 0u);
@@ -101,22 +101,22 @@ TEST_F(CodeSectionsTest, ARangeIsDefinedOnlyWhereNoSectionCoversItYet)
     EXPECT_EQ(blocks[2].programId, 2u);
     // Without an id of its own the host learns of each piece first, and then where the
     // program starts: at the first piece, since the host's target says nothing.
-    EXPECT_EQ(m_host->Downloads()->Announcements().size(), 2u);
+    EXPECT_EQ(m_host->Downloads()->Announcements().size(), 3u);
     const auto starts = m_host->Downloads()->StartAddresses();
-    ASSERT_EQ(starts.size(), 1u);
+    ASSERT_EQ(starts.size(), 2u);
     EXPECT_EQ(starts[0].id, 2);
     EXPECT_EQ(starts[0].address, 0x1000u);
 
     EXPECT_EQ(m_engine->FindCodeSectionByAddress(SYAM_ABSOLUTE, 0x1900, 0), 2);
     EXPECT_EQ(m_engine->FindCodeSectionByAddress(SYAM_ABSOLUTE, 0x1FFF, 0), 2);
-    EXPECT_EQ(m_engine->FindCodeSectionByAddress(SYAM_ABSOLUTE, 0x2000, 0), -1);
+    EXPECT_EQ(m_engine->FindCodeSectionByAddress(SYAM_ABSOLUTE, 0x2100, 0), -1);
     EXPECT_EQ(m_engine->FindCodeSectionByAddress(SYAM_VIRTUAL, 0x1900, 0), -1);
 
     EXPECT_EQ(Undefine("Boot (1900h - 1FFFh)"), 0u) << "only the stored name is known";
     EXPECT_EQ(Undefine("Boot  (1900h - 1FFFh)"), 1u);
     EXPECT_EQ(Undefine("Patch  (1800h - 18FFh)"), 1u);
     EXPECT_EQ(m_host->Downloads()->ForgottenSections(), (std::vector<LONG>{2, 40}));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Boot  (1000h - 17FFh)"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Boot  (1000h - 17FFh)", "Tail  (2000h - 20FFh)"}));
 }
 
 TEST_F(CodeSectionsTest, TheProgramStartsWhereTheHostsTargetStands)

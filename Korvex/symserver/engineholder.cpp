@@ -32,10 +32,23 @@ void CSymbolEngineHolder::DeleteEngine()
 
 void CSymbolEngineHolder::KeepProgramInfo(CProgramInfo *info)
 {
-    if (info != nullptr)
-        info->AddRef();
-    CProgramInfo *old = m_pProgramInfo;
-    m_pProgramInfo = info;
-    if (old != nullptr)
-        old->Release();
+    CComPtr<IProgramInfo> old;
+    {
+        std::lock_guard<std::mutex> hold(m_infoLock);
+        old = m_pProgramInfo;
+        m_pProgramInfo = info;
+    }
+    // The old object goes outside the lock: its last release may call anywhere.
+}
+
+LONG CSymbolEngineHolder::GetProgramCount() const
+{
+    std::lock_guard<std::mutex> hold(m_infoLock);
+    return m_pProgramInfo != nullptr ? 1 : 0;
+}
+
+CComPtr<IProgramInfo> CSymbolEngineHolder::GetProgramInfo(LONG index) const
+{
+    std::lock_guard<std::mutex> hold(m_infoLock);
+    return index == 0 ? m_pProgramInfo : CComPtr<IProgramInfo>();
 }

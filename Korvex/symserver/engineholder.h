@@ -10,6 +10,8 @@
 
 #include <programinfo.h>
 
+#include <mutex>
+
 class CSymbolEngineHolder {
 public:
     CSymbolEngineHolder() = default;
@@ -26,15 +28,16 @@ public:
     CSymbolEngine *GetEngine() const { return m_pEngine; }
 
     // Keeps `info` (adding a reference) in place of the object kept before, which is
-    // released.
+    // released. Any thread may hand an object out while another asks for it.
     void KeepProgramInfo(CProgramInfo *info);
     // The objects kept: 0 or 1.
-    LONG GetProgramCount() const { return m_pProgramInfo != nullptr ? 1 : 0; }
-    // Object `index` of the list, without a reference of the caller's own; null when
-    // there is none.
-    CProgramInfo *GetProgramInfo(LONG index) const { return index == 0 ? m_pProgramInfo : nullptr; }
+    LONG GetProgramCount() const;
+    // Object `index` of the list, with a reference of the caller's own, so that it stays
+    // while another thread replaces it; null when there is none.
+    CComPtr<IProgramInfo> GetProgramInfo(LONG index) const;
 
 private:
     CSymbolEngine *m_pEngine = nullptr; // owned
-    CProgramInfo *m_pProgramInfo = nullptr; // one reference
+    mutable std::mutex m_infoLock;
+    CComPtr<IProgramInfo> m_pProgramInfo;
 };

@@ -75,6 +75,9 @@ public:
 
 void CSymbolEngine::OnLoadFile(CSymbolRequest &request)
 {
+    // The reader and the handlers call the host until the load is over: a host that lets
+    // go of its debugger meanwhile goes with the engine once the load is done.
+    CComPtr<IUnknown> keepHost(m_pOwner);
     CString path = TextParameter(request.Param1);
     const HWND window = reinterpret_cast<HWND>(static_cast<UINT_PTR>(static_cast<ULONG>(NumberParameter(request.Param2))));
     const DWORD programId = static_cast<DWORD>(NumberParameter(request.Param3));
@@ -211,6 +214,7 @@ void CSymbolEngine::DropFailedLoad(CQelTargetFile *reader)
 
 void CSymbolEngine::OnUnloadFile(CSymbolRequest &request)
 {
+    CComPtr<IUnknown> keepHost(m_pOwner);
     ModulCount = 0;
     NextModulToRead = 0;
     request.m_pProgramInfo.Release();

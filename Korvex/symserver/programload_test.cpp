@@ -2,9 +2,11 @@
 // programs in a folder of the test's own.
 #include "enginetesting.h"
 
+#include <elfglobals.h>
 #include <elftesting.h>
 #include <hostcfgprofile.h>
 #include <hostsymbolpartners.h>
+#include <qeldbexception.h>
 #include <qelsymbol.h>
 #include <symboltables.h>
 #include <symdbtesting.h>
@@ -204,8 +206,14 @@ TEST_F(ProgramLoadTest, AFailedLoadSaysWhyAndLeavesNoDatabaseOfItsOwn)
         chmod(locked.c_str(), 0644);
     }
 
-    // A database that another connection holds is left to it.
+    // A database that another connection holds is left to it; one that a failed load
+    // found current stays.
     const fs::path held = Copy("elf", "arm7-be.elf");
+    ASSERT_EQ(Load(held).status, StatusSuccess);
+    m_host->Downloads()->RefuseAfter(0);
+    EXPECT_EQ(Load(held).status, StatusCodeRefused);
+    m_host->Downloads()->RefuseAfter(SIZE_MAX);
+    EXPECT_EQ(DatabasesIn(m_folder).size(), 1u);
     ASSERT_EQ(Load(held).status, StatusSuccess);
     CQelDatabase other;
     ASSERT_EQ(Load(noise).status, StatusNotSupported) << "unloads arm7-be.elf";
@@ -223,9 +231,28 @@ int TakesEveryFile(LPCSTR)
     return 1;
 }
 
+// A reader whose globals pass fails as a database that cannot be written does.
+class CFailingReader : public CELFGlobals {
+public:
+    using CELFGlobals::CELFGlobals;
+    int ReadGlobals(HWND) override { ThrowQeldbException(3026, "test", "The disk is full."); }
+};
+
 TEST_F(ProgramLoadTest, TheFirstFormatWhoseRecogniserTakesTheFileReadsIt)
 {
     const fs::path program = Copy("elf", "arm7-mixed.elf");
+    // A reader that raises drops the database it was writing.
+    m_engine->ProgramFormats.insert(m_engine->ProgramFormats.begin(),
+                                    {QEL_PROGRAM_ELF, TakesEveryFile,
+                                     [](CQelDatabase &database, DWORD programId, IUnknown *host) -> CQelTargetFile * {
+                                         return new CFailingReader(database, programId, host);
+                                     }});
+    LoadResult failed = Load(program);
+    EXPECT_EQ(failed.status, StatusDatabaseError);
+    EXPECT_NE(failed.text.find("The disk is full."), std::string::npos) << failed.text;
+    EXPECT_TRUE(DatabasesIn(m_folder).empty());
+    m_engine->ProgramFormats.erase(m_engine->ProgramFormats.begin());
+
     static int created = 0;
     m_engine->ProgramFormats.insert(m_engine->ProgramFormats.begin(),
                                     {QEL_PROGRAM_TASKING_OUT, TakesEveryFile,
@@ -340,6 +367,23 @@ TEST_F(ProgramLoadTest, UnloadingTellsTheHostAndLetsGoOfTheDatabase)
     CQelDatabase other;
     EXPECT_TRUE(other.Open((m_folder / "arm7-mixed.mdb").c_str(), TRUE, FALSE)) << "nobody holds it";
     other.Close(FALSE);
+}
+
+TEST_F(ProgramLoadTest, LoadsAndUnloadsLeaveNoTextArrayOrObjectBehind)
+{
+    const fs::path program = Copy("elf", "arm7-mixed.elf");
+    const fs::path hex = Copy("ihex", "arm-flash.hex");
+    const QelComAllocCounts before = QelGetComAllocCounts();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(Load(program).status, StatusSuccess);
+        EXPECT_EQ(Load(hex).status, StatusSuccess);
+        EXPECT_EQ(Load(m_folder / "missing.elf").status, StatusFileError);
+    }
+    EXPECT_EQ(FetchStatus(Submit(RequestCodeUnloadFile, RequesterSynchronous)), StatusSuccess);
+    m_engine.reset();
+    // The host's copies of the notices it got are its own.
+    m_host->SetCommands(std::make_shared<QelHost::HostCommands>());
+    EXPECT_EQ(QelGetComAllocCounts(), before);
 }
 
 } // namespace

@@ -104,9 +104,9 @@ STDMETHODIMP CQelSymbolServer::GetProgramId(LONG nIndex, LONG *pnProgramId)
     if (pnProgramId == nullptr)
         return E_POINTER;
     *pnProgramId = 0;
-    CProgramInfo *info = m_EngineHolder.GetProgramInfo(nIndex);
+    CComPtr<IProgramInfo> info = m_EngineHolder.GetProgramInfo(nIndex);
     if (info != nullptr)
-        *pnProgramId = info->m_nProgramId;
+        *pnProgramId = static_cast<CProgramInfo *>(info.p)->m_nProgramId;
     return *pnProgramId != 0 ? S_OK : E_FAIL;
 }
 
@@ -117,10 +117,9 @@ STDMETHODIMP CQelSymbolServer::GetProgramInfoById(LONG nProgramId, IUnknown **pp
         return E_POINTER;
     *ppProgramInfo = nullptr;
     for (LONG i = 0; i < m_EngineHolder.GetProgramCount(); i++) {
-        CProgramInfo *info = m_EngineHolder.GetProgramInfo(i);
-        if (info != nullptr && info->m_nProgramId == nProgramId) {
-            info->AddRef();
-            *ppProgramInfo = static_cast<IProgramInfo *>(info);
+        CComPtr<IProgramInfo> info = m_EngineHolder.GetProgramInfo(i);
+        if (info != nullptr && static_cast<CProgramInfo *>(info.p)->m_nProgramId == nProgramId) {
+            *ppProgramInfo = info.Detach();
             return S_OK;
         }
     }

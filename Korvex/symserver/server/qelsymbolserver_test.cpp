@@ -12,14 +12,18 @@
 #include <symserverstrings.h>
 #include <tararchconverter.h>
 
+#include <testing/buildpaths.h>
 #include <testing/countedobject.h>
 #include <testing/stgtesting.h>
 
+#include <elfglobals.h>
 #include <nameencoding.h>
 #include <tagtransfer.h>
 
 #include <condition_variable>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -551,6 +555,49 @@ TEST_F(SymbolServer, AHostLetGoInsideAReadyEventGoesWithItsEngineOnceTheEventIsO
     EXPECT_EQ(module_.Module().GetLockCount(), 1);
     freeing.Open();
     EXPECT_TRUE(enginetest::WaitUntil([&] { return module_.Module().GetLockCount() == 0; }));
+}
+
+// A reader during whose sections pass the host lets go of its debugger.
+class CLettingGoReader : public CELFGlobals {
+public:
+    using CELFGlobals::CELFGlobals;
+    int ReadSections(HWND window) override
+    {
+        letGo();
+        return CELFGlobals::ReadSections(window);
+    }
+    static inline std::function<void()> letGo;
+};
+
+int TakesEveryFile(LPCSTR)
+{
+    return 1;
+}
+
+TEST_F(SymbolServer, AHostLetGoDuringALoadLivesUntilTheLoadIsOver)
+{
+    InitAsHost();
+    char folder[] = "/tmp/qelletgoXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string program = std::string(folder) + "/arm7-mixed.elf";
+    std::filesystem::copy_file(std::string(kQelSourceDir) + "/testdata/elf/arm7-mixed.elf", program);
+    Server()->EngineHolder().GetEngine()->ProgramFormats.insert(
+        Server()->EngineHolder().GetEngine()->ProgramFormats.begin(),
+        {QEL_PROGRAM_ELF, TakesEveryFile, [](CQelDatabase &database, DWORD id, IUnknown *host) -> CQelTargetFile * {
+             return new CLettingGoReader(database, id, host);
+         }});
+    // The reader's download still reaches the host after the test let go of it.
+    CLettingGoReader::letGo = [this] {
+        srv_.Release();
+        symbol_.Release();
+        host_->Release();
+        host_ = nullptr;
+    };
+    int request = static_cast<int>(RequesterEvent);
+    ASSERT_EQ(symbol_->LoadFile(CComBSTR(program.c_str()), 1, 0, &request), S_OK);
+    EXPECT_TRUE(enginetest::WaitUntil([&] { return module_.Module().GetLockCount() == 0; }));
+    CLettingGoReader::letGo = nullptr;
+    std::filesystem::remove_all(folder);
 }
 
 TEST_F(SymbolServer, AnswersLateBoundCallsFromItsDispatchTable)
