@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -336,8 +337,9 @@ std::vector<std::string> TableRows(CdbDatabase &database, const SymbolDatabaseTa
     return lines;
 }
 
-// The counts, the symbol kinds and the tables of the database, as the load left it.
-bool ReportDatabase(const LoadRecords &records, const LoadOptions &options)
+// Runs `read` on the program's database, opened for reading; false, with a message on
+// standard error, when it cannot be read.
+bool ReadDatabase(const LoadRecords &records, const std::function<bool(CdbDatabase &)> &read)
 {
     CQelDatabase database;
     try {
@@ -345,64 +347,56 @@ bool ReportDatabase(const LoadRecords &records, const LoadOptions &options)
             std::fprintf(stderr, "qelhost: the symbol database %s is gone\n", records.databasePath.c_str());
             return false;
         }
-        bool found = false;
-        for (const SymbolDatabaseTable &table : GetSymbolDatabaseTables()) {
-            const bool asked = options.rowsTable != nullptr ? table.Name.CompareNoCase(options.rowsTable) == 0
-                                                            : table.Name == "Sections" || table.Name == "Moduls";
-            if (!asked)
-                continue;
-            found = true;
-            LONG count = 0;
-            std::vector<std::string> rows = TableRows(*database.GetDatabase(), table, &count);
-            if (options.rowsTable == nullptr)
-                std::printf("table\t%s\t%d\n", static_cast<LPCSTR>(table.Name), static_cast<int>(count));
-            for (const std::string &row : rows)
-                std::printf("%s\n", row.c_str());
-        }
-        if (!found) {
-            std::fprintf(stderr, "qelhost: the symbol database has no table %s\n", options.rowsTable);
-            return false;
-        }
+        return read(*database.GetDatabase());
     } catch (CQeldbException *e) {
         std::fprintf(stderr, "qelhost: the symbol database cannot be read: %s\n",
                      static_cast<LPCSTR>(e->m_strDescription));
         e->Delete();
-        return false;
     } catch (const CdbException &e) {
         std::fprintf(stderr, "qelhost: the symbol database cannot be read (0x%08X)\n", static_cast<unsigned>(e.m_hr));
-        return false;
     }
+    return false;
+}
+
+// The row count of every table and the Symbols rows of each SymbolID.
+bool ReportCounts(CdbDatabase &database)
+{
+    for (const SymbolDatabaseTable &table : GetSymbolDatabaseTables()) {
+        CdbRecordset rows = database.OpenRecordset(table.Name, dbOpenTable);
+        std::printf("count\t%s\t%d\n", static_cast<LPCSTR>(table.Name), static_cast<int>(rows.GetRecordCount()));
+    }
+    std::map<LONG, LONG> kinds;
+    CdbRecordset symbols = database.OpenRecordset("Symbols", dbOpenTable);
+    if (symbols.GetRecordCount() > 0)
+        symbols.MoveFirst();
+    for (; !symbols.IsEOF(); symbols.MoveNext())
+        ++kinds[symbols.GetField("SymbolID").lVal];
+    for (const auto &kind : kinds)
+        std::printf("symbolid\t%d\t%d\n", static_cast<int>(kind.first), static_cast<int>(kind.second));
     return true;
 }
 
-bool ReportCounts(const LoadRecords &records)
+// The tables Sections and Moduls, each after its name and row count, or only the table
+// that --rows names.
+bool ReportTables(CdbDatabase &database, const LoadOptions &options)
 {
-    CQelDatabase database;
-    try {
-        if (!database.Open(records.databasePath.c_str(), TRUE, TRUE))
-            return false;
-        for (const SymbolDatabaseTable &table : GetSymbolDatabaseTables()) {
-            CdbRecordset rows = database.GetDatabase()->OpenRecordset(table.Name, dbOpenTable);
-            std::printf("count\t%s\t%d\n", static_cast<LPCSTR>(table.Name), static_cast<int>(rows.GetRecordCount()));
-        }
-        std::map<LONG, LONG> kinds;
-        CdbRecordset symbols = database.GetDatabase()->OpenRecordset("Symbols", dbOpenTable);
-        if (symbols.GetRecordCount() > 0)
-            symbols.MoveFirst();
-        for (; !symbols.IsEOF(); symbols.MoveNext())
-            ++kinds[symbols.GetField("SymbolID").lVal];
-        for (const auto &kind : kinds)
-            std::printf("symbolid\t%d\t%d\n", static_cast<int>(kind.first), static_cast<int>(kind.second));
-    } catch (CQeldbException *e) {
-        std::fprintf(stderr, "qelhost: the symbol database cannot be read: %s\n",
-                     static_cast<LPCSTR>(e->m_strDescription));
-        e->Delete();
-        return false;
-    } catch (const CdbException &e) {
-        std::fprintf(stderr, "qelhost: the symbol database cannot be read (0x%08X)\n", static_cast<unsigned>(e.m_hr));
-        return false;
+    bool found = false;
+    for (const SymbolDatabaseTable &table : GetSymbolDatabaseTables()) {
+        const bool asked = options.rowsTable != nullptr ? table.Name.CompareNoCase(options.rowsTable) == 0
+                                                        : table.Name == "Sections" || table.Name == "Moduls";
+        if (!asked)
+            continue;
+        found = true;
+        LONG count = 0;
+        std::vector<std::string> rows = TableRows(database, table, &count);
+        if (options.rowsTable == nullptr)
+            std::printf("table\t%s\t%d\n", static_cast<LPCSTR>(table.Name), static_cast<int>(count));
+        for (const std::string &row : rows)
+            std::printf("%s\n", row.c_str());
     }
-    return true;
+    if (!found)
+        std::fprintf(stderr, "qelhost: the symbol database has no table %s\n", options.rowsTable);
+    return found;
 }
 
 } // namespace
@@ -427,23 +421,25 @@ int LoadProgramFile(int argc, char **argv)
         if (SUCCEEDED(QelHost::RegisterKorvex(&library, false))) {
             LoadRecords records = RunLoad(options);
             bool read = true;
+            const bool withDatabase = records.loaded && !records.databasePath.empty();
+            auto tables = [&](CdbDatabase &database) { return ReportTables(database, options); };
             if (options.rowsTable != nullptr) {
-                if (!records.loaded) {
-                    for (const std::string &line : records.lines) {
-                        if (line.compare(0, 7, "status\t") == 0)
-                            std::printf("%s\n", line.c_str());
-                    }
-                } else {
-                    read = ReportDatabase(records, options);
+                for (const std::string &line : records.lines) {
+                    if (!records.loaded && line.compare(0, 7, "status\t") == 0)
+                        std::printf("%s\n", line.c_str());
                 }
+                if (records.loaded && !withDatabase)
+                    std::fprintf(stderr, "qelhost: a memory image has no symbol database\n");
+                if (records.loaded)
+                    read = withDatabase && ReadDatabase(records, tables);
             } else {
                 for (const std::string &line : records.lines)
                     std::printf("%s\n", line.c_str());
-                if (records.loaded && !records.databasePath.empty())
-                    read = ReportCounts(records);
+                if (withDatabase)
+                    read = ReadDatabase(records, ReportCounts);
                 std::printf("time\tload\t%lld\n", records.microseconds);
-                if (records.loaded && !records.databasePath.empty())
-                    read = ReportDatabase(records, options) && read;
+                if (withDatabase)
+                    read = ReadDatabase(records, tables) && read;
             }
             result = records.loaded && read ? 0 : 1;
         }

@@ -79,6 +79,15 @@ CString ExtractDirectory(LPCSTR path)
     return text.Left(NameStart(text));
 }
 
+BOOL IsReadableFile(LPCSTR path)
+{
+    HANDLE file = CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    CloseHandle(file);
+    return TRUE;
+}
+
 BOOL CreateDirectoryPath(CString path)
 {
     bool rooted = !path.IsEmpty() && IsSeparator(path[0]);

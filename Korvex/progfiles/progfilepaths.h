@@ -19,6 +19,9 @@ CString ExtractFileName(CString path);
 // alone for "c:name").
 CString ExtractDirectory(LPCSTR path);
 
+// Whether the file at `path` can be opened for reading, as the readers open it.
+BOOL IsReadableFile(LPCSTR path);
+
 // Makes sure the directory exists, making every missing level; trailing blanks and
 // separators do not count. FALSE for an empty path and when a level cannot be made.
 // The current directory is never changed: other threads may be resolving relative paths

@@ -12,15 +12,6 @@ bool IsSeparator(char c)
     return c == '/' || c == '\\';
 }
 
-bool CanRead(LPCSTR path)
-{
-    HANDLE file = CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    CloseHandle(file);
-    return true;
-}
-
 } // namespace
 
 CString CQelTargetFile::CompletePath(LPCSTR path, LPCSTR basePath)
@@ -60,7 +51,7 @@ CString CQelTargetFile::ResolveSourcePath(LPCSTR name, LPCSTR compilationDirecto
     CString completed = CompletePath(convertedName, convertedDirectory.IsEmpty() ? nullptr : LPCSTR(convertedDirectory));
     if (completed.IsEmpty() && !convertedDirectory.IsEmpty())
         completed = CompletePath(convertedName, nullptr);
-    if (!completed.IsEmpty() && CanRead(completed))
+    if (!completed.IsEmpty() && IsReadableFile(completed))
         return completed;
     if (!convertedDirectory.IsEmpty() && convertedName.Left(convertedDirectory.GetLength()) == convertedDirectory)
         return convertedName.Mid(convertedDirectory.GetLength());

@@ -23,13 +23,6 @@ namespace {
 // A range without contents is at most this long: the host reserves what is defined.
 const DWORD kLargestReservedRange = 0xFFFFFF;
 
-CString StringText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
 // Whether [first, last] lies in the code window of `debugServer`.
 BOOL IsInCodeWindow(IUnknown *debugServer, DWORD first, DWORD last)
 {
@@ -174,7 +167,7 @@ void CSymbolEngine::OnDefineCodeSection(CSymbolRequest &request)
     if (parenthesis < 0 || sscanf(static_cast<LPCSTR>(description) + parenthesis, "(%Xh - %Xh)", &first, &last) != 2)
         return;
     if (first > last) {
-        Fail(request, StatusOtherError, StringText(IDS_LOAD_START_AFTER_END));
+        Fail(request, StatusOtherError, LoadSymserverText(IDS_LOAD_START_AFTER_END));
         return;
     }
     const BOOL withId = request.Param3.vt == VT_I4;
@@ -182,7 +175,7 @@ void CSymbolEngine::OnDefineCodeSection(CSymbolRequest &request)
     const uint64_t length = uint64_t(last) - first + 1;
     if (!contents.IsArray() && length - 1 > kLargestReservedRange) {
         CString text;
-        text.Format(StringText(IDS_LOAD_RANGE_TOO_LONG), kLargestReservedRange);
+        text.Format(LoadSymserverText(IDS_LOAD_RANGE_TOO_LONG), kLargestReservedRange);
         Fail(request, StatusOtherError, text);
         return;
     }

@@ -22,13 +22,6 @@ CString ExceptionText(CException *e)
     return text;
 }
 
-CString StringText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
 } // namespace
 
 BOOL CSymbolEngine::Dispatch(CSymbolRequest &request)
@@ -70,10 +63,10 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
     } catch (CMemoryException *e) {
         e->Delete();
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOutOfMemory, StringText(IDS_SYMSRV_OUT_OF_MEMORY));
+        Fail(request, StatusOutOfMemory, LoadSymserverText(IDS_SYMSRV_OUT_OF_MEMORY));
     } catch (const std::bad_alloc &) {
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOutOfMemory, StringText(IDS_SYMSRV_OUT_OF_MEMORY));
+        Fail(request, StatusOutOfMemory, LoadSymserverText(IDS_SYMSRV_OUT_OF_MEMORY));
     } catch (CUserException *e) {
         // Read before anything else can set the thread's last error.
         CString text;
@@ -84,7 +77,7 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
     } catch (CException *e) {
         e->Delete();
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOtherError, StringText(IDS_SYMSRV_UNKNOWN_ERROR));
+        Fail(request, StatusOtherError, LoadSymserverText(IDS_SYMSRV_UNKNOWN_ERROR));
     } catch (...) {
         if (IsForeignException()) {
             // The thread is being ended (its forced unwind): its stack must unwind.
@@ -93,7 +86,7 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
         }
         // Anything else a handler lets through would end the worker and the process.
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOtherError, StringText(IDS_SYMSRV_UNKNOWN_ERROR));
+        Fail(request, StatusOtherError, LoadSymserverText(IDS_SYMSRV_UNKNOWN_ERROR));
     }
     m_Transactions.pop_back();
 }

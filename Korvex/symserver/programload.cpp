@@ -31,13 +31,6 @@ namespace {
 // The QelSymbol command by which the host learns that the loaded program changes.
 const DWORD kProgramChangedCommand = 2;
 
-CString StringText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
 CString TextParameter(const VARIANT &value)
 {
     return value.vt == VT_BSTR && value.bstrVal != nullptr ? CString(value.bstrVal) : CString();
@@ -50,15 +43,6 @@ LONG NumberParameter(const VARIANT &value)
     if (FAILED(VariantChangeType(&number, &value, 0, VT_I4)))
         return 0;
     return number.lVal;
-}
-
-BOOL CanBeRead(LPCSTR path)
-{
-    HANDLE file = CreateFile(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return FALSE;
-    CloseHandle(file);
-    return TRUE;
 }
 
 // A profile item of the "System" section, read from the host object's profile.
@@ -103,7 +87,7 @@ void CSymbolEngine::OnLoadFile(CSymbolRequest &request)
     request.m_pProgramInfo.Release();
 
     if (kind == -1) {
-        if (!CanBeRead(path))
+        if (!IsReadableFile(path))
             Fail(request, StatusFileError, "The program file " + path + " cannot be opened.");
         else
             Fail(request, StatusNotSupported, "The format of the program file " + path + " is not supported.");
@@ -114,7 +98,7 @@ void CSymbolEngine::OnLoadFile(CSymbolRequest &request)
 
     CProgramInfo *info = nullptr;
     if (FAILED(CreateProgramInfo(kind, &info))) {
-        Fail(request, StatusOutOfMemory, StringText(IDS_SYMSRV_OUT_OF_MEMORY));
+        Fail(request, StatusOutOfMemory, LoadSymserverText(IDS_SYMSRV_OUT_OF_MEMORY));
         return;
     }
     CComPtr<IUnknown> infoReference;
@@ -312,7 +296,7 @@ CString CSymbolEngine::DatabaseBasePath(LPCSTR path)
     CQelDiagHelper diagnostics(m_pOwner, "QelSymbolEngine", nullptr);
     if (diagnostics.GetLevel() != 0) {
         CString message;
-        message.Format(StringText(IDS_LOAD_NO_DATABASE_DIRECTORY), static_cast<LPCSTR>(directory));
+        message.Format(LoadSymserverText(IDS_LOAD_NO_DATABASE_DIRECTORY), static_cast<LPCSTR>(directory));
         diagnostics.TraceError("%s", static_cast<LPCSTR>(message));
         diagnostics.TraceError("Please check configuration!\n");
     }

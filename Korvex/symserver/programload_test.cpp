@@ -66,7 +66,7 @@ protected:
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         m_folder = pattern;
         ASSERT_EQ(QelHost::CreateCfgProfile(&m_profile), S_OK);
-        m_keepProfile = static_cast<IQelCfgProfile2 *>(m_profile);
+        m_keepProfile.Attach(static_cast<IQelCfgProfile2 *>(m_profile));
         m_host->SetProfile(m_keepProfile);
     }
     void TearDown() override
