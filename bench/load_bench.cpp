@@ -1,0 +1,266 @@
+// The symbol server's load of a large program next to gdb's on the same file, in the same
+// run. Each iteration times four things:
+// - first_load: IQelSymbol::LoadFile's request with no symbol database beside the program
+//   (recognition, the database built, the sections and globals passes);
+// - reload: the same request again, now that the database is there and current;
+// - gdb_first_query: gdb-multiarch -batch answering one "info line", which makes it read
+//   the debugging information and line table of the unit that holds the function;
+// - gdb_cold_start: gdb-multiarch -batch reading the program and leaving.
+// Each load runs on an engine of its own on a fresh host debug-server object, as a
+// debugger that starts and loads the program would; making and stopping the engine are
+// outside the time. The counters are the medians of the iterations and their ratios, the
+// database's size and the entries of the program's symbol table; the iteration's time is
+// the first load's.
+//
+// The program is the synthetic firmware of 3000 modules, which the first run makes with
+// the cross tool chain (scripts/setup.sh --cross) in bench-firmware/ of the build folder
+// and later runs reuse. The loads work on a copy of it in a temporary folder, so that the
+// database does not land beside the firmware. Run: build with -DQEL_BENCH=ON, then
+// bin/load_bench.
+#include <controllerengine.h>
+#include <debugserver.h>
+#include <progfilestrings.h>
+#include <symdbstrings.h>
+#include <symserverstrings.h>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <elf.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+extern const char kQelBenchFirmwareFolder[];
+extern const char kQelFirmwareGenerator[];
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const QEL_MODULE_RESOURCES &BenchResources()
+{
+    static const std::vector<QEL_STRING_ENTRY> strings = [] {
+        std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
+        all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
+    return resources;
+}
+
+struct BenchFolder {
+    BenchFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "load-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            std::abort();
+        path = pattern;
+    }
+    ~BenchFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    fs::path path;
+};
+
+bool OnPath(const char *program)
+{
+    return std::system(("command -v " + std::string(program) + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// The firmware, made when it is not there yet (some minutes: 3000 units through the
+// cross compiler); "" when it cannot be made, with the reason in `failure`. The link
+// writes firmware.elf last, so a run stopped halfway leaves none and the next one makes
+// it again.
+std::string Firmware(std::string &failure)
+{
+    const fs::path folder = kQelBenchFirmwareFolder;
+    const fs::path firmware = folder / "firmware.elf";
+    if (fs::exists(firmware))
+        return firmware.string();
+    if (!OnPath("arm-none-eabi-gcc")) {
+        failure = "arm-none-eabi-gcc is not on PATH, so the firmware cannot be made (scripts/setup.sh --cross "
+                  "installs it)";
+        return "";
+    }
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) {
+        failure = "the firmware's folder " + folder.string() + " cannot be made: " + error.message();
+        return "";
+    }
+    const std::string log = (folder / "make.log").string();
+    const std::string make = "python3 '" + std::string(kQelFirmwareGenerator) + "' --modules 3000 --seed 1 --out '" +
+                             folder.string() + "' > '" + log + "' 2>&1 && make -C '" + folder.string() +
+                             "' -j\"$(nproc)\" >> '" + log + "' 2>&1";
+    if (std::system(make.c_str()) != 0 || !fs::exists(firmware)) {
+        failure = "the firmware could not be made; see " + log;
+        return "";
+    }
+    return firmware.string();
+}
+
+// The entries of the program's symbol table; 0 when it has none or the file is no 32-bit
+// ELF file.
+size_t ElfSymbolCount(const fs::path &program)
+{
+    std::ifstream in(program, std::ios::binary);
+    Elf32_Ehdr header{};
+    if (!in.read(reinterpret_cast<char *>(&header), sizeof header) || header.e_ident[EI_CLASS] != ELFCLASS32 ||
+        header.e_shentsize != sizeof(Elf32_Shdr))
+        return 0;
+    size_t count = 0;
+    in.seekg(header.e_shoff);
+    for (int i = 0; i < header.e_shnum; ++i) {
+        Elf32_Shdr section{};
+        if (!in.read(reinterpret_cast<char *>(&section), sizeof section))
+            return 0;
+        if (section.sh_type == SHT_SYMTAB && section.sh_entsize != 0)
+            count += section.sh_size / section.sh_entsize;
+    }
+    return count;
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Loads `program` as program 1 through a synchronous LoadFile request on an engine of its
+// own; answers the seconds that the request took, or a negative value with the reason in
+// `failure`. `database` is what the load must have done with the database, "built" or
+// "reused", as it traces it: a reload that quietly built the database anew would time
+// the wrong thing.
+double TimeLoad(const fs::path &program, const std::string &database, std::string &failure)
+{
+    CComObject<QelHost::CHostDebugServer> *host = nullptr;
+    if (CComObject<QelHost::CHostDebugServer>::CreateInstance(&host) != S_OK) {
+        failure = "the host debug-server object could not be made";
+        return -1;
+    }
+    CComPtr<IUnknown> owner(static_cast<IQelHostHolder *>(host));
+    auto reports = std::make_shared<QelHost::HostReports>();
+    host->SetReports(reports);
+    auto engine = std::make_unique<CControllerSymbolEngine>(owner);
+
+    CSymbolRequest request(RequesterSynchronous);
+    request.m_nCode = RequestCodeLoadFile;
+    request.Param1.vt = VT_BSTR;
+    request.Param1.bstrVal = CString(program.c_str()).AllocSysString();
+    request.Param2.vt = VT_I4;
+    request.Param2.lVal = 0;
+    request.Param3.vt = VT_I4;
+    request.Param3.lVal = 1;
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_ptr<CSymbolRequest> done(engine->TakeRequest(engine->Submit(request), RequestCodeLoadFile));
+    const double seconds = SecondsSince(start);
+    if (done == nullptr) {
+        failure = "the load request was not accepted";
+        return -1;
+    }
+    if (done->m_nStatus != StatusSuccess) {
+        failure = "the load failed with status " + std::to_string(done->m_nStatus) + ": " +
+                  static_cast<LPCSTR>(done->m_strErrorText);
+        return -1;
+    }
+    const std::string trace = "Symbol database " + database + ":";
+    for (const QelHost::HostTraceLine &line : reports->TraceLines()) {
+        if (line.text.compare(0, trace.size(), trace) == 0)
+            return seconds;
+    }
+    failure = "the load did not trace \"" + trace + "\"";
+    return -1;
+}
+
+// Runs `command` through the shell; answers its seconds, or a negative value when it
+// failed.
+double TimeCommand(const std::string &command)
+{
+    const auto start = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0)
+        return -1;
+    return SecondsSince(start);
+}
+
+void LoadNextToGdb(benchmark::State &state)
+{
+    std::string failure;
+    const std::string firmware = Firmware(failure);
+    if (firmware.empty()) {
+        state.SkipWithError(failure.c_str());
+        return;
+    }
+    if (!OnPath("gdb-multiarch")) {
+        state.SkipWithError("gdb-multiarch is not on PATH (scripts/setup.sh --cross installs it)");
+        return;
+    }
+    BenchFolder folder;
+    const fs::path program = folder.path / "firmware.elf";
+    std::error_code error;
+    if (!fs::copy_file(firmware, program, error)) {
+        failure = "the firmware cannot be copied into " + folder.path.string() + ": " + error.message();
+        state.SkipWithError(failure.c_str());
+        return;
+    }
+    const fs::path database = folder.path / "firmware.mdb";
+    const std::string gdb = "gdb-multiarch -batch -nx";
+    const std::string gdbQueryCommand = gdb + " -ex 'info line f1500_3' '" + program.string() + "' > /dev/null 2>&1";
+    const std::string gdbStartCommand = gdb + " '" + program.string() + "' > /dev/null 2>&1";
+
+    std::vector<double> firstLoads, reloads, gdbQueries, gdbStarts;
+    for (auto _ : state) {
+        fs::remove(database);
+        const double firstLoad = TimeLoad(program, "built", failure);
+        const double reload = firstLoad < 0 ? -1 : TimeLoad(program, "reused", failure);
+        if (reload < 0) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+        state.SetIterationTime(firstLoad);
+        firstLoads.push_back(firstLoad);
+        reloads.push_back(reload);
+
+        const double gdbQuery = TimeCommand(gdbQueryCommand);
+        const double gdbStart = gdbQuery < 0 ? -1 : TimeCommand(gdbStartCommand);
+        if (gdbStart < 0) {
+            state.SkipWithError("gdb-multiarch failed on the firmware");
+            break;
+        }
+        gdbQueries.push_back(gdbQuery);
+        gdbStarts.push_back(gdbStart);
+    }
+    if (!state.error_occurred()) {
+        const double firstLoad = Median(firstLoads), reload = Median(reloads);
+        const double gdbQuery = Median(gdbQueries), gdbStart = Median(gdbStarts);
+        state.counters["first_load_s"] = firstLoad;
+        state.counters["reload_s"] = reload;
+        state.counters["gdb_first_query_s"] = gdbQuery;
+        state.counters["gdb_cold_start_s"] = gdbStart;
+        state.counters["first_load/gdb_first_query"] = firstLoad / gdbQuery;
+        state.counters["gdb_cold_start/reload"] = gdbStart / reload;
+        state.counters["database_MB"] = double(fs::file_size(database)) / 1e6;
+        state.counters["elf_symbols"] = double(ElfSymbolCount(program));
+    }
+}
+
+BENCHMARK(LoadNextToGdb)->Iterations(5)->Unit(benchmark::kSecond)->UseManualTime();
+
+} // namespace
+
+QEL_DEFINE_MODULE_RESOURCES(BenchResources())
+
+BENCHMARK_MAIN();
