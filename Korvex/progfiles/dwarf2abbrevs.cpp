@@ -4,10 +4,15 @@
 
 #include <algorithm>
 
-bool CDwarf2AbbrevTable::Build(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian)
+namespace {
+
+// Walks the table at `offset` and hands `visit` each abbreviation whose code is new, until
+// `visit` answers false (then the walk answers true) or the table ends; the answer is
+// what Build answers for the table.
+template <class Visit>
+bool WalkTable(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian, bool *complete, Visit visit)
 {
-    m_abbreviations.clear();
-    m_bComplete = false;
+    *complete = false;
     CDataCursor cursor(abbrev, size, bigEndian);
     if (!cursor.Seek(offset) || cursor.AtEnd())
         return false;
@@ -17,7 +22,7 @@ bool CDwarf2AbbrevTable::Build(const BYTE *abbrev, size_t size, DWORD offset, bo
         if (!cursor)
             return false;
         if (code == 0 || code < previous) {
-            m_bComplete = true;
+            *complete = true;
             return true;
         }
         Dwarf2Abbreviation abbreviation;
@@ -32,10 +37,35 @@ bool CDwarf2AbbrevTable::Build(const BYTE *abbrev, size_t size, DWORD offset, bo
             if (name == 0 && form == 0)
                 break;
         }
-        if (code != previous)
-            m_abbreviations.emplace_back(code, abbreviation);
+        if (code != previous && !visit(code, abbreviation))
+            return true;
         previous = code;
     }
+}
+
+} // namespace
+
+bool CDwarf2AbbrevTable::Build(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian)
+{
+    m_abbreviations.clear();
+    return WalkTable(abbrev, size, offset, bigEndian, &m_bComplete, [this](uint64_t code, const Dwarf2Abbreviation &a) {
+        m_abbreviations.emplace_back(code, a);
+        return true;
+    });
+}
+
+bool CDwarf2AbbrevTable::FindEarly(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian, uint64_t code,
+                                   size_t limit, Dwarf2Abbreviation *found)
+{
+    bool complete = false, hit = false;
+    size_t seen = 0;
+    WalkTable(abbrev, size, offset, bigEndian, &complete, [&](uint64_t each, const Dwarf2Abbreviation &a) {
+        hit = each == code;
+        if (hit)
+            *found = a;
+        return !hit && ++seen < limit;
+    });
+    return hit;
 }
 
 const Dwarf2Abbreviation *CDwarf2AbbrevTable::Find(uint64_t code) const

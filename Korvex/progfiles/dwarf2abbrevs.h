@@ -33,6 +33,13 @@ public:
     const Dwarf2Abbreviation *Find(uint64_t code) const;
     size_t GetCount() const { return m_abbreviations.size(); }
 
+    // The abbreviation `code` of the table at `offset` when it stands among the table's
+    // first `limit` abbreviations, found as Build and Find would find it but without
+    // building the table: a unit's first entry, which is all that some passes read,
+    // mostly has the first abbreviation of a table that no other unit shares.
+    static bool FindEarly(const BYTE *abbrev, size_t size, DWORD offset, bool bigEndian, uint64_t code, size_t limit,
+                          Dwarf2Abbreviation *found);
+
 private:
     // By ascending code, as they are read.
     std::vector<std::pair<uint64_t, Dwarf2Abbreviation>> m_abbreviations;

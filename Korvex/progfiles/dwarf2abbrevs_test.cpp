@@ -28,6 +28,14 @@ TEST(Dwarf2AbbrevCache, ATableIsBuiltOncePerOffsetAndBogusOffsetsAreBounded)
     EXPECT_NE(cache.Get(0), first);
     EXPECT_EQ(first->GetCount(), 40u) << "a table let go stays whole for whoever holds it";
     EXPECT_FALSE(cache.Get(static_cast<DWORD>(section.size()))->IsComplete()) << "no table past the section";
+
+    // A code near the table's start is found as the table finds it, without building it.
+    Dwarf2Abbreviation early{};
+    ASSERT_TRUE(CDwarf2AbbrevTable::FindEarly(section.data(), section.size(), 0, false, 3, 16, &early));
+    EXPECT_EQ(early.attributesOffset, first->Find(3)->attributesOffset);
+    EXPECT_FALSE(CDwarf2AbbrevTable::FindEarly(section.data(), section.size(), 0, false, 40, 16, &early))
+        << "further on, the caller builds the table";
+    EXPECT_FALSE(CDwarf2AbbrevTable::FindEarly(section.data(), section.size(), 0, false, 41, 64, &early));
 }
 
 } // namespace

@@ -296,8 +296,15 @@ void CELFSections::CollectDwarf2UnitRanges()
             DumpPrintf("NULL entry\n");
             continue;
         }
-        std::shared_ptr<const CDwarf2AbbrevTable> table = abbreviations.Get(abbrevOffset);
-        const Dwarf2Abbreviation *abbreviation = table->Find(code);
+        // A table is built (and kept) only for a code that does not stand near its start,
+        // so a damaged file costs no more per unit than the cache allows.
+        Dwarf2Abbreviation early;
+        std::shared_ptr<const CDwarf2AbbrevTable> table;
+        const Dwarf2Abbreviation *abbreviation = &early;
+        if (!CDwarf2AbbrevTable::FindEarly(abbrevData, abbrevSize, abbrevOffset, bigEndian != FALSE, code, 16, &early)) {
+            table = abbreviations.Get(abbrevOffset);
+            abbreviation = table->Find(code);
+        }
         if (abbreviation == nullptr || abbreviation->tag != DW_TAG_compile_unit)
             continue;
         UnitReader abbrev(abbrevData, abbrevSize, bigEndian);
