@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
           clang libclang-rt-14-dev ccache)
-# The cross tool chain only regenerates the sample programs in testdata/; the build never needs it.
+# The cross tool chain regenerates the sample programs in testdata/ and makes the benchmarks'
+# firmware, which gdb-multiarch reads beside them; the build and the tests never need it.
 if [ "${1:-}" = "--cross" ]; then
   packages+=(gcc-arm-none-eabi binutils-arm-none-eabi libnewlib-arm-none-eabi srecord gdb-multiarch)
 fi
