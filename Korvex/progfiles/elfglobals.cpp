@@ -1,6 +1,7 @@
 #include "elfglobals.h"
 
 #include <sectionwriter.h>
+#include <stringtext.h>
 #include <symdbstrings.h>
 
 #include "progfilepaths.h"
@@ -11,18 +12,11 @@
 
 namespace {
 
-CString DatabaseText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
 // Positions the table on the first row whose index `key` equals the keys; FALSE when
 // there is none.
 BOOL SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second = nullptr)
 {
-    rs.SetCurrentIndex(DatabaseText(key));
+    rs.SetCurrentIndex(LoadStringText(key));
     return rs.Seek("=", &first, second);
 }
 
@@ -58,9 +52,9 @@ BOOL CELFGlobals::Open(LPCSTR path, LPCSTR dumpTarget)
     m_program.m_Type = 0;
     m_program.m_ModifiedTime = known ? COleDateTime(status.m_mtime) : COleDateTime();
     m_program.m_Source = GetFilePath();
-    m_program.m_EntryPoint = LoadProgfilesText(IDS_ELF_ENTRY_POINT);
-    m_program.m_MainFunction = LoadProgfilesText(IDS_MAIN_FUNCTION);
-    m_program.m_AlternateEntryPoint = LoadProgfilesText(IDS_PCP_ENTRY_POINT);
+    m_program.m_EntryPoint = LoadStringText(IDS_ELF_ENTRY_POINT);
+    m_program.m_MainFunction = LoadStringText(IDS_MAIN_FUNCTION);
+    m_program.m_AlternateEntryPoint = LoadStringText(IDS_PCP_ENTRY_POINT);
     m_program.m_AlternateMainFunction.Empty();
     m_program.m_Analyzed = FALSE;
     m_program.Update();

@@ -8,6 +8,7 @@
 
 #include "elfglobals.h"
 
+#include <stringtext.h>
 #include <symbolwriters.h>
 
 #include "progfilestrings.h"
@@ -136,7 +137,7 @@ void CELFGlobals::WriteStartupLabels()
         entryAddress = m_nPcpEntry;
     }
     if (entryKnown)
-        WriteGlobalLabelSymbol(LabelRecord(LoadProgfilesText(IDS_ELF_ENTRY_POINT), 0, entryAddress), m_symbols);
+        WriteGlobalLabelSymbol(LabelRecord(LoadStringText(IDS_ELF_ENTRY_POINT), 0, entryAddress), m_symbols);
     if (pcpEntryKnown)
-        WriteGlobalLabelSymbol(LabelRecord(LoadProgfilesText(IDS_PCP_ENTRY_POINT), 0, m_nPcpEntry), m_symbols);
+        WriteGlobalLabelSymbol(LabelRecord(LoadStringText(IDS_PCP_ENTRY_POINT), 0, m_nPcpEntry), m_symbols);
 }

@@ -7,10 +7,3 @@ const QEL_STRING_ENTRY g_ProgfilesStrings[] = {
 };
 
 const size_t g_ProgfilesStringCount = sizeof g_ProgfilesStrings / sizeof g_ProgfilesStrings[0];
-
-CString LoadProgfilesText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}

@@ -15,6 +15,3 @@ enum : UINT {
 
 extern const QEL_STRING_ENTRY g_ProgfilesStrings[];
 extern const size_t g_ProgfilesStringCount;
-
-// The text of string `id` of the calling module.
-CString LoadProgfilesText(UINT id);

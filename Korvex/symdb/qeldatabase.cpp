@@ -6,6 +6,8 @@
 #include "symboltables.h"
 #include "symdbstrings.h"
 
+#include <stringtext.h>
+
 #include <cstdio>
 
 namespace {
@@ -20,13 +22,6 @@ enum : UINT {
     kNoPermission = 3051,
     kForeignFile = 3343,  // no database of this engine
 };
-
-CString LoadText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
 
 CString ForeignFileText(const CString &path)
 {
@@ -53,7 +48,7 @@ void CQelDatabase::CreateObjects()
             m_pEngine = new CdbDBEngine(FALSE, TRUE, nullptr, nullptr, nullptr, dbUseJet);
         if (!m_pWorkspace)
             m_pWorkspace = new CdbWorkspace(
-                m_pEngine->CreateWorkspace(LoadText(IDS_DB_WORKSPACE), LoadText(IDS_DB_USER), "", dbUseJet));
+                m_pEngine->CreateWorkspace(LoadStringText(IDS_DB_WORKSPACE), LoadStringText(IDS_DB_USER), "", dbUseJet));
         if (!m_pDatabase)
             m_pDatabase = new CdbDatabase;
     });
@@ -143,7 +138,7 @@ BOOL CQelDatabase::Create(CString path)
 
 BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL rebuild)
 {
-    CString path = CutFileExtension(basePath) + LoadText(IDS_DB_EXTENSION);
+    CString path = CutFileExtension(basePath) + LoadStringText(IDS_DB_EXTENSION);
     m_bBuilt = FALSE;
     BOOL opened = FALSE;
     BOOL stale = FALSE; // a file of ours is there to be deleted

@@ -11,6 +11,7 @@
 
 #include <hostinterfaces.h>
 #include <qelhostframe.h>
+#include <stringtext.h>
 #include <symbolcodes.h>
 #include <symboltables.h>
 #include <windowvalues.h>
@@ -167,7 +168,7 @@ void CSymbolEngine::OnDefineCodeSection(CSymbolRequest &request)
     if (parenthesis < 0 || sscanf(static_cast<LPCSTR>(description) + parenthesis, "(%Xh - %Xh)", &first, &last) != 2)
         return;
     if (first > last) {
-        Fail(request, StatusOtherError, LoadSymserverText(IDS_LOAD_START_AFTER_END));
+        Fail(request, StatusOtherError, LoadStringText(IDS_LOAD_START_AFTER_END));
         return;
     }
     const BOOL withId = request.Param3.vt == VT_I4;
@@ -175,7 +176,7 @@ void CSymbolEngine::OnDefineCodeSection(CSymbolRequest &request)
     const uint64_t length = uint64_t(last) - first + 1;
     if (!contents.IsArray() && length - 1 > kLargestReservedRange) {
         CString text;
-        text.Format(LoadSymserverText(IDS_LOAD_RANGE_TOO_LONG), kLargestReservedRange);
+        text.Format(LoadStringText(IDS_LOAD_RANGE_TOO_LONG), kLargestReservedRange);
         Fail(request, StatusOtherError, text);
         return;
     }

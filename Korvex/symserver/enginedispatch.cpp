@@ -6,6 +6,7 @@
 
 #include <diaghelper.h>
 #include <qeldbexception.h>
+#include <stringtext.h>
 
 #include <new>
 
@@ -63,10 +64,10 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
     } catch (CMemoryException *e) {
         e->Delete();
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOutOfMemory, LoadSymserverText(IDS_SYMSRV_OUT_OF_MEMORY));
+        Fail(request, StatusOutOfMemory, LoadStringText(IDS_SYMSRV_OUT_OF_MEMORY));
     } catch (const std::bad_alloc &) {
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOutOfMemory, LoadSymserverText(IDS_SYMSRV_OUT_OF_MEMORY));
+        Fail(request, StatusOutOfMemory, LoadStringText(IDS_SYMSRV_OUT_OF_MEMORY));
     } catch (CUserException *e) {
         // Read before anything else can set the thread's last error.
         CString text;
@@ -77,7 +78,7 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
     } catch (CException *e) {
         e->Delete();
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOtherError, LoadSymserverText(IDS_SYMSRV_UNKNOWN_ERROR));
+        Fail(request, StatusOtherError, LoadStringText(IDS_SYMSRV_UNKNOWN_ERROR));
     } catch (...) {
         if (IsForeignException()) {
             // The thread is being ended (its forced unwind): its stack must unwind.
@@ -86,7 +87,7 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
         }
         // Anything else a handler lets through would end the worker and the process.
         EndRequestTransaction(FALSE);
-        Fail(request, StatusOtherError, LoadSymserverText(IDS_SYMSRV_UNKNOWN_ERROR));
+        Fail(request, StatusOtherError, LoadStringText(IDS_SYMSRV_UNKNOWN_ERROR));
     }
     m_Transactions.pop_back();
 }

@@ -20,6 +20,7 @@
 #include <oletarcmdcaller.h>
 #include <progfilepaths.h>
 #include <qelsymbol.h>
+#include <stringtext.h>
 #include <symboltables.h>
 
 #include <algorithm>
@@ -98,7 +99,7 @@ void CSymbolEngine::OnLoadFile(CSymbolRequest &request)
 
     CProgramInfo *info = nullptr;
     if (FAILED(CreateProgramInfo(kind, &info))) {
-        Fail(request, StatusOutOfMemory, LoadSymserverText(IDS_SYMSRV_OUT_OF_MEMORY));
+        Fail(request, StatusOutOfMemory, LoadStringText(IDS_SYMSRV_OUT_OF_MEMORY));
         return;
     }
     CComPtr<IUnknown> infoReference;
@@ -296,7 +297,7 @@ CString CSymbolEngine::DatabaseBasePath(LPCSTR path)
     CQelDiagHelper diagnostics(m_pOwner, "QelSymbolEngine", nullptr);
     if (diagnostics.GetLevel() != 0) {
         CString message;
-        message.Format(LoadSymserverText(IDS_LOAD_NO_DATABASE_DIRECTORY), static_cast<LPCSTR>(directory));
+        message.Format(LoadStringText(IDS_LOAD_NO_DATABASE_DIRECTORY), static_cast<LPCSTR>(directory));
         diagnostics.TraceError("%s", static_cast<LPCSTR>(message));
         diagnostics.TraceError("Please check configuration!\n");
     }

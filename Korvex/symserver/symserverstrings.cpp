@@ -16,10 +16,3 @@ const QEL_STRING_ENTRY g_SymserverStrings[] = {
 };
 
 const size_t g_SymserverStringCount = sizeof g_SymserverStrings / sizeof g_SymserverStrings[0];
-
-CString LoadSymserverText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}

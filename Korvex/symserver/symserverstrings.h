@@ -24,6 +24,3 @@ enum : UINT {
 // As g_SymdbStrings: constant data, but the count is no constant expression elsewhere.
 extern const QEL_STRING_ENTRY g_SymserverStrings[];
 extern const size_t g_SymserverStringCount;
-
-// The text of string `id` of the calling module; "" when it has none.
-CString LoadSymserverText(UINT id);
