@@ -10,7 +10,10 @@
 #include <ole2.h>
 #include <qelsymbol.h>
 #include <qelsymbsrv.h>
+#include <progfilestrings.h>
 #include <symdbstrings.h>
+
+#include <vector>
 
 #include <dlfcn.h>
 
@@ -21,10 +24,15 @@
 namespace {
 
 // The strings of the symbol database, which qelhost load reads when the server has let
-// go of it.
+// go of it, and of the readers, with which it reads the modules.
 const QEL_MODULE_RESOURCES &HostResources()
 {
-    static const QEL_MODULE_RESOURCES resources = {g_SymdbStrings, g_SymdbStringCount, nullptr, 0};
+    static const std::vector<QEL_STRING_ENTRY> strings = [] {
+        std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
     return resources;
 }
 

@@ -7,6 +7,7 @@
 #include "qelhostload.h"
 
 #include "hostcfgprofile.h"
+#include "qelhostmodules.h"
 #include "qelhostsession.h"
 
 #include <dbschema.h>
@@ -36,6 +37,7 @@ struct LoadOptions {
     std::string elfDialog; // the answer of the dialog; "" cancels it
     const char *databaseDirectory = nullptr;
     const char *rowsTable = nullptr;
+    bool readModules = false;
 };
 
 bool ParseOptions(int argc, char **argv, LoadOptions &options)
@@ -46,6 +48,10 @@ bool ParseOptions(int argc, char **argv, LoadOptions &options)
         const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (option == "--autoload-elf") {
             options.autoLoadElf = true;
+            continue;
+        }
+        if (option == "--modules") {
+            options.readModules = true;
             continue;
         }
         if (value == nullptr)
@@ -406,7 +412,7 @@ int LoadProgramFile(int argc, char **argv)
     LoadOptions options;
     if (argc < 1 || !ParseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: qelhost load FILE [--id N] [--autoload-elf] [--elf-dialog PATH|cancel] "
-                             "[--dbdir DIR] [--rows TABLE]\n");
+                             "[--dbdir DIR] [--rows TABLE] [--modules]\n");
         return 2;
     }
     HRESULT hr = CoInitializeEx(nullptr, 0);
@@ -430,14 +436,22 @@ int LoadProgramFile(int argc, char **argv)
                 }
                 if (records.loaded && !withDatabase)
                     std::fprintf(stderr, "qelhost: a memory image has no symbol database\n");
+                long long modulesTime = 0;
+                if (withDatabase && options.readModules)
+                    read = ReadAllModules(records.databasePath.c_str(), options.file, options.programId, &modulesTime);
                 if (records.loaded)
-                    read = withDatabase && ReadDatabase(records, tables);
+                    read = withDatabase && ReadDatabase(records, tables) && read;
             } else {
                 for (const std::string &line : records.lines)
                     std::printf("%s\n", line.c_str());
+                long long modulesTime = 0;
+                if (withDatabase && options.readModules)
+                    read = ReadAllModules(records.databasePath.c_str(), options.file, options.programId, &modulesTime);
                 if (withDatabase)
-                    read = ReadDatabase(records, ReportCounts);
+                    read = ReadDatabase(records, ReportCounts) && read;
                 std::printf("time\tload\t%lld\n", records.microseconds);
+                if (withDatabase && options.readModules)
+                    std::printf("time\tmodules\t%lld\n", modulesTime);
                 if (withDatabase)
                     read = ReadDatabase(records, tables) && read;
             }

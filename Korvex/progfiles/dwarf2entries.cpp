@@ -40,6 +40,7 @@ CDwarf2EntryReader::UnitStatus CDwarf2EntryReader::BeginUnit(DWORD offset)
     m_strDiagnostic.Empty();
     m_bInEntry = false;
     m_bFirstEntry = true;
+    m_bUnitReadable = false;
     m_nUnitBase = 0;
     CDataCursor cursor(m_sections.info, m_sections.infoSize, m_sections.bigEndian);
     if (!cursor.Seek(offset) || cursor.AtEnd())
@@ -76,13 +77,52 @@ CDwarf2EntryReader::UnitStatus CDwarf2EntryReader::BeginUnit(DWORD offset)
     // Entry offsets are the unit's own: a cursor over the whole unit from its length on.
     m_info = CDataCursor(m_sections.info + offset, m_unit.end - offset, m_sections.bigEndian);
     m_info.Seek(4 + unit.GetOffset());
+    m_bUnitReadable = true;
     return UNIT_OK;
+}
+
+bool CDwarf2EntryReader::JumpToEntry(DWORD offset)
+{
+    // A reference that led into damage must not cost the walk that followed it, so the
+    // cursor is made anew over the unit, whose header was sound.
+    const DWORD first = 11; // behind the unit header
+    const DWORD size = m_unit.end - m_unit.offset;
+    if (!m_bUnitReadable || offset < first || offset > size)
+        return false;
+    m_info = CDataCursor(m_sections.info + m_unit.offset, size, m_sections.bigEndian);
+    m_info.Seek(offset);
+    m_bInEntry = false;
+    m_strDiagnostic.Empty();
+    return true;
+}
+
+void CDwarf2EntryReader::SkipAttributes()
+{
+    while (m_bInEntry) {
+        DWORD name = static_cast<DWORD>(m_abbrevCursor.ReadULEB128());
+        DWORD form = static_cast<DWORD>(m_abbrevCursor.ReadULEB128());
+        if (!m_abbrevCursor || name == 0 || form == 0 || m_info.AtEnd()) {
+            m_bInEntry = false;
+            m_bFirstEntry = false;
+            return;
+        }
+        m_attribute.name = name;
+        // The unit base comes from the first entry, read or not.
+        if (!ReadValue(form, 0)) {
+            m_strDiagnostic.Format("entry at %#x: attribute %#x of form %#x cut off or not known",
+                                   m_unit.offset + m_nEntryOffset, name, form);
+            m_info = CDataCursor();
+            m_bInEntry = false;
+            return;
+        }
+        if (m_bFirstEntry && name == DW_AT_low_pc)
+            m_nUnitBase = m_attribute.value;
+    }
 }
 
 bool CDwarf2EntryReader::NextEntry()
 {
-    while (m_bInEntry && NextAttribute() != 0) {
-    }
+    SkipAttributes();
     m_bInEntry = false;
     m_attribute = Dwarf2Attribute();
     m_kept = Dwarf2KeptValues();

@@ -122,6 +122,14 @@ public:
     // tells which. A null entry (code 0) is an entry too.
     bool NextEntry();
     DWORD GetEntryOffset() const { return m_nEntryOffset; }
+    // Where the next entry starts when the current one's attributes have all been read;
+    // with JumpToEntry, a reader that follows a reference to another entry of the unit
+    // comes back to where it left off.
+    DWORD GetPosition() const { return static_cast<DWORD>(m_info.GetOffset()); }
+    // Makes the entry at unit-relative `offset` the next one NextEntry reads, also after
+    // an entry that could not be read. False when the offset lies outside the unit's
+    // entries, or the unit was not begun (the position is then kept).
+    bool JumpToEntry(DWORD offset);
     uint64_t GetAbbreviationCode() const { return m_nCode; }
     DWORD GetTag() const { return m_nTag; }
     bool HasChildren() const { return m_bHasChildren; }
@@ -137,6 +145,8 @@ public:
 private:
     UnitStatus FailUnit(UnitStatus status, LPCSTR format, ...) __attribute__((format(printf, 3, 4)));
     bool ReadValue(DWORD form, int depth);
+    // Reads past the current entry's remaining attributes without keeping their values.
+    void SkipAttributes();
     void KeepValue();
 
     Dwarf2Sections m_sections;
@@ -152,6 +162,7 @@ private:
     bool m_bHasChildren = false;
     bool m_bInEntry = false;
     bool m_bFirstEntry = true;
+    bool m_bUnitReadable = false; // BeginUnit answered UNIT_OK
     DWORD m_nUnitBase = 0;
     Dwarf2Attribute m_attribute;
     Dwarf2KeptValues m_kept;

@@ -23,9 +23,9 @@ BOOL SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVari
 } // namespace
 
 CELFGlobals::CELFGlobals(CQelDatabase &database, DWORD programId, IUnknown *host)
-    : CELFSections(programId, host), m_database(database), m_program(database.GetDatabase()),
-      m_moduls(database.GetDatabase()), m_symbols(database.GetDatabase()), m_sourceFiles(database.GetDatabase()),
-      m_modulSourceFiles(database.GetDatabase()), m_modulSections(database.GetDatabase()),
+    : CELFSections(programId, host), m_moduls(database.GetDatabase()), m_symbols(database.GetDatabase()),
+      m_sourceFiles(database.GetDatabase()), m_database(database), m_program(database.GetDatabase()),
+      m_functions(database.GetDatabase()), m_modulSourceFiles(database.GetDatabase()), m_modulSections(database.GetDatabase()),
       m_sectionSourceFiles(database.GetDatabase()), m_sections(database.GetDatabase())
 {
 }
@@ -96,9 +96,11 @@ int CELFGlobals::ReadGlobals(HWND progressWindow)
     PostProgressStart(progressWindow, total);
     PostProgressTotal(progressWindow, total);
 
-    const int result = 1; // the debugging information is read with the modules
+    int result = 1;
     DWORD position = 0;
     if (!m_bAnalyzed) {
+        if (HasDwarf2Only())
+            result = ReadDwarf2Globals(progressWindow, &position);
         position = debugTotal;
         PostProgressPosition(progressWindow, position);
         ReadSymbolTable(progressWindow, &position);
@@ -140,6 +142,16 @@ void CELFGlobals::WriteRegisterMap()
     registers.Close();
 }
 
+LONG CELFGlobals::FindSourceFile(LPCSTR name, LPCSTR directory)
+{
+    CString forms[2];
+    SourcePathForms(name, directory, &forms[0], &forms[1]);
+    for (const CString &path : forms)
+        if (!path.IsEmpty() && SeekKey(m_sourceFiles, IDS_DB_ENTRYINFILEKEY, CdbVariant(static_cast<LPCSTR>(path))))
+            return m_sourceFiles.m_SourceFileIndex;
+    return -1;
+}
+
 void CELFGlobals::RegisterSourceFile(LPCSTR name, BOOL hasLines, LPCSTR directory)
 {
     const CString path = ResolveSourcePath(name, directory);
@@ -168,16 +180,29 @@ void CELFGlobals::RegisterSourceFile(LPCSTR name, BOOL hasLines, LPCSTR director
     m_nCurrentSection = -1;
 }
 
+int CELFGlobals::FindSectionIndex(DWORD address)
+{
+    // Line tables and functions come in address order, mostly within one section.
+    const std::vector<SectionTag> &sections = GetSectionRecords();
+    auto holds = [&](const SectionTag &section) {
+        return section.AddressMode == 1 && address - section.AddressValue < section.Length;
+    };
+    if (m_nLastSectionFound >= 0 && static_cast<size_t>(m_nLastSectionFound) < sections.size() &&
+        holds(sections[m_nLastSectionFound]))
+        return m_nLastSectionFound;
+    auto holding = std::find_if(sections.begin(), sections.end(), holds);
+    if (holding == sections.end())
+        return -1;
+    m_nLastSectionFound = static_cast<int>(holding - sections.begin());
+    return m_nLastSectionFound;
+}
+
 void CELFGlobals::RecordRelations(const CAddressValue &address)
 {
-    const std::vector<SectionTag> &sections = GetSectionRecords();
-    auto holding = std::find_if(sections.begin(), sections.end(), [&](const SectionTag &section) {
-        return section.AddressMode == address.AddressMode && address.AddressValue - section.AddressValue < section.Length;
-    });
-    if (holding == sections.end())
+    if (address.AddressMode != 1)
         return;
-    const int section = static_cast<int>(holding - sections.begin());
-    if (section == m_nCurrentSection)
+    const int section = FindSectionIndex(address.AddressValue);
+    if (section < 0 || section == m_nCurrentSection)
         return;
 
     const LONG modul = m_moduls.GetRecordCount();

@@ -15,6 +15,9 @@
 #include <qeldatabase.h>
 #include <symboltables.h>
 
+#include "dwarf2entries.h"
+#include "dwarf2entryvalues.h"
+#include "dwarflineprogram.h"
 #include "elfsections.h"
 
 class CELFGlobals : public CELFSections {
@@ -48,6 +51,12 @@ public:
     // holds `address`, once per section change.
     void RecordRelations(const CAddressValue &address);
 
+    // The globals pass of DWARF 2 debugging information: a Moduls row per unit, its
+    // source files and relations, Functions rows and the variables at fixed addresses.
+    // `position` is the progress position, advanced by the units' sizes. A unit that
+    // cannot be read whole leaves no rows and is named in a notice; the pass goes on.
+    int ReadDwarf2Globals(HWND progressWindow, DWORD *position);
+
     // Whether the database held an analysed Program row when the file was opened.
     BOOL IsAnalyzed() const { return m_bAnalyzed; }
     // The largest start of a section record in the PCP's code window, -1 when none.
@@ -55,10 +64,36 @@ public:
 
 protected:
     CQelDatabase &GetDatabase() const { return m_database; }
+    Dwarf2Sections GetDwarf2Sections() const;
+    // Whether the file has DWARF 2 debugging information, and no DWARF 1 besides.
+    BOOL HasDwarf2Only() const;
+    // The SourceFiles row of `name` in `directory` that RegisterSourceFile made, found
+    // whichever form of the path it chose then (the files on disk may have changed
+    // since); -1 when there is none.
+    LONG FindSourceFile(LPCSTR name, LPCSTR directory);
+    // The section record that holds `address` (mode 1), -1 when none does.
+    int FindSectionIndex(DWORD address);
+    // The directory of a line table's file: the compilation directory for file entries
+    // without one, and the base of a relative include directory.
+    static CString LineFileDirectory(const CDwarfLineProgram &program, DWORD file, const CString &compilationDirectory);
+
+    CDBModuls m_moduls;
+    CDBSymbolInfo m_symbols;
+    CDBSourceFiles m_sourceFiles;
 
 private:
     // One download block: ranges [first, last) of the sorted list.
     struct Block;
+
+    struct GlobalsScope;
+    struct UnitFiles;
+    // One unit of the globals pass; FALSE when the unit is damaged (its rows are then to
+    // be given up).
+    BOOL ReadDwarf2GlobalsUnit(CDwarf2EntryReader &reader);
+    void WriteDwarf2Modul(CDwarf2EntryReader &reader, LONG modul);
+    void RegisterLineFiles(const Dwarf2EntryValues &unit);
+    void WriteDwarf2Function(const Dwarf2EntryValues &entry, LONG modul, BOOL inlined, GlobalsScope *scope);
+    void WriteDwarf2Variable(const Dwarf2EntryValues &entry, LONG modul, const GlobalsScope &scope);
 
     void ReadSymbolTable(HWND progressWindow, DWORD *position);
     void WriteStartupLabels();
@@ -78,9 +113,7 @@ private:
 
     CQelDatabase &m_database;
     CDBProgram m_program;
-    CDBModuls m_moduls;
-    CDBSymbolInfo m_symbols;
-    CDBSourceFiles m_sourceFiles;
+    CDBFunctions m_functions;
     CDBModulSourceFileRel m_modulSourceFiles;
     CDBModulSectionRel m_modulSections;
     CDBSectionSourceFileRel m_sectionSourceFiles;
@@ -89,4 +122,6 @@ private:
     DWORD m_nPcpEntry = 0xFFFFFFFF;
     int m_nCurrentSection = -1;
     LONG m_nCurrentSourceFile = 0;
+    LONG m_nUnitSourceFile = -1; // the SourceFiles row of the unit's own name
+    int m_nLastSectionFound = -1;
 };

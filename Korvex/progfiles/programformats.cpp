@@ -1,7 +1,7 @@
 #include "programformats.h"
 
 #include "elfcheck.h"
-#include "elfglobals.h"
+#include "elffile.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ int IsElfFile(LPCSTR path)
 
 CQelTargetFile *CreateElfReader(CQelDatabase &database, DWORD programId, IUnknown *host)
 {
-    return new CELFGlobals(database, programId, host);
+    return new CELFFile(database, programId, host);
 }
 
 } // namespace

@@ -158,6 +158,9 @@ public:
     // directory: the completed path when that file exists, else the name relative to the
     // directory when it lies below it, else the name.
     CString ResolveSourcePath(LPCSTR name, LPCSTR compilationDirectory);
+    // The two forms ResolveSourcePath chooses from: the completed path, and the name (or
+    // its part below the directory).
+    void SourcePathForms(LPCSTR name, LPCSTR compilationDirectory, CString *completed, CString *fallback);
     // `path` completed by the drive and directory of `basePath` (NULL: the program
     // file's path), made a full path; "" when that cannot be made.
     CString CompletePath(LPCSTR path, LPCSTR basePath = nullptr);

@@ -44,16 +44,24 @@ CString CQelTargetFile::CompletePath(LPCSTR path, LPCSTR basePath)
     return full;
 }
 
-CString CQelTargetFile::ResolveSourcePath(LPCSTR name, LPCSTR compilationDirectory)
+void CQelTargetFile::SourcePathForms(LPCSTR name, LPCSTR compilationDirectory, CString *completed, CString *fallback)
 {
     CString convertedName = ConvertSlashPath(name);
     CString convertedDirectory = ConvertSlashPath(compilationDirectory);
-    CString completed = CompletePath(convertedName, convertedDirectory.IsEmpty() ? nullptr : LPCSTR(convertedDirectory));
-    if (completed.IsEmpty() && !convertedDirectory.IsEmpty())
-        completed = CompletePath(convertedName, nullptr);
+    *completed = CompletePath(convertedName, convertedDirectory.IsEmpty() ? nullptr : LPCSTR(convertedDirectory));
+    if (completed->IsEmpty() && !convertedDirectory.IsEmpty())
+        *completed = CompletePath(convertedName, nullptr);
+    if (!convertedDirectory.IsEmpty() && convertedName.Left(convertedDirectory.GetLength()) == convertedDirectory)
+        *fallback = convertedName.Mid(convertedDirectory.GetLength());
+    else
+        *fallback = convertedName;
+}
+
+CString CQelTargetFile::ResolveSourcePath(LPCSTR name, LPCSTR compilationDirectory)
+{
+    CString completed, fallback;
+    SourcePathForms(name, compilationDirectory, &completed, &fallback);
     if (!completed.IsEmpty() && IsReadableFile(completed))
         return completed;
-    if (!convertedDirectory.IsEmpty() && convertedName.Left(convertedDirectory.GetLength()) == convertedDirectory)
-        return convertedName.Mid(convertedDirectory.GetLength());
-    return convertedName;
+    return fallback;
 }
