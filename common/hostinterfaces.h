@@ -10,9 +10,7 @@
 
 interface IQelTargetObject;
 
-// The holder, offered by the host's debug-server object. Slot 18 gives a flag that
-// forbids message boxes and 20 the owner window; they are declared as SlotNN until their
-// callers come.
+// The holder, offered by the host's debug-server object.
 interface IQelHostHolder : public IUnknown {
     STDMETHOD(Slot03)() PURE;
     STDMETHOD(Slot04)() PURE;
@@ -32,9 +30,11 @@ interface IQelHostHolder : public IUnknown {
     STDMETHOD(GetWindowValues)(IUnknown **ppWindowValues) PURE;
     // Slot 17: the object that offers the error receiver (IQelErrorReceiver).
     STDMETHOD(GetErrorObject)(IUnknown **ppErrorObject) PURE;
-    STDMETHOD(Slot18)() PURE;
+    // Slot 18: not 0 when the user is to see no message boxes.
+    STDMETHOD(GetNoMessageBoxes)(LONG *pFlag) PURE;
     STDMETHOD(Slot19)() PURE;
-    STDMETHOD(Slot20)() PURE;
+    // Slot 20: the window that owns the boxes the system shows; NULL when the host has none.
+    STDMETHOD(GetOwnerWindow)(HWND *pWindow) PURE;
 };
 QEL_DEFINE_IID(IQelHostHolder, 0xFB6B1BC0, 0xE5AB, 0x11D1, 0x9B, 0x98, 0x00, 0x60, 0x97, 0x80, 0x44, 0x45);
 

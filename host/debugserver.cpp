@@ -269,6 +269,22 @@ STDMETHODIMP CHostDebugServer::GetErrorObject(IUnknown **ppErrorObject)
     return HandOut(m_errorObject, ppErrorObject);
 }
 
+STDMETHODIMP CHostDebugServer::GetNoMessageBoxes(LONG *pFlag)
+{
+    if (pFlag == nullptr)
+        return E_POINTER;
+    *pFlag = m_noMessageBoxes;
+    return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::GetOwnerWindow(HWND *pWindow)
+{
+    if (pWindow == nullptr)
+        return E_POINTER;
+    *pWindow = m_ownerWindow;
+    return S_OK;
+}
+
 STDMETHODIMP CHostDebugServer::TraceLine(LONG kind, LPCOLESTR source, LPCOLESTR line)
 {
     if (line == nullptr)

@@ -114,10 +114,11 @@ private:
 };
 
 // The debug-server object: slot 13 of its holder interface gives the configuration
-// profile, slot 16 the window values, slot 17 the object with the error receiver; it is
-// the message sink itself, recording the lines into its HostReports, and the
-// target-pattern interface, recording the downloads into its HostDownloads (and, once
-// offered, the extended memory interface, recording there too). It carries a symbol
+// profile, slot 16 the window values, slot 17 the object with the error receiver, slots
+// 18 and 20 whether message boxes are forbidden and the window that owns them; it is the
+// message sink itself, recording the lines into its HostReports, and the target-pattern
+// interface, recording the downloads into its HostDownloads (and, once offered, the
+// extended memory interface, recording there too). It carries a symbol
 // server as the host does, aggregating it (CreateSymbolServer): every interface that the
 // object does not answer itself is the symbol server's, with this object's identity. A
 // test may set a stand-in for IQelSymbSrv alone instead (SetSymbolServer), which keeps
@@ -148,6 +149,9 @@ public:
     void SetProfile(IUnknown *profile) { m_profile = profile; }
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
     void SetErrorObject(IUnknown *errorObject) { m_errorObject = errorObject; }
+    // What slots 18 and 20 give: 0 (boxes may be shown) and NULL unless set.
+    void SetNoMessageBoxes(LONG flag) { m_noMessageBoxes = flag; }
+    void SetOwnerWindow(HWND window) { m_ownerWindow = window; }
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
     void SetDownloads(std::shared_ptr<HostDownloads> downloads) { m_downloads = std::move(downloads); }
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
@@ -184,13 +188,15 @@ public:
     STDMETHODIMP Slot15() override { return E_NOTIMPL; }
     STDMETHODIMP GetWindowValues(IUnknown **ppWindowValues) override;
     STDMETHODIMP GetErrorObject(IUnknown **ppErrorObject) override;
-    STDMETHODIMP Slot18() override { return E_NOTIMPL; }
+    STDMETHODIMP GetNoMessageBoxes(LONG *pFlag) override;
     STDMETHODIMP Slot19() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot20() override { return E_NOTIMPL; }
+    STDMETHODIMP GetOwnerWindow(HWND *pWindow) override;
     // Placeholders of the other interfaces, in slots that the holder gives names.
     STDMETHODIMP Slot13() override { return E_NOTIMPL; }
     STDMETHODIMP Slot16() override { return E_NOTIMPL; }
     STDMETHODIMP Slot17() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot18() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot20() override { return E_NOTIMPL; }
     STDMETHODIMP Slot21() override { return E_NOTIMPL; }
     STDMETHODIMP Slot22() override { return E_NOTIMPL; }
     STDMETHODIMP Slot23() override { return E_NOTIMPL; }
@@ -241,6 +247,8 @@ private:
     CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_windowValues;
     CComPtr<IUnknown> m_errorObject;
+    std::atomic<LONG> m_noMessageBoxes{0};
+    std::atomic<HWND> m_ownerWindow{nullptr};
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
     std::shared_ptr<HostCommands> m_commands = std::make_shared<HostCommands>();

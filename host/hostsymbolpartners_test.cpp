@@ -41,6 +41,12 @@ TEST_F(HostSymbolPartnersTest, TheDebugServerAnswersForTheSymbolServerItCarries)
     IUnknown *pcp = reinterpret_cast<IUnknown *>(1);
     EXPECT_EQ(symbolServer->Synchronize(SYF_GET_PCP_STANDALONE_DEBUG_SERVER, &pcp), S_OK);
     EXPECT_EQ(pcp, nullptr);
+    IUnknown *varEd = reinterpret_cast<IUnknown *>(5);
+    EXPECT_EQ(symbolServer->Synchronize(SYF_GET_GLOBAL_VARED, &varEd), S_OK);
+    EXPECT_EQ(varEd, nullptr) << "off unless set";
+    partners->SetGlobalVarEd(TRUE);
+    EXPECT_EQ(symbolServer->Synchronize(SYF_GET_GLOBAL_VARED, &varEd), S_OK);
+    EXPECT_EQ(varEd, reinterpret_cast<IUnknown *>(1)) << "a number, not a pointer";
     EXPECT_EQ(symbolServer->Synchronize(SYF_GET_VARED, &pcp), E_NOTIMPL);
     EXPECT_EQ(symbolServer->Synchronize(SYF_GET_FOREIGN_DEBUG_SERVER, nullptr), E_POINTER);
     symbolServer.Release();

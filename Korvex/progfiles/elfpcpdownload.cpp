@@ -10,24 +10,12 @@
 
 #include "elfglobals.h"
 
-#include <comerror.h>
 #include <hostinterfaces.h>
 
+#include "hostquery.h"
 #include "symbolcodes.h"
 
 namespace {
-
-// The interface `iid` of `object`, null when it has none; a query that fails otherwise
-// is raised as a COM error.
-template <class Interface>
-CComPtr<Interface> QueryOptional(IUnknown *object)
-{
-    CComPtr<Interface> result;
-    HRESULT hr = object->QueryInterface(qel_uuidof<Interface>(), reinterpret_cast<void **>(&result));
-    if (FAILED(hr) && hr != E_NOINTERFACE)
-        _com_issue_error(hr);
-    return result;
-}
 
 // The memory a block is written to, as the host's download interfaces name it.
 DWORD MemoryTypeOf(DWORD kind)

@@ -1,5 +1,8 @@
-// The ids of the buttons with which a dialog ends, as its caller receives them.
+// The ids of the buttons with which a dialog or a message box ends, as its caller
+// receives them.
 #pragma once
 
 #define IDOK 1
 #define IDCANCEL 2
+#define IDABORT 3
+#define IDYES 6

@@ -32,6 +32,7 @@
 #include "lasterror.h"
 #include "localmemory.h"
 #include "lstring.h"
+#include "messagebox.h"
 #include "modules.h"
 #include "procaddress.h"
 #include "processthreads.h"
