@@ -6,6 +6,13 @@
 // - gdb_first_query: gdb-multiarch -batch answering one "info line", which makes it read
 //   the debugging information and line table of the unit that holds the function;
 // - gdb_cold_start: gdb-multiarch -batch reading the program and leaving.
+// A second benchmark times the module pass on the database of a first load:
+// - module_median: the read of one module, the median over modules spread across the
+//   program, each read first in its database;
+// - all_modules: the read of every other module after them, in one transaction, with
+//   the rows it wrote per second;
+// - gdb_expand_symtabs: gdb-multiarch -batch expanding the symbol tables of every unit
+//   (maint expand-symtabs), the nearest that gdb does to reading every module.
 // Each load runs on an engine of its own on a fresh host debug-server object, as a
 // debugger that starts and loads the program would; making and stopping the engine are
 // outside the time. The counters are the medians of the iterations and their ratios, the
@@ -19,6 +26,8 @@
 // bin/load_bench.
 #include <controllerengine.h>
 #include <debugserver.h>
+#include <elffile.h>
+#include <qeldatabase.h>
 #include <progfilestrings.h>
 #include <symdbstrings.h>
 #include <symserverstrings.h>
@@ -258,6 +267,110 @@ void LoadNextToGdb(benchmark::State &state)
 }
 
 BENCHMARK(LoadNextToGdb)->Iterations(5)->Unit(benchmark::kSecond)->UseManualTime();
+
+LONG RowCount(CQelRecordset &&rows)
+{
+    return rows.GetRecordCount();
+}
+
+// Reads the modules of `program`, whose database (of a first load) is `database`: the
+// seconds of each of `sample` modules, then of all the others; the rows they wrote.
+bool TimeModules(const fs::path &program, const fs::path &database, const std::vector<LONG> &sample,
+                 std::vector<double> *each, double *all, LONG *rows, std::string &failure)
+{
+    CQelDatabase connection;
+    if (!connection.Open(database.c_str(), FALSE, FALSE)) {
+        failure = "the database of the first load cannot be opened";
+        return false;
+    }
+    CELFFile reader(connection, 1, nullptr);
+    if (!reader.Open(program.c_str(), nullptr) || reader.ReadSections(nullptr) != 1) {
+        failure = "the firmware cannot be opened for its modules";
+        return false;
+    }
+    const LONG count = RowCount(CDBModuls(connection.GetDatabase()));
+    for (LONG modul : sample) {
+        const auto start = std::chrono::steady_clock::now();
+        connection.BeginTrans();
+        const int read = reader.ReadModules(modul, 0);
+        connection.CommitTrans();
+        each->push_back(SecondsSince(start));
+        if (read != 1) {
+            failure = "module " + std::to_string(modul) + " was not read";
+            return false;
+        }
+    }
+    const auto start = std::chrono::steady_clock::now();
+    connection.BeginTrans();
+    for (LONG modul = 1; modul <= count; ++modul) {
+        if (reader.ReadModules(modul, 0) != 1) {
+            connection.Rollback();
+            failure = "module " + std::to_string(modul) + " was not read";
+            return false;
+        }
+    }
+    connection.CommitTrans();
+    *all = SecondsSince(start);
+    *rows = RowCount(CDBSymbolInfo(connection.GetDatabase())) + RowCount(CDBTypeInfo(connection.GetDatabase())) +
+            RowCount(CDBSourceLines(connection.GetDatabase()));
+    reader.Close();
+    connection.Close(FALSE);
+    return true;
+}
+
+void ModulesNextToGdb(benchmark::State &state)
+{
+    std::string failure;
+    const std::string firmware = Firmware(failure);
+    if (firmware.empty() || !OnPath("gdb-multiarch")) {
+        state.SkipWithError(firmware.empty() ? failure.c_str() : "gdb-multiarch is not on PATH");
+        return;
+    }
+    BenchFolder folder;
+    const fs::path program = folder.path / "firmware.elf", database = folder.path / "firmware.mdb";
+    const fs::path loaded = folder.path / "loaded.mdb";
+    std::error_code error;
+    if (!fs::copy_file(firmware, program, error) || TimeLoad(program, "built", failure) < 0 ||
+        !fs::copy_file(database, loaded, error)) {
+        state.SkipWithError(failure.empty() ? "the firmware cannot be loaded" : failure.c_str());
+        return;
+    }
+    const std::string expandCommand =
+        "gdb-multiarch -batch -nx -ex 'maint expand-symtabs' '" + program.string() + "' > /dev/null 2>&1";
+    std::vector<LONG> sample;
+    for (LONG modul = 7; modul <= 3000; modul += 200)
+        sample.push_back(modul);
+
+    std::vector<double> each, alls, expands;
+    LONG rows = 0;
+    for (auto _ : state) {
+        fs::copy_file(loaded, database, fs::copy_options::overwrite_existing, error);
+        double all = 0;
+        if (!TimeModules(program, database, sample, &each, &all, &rows, failure)) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+        state.SetIterationTime(all);
+        alls.push_back(all);
+        const double expand = TimeCommand(expandCommand);
+        if (expand < 0) {
+            state.SkipWithError("gdb-multiarch failed on the firmware");
+            break;
+        }
+        expands.push_back(expand);
+    }
+    if (!state.error_occurred()) {
+        const double all = Median(alls), expand = Median(expands);
+        state.counters["module_median_ms"] = Median(each) * 1e3;
+        state.counters["all_modules_s"] = all;
+        state.counters["gdb_expand_symtabs_s"] = expand;
+        state.counters["all_modules/gdb_expand_symtabs"] = all / expand;
+        state.counters["module_rows"] = double(rows);
+        state.counters["module_rows_per_s"] = double(rows) / all;
+    }
+}
+
+BENCHMARK(ModulesNextToGdb)->Iterations(3)->Unit(benchmark::kSecond)->UseManualTime();
 
 } // namespace
 

@@ -1,7 +1,6 @@
 #include "elffile.h"
 
 #include <packedindex.h>
-#include <qelquerydef.h>
 #include <symbolwriters.h>
 #include <stringtext.h>
 #include <symdbstrings.h>
@@ -72,31 +71,37 @@ void CELFFile::BeginModule(LONG modul)
     m_nModul = modul;
     m_nSyntheticType = kMaxPackedNumber;
     m_nLifetimeList = 1;
+    m_nBlockCounter = 0;
     m_baseEncodings.clear();
     m_typeAliases.clear();
     m_linedSourceFiles.clear();
-
-    const CdbVariant key(modul);
+    // A module pass writes in a savepoint that a failure rolls back, so a module not yet
+    // analysed has none of its Symbols and Types rows: there is nothing of an earlier
+    // attempt to delete (and the delete, by a column without an index, would scan both
+    // tables once for every module).
     m_symbols.Close();
-    CQelQueryDef deleteSymbols(GetDatabase().GetDatabase());
-    deleteSymbols.Open(LoadStringText(IDS_Q_DELETEMODULSYMBOLS));
-    deleteSymbols.SetParameter(LoadStringText(IDS_P_MODULINDEX), key);
-    deleteSymbols.Execute();
     m_symbols.Open();
-
     m_types.Close();
-    CQelQueryDef deleteTypes(GetDatabase().GetDatabase());
-    deleteTypes.Open(LoadStringText(IDS_Q_DELETEMODULTYPES));
-    deleteTypes.SetParameter(LoadStringText(IDS_P_MODULINDEX), key);
-    deleteTypes.Execute();
     m_types.Open();
+    m_nFunctionCounter = FirstFunctionOf(modul) - 1;
+}
 
-    CQelQueryDef firstFunction(GetDatabase().GetDatabase());
-    firstFunction.Open(LoadStringText(IDS_Q_FIRSTFUNCTIONOFMODUL));
-    firstFunction.SetParameter(LoadStringText(IDS_P_MODULINDEX), key);
-    CDBFunctions first(GetDatabase().GetDatabase());
-    first.OpenQueryDef(firstFunction);
-    m_nFunctionCounter = first.IsEOF() ? 0 : first.m_FunctionIndex - 1;
+LONG CELFFile::FirstFunctionOf(LONG modul)
+{
+    // The globals pass wrote the functions module after module, and they do not change:
+    // one walk gives every module's first, where a query for each would walk them all.
+    if (m_firstFunctions.empty()) {
+        CDBFunctions functions(GetDatabase().GetDatabase());
+        for (functions.Open(); !functions.IsEOF(); functions.MoveNext()) {
+            const LONG owner = functions.m_Scope < 0 ? -functions.m_Scope : functions.m_Scope;
+            auto known = m_firstFunctions.find(owner);
+            if (known == m_firstFunctions.end() || functions.m_FunctionIndex < known->second)
+                m_firstFunctions[owner] = functions.m_FunctionIndex;
+        }
+        m_firstFunctions[0] = 0; // walked: the map is not empty any more
+    }
+    auto first = m_firstFunctions.find(modul);
+    return first != m_firstFunctions.end() ? first->second : 1;
 }
 
 BOOL CELFFile::ReadDwarf2ModuleUnit(CDwarf2EntryReader &reader, LONG modul)

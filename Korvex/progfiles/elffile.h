@@ -33,9 +33,10 @@ public:
 private:
     struct ModuleScope;
 
-    // The module start: what an earlier attempt wrote is deleted, and the function
-    // counter is set to go on from the module's first function.
+    // The module start: the function counter goes on from the module's first function.
     void BeginModule(LONG modul);
+    // The FunctionIndex of the module's first function.
+    LONG FirstFunctionOf(LONG modul);
     BOOL ReadDwarf2ModuleUnit(CDwarf2EntryReader &reader, LONG modul);
     void HandleEntry(CDwarf2EntryReader &reader, ModuleScope &around, ModuleScope *inner);
     void CloseScope(ModuleScope &scope);
@@ -71,4 +72,5 @@ private:
     std::unordered_map<DWORD, DWORD> m_baseEncodings; // base type entry -> encoding
     std::unordered_map<DWORD, DWORD> m_typeAliases;   // typedef, const, volatile -> type
     std::set<LONG> m_linedSourceFiles;
+    std::unordered_map<LONG, LONG> m_firstFunctions; // module -> its first FunctionIndex
 };
