@@ -11,6 +11,7 @@
 // cannot be packed, leaves none of its rows.
 #include "elfglobals.h"
 
+#include <diaghelper.h>
 #include <nameencoding.h>
 #include <packedindex.h>
 #include <stringtext.h>
@@ -19,6 +20,7 @@
 
 #include "dwarf2codes.h"
 #include "progfilepaths.h"
+#include "varedcheck.h"
 
 #include <unordered_map>
 #include <vector>
@@ -65,6 +67,26 @@ CString CELFGlobals::LineFileDirectory(const CDwarfLineProgram &program, DWORD f
     return compilationDirectory + "/" + directory;
 }
 
+void CELFGlobals::CheckVarEd()
+{
+    CQelDiagHelper diagnostics(GetHostObject(), "QelSymbolEngine", nullptr);
+    const int index = GetImage().FindSection(".VarEd_Info");
+    DWORD size = 0;
+    const BYTE *text = index >= 0 ? GetSectionData(index, &size) : nullptr;
+    static const BYTE empty = 0;
+    if (index >= 0 && text == nullptr)
+        text = &empty;
+    CheckVarEdInfo(GetHostObject(), text, size, m_varEd, diagnostics);
+}
+
+void CELFGlobals::ResolveVarEdVariable(LPCSTR name, DWORD address)
+{
+    if (!m_varEd.WantsVariable(name))
+        return;
+    m_symbols.SetBookmark(m_symbols.GetLastModifiedBookmark());
+    m_varEd.ResolveVariable(name, m_symbols.m_SymbolIndex, address);
+}
+
 int CELFGlobals::ReadDwarf2Globals(HWND progressWindow, DWORD *position)
 {
     const Dwarf2Sections sections = GetDwarf2Sections();
@@ -78,16 +100,20 @@ int CELFGlobals::ReadDwarf2Globals(HWND progressWindow, DWORD *position)
         if (status != CDwarf2EntryReader::UNIT_OK) {
             SetNotice("%s", static_cast<LPCSTR>(reader.GetDiagnostic()));
         } else {
+            // What a unit given up resolved of the VarEd statements goes with its rows.
+            const CVarEdStatements varEd = m_varEd.IsEmpty() ? CVarEdStatements() : m_varEd;
             m_database.BeginTrans();
             try {
                 if (ReadDwarf2GlobalsUnit(reader)) {
                     m_database.CommitTrans();
                 } else {
                     m_database.Rollback();
+                    m_varEd = varEd;
                     SetNotice("%s; the unit is not read", static_cast<LPCSTR>(reader.GetDiagnostic()));
                 }
             } catch (CQelIndexRangeException *e) {
                 m_database.Rollback();
+                m_varEd = varEd;
                 SetNotice("unit at %#x: its module %d or entry %#x is beyond what the database can number; the unit "
                           "is not read",
                           offset, e->m_nModul, e->m_nNumber);
@@ -103,6 +129,10 @@ int CELFGlobals::ReadDwarf2Globals(HWND progressWindow, DWORD *position)
         offset = next;
         *position = start + offset;
         PostProgressPosition(progressWindow, *position);
+    }
+    if (!m_varEd.IsEmpty()) {
+        CQelDiagHelper diagnostics(GetHostObject(), "QelSymbolEngine", nullptr);
+        m_varEd.WriteRows(m_symbols, diagnostics);
     }
     return 1;
 }
@@ -245,6 +275,8 @@ void CELFGlobals::WriteDwarf2Function(const Dwarf2EntryValues &entry, LONG modul
     m_functions.m_CallType = inlined ? 5 : 0;
     m_functions.Update();
     scope->functionIndex = index;
+    if (external)
+        m_varEd.ResolveFunction(entry.name, entry.low, length);
 
     if (inlined) {
         SymbolRecordTag label;
@@ -285,6 +317,7 @@ void CELFGlobals::WriteDwarf2Variable(const Dwarf2EntryValues &entry, LONG modul
         WriteLocalStaticSymbol(record, m_symbols, FALSE);
     } else if (entry.external) {
         WriteGlobalSymbol(record, m_symbols, FALSE);
+        ResolveVarEdVariable(entry.name, address);
     } else {
         WriteModulStaticSymbol(record, m_symbols, FALSE);
     }

@@ -99,8 +99,10 @@ int CELFGlobals::ReadGlobals(HWND progressWindow)
     int result = 1;
     DWORD position = 0;
     if (!m_bAnalyzed) {
-        if (HasDwarf2Only())
+        if (HasDwarf2Only()) {
+            CheckVarEd();
             result = ReadDwarf2Globals(progressWindow, &position);
+        }
         position = debugTotal;
         PostProgressPosition(progressWindow, position);
         ReadSymbolTable(progressWindow, &position);

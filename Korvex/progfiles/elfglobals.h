@@ -19,6 +19,7 @@
 #include "dwarf2entryvalues.h"
 #include "dwarflineprogram.h"
 #include "elfsections.h"
+#include "varedstatements.h"
 
 class CELFGlobals : public CELFSections {
 public:
@@ -95,6 +96,11 @@ private:
     void WriteDwarf2Function(const Dwarf2EntryValues &entry, LONG modul, BOOL inlined, GlobalsScope *scope);
     void WriteDwarf2Variable(const Dwarf2EntryValues &entry, LONG modul, const GlobalsScope &scope);
 
+    // The statements of the program's VarEd section, when the host has the feature on.
+    void CheckVarEd();
+    // After a global variable's row: the statements that name it learn its SymbolIndex.
+    void ResolveVarEdVariable(LPCSTR name, DWORD address);
+
     void ReadSymbolTable(HWND progressWindow, DWORD *position);
     void WriteStartupLabels();
     void WriteRegisterMap();
@@ -114,6 +120,7 @@ private:
     CQelDatabase &m_database;
     CDBProgram m_program;
     CDBFunctions m_functions;
+    CVarEdStatements m_varEd;
     CDBModulSourceFileRel m_modulSourceFiles;
     CDBModulSectionRel m_modulSections;
     CDBSectionSourceFileRel m_sectionSourceFiles;

@@ -412,4 +412,55 @@ TEST_F(ElfGlobalsTest, EachUnitRelatesItsSourceFilesAndCodeSectionsOnce)
     EXPECT_EQ(RowCount(CDBModulSectionRel(m_database.GetDatabase())), 3);
 }
 
+// The rows that the program's VarEd statements give, with the SymbolIndex of each
+// variable replaced by its name.
+std::vector<std::string> VarEdRows(CQelDatabase &database)
+{
+    std::map<LONG, std::string> names;
+    std::vector<std::string> rows;
+    CDBSymbolInfo symbols(database.GetDatabase());
+    for (symbols.Open(); !symbols.IsEOF(); symbols.MoveNext()) {
+        if (symbols.m_SymbolID == 5)
+            names[symbols.m_SymbolIndex] = static_cast<LPCSTR>(symbols.m_Name);
+        char row[160];
+        if (symbols.m_SymbolID == 17)
+            snprintf(row, sizeof row, "17 %s %d %#x %d %#x %#x", names[symbols.m_Data_1].c_str(), int(symbols.m_Data_2),
+                     unsigned(symbols.m_Data_3), int(symbols.m_Data_4), unsigned(symbols.m_Data_5),
+                     unsigned(symbols.m_Data_6));
+        else if (symbols.m_SymbolID == 15 || symbols.m_SymbolID == 16)
+            snprintf(row, sizeof row, "%d %s", int(symbols.m_SymbolID), names[symbols.m_Data_1].c_str());
+        else
+            continue;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST_F(ElfGlobalsTest, VarEdStatementsBecomeRowsOfTheFunctionsAndVariablesTheyName)
+{
+    CComObject<QelHost::CHostSymbolPartners> *partners = nullptr;
+    ASSERT_EQ(CComObject<QelHost::CHostSymbolPartners>::CreateInstance(&partners), S_OK);
+    CComPtr<IQelSymbSrv> keep(partners);
+    partners->SetGlobalVarEd(TRUE);
+    m_server->SetSymbolServer(keep);
+    int loads = 0;
+    auto load = [&](const char *sample) {
+        NewDatabase((std::to_string(++loads) + ".mdb").c_str());
+        CELFGlobals reader(m_database, 1, m_host);
+        EXPECT_EQ(Load(reader, (std::string(kQelSourceDir) + "/testdata/vared/" + sample).c_str()), 1);
+        return VarEdRows(m_database);
+    };
+    // In statement order, then the variables and the values, each once; the indexes
+    // sort as the variables were written.
+    EXPECT_EQ(load("vared-valid.elf"),
+              (std::vector<std::string>{"17 motor_speed 1 0x9114 0 0x8000 0x58", "17 pump_level 1 0x9118 0 0x8058 0x64",
+                                        "17 motor_speed 1 0x911c 0 0x80bc 0x3c", "17 pump_level 1 0x911c 0 0x80bc 0x3c",
+                                        "15 motor_speed", "15 pump_level", "16 motor_limit", "16 pump_limit",
+                                        "16 fan_step"}));
+    EXPECT_EQ(load("vared-missingfunction.elf"),
+              (std::vector<std::string>{"17 motor_speed 1 0x9114 0 0x8000 0x58", "15 motor_speed", "16 motor_limit"}));
+    partners->SetGlobalVarEd(FALSE);
+    EXPECT_EQ(load("vared-valid.elf"), std::vector<std::string>{});
+}
+
 } // namespace
