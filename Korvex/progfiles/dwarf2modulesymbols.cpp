@@ -14,6 +14,7 @@
 
 #include "dwarf2codes.h"
 #include "dwarf2modulescope.h"
+#include "dwarf2unitglobals.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -221,8 +222,8 @@ void CELFFile::WriteSourceLines(const Dwarf2EntryValues &unit)
             auto known = files.find(row.file);
             if (known == files.end())
                 known = files.emplace(row.file, FindSourceFile(program.GetFileName(row.file),
-                                                               LineFileDirectory(program, row.file,
-                                                                                 unit.compilationDirectory)))
+                                                               Dwarf2LineFileDirectory(program, row.file,
+                                                                                       unit.compilationDirectory)))
                             .first;
             file = known->second;
         }

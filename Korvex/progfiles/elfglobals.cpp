@@ -184,29 +184,19 @@ void CELFGlobals::RegisterSourceFile(LPCSTR name, BOOL hasLines, LPCSTR director
 
 int CELFGlobals::FindSectionIndex(DWORD address)
 {
-    // Line tables and functions come in address order, mostly within one section.
-    const std::vector<SectionTag> &sections = GetSectionRecords();
-    auto holds = [&](const SectionTag &section) {
-        return section.AddressMode == 1 && address - section.AddressValue < section.Length;
-    };
-    if (m_nLastSectionFound >= 0 && static_cast<size_t>(m_nLastSectionFound) < sections.size() &&
-        holds(sections[m_nLastSectionFound]))
-        return m_nLastSectionFound;
-    auto holding = std::find_if(sections.begin(), sections.end(), holds);
-    if (holding == sections.end())
-        return -1;
-    m_nLastSectionFound = static_cast<int>(holding - sections.begin());
-    return m_nLastSectionFound;
+    return FindSectionRecord(GetSectionRecords(), address, &m_nLastSectionFound);
 }
 
 void CELFGlobals::RecordRelations(const CAddressValue &address)
 {
-    if (address.AddressMode != 1)
-        return;
-    const int section = FindSectionIndex(address.AddressValue);
+    if (address.AddressMode == 1)
+        RecordSectionRelation(FindSectionIndex(address.AddressValue));
+}
+
+void CELFGlobals::RecordSectionRelation(int section)
+{
     if (section < 0 || section == m_nCurrentSection)
         return;
-
     const LONG modul = m_moduls.GetRecordCount();
     const CdbVariant modulKey(modul), sectionKey(section), fileKey(m_nCurrentSourceFile);
     if (!SeekKey(m_modulSections, IDS_DB_MODULSECTIONKEY, modulKey, &sectionKey)) {

@@ -17,7 +17,7 @@
 
 #include "dwarf2entries.h"
 #include "dwarf2entryvalues.h"
-#include "dwarflineprogram.h"
+#include "dwarf2unitglobals.h"
 #include "elfsections.h"
 #include "varedstatements.h"
 
@@ -74,9 +74,6 @@ protected:
     LONG FindSourceFile(LPCSTR name, LPCSTR directory);
     // The section record that holds `address` (mode 1), -1 when none does.
     int FindSectionIndex(DWORD address);
-    // The directory of a line table's file: the compilation directory for file entries
-    // without one, and the base of a relative include directory.
-    static CString LineFileDirectory(const CDwarfLineProgram &program, DWORD file, const CString &compilationDirectory);
 
     CDBModuls m_moduls;
     CDBSymbolInfo m_symbols;
@@ -86,15 +83,11 @@ private:
     // One download block: ranges [first, last) of the sorted list.
     struct Block;
 
-    struct GlobalsScope;
-    struct UnitFiles;
-    // One unit of the globals pass; FALSE when the unit is damaged (its rows are then to
-    // be given up).
-    BOOL ReadDwarf2GlobalsUnit(CDwarf2EntryReader &reader);
-    void WriteDwarf2Modul(CDwarf2EntryReader &reader, LONG modul);
-    void RegisterLineFiles(const Dwarf2EntryValues &unit);
-    void WriteDwarf2Function(const Dwarf2EntryValues &entry, LONG modul, BOOL inlined, GlobalsScope *scope);
-    void WriteDwarf2Variable(const Dwarf2EntryValues &entry, LONG modul, const GlobalsScope &scope);
+    // The rows of one unit that the globals pass has read.
+    void WriteDwarf2Unit(const Dwarf2UnitGlobals &unit);
+    // Relates the module being read and the current source file to section record
+    // `section`, once per section change.
+    void RecordSectionRelation(int section);
 
     // The statements of the program's VarEd section, when the host has the feature on.
     void CheckVarEd();
@@ -129,6 +122,5 @@ private:
     DWORD m_nPcpEntry = 0xFFFFFFFF;
     int m_nCurrentSection = -1;
     LONG m_nCurrentSourceFile = 0;
-    LONG m_nUnitSourceFile = -1; // the SourceFiles row of the unit's own name
     int m_nLastSectionFound = -1;
 };

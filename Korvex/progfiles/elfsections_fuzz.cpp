@@ -1,13 +1,14 @@
-// Runs ELF recognition, the structural check, the sections pass and the globals pass on
-// arbitrary bytes, with a host that takes every download block and a scratch symbol
-// database, and checks what the loader relies on: nothing is read outside the file (the
-// sanitizers see to that), every record has a length, the records of one section stay
-// inside it, every block the host receives is readable to its last byte, and the
-// globals pass ends without a database error. Each input's rows are rolled back.
+// Runs ELF recognition, the structural check, the sections pass, the globals pass and
+// the module pass of every module on arbitrary bytes, with a host that takes every
+// download block and a scratch symbol database, and checks what the loader relies on:
+// nothing is read outside the file (the sanitizers see to that), every record has a
+// length, the records of one section stay inside it, every block the host receives is
+// readable to its last byte, the passes end without a database error, and a module read
+// is read for good (a second read finds it analysed). Each input's rows are rolled back.
 //
 // fuzz-seeds: testdata/*/*.elf
 #include "elfcheck.h"
-#include "elfglobals.h"
+#include "elffile.h"
 #include "progfilestrings.h"
 
 #include <hostinterfaces.h>
@@ -151,13 +152,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     CQelDatabase &database = scratchDatabase.database;
     database.BeginTrans();
     {
-        CELFGlobals reader(database, 1, &host);
+        CELFFile reader(database, 1, &host);
         if (reader.Open(path, nullptr)) {
             Check(recognised == 1);
             if (reader.ReadSections(nullptr) == 1) {
                 for (const SectionTag &record : reader.GetSectionRecords())
                     Check(record.Length != 0 && record.AddressMode == 1);
                 Check(reader.ReadGlobals(nullptr) == 1);
+                const LONG modules = CDBModuls(database.GetDatabase()).GetRecordCount();
+                for (LONG modul = 1; modul <= modules; ++modul) {
+                    if (reader.ReadModules(modul, 0) == 1)
+                        Check(reader.ReadModules(modul, 0) == 1);
+                }
+                Check(reader.ReadModules(modules + 1, 0) == 0);
             } else {
                 Check(!reader.GetFailureText().IsEmpty());
             }
