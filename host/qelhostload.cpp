@@ -162,6 +162,27 @@ LPCSTR AnswerElfDialog(void *answer, const OPENFILENAMEA *)
     return path.empty() ? nullptr : path.c_str();
 }
 
+// Plays the user, who reads each message box and presses its first button; the box
+// becomes a record. The boxes come one at a time, from whichever thread shows them.
+int RecordMessageBox(void *lines, HWND, LPCSTR text, LPCSTR caption, UINT style)
+{
+    static_cast<std::vector<std::string> *>(lines)->push_back("msgbox\t" + Escaped(caption != nullptr ? caption : "") +
+                                                             "\t" + Escaped(text != nullptr ? text : ""));
+    switch (style & MB_TYPEMASK) {
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNOCANCEL:
+    case MB_YESNO:
+        return IDYES;
+    case MB_RETRYCANCEL:
+        return IDRETRY;
+    case MB_CANCELTRYCONTINUE:
+        return IDCANCEL;
+    default:
+        return IDOK;
+    }
+}
+
 // The request status that a Get method's answer stands for.
 int StatusOf(HRESULT hr)
 {
@@ -284,6 +305,8 @@ LoadRecords RunLoad(const LoadOptions &options)
 
     LoadProgress progress;
     g_progress = &progress;
+    std::vector<std::string> messageBoxes;
+    QelSetMessageBoxHandler(RecordMessageBox, &messageBoxes);
     const LONG windowValue = static_cast<LONG>(reinterpret_cast<UINT_PTR>(window));
     int request = windowValue;
     const auto started = std::chrono::steady_clock::now();
@@ -292,6 +315,7 @@ LoadRecords RunLoad(const LoadOptions &options)
     MSG message;
     while (SUCCEEDED(hr) && !progress.done && GetMessageA(&message, nullptr, 0, 0) > 0)
         DispatchMessageA(&message);
+    QelSetMessageBoxHandler(nullptr, nullptr);
     records.microseconds =
         std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
 
@@ -302,6 +326,7 @@ LoadRecords RunLoad(const LoadOptions &options)
         hr = symbol->GetProgramInfo(request, &info);
     const int status = StatusOf(hr);
     records.lines.push_back("status\t" + std::to_string(status) + "\t" + Escaped(ErrorText(debugger.symbolServer, status)));
+    records.lines.insert(records.lines.end(), messageBoxes.begin(), messageBoxes.end());
     records.loaded = status == 0;
     if (records.loaded)
         ReportProgramInfo(info, records);

@@ -5,4 +5,5 @@
 #define IDOK 1
 #define IDCANCEL 2
 #define IDABORT 3
+#define IDRETRY 4
 #define IDYES 6
