@@ -208,6 +208,9 @@ TEST_F(ElfGlobalsTest, AnAnalysedDatabaseIsLeftAsItIsAndOnlyTheImageIsDownloaded
     EXPECT_EQ(RowCount(CDBProgram(m_database.GetDatabase())), 1);
     EXPECT_EQ(RowCount(CDBRegisterMap(m_database.GetDatabase())), 15);
     EXPECT_EQ(RowCount(CDBSections(m_database.GetDatabase())), LONG(again.GetSectionRecords().size()));
+    EXPECT_EQ(RowCount(CDBModuls(m_database.GetDatabase())), 3);
+    EXPECT_EQ(RowCount(CDBFunctions(m_database.GetDatabase())), 3);
+    EXPECT_EQ(RowCount(CDBSourceFiles(m_database.GetDatabase())), 3);
     EXPECT_EQ(Blocks().size(), 2 * blocks);
 }
 
