@@ -1344,3 +1344,78 @@ TEST_F(Dwarf2OracleTest, SourceLinesAreEveryDecodedLineRowButTheEndsOfSequences)
         EXPECT_EQ(FirstOf(mismatches), "");
     }
 }
+
+TEST_F(Dwarf2OracleTest, WhereGdbSaysOtherwiseTheRowsFollowTheDebuggingInformation)
+{
+    // The lifetime list of each parameter or local named `name`, as "begin mode value extra" rows.
+    auto lists = [](const Database &database, const std::string &name) {
+        std::vector<std::vector<std::string>> found;
+        for (const SymbolRow &row : database.symbols) {
+            if ((row.id != 1 && row.id != 2) || row.name != name || row.data[1] != 5)
+                continue;
+            found.emplace_back();
+            for (const SymbolRow &place : database.symbols)
+                if (place.id == 12 && place.modul == row.modul && place.scope == row.data[2])
+                    found.back().push_back(
+                        Row({Hex(DWORD(place.data[0])), N(place.data[1]), N(place.data[2]), N(place.data[3])}));
+        }
+        return found;
+    };
+    auto answer = [](const Oracle &oracle, const std::string &command) {
+        std::string text;
+        for (const auto &asked : oracle.gdb)
+            if (asked.first == command)
+                for (const std::string &line : asked.second)
+                    text += line + "\n";
+        return text;
+    };
+    auto hasBlock = [](const Database &database, LONG low, LONG length) {
+        return std::any_of(database.symbols.begin(), database.symbols.end(), [&](const SymbolRow &row) {
+            return row.id == 8 && row.data[2] == low && row.data[3] == length;
+        });
+    };
+    auto holds = [](const std::vector<std::vector<std::string>> &lists, const std::vector<std::string> &list) {
+        return std::find(lists.begin(), lists.end(), list) != lists.end();
+    };
+    {
+        const Database database = Load("handwritten-O0");
+        const Oracle &oracle = OracleOf("handwritten-O0");
+        // gdb gives the frame base where the function starts; the rows, each range's.
+        EXPECT_NE(answer(oracle, "info scope board_scale")
+                      .find("value is a variable at frame base reg $sp offset 0+-12"),
+                  std::string::npos);
+        EXPECT_TRUE(holds(lists(database, "value"), {"0x8009c 2 -12 13", "0x800a0 2 -4 13", "0x800a4 2 -8 11",
+                                                     "0x80108 2 -4 13", "0x8010c 2 -12 13", "0x80118 6 -1 -1"}));
+        // gcc's absolute addresses in motor.cpp's lists are read as offsets from the unit's
+        // low address, as DWARF 2 has them; gdb finds no frame base there.
+        EXPECT_EQ(answer(oracle, "info scope motor_run"),
+                  "error: Could not find the frame base for \"motor_run(int)\".\n");
+        EXPECT_EQ(database.functionsByName.at("motor_run")[0].address, 0x8059c);
+        EXPECT_TRUE(holds(lists(database, "steps"), {"0x100ad4 2 -28 13", "0x100ad6 2 -20 13", "0x100ad8 2 4 13",
+                                                     "0x100ada 2 4 7", "0x100b2c 6 -1 -1"}));
+        // A Thumb function is at its even address; the symbol table's is odd.
+        EXPECT_EQ(database.functionsByName.at("control_step")[0].address, 0x803f4);
+        const auto &symbols = oracle.elfSymbols;
+        EXPECT_TRUE(std::any_of(symbols.begin(), symbols.end(), [](const ElfSymbol &symbol) {
+            return symbol.name == "control_step" && symbol.value == 0x803f5;
+        }));
+        // _Bool: a typedef of the table's 8-bit "unsigned", numbered from the top.
+        EXPECT_EQ(answer(oracle, "whatis board_ready"), "type = _Bool\n");
+        const TypeRow &named = database.types.at(Pack(1, 0xd6));
+        EXPECT_EQ(named.Text(), Row({N(Pack(1, 0xd6)), "1", "1", "'_Bool'", N(named.data[0]), "0", "0", "0"}));
+        EXPECT_GT(named.data[0] & 0x3FFFF, 0x3FF00);
+        EXPECT_EQ(database.types.at(named.data[0]).Text(),
+                  Row({N(named.data[0]), "1", "0", "'unsigned'", "8", "2", "0", "0"}));
+    }
+    {
+        const Database database = Load("handwritten-O1");
+        const Oracle &oracle = OracleOf("handwritten-O1");
+        // The `col` loop's block comes in two pieces; DWARF 2 gives the first one only.
+        EXPECT_TRUE(hasBlock(database, 0x80138, 0x14));
+        // A range that puts `count` at a fixed address gives no lifetime row.
+        EXPECT_NE(answer(oracle, "info scope board_poll")
+                      .find("Range 0x80138-0x80144: a complex DWARF expression:\n     0: DW_OP_addr 0x40000018"),
+                  std::string::npos);
+        EXPECT_TRUE(holds(lists(database, "count"), {"0x80144 3 3 0", "0x80194 6 -1 -1"}));
+    }
+}
