@@ -29,6 +29,8 @@
 //   members).
 // - Thumb functions are at their even addresses, as in the debugging information; the
 //   symbol table's are odd.
+// - A variable that gcc left without a place (the generator's file statics at -O1,
+//   `fallback`) has no row, though gdb still tells its type.
 #include "elffile.h"
 
 #include <debugserver.h>
