@@ -19,6 +19,9 @@ struct CELFFile::ModuleScope {
     LONG scope = 0;         // packed: the innermost function or block with a block row
     LONG functionIndex = 0; // of the innermost function with a Functions row
     std::shared_ptr<const std::vector<Dwarf2LocationListEntry>> frameBase;
+    // The blocks of the innermost function so far: an inlined function's blocks are
+    // numbered apart, and the function around it goes on where it was.
+    std::shared_ptr<LONG> blockCounter;
 
     Construct construct = NONE;
     CString name;

@@ -53,18 +53,16 @@ void CELFFile::BeginBlock(const Dwarf2EntryValues &entry, ModuleScope *inner)
         inner->frameBase = std::make_shared<const std::vector<Dwarf2LocationListEntry>>(FrameBaseOf(entry));
     LONG blockNumber = 0;
     if (function) {
-        m_nBlockCounter = 0;
+        inner->blockCounter = std::make_shared<LONG>(0);
         // Counted exactly as the globals pass gives Functions rows.
         if (!entry.hasLow || entry.name.IsEmpty())
             return;
         inner->functionIndex = ++m_nFunctionCounter;
-    } else {
-        blockNumber = m_nBlockCounter + 1;
     }
     if (!entry.hasLow || !entry.hasHigh || entry.high == 0)
         return;
-    if (!function)
-        m_nBlockCounter = blockNumber;
+    if (!function && inner->blockCounter)
+        blockNumber = ++*inner->blockCounter;
     inner->scope = PackIndexChecked(m_nModul, static_cast<LONG>(entry.offset), FALSE);
     UnnamedSymbolRecordTag block;
     block.Modul = m_nModul;

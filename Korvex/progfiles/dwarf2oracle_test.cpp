@@ -519,9 +519,11 @@ private:
     {
         m_synthetic = 0x3FFFF;
         m_lifetimeList = 1;
-        m_blockCount = 0;
         AddType(0, 0, "void", 0, 0, 0, 0);
         std::vector<LONG> scope(m_unit->entries.size(), 0), functionIndex(m_unit->entries.size(), 0);
+        // Blocks are numbered per function, an inlined one having numbers of its own.
+        std::vector<size_t> function(m_unit->entries.size(), 0);
+        std::map<size_t, LONG> blockCounts;
         std::vector<std::vector<FrameBase>> frameBase(m_unit->entries.size());
         for (size_t i = 1; i < m_unit->entries.size(); ++i) {
             const DwarfEntry &entry = m_unit->entries[i];
@@ -529,6 +531,7 @@ private:
             const DwarfEntry &outer = m_unit->entries[parent];
             scope[i] = scope[parent];
             functionIndex[i] = functionIndex[parent];
+            function[i] = function[parent];
             frameBase[i] = frameBase[parent];
             const LONG offset = static_cast<LONG>(Relative(entry.offset));
             const std::string &tag = entry.tag;
@@ -570,13 +573,13 @@ private:
                     frameBase[i] = FrameBaseOf(entry);
                 LONG number = 0;
                 if (IsFunction(entry)) {
-                    m_blockCount = 0;
+                    function[i] = i;
                     auto index = m_functionIndexes.find(entry.offset);
                     if (index == m_functionIndexes.end())
                         continue;
                     functionIndex[i] = index->second;
                 } else if (HasCode(entry)) {
-                    number = ++m_blockCount;
+                    number = ++blockCounts[function[i]];
                 }
                 if (!HasCode(entry))
                     continue;
@@ -848,7 +851,6 @@ private:
     std::map<unsigned, LONG> m_functionIndexes; // by .debug_info offset
     LONG m_synthetic = 0;
     LONG m_lifetimeList = 1;
-    LONG m_blockCount = 0;
 };
 
 // The addresses whose SectionIndex names no section that holds them.

@@ -71,7 +71,6 @@ void CELFFile::BeginModule(LONG modul)
     m_nModul = modul;
     m_nSyntheticType = kMaxPackedNumber;
     m_nLifetimeList = 1;
-    m_nBlockCounter = 0;
     m_baseEncodings.clear();
     m_typeAliases.clear();
     m_linedSourceFiles.clear();
@@ -158,6 +157,7 @@ BOOL CELFFile::ReadDwarf2ModuleUnit(CDwarf2EntryReader &reader, LONG modul)
         inner.scope = around.scope;
         inner.functionIndex = around.functionIndex;
         inner.frameBase = around.frameBase;
+        inner.blockCounter = around.blockCounter;
         HandleEntry(reader, around, &inner);
         if (children)
             scopes.push_back(std::move(inner));

@@ -65,7 +65,6 @@ private:
     // The module being read.
     LONG m_nModul = 0;
     LONG m_nFunctionCounter = 0;
-    LONG m_nBlockCounter = 0; // the blocks of the current function
     LONG m_nSyntheticType = 0;
     LONG m_nLowestSynthetic = 0; // synthetic numbers must stay above the unit's entries
     LONG m_nLifetimeList = 1;
