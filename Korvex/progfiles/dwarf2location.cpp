@@ -22,45 +22,9 @@
 #include "dwarf2entries.h"
 
 #include "dumpnames.h"
+#include "dwarf2codes.h"
 
 namespace {
-
-enum : BYTE {
-    DW_OP_addr = 0x03,
-    DW_OP_const1u = 0x08,
-    DW_OP_const1s = 0x09,
-    DW_OP_const2u = 0x0A,
-    DW_OP_const2s = 0x0B,
-    DW_OP_const4u = 0x0C,
-    DW_OP_const4s = 0x0D,
-    DW_OP_const8u = 0x0E,
-    DW_OP_const8s = 0x0F,
-    DW_OP_constu = 0x10,
-    DW_OP_consts = 0x11,
-    DW_OP_pick = 0x15,
-    DW_OP_plus_uconst = 0x23,
-    DW_OP_bra = 0x28,
-    DW_OP_skip = 0x2F,
-    DW_OP_lit0 = 0x30,
-    DW_OP_lit31 = 0x4F,
-    DW_OP_reg0 = 0x50,
-    DW_OP_reg31 = 0x6F,
-    DW_OP_breg0 = 0x70,
-    DW_OP_breg31 = 0x8F,
-    DW_OP_regx = 0x90,
-    DW_OP_fbreg = 0x91,
-    DW_OP_bregx = 0x92,
-    DW_OP_piece = 0x93,
-    DW_OP_deref_size = 0x94,
-    DW_OP_xderef_size = 0x95,
-    DW_OP_nop = 0x96,
-    DW_OP_push_object_address = 0x97,
-    DW_OP_call2 = 0x98,
-    DW_OP_call4 = 0x99,
-    DW_OP_call_ref = 0x9A,
-    DW_OP_lo_user = 0xE0,
-    DW_OP_user_defined = 0xFF,
-};
 
 const DWORD NO_PLACE = 0xFFFFFFFF;
 

@@ -314,17 +314,8 @@ void CELFFile::CloseScope(ModuleScope &scope)
         WriteArray(scope);
         break;
     case ModuleScope::ENUMERATION:
-        if (scope.count > 0) {
-            CompoundTypeRecordTag enumeration;
-            enumeration.Modul = m_nModul;
-            enumeration.Name = scope.name;
-            enumeration.Number = static_cast<LONG>(scope.offset);
-            enumeration.Bits = scope.bits;
-            enumeration.Count = scope.count;
-            WriteEnumTypeRecord(enumeration, m_types, FALSE);
-        }
-        break;
     case ModuleScope::COMPOUND:
+        // Without an enumerator or a member there is nothing to show of the type.
         if (scope.count > 0) {
             CompoundTypeRecordTag compound;
             compound.Modul = m_nModul;
@@ -332,7 +323,9 @@ void CELFFile::CloseScope(ModuleScope &scope)
             compound.Number = static_cast<LONG>(scope.offset);
             compound.Bits = scope.bits;
             compound.Count = scope.count;
-            if (scope.isUnion)
+            if (scope.construct == ModuleScope::ENUMERATION)
+                WriteEnumTypeRecord(compound, m_types, FALSE);
+            else if (scope.isUnion)
                 WriteUnionTypeRecord(compound, m_types, FALSE);
             else
                 WriteStructTypeRecord(compound, m_types, FALSE);

@@ -22,6 +22,8 @@
 # The output is committed; run this only to change the sample.
 import os, struct
 
+from elfwriter import write_elf
+
 def u16(v): return struct.pack("<H", v & 0xFFFF)
 def u32(v): return struct.pack("<I", v & 0xFFFFFFFF)
 
@@ -102,31 +104,5 @@ sections = [
     (".debug_info", 1, 0, 0, info),
     (".debug_abbrev", 1, 0, 0, abbrev),
 ]
-names = b"\0"
-name_offsets = []
-for s in sections + [(".shstrtab",)]:
-    name_offsets.append(len(names))
-    names += s[0].encode() + b"\0"
-sections.append((".shstrtab", 3, 0, 0, names))
-
-data = bytearray(0x100)  # header and program header, contents from 0x100 on
-placed = []
-for s in sections:
-    while len(data) % 4: data.append(0)
-    placed.append(len(data))
-    data += s[4]
-while len(data) % 4: data.append(0)
-shoff = len(data)
-shdrs = bytes(40)
-for i, s in enumerate(sections):
-    shdrs += struct.pack("<10I", name_offsets[i], s[1], s[2], s[3], placed[i], len(s[4]), 0, 0, 4 if i == 0 else 1, 0)
-data += shdrs
-ident = b"\x7fELF" + bytes([1, 1, 1]) + bytes(9)
-header = ident + struct.pack("<HHIIIIIHHHHHH", 2, 40, 1, 0x1000, 52, shoff, 0x5000200, 52, 32, 1, 40,
-                             len(sections) + 1, len(sections))
-data[0:52] = header
-data[52:84] = struct.pack("<8I", 1, placed[0], 0x1000, 0x1000, len(text), len(text), 5, 4)
 out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "dwarf1-sample.elf")
-with open(out, "wb") as f:
-    f.write(data)
-print(out, len(data), "bytes")
+write_elf(out, sections, [(0, 5)], 0x1000)
