@@ -246,10 +246,8 @@ void CELFFile::ClearAnalyzedSourceFiles()
 {
     // A header's inline function has lines in several modules: a file analysed before
     // this module added its lines must be analysed again.
-    m_sourceFiles.SetCurrentIndex(LoadStringText(IDS_DB_SOURCEFILEINDEXKEY));
     for (LONG file : m_linedSourceFiles) {
-        const CdbVariant key(file);
-        if (m_sourceFiles.Seek("=", &key) && m_sourceFiles.m_Analyzed) {
+        if (SeekKey(m_sourceFiles, IDS_DB_SOURCEFILEINDEXKEY, CdbVariant(file)) && m_sourceFiles.m_Analyzed) {
             m_sourceFiles.Edit();
             m_sourceFiles.m_Analyzed = FALSE;
             m_sourceFiles.Update();

@@ -27,9 +27,8 @@ int CELFFile::ReadModules(int moduleIndex, int)
 
 int CELFFile::ReadDwarf2Module(LONG modul)
 {
-    m_moduls.SetCurrentIndex(LoadStringText(IDS_DB_MODULINDEXKEY));
     const CdbVariant key(modul);
-    if (!m_moduls.Seek("=", &key))
+    if (!SeekKey(m_moduls, IDS_DB_MODULINDEXKEY, key))
         return 0;
     if (m_moduls.m_Analyzed)
         return 1;
@@ -42,8 +41,7 @@ int CELFFile::ReadDwarf2Module(LONG modul)
         CDwarf2EntryReader reader(GetDwarf2Sections());
         if (reader.BeginUnit(offset) == CDwarf2EntryReader::UNIT_OK && ReadDwarf2ModuleUnit(reader, modul)) {
             ClearAnalyzedSourceFiles();
-            m_moduls.SetCurrentIndex(LoadStringText(IDS_DB_MODULINDEXKEY));
-            if (m_moduls.Seek("=", &key)) {
+            if (SeekKey(m_moduls, IDS_DB_MODULINDEXKEY, key)) {
                 m_moduls.Edit();
                 m_moduls.m_Analyzed = TRUE;
                 m_moduls.Update();

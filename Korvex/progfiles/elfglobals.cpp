@@ -10,17 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Positions the table on the first row whose index `key` equals the keys; FALSE when
-// there is none.
-BOOL SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second = nullptr)
-{
-    rs.SetCurrentIndex(LoadStringText(key));
-    return rs.Seek("=", &first, second);
-}
-
-} // namespace
 
 CELFGlobals::CELFGlobals(CQelDatabase &database, DWORD programId, IUnknown *host)
     : CELFSections(programId, host), m_moduls(database.GetDatabase()), m_symbols(database.GetDatabase()),
@@ -31,6 +20,18 @@ CELFGlobals::CELFGlobals(CQelDatabase &database, DWORD programId, IUnknown *host
 }
 
 CELFGlobals::~CELFGlobals() = default;
+
+BOOL CELFGlobals::SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second)
+{
+    // Choosing an index positions the table on its first row, a read that the passes,
+    // which seek through the same index again and again, can spare.
+    UINT &current = m_currentKeys[&rs];
+    if (current != key) {
+        rs.SetCurrentIndex(LoadStringText(key));
+        current = key;
+    }
+    return rs.Seek("=", &first, second);
+}
 
 BOOL CELFGlobals::Open(LPCSTR path, LPCSTR dumpTarget)
 {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <qeldatabase.h>
+#include <map>
 #include <symboltables.h>
 
 #include "dwarf2entries.h"
@@ -75,6 +76,10 @@ protected:
     // The section record that holds `address` (mode 1), -1 when none does.
     int FindSectionIndex(DWORD address);
 
+    // Positions `rs` on the first row whose index `key` equals the keys; FALSE when there
+    // is none.
+    BOOL SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second = nullptr);
+
     CDBModuls m_moduls;
     CDBSymbolInfo m_symbols;
     CDBSourceFiles m_sourceFiles;
@@ -123,4 +128,5 @@ private:
     int m_nCurrentSection = -1;
     LONG m_nCurrentSourceFile = 0;
     int m_nLastSectionFound = -1;
+    std::map<const CQelRecordset *, UINT> m_currentKeys; // the index each table seeks through
 };
