@@ -296,6 +296,8 @@ void CDwarf2EntryReader::KeepValue()
     case DW_AT_frame_base:
         if (a.form == DW_FORM_data4) {
             a.hasLocationList = true;
+            if (!m_bReadLocationLists)
+                break;
             ReadDwarf2LocationList(m_sections.loc, m_sections.locSize, a.value, m_unit.addressSize,
                                    m_sections.bigEndian, m_nUnitBase, &a.locationList);
         } else if (a.form == DW_FORM_block1 || a.form == DW_FORM_block) {

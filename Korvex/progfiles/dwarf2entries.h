@@ -141,6 +141,10 @@ public:
     const Dwarf2KeptValues &GetKept() const { return m_kept; }
     // The base of the unit's location lists: the low address of its first entry.
     DWORD GetUnitBase() const { return m_nUnitBase; }
+    // Whether a location given as a ".debug_loc" offset is read into the attribute's
+    // list (it is by default). A reader that looks only at fixed addresses need not: a
+    // damaged offset can make every such list run on to the section's end.
+    void SetReadLocationLists(bool read) { m_bReadLocationLists = read; }
 
 private:
     UnitStatus FailUnit(UnitStatus status, LPCSTR format, ...) __attribute__((format(printf, 3, 4)));
@@ -163,6 +167,7 @@ private:
     bool m_bInEntry = false;
     bool m_bFirstEntry = true;
     bool m_bUnitReadable = false; // BeginUnit answered UNIT_OK
+    bool m_bReadLocationLists = true;
     DWORD m_nUnitBase = 0;
     Dwarf2Attribute m_attribute;
     Dwarf2KeptValues m_kept;

@@ -163,7 +163,9 @@ void ReadDwarf2EntryValues(CDwarf2EntryReader &reader, Dwarf2EntryValues *values
     values->hasChildren = reader.HasChildren();
     References references;
     ReadAttributes(reader, values, &references);
-    if (!references.hasOrigin && !references.hasSpecification)
+    // An entry that could not be read whole leaves no place to come back to: the walk
+    // ends there, and following its references would start it again further up.
+    if ((!references.hasOrigin && !references.hasSpecification) || !reader.GetDiagnostic().IsEmpty())
         return;
 
     const DWORD resume = reader.GetPosition();

@@ -121,6 +121,7 @@ public:
         for (size_t i = 0; i < count; ++i)
             m_threads.emplace_back([&queue, sections, &offsets, line, lineSize, &records] {
                 CDwarf2EntryReader reader(sections);
+                reader.SetReadLocationLists(false);
                 size_t index;
                 while (queue.Take(&index)) {
                     auto unit = std::make_unique<Dwarf2UnitGlobals>();
@@ -207,7 +208,7 @@ int CELFGlobals::ReadDwarf2Globals(HWND progressWindow, DWORD *position)
             std::unique_ptr<Dwarf2UnitGlobals> unit = queue.Wait(index);
             queue.Written(index + 1);
             if (!unit->readable)
-                SetNotice("%s; the unit is not read", static_cast<LPCSTR>(unit->diagnostic));
+                SetNotice("%s", static_cast<LPCSTR>(unit->diagnostic));
             else if (unit->isCompileUnit)
                 WriteDwarf2Unit(*unit);
             *position = start + (index + 1 < offsets.size() ? offsets[index + 1] : static_cast<DWORD>(sections.infoSize));

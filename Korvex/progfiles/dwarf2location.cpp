@@ -63,7 +63,8 @@ Dwarf2Location DecodeDwarf2Location(const BYTE *block, size_t length, BYTE addre
         location.unsignedOperand = 0;
         location.signedOperand = 0;
         location.secondSignedOperand = 0;
-        CString name = ValueName(g_dwarfOperationNames, op);
+        // Naming the operators costs more than decoding them; only the dump wants words.
+        CString name = text != nullptr ? ValueName(g_dwarfOperationNames, op) : CString();
         CString operands;
         if (op == DW_OP_addr) {
             DWORD address = static_cast<DWORD>(cursor.ReadUnsigned(addressSize));
@@ -143,14 +144,16 @@ Dwarf2Location DecodeDwarf2Location(const BYTE *block, size_t length, BYTE addre
             operands.Format(" (%x)", location.unsignedOperand);
         } else if (!HasNoOperands(op)) {
             location.complete = false;
-            words += (words.IsEmpty() ? "" : " ") + name;
+            if (text != nullptr)
+                words += (words.IsEmpty() ? "" : " ") + name;
             break;
         }
         if (!cursor) {
             location.complete = false;
             break;
         }
-        words += (words.IsEmpty() ? "" : " ") + name + operands;
+        if (text != nullptr)
+            words += (words.IsEmpty() ? "" : " ") + name + operands;
     }
     if (text != nullptr)
         *text = words;
@@ -187,11 +190,14 @@ bool ReadDwarf2LocationList(const BYTE *loc, size_t locSize, DWORD offset, BYTE 
         entry.begin = base + static_cast<DWORD>(begin);
         entry.end = base + static_cast<DWORD>(end);
         CString operations;
-        entry.location = DecodeDwarf2Location(expression, length, addressSize, bigEndian, &operations);
+        entry.location =
+            DecodeDwarf2Location(expression, length, addressSize, bigEndian, text != nullptr ? &operations : nullptr);
         entries->push_back(entry);
-        CString line;
-        line.Format("%#x, %#x, %s; ", entry.begin, entry.end, static_cast<LPCSTR>(operations));
-        words += line;
+        if (text != nullptr) {
+            CString line;
+            line.Format("%#x, %#x, %s; ", entry.begin, entry.end, static_cast<LPCSTR>(operations));
+            words += line;
+        }
     }
     if (text != nullptr)
         *text = words;

@@ -140,7 +140,7 @@ void ReadDwarf2UnitGlobals(CDwarf2EntryReader &reader, DWORD offset, const BYTE 
     // Entries beyond this offset could not be numbered in the database.
     if (reader.GetUnit().end - offset > static_cast<DWORD>(kMaxPackedNumber) + 1) {
         unit->readable = false;
-        unit->diagnostic.Format("unit at %#x is larger than its entries can be numbered", offset);
+        unit->diagnostic.Format("unit at %#x is larger than its entries can be numbered; the unit is not read", offset);
         return;
     }
     Dwarf2Qualifiers qualifiers;
@@ -200,6 +200,6 @@ void ReadDwarf2UnitGlobals(CDwarf2EntryReader &reader, DWORD offset, const BYTE 
     // A walk that stops before the unit's end met an entry it cannot read.
     if (!reader.GetDiagnostic().IsEmpty()) {
         unit->readable = false;
-        unit->diagnostic = reader.GetDiagnostic();
+        unit->diagnostic = reader.GetDiagnostic() + "; the unit is not read";
     }
 }

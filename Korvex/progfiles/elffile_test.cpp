@@ -287,4 +287,24 @@ TEST_F(ElfFileTest, ADamagedEntryCostsItsUnitOnlyAndLeavesNoneOfItsRows)
     EXPECT_EQ(reader.ReadModules(2, 0), 1);
 }
 
+TEST_F(ElfFileTest, AnEntryBrokenOffBehindItsReferenceCostsItsUnitAndTheWalkEnds)
+{
+    // The definition of global_decl names its declaration, then has a location of a form
+    // that no DWARF knows: the walk must neither go on nor start again at the declaration.
+    DwarfTesting::Sample elf("dwarf2-edges.elf");
+    size_t size = 0;
+    const BYTE *abbrev = elf.Section(".debug_abbrev", &size);
+    const BYTE definition[] = {0x47, 0x13, 0x02, 0x0A};
+    const BYTE *found = std::search(abbrev, abbrev + size, std::begin(definition), std::end(definition));
+    ASSERT_NE(found, abbrev + size);
+    std::vector<BYTE> bytes = elf.bytes;
+    bytes[found - elf.bytes.data() + 3] = 0x7F;
+    DamagedElf damaged(bytes);
+
+    CELFFile reader(m_database, 1, m_host);
+    ASSERT_TRUE(Load(reader, damaged.Name()));
+    EXPECT_EQ(ModulRows(m_database), (std::vector<std::string>{"1\tsecond.c\t370\t0", "2\t_unnamed_modul2\t417\t0"}));
+    EXPECT_EQ(FunctionRows(m_database).size(), 1u);
+}
+
 } // namespace
