@@ -157,7 +157,10 @@ LONG CELFGlobals::FindSourceFile(LPCSTR name, LPCSTR directory)
 
 void CELFGlobals::RegisterSourceFile(LPCSTR name, BOOL hasLines, LPCSTR directory)
 {
+    // A file named as its own directory (a damaged table's) leaves no path to keep.
     const CString path = ResolveSourcePath(name, directory);
+    if (path.IsEmpty())
+        return;
     if (!SeekKey(m_sourceFiles, IDS_DB_ENTRYINFILEKEY, CdbVariant(static_cast<LPCSTR>(path)))) {
         const LONG index = m_sourceFiles.GetRecordCount() + 1;
         m_sourceFiles.AddNew();

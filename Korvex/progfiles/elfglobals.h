@@ -47,7 +47,8 @@ public:
     // For the debugging information's readers. Makes the source file `name` of
     // `directory` known (a SourceFiles row, found by its path or added; `hasLines`: the
     // file is named by a line-number program) and related to the module being read (the
-    // last Moduls row), and makes it the current source file.
+    // last Moduls row), and makes it the current source file. A name that gives no path
+    // (the directory's own) changes nothing.
     void RegisterSourceFile(LPCSTR name, BOOL hasLines, LPCSTR directory);
     // Relates the module being read and the current source file to the section that
     // holds `address`, once per section change.

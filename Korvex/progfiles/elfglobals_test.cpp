@@ -413,6 +413,9 @@ TEST_F(ElfGlobalsTest, EachUnitRelatesItsSourceFilesAndCodeSectionsOnce)
     EXPECT_EQ(modulFiles, filePairs);
     EXPECT_EQ(sectionFiles, (std::set<std::pair<LONG, LONG>>{{0, 1}, {1, 2}, {2, 3}}));
     EXPECT_EQ(RowCount(CDBModulSectionRel(m_database.GetDatabase())), 3);
+    // A damaged line table may name a file as its own directory, which leaves no path.
+    reader.RegisterSourceFile("src", TRUE, "src");
+    EXPECT_EQ(RowCount(CDBSourceFiles(m_database.GetDatabase())), 3);
 }
 
 // The rows that the program's VarEd statements give, with the SymbolIndex of each
