@@ -244,25 +244,40 @@ void CELFGlobals::WriteDwarf2Unit(const Dwarf2UnitGlobals &unit)
     // once, however often the rows switch between the unit's files.
     m_nCurrentSection = -1;
     m_nCurrentSourceFile = 0;
-    std::vector<std::pair<DWORD, LONG>> registered;
+    struct RegisteredFile {
+        DWORD number;
+        LONG index;
+        CString path;
+    };
+    std::vector<RegisteredFile> registered;
     for (const Dwarf2UnitGlobals::LineEvent &event : unit.lines) {
         if (event.section >= 0) {
             RecordSectionRelation(event.section);
             continue;
         }
         auto known = std::find_if(registered.begin(), registered.end(),
-                                  [&](const std::pair<DWORD, LONG> &file) { return file.first == event.file; });
+                                  [&](const RegisteredFile &file) { return file.number == event.file; });
         if (known != registered.end()) {
-            m_nCurrentSourceFile = known->second;
+            m_nCurrentSourceFile = known->index;
             m_nCurrentSection = -1;
         } else {
             RegisterSourceFile(event.name, TRUE, event.directory);
-            registered.emplace_back(event.file, m_nCurrentSourceFile);
+            registered.push_back({event.file, m_nCurrentSourceFile, m_strCurrentSourcePath});
         }
     }
     if (!unit.lineTableHasFiles && !unit.name.IsEmpty())
         RegisterSourceFile(unit.name, FALSE, unit.compilationDirectory);
-    const LONG unitFile = unit.name.IsEmpty() ? -1 : FindSourceFile(unit.name, unit.compilationDirectory);
+    // The unit's own file is mostly one of its line table's, so the path is looked for
+    // among those first (blind to case, as the table's index compares).
+    LONG unitFile = -1;
+    if (!unit.name.IsEmpty()) {
+        CString completed, fallback;
+        SourcePathForms(unit.name, unit.compilationDirectory, &completed, &fallback);
+        auto own = std::find_if(registered.begin(), registered.end(), [&](const RegisteredFile &file) {
+            return file.path.CompareNoCase(completed) == 0 || file.path.CompareNoCase(fallback) == 0;
+        });
+        unitFile = own != registered.end() ? own->index : FindSourceFile(unit.name, unit.compilationDirectory);
+    }
 
     std::vector<LONG> functionIndexes;
     functionIndexes.reserve(unit.functions.size());

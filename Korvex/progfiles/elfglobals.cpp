@@ -161,6 +161,7 @@ void CELFGlobals::RegisterSourceFile(LPCSTR name, BOOL hasLines, LPCSTR director
     const CString path = ResolveSourcePath(name, directory);
     if (path.IsEmpty())
         return;
+    m_strCurrentSourcePath = path;
     if (!SeekKey(m_sourceFiles, IDS_DB_ENTRYINFILEKEY, CdbVariant(static_cast<LPCSTR>(path)))) {
         const LONG index = m_sourceFiles.GetRecordCount() + 1;
         m_sourceFiles.AddNew();

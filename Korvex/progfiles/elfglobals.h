@@ -128,6 +128,7 @@ private:
     DWORD m_nPcpEntry = 0xFFFFFFFF;
     int m_nCurrentSection = -1;
     LONG m_nCurrentSourceFile = 0;
+    CString m_strCurrentSourcePath; // the path of the current source file
     int m_nLastSectionFound = -1;
     std::map<const CQelRecordset *, UINT> m_currentKeys; // the index each table seeks through
 };

@@ -133,6 +133,11 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Create(const std::string &path, cons
 
 void DatabaseImpl::Connect(bool exclusive, const char *source)
 {
+    // SQLite counts every allocation under a process-wide lock, for statistics that
+    // nothing here reads; a program file's load makes millions of them. This must come
+    // before SQLite starts, so the first connection of the process sets it.
+    static const int noMemoryStatistics = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)noMemoryStatistics;
     int flags = (m_readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX |
                 SQLITE_OPEN_EXRESCODE;
     int rc = sqlite3_open_v2(m_path.c_str(), &m_db, flags, nullptr);
