@@ -21,8 +21,10 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -108,6 +110,28 @@ private:
     bool m_stopped = false;
 };
 
+// What each reading thread does: reads the units the queue gives it, until none is left.
+void ReadUnits(UnitQueue &queue, Dwarf2Sections sections, const std::vector<DWORD> &offsets, const BYTE *line,
+               DWORD lineSize, const std::vector<SectionTag> &records)
+{
+    CDwarf2EntryReader reader(sections);
+    reader.SetReadLocationLists(false);
+    size_t index;
+    while (queue.Take(&index)) {
+        auto unit = std::make_unique<Dwarf2UnitGlobals>();
+        try {
+            ReadDwarf2UnitGlobals(reader, offsets[index], line, lineSize, records, unit.get());
+        } catch (...) {
+            // Out of memory: the unit is lost, not the load.
+            unit = std::make_unique<Dwarf2UnitGlobals>();
+            unit->offset = offsets[index];
+            unit->readable = false;
+            unit->diagnostic.Format("unit at %#x: no memory to read it", offsets[index]);
+        }
+        queue.Put(index, std::move(unit));
+    }
+}
+
 // The threads that read the units; they stop and are joined when the object goes, also
 // when the writer leaves by an exception.
 class UnitReaders {
@@ -118,26 +142,16 @@ public:
     {
         const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
         const size_t count = std::min<size_t>({cores - 1, 7, offsets.size()});
-        for (size_t i = 0; i < count; ++i)
-            m_threads.emplace_back([&queue, sections, &offsets, line, lineSize, &records] {
-                CDwarf2EntryReader reader(sections);
-                reader.SetReadLocationLists(false);
-                size_t index;
-                while (queue.Take(&index)) {
-                    auto unit = std::make_unique<Dwarf2UnitGlobals>();
-                    try {
-                        ReadDwarf2UnitGlobals(reader, offsets[index], line, lineSize, records, unit.get());
-                    } catch (...) {
-                        // Out of memory: the unit is lost, not the load.
-                        unit = std::make_unique<Dwarf2UnitGlobals>();
-                        unit->offset = offsets[index];
-                        unit->readable = false;
-                        unit->diagnostic.Format("unit at %#x: no memory to read it", offsets[index]);
-                    }
-                    queue.Put(index, std::move(unit));
-                }
-            });
+        for (size_t i = 0; i < count; ++i) {
+            try {
+                m_threads.emplace_back(ReadUnits, std::ref(queue), sections, std::cref(offsets), line, lineSize,
+                                       std::cref(records));
+            } catch (const std::system_error &) {
+                break; // the process has no more threads to give: the writer reads the rest
+            }
+        }
     }
+    bool Running() const { return !m_threads.empty(); }
     ~UnitReaders()
     {
         m_queue.Stop();
@@ -204,8 +218,16 @@ int CELFGlobals::ReadDwarf2Globals(HWND progressWindow, DWORD *position)
     {
         UnitQueue queue(offsets.size());
         UnitReaders readers(queue, sections, offsets, line, lineSize, GetSectionRecords());
+        CDwarf2EntryReader reader(sections);
+        reader.SetReadLocationLists(false);
         for (size_t index = 0; index < offsets.size(); ++index) {
-            std::unique_ptr<Dwarf2UnitGlobals> unit = queue.Wait(index);
+            std::unique_ptr<Dwarf2UnitGlobals> unit;
+            if (readers.Running()) {
+                unit = queue.Wait(index);
+            } else {
+                unit = std::make_unique<Dwarf2UnitGlobals>();
+                ReadDwarf2UnitGlobals(reader, offsets[index], line, lineSize, GetSectionRecords(), unit.get());
+            }
             queue.Written(index + 1);
             if (!unit->readable)
                 SetNotice("%s", static_cast<LPCSTR>(unit->diagnostic));
