@@ -30,8 +30,8 @@ bool ConstantOf(const Dwarf2Attribute &a, DWORD *value)
 struct References {
     bool hasOrigin = false;
     DWORD origin = 0;
-    bool hasSpecification = false;
-    DWORD specification = 0;
+    bool hasDeclaration = false;
+    DWORD declaration = 0; // DW_AT_specification: the declaration a definition completes
 };
 
 void ReadAttributes(CDwarf2EntryReader &reader, Dwarf2EntryValues *v, References *references)
@@ -110,7 +110,7 @@ void ReadAttributes(CDwarf2EntryReader &reader, Dwarf2EntryValues *v, References
             references->hasOrigin = Dwarf2UnitReference(a, reader.GetUnit(), &references->origin);
             break;
         case DW_AT_specification:
-            references->hasSpecification = Dwarf2UnitReference(a, reader.GetUnit(), &references->specification);
+            references->hasDeclaration = Dwarf2UnitReference(a, reader.GetUnit(), &references->declaration);
             break;
         default:
             break;
@@ -119,13 +119,13 @@ void ReadAttributes(CDwarf2EntryReader &reader, Dwarf2EntryValues *v, References
 }
 
 // Takes from `from`, the entry at `offset`, what `to` lacks.
-void FillGaps(Dwarf2EntryValues *to, const Dwarf2EntryValues &from, DWORD offset, bool bySpecification,
+void FillGaps(Dwarf2EntryValues *to, const Dwarf2EntryValues &from, DWORD offset, bool byDeclaration,
               const Dwarf2Qualifiers *qualifiers)
 {
     if (!to->hasName && from.hasName) {
         to->name = from.name;
         to->hasName = true;
-        if (bySpecification && qualifiers != nullptr) {
+        if (byDeclaration && qualifiers != nullptr) {
             auto qualifier = qualifiers->find(offset);
             if (qualifier != qualifiers->end())
                 to->name = qualifier->second + "::" + to->name;
@@ -165,15 +165,15 @@ void ReadDwarf2EntryValues(CDwarf2EntryReader &reader, Dwarf2EntryValues *values
     ReadAttributes(reader, values, &references);
     // An entry that could not be read whole leaves no place to come back to: the walk
     // ends there, and following its references would start it again further up.
-    if ((!references.hasOrigin && !references.hasSpecification) || !reader.GetDiagnostic().IsEmpty())
+    if ((!references.hasOrigin && !references.hasDeclaration) || !reader.GetDiagnostic().IsEmpty())
         return;
 
     const DWORD resume = reader.GetPosition();
     DWORD visited[MAX_REFERENCE_CHAIN];
     int chain = 0;
-    while (chain < MAX_REFERENCE_CHAIN && (references.hasOrigin || references.hasSpecification)) {
-        const bool bySpecification = !references.hasOrigin;
-        const DWORD target = bySpecification ? references.specification : references.origin;
+    while (chain < MAX_REFERENCE_CHAIN && (references.hasOrigin || references.hasDeclaration)) {
+        const bool byDeclaration = !references.hasOrigin;
+        const DWORD target = byDeclaration ? references.declaration : references.origin;
         bool loop = target == values->offset;
         for (int i = 0; i < chain; ++i)
             loop = loop || visited[i] == target;
@@ -183,7 +183,7 @@ void ReadDwarf2EntryValues(CDwarf2EntryReader &reader, Dwarf2EntryValues *values
         Dwarf2EntryValues referenced;
         references = References();
         ReadAttributes(reader, &referenced, &references);
-        FillGaps(values, referenced, target, bySpecification, qualifiers);
+        FillGaps(values, referenced, target, byDeclaration, qualifiers);
     }
     reader.JumpToEntry(resume);
 }

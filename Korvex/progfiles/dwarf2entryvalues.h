@@ -1,5 +1,5 @@
 // The attributes of one DWARF 2 entry that the globals and module passes act on, read
-// in one go, with what the entry's abstract origin and specification add.
+// in one go, with what the entry's abstract origin and the declaration it completes add.
 //
 // gcc describes an inlined or out-of-line instance by an entry whose name, type and
 // external flag stand in its abstract origin, and a global that a header declares
@@ -66,9 +66,9 @@ struct Dwarf2EntryValues {
 using Dwarf2Qualifiers = std::unordered_map<DWORD, CString>;
 
 // Reads the current entry's attributes into `values`; then, when the entry names an
-// abstract origin or a specification, reads the attributes of that entry that `values`
+// abstract origin or completes a declaration, reads the attributes of that entry that `values`
 // lacks, and so on down the chain. `qualifiers`, when given, qualifies a name taken from
-// a specification. The reader is left where the entry's attributes end.
+// a declaration. The reader is left where the entry's attributes end.
 void ReadDwarf2EntryValues(CDwarf2EntryReader &reader, Dwarf2EntryValues *values,
                            const Dwarf2Qualifiers *qualifiers = nullptr);
 

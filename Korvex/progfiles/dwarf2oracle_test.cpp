@@ -398,18 +398,18 @@ private:
 
     unsigned Relative(unsigned offset) const { return offset - m_unit->offset; }
 
-    // The name, type and external flag of an entry, with what its abstract origin or
-    // specification (and theirs) add; a name found through a specification is
+    // The name, type and external flag of an entry, with what its abstract origin or the
+    // declaration it completes (and theirs) add; a name found through a declaration is
     // qualified by the classes and namespaces around the declaration.
     Resolved Resolve(const DwarfEntry &entry) const
     {
         Resolved r;
         const DwarfEntry *at = &entry;
-        bool bySpecification = false;
+        bool byDeclaration = false;
         for (int hop = 0; hop < 8 && at != nullptr; ++hop) {
             if (r.name.empty() && at->Has("DW_AT_name")) {
                 r.name = at->Text("DW_AT_name");
-                if (bySpecification)
+                if (byDeclaration)
                     r.name = Qualifier(*at) + r.name;
             }
             if (!r.hasType && at->Has("DW_AT_type")) {
@@ -418,10 +418,10 @@ private:
             }
             r.external = r.external || (at->Has("DW_AT_external") && at->Value("DW_AT_external") != 0);
             if (at->Has("DW_AT_abstract_origin")) {
-                bySpecification = false;
+                byDeclaration = false;
                 at = m_unit->At(at->Reference("DW_AT_abstract_origin"));
             } else if (at->Has("DW_AT_specification")) {
-                bySpecification = true;
+                byDeclaration = true;
                 at = m_unit->At(at->Reference("DW_AT_specification"));
             } else {
                 at = nullptr;

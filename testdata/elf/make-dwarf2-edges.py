@@ -47,7 +47,7 @@ def sleb(v):
 ADDR, DATA1, DATA2, DATA4, STRING, FLAG, REF4, BLOCK1, SDATA = 0x01, 0x0B, 0x05, 0x06, 0x08, 0x0C, 0x13, 0x0A, 0x0D
 AT = dict(sibling=0x01, location=0x02, name=0x03, byte_size=0x0B, bit_offset=0x0C, bit_size=0x0D, stmt_list=0x10,
           low_pc=0x11, high_pc=0x12, comp_dir=0x1B, const_value=0x1C, upper_bound=0x2F, data_member_location=0x38,
-          declaration=0x3C, encoding=0x3E, external=0x3F, frame_base=0x40, specification=0x47, type=0x49)
+          declaration=0x3C, encoding=0x3E, external=0x3F, frame_base=0x40, completes=0x47, type=0x49)
 
 # An entry: (label, tag, [(attribute, form, value)], [children]); a REF4 value is a label.
 def E(label, tag, attrs, children=None): return (label, tag, attrs, children)
@@ -122,7 +122,7 @@ units = [unit([E("cu", 0x11, [(N, STRING, "edges.c"), ("comp_dir", STRING, "/tmp
             E(None, 0x34, [(N, STRING, "counter"), (T, REF4, "int"), ("location", BLOCK1, op_addr(0x2000))])]),
         E(None, 0x34, [(N, STRING, "after"), (T, REF4, "int"), ("location", BLOCK1, op_addr(0x2004))])]),
     E("decl", 0x34, [(N, STRING, "global_decl"), (T, REF4, "int"), ("external", FLAG, 1), ("declaration", FLAG, 1)]),
-    E(None, 0x34, [("specification", REF4, "decl"), ("location", BLOCK1, op_addr(0x2008))]),
+    E(None, 0x34, [("completes", REF4, "decl"), ("location", BLOCK1, op_addr(0x2008))]),
     E(None, 0x2E, [(N, STRING, "nohigh"), ("low_pc", ADDR, 0x1040)]),
     E(None, 0x2E, [("low_pc", ADDR, 0x1050), ("high_pc", ADDR, 0x1060)]),
     E(None, 0x2E, [(N, STRING, "after_fn"), ("low_pc", ADDR, 0x1060), ("high_pc", ADDR, 0x1070)], [

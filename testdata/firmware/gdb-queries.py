@@ -64,7 +64,7 @@ def read_dies(path):
 
 
 def origin(die, dies):
-    """The DIEs that describe the same entity: die, then its abstract origin or specification."""
+    """The DIEs that describe the same entity: die, then its abstract origin or the declaration it completes."""
     chain = []
     while die is not None and die not in chain:
         chain.append(die)
