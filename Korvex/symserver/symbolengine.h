@@ -26,6 +26,7 @@
 #include <qeldatabase.h>
 #include <qelsymbsrv.h>
 #include <sectionlist.h>
+#include <symboltables.h>
 #include <tagrecords.h>
 #include <targetfile.h>
 
@@ -144,6 +145,55 @@ public:
     // The index of the first defined code section of mode `mode` that holds `value`, -1
     // when none.
     int FindCodeSectionByAddress(DWORD mode, DWORD value, DWORD extra) const;
+
+    // The query handlers. Each reads its parameters from the request and leaves an array
+    // of tag records as its result, empty when nothing is found; a database or file
+    // error leaves the handler as an exception. Codes 0 to 2: sections.
+    void OnSections(CSymbolRequest &request);
+    void OnSectionByName(CSymbolRequest &request);
+    void OnSectionByAddress(CSymbolRequest &request);
+    // Codes 100 to 103: source files, with a line each where an address or range asks.
+    void OnSourceFiles(CSymbolRequest &request);
+    void OnSourceFileByPath(CSymbolRequest &request);
+    void OnSourceFileByAddress(CSymbolRequest &request);
+    void OnSourceFileLines(CSymbolRequest &request);
+    // Codes 200 to 203: functions.
+    void OnFunctions(CSymbolRequest &request);
+    void OnFunctionByName(CSymbolRequest &request);
+    void OnFunctionByAddress(CSymbolRequest &request);
+    void OnFunctionsOfSourceFile(CSymbolRequest &request);
+    // Codes 301 and 302: the lines of a file, the ranges of the line at an address.
+    void OnSourceLinesOfSourceFile(CSymbolRequest &request);
+    void OnSourceLineRangesByAddress(CSymbolRequest &request);
+    // Codes 500 and 501: a type by name, the members of a type.
+    void OnType(CSymbolRequest &request);
+    void OnMembersOfType(CSymbolRequest &request);
+    // Codes 600 and 601: where a variable lives over its lifetime; its VarEd mapping.
+    void OnLifetime(CSymbolRequest &request);
+    void OnVarEdMapping(CSymbolRequest &request);
+
+    // Modules are read when a query first needs them (or when the engine is idle). Each
+    // of these reads the modules that a query yields and that are not read yet, unless
+    // no reader is open or the idle pass has passed them already. A module that cannot
+    // be read costs only itself: the query answers from what the database holds.
+    void EnsureModulAt(const VARIANT &mode, const VARIANT &value);
+    void EnsureModulsInRange(const VARIANT &mode, const VARIANT &value, const VARIANT &length);
+    // The module's Analyzed flag as it was found, 0 when there is no such module.
+    BOOL EnsureModulByIndex(LONG modulIndex);
+    void EnsureModulByPath(const VARIANT &path);
+    // Stores the lengths of the lines of the file that `file` stands on, when it is not
+    // analysed yet, and marks it analysed; given a request, its result becomes the file's
+    // lines that have code, by line number.
+    void AnalyseSourceFile(CSymbolRequest *request, CDBSourceFiles &file);
+    // Reads the modules of the file with this EntryInFile text and analyses it; TRUE
+    // when it analysed it.
+    BOOL EnsureSourceFileAnalysed(const VARIANT &path);
+    // The type text, type code, size and pointer class of the packed type index; the
+    // type index word becomes the index that the client asks members of. `bitInfo` comes
+    // in as what a bit field's offset counts from (0, or a member's offset) and leaves as
+    // the bit layout of a bit field.
+    void TypeDescription(LONG &typeIndex, LONG &typeCode, CString &typeText, LONG &sizeInBits, LONG &bitInfo,
+                         LONG &pointerClass);
 
     // For handlers, on the worker thread only. The last open database of m_Databases.
     CQelDatabase *GetProgramDatabase() const;

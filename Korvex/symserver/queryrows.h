@@ -1,0 +1,68 @@
+// What the query handlers share: the stored queries of the program's database opened by
+// name, and the walk that turns a recordset's rows into the request's result array.
+#pragma once
+
+#include "symbolengine.h"
+
+#include <qelquerydef.h>
+#include <qelrecordset.h>
+
+#include <memory>
+
+// A stored query of the program's database, opened by the string id of its name.
+// Parameters are set by name straight from the caller's values: a text keeps its
+// wildcards for the queries that compare with LIKE.
+class CStoredQuery : public CQelQueryDef {
+public:
+    CStoredQuery(CSymbolEngine &engine, UINT nameId);
+    void Set(LPCTSTR parameter, const VARIANT &value);
+    void Set(LPCTSTR parameter, LONG value);
+};
+
+// The database of the loaded program; raises the database exception when none is open,
+// since only the section handlers run without one.
+CdbDatabase *ProgramDatabase(CSymbolEngine &engine);
+
+// A number parameter of a request as the stored queries take it (VT_I4), whatever
+// numeric type the caller gave; 0 for one that is no number.
+LONG LongParameter(const VARIANT &value);
+
+// The result array of `request`, made and handed to it (the request owns it from here).
+template <class Record>
+CArray<Record, Record &> &NewResult(CSymbolRequest &request)
+{
+    auto result = std::make_unique<CArray<Record, Record &>>();
+    CArray<Record, Record &> &records = *result;
+    request.m_pResult = result.release();
+    return records;
+}
+
+// Every row of `rs` from its first, in its order, converted by `convert(record, rs)` and
+// appended to `records` when `keep(record)` says so. The array is sized once from the
+// exact row count and cut to what was kept.
+template <class Record, class Recordset, class Convert, class Keep>
+void CollectRows(Recordset &rs, CArray<Record, Record &> &records, Convert convert, Keep keep)
+{
+    if (rs.IsEOF() && rs.IsBOF())
+        return;
+    rs.MoveLast();
+    rs.MoveFirst();
+    const int first = records.GetSize();
+    records.SetSize(first + rs.GetRecordCount());
+    int kept = first;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        if (kept == records.GetSize())
+            records.SetSize(kept + 1);
+        records[kept] = Record();
+        convert(records[kept], rs);
+        if (keep(records[kept]))
+            ++kept;
+    }
+    records.SetSize(kept);
+}
+
+template <class Record, class Recordset, class Convert>
+void CollectRows(Recordset &rs, CArray<Record, Record &> &records, Convert convert)
+{
+    CollectRows(rs, records, convert, [](const Record &) { return true; });
+}
