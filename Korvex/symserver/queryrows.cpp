@@ -27,22 +27,16 @@ CdbDatabase *ProgramDatabase(CSymbolEngine &engine)
     return database->GetDatabase();
 }
 
-LONG LongParameter(const VARIANT &value)
+LONG NumberParameter(const VARIANT &value)
 {
-    switch (value.vt) {
-    case VT_I4:
-        return value.lVal;
-    case VT_UI4:
-        return static_cast<LONG>(value.ulVal);
-    case VT_I2:
-        return value.iVal;
-    case VT_UI2:
-        return value.uiVal;
-    case VT_INT:
-        return value.intVal;
-    case VT_UINT:
-        return static_cast<LONG>(value.uintVal);
-    default:
+    VARIANT number;
+    VariantInit(&number);
+    if (FAILED(VariantChangeType(&number, &value, 0, VT_I4)))
         return 0;
-    }
+    return number.lVal;
+}
+
+CString TextParameter(const VARIANT &value)
+{
+    return value.vt == VT_BSTR && value.bstrVal != nullptr ? CString(value.bstrVal) : CString();
 }

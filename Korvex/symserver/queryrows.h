@@ -23,9 +23,10 @@ public:
 // since only the section handlers run without one.
 CdbDatabase *ProgramDatabase(CSymbolEngine &engine);
 
-// A number parameter of a request as the stored queries take it (VT_I4), whatever
-// numeric type the caller gave; 0 for one that is no number.
-LONG LongParameter(const VARIANT &value);
+// A request's parameter as a number (0 when it is none) and as a text ("" when it is
+// none).
+LONG NumberParameter(const VARIANT &value);
+CString TextParameter(const VARIANT &value);
 
 // The result array of `request`, made and handed to it (the request owns it from here).
 template <class Record>
