@@ -16,8 +16,6 @@
 #include <qeldbexception.h>
 #include <qelsymbol.h>
 
-#include <dlfcn.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

@@ -91,7 +91,11 @@ int ProgramSession::AnswerMessageBox(void *session, HWND, LPCSTR text, LPCSTR ca
 
 bool ProgramSession::Start()
 {
-    if (m_started || g_session != nullptr || !MakeDebugger(CLSID_QelSymbol, m_debugger, m_reports))
+    if (m_started || g_session != nullptr) {
+        std::fprintf(stderr, "qelhost: a session of the symbol server is running already\n");
+        return false;
+    }
+    if (!MakeDebugger(CLSID_QelSymbol, m_debugger, m_reports))
         return false;
     m_started = true;
     g_session = this;

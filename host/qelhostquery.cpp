@@ -14,6 +14,7 @@
 #include "qelhostprogram.h"
 #include "qelhostrequests.h"
 
+#include <symbolengineerrortext.h>
 #include <symprocrdysink.h>
 
 #include <chrono>
@@ -78,9 +79,16 @@ private:
     QelHost::ProgramSession &m_session;
 };
 
+// The status that the server gives a request that needs a program when it holds none.
+constexpr int kStatusNoProgram = 6;
+
 class Query {
 public:
-    Query(QelHost::ProgramSession &session, const QueryOptions &options) : m_session(session), m_options(options) {}
+    Query(QelHost::ProgramSession &session, const QueryOptions &options) : m_session(session), m_options(options)
+    {
+        LONG database = 0;
+        m_database = session.Symbol()->IsDatabase(&database) == S_OK && database != 0;
+    }
 
     // Answers the request that `tokens` spell; `line` is how it was written.
     void Answer(const std::vector<QelHost::RequestToken> &tokens, const std::string &line)
@@ -92,23 +100,23 @@ public:
             Bad(line, reason);
             return;
         }
-        IQelSymbol *symbol = m_session.Symbol();
-        int request = m_options.notice == Notice::Synchronous ? 0
-                      : m_options.notice == Notice::Event     ? -1
-                                                              : m_session.Window();
         const auto started = std::chrono::steady_clock::now();
+        // Without a program database ("-", or a memory image) the server would keep such a
+        // request until a program came, and none will: it is answered, without asking, as
+        // the server answers it when it is asked synchronously.
+        const bool ask = m_database || code->withoutProgram || m_options.notice == Notice::Synchronous;
         QelHost::RequestAnswer answer;
-        answer.result = code->submit(symbol, arguments, &request);
-        if (answer.result == S_OK) {
-            if (m_options.notice != Notice::Synchronous)
-                m_session.WaitForNotice(request);
-            answer = code->fetch(symbol, code->code, request);
+        if (ask) {
+            answer = Ask(*code, arguments);
         } else {
+            answer.result = static_cast<HRESULT>(0x80040000u | (0x4000u + kStatusNoProgram));
             answer.unpacked = std::chrono::steady_clock::now();
         }
         if (answer.result != S_OK) {
-            const int status = QelHost::StatusOf(answer.result);
-            Error(code->code, status, QelHost::ErrorText(m_session.Server(), status));
+            int status = QelHost::StatusOf(answer.result);
+            Error(code->code, status,
+                  ask ? QelHost::ErrorText(m_session.Server(), status)
+                      : std::string(static_cast<LPCSTR>(GetSymbolEngineErrorText(&status))));
         } else if (answer.malformed) {
             char text[96];
             std::snprintf(text, sizeof text, "The answer's arrays do not have the form of its records (0x%08X).",
@@ -160,6 +168,24 @@ public:
     }
 
 private:
+    // Asks the request through its method, waits for the server's notice and fetches it.
+    QelHost::RequestAnswer Ask(const QelHost::RequestCode &code, const std::vector<QelHost::RequestArgument> &arguments)
+    {
+        IQelSymbol *symbol = m_session.Symbol();
+        int request = m_options.notice == Notice::Synchronous ? 0
+                      : m_options.notice == Notice::Event     ? -1
+                                                              : m_session.Window();
+        QelHost::RequestAnswer answer;
+        answer.result = code.submit(symbol, arguments, &request);
+        if (answer.result != S_OK) {
+            answer.unpacked = std::chrono::steady_clock::now();
+            return answer;
+        }
+        if (m_options.notice != Notice::Synchronous)
+            m_session.WaitForNotice(request);
+        return code.fetch(symbol, code.code, request);
+    }
+
     static void Bad(const std::string &line, const std::string &reason)
     {
         std::printf("#bad\t%s\t%s\n", Escaped(line).c_str(), Escaped(reason).c_str());
@@ -168,6 +194,7 @@ private:
 
     QelHost::ProgramSession &m_session;
     const QueryOptions &m_options;
+    bool m_database = false; // whether the server holds a program database
 };
 
 // Starts `session` and loads the program into it, unless it is "-"; false, with the

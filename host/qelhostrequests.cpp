@@ -42,14 +42,18 @@ struct RequestMethod<HRESULT (STDMETHODCALLTYPE IQelSymbol::*)(Parameters...)> {
     template <size_t I>
     using Parameter = std::tuple_element_t<I, std::tuple<Parameters...>>;
     static_assert(std::is_same_v<Parameter<count>, int *>, "a request method ends with the request id");
-
-    template <size_t... I>
-    static constexpr std::array<char, count + 1> Kinds(std::index_sequence<I...>)
-    {
-        return {ArgumentOf<Parameter<I>>::kind..., '\0'};
-    }
-    static constexpr std::array<char, count + 1> kinds = Kinds(std::make_index_sequence<count>());
 };
+
+template <class Shape, size_t... I>
+constexpr std::array<char, Shape::count + 1> KindsOf(std::index_sequence<I...>)
+{
+    return {ArgumentOf<typename Shape::template Parameter<I>>::kind..., '\0'};
+}
+
+// The kinds of the arguments of `method`, one letter each.
+template <auto method>
+constexpr auto kKinds = KindsOf<RequestMethod<decltype(method)>>(
+    std::make_index_sequence<RequestMethod<decltype(method)>::count>());
 
 template <auto method>
 HRESULT Submit(IQelSymbol *symbol, const std::vector<RequestArgument> &arguments, int *request)
@@ -89,10 +93,13 @@ struct Answer {
     }
 };
 
+enum Needs { NeedsProgram, AnswersWithoutProgram };
+
 template <auto method, class Answered>
-constexpr RequestCode Entry(LONG code)
+constexpr RequestCode Entry(LONG code, Needs needs = NeedsProgram)
 {
-    return {code, RequestMethod<decltype(method)>::kinds.data(), &Submit<method>, &Answered::Fetch};
+    return {code, needs == AnswersWithoutProgram, kKinds<method>.data(), &Submit<method>,
+            &Answered::Fetch};
 }
 
 using Sections = Answer<SectionTag, &IQelSymbol::GetSections>;
@@ -103,9 +110,9 @@ using Members = Answer<MemberTag, &IQelSymbol::GetMembers>;
 using Lifetimes = Answer<LifetimeTag, &IQelSymbol::GetLifetime>;
 
 const RequestCode kRequestCodes[] = {
-    Entry<&IQelSymbol::Sections, Sections>(0),
-    Entry<&IQelSymbol::SectionByName, Sections>(1),
-    Entry<&IQelSymbol::SectionByAddress, Sections>(2),
+    Entry<&IQelSymbol::Sections, Sections>(0, AnswersWithoutProgram),
+    Entry<&IQelSymbol::SectionByName, Sections>(1, AnswersWithoutProgram),
+    Entry<&IQelSymbol::SectionByAddress, Sections>(2, AnswersWithoutProgram),
     Entry<&IQelSymbol::SourceFiles, SourceFiles>(100),
     Entry<&IQelSymbol::SourceFileByPath, SourceFiles>(101),
     Entry<&IQelSymbol::SourceFileByAddress, SourceFiles>(102),

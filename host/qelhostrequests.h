@@ -32,6 +32,9 @@ struct RequestAnswer {
 
 struct RequestCode {
     LONG code;
+    // Whether the server answers the request when it holds no program database; it keeps
+    // the others until a program is loaded.
+    bool withoutProgram;
     // The kinds of the method's arguments in their order, 'n' number and 't' text.
     const char *kinds;
     // Calls the method with `arguments` and the requester in *request; the request id in it after.
