@@ -82,7 +82,7 @@ void CSymbolEngine::OnLifetime(CSymbolRequest &request)
     CDBSymbolInfo variable(ProgramDatabase(*this));
     variable.Open(dbOpenTable);
     variable.SetCurrentIndex(LoadStringText(IDS_DB_SYMBOLINDEXKEY));
-    CdbVariant key(LongParameter(request.Param1));
+    CdbVariant key(NumberParameter(request.Param1));
     if (!variable.Seek("=", &key) || variable.m_Data_2 != kModeLifetimeList)
         return;
     const LONG modul = variable.m_ModulIndex, scope = variable.m_ScopeIndex, list = variable.m_Data_3;

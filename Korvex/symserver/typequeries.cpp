@@ -8,11 +8,6 @@ namespace {
 
 typedef CArray<MemberTag, MemberTag &> MemberArray;
 
-CString TextParameter(const VARIANT &value)
-{
-    return value.vt == VT_BSTR && value.bstrVal != nullptr ? CString(value.bstrVal) : CString();
-}
-
 // The entry's type words from the packed type index in its TypeIndex; the bit layout
 // that a bit field gives goes to `bitInfo`, which starts where the caller says.
 void DescribeType(CSymbolEngine &engine, MemberTag &entry, LONG &bitInfo)

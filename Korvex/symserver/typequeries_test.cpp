@@ -1,10 +1,8 @@
 // The type description and codes 500 and 501, on a database filled through the record
 // layer, and the bit fields of a real program against what gdb says of them.
-#include "enginetesting.h"
 #include "handlertesting.h"
+#include "querytesting.h"
 
-#include <hostcfgprofile.h>
-#include <testing/buildpaths.h>
 #include <packedindex.h>
 #include <typewriters.h>
 
@@ -213,65 +211,25 @@ TEST_F(TypeQueriesTest, ABitFieldsOffsetWordIsItsBitLayout)
 }
 
 // The bit fields of a program's structure as gdb lays them out.
-class ProgramTypesTest : public enginetest::EngineTest {
-protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        std::string pattern = (fs::temp_directory_path() / "qeltypes-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        CComObject<QelHost::CHostCfgProfile> *profile = nullptr;
-        ASSERT_EQ(QelHost::CreateCfgProfile(&profile), S_OK);
-        m_profile.Attach(static_cast<IQelCfgProfile2 *>(profile));
-        m_host->SetProfile(m_profile);
-    }
-    void TearDown() override
-    {
-        EngineTest::TearDown();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
-    fs::path m_folder;
-    CComPtr<IUnknown> m_profile;
-};
+class ProgramTypesTest : public querytest::QueryTest {};
 
 TEST_F(ProgramTypesTest, BitFieldLayoutsAreThoseGdbGives)
 {
-    const fs::path firmware = fs::path(kQelSourceDir) / "testdata/firmware";
-    const fs::path program = m_folder / "handwritten-O0.elf";
-    fs::copy_file(firmware / "handwritten-O0.elf", program);
-    CSymbolRequest load(RequesterSynchronous);
-    load.m_nCode = RequestCodeLoadFile;
-    CComVariant(program.c_str()).Detach(&load.Param1);
-    CComVariant(0).Detach(&load.Param2);
-    CComVariant(1).Detach(&load.Param3);
-    std::unique_ptr<CSymbolRequest> loaded(m_engine->TakeRequest(m_engine->Submit(load), RequestCodeLoadFile));
-    ASSERT_TRUE(loaded && loaded->m_nStatus == StatusSuccess);
-
-    // On the worker: every module read, then the structure found and its members asked.
-    std::map<std::string, LONG> layouts;
-    Handle(9000, [&](CSymbolRequest &) {
+    ASSERT_EQ(Load("firmware/handwritten-O0.elf"), StatusSuccess);
+    // A type is found by its name once its module has been read.
+    Handle(9000, [this](CSymbolRequest &) {
         for (LONG modul = 1; modul <= m_engine->ModulCount; ++modul)
             m_engine->EnsureModulByIndex(modul);
-        CSymbolRequest type(RequesterSynchronous);
-        CComVariant("status_bits").Detach(&type.Param1);
-        m_engine->OnType(type);
-        auto &types = *static_cast<CArray<MemberTag, MemberTag &> *>(type.m_pResult);
-        ASSERT_GT(types.GetSize(), 0);
-        CSymbolRequest members(RequesterSynchronous);
-        CComVariant(types[0].TypeIndex).Detach(&members.Param1);
-        m_engine->OnMembersOfType(members);
-        auto &fields = *static_cast<CArray<MemberTag, MemberTag &> *>(members.m_pResult);
-        for (int i = 0; i < fields.GetSize(); ++i)
-            layouts[static_cast<LPCSTR>(fields[i].Name)] = fields[i].Offset;
     });
-    std::unique_ptr<CSymbolRequest> asked(m_engine->TakeRequest(Submit(9000, RequesterSynchronous), 9000));
-    ASSERT_TRUE(asked && asked->m_nStatus == StatusSuccess);
+    ASSERT_EQ(FetchStatus(Submit(9000, RequesterSynchronous)), StatusSuccess);
+    const std::vector<MemberTag> types = Query<MemberTag>(500, {"status_bits"});
+    ASSERT_FALSE(types.empty());
+    std::map<std::string, LONG> layouts;
+    for (const MemberTag &field : Query<MemberTag>(501, {types[0].TypeIndex}))
+        layouts[static_cast<LPCSTR>(field.Name)] = field.Offset;
 
     // "/*      1: 3   |       1 */    _Bool fault : 1;": byte and bit, type, name, width.
-    std::ifstream oracle(firmware / "handwritten-O0.gdb.txt");
+    std::ifstream oracle(fs::path(kQelSourceDir) / "testdata/firmware/handwritten-O0.gdb.txt");
     std::string line;
     while (std::getline(oracle, line) && line != "### ptype /o struct status_bits") {
     }
