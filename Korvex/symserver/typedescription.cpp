@@ -92,8 +92,8 @@ void CSymbolEngine::TypeDescription(LONG &typeIndex, LONG &typeCode, CString &ty
     typeText.Empty();
     sizeInBits = 0;
 
-    // The module's types may not have been read yet. Modules below NextModulToRead the
-    // idle pass has read; module 0, the shared types, is read with the globals.
+    // The module's types may not have been read yet; those below NextModulToRead the
+    // idle pass has read. Checked here first, since a member list describes every member.
     const LONG modul = GetModulOfIndex(typeIndex);
     if (CurrentReader != nullptr && NextModulToRead > 0 && modul >= NextModulToRead)
         EnsureModulByIndex(modul);
@@ -106,6 +106,9 @@ void CSymbolEngine::TypeDescription(LONG &typeIndex, LONG &typeCode, CString &ty
     std::vector<LONG> pointerClasses, counts;
     LONG next = typeIndex;
     for (int step = 1; step <= kMaxTypeSteps; ++step) {
+        // Closed first, the step's recordset gives the query's statement back for the
+        // next step to run again.
+        row.Close();
         query.Set("_TypeIndex", next);
         row.OpenQueryDef(query);
         if (row.IsEOF())

@@ -71,7 +71,7 @@ void CSymbolEngine::OnMembersOfType(CSymbolRequest &request)
 
     MemberTag entry;
     switch (typeID) {
-    case 3:
+    case 3: // pointer
         // The names of a pointer's and an array's entries are patterns that the client
         // fills with its expression.
         entry.Name = "*%s";
@@ -80,27 +80,30 @@ void CSymbolEngine::OnMembersOfType(CSymbolRequest &request)
         DescribeType(*this, entry);
         members.Add(entry);
         break;
-    case 4:
+    case 4: // array
         entry.Name = "%s[%d]";
         entry.TypeIndex = data1;
         DescribeType(*this, entry);
         entry.Offset = data2;
         members.Add(entry);
         break;
-    case 5:
-    case 6: {
-        CStoredQuery struct_(*this, IDS_Q_MEMBERSOFSTRUCT);
-        struct_.Set("_TypeIndex", typeIndex);
-        CollectMembers(*this, struct_, members, FALSE);
+    case 5: // structure
+    case 6: // union
+    {
+        CStoredQuery fields(*this, IDS_Q_MEMBERSOFSTRUCT);
+        fields.Set("_TypeIndex", typeIndex);
+        CollectMembers(*this, fields, members, FALSE);
         break;
     }
-    case 8: {
-        CStoredQuery class_(*this, IDS_Q_MEMBERSOFCLASS);
-        class_.Set("_TypeIndex", typeIndex);
-        CollectMembers(*this, class_, members, TRUE);
+    case 8: // class
+    {
+        CStoredQuery fields(*this, IDS_Q_MEMBERSOFCLASS);
+        fields.Set("_TypeIndex", typeIndex);
+        CollectMembers(*this, fields, members, TRUE);
         break;
     }
-    case 7: {
+    case 7: // enumeration
+    {
         // Enumerators carry the enumeration's index and size, and their value.
         CStoredQuery enumerators(*this, IDS_Q_MEMBERSOFENUM);
         enumerators.Set("_TypeIndex", typeIndex);

@@ -213,19 +213,25 @@ TEST_F(TypeQueriesTest, ABitFieldsOffsetWordIsItsBitLayout)
 // The bit fields of a program's structure as gdb lays them out.
 class ProgramTypesTest : public querytest::QueryTest {};
 
-TEST_F(ProgramTypesTest, BitFieldLayoutsAreThoseGdbGives)
+TEST_F(ProgramTypesTest, AGlobalsTypeIsReadOnDemandWithItsBitFieldsAsGdbLaysThemOut)
 {
     ASSERT_EQ(Load("firmware/handwritten-O0.elf"), StatusSuccess);
-    // A type is found by its name once its module has been read.
-    Handle(9000, [this](CSymbolRequest &) {
-        for (LONG modul = 1; modul <= m_engine->ModulCount; ++modul)
-            m_engine->EnsureModulByIndex(modul);
+    // The load leaves the modules' types unread: describing a global's type reads its
+    // module.
+    MemberTag status;
+    Handle(9000, [&](CSymbolRequest &) {
+        CDBSymbolInfo global(Database());
+        global.Open(dbOpenSnapshot, "SELECT * FROM Symbols WHERE SymbolID=5 AND Name='board_status'");
+        ASSERT_FALSE(global.IsEOF());
+        status.TypeIndex = global.m_Data_1;
+        LONG bitInfo = 0;
+        m_engine->TypeDescription(status.TypeIndex, status.TypeCode, status.TypeText, status.SizeInBits, bitInfo,
+                                  status.PointerClass);
     });
     ASSERT_EQ(FetchStatus(Submit(9000, RequesterSynchronous)), StatusSuccess);
-    const std::vector<MemberTag> types = Query<MemberTag>(500, {"status_bits"});
-    ASSERT_FALSE(types.empty());
+    EXPECT_EQ(Of(status), (Member{"", 0x40000005, status.TypeIndex, "status_t", 32, 0, 0, 0}));
     std::map<std::string, LONG> layouts;
-    for (const MemberTag &field : Query<MemberTag>(501, {types[0].TypeIndex}))
+    for (const MemberTag &field : Query<MemberTag>(501, {status.TypeIndex}))
         layouts[static_cast<LPCSTR>(field.Name)] = field.Offset;
 
     // "/*      1: 3   |       1 */    _Bool fault : 1;": byte and bit, type, name, width.
