@@ -3,20 +3,31 @@
 #include <qeldbexception.h>
 #include <stringtext.h>
 
-CStoredQuery::CStoredQuery(CSymbolEngine &engine, UINT nameId) : CQelQueryDef(ProgramDatabase(engine))
+CQelQueryDef &CSymbolEngine::StoredQuery(UINT nameId)
 {
-    Open(LoadStringText(nameId));
+    CdbDatabase *database = ProgramDatabase(*this);
+    if (GetProgramDatabase() != m_pStoredQueriesOf) {
+        m_StoredQueries.clear();
+        m_pStoredQueriesOf = GetProgramDatabase();
+    }
+    std::unique_ptr<CQelQueryDef> &query = m_StoredQueries[nameId];
+    if (!query) {
+        auto opened = std::make_unique<CQelQueryDef>(database);
+        opened->Open(LoadStringText(nameId));
+        query = std::move(opened);
+    }
+    return *query;
 }
 
 void CStoredQuery::Set(LPCTSTR parameter, const VARIANT &value)
 {
-    SetParameter(parameter, value);
+    m_query.SetParameter(parameter, value);
 }
 
 void CStoredQuery::Set(LPCTSTR parameter, LONG value)
 {
     CdbVariant number(value);
-    SetParameter(parameter, number);
+    m_query.SetParameter(parameter, number);
 }
 
 CdbDatabase *ProgramDatabase(CSymbolEngine &engine)

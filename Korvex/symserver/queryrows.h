@@ -12,11 +12,15 @@
 // A stored query of the program's database, opened by the string id of its name.
 // Parameters are set by name straight from the caller's values: a text keeps its
 // wildcards for the queries that compare with LIKE.
-class CStoredQuery : public CQelQueryDef {
+class CStoredQuery {
 public:
-    CStoredQuery(CSymbolEngine &engine, UINT nameId);
+    CStoredQuery(CSymbolEngine &engine, UINT nameId) : m_query(engine.StoredQuery(nameId)) {}
     void Set(LPCTSTR parameter, const VARIANT &value);
     void Set(LPCTSTR parameter, LONG value);
+    operator CQelQueryDef &() { return m_query; }
+
+private:
+    CQelQueryDef &m_query;
 };
 
 // The database of the loaded program; raises the database exception when none is open,
