@@ -22,17 +22,17 @@ requests='0
 203 main.c
 301 main.c
 302 1 0x80648
-500 int
-501 1
-600 1
-601 1
+500 status_bits
+501 0x40055
+600 71
+601 71
   # a comment, and a blank line
 
 1 "no such section"
 999
 2 1
 201 "main'
-expected='0:records 1:records 2:records 100:records 101:records 102:records 103:records 200:records 201:records 202:records 203:records 301:records 302:records 500:[a-z]+ 501:[a-z]+ 600:[a-z]+ 601:[a-z]+ 1:none bad bad bad'
+expected='0:records 1:records 2:records 100:records 101:records 102:records 103:records 200:records 201:records 202:records 203:records 301:records 302:records 500:records 501:records 600:records 601:none 1:none bad bad bad'
 
 # query ARGS...: runs qelhost query on the program with `requests` as standard input;
 # its output in $work/out, its exit status in $status.
