@@ -1,6 +1,6 @@
 // Loading program files through the engine's LoadFile request, on copies of the sample
 // programs in a folder of the test's own.
-#include "enginetesting.h"
+#include "querytesting.h"
 
 #include <elfglobals.h>
 #include <elftesting.h>
@@ -21,7 +21,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using enginetest::EngineTest;
 
 struct LoadResult {
     int status = -100;
@@ -57,25 +56,13 @@ std::vector<fs::path> DatabasesIn(const fs::path &folder)
     return found;
 }
 
-class ProgramLoadTest : public EngineTest {
+class ProgramLoadTest : public querytest::QueryTest {
 protected:
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        std::string pattern = (fs::temp_directory_path() / "qelload-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
-        ASSERT_EQ(QelHost::CreateCfgProfile(&m_profile), S_OK);
-        m_keepProfile.Attach(static_cast<IQelCfgProfile2 *>(m_profile));
-        m_host->SetProfile(m_keepProfile);
-    }
     void TearDown() override
     {
         QelSetFileDialogHandler(nullptr, nullptr);
         m_host->SetSymbolServer(nullptr);
-        EngineTest::TearDown();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
+        QueryTest::TearDown();
     }
 
     // A copy of the sample `name` of testdata/`folder` in the test's folder.
@@ -89,16 +76,8 @@ protected:
 
     LoadResult Load(const fs::path &path, LONG programId = 1)
     {
-        CSymbolRequest request(RequesterSynchronous);
-        request.m_nCode = RequestCodeLoadFile;
-        request.Param1.vt = VT_BSTR;
-        request.Param1.bstrVal = CString(path.c_str()).AllocSysString();
-        request.Param2.vt = VT_I4;
-        request.Param2.lVal = 0;
-        request.Param3.vt = VT_I4;
-        request.Param3.lVal = programId;
         LoadResult result;
-        std::unique_ptr<CSymbolRequest> done(m_engine->TakeRequest(m_engine->Submit(request), RequestCodeLoadFile));
+        std::unique_ptr<CSymbolRequest> done = LoadRequest(path, programId);
         if (done) {
             result.status = done->m_nStatus;
             result.text = done->m_strErrorText;
@@ -124,9 +103,6 @@ protected:
         ASSERT_EQ(m_profile->SetItem(u"System", entry, value), S_OK);
     }
 
-    fs::path m_folder;
-    CComObject<QelHost::CHostCfgProfile> *m_profile = nullptr;
-    CComPtr<IUnknown> m_keepProfile;
 };
 
 TEST_F(ProgramLoadTest, LoadsAnElfProgramAndReusesItsDatabaseUntilTheFileOrTheSetupChanges)

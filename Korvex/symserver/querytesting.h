@@ -48,11 +48,9 @@ protected:
         fs::remove_all(m_folder, ignored);
     }
 
-    // Loads a copy of testdata/`relative` (its database beside the copy); the status.
-    int Load(const std::string &relative)
+    // The finished synchronous load of `program` with this id.
+    std::unique_ptr<CSymbolRequest> LoadRequest(const fs::path &program, LONG programId)
     {
-        const fs::path program = m_folder / fs::path(relative).filename();
-        fs::copy_file(fs::path(kQelSourceDir) / "testdata" / relative, program, fs::copy_options::overwrite_existing);
         CSymbolRequest request(RequesterSynchronous);
         request.m_nCode = RequestCodeLoadFile;
         request.Param1.vt = VT_BSTR;
@@ -60,8 +58,16 @@ protected:
         request.Param2.vt = VT_I4;
         request.Param2.lVal = 0;
         request.Param3.vt = VT_I4;
-        request.Param3.lVal = 1;
-        std::unique_ptr<CSymbolRequest> done(m_engine->TakeRequest(m_engine->Submit(request), RequestCodeLoadFile));
+        request.Param3.lVal = programId;
+        return std::unique_ptr<CSymbolRequest>(m_engine->TakeRequest(m_engine->Submit(request), RequestCodeLoadFile));
+    }
+
+    // Loads a copy of testdata/`relative` (its database beside the copy); the status.
+    int Load(const std::string &relative)
+    {
+        const fs::path program = m_folder / fs::path(relative).filename();
+        fs::copy_file(fs::path(kQelSourceDir) / "testdata" / relative, program, fs::copy_options::overwrite_existing);
+        std::unique_ptr<CSymbolRequest> done = LoadRequest(program, 1);
         return done ? done->m_nStatus : -1;
     }
 
