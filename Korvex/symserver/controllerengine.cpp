@@ -1,7 +1,28 @@
 #include "controllerengine.h"
 
+#include <utility>
+
 CControllerSymbolEngine::CControllerSymbolEngine(IUnknown *owner) : CSymbolEngine(owner)
 {
+    const std::pair<int, void (CSymbolEngine::*)(CSymbolRequest &)> queries[] = {
+        {0, &CSymbolEngine::OnSections},
+        {1, &CSymbolEngine::OnSectionByName},
+        {2, &CSymbolEngine::OnSectionByAddress},
+        {100, &CSymbolEngine::OnSourceFiles},
+        {101, &CSymbolEngine::OnSourceFileByPath},
+        {102, &CSymbolEngine::OnSourceFileByAddress},
+        {103, &CSymbolEngine::OnSourceFileLines},
+        {200, &CSymbolEngine::OnFunctions},
+        {201, &CSymbolEngine::OnFunctionByName},
+        {202, &CSymbolEngine::OnFunctionByAddress},
+        {203, &CSymbolEngine::OnFunctionsOfSourceFile},
+        {301, &CSymbolEngine::OnSourceLinesOfSourceFile},
+        {302, &CSymbolEngine::OnSourceLineRangesByAddress},
+    };
+    for (const auto &query : queries) {
+        auto handler = query.second;
+        SetHandler(query.first, [this, handler](CSymbolRequest &request) { (this->*handler)(request); });
+    }
 }
 
 CControllerSymbolEngine::~CControllerSymbolEngine()

@@ -6,6 +6,7 @@
 // into it inside the request's transaction. The module-level debug information is read
 // later, on demand. A load that fails drops everything it made, so the engine is left
 // with no program, not with half of one.
+#include "queryrows.h"
 #include "symbolengine.h"
 #include "symserverids.h"
 #include "symserverstrings.h"
@@ -31,20 +32,6 @@ namespace {
 
 // The QelSymbol command by which the host learns that the loaded program changes.
 const DWORD kProgramChangedCommand = 2;
-
-CString TextParameter(const VARIANT &value)
-{
-    return value.vt == VT_BSTR && value.bstrVal != nullptr ? CString(value.bstrVal) : CString();
-}
-
-LONG NumberParameter(const VARIANT &value)
-{
-    VARIANT number;
-    VariantInit(&number);
-    if (FAILED(VariantChangeType(&number, &value, 0, VT_I4)))
-        return 0;
-    return number.lVal;
-}
 
 // A profile item of the "System" section, read from the host object's profile.
 class CSystemProfileItem : public CQelCfgProfileClientImpl {

@@ -3,20 +3,31 @@
 #include <qeldbexception.h>
 #include <stringtext.h>
 
-CStoredQuery::CStoredQuery(CSymbolEngine &engine, UINT nameId) : CQelQueryDef(ProgramDatabase(engine))
+CQelQueryDef &CSymbolEngine::StoredQuery(UINT nameId)
 {
-    Open(LoadStringText(nameId));
+    CdbDatabase *database = ProgramDatabase(*this);
+    if (GetProgramDatabase() != m_pStoredQueriesOf) {
+        m_StoredQueries.clear();
+        m_pStoredQueriesOf = GetProgramDatabase();
+    }
+    std::unique_ptr<CQelQueryDef> &query = m_StoredQueries[nameId];
+    if (!query) {
+        auto opened = std::make_unique<CQelQueryDef>(database);
+        opened->Open(LoadStringText(nameId));
+        query = std::move(opened);
+    }
+    return *query;
 }
 
 void CStoredQuery::Set(LPCTSTR parameter, const VARIANT &value)
 {
-    SetParameter(parameter, value);
+    m_query.SetParameter(parameter, value);
 }
 
 void CStoredQuery::Set(LPCTSTR parameter, LONG value)
 {
     CdbVariant number(value);
-    SetParameter(parameter, number);
+    m_query.SetParameter(parameter, number);
 }
 
 CdbDatabase *ProgramDatabase(CSymbolEngine &engine)
@@ -27,22 +38,16 @@ CdbDatabase *ProgramDatabase(CSymbolEngine &engine)
     return database->GetDatabase();
 }
 
-LONG LongParameter(const VARIANT &value)
+LONG NumberParameter(const VARIANT &value)
 {
-    switch (value.vt) {
-    case VT_I4:
-        return value.lVal;
-    case VT_UI4:
-        return static_cast<LONG>(value.ulVal);
-    case VT_I2:
-        return value.iVal;
-    case VT_UI2:
-        return value.uiVal;
-    case VT_INT:
-        return value.intVal;
-    case VT_UINT:
-        return static_cast<LONG>(value.uintVal);
-    default:
+    VARIANT number;
+    VariantInit(&number);
+    if (FAILED(VariantChangeType(&number, &value, 0, VT_I4)))
         return 0;
-    }
+    return number.lVal;
+}
+
+CString TextParameter(const VARIANT &value)
+{
+    return value.vt == VT_BSTR && value.bstrVal != nullptr ? CString(value.bstrVal) : CString();
 }

@@ -12,20 +12,25 @@
 // A stored query of the program's database, opened by the string id of its name.
 // Parameters are set by name straight from the caller's values: a text keeps its
 // wildcards for the queries that compare with LIKE.
-class CStoredQuery : public CQelQueryDef {
+class CStoredQuery {
 public:
-    CStoredQuery(CSymbolEngine &engine, UINT nameId);
+    CStoredQuery(CSymbolEngine &engine, UINT nameId) : m_query(engine.StoredQuery(nameId)) {}
     void Set(LPCTSTR parameter, const VARIANT &value);
     void Set(LPCTSTR parameter, LONG value);
+    operator CQelQueryDef &() { return m_query; }
+
+private:
+    CQelQueryDef &m_query;
 };
 
 // The database of the loaded program; raises the database exception when none is open,
 // since only the section handlers run without one.
 CdbDatabase *ProgramDatabase(CSymbolEngine &engine);
 
-// A number parameter of a request as the stored queries take it (VT_I4), whatever
-// numeric type the caller gave; 0 for one that is no number.
-LONG LongParameter(const VARIANT &value);
+// A request's parameter as a number (0 when it is none) and as a text ("" when it is
+// none).
+LONG NumberParameter(const VARIANT &value);
+CString TextParameter(const VARIANT &value);
 
 // The result array of `request`, made and handed to it (the request owns it from here).
 template <class Record>

@@ -8,7 +8,7 @@ CSymbolEngine::CSymbolEngine(IUnknown *owner)
       ProgramFormats(GetProgramFormats()), m_nNextId(1), m_Queue(10),
       m_Lockable{m_QueueLock}, m_nWaiting(0), m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE),
       m_bLeftToWorker(FALSE), m_bStopDeferred(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
-      m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST"))
+      m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST")), m_pStoredQueriesOf(nullptr)
 {
     m_Handlers[RequestCodeStop] = [this](CSymbolRequest &request) { OnStop(request); };
     m_Handlers[RequestCodeIsDatabase] = [this](CSymbolRequest &request) { OnIsDatabase(request); };
@@ -28,6 +28,7 @@ CSymbolEngine::~CSymbolEngine()
     CodeSections.RemoveAll();
     m_CodeSectionIds.RemoveAll();
     FreeVariableCaches();
+    m_StoredQueries.clear();
     delete CurrentReader;
     for (int i = 0; i < m_Databases.GetSize(); ++i)
         delete m_Databases[i];
@@ -163,6 +164,10 @@ void CSymbolEngine::CloseDatabase(CQelDatabase &database)
     for (CQelDatabase *&transaction : m_Transactions) {
         if (transaction == &database)
             transaction = nullptr;
+    }
+    if (&database == m_pStoredQueriesOf) {
+        m_StoredQueries.clear();
+        m_pStoredQueriesOf = nullptr;
     }
     database.Close(FALSE);
 }

@@ -24,6 +24,7 @@
 
 #include <programformats.h>
 #include <qeldatabase.h>
+#include <qelquerydef.h>
 #include <qelsymbsrv.h>
 #include <sectionlist.h>
 #include <symboltables.h>
@@ -36,6 +37,7 @@
 #include <exception>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -209,6 +211,10 @@ public:
     // did not commit is rolled back. Handlers close databases only so.
     void CloseDatabase(CQelDatabase &database);
     void FreeVariableCaches();
+    // The stored query `nameId` of the program's database (which must be open), kept
+    // while the database stays open: its text is translated and prepared once, not at
+    // every request. The caller sets every parameter it uses each time.
+    CQelQueryDef &StoredQuery(UINT nameId);
 
     // Worker state: touched by handlers only, on the worker thread.
     CArray<CQelDatabase *, CQelDatabase *> m_Databases; // owned, one per loaded program
@@ -332,4 +338,7 @@ private:
     // synchronous request submitted by a handler runs inside its own); null where a
     // request has none.
     std::vector<CQelDatabase *> m_Transactions;
+    // StoredQuery's, all of the database m_pStoredQueriesOf.
+    std::map<UINT, std::unique_ptr<CQelQueryDef>> m_StoredQueries;
+    CQelDatabase *m_pStoredQueriesOf;
 };
