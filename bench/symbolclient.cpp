@@ -173,7 +173,8 @@ int SymbolClient::FunctionByAddress(Requester requester, LONG mode, LONG value,
                                     CArray<FunctionTag, FunctionTag &> &records)
 {
     int request = RequesterValue(requester);
-    if (!Submitted("FunctionByAddress", m_symbol->FunctionByAddress(mode, value, &request), requester, request))
+    const HRESULT submitted = m_symbol->FunctionByAddress(mode, value, &request);
+    if (!Submitted("FunctionByAddress", submitted, requester, request))
         return -1;
     VARIANT names, values;
     VariantInit(&names);
@@ -190,8 +191,8 @@ int SymbolClient::SourceLineRangesByAddress(Requester requester, LONG mode, LONG
                                             CArray<SourceLineTag, SourceLineTag &> &records)
 {
     int request = RequesterValue(requester);
-    if (!Submitted("SourceLineRangesByAddress", m_symbol->SourceLineRangesByAddress(mode, value, &request), requester,
-                   request))
+    const HRESULT submitted = m_symbol->SourceLineRangesByAddress(mode, value, &request);
+    if (!Submitted("SourceLineRangesByAddress", submitted, requester, request))
         return -1;
     VARIANT values;
     VariantInit(&values);
@@ -205,7 +206,8 @@ int SymbolClient::SourceLineRangesByAddress(Requester requester, LONG mode, LONG
 int SymbolClient::MembersOfType(Requester requester, LONG typeIndex, CArray<MemberTag, MemberTag &> &records)
 {
     int request = RequesterValue(requester);
-    if (!Submitted("MembersOfType", m_symbol->MembersOfType(typeIndex, &request), requester, request))
+    const HRESULT submitted = m_symbol->MembersOfType(typeIndex, &request);
+    if (!Submitted("MembersOfType", submitted, requester, request))
         return -1;
     VARIANT names, values;
     VariantInit(&names);
