@@ -18,6 +18,10 @@ CControllerSymbolEngine::CControllerSymbolEngine(IUnknown *owner) : CSymbolEngin
         {203, &CSymbolEngine::OnFunctionsOfSourceFile},
         {301, &CSymbolEngine::OnSourceLinesOfSourceFile},
         {302, &CSymbolEngine::OnSourceLineRangesByAddress},
+        {500, &CSymbolEngine::OnType},
+        {501, &CSymbolEngine::OnMembersOfType},
+        {600, &CSymbolEngine::OnLifetime},
+        {601, &CSymbolEngine::OnVarEdMapping},
     };
     for (const auto &query : queries) {
         auto handler = query.second;

@@ -193,7 +193,8 @@ public:
     // The type text, type code, size and pointer class of the packed type index; the
     // type index word becomes the index that the client asks members of. `bitInfo` comes
     // in as what a bit field's offset counts from (0, or a member's offset) and leaves as
-    // the bit layout of a bit field.
+    // the bit layout of a bit field; `pointerClass` comes in as the class of the pointer
+    // whose target is described (0 for none), which sizes a function.
     void TypeDescription(LONG &typeIndex, LONG &typeCode, CString &typeText, LONG &sizeInBits, LONG &bitInfo,
                          LONG &pointerClass);
 
