@@ -1,8 +1,8 @@
 // The stored queries behind symbol requests 202, 302 and 501, translated by hand from
 // their Jet texts (Korvex/symdb/symdbstrings.cpp) into SQLite's SQL and run with sqlite3
-// directly on a read-only copy of the symbol database that the engine built: each
-// statement prepared once, then bound, stepped through every column of every row, and
-// reset per query. This is what the requests cost without the engine, the DAO layer and
+// directly on a read-only copy of the symbol database that the engine built, through a
+// connection tuned as the engine's is: each statement prepared once, then bound, stepped
+// through every column of every row, and reset per query. This is what the requests cost without the engine, the DAO layer and
 // the transfer between server and client around them.
 #pragma once
 

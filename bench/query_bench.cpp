@@ -40,6 +40,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace {
 
@@ -61,7 +62,6 @@ struct FunctionTarget {
     LONG mode = 1;
     LONG start = 0;
     LONG inside = 0;
-    std::string name;
 };
 
 struct TypeTarget {
@@ -137,7 +137,7 @@ public:
     {
         return m_nextFirstRead < m_firstReads.size() ? &m_firstReads[m_nextFirstRead++] : nullptr;
     }
-    int FirstLineRanges(const FunctionTarget &target)
+    int AskFirstRead(const FunctionTarget &target)
     {
         CArray<SourceLineTag, SourceLineTag &> lines;
         return Check(m_client.SourceLineRangesByAddress(Requester::Synchronous, target.mode, target.start, lines));
@@ -238,6 +238,7 @@ bool QueryRun::Prepare()
 
 bool QueryRun::OpenPlain()
 {
+    // The connection to the last copy goes before the copy is overwritten.
     m_plain.reset();
     m_plain = std::make_unique<PlainQueries>();
     return CopyDatabase("plain.mdb", m_plainCopy) && m_plain->Open(m_plainCopy.string(), m_failure);
@@ -253,13 +254,14 @@ double QueryRun::TableRows(Query query)
     return rows;
 }
 
-// Per module the function with the longest code, of the database as the load left it.
+// Per module the function with the longest code, of the database as the load left it;
+// with two instructions at least, its inside address is not its first line's.
 bool QueryRun::ChooseFunctions(const fs::path &database)
 {
     std::map<int, FunctionTarget> longest;
     std::map<int, LONG> lengths;
     const bool read = ReadRows(
-        database, "SELECT ABS(Scope), AddressMode, AddressValue, Length, Name FROM Functions WHERE Length >= 8",
+        database, "SELECT ABS(Scope), AddressMode, AddressValue, Length FROM Functions WHERE Length >= 8",
         [&](sqlite3_stmt *row) {
             const int modul = sqlite3_column_int(row, 0);
             const LONG length = sqlite3_column_int(row, 3);
@@ -271,7 +273,6 @@ bool QueryRun::ChooseFunctions(const fs::path &database)
             target.mode = sqlite3_column_int(row, 1);
             target.start = sqlite3_column_int(row, 2);
             target.inside = target.start + ((length / 2) & ~3);
-            target.name = reinterpret_cast<const char *>(sqlite3_column_text(row, 4));
         },
         m_failure);
     if (!read)
@@ -295,9 +296,9 @@ bool QueryRun::ChooseFunctions(const fs::path &database)
 // read.
 bool QueryRun::ChooseTypes(const fs::path &database)
 {
-    std::map<int, int> modulOf;
+    std::set<int> cachedModuls;
     for (const FunctionTarget &target : m_cached)
-        modulOf[target.modul] = 1;
+        cachedModuls.insert(target.modul);
     std::map<int, std::pair<int, TypeTarget>> most;
     const bool read = ReadRows(database,
                                "SELECT s.ModulIndex, s.TypeIndex, s.Name, COUNT(*) FROM Types s, Types m WHERE "
@@ -305,7 +306,7 @@ bool QueryRun::ChooseTypes(const fs::path &database)
                                "GROUP BY s.TypeIndex",
                                [&](sqlite3_stmt *row) {
                                    const int modul = sqlite3_column_int(row, 0), members = sqlite3_column_int(row, 3);
-                                   if (modulOf.count(modul) == 0 || most[modul].first >= members)
+                                   if (cachedModuls.count(modul) == 0 || most[modul].first >= members)
                                        return;
                                    most[modul].first = members;
                                    most[modul].second.typeIndex = sqlite3_column_int(row, 1);
@@ -447,7 +448,7 @@ void FirstLineRanges(benchmark::State &state)
             break;
         }
         const auto start = std::chrono::steady_clock::now();
-        const int records = run->FirstLineRanges(*target);
+        const int records = run->AskFirstRead(*target);
         const double elapsed = SecondsSince(start);
         if (records <= 0) {
             state.SkipWithError(records < 0 ? run->failure().c_str() : "a first read found no line");
