@@ -4,6 +4,7 @@
 #include "hostcfgprofile.h"
 #include "qelhostdump.h"
 #include "qelhostload.h"
+#include "qelhostquery.h"
 #include "qelhostsession.h"
 #include "serverlocator.h"
 
@@ -47,7 +48,8 @@ using QelHost::Debugger;
 int Usage()
 {
     std::fprintf(stderr, "usage: qelhost [status | start | dump [FILE [TARGET]] | load FILE [--id N] [--autoload-elf] "
-                         "[--elf-dialog PATH|cancel] [--dbdir DIR] [--rows TABLE]]\n");
+                         "[--elf-dialog PATH|cancel] [--dbdir DIR] [--rows TABLE] [--modules] | "
+                         "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...]]\n");
     return 2;
 }
 
@@ -178,5 +180,7 @@ int main(int argc, char **argv)
         return Start();
     if (argc >= 3 && std::strcmp(argv[1], "load") == 0)
         return LoadProgramFile(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "query") == 0)
+        return QueryProgramFile(argc - 2, argv + 2);
     return Usage();
 }

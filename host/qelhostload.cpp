@@ -6,20 +6,16 @@
 // loaded, so the database is read after the symbol server has been let go.
 #include "qelhostload.h"
 
-#include "hostcfgprofile.h"
+#include "qelhostanswers.h"
 #include "qelhostmodules.h"
-#include "qelhostsession.h"
+#include "qelhostprogram.h"
 
 #include <dbschema.h>
 #include <programinfo.h>
 #include <qeldatabase.h>
 #include <qeldbexception.h>
 #include <qelsymbol.h>
-#include <symbolengineerrortext.h>
 
-#include <dlfcn.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,24 +26,22 @@
 
 namespace {
 
+using QelHost::Escaped;
+
 struct LoadOptions {
-    const char *file = nullptr;
-    LONG programId = 1;
-    bool autoLoadElf = false;
-    std::string elfDialog; // the answer of the dialog; "" cancels it
-    const char *databaseDirectory = nullptr;
+    QelHost::ProgramOptions program;
     const char *rowsTable = nullptr;
     bool readModules = false;
 };
 
 bool ParseOptions(int argc, char **argv, LoadOptions &options)
 {
-    options.file = argv[0];
+    options.program.file = argv[0];
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (option == "--autoload-elf") {
-            options.autoLoadElf = true;
+            options.program.autoLoadElf = true;
             continue;
         }
         if (option == "--modules") {
@@ -62,11 +56,11 @@ bool ParseOptions(int argc, char **argv, LoadOptions &options)
             long id = std::strtol(value, &end, 10);
             if (*value == '\0' || *end != '\0' || id < INT32_MIN || id > INT32_MAX)
                 return false;
-            options.programId = static_cast<LONG>(id);
+            options.program.programId = static_cast<LONG>(id);
         } else if (option == "--elf-dialog") {
-            options.elfDialog = std::strcmp(value, "cancel") == 0 ? "" : value;
+            options.program.elfDialog = std::strcmp(value, "cancel") == 0 ? "" : value;
         } else if (option == "--dbdir") {
-            options.databaseDirectory = value;
+            options.program.databaseDirectory = value;
         } else if (option == "--rows") {
             options.rowsTable = value;
         } else {
@@ -74,22 +68,6 @@ bool ParseOptions(int argc, char **argv, LoadOptions &options)
         }
     }
     return true;
-}
-
-std::string Escaped(const std::string &text)
-{
-    std::string escaped;
-    for (char c : text) {
-        if (c == '\\')
-            escaped += "\\\\";
-        else if (c == '\t')
-            escaped += "\\t";
-        else if (c == '\n')
-            escaped += "\\n";
-        else
-            escaped += c;
-    }
-    return escaped;
 }
 
 // A value as the records show it; "" for none.
@@ -119,90 +97,6 @@ std::string ValueText(const VARIANT &value)
         snprintf(text, sizeof text, "vt%u", static_cast<unsigned>(value.vt));
         return text;
     }
-}
-
-// What the progress window received.
-struct LoadProgress {
-    std::vector<std::pair<WPARAM, LPARAM>> messages;
-    int request = 0;
-    bool done = false;
-};
-LoadProgress *g_progress = nullptr;
-
-LRESULT CALLBACK ProgressWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    static const UINT requestMessage = RegisterWindowMessageA("QELSYMBOLREQUEST");
-    if (message == WM_USER + 9) {
-        g_progress->messages.push_back({wParam, lParam});
-        return 0;
-    }
-    if (message == requestMessage) {
-        g_progress->done |= static_cast<int>(lParam) == g_progress->request;
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateProgressWindow()
-{
-    static const bool registered = [] {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = ProgressWindowProc;
-        windowClass.lpszClassName = "QelHostLoadProgress";
-        return RegisterClassA(&windowClass) != 0;
-    }();
-    return registered ? CreateWindowExA(0, "QelHostLoadProgress", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                        nullptr)
-                      : nullptr;
-}
-
-LPCSTR AnswerElfDialog(void *answer, const OPENFILENAMEA *)
-{
-    const std::string &path = *static_cast<const std::string *>(answer);
-    return path.empty() ? nullptr : path.c_str();
-}
-
-// Plays the user, who reads each message box and presses its first button; the box
-// becomes a record. The boxes come one at a time, from whichever thread shows them.
-int RecordMessageBox(void *lines, HWND, LPCSTR text, LPCSTR caption, UINT style)
-{
-    static_cast<std::vector<std::string> *>(lines)->push_back("msgbox\t" + Escaped(caption != nullptr ? caption : "") +
-                                                             "\t" + Escaped(text != nullptr ? text : ""));
-    switch (style & MB_TYPEMASK) {
-    case MB_ABORTRETRYIGNORE:
-        return IDABORT;
-    case MB_YESNOCANCEL:
-    case MB_YESNO:
-        return IDYES;
-    case MB_RETRYCANCEL:
-        return IDRETRY;
-    case MB_CANCELTRYCONTINUE:
-        return IDCANCEL;
-    default:
-        return IDOK;
-    }
-}
-
-// The request status that a Get method's answer stands for.
-int StatusOf(HRESULT hr)
-{
-    if (hr == S_OK)
-        return 0;
-    if ((static_cast<ULONG>(hr) & 0xFFFF0000u) == 0x80040000u)
-        return static_cast<int>(static_cast<ULONG>(hr) & 0xFFFF) - 0x4000;
-    return -1;
-}
-
-// The symbol server's own text of its last error, without the server's name before it.
-std::string ErrorText(IQelSymbSrv *server, int status)
-{
-    CComBSTR text;
-    if (server->GetErrorInfo(&text) == S_OK && text.m_str != nullptr) {
-        std::string error = QelHost::AnsiText(text.m_str);
-        size_t colon = error.find(":\n");
-        return colon != std::string::npos ? error.substr(colon + 2) : error;
-    }
-    return static_cast<LPCSTR>(GetSymbolEngineErrorText(&status));
 }
 
 // What the load left behind, read from the host's records before the server goes.
@@ -251,95 +145,27 @@ void ReportNotices(QelHost::CHostDebugServer &host, LoadRecords &records)
     }
 }
 
-void ReportDatabaseTrace(QelHost::HostReports &reports, LoadRecords &records)
-{
-    for (const QelHost::HostTraceLine &line : reports.TraceLines()) {
-        for (const char *kind : {"built", "reused"}) {
-            const std::string prefix = std::string("Symbol database ") + kind + ": ";
-            if (line.text.compare(0, prefix.size(), prefix) == 0) {
-                records.databasePath = line.text.substr(prefix.size());
-                records.lines.push_back(std::string("database\t") + kind + "\t" + Escaped(records.databasePath));
-            }
-        }
-    }
-}
-
 // Loads the program as the debugger does; the records of the load.
 LoadRecords RunLoad(const LoadOptions &options)
 {
     LoadRecords records;
-    auto reports = std::make_shared<QelHost::HostReports>();
-    reports->SetEcho(stderr);
-    QelHost::Debugger debugger{"QelSymbol", nullptr, nullptr};
-    if (!QelHost::MakeDebugger(CLSID_QelSymbol, debugger, reports))
+    QelHost::ProgramSession session(options.program);
+    if (!session.Start())
         return records;
-
-    CComPtr<IUnknown> profileObject;
-    debugger.Host()->GetProfile(&profileObject);
-    auto *profile = static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profileObject.p));
-    profile->SetItem(u"System", u"AUTOLOADELF", CComVariant(options.autoLoadElf));
-    if (options.databaseDirectory != nullptr) {
-        profile->SetItem(u"System", u"DATABASE_SPECIAL", CComVariant(true));
-        profile->SetItem(u"System", u"DATABASE_DIRECTORY", CComVariant(CComBSTR(options.databaseDirectory)));
-    }
-    std::string dialogAnswer = options.elfDialog;
-    QelSetFileDialogHandler(AnswerElfDialog, &dialogAnswer);
-
-    CComPtr<IStorage> workspace;
-    CComObject<QelHost::CHostGuiServer> *gui = nullptr;
-    CComPtr<IUnknown> guiServer;
-    if (SUCCEEDED(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &workspace)) &&
-        SUCCEEDED(CComObject<QelHost::CHostGuiServer>::CreateInstance(&gui)))
-        guiServer = gui;
-    CComQIPtr<IQelSymbol> symbol(debugger.debugServer);
-    HWND window = CreateProgressWindow();
-    if (guiServer == nullptr || symbol == nullptr || window == nullptr ||
-        !QelHost::InitDebugger(debugger, workspace, guiServer)) {
-        std::fprintf(stderr, "qelhost: the symbol server did not start\n");
-        if (window != nullptr)
-            DestroyWindow(window);
-        symbol.Release();
-        QelHost::EndDebugger(debugger);
-        return records;
-    }
-
-    LoadProgress progress;
-    g_progress = &progress;
-    std::vector<std::string> messageBoxes;
-    QelSetMessageBoxHandler(RecordMessageBox, &messageBoxes);
-    const LONG windowValue = static_cast<LONG>(reinterpret_cast<UINT_PTR>(window));
-    int request = windowValue;
-    const auto started = std::chrono::steady_clock::now();
-    HRESULT hr = symbol->LoadFile(CComBSTR(options.file), options.programId, windowValue, &request);
-    progress.request = request;
-    MSG message;
-    while (SUCCEEDED(hr) && !progress.done && GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
-    QelSetMessageBoxHandler(nullptr, nullptr);
-    records.microseconds =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count();
-
-    for (const auto &posted : progress.messages)
+    const QelHost::LoadOutcome outcome = session.Load();
+    records.microseconds = outcome.microseconds;
+    for (const auto &posted : outcome.progress)
         records.lines.push_back("progress\t" + std::to_string(posted.first) + "\t" + std::to_string(posted.second));
-    CComPtr<IUnknown> info;
-    if (SUCCEEDED(hr))
-        hr = symbol->GetProgramInfo(request, &info);
-    const int status = StatusOf(hr);
-    records.lines.push_back("status\t" + std::to_string(status) + "\t" + Escaped(ErrorText(debugger.symbolServer, status)));
-    records.lines.insert(records.lines.end(), messageBoxes.begin(), messageBoxes.end());
-    records.loaded = status == 0;
+    records.lines.push_back("status\t" + std::to_string(outcome.status) + "\t" + Escaped(outcome.errorText));
+    records.lines.insert(records.lines.end(), outcome.messageBoxes.begin(), outcome.messageBoxes.end());
+    records.loaded = outcome.status == 0;
     if (records.loaded)
-        ReportProgramInfo(info, records);
-    info.Release();
-    ReportDatabaseTrace(*reports, records);
-    ReportNotices(*debugger.Host(), records);
-
-    g_progress = nullptr;
-    DestroyWindow(window);
-    QelSetFileDialogHandler(nullptr, nullptr);
-    // The interface is the carried server's: it goes before the server does.
-    symbol.Release();
-    QelHost::EndDebugger(debugger);
+        ReportProgramInfo(outcome.programInfo, records);
+    for (const auto &database : session.DatabaseTrace()) {
+        records.databasePath = database.second;
+        records.lines.push_back("database\t" + database.first + "\t" + Escaped(database.second));
+    }
+    ReportNotices(*session.DebuggerObject().Host(), records);
     return records;
 }
 
@@ -440,53 +266,39 @@ int LoadProgramFile(int argc, char **argv)
                              "[--dbdir DIR] [--rows TABLE] [--modules]\n");
         return 2;
     }
-    HRESULT hr = CoInitializeEx(nullptr, 0);
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "qelhost: COM could not be initialised (0x%08X)\n", static_cast<unsigned>(hr));
-        return 1;
-    }
-    int result = 1;
-    {
-        QelHost::HostServices services(stderr);
-        void *library = nullptr;
-        if (SUCCEEDED(QelHost::RegisterKorvex(&library, false))) {
-            LoadRecords records = RunLoad(options);
-            bool read = true;
-            const bool withDatabase = records.loaded && !records.databasePath.empty();
-            auto tables = [&](CdbDatabase &database) { return ReportTables(database, options); };
-            if (options.rowsTable != nullptr) {
-                for (const std::string &line : records.lines) {
-                    if (!records.loaded && line.compare(0, 7, "status\t") == 0)
-                        std::printf("%s\n", line.c_str());
-                }
-                if (records.loaded && !withDatabase)
-                    std::fprintf(stderr, "qelhost: a memory image has no symbol database\n");
-                long long modulesTime = 0;
-                if (withDatabase && options.readModules)
-                    read = ReadAllModules(records.databasePath.c_str(), options.file, options.programId, &modulesTime);
-                if (records.loaded)
-                    read = withDatabase && ReadDatabase(records, tables) && read;
-            } else {
-                for (const std::string &line : records.lines)
+    return QelHost::RunWithKorvex([&] {
+        LoadRecords records = RunLoad(options);
+        bool read = true;
+        const bool withDatabase = records.loaded && !records.databasePath.empty();
+        auto tables = [&](CdbDatabase &database) { return ReportTables(database, options); };
+        if (options.rowsTable != nullptr) {
+            for (const std::string &line : records.lines) {
+                if (!records.loaded && line.compare(0, 7, "status\t") == 0)
                     std::printf("%s\n", line.c_str());
-                long long modulesTime = 0;
-                if (withDatabase && options.readModules)
-                    read = ReadAllModules(records.databasePath.c_str(), options.file, options.programId, &modulesTime);
-                if (withDatabase)
-                    read = ReadDatabase(records, ReportCounts) && read;
-                std::printf("time\tload\t%lld\n", records.microseconds);
-                if (withDatabase && options.readModules)
-                    std::printf("time\tmodules\t%lld\n", modulesTime);
-                if (withDatabase)
-                    read = ReadDatabase(records, tables) && read;
             }
-            result = records.loaded && read ? 0 : 1;
+            if (records.loaded && !withDatabase)
+                std::fprintf(stderr, "qelhost: a memory image has no symbol database\n");
+            long long modulesTime = 0;
+            if (withDatabase && options.readModules)
+                read = ReadAllModules(records.databasePath.c_str(), options.program.file, options.program.programId,
+                                      &modulesTime);
+            if (records.loaded)
+                read = withDatabase && ReadDatabase(records, tables) && read;
+        } else {
+            for (const std::string &line : records.lines)
+                std::printf("%s\n", line.c_str());
+            long long modulesTime = 0;
+            if (withDatabase && options.readModules)
+                read = ReadAllModules(records.databasePath.c_str(), options.program.file, options.program.programId,
+                                      &modulesTime);
+            if (withDatabase)
+                read = ReadDatabase(records, ReportCounts) && read;
+            std::printf("time\tload\t%lld\n", records.microseconds);
+            if (withDatabase && options.readModules)
+                std::printf("time\tmodules\t%lld\n", modulesTime);
+            if (withDatabase)
+                read = ReadDatabase(records, tables) && read;
         }
-        CoFreeUnusedLibraries();
-        if (library != nullptr)
-            dlclose(library);
-    }
-    CoUninitialize();
-    std::fflush(stdout);
-    return result;
+        return records.loaded && read ? 0 : 1;
+    });
 }

@@ -58,6 +58,28 @@ HRESULT RegisterKorvex(void **library, bool report)
     return hr;
 }
 
+int RunWithKorvex(const std::function<int()> &command)
+{
+    HRESULT hr = CoInitializeEx(nullptr, 0);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "qelhost: COM could not be initialised (0x%08X)\n", static_cast<unsigned>(hr));
+        return 1;
+    }
+    int result = 1;
+    {
+        HostServices services(stderr);
+        void *library = nullptr;
+        if (SUCCEEDED(RegisterKorvex(&library, false)))
+            result = command();
+        CoFreeUnusedLibraries();
+        if (library != nullptr)
+            dlclose(library);
+    }
+    CoUninitialize();
+    std::fflush(stdout);
+    return result;
+}
+
 bool MakeDebugger(REFCLSID clsid, Debugger &debugger, std::shared_ptr<HostReports> reports)
 {
     HRESULT hr = CreateDebugServer(ControllerConfig(), &debugger.debugServer, std::move(reports));

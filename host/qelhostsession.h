@@ -9,6 +9,7 @@
 #include <qelsymbsrv.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 namespace QelHost {
@@ -39,6 +40,11 @@ public:
 // its DllRegisterServer; the library stays loaded until *library is closed with
 // dlclose. With `report` the outcome is printed.
 HRESULT RegisterKorvex(void **library, bool report);
+
+// Runs `command` with COM initialised, the host's services printing to standard error and
+// libKorvex.so registered, and lets all of it go afterwards: the command's exit status, or
+// 1 (with a message on standard error) when COM or the library cannot be had.
+int RunWithKorvex(const std::function<int()> &command);
 
 // One debugger: a debug-server object carrying the symbol server of one class.
 struct Debugger {

@@ -295,6 +295,68 @@ inline std::vector<ElfSymbol> ReadSymbolDump(const std::string &path)
     return symbols;
 }
 
+// `readelf -S -W`: the section headers.
+struct ElfSection {
+    std::string name, type, flags;
+    unsigned address = 0, size = 0;
+};
+
+inline std::vector<ElfSection> ReadSectionHeaders(const std::string &path)
+{
+    std::vector<ElfSection> sections;
+    for (const std::string &line : ReadLines(path)) {
+        // "  [ 1] .text             PROGBITS        00080000 001000 000720 00  AX  0   0  8"
+        const size_t close = line.find("] ");
+        if (Trim(line).compare(0, 1, "[") != 0 || close == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(close + 2));
+        ElfSection section;
+        std::string address, offset, size, entrySize;
+        if (!(fields >> section.name >> section.type >> address >> offset >> size >> entrySize))
+            continue; // the null section has no name
+        std::string rest;
+        std::getline(fields, rest);
+        std::istringstream more(rest);
+        std::vector<std::string> words;
+        for (std::string word; more >> word;)
+            words.push_back(word);
+        if (words.size() == 4) // flags, link, info, alignment
+            section.flags = words[0];
+        section.address = static_cast<unsigned>(std::strtoul(address.c_str(), nullptr, 16));
+        section.size = static_cast<unsigned>(std::strtoul(size.c_str(), nullptr, 16));
+        sections.push_back(section);
+    }
+    return sections;
+}
+
+// One line of gdb's `info line`: "Line 20 of "board.c" starts at address 0x80010 <f+16>
+// and ends at 0x80014 <f+20>." or "Line 31 of "board.c" is at address 0x80078 <f+28> but
+// contains no code." (then end == start).
+struct GdbLineRange {
+    long line = 0;
+    std::string file;
+    unsigned start = 0, end = 0;
+};
+
+inline bool ParseGdbLine(const std::string &text, GdbLineRange *range)
+{
+    if (!StartsWith(text, "Line "))
+        return false;
+    const size_t open = text.find(" of \"");
+    const size_t close = open == std::string::npos ? open : text.find('"', open + 5);
+    const size_t at = close == std::string::npos ? close : text.find(" address 0x", close);
+    if (at == std::string::npos)
+        return false;
+    range->line = std::atol(text.c_str() + 5);
+    range->file = text.substr(open + 5, close - open - 5);
+    range->file = range->file.substr(range->file.find_last_of('/') + 1);
+    range->start = static_cast<unsigned>(std::strtoul(text.c_str() + at + 9, nullptr, 16));
+    const size_t ends = text.find(" and ends at 0x", at);
+    range->end = ends == std::string::npos ? range->start
+                                           : static_cast<unsigned>(std::strtoul(text.c_str() + ends + 13, nullptr, 16));
+    return true;
+}
+
 // The gdb answers: each command with the lines it printed, in the order asked.
 using GdbAnswers = std::vector<std::pair<std::string, std::vector<std::string>>>;
 

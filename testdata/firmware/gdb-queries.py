@@ -7,6 +7,7 @@ program's readelf dumps (--debug-dump=info and --debug-dump=decodedline):
   each function's static       whatis F::V, output &F::V
   each named type              ptype /o struct|union|enum T, or ptype /o T for a class or typedef
   each line address A          info line *A, info scope *A, info symbol A
+  each line L of a file F      info line F:L (the files and lines of the rows)
 
 A function or variable of internal linkage is named through its unit (FILE:F where gdb takes
 a location, 'FILE'::V in an expression); info address looks a name up in no unit, so one that
@@ -14,7 +15,7 @@ several units define is asked as output &'FILE'::V instead.
 
   gdb-queries.py INFO DECODEDLINE [--line-units N]
 
---line-units N asks about the line addresses of the first N units only.
+--line-units N asks about the line addresses, and the lines, of the first N units only.
 """
 import argparse, re
 
@@ -138,9 +139,9 @@ def symbol_queries(dies, units):
     return out
 
 
-def line_addresses(path, units):
-    """The distinct addresses of the line table's rows, end-of-sequence rows left out."""
-    seen, unit = set(), 0
+def line_rows(path, units):
+    """The line table's rows (file, line, address), end-of-sequence rows left out."""
+    rows, unit = [], 0
     with open(path) as f:
         for line in f:
             if line.startswith("CU: "):
@@ -148,8 +149,16 @@ def line_addresses(path, units):
                 continue
             m = ROW.match(line)
             if m and m.group(2) != "-" and (units is None or unit <= units):
-                seen.add(int(m.group(3), 16))
-    return sorted(seen)
+                rows.append((m.group(1), int(m.group(2)), int(m.group(3), 16)))
+    return rows
+
+
+def file_lines(rows):
+    """Each file's distinct lines, files in the order they first come."""
+    lines = {}
+    for file, line, _ in rows:
+        lines.setdefault(file, set()).add(line)
+    return [(file, line) for file in lines for line in sorted(lines[file])]
 
 
 def main():
@@ -160,8 +169,10 @@ def main():
     a = ap.parse_args()
     dies, units = read_dies(a.info)
     queries = symbol_queries(dies, units)
-    for addr in line_addresses(a.decodedline, a.line_units):
+    rows = line_rows(a.decodedline, a.line_units)
+    for addr in sorted({address for _, _, address in rows}):
         queries += [f"info line *{addr:#x}", f"info scope *{addr:#x}", f"info symbol {addr:#x}"]
+    queries += [f"info line {file}:{line}" for file, line in file_lines(rows)]
     seen = set()
     for q in queries:
         if q not in seen:

@@ -2,6 +2,7 @@
 # Writes beside each program of testdata/firmware what the real tools answer about it, for
 # the tests to compare the symbol database against (README.md tells the files apart):
 #   NAME.readelf-s.txt            arm-none-eabi-readelf -s
+#   NAME.readelf-S.txt            arm-none-eabi-readelf -S -W
 #   NAME.readelf-info.txt         arm-none-eabi-readelf --debug-dump=info
 #   NAME.readelf-loc.txt          arm-none-eabi-readelf --debug-dump=loc
 #   NAME.readelf-decodedline.txt  arm-none-eabi-readelf --debug-dump=decodedline
@@ -12,11 +13,13 @@ cd "$(dirname "$0")"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 # The -O0 programs have some 3900 line addresses each: asking about all of them would give 2.3 MB
-# of answers per program, so only those of the first 6 units (m0000.c to m0005.c) are asked.
+# of answers per program, so only those of the first 6 units (m0000.c to m0005.c) are asked,
+# addresses and lines alike.
 declare -A line_units=([gen24-O0-arm]="--line-units 6" [gen24-O0-thumb]="--line-units 6")
 for elf in *.elf; do
     name=${elf%.elf}
     arm-none-eabi-readelf -s "$elf" > "$name.readelf-s.txt"
+    arm-none-eabi-readelf -S -W "$elf" > "$name.readelf-S.txt"
     arm-none-eabi-readelf --debug-dump=info "$elf" > "$name.readelf-info.txt"
     arm-none-eabi-readelf --debug-dump=loc "$elf" > "$name.readelf-loc.txt"
     arm-none-eabi-readelf --debug-dump=decodedline "$elf" > "$name.readelf-decodedline.txt"
