@@ -34,22 +34,18 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
+#include "benchfirmware.h"
+
 #include <chrono>
-#include <cstdlib>
 #include <elf.h>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-extern const char kQelBenchFirmwareFolder[];
-extern const char kQelFirmwareGenerator[];
-
 namespace {
 
-namespace fs = std::filesystem;
+using namespace qelbench;
 
 const QEL_MODULE_RESOURCES &BenchResources()
 {
@@ -61,59 +57,6 @@ const QEL_MODULE_RESOURCES &BenchResources()
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
     return resources;
-}
-
-struct BenchFolder {
-    BenchFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "load-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        path = pattern;
-    }
-    ~BenchFolder()
-    {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path path;
-};
-
-bool OnPath(const char *program)
-{
-    return std::system(("command -v " + std::string(program) + " > /dev/null 2>&1").c_str()) == 0;
-}
-
-// The firmware, made when it is not there yet (some minutes: 3000 units through the
-// cross compiler); "" when it cannot be made, with the reason in `failure`. The link
-// writes firmware.elf last, so a run stopped halfway leaves none and the next one makes
-// it again.
-std::string Firmware(std::string &failure)
-{
-    const fs::path folder = kQelBenchFirmwareFolder;
-    const fs::path firmware = folder / "firmware.elf";
-    if (fs::exists(firmware))
-        return firmware.string();
-    if (!OnPath("arm-none-eabi-gcc")) {
-        failure = "arm-none-eabi-gcc is not on PATH, so the firmware cannot be made (scripts/setup.sh --cross "
-                  "installs it)";
-        return "";
-    }
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error) {
-        failure = "the firmware's folder " + folder.string() + " cannot be made: " + error.message();
-        return "";
-    }
-    const std::string log = (folder / "make.log").string();
-    const std::string make = "python3 '" + std::string(kQelFirmwareGenerator) + "' --modules 3000 --seed 1 --out '" +
-                             folder.string() + "' > '" + log + "' 2>&1 && make -C '" + folder.string() +
-                             "' -j\"$(nproc)\" >> '" + log + "' 2>&1";
-    if (std::system(make.c_str()) != 0 || !fs::exists(firmware)) {
-        failure = "the firmware could not be made; see " + log;
-        return "";
-    }
-    return firmware.string();
 }
 
 // The entries of the program's symbol table; 0 when it has none or the file is no 32-bit
@@ -135,18 +78,6 @@ size_t ElfSymbolCount(const fs::path &program)
             count += section.sh_size / section.sh_entsize;
     }
     return count;
-}
-
-double SecondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 != 0 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // Loads `program` as program 1 through a synchronous LoadFile request on an engine of its
@@ -195,33 +126,16 @@ double TimeLoad(const fs::path &program, const std::string &database, std::strin
     return -1;
 }
 
-// Runs `command` through the shell; answers its seconds, or a negative value when it
-// failed.
-double TimeCommand(const std::string &command)
-{
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0)
-        return -1;
-    return SecondsSince(start);
-}
-
 void LoadNextToGdb(benchmark::State &state)
 {
-    std::string failure;
-    const std::string firmware = Firmware(failure);
-    if (firmware.empty()) {
-        state.SkipWithError(failure.c_str());
-        return;
-    }
     if (!OnPath("gdb-multiarch")) {
         state.SkipWithError("gdb-multiarch is not on PATH (scripts/setup.sh --cross installs it)");
         return;
     }
-    BenchFolder folder;
-    const fs::path program = folder.path / "firmware.elf";
-    std::error_code error;
-    if (!fs::copy_file(firmware, program, error)) {
-        failure = "the firmware cannot be copied into " + folder.path.string() + ": " + error.message();
+    std::string failure;
+    BenchFolder folder("load-bench");
+    const fs::path program = FirmwareCopy(folder.path, failure);
+    if (program.empty()) {
         state.SkipWithError(failure.c_str());
         return;
     }
@@ -320,18 +234,16 @@ bool TimeModules(const fs::path &program, const fs::path &database, const std::v
 
 void ModulesNextToGdb(benchmark::State &state)
 {
-    std::string failure;
-    const std::string firmware = Firmware(failure);
-    if (firmware.empty() || !OnPath("gdb-multiarch")) {
-        state.SkipWithError(firmware.empty() ? failure.c_str() : "gdb-multiarch is not on PATH");
+    if (!OnPath("gdb-multiarch")) {
+        state.SkipWithError("gdb-multiarch is not on PATH (scripts/setup.sh --cross installs it)");
         return;
     }
-    BenchFolder folder;
-    const fs::path program = folder.path / "firmware.elf", database = folder.path / "firmware.mdb";
-    const fs::path loaded = folder.path / "loaded.mdb";
+    std::string failure;
+    BenchFolder folder("load-bench");
+    const fs::path program = FirmwareCopy(folder.path, failure);
+    const fs::path database = folder.path / "firmware.mdb", loaded = folder.path / "loaded.mdb";
     std::error_code error;
-    if (!fs::copy_file(firmware, program, error) || TimeLoad(program, "built", failure) < 0 ||
-        !fs::copy_file(database, loaded, error)) {
+    if (program.empty() || TimeLoad(program, "built", failure) < 0 || !fs::copy_file(database, loaded, error)) {
         state.SkipWithError(failure.empty() ? "the firmware cannot be loaded" : failure.c_str());
         return;
     }
