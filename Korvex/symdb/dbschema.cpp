@@ -68,8 +68,14 @@ const FieldDefinition kSourceLineFields[] = {{IDS_DB_SOURCELINEINDEX, L, REQ | A
                                        {IDS_DB_ADDRESSMODE, L, REQ},            {IDS_DB_ADDRESSVALUE, L, REQ},
                                        {IDS_DB_LENGTH, L, REQ},                 {IDS_DB_SECTIONINDEX, L, REQ},
                                        {IDS_DB_SOURCEFILEINDEX, L, REQ}};
-const IndexDefinition kSourceLineIndexes[] = {{IDS_DB_SOURCELINEINDEXKEY, {IDS_DB_SOURCELINEINDEX}, 1, TRUE, TRUE},
-                                        {IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, FALSE, FALSE}};
+// The line at an address is looked for by section and address, and a line's ranges by
+// file and line number: without the last two keys each such query reads the whole
+// table, whose size grows with every module read.
+const IndexDefinition kSourceLineIndexes[] = {
+    {IDS_DB_SOURCELINEINDEXKEY, {IDS_DB_SOURCELINEINDEX}, 1, TRUE, TRUE},
+    {IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, FALSE, FALSE},
+    {IDS_DB_LINEADDRESSKEY, {IDS_DB_SECTIONINDEX, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE},
+    {IDS_DB_LINENUMBERKEY, {IDS_DB_SOURCEFILEINDEX, IDS_DB_SOURCELINE}, 2, FALSE, FALSE}};
 
 const FieldDefinition kFunctionFields[] = {{IDS_DB_FUNCTIONINDEX, L, REQ}, {IDS_DB_NAME, T, REQ},
                                      {IDS_DB_NAMESTRING, T, AZL},    {IDS_DB_ADDRESSMODE, L, REQ},

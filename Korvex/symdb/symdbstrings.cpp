@@ -473,6 +473,8 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2075, "AlternateEntryPoint"},
     {2076, "AlternateMainFunction"},
     {2078, "Data_4Key"},
+    {2079, "LineAddressKey"},
+    {2080, "LineNumberKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

@@ -162,6 +162,8 @@ enum : UINT {
     IDS_DB_ALTERNATEENTRYPOINT = 2075,
     IDS_DB_ALTERNATEMAINFUNCTION = 2076,
     IDS_DB_DATA_4KEY = 2078,
+    IDS_DB_LINEADDRESSKEY = 2079,
+    IDS_DB_LINENUMBERKEY = 2080,
 };
 
 // The entries, for the module's resource table. Both are constant data, there before
