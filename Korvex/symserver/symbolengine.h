@@ -174,6 +174,28 @@ public:
     void OnLifetime(CSymbolRequest &request);
     void OnVarEdMapping(CSymbolRequest &request);
 
+    // Codes 401 to 409: variables by name, by scope and by index.
+    void OnGlobals(CSymbolRequest &request);
+    void OnGlobalsInScope(CSymbolRequest &request);
+    void OnStatics(CSymbolRequest &request);
+    void OnStaticsInScope(CSymbolRequest &request);
+    void OnLocalsInScope(CSymbolRequest &request);
+    void OnVariableWithScope(CSymbolRequest &request);
+    void OnParameters(CSymbolRequest &request);
+    void OnVariableByIndex(CSymbolRequest &request);
+    void OnVariablesInScope(CSymbolRequest &request);
+    // Codes 700 to 704: labels, start-up labels, and the descriptor of a breakpoint
+    // address and its way back.
+    void OnCodeLabel(CSymbolRequest &request);
+    void OnDataLabel(CSymbolRequest &request);
+    void OnStartupLabels(CSymbolRequest &request);
+    void OnBreakpointDescription(CSymbolRequest &request);
+    void OnBreakpointAddresses(CSymbolRequest &request);
+    // Code 800: the register map; 900: the VarEd variables; 4000: where an address lies.
+    void OnRegisterMap(CSymbolRequest &request);
+    void OnVarEdVariables(CSymbolRequest &request);
+    void OnLocation(CSymbolRequest &request);
+
     // Modules are read when a query first needs them (or when the engine is idle). Each
     // of these reads the modules that a query yields and that are not read yet, unless
     // no reader is open or the idle pass has passed them already. A module that cannot
