@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 
 #include <chrono>
+#include <type_traits>
 
 namespace qelbench {
 
@@ -169,22 +170,41 @@ bool SymbolClient::Submitted(const char *method, HRESULT hr, Requester requester
     return true;
 }
 
+template <class Get, class Records>
+int SymbolClient::Fetch(const char *method, HRESULT submitted, Requester requester, int request, Get get,
+                        Records &records)
+{
+    if (!Submitted(method, submitted, requester, request))
+        return -1;
+    VARIANT names, values;
+    VariantInit(&names);
+    VariantInit(&values);
+    HRESULT hr = S_OK;
+    if constexpr (std::is_invocable_v<Get, IQelSymbol *, int, VARIANT *, VARIANT *>) {
+        hr = (m_symbol->*get)(request, &names, &values);
+        if (hr == S_OK)
+            hr = UnpackTagRecords(names, values, records);
+    } else {
+        hr = (m_symbol->*get)(request, &values);
+        if (hr == S_OK)
+            hr = UnpackTagRecords(values, records);
+    }
+    FreeTransferVariant(&names);
+    FreeTransferVariant(&values);
+    if (hr != S_OK)
+        return Fail(std::string("the answer of ") + method + " cannot be fetched", hr), -1;
+    if constexpr (std::is_same_v<Records, LocationTag>)
+        return 1;
+    else
+        return records.GetSize();
+}
+
 int SymbolClient::FunctionByAddress(Requester requester, LONG mode, LONG value,
                                     CArray<FunctionTag, FunctionTag &> &records)
 {
     int request = RequesterValue(requester);
     const HRESULT submitted = m_symbol->FunctionByAddress(mode, value, &request);
-    if (!Submitted("FunctionByAddress", submitted, requester, request))
-        return -1;
-    VARIANT names, values;
-    VariantInit(&names);
-    VariantInit(&values);
-    HRESULT hr = m_symbol->GetFunctions(request, &names, &values);
-    if (hr == S_OK)
-        hr = UnpackTagRecords(names, values, records);
-    FreeTransferVariant(&names);
-    FreeTransferVariant(&values);
-    return hr == S_OK ? records.GetSize() : (Fail("GetFunctions failed", hr), -1);
+    return Fetch("FunctionByAddress", submitted, requester, request, &IQelSymbol::GetFunctions, records);
 }
 
 int SymbolClient::SourceLineRangesByAddress(Requester requester, LONG mode, LONG value,
@@ -192,32 +212,53 @@ int SymbolClient::SourceLineRangesByAddress(Requester requester, LONG mode, LONG
 {
     int request = RequesterValue(requester);
     const HRESULT submitted = m_symbol->SourceLineRangesByAddress(mode, value, &request);
-    if (!Submitted("SourceLineRangesByAddress", submitted, requester, request))
-        return -1;
-    VARIANT values;
-    VariantInit(&values);
-    HRESULT hr = m_symbol->GetSourceLines(request, &values);
-    if (hr == S_OK)
-        hr = UnpackTagRecords(values, records);
-    FreeTransferVariant(&values);
-    return hr == S_OK ? records.GetSize() : (Fail("GetSourceLines failed", hr), -1);
+    return Fetch("SourceLineRangesByAddress", submitted, requester, request, &IQelSymbol::GetSourceLines, records);
 }
 
 int SymbolClient::MembersOfType(Requester requester, LONG typeIndex, CArray<MemberTag, MemberTag &> &records)
 {
     int request = RequesterValue(requester);
     const HRESULT submitted = m_symbol->MembersOfType(typeIndex, &request);
-    if (!Submitted("MembersOfType", submitted, requester, request))
-        return -1;
-    VARIANT names, values;
-    VariantInit(&names);
-    VariantInit(&values);
-    HRESULT hr = m_symbol->GetMembers(request, &names, &values);
-    if (hr == S_OK)
-        hr = UnpackTagRecords(names, values, records);
-    FreeTransferVariant(&names);
-    FreeTransferVariant(&values);
-    return hr == S_OK ? records.GetSize() : (Fail("GetMembers failed", hr), -1);
+    return Fetch("MembersOfType", submitted, requester, request, &IQelSymbol::GetMembers, records);
+}
+
+int SymbolClient::LocalsInScope(Requester requester, LONG mode, LONG value, const char *name,
+                                CArray<VariableTag, VariableTag &> &records)
+{
+    int request = RequesterValue(requester);
+    const HRESULT submitted = m_symbol->LocalsInScope(mode, value, CComBSTR(name), &request);
+    return Fetch("LocalsInScope", submitted, requester, request, &IQelSymbol::GetVariables, records);
+}
+
+int SymbolClient::VariablesInScope(Requester requester, LONG mode, LONG value, const char *name,
+                                   CArray<VariableTag, VariableTag &> &records)
+{
+    int request = RequesterValue(requester);
+    const HRESULT submitted = m_symbol->VariablesInScope(mode, value, CComBSTR(name), &request);
+    return Fetch("VariablesInScope", submitted, requester, request, &IQelSymbol::GetVariables, records);
+}
+
+int SymbolClient::BreakpointDescription(Requester requester, LONG mode, LONG value,
+                                        CArray<LabelTag, LabelTag &> &records)
+{
+    int request = RequesterValue(requester);
+    const HRESULT submitted = m_symbol->BreakpointDescription(mode, value, &request);
+    return Fetch("BreakpointDescription", submitted, requester, request, &IQelSymbol::GetLabels, records);
+}
+
+int SymbolClient::BreakpointAddresses(Requester requester, const std::string &descriptor,
+                                      CArray<LabelTag, LabelTag &> &records)
+{
+    int request = RequesterValue(requester);
+    const HRESULT submitted = m_symbol->BreakpointAddresses(0, CComBSTR(descriptor.c_str()), &request);
+    return Fetch("BreakpointAddresses", submitted, requester, request, &IQelSymbol::GetLabels, records);
+}
+
+int SymbolClient::Location(Requester requester, LONG mode, LONG value, LocationTag &location)
+{
+    int request = RequesterValue(requester);
+    const HRESULT submitted = m_symbol->Location(mode, value, &request);
+    return Fetch("Location", submitted, requester, request, &IQelSymbol::GetLocation, location);
 }
 
 } // namespace qelbench

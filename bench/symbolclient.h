@@ -42,6 +42,15 @@ public:
     int SourceLineRangesByAddress(Requester requester, LONG mode, LONG value,
                                   CArray<SourceLineTag, SourceLineTag &> &records);
     int MembersOfType(Requester requester, LONG typeIndex, CArray<MemberTag, MemberTag &> &records);
+    int LocalsInScope(Requester requester, LONG mode, LONG value, const char *name,
+                      CArray<VariableTag, VariableTag &> &records);
+    int VariablesInScope(Requester requester, LONG mode, LONG value, const char *name,
+                         CArray<VariableTag, VariableTag &> &records);
+    int BreakpointDescription(Requester requester, LONG mode, LONG value, CArray<LabelTag, LabelTag &> &records);
+    int BreakpointAddresses(Requester requester, const std::string &descriptor,
+                            CArray<LabelTag, LabelTag &> &records);
+    // One location, which always comes when the request succeeds: 1, or -1.
+    int Location(Requester requester, LONG mode, LONG value, LocationTag &location);
 
 private:
     bool Fail(const std::string &what, HRESULT hr);
@@ -50,6 +59,10 @@ private:
     // After a request method: waits for the window's notice when the request went to the
     // window; false when the request was refused.
     bool Submitted(const char *method, HRESULT hr, Requester requester, int request);
+    // After a request method: waits for the answer as Submitted does, then fetches it
+    // with the Get method `get` and unpacks it into `records`, as Get methods pass them.
+    template <class Get, class Records>
+    int Fetch(const char *method, HRESULT submitted, Requester requester, int request, Get get, Records &records);
     void Stop();
 
     std::string m_failure;
