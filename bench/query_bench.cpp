@@ -479,7 +479,8 @@ int QueryRun::Ask(Query query, Requester requester, size_t sample)
     case Query::Location: {
         // A location always comes; it has found something when it names a source line.
         LocationTag location;
-        const int records = Check(m_client.Location(requester, m_cached[sample].mode, m_cached[sample].inside, location));
+        const FunctionTarget &target = m_cached[sample];
+        const int records = Check(m_client.Location(requester, target.mode, target.inside, location));
         return records > 0 && location.SourceLine <= 0 ? 0 : records;
     }
     }
