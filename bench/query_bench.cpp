@@ -60,6 +60,10 @@ const int kCachedModules = 100, kCachedStart = 115;
 const int kModuleStep = 29;
 const int kGdbWarmUpModule = 50;
 const int kRoundTrips = 2000;
+// A warm-up asking that takes longer than this (a module's first read takes some
+// milliseconds) means benchmarks of kRoundTrips round trips that would run for hours:
+// they are skipped, with the time that the asking took.
+const double kSlowestWarmUp = 0.1;
 // The name pattern of 405 and 409: every name.
 const char kAllNames[] = "*";
 
@@ -211,6 +215,9 @@ private:
     bool ChooseTypes(const fs::path &database);
     bool WarmUp(Query query);
     bool Describe();
+    // False, with the reason in failure(), when an asking in the warm-up took so long
+    // that the benchmark could not finish in reasonable time.
+    bool Timely(Query query, size_t sample, double seconds);
     bool RunGdb();
     bool CopyDatabase(const char *name, fs::path &copy);
     int Check(int records)
@@ -413,7 +420,9 @@ bool QueryRun::Describe()
         m_descriptors.push_back(descriptor);
         m_fileLines.push_back(descriptor.substr(file + 2, fileEnd - file - 2) + ":" + std::to_string(line));
         CArray<LabelTag, LabelTag &> addresses;
-        if (Check(m_client.BreakpointAddresses(Requester::Synchronous, descriptor, addresses)) < 0)
+        const auto start = std::chrono::steady_clock::now();
+        if (Check(m_client.BreakpointAddresses(Requester::Synchronous, descriptor, addresses)) < 0 ||
+            !Timely(Query::BreakpointAddresses, sample, SecondsSince(start)))
             return false;
         bool found = false;
         for (int i = 0; i < addresses.GetSize(); ++i)
@@ -426,13 +435,24 @@ bool QueryRun::Describe()
     return true;
 }
 
+bool QueryRun::Timely(Query query, size_t sample, double seconds)
+{
+    if (seconds <= kSlowestWarmUp)
+        return true;
+    m_failure = std::string("request ") + RequestName(query) + " took " + std::to_string(seconds * 1e3) +
+                " ms for sample " + std::to_string(sample) + ", too long to be timed " + std::to_string(kRoundTrips) +
+                " times";
+    return false;
+}
+
 // Asks each sample once, so that its module is read and its source file analysed; each
 // must find something.
 bool QueryRun::WarmUp(Query query)
 {
     for (size_t sample = 0; sample < Samples(query); ++sample) {
+        const auto start = std::chrono::steady_clock::now();
         const int records = Ask(query, Requester::Synchronous, sample);
-        if (records < 0)
+        if (records < 0 || !Timely(query, sample, SecondsSince(start)))
             return false;
         if (records == 0) {
             m_failure = std::string("request ") + RequestName(query) + " finds nothing for sample " +
