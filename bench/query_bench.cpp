@@ -27,7 +27,8 @@
 //
 // Counters: median and 99th percentile of each side in microseconds (milliseconds for
 // the first reads), and their ratios; the goals are a cached round trip under 50 us and a
-// first read under 5 ms. The iteration's time is that of the server's request.
+// first read under 5 ms. The iteration's time is that of the server's request. A cached
+// query makes 2000 round trips, fewer when its warm-up shows that these would take long.
 //
 // The addresses and structures come from the program's own database: per module the
 // function with the longest code, and the structure with the most members. Run: build
@@ -44,6 +45,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
@@ -60,10 +62,13 @@ const int kCachedModules = 100, kCachedStart = 115;
 const int kModuleStep = 29;
 const int kGdbWarmUpModule = 50;
 const int kRoundTrips = 2000;
-// A warm-up asking that takes longer than this (a module's first read takes some
-// milliseconds) means benchmarks of kRoundTrips round trips that would run for hours:
-// they are skipped, with the time that the asking took.
-const double kSlowestWarmUp = 0.1;
+// A cached query is timed kRoundTrips times, or, when its warm-up's median asking says
+// that these would take longer than kRoundTripSeconds, as many times as fit in them, but
+// kFewestRoundTrips at least. A warm-up asking that takes longer than kSlowestWarmUp
+// (a module's first read takes some milliseconds) skips the query's benchmarks, with
+// the time that the asking took.
+const int kFewestRoundTrips = 20;
+const double kRoundTripSeconds = 10, kSlowestWarmUp = 1;
 // The name pattern of 405 and 409: every name.
 const char kAllNames[] = "*";
 
@@ -189,6 +194,15 @@ public:
     // The records of one request, -1 with the reason in failure() when it fails.
     int Ask(Query query, Requester requester, size_t sample);
     int AskPlain(Query query, size_t sample);
+    // How many round trips of `query` its benchmarks time.
+    int RoundTrips(Query query) const
+    {
+        auto found = m_warmUpSeconds.find(query);
+        if (found == m_warmUpSeconds.end())
+            return kRoundTrips;
+        const double fit = kRoundTripSeconds / Median(found->second);
+        return fit >= kRoundTrips ? kRoundTrips : std::max(kFewestRoundTrips, static_cast<int>(fit));
+    }
     size_t Samples(Query query) const { return query == Query::MembersOfType ? m_types.size() : m_cached.size(); }
     // The next module that nothing has read yet of those set aside for the first reads
     // of `query` (302 or 405); null when every one of them is read.
@@ -215,8 +229,8 @@ private:
     bool ChooseTypes(const fs::path &database);
     bool WarmUp(Query query);
     bool Describe();
-    // False, with the reason in failure(), when an asking in the warm-up took so long
-    // that the benchmark could not finish in reasonable time.
+    // Keeps the time of an asking in the warm-up; false, with the reason in failure(),
+    // when it took so long that the benchmark could not finish in reasonable time.
     bool Timely(Query query, size_t sample, double seconds);
     bool RunGdb();
     bool CopyDatabase(const char *name, fs::path &copy);
@@ -240,6 +254,7 @@ private:
     // and the "FILE:LINE" that it names.
     std::vector<std::string> m_descriptors, m_fileLines;
     std::map<Query, size_t> m_nextFirstRead;
+    std::map<Query, std::vector<double>> m_warmUpSeconds;
     bool m_ready = false;
     std::string m_failure;
     std::map<Query, std::string> m_unusable;
@@ -437,6 +452,7 @@ bool QueryRun::Describe()
 
 bool QueryRun::Timely(Query query, size_t sample, double seconds)
 {
+    m_warmUpSeconds[query].push_back(seconds);
     if (seconds <= kSlowestWarmUp)
         return true;
     m_failure = std::string("request ") + RequestName(query) + " took " + std::to_string(seconds * 1e3) +
@@ -577,14 +593,12 @@ bool QueryRun::RunGdb()
     return true;
 }
 
-// Made by the first benchmark that runs, deleted by main once all have run.
+// Made by main before the benchmarks are registered, deleted once all have run.
 QueryRun *g_run = nullptr;
 
 // The run, when `query` can be measured in it; else null, and the benchmark skipped.
 QueryRun *Run(benchmark::State &state, Query query)
 {
-    if (g_run == nullptr)
-        g_run = new QueryRun();
     const std::string *unusable = g_run->ready() ? g_run->Unusable(query) : &g_run->failure();
     if (unusable != nullptr) {
         state.SkipWithError(unusable->c_str());
@@ -633,15 +647,6 @@ void FirstRead(benchmark::State &state, Query query)
     state.counters["p99/gdb_p99"] = Percentile(seconds, 99) / Percentile(gdb, 99);
 }
 
-#define FIRST_READ_BENCHMARK(name, query)                                                                          \
-    BENCHMARK_CAPTURE(FirstRead, name, query)                                                                      \
-        ->Iterations(kFirstReadModules)                                                                            \
-        ->Unit(benchmark::kMillisecond)                                                                            \
-        ->UseManualTime()
-FIRST_READ_BENCHMARK(SourceLineRangesByAddress, Query::SourceLineRangesByAddress);
-FIRST_READ_BENCHMARK(LocalsInScope, Query::LocalsInScope);
-#undef FIRST_READ_BENCHMARK
-
 void CachedQuery(benchmark::State &state, Query query, Requester requester)
 {
     QueryRun *run = Run(state, query);
@@ -689,28 +694,31 @@ void CachedQuery(benchmark::State &state, Query query, Requester requester)
     }
 }
 
-#define QUERY_BENCHMARK(name, query, requester)                                                                    \
-    BENCHMARK_CAPTURE(CachedQuery, name, query, requester)                                                         \
-        ->Iterations(kRoundTrips)                                                                                  \
-        ->Unit(benchmark::kMicrosecond)                                                                            \
-        ->UseManualTime()
-QUERY_BENCHMARK(FunctionByAddress_sync, Query::FunctionByAddress, Requester::Synchronous);
-QUERY_BENCHMARK(FunctionByAddress_window, Query::FunctionByAddress, Requester::Window);
-QUERY_BENCHMARK(SourceLineRangesByAddress_sync, Query::SourceLineRangesByAddress, Requester::Synchronous);
-QUERY_BENCHMARK(SourceLineRangesByAddress_window, Query::SourceLineRangesByAddress, Requester::Window);
-QUERY_BENCHMARK(MembersOfType_sync, Query::MembersOfType, Requester::Synchronous);
-QUERY_BENCHMARK(MembersOfType_window, Query::MembersOfType, Requester::Window);
-QUERY_BENCHMARK(LocalsInScope_sync, Query::LocalsInScope, Requester::Synchronous);
-QUERY_BENCHMARK(LocalsInScope_window, Query::LocalsInScope, Requester::Window);
-QUERY_BENCHMARK(VariablesInScope_sync, Query::VariablesInScope, Requester::Synchronous);
-QUERY_BENCHMARK(VariablesInScope_window, Query::VariablesInScope, Requester::Window);
-QUERY_BENCHMARK(BreakpointDescription_sync, Query::BreakpointDescription, Requester::Synchronous);
-QUERY_BENCHMARK(BreakpointDescription_window, Query::BreakpointDescription, Requester::Window);
-QUERY_BENCHMARK(BreakpointAddresses_sync, Query::BreakpointAddresses, Requester::Synchronous);
-QUERY_BENCHMARK(BreakpointAddresses_window, Query::BreakpointAddresses, Requester::Window);
-QUERY_BENCHMARK(Location_sync, Query::Location, Requester::Synchronous);
-QUERY_BENCHMARK(Location_window, Query::Location, Requester::Window);
-#undef QUERY_BENCHMARK
+// The benchmarks, in the order in which they run: the first reads before anything else
+// reads a module. A cached query is timed `RoundTrips` times.
+void RegisterQueryBenchmarks(QueryRun &run)
+{
+    const auto name = [](const char *kind, Query query, const char *suffix) {
+        // RequestName's text after the code.
+        return std::string(kind) + "/" + (std::strchr(RequestName(query), ' ') + 1) + suffix;
+    };
+    for (Query query : {Query::SourceLineRangesByAddress, Query::LocalsInScope})
+        benchmark::RegisterBenchmark(name("FirstRead", query, "").c_str(), FirstRead, query)
+            ->Iterations(kFirstReadModules)
+            ->Unit(benchmark::kMillisecond)
+            ->UseManualTime();
+    for (Query query : {Query::FunctionByAddress, Query::SourceLineRangesByAddress, Query::MembersOfType,
+                        Query::LocalsInScope, Query::VariablesInScope, Query::BreakpointDescription,
+                        Query::BreakpointAddresses, Query::Location}) {
+        for (Requester requester : {Requester::Synchronous, Requester::Window})
+            benchmark::RegisterBenchmark(
+                name("CachedQuery", query, requester == Requester::Synchronous ? "_sync" : "_window").c_str(),
+                CachedQuery, query, requester)
+                ->Iterations(run.RoundTrips(query))
+                ->Unit(benchmark::kMicrosecond)
+                ->UseManualTime();
+    }
+}
 
 } // namespace
 
@@ -719,6 +727,8 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+    g_run = new QueryRun();
+    RegisterQueryBenchmarks(*g_run);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     // The server goes while the process is whole, not among the static objects' ends.
