@@ -62,7 +62,7 @@ const int kCachedModules = 100, kCachedStart = 115;
 const int kModuleStep = 29;
 const int kGdbWarmUpModule = 50;
 const int kRoundTrips = 2000;
-// A cached query is timed kRoundTrips times, or, when its warm-up's median asking says
+// A cached query is timed kRoundTrips times, or, when an asking after its warm-up says
 // that these would take longer than kRoundTripSeconds, as many times as fit in them, but
 // kFewestRoundTrips at least. A warm-up asking that takes longer than kSlowestWarmUp
 // (a module's first read takes some milliseconds) skips the query's benchmarks, with
@@ -197,10 +197,10 @@ public:
     // How many round trips of `query` its benchmarks time.
     int RoundTrips(Query query) const
     {
-        auto found = m_warmUpSeconds.find(query);
-        if (found == m_warmUpSeconds.end())
+        auto found = m_cachedSeconds.find(query);
+        if (found == m_cachedSeconds.end())
             return kRoundTrips;
-        const double fit = kRoundTripSeconds / Median(found->second);
+        const double fit = kRoundTripSeconds / found->second;
         return fit >= kRoundTrips ? kRoundTrips : std::max(kFewestRoundTrips, static_cast<int>(fit));
     }
     size_t Samples(Query query) const { return query == Query::MembersOfType ? m_types.size() : m_cached.size(); }
@@ -229,9 +229,11 @@ private:
     bool ChooseTypes(const fs::path &database);
     bool WarmUp(Query query);
     bool Describe();
-    // Keeps the time of an asking in the warm-up; false, with the reason in failure(),
-    // when it took so long that the benchmark could not finish in reasonable time.
+    // False, with the reason in failure(), when an asking in the warm-up took so long that
+    // the benchmark could not finish in reasonable time.
     bool Timely(Query query, size_t sample, double seconds);
+    // Times one more asking of `query` once its modules are read, for RoundTrips.
+    bool TimeCached(Query query);
     bool RunGdb();
     bool CopyDatabase(const char *name, fs::path &copy);
     int Check(int records)
@@ -254,7 +256,7 @@ private:
     // and the "FILE:LINE" that it names.
     std::vector<std::string> m_descriptors, m_fileLines;
     std::map<Query, size_t> m_nextFirstRead;
-    std::map<Query, std::vector<double>> m_warmUpSeconds;
+    std::map<Query, double> m_cachedSeconds;
     bool m_ready = false;
     std::string m_failure;
     std::map<Query, std::string> m_unusable;
@@ -447,12 +449,11 @@ bool QueryRun::Describe()
             return false;
         }
     }
-    return true;
+    return TimeCached(Query::BreakpointAddresses);
 }
 
 bool QueryRun::Timely(Query query, size_t sample, double seconds)
 {
-    m_warmUpSeconds[query].push_back(seconds);
     if (seconds <= kSlowestWarmUp)
         return true;
     m_failure = std::string("request ") + RequestName(query) + " took " + std::to_string(seconds * 1e3) +
@@ -461,8 +462,8 @@ bool QueryRun::Timely(Query query, size_t sample, double seconds)
     return false;
 }
 
-// Asks each sample once, so that its module is read and its source file analysed; each
-// must find something.
+// Asks each sample once, so that its module is read and its source file analysed (each
+// must find something), then times a cached asking.
 bool QueryRun::WarmUp(Query query)
 {
     for (size_t sample = 0; sample < Samples(query); ++sample) {
@@ -476,6 +477,15 @@ bool QueryRun::WarmUp(Query query)
             return false;
         }
     }
+    return TimeCached(query);
+}
+
+bool QueryRun::TimeCached(Query query)
+{
+    const auto start = std::chrono::steady_clock::now();
+    if (Ask(query, Requester::Synchronous, 0) < 0)
+        return false;
+    m_cachedSeconds[query] = SecondsSince(start);
     return true;
 }
 
