@@ -1,6 +1,10 @@
-// Codes 404, 405 and 409: the variables visible at an address. Among same-named
-// variables the innermost wins, so that each name comes once, standing for the variable
-// that an expression of that name at the address means.
+// Codes 402, 404, 405, 407 and 409: the variables visible at an address. Among
+// same-named variables the innermost wins, so that each name comes once, standing for
+// the variable that an expression of that name at the address means.
+//
+// The parameters, locals and blocks of a module are written when the module is read,
+// and what hides a module static or a global is among them: each of these handlers reads
+// the module at the address first, or it would answer as if the function had none.
 #include "variablelists.h"
 #include "variablescope.h"
 
@@ -66,8 +70,9 @@ BOOL Hides(const _VariableTag &row, const _VariableTag &candidate, const Referen
     }
 }
 
-} // namespace
-
+// The scope pass: the parameters, locals and block statics visible at the request's
+// address whose names match, one entry for each name; `kind` 0 keeps every kind, another
+// SymbolID only that kind.
 void AppendVariablesInScope(CSymbolEngine &engine, CSymbolRequest &request, LONG kind)
 {
     VariableArray &result = VariableResult(request);
@@ -114,8 +119,6 @@ void AppendVariablesInScope(CSymbolEngine &engine, CSymbolRequest &request, LONG
     }
 }
 
-namespace {
-
 void AppendModulStatics(CSymbolEngine &engine, CSymbolRequest &request)
 {
     CStoredQuery query(engine, IDS_Q_MODULDATABYSCOPE);
@@ -125,22 +128,49 @@ void AppendModulStatics(CSymbolEngine &engine, CSymbolRequest &request)
     AppendVariables(engine, request, query);
 }
 
+void AppendGlobalsInScope(CSymbolEngine &engine, CSymbolRequest &request)
+{
+    CStoredQuery query(engine, IDS_Q_GLOBAL_C_DATABYSCOPE);
+    query.Set("_AddressMode", request.Param1);
+    query.Set("_AddressValue", request.Param2);
+    query.Set("_Name", request.Param3);
+    AppendVariables(engine, request, query);
+}
+
 } // namespace
+
+void CSymbolEngine::OnGlobalsInScope(CSymbolRequest &request)
+{
+    EnsureModulAt(request.Param1, request.Param2);
+    AppendGlobalsInScope(*this, request);
+}
+
+void CSymbolEngine::OnParameters(CSymbolRequest &request)
+{
+    EnsureModulAt(request.Param1, request.Param2);
+    CStoredQuery query(*this, IDS_Q_PARAMETEROFFUNCTION);
+    query.Set("_AddressMode", request.Param1);
+    query.Set("_AddressValue", request.Param2);
+    AppendVariables(*this, request, query);
+}
 
 void CSymbolEngine::OnStaticsInScope(CSymbolRequest &request)
 {
+    EnsureModulAt(request.Param1, request.Param2);
     AppendModulStatics(*this, request);
     AppendVariablesInScope(*this, request, kBlockStatic);
 }
 
 void CSymbolEngine::OnLocalsInScope(CSymbolRequest &request)
 {
+    EnsureModulAt(request.Param1, request.Param2);
     AppendVariablesInScope(*this, request, 0);
 }
 
 void CSymbolEngine::OnVariablesInScope(CSymbolRequest &request)
 {
+    EnsureModulAt(request.Param1, request.Param2);
     AppendVariablesInScope(*this, request, 0);
     AppendModulStatics(*this, request);
-    OnGlobalsInScope(request);
+    AppendGlobalsInScope(*this, request);
 }

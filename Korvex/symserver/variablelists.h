@@ -24,8 +24,3 @@ void AppendVariables(CSymbolEngine &engine, CSymbolRequest &request, CStoredQuer
 
 // Appends the row that `row` stands on, with its scope text and type.
 void AppendVariable(CSymbolEngine &engine, CSymbolRequest &request, CDBSymbolInfo &row);
-
-// The scope pass: the parameters, locals and block statics visible at the request's
-// address (Param1 mode, Param2 value) whose names match Param3, one entry for each name.
-// `kind` 0 keeps every kind, another SymbolID only that kind.
-void AppendVariablesInScope(CSymbolEngine &engine, CSymbolRequest &request, LONG kind);

@@ -1,6 +1,5 @@
-// Codes 401, 402, 403 and 406 to 408: variables by name, the globals visible at an
-// address, a variable found again by the name and scope text of an earlier answer, the
-// parameters of a function and a variable by its index.
+// Codes 401, 403, 406 and 408: variables by name, a variable found again by the name and
+// scope text of an earlier answer, and a variable by its index.
 #include "variablelists.h"
 #include "variablescope.h"
 
@@ -88,15 +87,6 @@ void CSymbolEngine::OnStatics(CSymbolRequest &request)
     AppendByName(*this, request, StaticsCache, IDS_Q_STATIC_C_DATABYNAME, request.Param1, request.Param2);
 }
 
-void CSymbolEngine::OnGlobalsInScope(CSymbolRequest &request)
-{
-    CStoredQuery query(*this, IDS_Q_GLOBAL_C_DATABYSCOPE);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
-    query.Set("_Name", request.Param3);
-    AppendVariables(*this, request, query);
-}
-
 void CSymbolEngine::OnVariableWithScope(CSymbolRequest &request)
 {
     // "name scope", as a client takes both from an earlier answer. The name arrives as the
@@ -117,14 +107,6 @@ void CSymbolEngine::OnVariableWithScope(CSymbolRequest &request)
     if (BracketedPath(scope, path))
         EnsureModulByPath(CdbVariant(static_cast<LPCSTR>(path)));
     AppendStaticWithScope(*this, request, name, scope);
-}
-
-void CSymbolEngine::OnParameters(CSymbolRequest &request)
-{
-    CStoredQuery query(*this, IDS_Q_PARAMETEROFFUNCTION);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
-    AppendVariables(*this, request, query);
 }
 
 void CSymbolEngine::OnVariableByIndex(CSymbolRequest &request)
