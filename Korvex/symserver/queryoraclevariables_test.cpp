@@ -200,4 +200,84 @@ TEST_F(QueryOracleVariables, ScopesAtEveryLineAddressAreGdbsInnermostVariables)
     }
 }
 
+// gdb's address of each variable in static storage: `info address V` of a file-scope
+// variable, `output &'FILE'::V` of a file static whose name several units use, `output
+// &F::V` of a function's static (the one of the function's own block).
+TEST_F(QueryOracleVariables, GlobalsAndStaticsLieWhereGdbsInfoAddressSaysAndAreFoundAgain)
+{
+    static const std::regex infoAddress("^info address ([A-Za-z_:0-9]+)$"),
+        output("^output &(?:'([^']+)'::)?(?:([A-Za-z_0-9]+)::)?([A-Za-z_0-9]+)$"),
+        stored("^Symbol \"[^\"]+\" is static storage at address (0x[0-9a-f]+)\\.$"),
+        pointer("^\\(.*\\) (0x[0-9a-f]+) <.*>$");
+    for (const std::string name : {"handwritten-O0", "handwritten-O1"}) {
+        const Program &program = ProgramOf(name);
+        ASSERT_TRUE(Load(name, name == "handwritten-O0")) << name;
+        Batch<VariableTag> lists(Client());
+        lists.Add(Client().RequestGlobals("*", "*"));
+        lists.Add(Client().RequestStatics("*", "*"));
+        ASSERT_TRUE(lists.Wait());
+        Variables listed = lists[0];
+        listed.insert(listed.end(), lists[1].begin(), lists[1].end());
+
+        // Each variable gdb places: (name, scope text or "" for any) and its address.
+        std::vector<std::string> mismatches;
+        std::set<std::string> placed;
+        size_t compared = 0;
+        for (const auto &answer : program.gdb) {
+            std::smatch m, a;
+            std::string variable, file, function;
+            const std::string text = answer.second.empty() ? "" : answer.second[0];
+            if (std::regex_match(answer.first, m, infoAddress) && std::regex_match(text, a, stored)) {
+                variable = m[1];
+            } else if (std::regex_match(answer.first, m, output) && std::regex_match(text, a, pointer) &&
+                       text.find(" (*)(") == std::string::npos) { // a function's address
+                file = m[1];
+                function = m[2];
+                variable = m[3];
+            } else {
+                continue;
+            }
+            const unsigned address = static_cast<unsigned>(std::strtoul(a[1].str().c_str(), nullptr, 16));
+            bool found = false;
+            for (const VariableTag &v : listed) {
+                const std::string scope = static_cast<LPCSTR>(v.ScopeText);
+                found = found || (v.Name == variable.c_str() && v.AddressMode == 1 && v.AddressValue == address &&
+                                  (file.empty() || scope == "[" + file + "]") &&
+                                  (function.empty() || scope.find(":{" + function + "}") != std::string::npos));
+            }
+            if (!found)
+                mismatches.push_back(answer.first + " at " + Hex(address) + " is not listed");
+            placed.insert(variable + "@" + Hex(address));
+            ++compared;
+        }
+        for (const VariableTag &v : listed)
+            if (!placed.count(std::string(v.Name) + "@" + Hex(v.AddressValue)) && v.SymbolID != 3)
+                mismatches.push_back("gdb does not place " + Describe(v));
+        EXPECT_GT(compared, 15u) << name;
+
+        // Each entry again by its index, and by its name and scope text: a static by the
+        // first of its name and scope.
+        Batch<VariableTag> byIndex(Client()), byScope(Client());
+        for (const VariableTag &v : listed) {
+            byIndex.Add(Client().RequestVariableByIndex(v.SymbolIndex));
+            byScope.Add(Client().RequestVariableWithScope(std::string(v.Name + " " + v.ScopeText).c_str()));
+        }
+        ASSERT_TRUE(byIndex.Wait());
+        ASSERT_TRUE(byScope.Wait());
+        for (size_t i = 0; i < listed.size(); ++i) {
+            const VariableTag &v = listed[i];
+            if (byIndex[i].size() != 1 || Describe(byIndex[i][0]) != Describe(v) || byIndex[i][0].TypeText.IsEmpty())
+                mismatches.push_back("408 differs for " + Describe(v));
+            const Variables &again = byScope[i];
+            const VariableTag *first = nullptr;
+            for (const VariableTag &w : listed)
+                if (first == nullptr && w.Name == v.Name && w.ScopeText == v.ScopeText)
+                    first = &w;
+            if (again.size() != 1 || again[0].SymbolIndex != first->SymbolIndex || again[0].TypeText.IsEmpty())
+                mismatches.push_back("406 differs for " + Describe(v));
+        }
+        EXPECT_TRUE(mismatches.empty()) << name << FirstOf(mismatches);
+    }
+}
+
 } // namespace
