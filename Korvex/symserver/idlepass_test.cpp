@@ -232,3 +232,30 @@ TEST_F(IdlePassTest, TheWorkerRunsThePassWhenItsWaitRunsOutAndARequestMeanwhileI
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(IdlePassTest, AfterTheIdlePassTheFullListsOfGlobalsAndStaticsComeFromItsCaches)
+{
+    ASSERT_EQ(Load("elf/arm7-mixed.elf"), StatusSuccess);
+    // The engine's own variable handlers, in place of the stand-ins.
+    for (int code : {401, 403})
+        Handle(code, [this, code](CSymbolRequest &request) {
+            (code == 401 ? m_engine->OnGlobals(request) : m_engine->OnStatics(request));
+        });
+    const auto globals = Query<VariableTag>(401, {"*", "*"});
+    const auto statics = Query<VariableTag>(403, {"*", "*"});
+    ASSERT_FALSE(globals.empty());
+    Pass(1000);
+    PassToStep(40000);
+    PassToStep(40000);
+    ASSERT_NE(m_engine->StaticsCache, nullptr);
+    ASSERT_NE(m_engine->GlobalsCache, nullptr);
+    // What the caches hold is answered even when the database has changed since.
+    Execute("DELETE * FROM Symbols WHERE SymbolID = 5");
+    EXPECT_EQ(Query<VariableTag>(401, {"*", "*"}).size(), globals.size());
+    EXPECT_EQ(Query<VariableTag>(403, {"*", "*"}).size(), statics.size());
+    EXPECT_TRUE(Query<VariableTag>(401, {"*", "main.c"}).empty()) << "other patterns ask the database";
+}
+
+} // namespace
