@@ -26,13 +26,22 @@ requests='0
 501 0x40055
 600 71
 601 71
+401 * *
+402 1 0x80130 *
+403 * "board.c"
+404 1 0x80130 *
+405 1 0x80130 count
+406 "board_ticks (global)"
+407 1 0x80130
+408 1
+409 1 0x80130 *
   # a comment, and a blank line
 
 1 "no such section"
 999
 2 1
 201 "main'
-expected='0:records 1:records 2:records 100:records 101:records 102:records 103:records 200:records 201:records 202:records 203:records 301:records 302:records 500:records 501:records 600:records 601:none 1:none bad bad bad'
+expected='0:records 1:records 2:records 100:records 101:records 102:records 103:records 200:records 201:records 202:records 203:records 301:records 302:records 500:records 501:records 600:records 601:none 401:records 402:records 403:records 404:records 405:records 406:records 407:records 408:records 409:records 1:none bad bad bad'
 
 # query ARGS...: runs qelhost query on the program with `requests` as standard input;
 # its output in $work/out, its exit status in $status.
@@ -47,8 +56,8 @@ query() {
 # followed by its #time line.
 answers() {
   awk -F '\t' -v timed="${1:-0}" '
-    BEGIN { split("0 nnnnnt 100 tntnnnnn 200 tnnnnnnn 300 nnnnn 500 tnntnnnn 600 nnnnnn", a, " ")
-            for (i = 1; i < 12; i += 2) kinds[a[i]] = a[i + 1] }
+    BEGIN { split("0 nnnnnt 100 tntnnnnn 200 tnnnnnnn 300 nnnnn 400 tnntnnnntnnn 500 tnntnnnn 600 nnnnnn", a, " ")
+            for (i = 1; i < 14; i += 2) kinds[a[i]] = a[i + 1] }
     function bad(why) { print "line " NR " (" why "): " $0 > "/dev/stderr"; wrong = 1 }
     function answer(word, code) {
       if (word != last || !lastopen) { if (timed && lastopen) bad("no #time"); summary = summary " " word }
