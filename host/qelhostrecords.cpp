@@ -72,4 +72,33 @@ std::string RecordLine(LONG code, const LifetimeTag &r)
     return Line(code) << r.From << r.To;
 }
 
+std::string RecordLine(LONG code, const VariableTag &r)
+{
+    return Line(code) << r.Name << r.TypeCode << r.TypeIndex << r.TypeText << r.SizeInBits << r.PointerClass
+                      << r.SymbolID << r.SymbolIndex << r.ScopeText << r.AddressMode << r.AddressValue
+                      << r.AddressExtra;
+}
+
+std::string RecordLine(LONG code, const LabelTag &r)
+{
+    return Line(code) << r.Name << r.AddressMode << r.AddressValue << r.AddressExtra << r.Size;
+}
+
+std::string RecordLine(LONG code, const RegisterMapTag &r)
+{
+    return Line(code) << r.Name << r.Number << r.RegisterIndex;
+}
+
+std::string RecordLine(LONG code, const VarEdTag &r)
+{
+    return Line(code) << r.Kind << r.Data;
+}
+
+std::string RecordLine(LONG code, const LocationTag &r)
+{
+    return Line(code) << r.Name << r.Type << r.EntryInFile << r.SourceLine << r.AddressMode << r.AddressValue
+                      << r.AddressExtra << r.Length << r.SectionName << r.SectionType << r.SectionAddressMode
+                      << r.SectionAddressValue << r.SectionAddressExtra << r.SectionLength;
+}
+
 } // namespace QelHost

@@ -17,5 +17,10 @@ std::string RecordLine(LONG code, const FunctionTag &record);
 std::string RecordLine(LONG code, const SourceLineTag &record);
 std::string RecordLine(LONG code, const MemberTag &record);
 std::string RecordLine(LONG code, const LifetimeTag &record);
+std::string RecordLine(LONG code, const VariableTag &record);
+std::string RecordLine(LONG code, const LabelTag &record);
+std::string RecordLine(LONG code, const RegisterMapTag &record);
+std::string RecordLine(LONG code, const VarEdTag &record);
+std::string RecordLine(LONG code, const LocationTag &record);
 
 } // namespace QelHost

@@ -93,6 +93,28 @@ struct Answer {
     }
 };
 
+// The answer of code 4000: one location, which always comes.
+struct LocationAnswer {
+    static RequestAnswer Fetch(IQelSymbol *symbol, LONG code, int request)
+    {
+        RequestAnswer answer;
+        VARIANT names, values;
+        VariantInit(&names);
+        VariantInit(&values);
+        LocationTag location;
+        answer.result = symbol->GetLocation(request, &names, &values);
+        if (answer.result == S_OK)
+            answer.unpacking = UnpackTagRecords(names, values, location);
+        answer.unpacked = std::chrono::steady_clock::now();
+        FreeTransferVariant(&names);
+        FreeTransferVariant(&values);
+        answer.malformed = FAILED(answer.unpacking);
+        if (answer.result == S_OK && !answer.malformed)
+            answer.records.push_back(RecordLine(code, location));
+        return answer;
+    }
+};
+
 enum Needs { NeedsProgram, AnswersWithoutProgram };
 
 template <auto method, class Answered>
@@ -108,6 +130,10 @@ using Functions = Answer<FunctionTag, &IQelSymbol::GetFunctions>;
 using SourceLines = Answer<SourceLineTag, &IQelSymbol::GetSourceLines>;
 using Members = Answer<MemberTag, &IQelSymbol::GetMembers>;
 using Lifetimes = Answer<LifetimeTag, &IQelSymbol::GetLifetime>;
+using Variables = Answer<VariableTag, &IQelSymbol::GetVariables>;
+using Labels = Answer<LabelTag, &IQelSymbol::GetLabels>;
+using RegisterMap = Answer<RegisterMapTag, &IQelSymbol::GetRegisterMap>;
+using VarEdVariables = Answer<VarEdTag, &IQelSymbol::GetVarEdVariables>;
 
 const RequestCode kRequestCodes[] = {
     Entry<&IQelSymbol::Sections, Sections>(0, AnswersWithoutProgram),
@@ -123,10 +149,27 @@ const RequestCode kRequestCodes[] = {
     Entry<&IQelSymbol::FunctionsOfSourceFile, Functions>(203),
     Entry<&IQelSymbol::SourceLinesOfSourceFile, SourceLines>(301),
     Entry<&IQelSymbol::SourceLineRangesByAddress, SourceLines>(302),
+    Entry<&IQelSymbol::Globals, Variables>(401),
+    Entry<&IQelSymbol::GlobalsInScope, Variables>(402),
+    Entry<&IQelSymbol::Statics, Variables>(403),
+    Entry<&IQelSymbol::StaticsInScope, Variables>(404),
+    Entry<&IQelSymbol::LocalsInScope, Variables>(405),
+    Entry<&IQelSymbol::VariableWithScope, Variables>(406),
+    Entry<&IQelSymbol::Parameters, Variables>(407),
+    Entry<&IQelSymbol::VariableByIndex, Variables>(408),
+    Entry<&IQelSymbol::VariablesInScope, Variables>(409),
     Entry<&IQelSymbol::Type, Members>(500),
     Entry<&IQelSymbol::MembersOfType, Members>(501),
     Entry<&IQelSymbol::Lifetime, Lifetimes>(600),
     Entry<&IQelSymbol::VarEdMapping, Lifetimes>(601),
+    Entry<&IQelSymbol::CodeLabel, Labels>(700),
+    Entry<&IQelSymbol::DataLabel, Labels>(701),
+    Entry<&IQelSymbol::StartupLabels, Labels>(702),
+    Entry<&IQelSymbol::BreakpointDescription, Labels>(703, AnswersWithoutProgram),
+    Entry<&IQelSymbol::BreakpointAddresses, Labels>(704, AnswersWithoutProgram),
+    Entry<&IQelSymbol::RegisterMap, RegisterMap>(800),
+    Entry<&IQelSymbol::VarEdVariables, VarEdVariables>(900),
+    Entry<&IQelSymbol::Location, LocationAnswer>(4000, AnswersWithoutProgram),
 };
 
 } // namespace
