@@ -38,30 +38,36 @@ void AddEntry(LabelArray &entries, const CString &name, DWORD mode, DWORD value,
     entries.Add(entry);
 }
 
-// Analyses the files of the line at the address. The query's function line is found
-// only among lines whose length is known, so the files must be analysed before it runs,
-// not after.
-void AnalyseFilesAt(CSymbolEngine &engine, LONG mode, DWORD value)
+// Analyses the files of the line at the address; with `everyModul`, once every module
+// that has code of them is read (a header's lines have code in each module that
+// inlines it). The query's function line is found only among lines whose length is
+// known, so the files must be analysed before it runs, not after.
+void AnalyseFilesAt(CSymbolEngine &engine, LONG mode, DWORD value, BOOL everyModul)
 {
     CStoredQuery query(engine, IDS_Q_SOURCEFILEBYADDRESS);
     query.Set("_AddressMode", mode);
     query.Set("_AddressValue", static_cast<LONG>(value));
     CDBSourceLineByAddress rows(ProgramDatabase(engine));
     rows.OpenQueryDef(query);
+    if (everyModul && !rows.IsEOF()) {
+        CdbVariant path(static_cast<LPCSTR>(rows.m_EntryInFile));
+        engine.EnsureModulByPath(path);
+        rows.Requery();
+    }
     AnalyseFilesOfRows(engine, rows);
 }
 
 // Analyses the files of the address and of the first line of the function that holds it.
-void AnalyseFilesOfDescription(CSymbolEngine &engine, LONG mode, DWORD value)
+void AnalyseFilesOfDescription(CSymbolEngine &engine, LONG mode, DWORD value, BOOL everyModul)
 {
-    AnalyseFilesAt(engine, mode, value);
+    AnalyseFilesAt(engine, mode, value, everyModul);
     CStoredQuery query(engine, IDS_Q_FUNCTIONBYADDRESS);
     query.Set("_AddressMode", mode);
     query.Set("_AddressValue", static_cast<LONG>(value));
     CDBFunctions function(ProgramDatabase(engine));
     function.OpenQueryDef(query);
     if (!function.IsEOF() && static_cast<DWORD>(function.m_AddressValue) != value)
-        AnalyseFilesAt(engine, function.m_AddressMode, static_cast<DWORD>(function.m_AddressValue));
+        AnalyseFilesAt(engine, function.m_AddressMode, static_cast<DWORD>(function.m_AddressValue), FALSE);
 }
 
 // The name of the first module of the section that holds the address; "" when none.
@@ -94,9 +100,8 @@ BOOL SectionAt(CSymbolEngine &engine, LONG mode, DWORD value, DWORD &start, DWOR
 // line of a function whose range holds it.
 BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value, LabelArray &entries)
 {
-    CdbVariant modeValue(queryMode), addressValue(static_cast<LONG>(value));
-    engine.EnsureModulAt(modeValue, addressValue);
-    AnalyseFilesOfDescription(engine, queryMode, value);
+    const BOOL allRanges = mode == kAllRanges;
+    AnalyseFilesOfDescription(engine, queryMode, value, allRanges);
 
     CStoredQuery query(engine, IDS_Q_BREAKPOINTDESCRIPTION);
     query.Set("_AddressMode", queryMode);
@@ -134,7 +139,6 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
             ++occurrence;
     }
 
-    const BOOL allRanges = mode == kAllRanges;
     CString moduls = modul, offset;
     if (allRanges) {
         // Every module that has code for the line, so that the way back finds them all.
@@ -188,6 +192,9 @@ void DescribeBreakpoint(CSymbolEngine &engine, LONG mode, DWORD value, LabelArra
         return;
     }
     const LONG queryMode = mode == kAllRanges ? 1 : mode;
+    // The module's own labels are written when the module is read.
+    CdbVariant modeValue(queryMode), addressValue(static_cast<LONG>(value));
+    engine.EnsureModulAt(modeValue, addressValue);
     CStoredQuery query(engine, IDS_Q_NEARESTLABELBYADDRESS);
     query.Set("_AddressMode", queryMode);
     query.Set("_AddressValue", static_cast<LONG>(value));
