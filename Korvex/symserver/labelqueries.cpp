@@ -42,23 +42,13 @@ void AskByName(CSymbolEngine &engine, void (CSymbolEngine::*handler)(CSymbolRequ
         records.Append(*result);
 }
 
-// The first row of `query` (whose name parameter is set) as a label named `name`, the
-// address of the row; FALSE when the query gives none.
-BOOL AddFirstLabel(CSymbolEngine &engine, UINT queryId, const CString &name, LabelArray &labels)
+// The global label of that name, as a label of the name at its address; FALSE when none.
+BOOL AddEntryLabel(CSymbolEngine &engine, const CString &name, LabelArray &labels)
 {
     CString encoded;
     EncodeNameString(name, encoded);
-    CStoredQuery query(engine, queryId);
+    CStoredQuery query(engine, IDS_Q_GLOBALLABELBYNAME);
     query.Set("_Name", CdbVariant(static_cast<LPCSTR>(encoded)));
-    if (queryId == IDS_Q_FUNCTIONBYNAME) {
-        CDBFunctions function(ProgramDatabase(engine));
-        function.OpenQueryDef(query);
-        if (function.IsEOF())
-            return FALSE;
-        AddLabel(labels, name, static_cast<DWORD>(function.m_AddressMode), static_cast<DWORD>(function.m_AddressValue),
-                 0, 0);
-        return TRUE;
-    }
     CDBSymbolInfo label(ProgramDatabase(engine));
     label.OpenQueryDef(query);
     if (label.IsEOF())
@@ -66,6 +56,20 @@ BOOL AddFirstLabel(CSymbolEngine &engine, UINT queryId, const CString &name, Lab
     AddLabel(labels, name, static_cast<DWORD>(label.m_Data_2), static_cast<DWORD>(label.m_Data_3),
              static_cast<DWORD>(label.m_Data_4), 0);
     return TRUE;
+}
+
+// The function of that name, as a label of the name at its address.
+void AddMainFunction(CSymbolEngine &engine, const CString &name, LabelArray &labels)
+{
+    CString encoded;
+    EncodeNameString(name, encoded);
+    CStoredQuery query(engine, IDS_Q_FUNCTIONBYNAME);
+    query.Set("_Name", CdbVariant(static_cast<LPCSTR>(encoded)));
+    CDBFunctions function(ProgramDatabase(engine));
+    function.OpenQueryDef(query);
+    if (!function.IsEOF())
+        AddLabel(labels, name, static_cast<DWORD>(function.m_AddressMode),
+                 static_cast<DWORD>(function.m_AddressValue), 0, 0);
 }
 
 } // namespace
@@ -130,13 +134,13 @@ void CSymbolEngine::OnStartupLabels(CSymbolRequest &request)
                 main = primary ? program.m_MainFunction : program.m_AlternateMainFunction;
         }
     }
-    if (named && AddFirstLabel(*this, IDS_Q_GLOBALLABELBYNAME, entry, labels) && main.IsEmpty()) {
+    if (named && AddEntryLabel(*this, entry, labels) && main.IsEmpty()) {
         // The entry is the main function too.
         LabelTag again = labels[0];
         labels.Add(again);
     }
     if (named && !main.IsEmpty())
-        AddFirstLabel(*this, IDS_Q_FUNCTIONBYNAME, main, labels);
+        AddMainFunction(*this, main, labels);
     if (labels.GetSize() > 0)
         return;
     CStoredQuery query(*this, IDS_Q_SECTIONASCENDING);
