@@ -17,6 +17,7 @@ const LONG kAllRanges = 9;
 
 // A row of the BreakpointDescription query: a range of the line at the address.
 struct LineRange {
+    CString file;
     LONG line;
     DWORD mode;
     DWORD start;
@@ -112,12 +113,12 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
         return FALSE;
     // The rows repeat for each function at the address (a constructor under two names)
     // and each line there; one function's ranges with code are enough.
-    const CString function = rows.m_FunctionName, file = rows.m_EntryInFile, modul = rows.m_ModulName;
+    const CString function = rows.m_FunctionName, modul = rows.m_ModulName;
     const LONG functionLine = rows.m_FunctionSourceLine;
     std::vector<LineRange> ranges;
     for (; !rows.IsEOF(); rows.MoveNext()) {
         if (rows.m_FunctionName == function && rows.m_Length != -1)
-            ranges.push_back({rows.m_SourceLine, static_cast<DWORD>(rows.m_AddressMode),
+            ranges.push_back({rows.m_EntryInFile, rows.m_SourceLine, static_cast<DWORD>(rows.m_AddressMode),
                               static_cast<DWORD>(rows.m_AddressValue), rows.m_Length});
     }
     rows.Close();
@@ -135,7 +136,8 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     SectionAt(engine, queryMode, value, sectionStart, sectionLength);
     int occurrence = 0;
     for (size_t i = 0; i <= found; ++i) {
-        if (ranges[i].line == holder.line && ranges[i].start - sectionStart < sectionLength)
+        if (ranges[i].line == holder.line && ranges[i].file == holder.file &&
+            ranges[i].start - sectionStart < sectionLength)
             ++occurrence;
     }
 
@@ -161,7 +163,7 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
         offset.Format("0x%X", static_cast<unsigned>(value - holder.start));
     }
     CString descriptor;
-    descriptor.Format("'%s {%s} .%d%s;%s;%d;%d;%s;", static_cast<LPCSTR>(function), static_cast<LPCSTR>(file),
+    descriptor.Format("'%s {%s} .%d%s;%s;%d;%d;%s;", static_cast<LPCSTR>(function), static_cast<LPCSTR>(holder.file),
                       static_cast<int>(holder.line), allRanges ? "'" : "+'", static_cast<LPCSTR>(moduls),
                       occurrence, static_cast<int>(holder.line - functionLine), static_cast<LPCSTR>(offset));
     const int first = entries.GetSize();
@@ -169,7 +171,7 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     if (!allRanges)
         return TRUE;
     for (const LineRange &range : ranges) {
-        if (range.line != holder.line)
+        if (range.line != holder.line || range.file != holder.file)
             continue;
         if (range.start != value) {
             AddEntry(entries, descriptor, range.mode, range.start, static_cast<DWORD>(range.length));
