@@ -147,7 +147,7 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
         moduls.Empty();
         CStringArray seen;
         for (const LineRange &range : ranges) {
-            if (range.line != holder.line)
+            if (range.line != holder.line || range.file != holder.file)
                 continue;
             const CString name = ModulAt(engine, range.mode, range.start);
             BOOL known = name.IsEmpty();

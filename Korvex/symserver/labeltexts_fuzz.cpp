@@ -53,7 +53,7 @@ QEL_DEFINE_MODULE_RESOURCES(FuzzResources())
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     namespace fs = std::filesystem;
-    const fs::path sample = fs::path(__FILE__).parent_path() / "../../testdata/firmware/handwritten-O0.elf";
+    const fs::path sample = fs::path(QEL_SOURCE_DIR) / "testdata/firmware/handwritten-O0.elf";
     std::string pattern = (fs::temp_directory_path() / "qellabels-fuzz-XXXXXX").string();
     Check(mkdtemp(pattern.data()) != nullptr);
     const fs::path program = fs::path(pattern) / "handwritten-O0.elf";
