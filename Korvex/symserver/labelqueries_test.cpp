@@ -115,8 +115,9 @@ TEST_F(LabelQueries, DataLabelsAreTheGlobalDataSymbols)
         const std::vector<LabelTag> found = Query<LabelTag>(701, {(" " + symbol.name + "\t").c_str()});
         ASSERT_LE(found.size(), 1u) << symbol.name;
         objects += found.size();
-        if (!found.empty())
+        if (!found.empty()) {
             EXPECT_EQ(found[0].AddressValue, symbol.value) << symbol.name;
+        }
     }
     EXPECT_GE(objects, 5u);
     EXPECT_EQ(Query<LabelTag>(701, {"*"}).size(), objects);
