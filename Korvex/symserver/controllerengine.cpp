@@ -31,6 +31,14 @@ CControllerSymbolEngine::CControllerSymbolEngine(IUnknown *owner) : CSymbolEngin
         {501, &CSymbolEngine::OnMembersOfType},
         {600, &CSymbolEngine::OnLifetime},
         {601, &CSymbolEngine::OnVarEdMapping},
+        {700, &CSymbolEngine::OnCodeLabel},
+        {701, &CSymbolEngine::OnDataLabel},
+        {702, &CSymbolEngine::OnStartupLabels},
+        {703, &CSymbolEngine::OnBreakpointDescription},
+        {704, &CSymbolEngine::OnBreakpointAddresses},
+        {800, &CSymbolEngine::OnRegisterMap},
+        {900, &CSymbolEngine::OnVarEdVariables},
+        {4000, &CSymbolEngine::OnLocation},
     };
     for (const auto &query : queries) {
         auto handler = query.second;
