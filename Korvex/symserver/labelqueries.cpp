@@ -110,6 +110,27 @@ void CSymbolEngine::OnDataLabel(CSymbolRequest &request)
     CString name = TextParameter(request.Param1);
     name.TrimLeft();
     name.TrimRight();
+    if (name != "*" && name.Find(' ', 1) > 0) {
+        // A name with a scope text names one variable the way code 406 takes it.
+        CSymbolRequest variables(RequesterSynchronous);
+        variables.m_nCode = 406;
+        variables.Param1.vt = VT_BSTR;
+        variables.Param1.bstrVal = name.AllocSysString();
+        OnVariableWithScope(variables);
+        if (auto *found = dynamic_cast<CArray<VariableTag, VariableTag &> *>(variables.m_pResult)) {
+            for (int i = 0; i < found->GetSize(); ++i) {
+                const VariableTag &variable = (*found)[i];
+                LabelTag label;
+                label.Name = variable.Name + " " + variable.ScopeText;
+                label.AddressMode = variable.AddressMode;
+                label.AddressValue = variable.AddressValue;
+                label.AddressExtra = variable.AddressExtra;
+                label.Size = variable.SizeInBits / 8;
+                labels.Add(label);
+            }
+        }
+        return;
+    }
     CString encoded;
     EncodeNameString(name, encoded);
     CStoredQuery query(*this, IDS_Q_GLOBAL_ASS_DATABYNAME);

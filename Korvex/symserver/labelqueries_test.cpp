@@ -122,6 +122,14 @@ TEST_F(LabelQueries, DataLabelsAreTheGlobalDataSymbols)
     EXPECT_GE(objects, 5u);
     EXPECT_EQ(Query<LabelTag>(701, {"*"}).size(), objects);
     EXPECT_TRUE(Query<LabelTag>(701, {"BOARD_READY"}).empty());
+
+    // A name with its scope text is a variable as code 406 finds it, sized in bytes.
+    const std::vector<LabelTag> scoped = Query<LabelTag>(701, {" state_count [board.c] "});
+    ASSERT_EQ(scoped.size(), 1u);
+    EXPECT_EQ(scoped[0].Name, "state_count [board.c]");
+    EXPECT_EQ(scoped[0].AddressValue, 0x4000004Cu);
+    EXPECT_EQ(scoped[0].Size, 4);
+    EXPECT_TRUE(Query<LabelTag>(701, {"state_count [nowhere.c]"}).empty());
 }
 
 // The start-up labels: the entry label and the main function that the program row or the

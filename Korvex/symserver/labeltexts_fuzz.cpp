@@ -1,11 +1,8 @@
-// Fuzz target of the texts that clients hand to the label and breakpoint queries: the
-// name of a data label (code 701) and a breakpoint descriptor (code 704), asked of the
-// engine with handwritten-O0.elf of testdata/firmware loaded. The first byte picks the
-// code, the rest is the text. Whatever the text, the request finishes and answers an
-// array of labels.
-//
-// The variable-with-scope query (code 406), which a data label with a scope text asks,
-// is not part of this engine yet; such texts end in the data-label query here.
+// Fuzz target of the texts that clients hand to the variable, label and breakpoint
+// queries: a name with its scope text (code 406), the name of a data label (code 701) and
+// a breakpoint descriptor (code 704), asked of the engine with handwritten-O0.elf of
+// testdata/firmware loaded. The first byte picks the code, the rest is the text.
+// Whatever the text, the request finishes and answers an array of its records.
 #include "controllerengine.h"
 #include "symserverstrings.h"
 
@@ -75,10 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    const bool descriptor = data[0] & 1;
+    const int codes[] = {406, 701, RequestCodeBreakpointAddresses};
+    const int code = codes[data[0] % 3];
+    const bool descriptor = code == RequestCodeBreakpointAddresses;
     const std::string text(reinterpret_cast<const char *>(data + 1), size - 1);
     CSymbolRequest request(RequesterSynchronous);
-    request.m_nCode = descriptor ? RequestCodeBreakpointAddresses : 701;
+    request.m_nCode = code;
     VARIANT &parameter = descriptor ? request.Param2 : request.Param1;
     parameter.vt = VT_BSTR;
     parameter.bstrVal = CString(text.c_str()).AllocSysString();
@@ -88,7 +87,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     std::unique_ptr<CSymbolRequest> done = Run(request);
     Check(done && done->m_nStatus == StatusSuccess);
-    auto *labels = dynamic_cast<CArray<LabelTag, LabelTag &> *>(done->m_pResult);
-    Check(labels != nullptr);
+    if (code == 406)
+        Check(dynamic_cast<CArray<VariableTag, VariableTag &> *>(done->m_pResult) != nullptr);
+    else
+        Check(dynamic_cast<CArray<LabelTag, LabelTag &> *>(done->m_pResult) != nullptr);
     return 0;
 }
