@@ -48,7 +48,7 @@ using QelHost::Debugger;
 int Usage()
 {
     std::fprintf(stderr, "usage: qelhost [status | start | dump [FILE [TARGET]] | load FILE [--id N] [--autoload-elf] "
-                         "[--elf-dialog PATH|cancel] [--dbdir DIR] [--rows TABLE] [--modules] | "
+                         "[--elf-dialog PATH|cancel] [--dbdir DIR] [--rows TABLE] [--modules] [--idle SECONDS] | "
                          "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...]]\n");
     return 2;
 }

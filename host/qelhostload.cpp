@@ -28,10 +28,13 @@ namespace {
 
 using QelHost::Escaped;
 
+const unsigned long kMaxIdleSeconds = 86400;
+
 struct LoadOptions {
     QelHost::ProgramOptions program;
     const char *rowsTable = nullptr;
     bool readModules = false;
+    DWORD idleSeconds = 0;
 };
 
 bool ParseOptions(int argc, char **argv, LoadOptions &options)
@@ -63,6 +66,13 @@ bool ParseOptions(int argc, char **argv, LoadOptions &options)
             options.program.databaseDirectory = value;
         } else if (option == "--rows") {
             options.rowsTable = value;
+        } else if (option == "--idle") {
+            char *end = nullptr;
+            unsigned long seconds = std::strtoul(value, &end, 10);
+            // A day at most: the milliseconds stay within 32 bits.
+            if (*value < '0' || *value > '9' || *end != '\0' || seconds > kMaxIdleSeconds)
+                return false;
+            options.idleSeconds = static_cast<DWORD>(seconds);
         } else {
             return false;
         }
@@ -165,6 +175,9 @@ LoadRecords RunLoad(const LoadOptions &options)
         records.databasePath = database.second;
         records.lines.push_back("database\t" + database.first + "\t" + Escaped(database.second));
     }
+    // What the idle pass tells the host comes with the load's own notice.
+    if (records.loaded && options.idleSeconds > 0)
+        session.Idle(options.idleSeconds * 1000);
     ReportNotices(*session.DebuggerObject().Host(), records);
     return records;
 }
@@ -263,7 +276,7 @@ int LoadProgramFile(int argc, char **argv)
     LoadOptions options;
     if (argc < 1 || !ParseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: qelhost load FILE [--id N] [--autoload-elf] [--elf-dialog PATH|cancel] "
-                             "[--dbdir DIR] [--rows TABLE] [--modules]\n");
+                             "[--dbdir DIR] [--rows TABLE] [--modules] [--idle SECONDS]\n");
         return 2;
     }
     return QelHost::RunWithKorvex([&] {

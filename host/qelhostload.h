@@ -3,7 +3,7 @@
 #pragma once
 
 // The arguments behind "load": FILE [--id N] [--autoload-elf] [--elf-dialog PATH|cancel]
-// [--dbdir DIR] [--rows TABLE]. Prints the records of the load on standard output, the
+// [--dbdir DIR] [--rows TABLE] [--modules] [--idle SECONDS]. Prints the records of the load on standard output, the
 // host's traces on standard error. 0 after a load that succeeded, 1 after one that
 // failed (or when the servers cannot be started), 2 for arguments it does not take.
 int LoadProgramFile(int argc, char **argv);

@@ -209,6 +209,19 @@ void ProgramSession::WaitForNotice(int id)
     m_finished.erase(id);
 }
 
+void ProgramSession::Idle(DWORD ms)
+{
+    // The timer wakes the loop when no message comes before the end.
+    const UINT_PTR tick = SetTimer(nullptr, 0, 100, nullptr);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    MSG message;
+    while (std::chrono::steady_clock::now() < end && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (message.message != WM_TIMER || message.hwnd != nullptr || message.wParam != tick)
+            DispatchMessageA(&message);
+    }
+    KillTimer(nullptr, tick);
+}
+
 void ProgramSession::RelayReadyEvent(int id)
 {
     PostMessageA(m_window, ReadyEventMessage(), 0, static_cast<LPARAM>(id));

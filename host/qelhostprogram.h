@@ -65,6 +65,9 @@ public:
 
     // The window, as the requester value of a request method.
     LONG Window() const;
+    // Leaves the server alone for `ms` milliseconds of the real clock, taking the
+    // window's messages meanwhile, as a debugger does between two requests.
+    void Idle(DWORD ms);
     // Takes the window's messages until the notice that request `id` has finished has
     // come: its "QELSYMBOLREQUEST" message, or the ready event that RelayReadyEvent passed on.
     void WaitForNotice(int id);

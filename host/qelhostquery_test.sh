@@ -26,13 +26,30 @@ requests='0
 501 0x40055
 600 71
 601 71
+401 * *
+402 1 0x80130 *
+403 * "board.c"
+404 1 0x80130 *
+405 1 0x80130 count
+406 "board_ticks (global)"
+407 1 0x80130
+408 1
+409 1 0x80130 *
+700 main
+701 board_ticks
+702 1 "" ""
+703 1 0x8064c
+704 1 "'"'"'main {main.c} .8+'"'"';main.c;1;0;0x4;"
+800
+900
+4000 1 0x8064c
   # a comment, and a blank line
 
 1 "no such section"
 999
 2 1
 201 "main'
-expected='0:records 1:records 2:records 100:records 101:records 102:records 103:records 200:records 201:records 202:records 203:records 301:records 302:records 500:records 501:records 600:records 601:none 1:none bad bad bad'
+expected='0:records 1:records 2:records 100:records 101:records 102:records 103:records 200:records 201:records 202:records 203:records 301:records 302:records 500:records 501:records 600:records 601:none 401:records 402:records 403:records 404:records 405:records 406:records 407:records 408:records 409:records 700:records 701:records 702:records 703:records 704:records 800:records 900:none 4000:records 1:none bad bad bad'
 
 # query ARGS...: runs qelhost query on the program with `requests` as standard input;
 # its output in $work/out, its exit status in $status.
@@ -47,8 +64,9 @@ query() {
 # followed by its #time line.
 answers() {
   awk -F '\t' -v timed="${1:-0}" '
-    BEGIN { split("0 nnnnnt 100 tntnnnnn 200 tnnnnnnn 300 nnnnn 500 tnntnnnn 600 nnnnnn", a, " ")
-            for (i = 1; i < 12; i += 2) kinds[a[i]] = a[i + 1] }
+    BEGIN { split("0 nnnnnt 100 tntnnnnn 200 tnnnnnnn 300 nnnnn 400 tnntnnnntnnn 500 tnntnnnn 600 nnnnnn " \
+                  "700 tnnnn 800 tnn 900 nn 4000 tntnnnnntnnnnn", a, " ")
+            for (i = 1; i < 22; i += 2) kinds[a[i]] = a[i + 1] }
     function bad(why) { print "line " NR " (" why "): " $0 > "/dev/stderr"; wrong = 1 }
     function answer(word, code) {
       if (word != last || !lastopen) { if (timed && lastopen) bad("no #time"); summary = summary " " word }
@@ -87,12 +105,15 @@ AnswersAlikeByWindowEventAndSynchronousRequest)
   done
   ;;
 WithoutAProgramAnswersOnlyTheSectionRequests)
-  # "-" loads nothing: the section requests are answered, the others fail at once as
-  # needing a program, whichever way the server tells of finished requests.
+  # "-" loads nothing: the section, breakpoint and location requests are answered, the
+  # others fail at once as needing a program, whichever way the server tells of finished
+  # requests.
   for mode in "" --event --sync; do
-    printf '0\n100\n301 main.c\n' | "$qelhost" query - $mode >"$work/out" 2>"$work/err"
+    printf '0\n100\n301 main.c\n703 1 0x80000\n704 1 0x80004\n4000 1 0x80000\n' |
+      "$qelhost" query - $mode >"$work/out" 2>"$work/err"
     status=$?
-    [ $status -eq 0 ] && [ "$(answers)" = "0:none 100:error 301:error" ] && grep -q '^#error	100	6	' "$work/out" ||
+    [ $status -eq 0 ] && [ "$(answers)" = "0:none 100:error 301:error 703:records 704:records 4000:records" ] &&
+      grep -q '^704	0x80004	0x1	0x80004	' "$work/out" && grep -q '^#error	100	6	' "$work/out" ||
       fail "- $mode: exit $status: $(cat "$work/out")"
   done
   ;;

@@ -20,9 +20,6 @@ struct CSymbolRequestWaiter {
 
 namespace {
 
-// How long the worker waits for a request before it runs the idle request.
-const int kIdleWaitMs = 1000;
-
 const int kIdAfterLast = 0x7FFFFFFF;
 
 // The stop request that Stop waits for: nobody but the worker may take it away, or Stop
@@ -258,7 +255,7 @@ void CSymbolEngine::RunWorker()
         CSymbolRequest *request = TakeNextRequest();
         if (request == nullptr) {
             SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
-            bool woken = m_Wake.wait_for(hold, std::chrono::milliseconds(kIdleWaitMs), [this] { return m_bWake; });
+            bool woken = m_Wake.wait_for(hold, std::chrono::milliseconds(m_nIdleWaitMs), [this] { return m_bWake; });
             hold.unlock();
             if (woken)
                 SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);

@@ -11,22 +11,12 @@
 namespace {
 
 // Reads `modul` unless the idle pass has passed it or no reader is open. A module that
-// cannot be read is traced and passed over: the query answers from what the database
-// holds, and the module's own rows were rolled back by its reader.
+// cannot be read costs only itself: the query answers from what the database holds.
 void ReadModul(CSymbolEngine &engine, LONG modul)
 {
     if (engine.CurrentReader == nullptr || engine.NextModulToRead < 1 || modul < engine.NextModulToRead)
         return;
-    CQelDiagHelper diagnostics(engine.m_pOwner, "QelSymbolEngine", nullptr);
-    try {
-        if (engine.CurrentReader->ReadModules(modul, 0) != 1)
-            diagnostics.TraceWarning("Module %d could not be read.", static_cast<int>(modul));
-    } catch (CException *e) {
-        char text[512] = "";
-        e->GetErrorMessage(text, sizeof text);
-        e->Delete();
-        diagnostics.TraceWarning("Module %d could not be read: %s", static_cast<int>(modul), text);
-    }
+    engine.ReadModulOrTrace(modul);
 }
 
 // Reads every module of the query's rows (only the first with `firstOnly`) that is not
@@ -52,6 +42,20 @@ void ReadModulsOf(CSymbolEngine &engine, CStoredQuery &query, BOOL firstOnly)
 }
 
 } // namespace
+
+void CSymbolEngine::ReadModulOrTrace(LONG modul)
+{
+    CQelDiagHelper diagnostics(m_pOwner, "QelSymbolEngine", nullptr);
+    try {
+        if (CurrentReader->ReadModules(modul, 0) != 1)
+            diagnostics.TraceWarning("Module %d could not be read.", static_cast<int>(modul));
+    } catch (CException *e) {
+        char text[512] = "";
+        e->GetErrorMessage(text, sizeof text);
+        e->Delete();
+        diagnostics.TraceWarning("Module %d could not be read: %s", static_cast<int>(modul), text);
+    }
+}
 
 void CSymbolEngine::EnsureModulAt(const VARIANT &mode, const VARIANT &value)
 {

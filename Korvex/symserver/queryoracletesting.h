@@ -260,6 +260,11 @@ inline BOOL Batch<MemberTag>::Register(int id)
     return m_client.RegisterMembersCallbackWithId(id, OnRecords, reinterpret_cast<DWORD_PTR>(this));
 }
 template <>
+inline BOOL Batch<VariableTag>::Register(int id)
+{
+    return m_client.RegisterVariablesCallbackWithId(id, OnRecords, reinterpret_cast<DWORD_PTR>(this));
+}
+template <>
 inline BOOL Batch<LifetimeTag>::Register(int id)
 {
     return m_client.RegisterLifetimeCallbackWithId(id, OnRecords, reinterpret_cast<DWORD_PTR>(this));

@@ -40,6 +40,9 @@ protected:
         ASSERT_EQ(QelHost::CreateCfgProfile(&m_profile), S_OK);
         m_keepProfile.Attach(static_cast<IQelCfgProfile2 *>(m_profile));
         m_host->SetProfile(m_keepProfile);
+        // Tests read and change the database between requests, which an idle pass at a
+        // time of its own would race; those that want one submit it.
+        m_engine->SetIdleWait(INFINITE);
     }
     void TearDown() override
     {

@@ -2,14 +2,23 @@
 
 #include <hostinterfaces.h>
 
+namespace {
+
+// How long the worker waits for a request before it runs the idle pass.
+const DWORD kIdleWaitMs = 1000;
+
+} // namespace
+
 CSymbolEngine::CSymbolEngine(IUnknown *owner)
     : DatabaseLoaded(0), IdleSince(0), IdlePasses(0), ModulCount(0), NextModulToRead(0), m_pOwner(owner),
       CurrentReader(nullptr), StaticsCache(nullptr), GlobalsCache(nullptr), ProgramCount(0), LastCodeSectionId(0),
       ProgramFormats(GetProgramFormats()), m_nNextId(1), m_Queue(10),
       m_Lockable{m_QueueLock}, m_nWaiting(0), m_bWake(FALSE), m_bStopped(FALSE), m_bWorkerEnded(FALSE),
       m_bLeftToWorker(FALSE), m_bStopDeferred(FALSE), m_pThread(nullptr), m_nWorkerThreadId(0),
-      m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST")), m_pStoredQueriesOf(nullptr)
+      m_nMessageId(RegisterWindowMessage("QELSYMBOLREQUEST")), m_TickSource(GetTickCount),
+      m_nIdleWaitMs(kIdleWaitMs), m_pStoredQueriesOf(nullptr)
 {
+    m_Handlers[RequestCodeIdle] = [this](CSymbolRequest &request) { OnIdle(request); };
     m_Handlers[RequestCodeStop] = [this](CSymbolRequest &request) { OnStop(request); };
     m_Handlers[RequestCodeIsDatabase] = [this](CSymbolRequest &request) { OnIsDatabase(request); };
     m_Handlers[RequestCodeControllerRegisters] = [this](CSymbolRequest &request) {
@@ -185,6 +194,28 @@ void CSymbolEngine::SetReadyHook(ReadyHook hook)
 {
     QueueHold hold(m_Lockable);
     m_ReadyHook = std::move(hook);
+}
+
+void CSymbolEngine::SetTickSource(TickSource ticks)
+{
+    QueueHold hold(m_Lockable);
+    m_TickSource = std::move(ticks);
+}
+
+void CSymbolEngine::SetIdleWait(DWORD ms)
+{
+    QueueHold hold(m_Lockable);
+    m_nIdleWaitMs = ms;
+}
+
+DWORD CSymbolEngine::IdleTicks()
+{
+    TickSource ticks;
+    {
+        QueueHold hold(m_Lockable);
+        ticks = m_TickSource;
+    }
+    return ticks();
 }
 
 CString CSymbolEngine::GetLastErrorMessage()

@@ -108,6 +108,13 @@ public:
     // own sinks and to those of the partner debugger's symbol server.
     void SetReadyHook(ReadyHook hook);
 
+    // The clock of the idle pass, in milliseconds: GetTickCount unless a test gives a
+    // simulated one. Only differences of two readings count, so its wrap does no harm.
+    typedef std::function<DWORD()> TickSource;
+    void SetTickSource(TickSource ticks);
+    // How long the worker waits for a request before it runs the idle pass (a second).
+    void SetIdleWait(DWORD ms);
+
     // The text of the last handler failure.
     CString GetLastErrorMessage();
     // The system's text for the calling thread's last error.
@@ -196,6 +203,13 @@ public:
     void OnVarEdVariables(CSymbolRequest &request);
     void OnLocation(CSymbolRequest &request);
 
+    // Code 0x7FFFFFFE, run by the worker after each second without a request. It tells
+    // the host on every pass while the program file on disk differs from the one
+    // loaded, and once no request has come for more than 30 seconds it does one step
+    // every fifth pass: the list of all statics, then of all globals, then the next
+    // module, each kept as it is done; after the last module it closes the program file.
+    void OnIdle(CSymbolRequest &request);
+
     // Modules are read when a query first needs them (or when the engine is idle). Each
     // of these reads the modules that a query yields and that are not read yet, unless
     // no reader is open or the idle pass has passed them already. A module that cannot
@@ -219,6 +233,11 @@ public:
     // whose target is described (0 for none), which sizes a function.
     void TypeDescription(LONG &typeIndex, LONG &typeCode, CString &typeText, LONG &sizeInBits, LONG &bitInfo,
                          LONG &pointerClass);
+
+    // Reads module `modul` with the current reader, which must be open. A module that
+    // cannot be read costs only itself: it is traced and passed over, its own rows
+    // rolled back by the reader.
+    void ReadModulOrTrace(LONG modul);
 
     // For handlers, on the worker thread only. The last open database of m_Databases.
     CQelDatabase *GetProgramDatabase() const;
@@ -329,6 +348,13 @@ private:
     // Where the program's symbol database is made: beside the program file, or in the
     // configured database directory.
     CString DatabaseBasePath(LPCSTR path);
+    // The idle pass's parts: the host told that the program file changed on disk
+    // (`change` is what CheckFileChanged answered), and the list of every variable that
+    // request `code` (401 or 403) gives, null when that request has no handler.
+    void NoticeProgramChanged(int change);
+    CObject *ListAllVariables(int code);
+    // The tick source's reading, on the worker.
+    DWORD IdleTicks();
     // The partner debugger's debug server that Synchronize names, null when none.
     CComPtr<IUnknown> QueryDebugServer(tagSynchronizeFunction which);
     // After a failed load: the new program's reader (null: none yet) and database are let
@@ -356,6 +382,8 @@ private:
     DWORD m_nWorkerThreadId;
     UINT m_nMessageId;
     std::map<int, Handler> m_Handlers;
+    TickSource m_TickSource;
+    DWORD m_nIdleWaitMs;
     ReadyHook m_ReadyHook;
     // The databases of the transactions of the running requests, innermost last (a
     // synchronous request submitted by a handler runs inside its own); null where a
