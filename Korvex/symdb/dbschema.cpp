@@ -99,8 +99,11 @@ const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {I
 const IndexDefinition kSymbolIndexes[] = {{IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE}};
 
 const FieldDefinition kModulSectionFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SECTIONINDEX, L, REQ}};
+// The module of an address is found from its section: without the second key every
+// query that joins the module of an address reads the whole relation once per row.
 const IndexDefinition kModulSectionIndexes[] = {
-    {IDS_DB_MODULSECTIONKEY, {IDS_DB_MODULINDEX, IDS_DB_SECTIONINDEX}, 2, TRUE, TRUE}};
+    {IDS_DB_MODULSECTIONKEY, {IDS_DB_MODULINDEX, IDS_DB_SECTIONINDEX}, 2, TRUE, TRUE},
+    {IDS_DB_SECTIONMODULKEY, {IDS_DB_SECTIONINDEX}, 1, FALSE, FALSE}};
 
 const FieldDefinition kModulSourceFileFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
 const IndexDefinition kModulSourceFileIndexes[] = {

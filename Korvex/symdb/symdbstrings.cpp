@@ -475,6 +475,7 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2078, "Data_4Key"},
     {2079, "LineAddressKey"},
     {2080, "LineNumberKey"},
+    {2081, "SectionModulKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

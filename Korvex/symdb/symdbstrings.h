@@ -164,6 +164,7 @@ enum : UINT {
     IDS_DB_DATA_4KEY = 2078,
     IDS_DB_LINEADDRESSKEY = 2079,
     IDS_DB_LINENUMBERKEY = 2080,
+    IDS_DB_SECTIONMODULKEY = 2081,
 };
 
 // The entries, for the module's resource table. Both are constant data, there before
