@@ -476,6 +476,7 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2079, "LineAddressKey"},
     {2080, "LineNumberKey"},
     {2081, "SectionModulKey"},
+    {2082, "LineModeAddressKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

@@ -165,6 +165,7 @@ enum : UINT {
     IDS_DB_LINEADDRESSKEY = 2079,
     IDS_DB_LINENUMBERKEY = 2080,
     IDS_DB_SECTIONMODULKEY = 2081,
+    IDS_DB_LINEMODEADDRESSKEY = 2082,
 };
 
 // The entries, for the module's resource table. Both are constant data, there before

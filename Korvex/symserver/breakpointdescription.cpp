@@ -9,6 +9,7 @@
 
 #include <symdbstrings.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -111,15 +112,23 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     rows.OpenQueryDef(query);
     if (rows.IsEOF())
         return FALSE;
-    // The rows repeat for each function at the address (a constructor under two names)
-    // and each line there; one function's ranges with code are enough.
+    // The rows repeat for each function at the address (a constructor under two names),
+    // each line with code at its start, and each row of the address's line at the
+    // address (views of one line); every range is taken once, or it would count twice.
     const CString function = rows.m_FunctionName, modul = rows.m_ModulName;
     const LONG functionLine = rows.m_FunctionSourceLine;
     std::vector<LineRange> ranges;
     for (; !rows.IsEOF(); rows.MoveNext()) {
-        if (rows.m_FunctionName == function && rows.m_Length != -1)
-            ranges.push_back({rows.m_EntryInFile, rows.m_SourceLine, static_cast<DWORD>(rows.m_AddressMode),
-                              static_cast<DWORD>(rows.m_AddressValue), rows.m_Length});
+        if (rows.m_FunctionName != function || rows.m_FunctionSourceLine != functionLine || rows.m_Length == -1)
+            continue;
+        const LineRange range{rows.m_EntryInFile, rows.m_SourceLine, static_cast<DWORD>(rows.m_AddressMode),
+                              static_cast<DWORD>(rows.m_AddressValue), rows.m_Length};
+        const BOOL repeated = std::any_of(ranges.begin(), ranges.end(), [&](const LineRange &taken) {
+            return taken.start == range.start && taken.length == range.length && taken.line == range.line &&
+                   taken.file == range.file;
+        });
+        if (!repeated)
+            ranges.push_back(range);
     }
     rows.Close();
     size_t found = 0;

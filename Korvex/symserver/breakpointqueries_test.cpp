@@ -112,6 +112,28 @@ TEST_F(BreakpointQueriesLoaded, EveryLineAddressIsDescribedAndFoundAgain)
     }
 }
 
+// At -O1 a line has several rows at one address (views); each range still counts once,
+// so every address inside every range of a file's lines leads back to itself.
+TEST_F(BreakpointQueries, RangesOfLinesWithSeveralRowsAtOneAddressCountOnce)
+{
+    ASSERT_EQ(Load("firmware/handwritten-O1.elf"), StatusSuccess);
+    for (const char *file : {"board.c", "control.c", "main.c"}) {
+        for (const SourceLineTag &range : Query<SourceLineTag>(301, {file})) {
+            for (DWORD address = range.AddressValue; address < range.AddressValue + range.Length; address += 2) {
+                const std::vector<LabelTag> one = Describe(1, address);
+                ASSERT_EQ(one.size(), 1u) << Hex(address);
+                // A range runs over the rows of an inlined header, whose descriptors do not
+                // lead back through the function that inlines them.
+                if (std::string(one[0].Name).find(std::string("{") + file + "}") == std::string::npos)
+                    continue;
+                const std::vector<LabelTag> back = Addresses(static_cast<LPCSTR>(one[0].Name));
+                ASSERT_EQ(back.size(), 1u) << Hex(address) << " " << one[0].Name;
+                EXPECT_EQ(back[0].AddressValue, address) << one[0].Name;
+            }
+        }
+    }
+}
+
 // The descriptor's parts: the range that holds the address counted among the line's
 // ranges in the address's section, the line's distance from the function's first line,
 // the offset into the range; in mode 9 every module with code of the line.
