@@ -47,8 +47,7 @@ void AddEntry(LabelArray &entries, const CString &name, DWORD mode, DWORD value,
 void AnalyseFilesAt(CSymbolEngine &engine, LONG mode, DWORD value, BOOL everyModul)
 {
     CStoredQuery query(engine, IDS_Q_SOURCEFILEBYADDRESS);
-    query.Set("_AddressMode", mode);
-    query.Set("_AddressValue", static_cast<LONG>(value));
+    query.SetAddress(mode, static_cast<LONG>(value));
     CDBSourceLineByAddress rows(ProgramDatabase(engine));
     rows.OpenQueryDef(query);
     if (everyModul && !rows.IsEOF()) {
@@ -64,8 +63,7 @@ void AnalyseFilesOfDescription(CSymbolEngine &engine, LONG mode, DWORD value, BO
 {
     AnalyseFilesAt(engine, mode, value, everyModul);
     CStoredQuery query(engine, IDS_Q_FUNCTIONBYADDRESS);
-    query.Set("_AddressMode", mode);
-    query.Set("_AddressValue", static_cast<LONG>(value));
+    query.SetAddress(mode, static_cast<LONG>(value));
     CDBFunctions function(ProgramDatabase(engine));
     function.OpenQueryDef(query);
     if (!function.IsEOF() && static_cast<DWORD>(function.m_AddressValue) != value)
@@ -76,8 +74,7 @@ void AnalyseFilesOfDescription(CSymbolEngine &engine, LONG mode, DWORD value, BO
 CString ModulAt(CSymbolEngine &engine, DWORD mode, DWORD value)
 {
     CStoredQuery query(engine, IDS_Q_MODULBYADDRESS);
-    query.Set("_AddressMode", static_cast<LONG>(mode));
-    query.Set("_AddressValue", static_cast<LONG>(value));
+    query.SetAddress(static_cast<LONG>(mode), static_cast<LONG>(value));
     CDBModuls moduls(ProgramDatabase(engine));
     moduls.OpenQueryDef(query);
     return moduls.IsEOF() ? CString() : moduls.m_Name;
@@ -87,8 +84,7 @@ CString ModulAt(CSymbolEngine &engine, DWORD mode, DWORD value)
 BOOL SectionAt(CSymbolEngine &engine, LONG mode, DWORD value, DWORD &start, DWORD &length)
 {
     CStoredQuery query(engine, IDS_Q_SECTIONBYADDRESS);
-    query.Set("_AddressMode", mode);
-    query.Set("_AddressValue", static_cast<LONG>(value));
+    query.SetAddress(mode, static_cast<LONG>(value));
     CDBSections section(ProgramDatabase(engine));
     section.OpenQueryDef(query);
     if (section.IsEOF())
@@ -106,8 +102,7 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     AnalyseFilesOfDescription(engine, queryMode, value, allRanges);
 
     CStoredQuery query(engine, IDS_Q_BREAKPOINTDESCRIPTION);
-    query.Set("_AddressMode", queryMode);
-    query.Set("_AddressValue", static_cast<LONG>(value));
+    query.SetAddress(queryMode, static_cast<LONG>(value));
     CDBBreakpointDescription rows(ProgramDatabase(engine));
     rows.OpenQueryDef(query);
     if (rows.IsEOF())
@@ -207,8 +202,7 @@ void DescribeBreakpoint(CSymbolEngine &engine, LONG mode, DWORD value, LabelArra
     CdbVariant modeValue(queryMode), addressValue(static_cast<LONG>(value));
     engine.EnsureModulAt(modeValue, addressValue);
     CStoredQuery query(engine, IDS_Q_NEARESTLABELBYADDRESS);
-    query.Set("_AddressMode", queryMode);
-    query.Set("_AddressValue", static_cast<LONG>(value));
+    query.SetAddress(queryMode, static_cast<LONG>(value));
     CDBLabelDescription label(ProgramDatabase(engine));
     label.OpenQueryDef(query);
     const BOOL haveLabel = !label.IsEOF();

@@ -44,8 +44,7 @@ void CSymbolEngine::OnFunctionByAddress(CSymbolRequest &request)
 {
     FunctionArray &functions = NewResult<FunctionTag>(request);
     CStoredQuery query(*this, IDS_Q_FUNCTIONBYADDRESS);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     CollectFunctions(*this, query, functions);
 }
 

@@ -19,8 +19,7 @@ BOOL LocateInProgram(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &
 {
     engine.EnsureModulAt(mode, value);
     CStoredQuery query(engine, IDS_Q_LOCATIONBYADDRESS);
-    query.Set("_AddressMode", mode);
-    query.Set("_AddressValue", value);
+    query.SetAddress(mode, value);
     CDBLocation rows(ProgramDatabase(engine));
     rows.OpenQueryDef(query);
     if (rows.IsEOF())

@@ -60,16 +60,14 @@ void CSymbolEngine::ReadModulOrTrace(LONG modul)
 void CSymbolEngine::EnsureModulAt(const VARIANT &mode, const VARIANT &value)
 {
     CStoredQuery query(*this, IDS_Q_MODULBYADDRESS);
-    query.Set("_AddressMode", mode);
-    query.Set("_AddressValue", value);
+    query.SetAddress(mode, value);
     ReadModulsOf(*this, query, TRUE);
 }
 
 void CSymbolEngine::EnsureModulsInRange(const VARIANT &mode, const VARIANT &value, const VARIANT &length)
 {
     CStoredQuery query(*this, IDS_Q_MODULSINRANGE);
-    query.Set("_AddressMode", mode);
-    query.Set("_AddressValue", value);
+    query.SetAddress(mode, value);
     query.Set("_Length", length);
     ReadModulsOf(*this, query, FALSE);
 }

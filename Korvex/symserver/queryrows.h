@@ -17,6 +17,13 @@ public:
     CStoredQuery(CSymbolEngine &engine, UINT nameId) : m_query(engine.StoredQuery(nameId)) {}
     void Set(LPCTSTR parameter, const VARIANT &value);
     void Set(LPCTSTR parameter, LONG value);
+    // The address parameters that most queries take.
+    template <class Mode, class Value>
+    void SetAddress(const Mode &mode, const Value &value)
+    {
+        Set("_AddressMode", mode);
+        Set("_AddressValue", value);
+    }
     operator CQelQueryDef &() { return m_query; }
 
 private:

@@ -29,8 +29,7 @@ struct ReferenceBlock {
 ReferenceBlock OutermostBlockAt(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &value)
 {
     CStoredQuery query(engine, IDS_Q_BLOCKSBYADDRESS);
-    query.Set("_AddressMode", mode);
-    query.Set("_AddressValue", value);
+    query.SetAddress(mode, value);
     CDBSymbolInfo blocks(ProgramDatabase(engine));
     blocks.OpenQueryDef(query);
     // The query has no order; a reader writes a block before the blocks inside it, so
@@ -77,8 +76,7 @@ void AppendVariablesInScope(CSymbolEngine &engine, CSymbolRequest &request, LONG
 {
     VariableArray &result = VariableResult(request);
     CStoredQuery query(engine, IDS_Q_FUNCTIONDATABYSCOPE);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     query.Set("_Name", request.Param3);
     CDBSymbolInfo rows(ProgramDatabase(engine));
     rows.OpenQueryDef(query);
@@ -122,8 +120,7 @@ void AppendVariablesInScope(CSymbolEngine &engine, CSymbolRequest &request, LONG
 void AppendModulStatics(CSymbolEngine &engine, CSymbolRequest &request)
 {
     CStoredQuery query(engine, IDS_Q_MODULDATABYSCOPE);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     query.Set("_Name", request.Param3);
     AppendVariables(engine, request, query);
 }
@@ -131,8 +128,7 @@ void AppendModulStatics(CSymbolEngine &engine, CSymbolRequest &request)
 void AppendGlobalsInScope(CSymbolEngine &engine, CSymbolRequest &request)
 {
     CStoredQuery query(engine, IDS_Q_GLOBAL_C_DATABYSCOPE);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     query.Set("_Name", request.Param3);
     AppendVariables(engine, request, query);
 }
@@ -149,8 +145,7 @@ void CSymbolEngine::OnParameters(CSymbolRequest &request)
 {
     EnsureModulAt(request.Param1, request.Param2);
     CStoredQuery query(*this, IDS_Q_PARAMETEROFFUNCTION);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     AppendVariables(*this, request, query);
 }
 

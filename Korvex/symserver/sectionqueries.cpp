@@ -54,8 +54,7 @@ void CSymbolEngine::OnSectionByAddress(CSymbolRequest &request)
     SectionArray &sections = NewResult<SectionTag>(request);
     if (DatabaseLoaded) {
         CStoredQuery query(*this, IDS_Q_SECTIONBYADDRESS);
-        query.Set("_AddressMode", request.Param1);
-        query.Set("_AddressValue", request.Param2);
+        query.SetAddress(request.Param1, request.Param2);
         CDBSections rs(ProgramDatabase(*this));
         rs.OpenQueryDef(query);
         CollectSections(rs, sections);

@@ -24,8 +24,7 @@ LONG DistanceToEnclosingEnd(CSymbolEngine &engine, DWORD mode, DWORD address)
 {
     {
         CStoredQuery query(engine, IDS_Q_FUNCTIONBYADDRESS);
-        query.Set("_AddressMode", static_cast<LONG>(mode));
-        query.Set("_AddressValue", static_cast<LONG>(address));
+        query.SetAddress(static_cast<LONG>(mode), static_cast<LONG>(address));
         CDBFunctions function(ProgramDatabase(engine));
         function.OpenQueryDef(query);
         if (!function.IsEOF())
@@ -33,8 +32,7 @@ LONG DistanceToEnclosingEnd(CSymbolEngine &engine, DWORD mode, DWORD address)
                                      static_cast<DWORD>(function.m_Length) - address);
     }
     CStoredQuery query(engine, IDS_Q_SECTIONBYADDRESS);
-    query.Set("_AddressMode", static_cast<LONG>(mode));
-    query.Set("_AddressValue", static_cast<LONG>(address));
+    query.SetAddress(static_cast<LONG>(mode), static_cast<LONG>(address));
     CDBSections section(ProgramDatabase(engine));
     section.OpenQueryDef(query);
     if (!section.IsEOF())

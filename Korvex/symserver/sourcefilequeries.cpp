@@ -53,8 +53,7 @@ void CSymbolEngine::OnSourceFileByAddress(CSymbolRequest &request)
     SourceFileArray &files = NewResult<SourceFileTag>(request);
     EnsureModulAt(request.Param1, request.Param2);
     CStoredQuery query(*this, IDS_Q_SOURCEFILEBYADDRESS);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     CDBSourceLineByAddress rows(ProgramDatabase(*this));
     CollectFileLines(*this, rows, query, files);
 }
@@ -64,8 +63,7 @@ void CSymbolEngine::OnSourceFileLines(CSymbolRequest &request)
     SourceFileArray &files = NewResult<SourceFileTag>(request);
     EnsureModulsInRange(request.Param1, request.Param2, request.Param3);
     CStoredQuery query(*this, IDS_Q_SOURCELINESINRANGE);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     query.Set("_Length", request.Param3);
     CDBSourceLineByAddress rows(ProgramDatabase(*this));
     CollectFileLines(*this, rows, query, files);

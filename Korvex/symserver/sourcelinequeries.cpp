@@ -25,8 +25,7 @@ void CSymbolEngine::OnSourceLineRangesByAddress(CSymbolRequest &request)
     CArray<SourceLineTag, SourceLineTag &> &ranges = NewResult<SourceLineTag>(request);
     EnsureModulAt(request.Param1, request.Param2);
     CStoredQuery query(*this, IDS_Q_SOURCEFILEBYADDRESS);
-    query.Set("_AddressMode", request.Param1);
-    query.Set("_AddressValue", request.Param2);
+    query.SetAddress(request.Param1, request.Param2);
     CDBSourceLineByAddress rows(ProgramDatabase(*this));
     rows.OpenQueryDef(query);
     if (rows.IsEOF() || !AnalyseFirstRowFile(*this, rows))
