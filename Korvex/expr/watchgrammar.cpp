@@ -3,7 +3,6 @@
 #include "watchtokens.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -33,8 +32,14 @@ constexpr int kLevelCount = sizeof kLevels / sizeof kLevels[0];
 // *rule.
 int LevelOf(int token, int *rule = nullptr)
 {
-    if (token == 0)
+    // Most tokens end an operand: those are told at once.
+    switch (token) {
+    case OR_OP: case AND_OP: case '|': case '^': case '&': case EQ_OP: case NE_OP: case '<': case '>':
+    case LE_OP: case GE_OP: case LEFT_OP: case RIGHT_OP: case '+': case '-': case '*': case '/': case '%':
+        break;
+    default:
         return -1;
+    }
     for (int level = 0; level < kLevelCount; ++level)
         for (int i = 0; i < 4 && kLevels[level].tokens[i] != 0; ++i)
             if (kLevels[level].tokens[i] == token) {
@@ -137,11 +142,7 @@ void CWatchGrammar::Fail(WatchParseResult result)
 
 WatchParseNode *CWatchGrammar::Make(int kind)
 {
-    m_made.reserve(m_made.size() + 1);
-    auto *node = new WatchParseNode;
-    node->kind = kind;
-    m_made.push_back(node);
-    return node;
+    return m_nodes.Make(kind);
 }
 
 WatchParseNode *CWatchGrammar::Operator(int code, WatchParseNode *first, WatchParseNode *second, WatchParseNode *third)
@@ -163,10 +164,8 @@ WatchParseNode *CWatchGrammar::Keyword(UINT code)
 
 WatchParseNode *CWatchGrammar::Name(int kind, const std::string &name)
 {
-    auto copy = std::make_unique<char[]>(name.size() + 1);
-    std::memcpy(copy.get(), name.c_str(), name.size() + 1);
     WatchParseNode *node = Make(kind);
-    node->name = copy.release();
+    node->name = m_nodes.Copy(name);
     return node;
 }
 

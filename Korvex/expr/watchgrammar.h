@@ -19,11 +19,10 @@
 // few frames a level.
 #pragma once
 
-#include "watchparsenode.h"
+#include "watchnodepool.h"
 #include "watchscanner.h"
 
 #include <string>
-#include <vector>
 
 enum WatchParseResult : int {
     kWatchAccepted = 0,
@@ -35,10 +34,9 @@ class CWatchGrammar {
 public:
     static constexpr int kMaxDepth = 1024;
 
-    // Every node made goes to `made` in the order of making; `trace`, when not NULL,
-    // receives the parser trace.
-    CWatchGrammar(CWatchScanner &scanner, std::vector<WatchParseNode *> &made, std::string *trace)
-        : m_scanner(scanner), m_made(made), m_pTrace(trace)
+    // Every node is made in `nodes`; `trace`, when not NULL, receives the parser trace.
+    CWatchGrammar(CWatchScanner &scanner, CWatchNodePool &nodes, std::string *trace)
+        : m_scanner(scanner), m_nodes(nodes), m_pTrace(trace)
     {
     }
 
@@ -74,7 +72,7 @@ private:
     void Reduce(int rule, int line, const char *symbols, const char *result);
 
     CWatchScanner &m_scanner;
-    std::vector<WatchParseNode *> &m_made;
+    CWatchNodePool &m_nodes;
     std::string *m_pTrace;
     WatchScannedToken m_token;
     int m_depth = 0;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <mutex>
 
 namespace {
@@ -37,21 +38,16 @@ CQelWatchParser::~CQelWatchParser()
 
 void CQelWatchParser::FreeTree()
 {
-    for (WatchParseNode *node : m_made) {
-        if (node->kind == kWatchTypeName || node->kind == kWatchIdentifier)
-            delete[] node->name;
-        delete node;
-    }
-    m_made.clear();
+    m_nodes.Release();
     m_pRoot = nullptr;
 }
 
-void CQelWatchParser::Report(const std::string &input, int column, const char *message)
+void CQelWatchParser::Report(int column, const char *message)
 {
-    int length = std::snprintf(nullptr, 0, "%s (%d)\n%*s\n%*s\n", input.c_str(), column, column, "^", column, message);
+    const char *input = m_input.c_str();
+    int length = std::snprintf(nullptr, 0, "%s (%d)\n%*s\n%*s\n", input, column, column, "^", column, message);
     std::vector<char> text(static_cast<size_t>(length) + 1);
-    std::snprintf(text.data(), text.size(), "%s (%d)\n%*s\n%*s\n", input.c_str(), column, column, "^", column,
-                  message);
+    std::snprintf(text.data(), text.size(), "%s (%d)\n%*s\n%*s\n", input, column, column, "^", column, message);
     m_errorReport.assign(text.data(), static_cast<size_t>(length));
 }
 
@@ -66,27 +62,24 @@ WatchParseNode *CQelWatchParser::Parse(const char *text, int mode)
     // much as fills the buffer, and the parse fails where that ends.
     const size_t room = m_nBufferSize > 0 ? m_nBufferSize - 1 : 0;
     const size_t length = strnlen(text, room + 1);
-    std::string input;
     const bool truncated = length + 2 > room;
-    if (truncated) {
-        input.assign("(");
-        input.append(text, length);
-        input.resize(room);
-    } else {
-        input.reserve(length + 2);
-        input.append("(").append(text, length).append(")");
-    }
+    m_input.assign("(");
+    m_input.append(text, length);
+    if (truncated)
+        m_input.resize(room);
+    else
+        m_input.append(")");
 
     std::lock_guard<std::mutex> lock(ParseLock());
-    CWatchScanner scanner(input, truncated, m_nBufferSize, m_pTypeNames);
-    CWatchGrammar grammar(scanner, m_made, mode == 1 ? &m_trace : nullptr);
+    CWatchScanner scanner(m_input, truncated, m_nBufferSize, m_pTypeNames);
+    CWatchGrammar grammar(scanner, m_nodes, mode == 1 ? &m_trace : nullptr);
     WatchParseNode *root = nullptr;
     WatchParseResult result = grammar.Parse(&root);
     if (result == kWatchAccepted && root != nullptr) {
         m_pRoot = root;
         return root;
     }
-    Report(input, scanner.Column(), result == kWatchTooDeep ? "parser stack overflow" : "parse error");
+    Report(scanner.Column(), result == kWatchTooDeep ? "parser stack overflow" : "parse error");
     FreeTree();
     return nullptr;
 }

@@ -17,14 +17,13 @@
 // Both stay in memory until the next parse.
 #pragma once
 
-#include "watchparsenode.h"
+#include "watchnodepool.h"
 #include "watchtypenames.h"
 
 #include <addressvalue.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 class CSymbolProcessing;
 
@@ -59,14 +58,15 @@ public:
     UINT GetBufferSize() const { return m_nBufferSize; }
 
 private:
-    void Report(const std::string &input, int column, const char *message);
+    void Report(int column, const char *message);
 
     UINT m_nBufferSize;
     CAddressValue m_scope;
     std::unique_ptr<CWatchTypeNames> m_ownTypeNames;
     CWatchTypeNames *m_pTypeNames;
     WatchParseNode *m_pRoot = nullptr;
-    std::vector<WatchParseNode *> m_made; // the release list: every node of the last parse
+    CWatchNodePool m_nodes; // every node of the last parse
+    std::string m_input;    // "(" + text + ")", as much as the buffer holds
     std::string m_errorReport;
     std::string m_trace;
 };

@@ -41,8 +41,8 @@ bool IsFloatSuffix(char c)
 
 int Keyword(std::string_view name)
 {
-    static const struct {
-        const char *text;
+    static constexpr struct {
+        std::string_view text;
         int code;
     } keywords[] = {{"char", T_CHAR},   {"double", T_DOUBLE}, {"enum", T_ENUM},         {"float", T_FLOAT},
                     {"int", T_INT},     {"long", T_LONG},     {"short", T_SHORT},       {"signed", T_SIGNED},
@@ -52,6 +52,18 @@ int Keyword(std::string_view name)
         if (name == keyword.text)
             return keyword.code;
     return 0;
+}
+
+bool IsSingleCharacterToken(char c)
+{
+    switch (c) {
+    case '!': case '%': case '&': case '(': case ')': case '*': case '+': case ',': case '-': case '.': case '/':
+    case ':': case ';': case '<': case '=': case '>': case '?': case '[': case ']': case '^': case '{': case '|':
+    case '}': case '~':
+        return true;
+    default:
+        return false;
+    }
 }
 
 int TwoCharacterOperator(char first, char second)
@@ -186,7 +198,11 @@ size_t CWatchScanner::MatchQuoted(size_t at, char quote) const
 
 bool CWatchScanner::Next(WatchScannedToken &token)
 {
-    token = WatchScannedToken();
+    token.code = 0;
+    token.text = {};
+    token.name.clear();
+    token.number = 0;
+    token.real = 0;
     while (m_at < m_input.size()) {
         const size_t at = m_at;
         const char c = m_input[at];
@@ -210,7 +226,7 @@ bool CWatchScanner::Next(WatchScannedToken &token)
                 return false;
             token.code = COMMENT;
             token.text = m_input.substr(at, end - at);
-            token.name = std::string(token.text);
+            token.name.assign(token.text);
             m_at = end; // a comment does not move the column
             return true;
         }
@@ -225,7 +241,7 @@ bool CWatchScanner::Next(WatchScannedToken &token)
             if (token.code != 0) {
                 token.number = static_cast<UINT>(token.code);
             } else {
-                token.name = std::string(token.text);
+                token.name.assign(token.text);
                 token.code = m_pTypes != nullptr && m_pTypes->IsTypeName(token.name.c_str()) ? TYPE_NAME : IDENTIFIER;
             }
             length = end - at;
@@ -257,12 +273,12 @@ bool CWatchScanner::Next(WatchScannedToken &token)
                 token.number = static_cast<unsigned char>(m_input[at + 1]);
             } else {
                 token.code = STRING_LITERAL;
-                token.name = std::string(token.text.substr(1, length - 2));
+                token.name.assign(token.text.substr(1, length - 2));
             }
         } else if (int op = TwoCharacterOperator(c, next); op != 0) {
             length = 2;
             token.code = op;
-        } else if (c != '\0' && std::strchr("!%&()*+,-./:;<=>?[]^{|}~", c) != nullptr) {
+        } else if (IsSingleCharacterToken(c)) {
             length = 1;
             token.code = static_cast<unsigned char>(c);
         } else {
