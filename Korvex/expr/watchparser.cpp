@@ -5,8 +5,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <vector>
 #include <mutex>
+#include <vector>
 
 namespace {
 

@@ -2,9 +2,8 @@
 
 #include "watchtokens.h"
 
-#include <clocale>
+#include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <locale.h>
 
 namespace {
