@@ -288,6 +288,7 @@ private:
     HWND EnsureRequestWindow();
     void DestroyRequestWindow();
     void ProcessRequest(int requestId);
+    void ForgetFetched(int requestId, HRESULT hr);
     void Deliver(int requestId, const SymbolRequestTag &tag);
     void DeliverLoad(int requestId, const SymbolRequestTag &tag);
     void DeliverRaw(int requestId, const SymbolRequestTag &tag);

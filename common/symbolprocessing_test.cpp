@@ -304,6 +304,9 @@ TEST_F(SymbolProcessingTest, FailedFetchDeliversNothingButCallsTheErrorCallback)
     EXPECT_EQ(seen.errors, 1);
     EXPECT_EQ(client.GetLastError(), 6);
     EXPECT_EQ(server->Outstanding(), 0u);
+    // The failed fetch consumed the request, so the client no longer counts it as open.
+    client.Detach();
+    EXPECT_FALSE(Called(server->Calls(), "DeleteRequest(" + std::to_string(id) + ")"));
 }
 
 TEST_F(SymbolProcessingTest, LoadResultCarriesPathIdAndStatusAndReleasesTheProgramInformation)

@@ -8,6 +8,15 @@ constexpr int kFinishedWithoutNotice = static_cast<int>(0x80000000u);
 
 } // namespace
 
+void CSymbolProcessing::ForgetFetched(int requestId, HRESULT hr)
+{
+    // The server gives a finished request away on the first fetch, failed or not. A
+    // synchronous one has always finished, so after any fetch there is nothing left to
+    // delete; an asynchronous one refused may still be running and stays ours.
+    if (SUCCEEDED(hr) || (requestId & kFinishedWithoutNotice) != 0)
+        m_issued.erase(requestId);
+}
+
 template <class Records>
 BOOL CSymbolProcessing::FetchRecords(int requestId, Records &records,
                                      HRESULT (STDMETHODCALLTYPE IQelSymbol::*get)(int, VARIANT *, VARIANT *))
@@ -21,9 +30,9 @@ BOOL CSymbolProcessing::FetchRecords(int requestId, Records &records,
     VariantInit(&numbers);
     HRESULT hr = (m_pSymbol->*get)(requestId, &names, &numbers);
     KeepResult(hr);
+    ForgetFetched(requestId, hr);
     BOOL fetched = FALSE;
     if (SUCCEEDED(hr)) {
-        m_issued.erase(requestId);
         fetched = SUCCEEDED(UnpackTagRecords(names, numbers, records));
     }
     FreeTransferVariant(&names);
@@ -43,9 +52,9 @@ BOOL CSymbolProcessing::FetchNumbers(int requestId, Records &records,
     VariantInit(&numbers);
     HRESULT hr = (m_pSymbol->*get)(requestId, &numbers);
     KeepResult(hr);
+    ForgetFetched(requestId, hr);
     BOOL fetched = FALSE;
     if (SUCCEEDED(hr)) {
-        m_issued.erase(requestId);
         fetched = SUCCEEDED(UnpackTagRecords(numbers, records));
     }
     FreeTransferVariant(&numbers);
@@ -63,8 +72,7 @@ BOOL CSymbolProcessing::GetProgramInfo(int requestId, IUnknown **programInfo)
     }
     HRESULT hr = m_pSymbol->GetProgramInfo(requestId, programInfo);
     KeepResult(hr);
-    if (SUCCEEDED(hr))
-        m_issued.erase(requestId);
+    ForgetFetched(requestId, hr);
     if (FAILED(hr) && *programInfo != nullptr) {
         (*programInfo)->Release();
         *programInfo = nullptr;
@@ -279,8 +287,8 @@ void CSymbolProcessing::DeliverRaw(int requestId, const SymbolRequestTag &tag)
     else
         hr = m_pSymbol->GetMembers(requestId, &names, &numbers);
     KeepResult(hr);
+    ForgetFetched(requestId, hr);
     if (SUCCEEDED(hr)) {
-        m_issued.erase(requestId);
         if (tag.Kind == kSymbolLifetime) {
             if (tag.Style == kCallRaw)
                 reinterpret_cast<RawNumbersCallback>(tag.Callback)(&numbers, tag.Context);

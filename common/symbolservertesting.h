@@ -241,6 +241,7 @@ public:
     STDMETHODIMP DeleteRequest(int nRequest) override
     {
         std::lock_guard<std::mutex> lock(m_lock);
+        m_calls.push_back("DeleteRequest(" + std::to_string(nRequest) + ")");
         for (auto queued = m_queue.begin(); queued != m_queue.end(); ++queued) {
             if (queued->id == nRequest) {
                 m_queue.erase(queued);
