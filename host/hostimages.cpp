@@ -71,6 +71,9 @@ bool ReadHostProgram(const BYTE *data, size_t size, HostProgramImage *image, std
 
 bool ReadHostCore(const BYTE *data, size_t size, HostCoreImage *image, std::string *reason)
 {
+    // Said before the header is read in that order, which would find some other fault.
+    if (size > EI_DATA && memcmp(data, "\x7F" "ELF", 4) == 0 && data[EI_DATA] == ELFDATA2MSB)
+        return Refuse(reason, "The core file is big-endian; only little-endian targets are simulated.");
     CElfImage elf;
     if (!Attach(elf, data, size, reason))
         return false;
@@ -79,8 +82,6 @@ bool ReadHostCore(const BYTE *data, size_t size, HostCoreImage *image, std::stri
         return Refuse(reason, "The file is no core file (ELF type " + std::to_string(header.e_type) + ").");
     if (header.e_machine != EM_ARM)
         return Refuse(reason, "The core file is not of an ARM target (machine " + std::to_string(header.e_machine) + ").");
-    if (elf.IsBigEndian())
-        return Refuse(reason, "The core file is big-endian; only little-endian targets are simulated.");
     HostCoreImage read;
     bool registers = false;
     for (UINT n = 0; n < elf.GetProgramHeaderCount(); ++n) {

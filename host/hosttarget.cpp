@@ -157,7 +157,7 @@ std::vector<std::string> CHostTarget::RegisterNames() const
     return m_registers.Names();
 }
 
-bool CHostTarget::ReadRegister(LONG id, ULONG *value) const
+bool CHostTarget::RegisterValue(LONG id, ULONG *value) const
 {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_registers.Read(id, value);

@@ -80,7 +80,7 @@ public:
     void SetPreset(TargetPreset preset);
     TargetPreset Preset() const;
     std::vector<std::string> RegisterNames() const;
-    bool ReadRegister(LONG id, ULONG *value) const;
+    bool RegisterValue(LONG id, ULONG *value) const;
     // FALSE when the target stands nowhere yet.
     bool GetPc(ULONG *pc) const;
     void SetPc(ULONG pc);
