@@ -6,6 +6,8 @@
 #include <atlbase.h>
 #include <hostinterfaces.h>
 
+#include <atomic>
+
 namespace QelHost {
 
 class CHostTarget;
@@ -18,7 +20,7 @@ public:
 
     void SetTarget(CHostTarget *target);
     // The object that slot 24 named last; NULL before.
-    IUnknown *User() const { return m_user; }
+    IUnknown *User() const { return m_user.load(); }
 
     STDMETHODIMP Slot03() override { return E_NOTIMPL; }
     STDMETHODIMP Slot04() override { return E_NOTIMPL; }
@@ -54,7 +56,7 @@ public:
 private:
     CComPtr<IQelTargetAccess> m_targetHold; // keeps the target while this object lives
     CHostTarget *m_target = nullptr;
-    IUnknown *m_user = nullptr;
+    std::atomic<IUnknown *> m_user{nullptr};
 };
 
 } // namespace QelHost

@@ -14,7 +14,7 @@ size_t PortIndex(MemoryPort port)
     return static_cast<size_t>(port);
 }
 
-// A new memory with every block of `blocks` mapped and its file bytes put in.
+// Maps every block of `blocks` and puts its file bytes in.
 void LayBlocks(HostMemory &memory, const std::vector<HostMemoryBlock> &blocks)
 {
     for (const HostMemoryBlock &block : blocks) {
@@ -124,11 +124,7 @@ bool CHostTarget::LoadCoreBytes(const BYTE *data, size_t size, std::string *reas
     std::lock_guard<std::mutex> hold(m_lock);
     // Beyond its file bytes a segment keeps what the program put there: a core leaves
     // out what it did not change.
-    for (const HostMemoryBlock &block : image.blocks) {
-        m_memory.Map(block.address, block.size);
-        if (block.bytes != nullptr)
-            m_memory.Write(block.address, block.fileSize, block.bytes);
-    }
+    LayBlocks(m_memory, image.blocks);
     m_registers = HostRegisters(TargetPreset::Arm);
     for (size_t r = 0; r < HostCoreImage::kRegisterCount; ++r)
         m_registers.Write(static_cast<LONG>(r), image.registers[r]);

@@ -72,7 +72,7 @@ public:
     // status, each loaded segment laid over the memory. FALSE, changing nothing, with the
     // reason.
     bool LoadCore(const char *path, std::string *reason);
-    // Both from bytes in memory (the fuzz target's way in).
+    // The same from the bytes of a core file.
     bool LoadCoreBytes(const BYTE *data, size_t size, std::string *reason);
 
     // Registers. A new preset starts with every register 0 and keeps the program
