@@ -392,6 +392,38 @@ TEST(HostTargetProgram, TheEntryIsThePcAndARefusedFileChangesNothing)
     EXPECT_TRUE(target->ReadMemory(MemoryPort::Host, 0x40000000, 1, &byte));
 }
 
+TEST(HostTargetProgram, AHugeZeroSectionCostsNothingAndOneBeyondTheSpaceIsRefused)
+{
+    std::ifstream in(ElfPath("arm7-mixed.elf"), std::ios::binary);
+    std::vector<BYTE> elf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto word = [&](size_t at) { return elf[at] | elf[at + 1] << 8 | elf[at + 2] << 16 | DWORD(elf[at + 3]) << 24; };
+    // The .bss header: the NOBITS section (type 8) of arm7-mixed.elf, at 0x4000001C.
+    size_t bss = 0;
+    const size_t count = elf[48] | elf[49] << 8;
+    for (size_t n = 0, shoff = word(32); n < count; ++n)
+        if (word(shoff + 40 * n + 4) == 8)
+            bss = shoff + 40 * n;
+    ASSERT_NE(bss, 0u);
+    ASSERT_EQ(word(bss + 12), 0x4000001Cu);
+    const std::string path = testing::TempDir() + "hosttarget-huge-bss.elf";
+    for (DWORD size : {0xBFFFFFE4u, 0xBFFFFFE5u}) {
+        for (int i = 0; i < 4; ++i)
+            elf[bss + 20 + i] = static_cast<BYTE>(size >> (8 * i));
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(elf.data()), elf.size());
+        CComPtr<CHostTarget> target = NewTarget();
+        std::string reason;
+        bool loaded = target->LoadProgram(path.c_str(), &reason);
+        EXPECT_EQ(loaded, size == 0xBFFFFFE4u) << reason;
+        BYTE top[4] = {1, 1, 1, 1};
+        EXPECT_EQ(target->ReadMemory(MemoryPort::Host, 0xFFFFFFFC, 4, top), loaded);
+        if (loaded)
+            EXPECT_EQ(top[3], 0);
+        else
+            EXPECT_NE(reason.find("leaves the 32-bit address space"), std::string::npos) << reason;
+    }
+    std::remove(path.c_str());
+}
+
 // The registers and stack words of gdb's answer on a core: "NAME 0xVALUE ..." lines of
 // info registers, and "0xADDRESS:\t0xWORD..." lines of x/Nxw.
 struct GdbFrame {
