@@ -210,16 +210,99 @@ interface IQelTargetObject : public IUnknown {
     STDMETHOD(GetControllerObject)(IUnknown **ppController) PURE;
 };
 
-// The target-access object, which command 202 of the host's command group gives (its
-// registers and where the target stands). The system calls it directly, never asks it
-// for an interface, so it has no identifier here.
+// The target-access object, which command 202 of the host's command group gives: the
+// target's registers, where it stands, and its pointers as linear addresses. The system
+// calls it directly, never asks it for an interface, so it has no identifier here.
 interface IQelTargetAccess : public IUnknown {
+    // Slot 3: the host's id of a register by its name; E_INVALIDARG for a name the target
+    // does not have.
+    STDMETHOD(GetRegisterId)(BSTR name, LONG *pId) PURE;
+    // Slots 4 and 5: a register by id; E_INVALIDARG for an id the target does not have.
+    STDMETHOD(ReadRegister)(LONG id, ULONG *pValue) PURE;
+    STDMETHOD(WriteRegister)(LONG id, ULONG *pValue) PURE;
+    // Slot 6: the address where the target stands now; E_FAIL while it stands nowhere.
+    STDMETHOD(GetCurrentAddress)(ULONG *pAddress) PURE;
+    STDMETHOD(Slot07)() PURE;
+    // Slot 8: the linear address of a pointer of that kind (0-4) from its high and low
+    // parts; E_INVALIDARG for another kind.
+    STDMETHOD(PointerToLinear)(LONG kind, ULONG high, ULONG low, ULONG *pLinear) PURE;
+};
+
+// The target-memory interface of the host's debug-server object: the debugger's own view
+// of the target's memory. `space` says which memory (the system passes 3); S_OK when
+// every byte was read or written, E_FAIL otherwise.
+interface IQelTargetMemory : public IUnknown {
     STDMETHOD(Slot03)() PURE;
     STDMETHOD(Slot04)() PURE;
     STDMETHOD(Slot05)() PURE;
-    // Slot 6: the address where the target stands now.
-    STDMETHOD(GetCurrentAddress)(ULONG *pAddress) PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    STDMETHOD(Slot08)() PURE;
+    STDMETHOD(Slot09)() PURE;
+    STDMETHOD(Slot10)() PURE;
+    STDMETHOD(Slot11)() PURE;
+    STDMETHOD(Slot12)() PURE;
+    STDMETHOD(Slot13)() PURE;
+    STDMETHOD(Slot14)() PURE;
+    STDMETHOD(Slot15)() PURE;
+    STDMETHOD(Slot16)() PURE;
+    STDMETHOD(Slot17)() PURE;
+    STDMETHOD(Slot18)() PURE;
+    STDMETHOD(Slot19)() PURE;
+    STDMETHOD(Slot20)() PURE;
+    STDMETHOD(Slot21)() PURE;
+    STDMETHOD(Slot22)() PURE;
+    STDMETHOD(Slot23)() PURE;
+    STDMETHOD(Slot24)() PURE;
+    STDMETHOD(Slot25)() PURE;
+    STDMETHOD(Slot26)() PURE;
+    STDMETHOD(Slot27)() PURE;
+    STDMETHOD(Slot28)() PURE;
+    STDMETHOD(Slot29)() PURE;
+    STDMETHOD(Slot30)() PURE;
+    STDMETHOD(Slot31)() PURE;
+    // Slot 32: writes `count` bytes of `buffer` at `address`.
+    STDMETHOD(WriteBlock)(DWORD space, DWORD address, DWORD count, BYTE *buffer, DWORD flags) PURE;
+    // Slot 33: reads `count` bytes at `address` into `buffer`.
+    STDMETHOD(ReadBlock)(DWORD space, DWORD address, DWORD count, BYTE *buffer, DWORD flags) PURE;
 };
+QEL_DEFINE_IID(IQelTargetMemory, 0x4F31DD60, 0xF576, 0x11D2, 0xB0, 0xCD, 0x00, 0x00, 0xB4, 0x5B, 0x10, 0xB3);
+
+// The complex-memory interface, offered by the inner object of a communication object:
+// the target's memory as the communication variable objects reach it. 0 for success.
+interface IQelComplexMemory : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    STDMETHOD(Slot08)() PURE;
+    STDMETHOD(Slot09)() PURE;
+    STDMETHOD(Slot10)() PURE;
+    STDMETHOD(Slot11)() PURE;
+    STDMETHOD(Slot12)() PURE;
+    STDMETHOD(Slot13)() PURE;
+    STDMETHOD(Slot14)() PURE;
+    STDMETHOD(Slot15)() PURE;
+    STDMETHOD(Slot16)() PURE;
+    STDMETHOD(Slot17)() PURE;
+    STDMETHOD(Slot18)() PURE;
+    STDMETHOD(Slot19)() PURE;
+    STDMETHOD(Slot20)() PURE;
+    STDMETHOD(Slot21)() PURE;
+    STDMETHOD(Slot22)() PURE;
+    STDMETHOD(Slot23)() PURE;
+    // Slot 24: the object that uses this one (it owns it, through its inner object).
+    STDMETHOD(SetUser)(IUnknown *user) PURE;
+    STDMETHOD(Slot25)() PURE;
+    STDMETHOD(Slot26)() PURE;
+    STDMETHOD(Slot27)() PURE;
+    // Slot 28: writes `size` bytes of `buffer` at `address`.
+    STDMETHOD(WriteMemory)(DWORD address, DWORD size, BYTE *buffer) PURE;
+    // Slot 29: reads `size` bytes at `address` into `buffer`.
+    STDMETHOD(ReadMemory)(DWORD address, DWORD size, BYTE *buffer) PURE;
+};
+QEL_DEFINE_IID(IQelComplexMemory, 0x359804E1, 0xF9DA, 0x11D1, 0xB2, 0x92, 0x00, 0xA0, 0x24, 0x57, 0xBF, 0x0F);
 
 // Offered by the host's configuration profile object: the host's debug-server objects by
 // the names that slot 25 of IQelWindowValues gives.

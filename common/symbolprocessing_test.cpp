@@ -292,6 +292,40 @@ TEST_F(SymbolProcessingTest, MissingTextsAreSentAsPatterns)
     EXPECT_EQ(server->Outstanding(), 0u);
 }
 
+TEST_F(SymbolProcessingTest, AnAnswererAnswersEachRequestByItsCodeAndArguments)
+{
+    server->SetAnswerer([](int code, const std::vector<std::string> &arguments, TestSymbolAnswers &answers) {
+        if (code == 401 && arguments == std::vector<std::string>{"counter", "*"}) {
+            VariableTag found;
+            found.Name = "counter";
+            found.AddressValue = 0x40000010;
+            answers.variables.Add(found);
+        } else if (code == 800) {
+            for (LONG n = 0; n < 3; ++n) {
+                RegisterMapTag entry;
+                entry.Name.Format("R%d", n);
+                entry.Number = n;
+                answers.registerMap.Add(entry);
+            }
+        } else {
+            answers.statusByCode[code] = 6;
+        }
+    });
+    CSymbolProcessing client(Server(), FALSE, FALSE);
+    CVariableTagArray variables;
+    ASSERT_TRUE(client.GetVariables(client.RequestGlobals("counter", nullptr, 0), variables));
+    ASSERT_EQ(variables.GetSize(), 1);
+    EXPECT_EQ(variables[0].AddressValue, 0x40000010);
+    EXPECT_FALSE(client.GetVariables(client.RequestGlobals("other", nullptr, 0), variables));
+    CRegisterMapTagArray registers;
+    ASSERT_TRUE(client.GetRegisterMap(client.RequestRegisterMap(0), registers));
+    ASSERT_EQ(registers.GetSize(), 3);
+    EXPECT_EQ(registers[2].Name, "R2");
+    EXPECT_EQ(registers[2].Number, 2);
+    EXPECT_EQ(registers[2].RegisterIndex, -1);
+    EXPECT_EQ(server->Outstanding(), 0u);
+}
+
 TEST_F(SymbolProcessingTest, FailedFetchDeliversNothingButCallsTheErrorCallback)
 {
     CSymbolProcessing client(Server(), FALSE, FALSE);

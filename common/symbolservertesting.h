@@ -7,6 +7,10 @@
 // 31 set. A Get method hands out the finished request of its group in the transfer
 // arrays and deletes it. The double is also the host's debug-server object as far as the
 // client sees it: its holder interface leads to the controller information.
+//
+// A test answers either with fixed records per group (Answers) or, for tests of code that
+// asks by name or scope, through an answerer (SetAnswerer) that gets each request's code
+// and arguments and gives the records of that request alone.
 #pragma once
 
 #include <atlbase.h>
@@ -31,9 +35,17 @@ struct TestSymbolAnswers {
     CArray<MemberTag, MemberTag &> members;
     CArray<LifetimeTag, LifetimeTag &> lifetimes;
     CArray<LabelTag, LabelTag &> labels;
+    CArray<RegisterMapTag, RegisterMapTag &> registerMap;
     LocationTag location;
     std::map<int, LONG> statusByCode; // 0 when not named
 };
+
+// Fills `answers` with the records of one request: its code and the arguments of its
+// method as texts, in the method's order, as Calls() shows them (an address is one
+// argument "mode:value"). Called on the thread that finishes the request, under the
+// double's lock: it must not call the double.
+using TestSymbolAnswerer =
+    std::function<void(int code, const std::vector<std::string> &arguments, TestSymbolAnswers &answers)>;
 
 #define QEL_TEST_NOTIMPL(name, ...) \
     STDMETHODIMP name(__VA_ARGS__) override { return E_NOTIMPL; }
@@ -72,6 +84,12 @@ public:
     // The host object behind the holder interface; none: the client finds no controller.
     void SetHost(IUnknown *host) { m_host = host; }
     TestSymbolAnswers &Answers() { return m_answers; }
+    // Requests made after this are answered by `answerer` instead (none: by Answers()).
+    void SetAnswerer(TestSymbolAnswerer answerer)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_answerer = std::move(answerer);
+    }
     // The next query answers `hr` and makes no request.
     void FailNextQuery(HRESULT hr) { m_failNext = hr; }
     // The worker waits before it finishes anything until Release is called.
@@ -133,7 +151,7 @@ public:
     // The queries the tests use; the others are not offered.
     STDMETHODIMP LoadFile(BSTR bsFile, LONG nProgramID, LONG, int *pnRequest) override
     {
-        return Query(2000, "LoadFile(" + Text(bsFile) + "," + std::to_string(nProgramID) + ")", pnRequest);
+        return Query(2000, "LoadFile", {Text(bsFile), std::to_string(nProgramID)}, pnRequest);
     }
     STDMETHODIMP GetProgramInfo(int nRequest, IUnknown **ppUnkProgramInfo) override
     {
@@ -149,11 +167,11 @@ public:
     QEL_TEST_NOTIMPL(GetState, int, LONG *)
     QEL_TEST_NOTIMPL(DefineCodeSection, BSTR, VARIANT *, int *)
     QEL_TEST_NOTIMPL(UndefineCodeSection, BSTR, int *)
-    STDMETHODIMP Sections(int *pnRequest) override { return Query(0, "Sections()", pnRequest); }
+    STDMETHODIMP Sections(int *pnRequest) override { return Query(0, "Sections", {}, pnRequest); }
     QEL_TEST_NOTIMPL(SectionByName, BSTR, int *)
     STDMETHODIMP SectionByAddress(LONG mode, LONG value, int *pnRequest) override
     {
-        return Query(2, "SectionByAddress(" + Address(mode, value) + ")", pnRequest);
+        return Query(2, "SectionByAddress", {Address(mode, value)}, pnRequest);
     }
     STDMETHODIMP GetSections(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
     {
@@ -164,11 +182,11 @@ public:
     QEL_TEST_NOTIMPL(SourceFileByAddress, LONG, LONG, int *)
     QEL_TEST_NOTIMPL(SourceLineRangesByAddress, LONG, LONG, int *)
     QEL_TEST_NOTIMPL(GetSourceFiles, int, VARIANT *, VARIANT *)
-    STDMETHODIMP Functions(int *pnRequest) override { return Query(200, "Functions()", pnRequest); }
+    STDMETHODIMP Functions(int *pnRequest) override { return Query(200, "Functions", {}, pnRequest); }
     QEL_TEST_NOTIMPL(FunctionByName, BSTR, int *)
     STDMETHODIMP FunctionByAddress(LONG mode, LONG value, int *pnRequest) override
     {
-        return Query(202, "FunctionByAddress(" + Address(mode, value) + ")", pnRequest);
+        return Query(202, "FunctionByAddress", {Address(mode, value)}, pnRequest);
     }
     QEL_TEST_NOTIMPL(FunctionsOfSourceFile, BSTR, int *)
     STDMETHODIMP GetFunctions(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
@@ -179,21 +197,21 @@ public:
     QEL_TEST_NOTIMPL(GetSourceLines, int, VARIANT *)
     STDMETHODIMP Globals(BSTR bsName, BSTR bsPathName, int *pnRequest) override
     {
-        return Query(401, "Globals(" + Text(bsName) + "," + Text(bsPathName) + ")", pnRequest);
+        return Query(401, "Globals", {Text(bsName), Text(bsPathName)}, pnRequest);
     }
     QEL_TEST_NOTIMPL(GlobalsInScope, LONG, LONG, BSTR, int *)
     STDMETHODIMP Statics(BSTR bsName, BSTR bsPathName, int *pnRequest) override
     {
-        return Query(403, "Statics(" + Text(bsName) + "," + Text(bsPathName) + ")", pnRequest);
+        return Query(403, "Statics", {Text(bsName), Text(bsPathName)}, pnRequest);
     }
     QEL_TEST_NOTIMPL(StaticsInScope, LONG, LONG, BSTR, int *)
     STDMETHODIMP LocalsInScope(LONG mode, LONG value, BSTR bsName, int *pnRequest) override
     {
-        return Query(405, "LocalsInScope(" + Address(mode, value) + "," + Text(bsName) + ")", pnRequest);
+        return Query(405, "LocalsInScope", {Address(mode, value), Text(bsName)}, pnRequest);
     }
     STDMETHODIMP VariableWithScope(BSTR bsName, int *pnRequest) override
     {
-        return Query(406, "VariableWithScope(" + Text(bsName) + ")", pnRequest);
+        return Query(406, "VariableWithScope", {Text(bsName)}, pnRequest);
     }
     QEL_TEST_NOTIMPL(Parameters, LONG, LONG, int *)
     QEL_TEST_NOTIMPL(VariableByIndex, LONG, int *)
@@ -201,38 +219,46 @@ public:
     {
         return Fetch(nRequest, 400, vsNames, vnValues);
     }
-    QEL_TEST_NOTIMPL(MembersOfType, LONG, int *)
-    STDMETHODIMP Type(BSTR bsName, int *pnRequest) override { return Query(500, "Type(" + Text(bsName) + ")", pnRequest); }
+    STDMETHODIMP MembersOfType(LONG nTypeIndex, int *pnRequest) override
+    {
+        return Query(501, "MembersOfType", {std::to_string(nTypeIndex)}, pnRequest);
+    }
+    STDMETHODIMP Type(BSTR bsName, int *pnRequest) override { return Query(500, "Type", {Text(bsName)}, pnRequest); }
     STDMETHODIMP GetMembers(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
     {
         return Fetch(nRequest, 500, vsNames, vnValues);
     }
     STDMETHODIMP Lifetime(LONG nSymbolIndex, int *pnRequest) override
     {
-        return Query(600, "Lifetime(" + std::to_string(nSymbolIndex) + ")", pnRequest);
+        return Query(600, "Lifetime", {std::to_string(nSymbolIndex)}, pnRequest);
     }
     STDMETHODIMP GetLifetime(int nRequest, VARIANT *vnValues) override { return Fetch(nRequest, 600, nullptr, vnValues); }
-    QEL_TEST_NOTIMPL(DataLabel, BSTR, int *)
+    STDMETHODIMP DataLabel(BSTR bsName, int *pnRequest) override
+    {
+        return Query(701, "DataLabel", {Text(bsName)}, pnRequest);
+    }
     STDMETHODIMP CodeLabel(BSTR bsName, int *pnRequest) override
     {
-        return Query(700, "CodeLabel(" + Text(bsName) + ")", pnRequest);
+        return Query(700, "CodeLabel", {Text(bsName)}, pnRequest);
     }
     STDMETHODIMP StartupLabels(LONG nID, BSTR bsMain, BSTR bsEntry, int *pnRequest) override
     {
-        return Query(702, "StartupLabels(" + std::to_string(nID) + "," + Text(bsMain) + "," + Text(bsEntry) + ")",
-                     pnRequest);
+        return Query(702, "StartupLabels", {std::to_string(nID), Text(bsMain), Text(bsEntry)}, pnRequest);
     }
     QEL_TEST_NOTIMPL(BreakpointDescription, LONG, LONG, int *)
     STDMETHODIMP BreakpointAddresses(LONG nID, BSTR bsDescription, int *pnRequest) override
     {
-        return Query(704, "BreakpointAddresses(" + std::to_string(nID) + "," + Text(bsDescription) + ")", pnRequest);
+        return Query(704, "BreakpointAddresses", {std::to_string(nID), Text(bsDescription)}, pnRequest);
     }
     STDMETHODIMP GetLabels(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
     {
         return Fetch(nRequest, 700, vsNames, vnValues);
     }
-    QEL_TEST_NOTIMPL(RegisterMap, int *)
-    QEL_TEST_NOTIMPL(GetRegisterMap, int, VARIANT *, VARIANT *)
+    STDMETHODIMP RegisterMap(int *pnRequest) override { return Query(800, "RegisterMap", {}, pnRequest); }
+    STDMETHODIMP GetRegisterMap(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
+    {
+        return Fetch(nRequest, 800, vsNames, vnValues);
+    }
     STDMETHODIMP IsDatabase(LONG *pbResult) override
     {
         *pbResult = m_database;
@@ -276,7 +302,7 @@ public:
     }
     STDMETHODIMP Location(LONG mode, LONG value, int *pnRequest) override
     {
-        return Query(4000, "Location(" + Address(mode, value) + ")", pnRequest);
+        return Query(4000, "Location", {Address(mode, value)}, pnRequest);
     }
     STDMETHODIMP GetLocation(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
     {
@@ -284,7 +310,7 @@ public:
     }
     STDMETHODIMP VariablesInScope(LONG mode, LONG value, BSTR bsName, int *pnRequest) override
     {
-        return Query(409, "VariablesInScope(" + Address(mode, value) + "," + Text(bsName) + ")", pnRequest);
+        return Query(409, "VariablesInScope", {Address(mode, value), Text(bsName)}, pnRequest);
     }
     QEL_TEST_NOTIMPL(FirePatternWindowState, LONG, LONG, LONG)
     QEL_TEST_NOTIMPL(SourceFileLines, LONG, LONG, LONG, int *)
@@ -299,6 +325,7 @@ private:
         int id;
         int code;
         int requester;
+        std::vector<std::string> arguments;
     };
     struct Finished {
         int group = 0;
@@ -330,11 +357,14 @@ private:
         return server->m_host ? server->m_host->QueryInterface(iid, ppv) : E_NOINTERFACE;
     }
 
-    HRESULT Query(int code, const std::string &call, int *pnRequest)
+    HRESULT Query(int code, const char *method, std::vector<std::string> arguments, int *pnRequest)
     {
         int requester = *pnRequest;
+        std::string call = std::string(method) + "(";
+        for (size_t i = 0; i < arguments.size(); ++i)
+            call += (i > 0 ? "," : "") + arguments[i];
         std::unique_lock<std::mutex> lock(m_lock);
-        m_calls.push_back(call + " requester " + std::to_string(requester));
+        m_calls.push_back(call + ") requester " + std::to_string(requester));
         if (m_failNext != S_OK) {
             HRESULT hr = m_failNext;
             m_failNext = S_OK;
@@ -343,10 +373,10 @@ private:
         int id = ++m_lastId;
         if (requester == 0) {
             *pnRequest = id | static_cast<int>(0x80000000u);
-            m_finished[*pnRequest] = Finish(code);
+            m_finished[*pnRequest] = Finish(code, arguments);
             return S_OK;
         }
-        m_queue.push_back({id, code, requester});
+        m_queue.push_back({id, code, requester, std::move(arguments)});
         *pnRequest = id;
         lock.unlock();
         m_wake.notify_all();
@@ -354,24 +384,33 @@ private:
     }
 
     // Runs under the lock.
-    Finished Finish(int code)
+    Finished Finish(int code, const std::vector<std::string> &arguments)
+    {
+        if (!m_answerer)
+            return Finish(code, m_answers);
+        TestSymbolAnswers answers;
+        m_answerer(code, arguments, answers);
+        return Finish(code, answers);
+    }
+    Finished Finish(int code, const TestSymbolAnswers &given)
     {
         Finished done;
         done.group = code / 100 * 100;
-        auto status = m_answers.statusByCode.find(code);
-        done.status = status != m_answers.statusByCode.end() ? status->second : 0;
+        auto status = given.statusByCode.find(code);
+        done.status = status != given.statusByCode.end() ? status->second : 0;
         VariantInit(&done.names);
         VariantInit(&done.numbers);
         if (done.status != 0)
             return done;
         switch (done.group) {
-        case 0: PackTagRecords(m_answers.sections, &done.names, &done.numbers); break;
-        case 200: PackTagRecords(m_answers.functions, &done.names, &done.numbers); break;
-        case 400: PackTagRecords(m_answers.variables, &done.names, &done.numbers); break;
-        case 500: PackTagRecords(m_answers.members, &done.names, &done.numbers); break;
-        case 600: PackTagRecords(m_answers.lifetimes, &done.numbers); break;
-        case 700: PackTagRecords(m_answers.labels, &done.names, &done.numbers); break;
-        case 4000: PackTagRecords(m_answers.location, &done.names, &done.numbers); break;
+        case 0: PackTagRecords(given.sections, &done.names, &done.numbers); break;
+        case 200: PackTagRecords(given.functions, &done.names, &done.numbers); break;
+        case 400: PackTagRecords(given.variables, &done.names, &done.numbers); break;
+        case 500: PackTagRecords(given.members, &done.names, &done.numbers); break;
+        case 600: PackTagRecords(given.lifetimes, &done.numbers); break;
+        case 700: PackTagRecords(given.labels, &done.names, &done.numbers); break;
+        case 800: PackTagRecords(given.registerMap, &done.names, &done.numbers); break;
+        case 4000: PackTagRecords(given.location, &done.names, &done.numbers); break;
         case 2000: done.info = m_programInfo; break;
         default: break;
         }
@@ -422,7 +461,7 @@ private:
             Queued next = m_queue.front();
             m_queue.pop_front();
             m_busy = true;
-            m_finished[next.id] = Finish(next.code);
+            m_finished[next.id] = Finish(next.code, next.arguments);
             lock.unlock();
             if (next.requester == -1)
                 FireRequestReady(next.id);
@@ -438,6 +477,7 @@ private:
     CComPtr<IUnknown> m_host;
     CComPtr<IUnknown> m_programInfo;
     TestSymbolAnswers m_answers;
+    TestSymbolAnswerer m_answerer;
     HRESULT m_failNext = S_OK;
     std::mutex m_lock;
     std::condition_variable m_wake;

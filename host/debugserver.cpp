@@ -164,6 +164,15 @@ void CHostDebugServer::ReleaseSymbolServer()
     old.Attach(m_aggregated.Detach());
 }
 
+HRESULT CHostDebugServer::FinalConstruct()
+{
+    CComObject<CHostTarget> *target = nullptr;
+    HRESULT hr = Create(&target);
+    if (SUCCEEDED(hr))
+        m_target.Attach(target);
+    return hr;
+}
+
 void CHostDebugServer::FinalRelease()
 {
     // The symbol server goes while this object is still whole, since it may still ask it
@@ -206,12 +215,71 @@ STDMETHODIMP CHostDebugServer::WriteMemory(DWORD start, DWORD target, DWORD leng
     return m_downloads->AddMemoryWrite(start, target, length, data, memoryType, programId);
 }
 
-void CHostDebugServer::SetTargetAccess(IQelTargetAccess *targetAccess)
+STDMETHODIMP CHostDebugServer::WriteBlock(DWORD space, DWORD address, DWORD count, BYTE *buffer, DWORD)
 {
-    CComPtr<IQelTargetAccess> old; // released after the lock is left
-    std::lock_guard<std::mutex> hold(m_targetAccessLock);
-    old = m_targetAccess;
-    m_targetAccess = targetAccess;
+    m_target->NoteSpace(space);
+    return m_target->WriteMemory(MemoryPort::TargetMemory, address, count, buffer) ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP CHostDebugServer::ReadBlock(DWORD space, DWORD address, DWORD count, BYTE *buffer, DWORD)
+{
+    m_target->NoteSpace(space);
+    return m_target->ReadMemory(MemoryPort::TargetMemory, address, count, buffer) ? S_OK : E_FAIL;
+}
+
+CHostDebugServer::CarriedPoints CHostDebugServer::CarriedContainer()
+{
+    CarriedPoints carried;
+    {
+        std::lock_guard<std::mutex> hold(m_symbolServerLock);
+        carried.server = m_aggregated;
+    }
+    // Asked of the inner object: the container that this object's own QueryInterface
+    // gives is this one.
+    if (carried.server != nullptr)
+        carried.server->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void **>(&carried.container));
+    return carried;
+}
+
+STDMETHODIMP CHostDebugServer::FindConnectionPoint(REFIID iid, IConnectionPoint **ppPoint)
+{
+    if (ppPoint == nullptr)
+        return E_POINTER;
+    *ppPoint = nullptr;
+    if (IsEqualGUID(iid, DIID__TargetStateEvents))
+        return m_target->StateSource()->FindConnectionPoint(iid, ppPoint);
+    if (IsEqualGUID(iid, DIID__QelTargetPatternEvents))
+        return m_target->PatternSource()->FindConnectionPoint(iid, ppPoint);
+    CarriedPoints carried = CarriedContainer();
+    if (carried.container == nullptr)
+        return CONNECT_E_NOCONNECTION;
+    return carried.container->FindConnectionPoint(iid, ppPoint);
+}
+
+STDMETHODIMP CHostDebugServer::EnumConnectionPoints(IEnumConnectionPoints **ppEnum)
+{
+    if (ppEnum == nullptr)
+        return E_POINTER;
+    *ppEnum = nullptr;
+    std::vector<CComPtr<IConnectionPoint>> points(2);
+    HRESULT hr = m_target->StateSource()->FindConnectionPoint(DIID__TargetStateEvents, &points[0]);
+    if (SUCCEEDED(hr))
+        hr = m_target->PatternSource()->FindConnectionPoint(DIID__QelTargetPatternEvents, &points[1]);
+    if (FAILED(hr))
+        return hr;
+    CarriedPoints carried = CarriedContainer();
+    CComPtr<IEnumConnectionPoints> theirs;
+    if (carried.container != nullptr && SUCCEEDED(carried.container->EnumConnectionPoints(&theirs))) {
+        CComPtr<IConnectionPoint> point;
+        while (theirs->Next(1, &point, nullptr) == S_OK) {
+            points.push_back(point);
+            point.Release();
+        }
+    }
+    std::vector<IConnectionPoint *> raw;
+    for (const auto &point : points)
+        raw.push_back(point);
+    return QelCreateEnumConnectionPoints(raw.data(), static_cast<ULONG>(raw.size()), ppEnum);
 }
 
 CHostDebugServer::CarriedCommands CHostDebugServer::CarriedCommandTarget()
@@ -239,18 +307,14 @@ STDMETHODIMP CHostDebugServer::Exec(const GUID *group, DWORD id, DWORD options, 
     m_commands->Add(group, id, in);
     bool hostGroup = group != nullptr && IsEqualGUID(*group, CGID_QelHostCommands);
     if (hostGroup && id == QEL_HOSTCMD_TARGET_ACCESS) {
-        CComPtr<IQelTargetAccess> access;
-        {
-            std::lock_guard<std::mutex> hold(m_targetAccessLock);
-            access = m_targetAccess;
-        }
-        if (access == nullptr)
-            return OLECMDERR_E_NOTSUPPORTED;
         if (out == nullptr)
             return E_POINTER;
-        // Written over what the caller put there, which stays the caller's.
+        // Written over what the caller put there, which stays the caller's. The pointer
+        // is the one whose slots the caller calls.
+        IQelTargetAccess *access = m_target;
+        access->AddRef();
         out->vt = VT_UNKNOWN;
-        out->punkVal = access.Detach();
+        out->punkVal = access;
         return S_OK;
     }
     CarriedCommands carried = CarriedCommandTarget();

@@ -15,6 +15,7 @@
 #include "hostcontrollerinfo.h"
 #include "hostdownloads.h"
 #include "hostreports.h"
+#include "hosttarget.h"
 
 #include <atomic>
 #include <map>
@@ -127,24 +128,36 @@ private:
 // Its command target records every command into its HostCommands. It answers the
 // target-access command of the host's command group itself, and passes every other
 // command to the symbol server it carries, as the host's does.
+//
+// Over its simulated target (Target) it offers the target-memory interface, and in its
+// connection-point container the target-state and target-pattern points of the target's
+// sources; every other point is the carried server's.
 class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>,
                          public IQelHostHolder,
                          public IQelMessageSink,
                          public IQelTargetPattern,
                          public IQelExtendedMemory,
-                         public IOleCommandTarget {
+                         public IQelTargetMemory,
+                         public IOleCommandTarget,
+                         public IConnectionPointContainer {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
         COM_INTERFACE_ENTRY(IQelHostHolder)
         COM_INTERFACE_ENTRY(IQelMessageSink)
         COM_INTERFACE_ENTRY(IQelTargetPattern)
+        COM_INTERFACE_ENTRY(IQelTargetMemory)
         COM_INTERFACE_ENTRY(IOleCommandTarget)
+        COM_INTERFACE_ENTRY(IConnectionPointContainer)
         {&qel_uuidof<IQelExtendedMemory>(), &CHostDebugServer::QueryExtendedMemory},
         {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
         {nullptr, &CHostDebugServer::QueryAggregated},
     END_COM_MAP()
 
+    HRESULT FinalConstruct();
     void FinalRelease();
+
+    // The simulated target; it lives as long as this object at least.
+    CHostTarget *Target() const { return m_target; }
 
     void SetProfile(IUnknown *profile) { m_profile = profile; }
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
@@ -157,9 +170,6 @@ public:
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
     void SetCommands(std::shared_ptr<HostCommands> commands) { m_commands = std::move(commands); }
     std::shared_ptr<HostCommands> Commands() const { return m_commands; }
-    // The object that the target-access command gives; NULL: the command fails as one
-    // that is not supported.
-    void SetTargetAccess(IQelTargetAccess *targetAccess);
     // Whether QueryInterface offers the extended memory interface; not until asked to, as
     // with most hosts.
     void OfferExtendedMemory(bool offered) { m_extendedMemory = offered; }
@@ -204,6 +214,10 @@ public:
     STDMETHODIMP Slot25() override { return E_NOTIMPL; }
     STDMETHODIMP Slot26() override { return E_NOTIMPL; }
     STDMETHODIMP Slot27() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot28() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot29() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot30() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot31() override { return E_NOTIMPL; }
 
     // The message sink. A registration holds a reference to the registered object until
     // it is unregistered (E_INVALIDARG for a cookie that is not registered).
@@ -223,9 +237,19 @@ public:
     STDMETHODIMP WriteMemory(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,
                              DWORD programId) override;
 
+    // The target-memory interface over the target's memory: S_OK when every byte was
+    // written or read, E_FAIL otherwise. The space is noted, not used.
+    STDMETHODIMP WriteBlock(DWORD space, DWORD address, DWORD count, BYTE *buffer, DWORD flags) override;
+    STDMETHODIMP ReadBlock(DWORD space, DWORD address, DWORD count, BYTE *buffer, DWORD flags) override;
+
+    // The connection-point container: the target's two points, then the carried
+    // server's (CONNECT_E_NOCONNECTION for another point without one).
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **ppEnum) override;
+    STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint **ppPoint) override;
+
     // The command target. QueryStatus is entirely the carried symbol server's
     // (OLECMDERR_E_UNKNOWNGROUP without one). Exec answers the target-access command with
-    // the object in *out as VT_UNKNOWN (E_POINTER without `out`); every other command is
+    // the target in *out as VT_UNKNOWN (E_POINTER without `out`); every other command is
     // the carried symbol server's, and without one OLECMDERR_E_NOTSUPPORTED in the
     // host's command group, OLECMDERR_E_UNKNOWNGROUP in any other.
     STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
@@ -243,6 +267,12 @@ private:
         CComPtr<IOleCommandTarget> target;
     };
     CarriedCommands CarriedCommandTarget();
+    // The carried server's connection-point container, held as the command target is.
+    struct CarriedPoints {
+        CComPtr<IUnknown> server;
+        CComPtr<IConnectionPointContainer> container;
+    };
+    CarriedPoints CarriedContainer();
 
     CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_windowValues;
@@ -253,8 +283,7 @@ private:
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
     std::shared_ptr<HostCommands> m_commands = std::make_shared<HostCommands>();
     std::atomic<bool> m_extendedMemory{false};
-    std::mutex m_targetAccessLock;
-    CComPtr<IQelTargetAccess> m_targetAccess;
+    CComPtr<CHostTarget> m_target;
     std::mutex m_symbolServerLock;
     CComPtr<IUnknown> m_symbolServer;
     CComPtr<IUnknown> m_aggregated; // the inner IUnknown of the symbol server it carries

@@ -24,14 +24,20 @@ std::vector<DWORD> g_carriedCommands;
 class CCarried : public CComObjectRootEx<CComMultiThreadModel>,
                  public CComCoClass<CCarried, &CLSID_QelTestCarried>,
                  public IQelTestCarried,
-                 public IOleCommandTarget {
+                 public IOleCommandTarget,
+                 public IConnectionPointContainerImpl<CCarried>,
+                 public IConnectionPointImpl<CCarried, &DIID__SymProcEvents> {
 public:
     CCarried() { g_carried++; }
     ~CCarried() { g_carried--; }
     BEGIN_COM_MAP(CCarried)
         COM_INTERFACE_ENTRY(IQelTestCarried)
         COM_INTERFACE_ENTRY(IOleCommandTarget)
+        COM_INTERFACE_ENTRY(IConnectionPointContainer)
     END_COM_MAP()
+    BEGIN_CONNECTION_POINT_MAP(CCarried)
+        CONNECTION_POINT_ENTRY(DIID__SymProcEvents)
+    END_CONNECTION_POINT_MAP()
     DECLARE_GET_CONTROLLING_UNKNOWN()
 
     STDMETHODIMP Owner(IUnknown **ppOwner) override
@@ -135,10 +141,36 @@ TEST_F(DebugServerAggregation, CommandsThatTheDebugServerDoesNotAnswerAreTheCarr
     // The host's command group is shared: its commands other than the target-access one
     // are the carried server's too.
     EXPECT_EQ(commands->Exec(&CGID_QelHostCommands, 200, 0, nullptr, &out), S_OK);
-    EXPECT_EQ(commands->Exec(&CGID_QelHostCommands, QEL_HOSTCMD_TARGET_ACCESS, 0, nullptr, &out),
-              OLECMDERR_E_NOTSUPPORTED);
+    EXPECT_EQ(commands->Exec(&CGID_QelHostCommands, QEL_HOSTCMD_TARGET_ACCESS, 0, nullptr, &out), S_OK);
+    EXPECT_EQ(out.vt, VT_UNKNOWN);
+    VariantClear(&out);
     EXPECT_EQ(g_carriedCommands, (std::vector<DWORD>{2, 200}));
     EXPECT_EQ(host_->Commands()->Commands().size(), 5u);
+}
+
+TEST_F(DebugServerAggregation, TheCarriedServersPointsStandBesideTheTargetsInTheContainer)
+{
+    CComQIPtr<IConnectionPointContainer> container(debugServer_.p);
+    ASSERT_NE(container, nullptr);
+    ASSERT_EQ(host_->CreateSymbolServer(CLSID_QelTestCarried), S_OK);
+    for (const IID *events : {&DIID__SymProcEvents, &DIID__TargetStateEvents, &DIID__QelTargetPatternEvents}) {
+        CComPtr<IConnectionPoint> point;
+        EXPECT_EQ(container->FindConnectionPoint(*events, &point), S_OK);
+        IID iid = IID_NULL;
+        ASSERT_NE(point, nullptr);
+        point->GetConnectionInterface(&iid);
+        EXPECT_TRUE(IsEqualGUID(iid, *events));
+    }
+    CComPtr<IConnectionPoint> none;
+    EXPECT_EQ(container->FindConnectionPoint(IID_IQelTestCarried, &none), CONNECT_E_NOCONNECTION);
+    CComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    IConnectionPoint *fetched[4] = {};
+    ULONG count = 0;
+    points->Next(4, fetched, &count);
+    EXPECT_EQ(count, 3u);
+    for (ULONG i = 0; i < count; ++i)
+        fetched[i]->Release();
 }
 
 TEST_F(DebugServerAggregation, AClassThatIsNotThereIsReported)

@@ -7,6 +7,7 @@
 #include "qelhostparse.h"
 #include "qelhostquery.h"
 #include "qelhostsession.h"
+#include "qelhosttarget.h"
 #include "serverlocator.h"
 
 #include <ole2.h>
@@ -51,7 +52,8 @@ int Usage()
     std::fprintf(stderr, "usage: qelhost [status | start | dump [FILE [TARGET]] | load FILE [--id N] [--autoload-elf] "
                          "[--elf-dialog PATH|cancel] [--dbdir DIR] [--rows TABLE] [--modules] [--idle SECONDS] | "
                          "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...] | "
-                         "parse [--type NAME]... [--mode 1] [--normalise] TEXT...]\n");
+                         "parse [--type NAME]... [--mode 1] [--normalise] TEXT... | "
+                         "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]...]\n");
     return 2;
 }
 
@@ -186,5 +188,7 @@ int main(int argc, char **argv)
         return QueryProgramFile(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "parse") == 0)
         return ParseWatchTexts(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "target") == 0)
+        return ShowTarget(argc - 2, argv + 2);
     return Usage();
 }

@@ -1,7 +1,6 @@
 // Code sections defined and undefined through the engine's requests 2002 and 2003.
 #include "enginetesting.h"
 
-#include <hosttargetaccess.h>
 #include <symbolcodes.h>
 
 namespace {
@@ -121,16 +120,11 @@ TEST_F(CodeSectionsTest, ARangeIsDefinedOnlyWhereNoSectionCoversItYet)
 
 TEST_F(CodeSectionsTest, TheProgramStartsWhereTheHostsTargetStands)
 {
-    CComObject<QelHost::CHostTargetAccess> *target = nullptr;
-    ASSERT_EQ(CComObject<QelHost::CHostTargetAccess>::CreateInstance(&target), S_OK);
-    CComPtr<IQelTargetAccess> keep(target);
-    target->SetCurrentAddress(0x1234);
-    m_host->SetTargetAccess(keep);
+    m_host->Target()->SetPc(0x1234);
     ASSERT_EQ(Define("Boot (1000h - 1FFFh)"), StatusSuccess);
     ASSERT_EQ(m_host->Downloads()->StartAddresses().size(), 1u);
     EXPECT_EQ(m_host->Downloads()->StartAddresses()[0].address, 0x1234u);
     EXPECT_EQ(m_host->Downloads()->StartAddresses()[0].address2, 0x1234u);
-    m_host->SetTargetAccess(nullptr);
 }
 
 TEST_F(CodeSectionsTest, BadRangesAndContentsAreRefusedOrReservedAndNotSentAsBytes)

@@ -1,0 +1,31 @@
+#include "memcomplexintf.h"
+
+CMemComplexIntf::~CMemComplexIntf()
+{
+    Attach(nullptr);
+}
+
+BOOL CMemComplexIntf::Attach(IUnknown *object)
+{
+    if (m_pMemory != nullptr) {
+        m_pMemory->Release();
+        m_pMemory = nullptr;
+    }
+    if (object != nullptr && FAILED(object->QueryInterface(IID_IQelComplexMemory, reinterpret_cast<void **>(&m_pMemory))))
+        m_pMemory = nullptr;
+    return m_pMemory != nullptr;
+}
+
+BOOL CMemComplexIntf::Read(DWORD address, DWORD count, BYTE *buffer)
+{
+    if (m_pMemory == nullptr)
+        return FALSE;
+    return SUCCEEDED(m_pMemory->ReadMemory(address, count, buffer));
+}
+
+BOOL CMemComplexIntf::Write(DWORD address, DWORD count, BYTE *buffer)
+{
+    if (m_pMemory == nullptr)
+        return FALSE;
+    return SUCCEEDED(m_pMemory->WriteMemory(address, count, buffer));
+}
