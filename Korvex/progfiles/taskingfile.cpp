@@ -75,13 +75,14 @@ int CTaskingOutFile::ReadModules(int moduleIndex, int)
 LONG CTaskingOutFile::FirstFunctionOf(LONG modul)
 {
     // The globals pass wrote the functions module after module: one walk gives every
-    // module's first.
+    // module's first, and where each begins.
     if (m_firstFunctions.empty()) {
         for (m_functions.Open(); !m_functions.IsEOF(); m_functions.MoveNext()) {
             const LONG owner = m_functions.m_Scope < 0 ? -m_functions.m_Scope : m_functions.m_Scope;
             auto known = m_firstFunctions.find(owner);
             if (known == m_firstFunctions.end() || m_functions.m_FunctionIndex < known->second)
                 m_firstFunctions[owner] = m_functions.m_FunctionIndex;
+            m_functionStarts[m_functions.m_FunctionIndex] = static_cast<DWORD>(m_functions.m_AddressValue);
         }
         m_firstFunctions[0] = 0; // walked: the map is not empty any more
     }
@@ -254,8 +255,9 @@ void CTaskingOutFile::BeginFunction(ModulePass &pass, DWORD index, DWORD start)
         EndFunction(pass, start);
     pass.function = pass.nextFunction++;
     pass.functionBlock = {PackIndexChecked(pass.modul, static_cast<LONG>(index - pass.firstRecord), FALSE), 0, start};
-    if (SeekKey(m_functions, IDS_DB_FUNCTIONINDEXKEY, CdbVariant(pass.function)))
-        pass.functionBlock.start = static_cast<DWORD>(m_functions.m_AddressValue);
+    auto known = m_functionStarts.find(pass.function);
+    if (known != m_functionStarts.end())
+        pass.functionBlock.start = known->second;
     else
         SetNotice("module %d: function record %u has no Functions row %d", static_cast<int>(pass.modul), index,
                   static_cast<int>(pass.function));

@@ -114,9 +114,10 @@ private:
     LONG CurrentScope(const ModulePass &pass) const;
 
     // Types; FALSE (with a notice) when the module has the type number already.
-    BOOL IsNewType(const ModulePass &pass, LONG number);
+    BOOL IsNewType(ModulePass &pass, LONG number);
 
     CDBTypeInfo m_types;
     CDBSourceLines m_sourceLines;
     std::unordered_map<LONG, LONG> m_firstFunctions; // module -> its first FunctionIndex
+    std::unordered_map<LONG, DWORD> m_functionStarts; // FunctionIndex -> its address
 };

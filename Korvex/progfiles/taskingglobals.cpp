@@ -143,6 +143,9 @@ int CTaskingOutGlobals::ReadGlobals(HWND progressWindow)
         PostProgressPosition(progressWindow, total);
         return 1;
     }
+    // Counted here rather than asked of the tables for every row, which counts them.
+    m_nModulRows = m_moduls.GetRecordCount();
+    m_nFunctionRows = m_functions.GetRecordCount();
     m_nModul = 0;
     m_nModulRecord = 0;
     m_fileIndexes.clear();
@@ -239,7 +242,7 @@ void CTaskingOutGlobals::BeginModule(DWORD index)
 {
     if (m_pFunction)
         EndFunction(m_pFunction->address);
-    const LONG modul = m_moduls.GetRecordCount() + 1;
+    const LONG modul = ++m_nModulRows;
     m_moduls.AddNew();
     m_moduls.m_ModulIndex = modul;
     m_moduls.m_Name = GetImage().GetText(index);
@@ -267,7 +270,7 @@ void CTaskingOutGlobals::BeginFunction(DWORD index, const TaskingNameRecord &rec
     function->returnType = PackIndexChecked(m_nModul, record.Descriptor, FALSE);
     function->scope = m_nModul;
     function->record = index;
-    function->index = m_functions.GetRecordCount() + 1;
+    function->index = m_nFunctionRows + 1;
     m_pFunction = std::move(function);
     m_scopes.clear();
     m_nDepth = 0;
@@ -293,6 +296,7 @@ void CTaskingOutGlobals::EndFunction(DWORD end)
     m_functions.m_Scope = function.scope;
     m_functions.m_CallType = function.callType;
     m_functions.Update();
+    ++m_nFunctionRows;
     m_pFunction.reset();
     m_scopes.clear();
     m_nDepth = 0;

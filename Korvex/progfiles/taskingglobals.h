@@ -12,6 +12,29 @@
 //
 // Records the pass cannot use (a source-file number never defined, a scope nested
 // deeper than kTaskingScopeDepth) write nothing and leave a notice; the pass goes on.
+//
+// The record fields that the globals pass reads (the module pass's are in
+// taskingfile.h; testdata/tasking/FORMAT.md has both):
+//
+//   kind  descriptor          value         extra    effect
+//   0x02  -                   -             -        the current file has lines (Type 1000)
+//   0x04  0                   -             -        Moduls row (text: its name)
+//   0x08  bit 2 extern; call  -             -        Scope and CallType of the open function
+//         type bits 4, 3, 5
+//   0x09  -                   -             -        a block opens (scope of statics)
+//   0x0F  -                   -             -        the innermost block closes
+//   0x11  -                   function end  -        the open function's Functions row
+//   0x16  type                address       -        Symbols 5
+//   0x1D  file number         -             -        SourceFiles row (text: its path)
+//   0x1F  type                address       -        Symbols 3 in a function, else 4
+//   0x25  return type         start         section  a function begins (text: its name)
+//   0x56  file number         -             -        the current source file
+//   0x5C  -                   -             section  section's relations to file and module
+//   0x5D  -                   -             section  section's relation to the file
+//
+//   Global assembler symbols: class bits (2-5) 12, 16, 20, 24 with bits 6-7 set give
+//   Symbols 6 with the data-type code 14, 15, 13, 17; 28, 32, 36 give Symbols 13 with
+//   the call type 2, 1, 3. Variables and bit symbols below 4096 lie at bit addresses.
 #pragma once
 
 #include <qeldatabase.h>
@@ -131,6 +154,8 @@ private:
     std::map<const CQelRecordset *, UINT> m_currentKeys;
 
     // The walk's state.
+    LONG m_nModulRows = 0;
+    LONG m_nFunctionRows = 0;
     LONG m_nModul = 0;
     DWORD m_nModulRecord = 0; // the name record of the module
     std::unordered_map<WORD, LONG> m_fileIndexes; // the file's numbers -> SourceFiles

@@ -6,6 +6,7 @@
 #include "taskingfile.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct CTaskingOutFile::ModulePass {
@@ -36,6 +37,10 @@ struct CTaskingOutFile::ModulePass {
     // Lifetimes: the key a 0x62 or 0x63 record gives -> its list.
     std::unordered_map<DWORD, LONG> lifetimes;
     LONG nextLifetime = 1;
+
+    // The types written so far: a module not yet analysed has no Types rows before its
+    // pass (a failed pass leaves none), so the pass needs to ask only itself.
+    std::unordered_set<LONG> types;
 
     // Types under construction.
     BOOL arrayOpen = FALSE;

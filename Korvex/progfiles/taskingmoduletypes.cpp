@@ -2,7 +2,6 @@
 #include "taskingfile.h"
 
 #include <packedindex.h>
-#include <symdbstrings.h>
 #include <typewriters.h>
 
 #include "taskingmodulepass.h"
@@ -14,10 +13,9 @@ const LONG kMemberNumbers = 0x10000; // members and enumerators, above the 16-bi
 
 } // namespace
 
-BOOL CTaskingOutFile::IsNewType(const ModulePass &pass, LONG number)
+BOOL CTaskingOutFile::IsNewType(ModulePass &pass, LONG number)
 {
-    const CdbVariant key(PackIndexChecked(pass.modul, number, FALSE));
-    if (!SeekKey(m_types, IDS_DB_TYPEINDEXKEY, key))
+    if (pass.types.insert(PackIndexChecked(pass.modul, number, FALSE)).second)
         return TRUE;
     SetNotice("module %d: record %u defines type %d again", static_cast<int>(pass.modul), GetCurrentRecord(),
               static_cast<int>(number));

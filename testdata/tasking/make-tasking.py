@@ -13,6 +13,8 @@
 # expect is its one "== status" line.
 #
 # The outputs are committed; run this (python3 make-tasking.py) only to change them.
+# `make-tasking.py --bench N PATH` writes a program of N modules, without rows, for
+# bench/load_bench.
 import os, struct, sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -606,6 +608,9 @@ def modules_sample():
         Rec(0x16, desc=256, value=0x23, text="flag"),             # a bit variable
         Rec(0x16, desc=10, value=0x8004, text="count__Q3_1A1B1C", name="A::B::C::count"),
         Rec(0x1F, desc=11, value=0x8010, text="module_static"),
+        # Decoded longer than the demangler's first buffer of 1024 bytes.
+        Rec(0x16, desc=10, value=0x8008, text="x__1100" + "A" * 1100, name="A" * 1100 + "::x"),
+        Rec(0x16, desc=10, value=0x800A, text="f__Fz", name="f__Fz"),    # no mangled name: as it stands
         Rec(0x02, desc=3, value=0x1000, extra=4),
         Rec(0x25, desc=10, value=0x1000, extra=2, text="main"),
         Rec(0x08, desc=0x04 | 0x10, value=5),
@@ -691,6 +696,51 @@ def modules_sample():
     ], records=recs)
 
 
+def bench_sample(modules):
+    """A program of `modules` modules of alike size: types, variables, functions with
+    parameters, locals, blocks and lines."""
+    recs = []
+    for m in range(modules):
+        code_at = 0x10000 + m * 0x100
+        recs += [
+            Rec(0x04, text="module%d.c" % m),
+            Rec(0x1D, desc=1, text="src/module%d.c" % m),
+            Rec(0x1D, desc=2, text="src/common.h"),
+            Rec(0x56, desc=1),
+            Rec(0x5C, extra=2),
+            Rec(0x2D, desc=10, value=16 << 16, text="int"),
+            Rec(0x2D, desc=11, value=8 << 16, text="char"),
+            Rec(0x26, desc=12, value=11),
+            Rec(0x28, desc=13, text="record%d" % m),
+            Rec(0x17, desc=10, value=0, text="id"),
+            Rec(0x17, desc=12, value=16, text="name"),
+            Rec(0x17, desc=10, value=32, text="size"),
+            Rec(0x12, value=48),
+            Rec(0x16, desc=13, value=0x40000 + m * 16, text="table%d" % m),
+            Rec(0x1F, desc=10, value=0x40008 + m * 16, text="count%d" % m),
+        ]
+        for f in range(3):
+            at = code_at + f * 0x40
+            recs += [
+                Rec(0x02, desc=10 + f * 10, value=at, extra=4),
+                Rec(0x25, desc=10, value=at, extra=2, text="function%d_%d" % (m, f)),
+                Rec(0x08, desc=0x04, value=10 + f * 10),
+                Rec(0x22, desc=10, value=4, text="first"),
+                Rec(0x40, desc=12),
+                Rec(0x22, desc=12, value=0, text="second"),
+                Rec(0x06, desc=10, value=2, text="local"),
+                Rec(0x09, desc=11 + f * 10, value=at + 8, extra=4),
+                Rec(0x06, desc=11, value=6, text="inner"),
+                Rec(0x02, desc=12 + f * 10, value=at + 12, extra=4),
+                Rec(0x0F, desc=13 + f * 10, value=at + 0x20, extra=2),
+                Rec(0x02, desc=14 + f * 10, value=at + 0x30, extra=4),
+                Rec(0x11, value=at + 0x40),
+            ]
+        recs.append(Rec(0x5D, extra=2))
+    return Program(version=4, sections=[Sec("CODE", 0x78, 0x10000, modules * 0x100, code(modules * 0x100, 1))],
+                   records=recs)
+
+
 def damaged(program, change):
     data = bytearray(write_out(program))
     change(data)
@@ -745,4 +795,8 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    if len(sys.argv) == 4 and sys.argv[1] == "--bench":
+        with open(sys.argv[3], "wb") as f:
+            f.write(write_out(bench_sample(int(sys.argv[2]))))
+    else:
+        main()
