@@ -5,8 +5,8 @@
 # qelhost, every module read, and compares each block of SAMPLE.expect with what qelhost
 # prints: "== TABLE" with `qelhost load --modules --rows TABLE`, "== blocks" with the
 # download blocks of `qelhost dump`, "== status" with the status of a load that fails
-# (which must leave no symbol database). The first load builds the database; the
-# tables are read from loads that reuse it.
+# (which must leave no symbol database). The first load builds the database and must
+# report a program of kind 1; the tables are read from loads that reuse it.
 set -u
 qelhost=$1
 sample=$2
@@ -20,6 +20,10 @@ expect="$sample.expect"
 failed=0
 
 "$qelhost" load "$file" --dbdir "$dir/db" >"$dir/first" 2>/dev/null
+if ! grep -q '^== status$' "$expect" && ! grep -q "^program	1	" "$dir/first"; then
+    echo "$name: the load does not report a Tasking program (kind 1)"
+    failed=1
+fi
 for table in $(sed -n 's/^== //p' "$expect"); do
     awk -v t="$table" '/^== /{on = ($0 == "== " t); next} on' "$expect" >"$dir/want.$table"
     case $table in

@@ -684,6 +684,11 @@ def modules_sample():
         Rec(0x25, desc=10, value=0x1040, extra=3, text="util"),
         Rec(0x09, desc=2, value=0x1042, extra=2),                 # never closed
         Rec(0x06, desc=10, value=2, text="u"),
+    ] + [Rec(0x09, desc=30, value=0x1043, extra=1) for _ in range(258)] + [
+        # 258 blocks deep: the scopes past 256 are not followed; these take the 256th.
+        Rec(0x06, desc=10, value=4, text="deep"),
+        Rec(0x1F, desc=10, value=0x8030, text="deep_static"),
+    ] + [Rec(0x0F, desc=31, value=0x1044, extra=1) for _ in range(258)] + [
         Rec(0x11, value=0x1048),
         Rec(0x25, desc=10, value=0x1048, extra=3, text="never_ended"),
         Rec(0x06, desc=10, value=2, text="v"),
