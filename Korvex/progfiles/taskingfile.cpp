@@ -41,10 +41,14 @@ CTaskingOutFile::~CTaskingOutFile() = default;
 int CTaskingOutFile::ReadModules(int moduleIndex, int)
 {
     const CdbVariant key(static_cast<LONG>(moduleIndex));
-    if (!GetImage().IsAttached() || !SeekKey(m_moduls, IDS_DB_MODULINDEXKEY, key))
+    if (!SeekKey(m_moduls, IDS_DB_MODULINDEXKEY, key))
         return 0;
     if (m_moduls.m_Analyzed)
         return 1;
+    if (!HasImage()) {
+        SetFailure(QEL_LOAD_READER_FAILED, "module %d is not read: the program file is not open", moduleIndex);
+        return 0;
+    }
     ModulePass pass;
     pass.modul = moduleIndex;
     pass.firstRecord = static_cast<DWORD>(m_moduls.m_Offset) / kTaskingNameRecordSize;
@@ -77,12 +81,13 @@ LONG CTaskingOutFile::FirstFunctionOf(LONG modul)
     // The globals pass wrote the functions module after module: one walk gives every
     // module's first, and where each begins.
     if (m_firstFunctions.empty()) {
-        for (m_functions.Open(); !m_functions.IsEOF(); m_functions.MoveNext()) {
-            const LONG owner = m_functions.m_Scope < 0 ? -m_functions.m_Scope : m_functions.m_Scope;
+        CDBFunctions functions(GetDatabase().GetDatabase());
+        for (functions.Open(); !functions.IsEOF(); functions.MoveNext()) {
+            const LONG owner = functions.m_Scope < 0 ? -functions.m_Scope : functions.m_Scope;
             auto known = m_firstFunctions.find(owner);
-            if (known == m_firstFunctions.end() || m_functions.m_FunctionIndex < known->second)
-                m_firstFunctions[owner] = m_functions.m_FunctionIndex;
-            m_functionStarts[m_functions.m_FunctionIndex] = static_cast<DWORD>(m_functions.m_AddressValue);
+            if (known == m_firstFunctions.end() || functions.m_FunctionIndex < known->second)
+                m_firstFunctions[owner] = functions.m_FunctionIndex;
+            m_functionStarts[functions.m_FunctionIndex] = static_cast<DWORD>(functions.m_AddressValue);
         }
         m_firstFunctions[0] = 0; // walked: the map is not empty any more
     }

@@ -46,8 +46,8 @@ void TaskingVariableAddress(DWORD address, LONG *triple)
 
 CTaskingOutGlobals::CTaskingOutGlobals(CQelDatabase &database, DWORD programId, IUnknown *owner)
     : CTaskingOutSections(programId, owner), m_moduls(database.GetDatabase()), m_symbols(database.GetDatabase()),
-      m_sourceFiles(database.GetDatabase()), m_functions(database.GetDatabase()), m_database(database),
-      m_program(database.GetDatabase()), m_sections(database.GetDatabase()),
+      m_sourceFiles(database.GetDatabase()), m_database(database), m_program(database.GetDatabase()),
+      m_functions(database.GetDatabase()), m_sections(database.GetDatabase()),
       m_modulSourceFiles(database.GetDatabase()), m_modulSections(database.GetDatabase()),
       m_sectionSourceFiles(database.GetDatabase()), m_decoded(kDecodeBufferSize)
 {
@@ -139,7 +139,7 @@ int CTaskingOutGlobals::ReadGlobals(HWND progressWindow)
     const DWORD total = image.GetNameCount();
     PostProgressStart(progressWindow, total);
     PostProgressTotal(progressWindow, total);
-    if (m_bAnalyzed || !image.IsAttached()) {
+    if (m_bAnalyzed || !HasImage()) {
         PostProgressPosition(progressWindow, total);
         return 1;
     }

@@ -127,7 +127,6 @@ protected:
     CDBModuls m_moduls;
     CDBSymbolInfo m_symbols;
     CDBSourceFiles m_sourceFiles;
-    CDBFunctions m_functions;
 
 private:
     struct PendingFunction;
@@ -146,6 +145,7 @@ private:
 
     CQelDatabase &m_database;
     CDBProgram m_program;
+    CDBFunctions m_functions;
     CDBSectionsBinary m_sections;
     CDBModulSourceFileRel m_modulSourceFiles;
     CDBModulSectionRel m_modulSections;

@@ -78,6 +78,7 @@ public:
     // FALSE, with the reason in *error, when the view is no intact Tasking program file.
     BOOL Attach(const BYTE *view, uint64_t size, CString *error);
     BOOL IsAttached() const { return m_pView != nullptr; }
+    const BYTE *GetView() const { return m_pView; }
 
     BYTE GetVersion() const { return m_version; }
     DWORD GetSectionCount() const { return m_nSections; }

@@ -41,6 +41,12 @@ int CTaskingOutSections::IsFileType(HANDLE file)
     return accepted;
 }
 
+BOOL CTaskingOutSections::Open(LPCSTR path, LPCSTR dumpTarget)
+{
+    m_image = CTaskingOutImage();
+    return CQelTargetFile::Open(path, dumpTarget);
+}
+
 CString CTaskingOutSections::GetString()
 {
     return m_image.GetText(m_nCurrentRecord);

@@ -25,6 +25,8 @@ public:
     CTaskingOutSections(DWORD programId, IUnknown *owner);
     ~CTaskingOutSections() override;
 
+    // The base's Open; the structures are checked by the sections pass.
+    BOOL Open(LPCSTR path, LPCSTR dumpTarget) override;
     int IsFileType(HANDLE file) override;
     // The sections pass: 1 when the file's records were all handed on (this level
     // downloads nothing itself: the collected pattern waits for DownloadPattern); 0, with
@@ -41,6 +43,9 @@ public:
     virtual int AddSection(int index, SectionTag *record);
 
     const CTaskingOutImage &GetImage() const { return m_image; }
+    // Whether the sections pass checked the file that is open now: the passes after it
+    // read nothing of a file that has been closed since.
+    BOOL HasImage() const { return m_image.IsAttached() && m_image.GetView() == GetView(); }
 
 protected:
     // The name record that GetString reads.

@@ -137,6 +137,18 @@ TEST_F(TaskingLoadTest, ASecondLoadReusesTheDatabase)
     EXPECT_EQ(Rows("Symbols").size(), 1u);
 }
 
+TEST_F(TaskingLoadTest, AModuleIsReadOnlyFromTheOpenFileItWasCheckedIn)
+{
+    ASSERT_EQ(Load(MakeTaskingFixture().Data())->m_nStatus, StatusSuccess);
+    CQelTargetFile *reader = m_engine->CurrentReader;
+    ASSERT_NE(reader, nullptr);
+    // The idle pass closes the file once the modules are read; a reader asked after that
+    // has nothing to read.
+    reader->Close();
+    EXPECT_EQ(reader->ReadModules(1, 0), 0);
+    EXPECT_EQ(Rows("Moduls"), (std::vector<std::string>{"1\tm.c\t0\t0"}));
+}
+
 TEST_F(TaskingLoadTest, ADamagedFileFailsWithStatus7AndItsReasonAndLeavesNoDatabase)
 {
     struct Case {
