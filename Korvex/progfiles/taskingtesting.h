@@ -115,3 +115,25 @@ inline TaskingFixture MakeTaskingFixture()
     f.Half(0);      // not read
     return f;
 }
+
+// The fixture as version 4 with `extra` records of kind 0x1E (which mean nothing) in front
+// of its name table: every text offset moves behind them, and the name count takes its
+// bits 16-23 from byte 20.
+inline TaskingFixture MakeTaskingFixtureV4(uint32_t extra)
+{
+    TaskingFixture f = MakeTaskingFixture();
+    std::vector<BYTE> &bytes = f.Data();
+    const uint32_t shift = 14 * extra, names = 11 + extra;
+    TaskingFixture filler;
+    for (uint32_t i = 0; i < extra; ++i)
+        filler.Name(322 + shift, 0x1E00, 0, 0, 0); // the empty text at the strings' start
+    for (size_t record = 168; record < 322; record += 14) {
+        const uint32_t text = bytes[record] | bytes[record + 1] << 8 | bytes[record + 2] << 16 | bytes[record + 3] << 24;
+        f.PatchWord(record, text + shift);
+    }
+    bytes.insert(bytes.begin() + 168, filler.Data().begin(), filler.Data().end());
+    bytes[2] = 4;
+    f.PatchHalf(10, names & 0xFFFF);
+    bytes[20] = static_cast<BYTE>(names >> 16);
+    return f;
+}

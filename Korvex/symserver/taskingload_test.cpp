@@ -126,6 +126,19 @@ TEST_F(TaskingLoadTest, TheRecogniserTableChoosesTheTaskingReaderAndTheFixtureGi
     }
 }
 
+TEST_F(TaskingLoadTest, FromVersion4TheNameCountHas24Bits)
+{
+    // 65547 records: the section names are the last 6, found only by all 24 bits.
+    std::unique_ptr<CSymbolRequest> done = Load(MakeTaskingFixtureV4(65536).Data());
+    ASSERT_EQ(done->m_nStatus, StatusSuccess) << done->m_strErrorText;
+    const std::vector<std::string> sections = Rows("Sections", "SectionIndexKey");
+    ASSERT_EQ(sections.size(), 6u);
+    EXPECT_EQ(sections[0], "2\t?INTVECT\t1\t1\t256\t4");
+    EXPECT_EQ(sections[5], "7\t__IRET\t4\t1\t32768\t32");
+    // The module record follows the 65536 others: its offset is 14 x 65536.
+    EXPECT_EQ(Rows("Moduls"), (std::vector<std::string>{"1\tm.c\t917504\t0"}));
+}
+
 TEST_F(TaskingLoadTest, ASecondLoadReusesTheDatabase)
 {
     const std::vector<BYTE> bytes = MakeTaskingFixture().Data();
