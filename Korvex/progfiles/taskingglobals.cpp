@@ -74,11 +74,16 @@ BOOL CTaskingOutGlobals::Open(LPCSTR path, LPCSTR dumpTarget)
     if (m_bAnalyzed)
         return TRUE;
     // The database finds its program again by the full path and the modification time.
+    // A row that no load finished is filled anew rather than joined by a second.
     CFileStatus status;
     const BOOL known = CFile::GetStatus(path, status);
-    const LONG count = m_program.GetRecordCount();
-    m_program.AddNew();
-    m_program.m_ProgramIndex = count + 1;
+    if (m_program.IsEOF()) {
+        const LONG count = m_program.GetRecordCount();
+        m_program.AddNew();
+        m_program.m_ProgramIndex = count + 1;
+    } else {
+        m_program.Edit();
+    }
     m_program.m_Name = known ? CString(status.m_szFullName) : GetFilePath();
     m_program.m_Type = 0;
     m_program.m_ModifiedTime = known ? COleDateTime(status.m_mtime) : COleDateTime();
