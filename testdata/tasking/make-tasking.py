@@ -671,8 +671,10 @@ def modules_sample():
         Rec(0x5C, extra=4),
         Rec(0x5C, extra=4),                                        # twice: one relation row
         Rec(0x5D, extra=4),
+        Rec(0x5D, extra=2),
         Rec(0x5D, extra=2),                                        # nesting back to 0: the module ends
         Rec(0x16, desc=10, value=0x8200, text="after_module_end"),
+        Rec(0x1B, value=0x1060, text="not_in_module_pass"),        # the module pass never sees it
         # Module 2: the unbalanced nesting of module 1 does not reach into it.
         Rec(0x04, text="util.c"),
         Rec(0x04, desc=1),                                         # not a module: forgets the files
@@ -692,6 +694,9 @@ def modules_sample():
         Rec(0x11, value=0x1048),
         Rec(0x25, desc=10, value=0x1048, extra=3, text="never_ended"),
         Rec(0x06, desc=10, value=2, text="v"),
+        # Module 3: module 2's nesting never came back to 0, and its pass ends here.
+        Rec(0x04, text="tail.c"),
+        Rec(0x2D, desc=20, value=8 << 16, text="char"),
     ]
     return Program(version=4, sections=[
         Sec("CODE", 0x78, 0x1000, 0x40, code(0x40, 1)),
