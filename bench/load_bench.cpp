@@ -13,6 +13,10 @@
 //   the rows it wrote per second;
 // - gdb_expand_symtabs: gdb-multiarch -batch expanding the symbol tables of every unit
 //   (maint expand-symtabs), the nearest that gdb does to reading every module.
+// A third benchmark times the load and the read of every module of a Tasking .out file
+// of 3000 modules (testdata/tasking/make-tasking.py --bench) beside the same for the
+// firmware, in the same run: the rows of the modules per second of load and module
+// reads, for each, and their ratio (Tasking over ELF).
 // Each load runs on an engine of its own on a fresh host debug-server object, as a
 // debugger that starts and loads the program would; making and stopping the engine are
 // outside the time. The counters are the medians of the iterations and their ratios, the
@@ -26,7 +30,7 @@
 // bin/load_bench.
 #include <controllerengine.h>
 #include <debugserver.h>
-#include <elffile.h>
+#include <programformats.h>
 #include <qeldatabase.h>
 #include <progfilestrings.h>
 #include <symdbstrings.h>
@@ -42,6 +46,9 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+// The clone's folder, for the Tasking program's generator in testdata.
+extern const char kQelSourceDir[];
 
 namespace {
 
@@ -197,11 +204,17 @@ bool TimeModules(const fs::path &program, const fs::path &database, const std::v
         failure = "the database of the first load cannot be opened";
         return false;
     }
-    CELFFile reader(connection, 1, nullptr);
-    if (!reader.Open(program.c_str(), nullptr) || reader.ReadSections(nullptr) != 1) {
-        failure = "the firmware cannot be opened for its modules";
+    // The reader of the program's format, chosen as a load chooses it.
+    std::unique_ptr<CQelTargetFile> made;
+    for (const QelProgramFormat &format : GetProgramFormats()) {
+        if (!made && format.IsFileOfFormat(program.c_str()) == 1)
+            made.reset(format.CreateReader(connection, 1, nullptr));
+    }
+    if (!made || !made->Open(program.c_str(), nullptr) || made->ReadSections(nullptr) != 1) {
+        failure = "the program cannot be opened for its modules";
         return false;
     }
+    CQelTargetFile &reader = *made;
     const LONG count = RowCount(CDBModuls(connection.GetDatabase()));
     for (LONG modul : sample) {
         const auto start = std::chrono::steady_clock::now();
@@ -283,6 +296,59 @@ void ModulesNextToGdb(benchmark::State &state)
 }
 
 BENCHMARK(ModulesNextToGdb)->Iterations(3)->Unit(benchmark::kSecond)->UseManualTime();
+
+// The load and the read of every module of `program`, whose database the load builds
+// in its folder; the seconds of both and the rows the modules wrote.
+bool TimeLoadAndModules(const fs::path &program, double *seconds, LONG *rows, std::string &failure)
+{
+    fs::path database = program;
+    database.replace_extension(".mdb");
+    fs::remove(database);
+    const double load = TimeLoad(program, "built", failure);
+    std::vector<double> each;
+    double all = 0;
+    if (load < 0 || !TimeModules(program, database, {}, &each, &all, rows, failure))
+        return false;
+    *seconds = load + all;
+    return true;
+}
+
+void TaskingNextToElf(benchmark::State &state)
+{
+    std::string failure;
+    BenchFolder folder("tasking-bench");
+    const fs::path elf = FirmwareCopy(folder.path, failure);
+    const fs::path tasking = folder.path / "tasking.out";
+    const std::string make = "python3 '" + std::string(kQelSourceDir) + "/testdata/tasking/make-tasking.py' --bench 3000 '" +
+                             tasking.string() + "'";
+    if (elf.empty() || std::system(make.c_str()) != 0) {
+        state.SkipWithError(elf.empty() ? failure.c_str() : "the Tasking program could not be made");
+        return;
+    }
+    std::vector<double> taskingTimes, elfTimes;
+    LONG taskingRows = 0, elfRows = 0;
+    for (auto _ : state) {
+        double taskingTime = 0, elfTime = 0;
+        if (!TimeLoadAndModules(tasking, &taskingTime, &taskingRows, failure) ||
+            !TimeLoadAndModules(elf, &elfTime, &elfRows, failure)) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+        state.SetIterationTime(taskingTime);
+        taskingTimes.push_back(taskingTime);
+        elfTimes.push_back(elfTime);
+    }
+    if (!state.error_occurred()) {
+        const double taskingRate = taskingRows / Median(taskingTimes), elfRate = elfRows / Median(elfTimes);
+        state.counters["tasking_load_and_modules_s"] = Median(taskingTimes);
+        state.counters["elf_load_and_modules_s"] = Median(elfTimes);
+        state.counters["tasking_rows_per_s"] = taskingRate;
+        state.counters["elf_rows_per_s"] = elfRate;
+        state.counters["tasking/elf_rows_per_s"] = taskingRate / elfRate;
+    }
+}
+
+BENCHMARK(TaskingNextToElf)->Iterations(3)->Unit(benchmark::kSecond)->UseManualTime();
 
 } // namespace
 

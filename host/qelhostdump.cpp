@@ -4,10 +4,35 @@
 #include "hostdownloads.h"
 
 #include <elfsections.h>
+#include <programformats.h>
+#include <taskingsections.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+
+namespace {
+
+// The section level of the reader that a load would choose for `path`; the ELF one
+// when no recogniser takes the file, so that its Open says why. A Tasking file's
+// sections pass leaves its memory image for DownloadPattern, *pattern TRUE.
+std::unique_ptr<CQelTargetFile> SectionReader(const char *path, IUnknown *host, BOOL *pattern)
+{
+    *pattern = FALSE;
+    for (const QelProgramFormat &format : GetProgramFormats()) {
+        if (format.IsFileOfFormat(path) != 1)
+            continue;
+        if (format.Kind == QEL_PROGRAM_TASKING_OUT) {
+            *pattern = TRUE;
+            return std::make_unique<CTaskingOutSections>(1, host);
+        }
+        break;
+    }
+    return std::make_unique<CELFSections>(1, host);
+}
+
+} // namespace
 
 int DumpProgramFile(const char *path, const char *target)
 {
@@ -25,10 +50,12 @@ int DumpProgramFile(const char *path, const char *target)
         } else {
             auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer.p));
             // The program id of a load; 0 would tell the reader that nobody takes downloads.
-            CELFSections reader(1, debugServer);
+            BOOL pattern = FALSE;
+            std::unique_ptr<CQelTargetFile> made = SectionReader(path, debugServer, &pattern);
+            CQelTargetFile &reader = *made;
             if (!reader.Open(path, target)) {
                 std::fprintf(stderr, "qelhost: %s\n", static_cast<LPCSTR>(reader.GetFailureText()));
-            } else if (reader.ReadSections(nullptr) != 1) {
+            } else if (reader.ReadSections(nullptr) != 1 || (pattern && !reader.DownloadPattern(nullptr, 2))) {
                 std::fprintf(stderr, "qelhost: the sections pass of %s failed: %s\n", path,
                              static_cast<LPCSTR>(reader.GetFailureText()));
             } else {

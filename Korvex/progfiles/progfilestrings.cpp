@@ -1,6 +1,7 @@
 #include "progfilestrings.h"
 
 const QEL_STRING_ENTRY g_ProgfilesStrings[] = {
+    {IDS_TASKING_ENTRY_POINT, "__CSTART"},
     {IDS_MAIN_FUNCTION, "main"},
     {IDS_ELF_ENTRY_POINT, "__ELFEntryPoint"},
     {IDS_PCP_ENTRY_POINT, "__PCPEntryPoint"},

@@ -8,6 +8,7 @@
 
 enum : UINT {
     // The start-up labels that the globals passes name in the Program row.
+    IDS_TASKING_ENTRY_POINT = 400, // "__CSTART"
     IDS_MAIN_FUNCTION = 402,    // "main"
     IDS_ELF_ENTRY_POINT = 403,  // "__ELFEntryPoint"
     IDS_PCP_ENTRY_POINT = 404,  // "__PCPEntryPoint"

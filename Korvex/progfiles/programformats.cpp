@@ -2,6 +2,7 @@
 
 #include "elfcheck.h"
 #include "elffile.h"
+#include "taskingfile.h"
 
 namespace {
 
@@ -16,11 +17,23 @@ CQelTargetFile *CreateElfReader(CQelDatabase &database, DWORD programId, IUnknow
     return new CELFFile(database, programId, host);
 }
 
+int IsTaskingOutFile(LPCSTR path)
+{
+    CTaskingOutCheck check;
+    return check.IsFileOfType(path);
+}
+
+CQelTargetFile *CreateTaskingOutReader(CQelDatabase &database, DWORD programId, IUnknown *host)
+{
+    return new CTaskingOutFile(database, programId, host);
+}
+
 } // namespace
 
 const std::vector<QelProgramFormat> &GetProgramFormats()
 {
     static const std::vector<QelProgramFormat> formats = {
+        {QEL_PROGRAM_TASKING_OUT, IsTaskingOutFile, CreateTaskingOutReader},
         {QEL_PROGRAM_ELF, IsElfFile, CreateElfReader},
     };
     return formats;

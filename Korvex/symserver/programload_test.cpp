@@ -234,7 +234,11 @@ TEST_F(ProgramLoadTest, TheFirstFormatWhoseRecogniserTakesTheFileReadsIt)
                                     {QEL_PROGRAM_TASKING_OUT, TakesEveryFile,
                                      [](CQelDatabase &database, DWORD programId, IUnknown *host) -> CQelTargetFile * {
                                          ++created;
-                                         return GetProgramFormats()[0].CreateReader(database, programId, host);
+                                         for (const QelProgramFormat &format : GetProgramFormats()) {
+                                             if (format.Kind == QEL_PROGRAM_ELF)
+                                                 return format.CreateReader(database, programId, host);
+                                         }
+                                         return nullptr;
                                      }});
     LoadResult result = Load(program);
     ASSERT_EQ(result.status, StatusSuccess) << result.text;
