@@ -2,6 +2,8 @@
 
 #include "elfcheck.h"
 #include "elffile.h"
+#include "eomfcheck.h"
+#include "eomffile.h"
 
 namespace {
 
@@ -16,12 +18,24 @@ CQelTargetFile *CreateElfReader(CQelDatabase &database, DWORD programId, IUnknow
     return new CELFFile(database, programId, host);
 }
 
+int IsEomfFile(LPCSTR path)
+{
+    CEOMFCheck check;
+    return check.IsFileOfType(path);
+}
+
+CQelTargetFile *CreateEomfReader(CQelDatabase &database, DWORD programId, IUnknown *host)
+{
+    return new CEOMFFile(database, programId, host);
+}
+
 } // namespace
 
 const std::vector<QelProgramFormat> &GetProgramFormats()
 {
     static const std::vector<QelProgramFormat> formats = {
         {QEL_PROGRAM_ELF, IsElfFile, CreateElfReader},
+        {QEL_PROGRAM_EOMF, IsEomfFile, CreateEomfReader},
     };
     return formats;
 }
