@@ -4,8 +4,11 @@
 #include "hostdownloads.h"
 
 #include <elfsections.h>
+#include <eomfsections.h>
+#include <programformats.h>
 
 #include <cerrno>
+#include <memory>
 #include <cstdio>
 #include <cstring>
 
@@ -24,8 +27,22 @@ int DumpProgramFile(const char *path, const char *target)
             std::fprintf(stderr, "qelhost: no debug-server object (0x%08X)\n", static_cast<unsigned>(hr));
         } else {
             auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer.p));
-            // The program id of a load; 0 would tell the reader that nobody takes downloads.
-            CELFSections reader(1, debugServer);
+            // The section level of the format that the recogniser table finds (ELF when
+            // none takes the file, so that the ELF reader says why it is none); the
+            // program id of a load, since 0 would tell it that nobody takes downloads.
+            LONG kind = QEL_PROGRAM_ELF;
+            for (const QelProgramFormat &format : GetProgramFormats()) {
+                if (format.IsFileOfFormat(path) == 1) {
+                    kind = format.Kind;
+                    break;
+                }
+            }
+            std::unique_ptr<CQelTargetFile> sections;
+            if (kind == QEL_PROGRAM_EOMF)
+                sections.reset(new CEOMFSections(1, debugServer));
+            else
+                sections.reset(new CELFSections(1, debugServer));
+            CQelTargetFile &reader = *sections;
             if (!reader.Open(path, target)) {
                 std::fprintf(stderr, "qelhost: %s\n", static_cast<LPCSTR>(reader.GetFailureText()));
             } else if (reader.ReadSections(nullptr) != 1) {

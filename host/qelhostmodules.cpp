@@ -1,11 +1,12 @@
 #include "qelhostmodules.h"
 
-#include <elffile.h>
+#include <programformats.h>
 #include <qeldatabase.h>
 #include <qeldbexception.h>
 #include <symboltables.h>
 
 #include <chrono>
+#include <memory>
 #include <cstdio>
 
 namespace {
@@ -31,12 +32,19 @@ bool ReadAllModules(const char *databasePath, const char *programFile, LONG prog
             return false;
         }
         const CString source = ProgramSource(database, programFile);
-        CELFFile reader(database, static_cast<DWORD>(programId), nullptr);
-        if (!reader.Open(source, nullptr) || !reader.ReadSections(nullptr)) {
-            std::fprintf(stderr, "qelhost: --modules reads the modules of ELF programs; %s is none\n",
+        const QelProgramFormat *format = nullptr;
+        for (const QelProgramFormat &candidate : GetProgramFormats()) {
+            if (format == nullptr && candidate.IsFileOfFormat(source) == 1)
+                format = &candidate;
+        }
+        std::unique_ptr<CQelTargetFile> file(
+            format != nullptr ? format->CreateReader(database, static_cast<DWORD>(programId), nullptr) : nullptr);
+        if (file == nullptr || !file->Open(source, nullptr) || !file->ReadSections(nullptr)) {
+            std::fprintf(stderr, "qelhost: --modules reads the modules of program files; %s is none that can be read\n",
                          static_cast<LPCSTR>(source));
             return false;
         }
+        CQelTargetFile &reader = *file;
         CDBModuls moduls(database.GetDatabase());
         const LONG count = moduls.GetRecordCount();
         moduls.Close();

@@ -33,7 +33,6 @@ int CEOMFSections::ReadSections(HWND progressWindow)
         return RunPasses(progressWindow);
     } catch (CUserException *e) {
         e->Delete();
-        m_bWalking = FALSE;
         SetFailure(QEL_LOAD_READER_FAILED, "The reading of the EOMF records was abandoned.");
         return 0;
     }
@@ -141,7 +140,6 @@ int CEOMFSections::SecondPass(HWND progressWindow)
     m_nNextType = 128;
     CEomfCursor cursor = MakeCursor();
     EomfRecord record;
-    m_bWalking = TRUE;
     CEomfCursor::Result result = cursor.First(0, &record);
     for (; result == CEomfCursor::RECORD; result = cursor.Next(&record)) {
         if (IsDumping())
@@ -149,13 +147,10 @@ int CEOMFSections::SecondPass(HWND progressWindow)
                        static_cast<LPCSTR>(ValueName(g_eomfRecordTypeNames, record.Type)), record.Length,
                        record.Checksum());
         HandleRecord(record);
-        if (!ProcessRecord(record, progressWindow)) {
-            m_bWalking = FALSE;
+        if (!ProcessRecord(record, progressWindow))
             return 0;
-        }
         PostProgressPosition(progressWindow, record.Offset);
     }
-    m_bWalking = FALSE;
     if (result == CEomfCursor::TRUNCATED)
         SetNotice("The %llu bytes after the last module from offset %u make no whole record; they are not read.",
                   static_cast<unsigned long long>(GetViewSize() - cursor.GetOffset()), cursor.GetOffset());

@@ -62,10 +62,6 @@ public:
     // A cursor of its own over the file's records.
     CEomfCursor MakeCursor() const { return CEomfCursor(GetView(), GetViewSize()); }
 
-protected:
-    // Whether the second pass is running (ProcessRecord's records).
-    BOOL IsWalking() const { return m_bWalking; }
-
 private:
     int RunPasses(HWND progressWindow);
     int FirstPass(HWND progressWindow);
@@ -98,5 +94,4 @@ private:
     LONG m_nProcedures = 0;
     DWORD m_nNextType = 128; // the type index of the next TYPNEW of the second pass
     DWORD m_nLastModend = 0; // the end of the last MODEND, 0 before one
-    BOOL m_bWalking = FALSE;
 };
