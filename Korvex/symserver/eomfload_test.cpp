@@ -3,7 +3,9 @@
 // the records of the hand-assembled program.
 #include "querytesting.h"
 
+#include <dbschema.h>
 #include <eomftesting.h>
+#include <hostreports.h>
 #include <programinfo.h>
 #include <qelsymbol.h>
 #include <symboltables.h>
@@ -11,6 +13,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -326,6 +330,128 @@ TEST_F(EomfLoadTest, AShortDebugRecordOrACleanEndInsideAModuleLoadsWhatIsWhole)
     }
     EXPECT_TRUE(shortTraced);
     EXPECT_TRUE(endTraced);
+}
+
+// The samples of testdata/eomf and what their descriptions give, table by table
+// (make-eomf.py): every table as the primary index orders it, and the download.
+struct EomfSample {
+    std::map<std::string, std::vector<std::string>> tables; // the header line first
+    std::vector<std::string> download;
+    int status = 0;
+    std::string text;
+};
+
+EomfSample ReadSample(const std::string &expectPath)
+{
+    EomfSample sample;
+    std::ifstream in(expectPath);
+    std::string line;
+    std::vector<std::string> *current = nullptr;
+    while (std::getline(in, line)) {
+        if (line.rfind("status ", 0) == 0) {
+            sample.status = std::stoi(line.substr(7));
+            sample.text = line.substr(line.find(' ', 7) + 1);
+        } else if (line == "[download]") {
+            current = &sample.download;
+        } else if (!line.empty() && line[0] == '[') {
+            current = &sample.tables[line.substr(1, line.size() - 2)];
+        } else if (current != nullptr) {
+            current->push_back(line);
+        }
+    }
+    return sample;
+}
+
+std::string FieldText(const VARIANT &value)
+{
+    switch (value.vt) {
+    case VT_I4:
+        return std::to_string(value.lVal);
+    case VT_I2:
+        return std::to_string(value.iVal);
+    case VT_BOOL:
+        return value.boolVal != VARIANT_FALSE ? "1" : "0";
+    case VT_BSTR: {
+        std::string text;
+        for (char c : QelHost::AnsiText(value.bstrVal))
+            text += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        return text;
+    }
+    default:
+        return "";
+    }
+}
+
+// The rows of `table` in the columns of the header line, as the primary index orders them.
+std::vector<std::string> TableRows(CdbDatabase *database, const std::string &table, const std::string &header)
+{
+    std::vector<std::string> columns;
+    for (size_t at = 0; at <= header.size();) {
+        const size_t tab = std::min(header.find('\t', at), header.size());
+        columns.push_back(header.substr(at, tab - at));
+        at = tab + 1;
+    }
+    CString primary;
+    for (const SymbolDatabaseTable &known : GetSymbolDatabaseTables())
+        if (known.Name == table.c_str())
+            primary = known.PrimaryIndex;
+    CdbRecordset rows = database->OpenRecordset(table.c_str(), dbOpenTable);
+    if (!primary.IsEmpty())
+        rows.SetIndex(primary);
+    std::vector<std::string> lines{header};
+    if (rows.GetRecordCount() > 0)
+        rows.MoveFirst();
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        std::string line;
+        for (const std::string &column : columns)
+            line += (line.empty() ? "" : "\t") + FieldText(rows.GetField(column.c_str()));
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(EomfLoadTest, EveryGeneratedProgramLoadsWithTheRowsAndTheDownloadOfItsDescription)
+{
+    const fs::path folder = fs::path(kQelSourceDir) / "testdata/eomf";
+    int programs = 0;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".obj")
+            continue;
+        ++programs;
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        const EomfSample sample = ReadSample(fs::path(entry.path()).replace_extension(".expect").string());
+        const fs::path copy = m_folder / name;
+        fs::copy_file(entry.path(), copy, fs::copy_options::overwrite_existing);
+        const size_t blocksBefore = m_host->Downloads()->Blocks().size();
+        std::string text;
+        const int status = LoadStatus(copy.string(), &text);
+        ASSERT_EQ(status, sample.status) << text;
+        if (status != StatusSuccess) {
+            EXPECT_NE(text.find(sample.text), std::string::npos) << text;
+            EXPECT_FALSE(fs::exists(fs::path(copy).replace_extension(".mdb")));
+            EXPECT_EQ(m_host->Downloads()->Blocks().size(), blocksBefore);
+            continue;
+        }
+        EXPECT_EQ(m_nKind, QEL_PROGRAM_EOMF);
+        ReadAllModules();
+        EXPECT_EQ(sample.tables.size(), 11u);
+        for (const auto &table : sample.tables)
+            EXPECT_EQ(TableRows(Database(), table.first, table.second.front()), table.second) << table.first;
+        std::vector<std::string> blocks;
+        const auto received = m_host->Downloads()->Blocks();
+        for (size_t i = blocksBefore; i < received.size(); ++i) {
+            std::string line = N(received[i].start) + "\t" + N(received[i].kind) + "\t";
+            for (size_t b = 0; b < received[i].bytes.size(); ++b) {
+                char hex[4];
+                std::snprintf(hex, sizeof hex, b == 0 ? "%02X" : " %02X", received[i].bytes[b]);
+                line += hex;
+            }
+            blocks.push_back(line);
+        }
+        EXPECT_EQ(blocks, sample.download);
+    }
+    EXPECT_GE(programs, 6);
 }
 
 } // namespace
