@@ -135,11 +135,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static CFuzzHost host;
     static ScratchDatabase scratchDatabase;
     CQelDatabase &database = scratchDatabase.database;
+    if (recognised != 1) {
+        // Refused before anything is written: no transaction to pay for.
+        CEOMFFile reader(database, 1, &host);
+        Check(!reader.Open(path, nullptr));
+        return 0;
+    }
     database.BeginTrans();
     {
         CEOMFFile reader(database, 1, &host);
         if (reader.Open(path, nullptr)) {
-            Check(recognised == 1);
             if (reader.ReadSections(nullptr) == 1) {
                 for (int index = 0; index < reader.GetSectionCount(); ++index) {
                     const SectionTag &section = reader.GetSection(index);
