@@ -23,6 +23,13 @@
 // database's size and the entries of the program's symbol table; the iteration's time is
 // the first load's.
 //
+// A third benchmark loads and reads every module of a synthetic EOMF program of 3000
+// modules (eomfprogram.h, written afresh in the temporary folder), and the firmware
+// beside it in the same run, and reports the rows that each writes per second:
+// - eomf_load_rows_per_s, elf_load_rows_per_s: the first load's rows over its time;
+// - eomf_module_rows_per_s, elf_module_rows_per_s: the rows of the module passes over
+//   their time; and the two ratios EOMF / ELF.
+//
 // The program is the synthetic firmware of 3000 modules, which the first run makes with
 // the cross tool chain (scripts/setup.sh --cross) in bench-firmware/ of the build folder
 // and later runs reuse. The loads work on a copy of it in a temporary folder, so that the
@@ -30,6 +37,7 @@
 // bin/load_bench.
 #include <controllerengine.h>
 #include <debugserver.h>
+#include <dbschema.h>
 #include <programformats.h>
 #include <qeldatabase.h>
 #include <progfilestrings.h>
@@ -39,6 +47,7 @@
 #include <benchmark/benchmark.h>
 
 #include "benchfirmware.h"
+#include "eomfprogram.h"
 
 #include <chrono>
 #include <elf.h>
@@ -196,6 +205,7 @@ LONG RowCount(CQelRecordset &&rows)
 
 // Reads the modules of `program`, whose database (of a first load) is `database`: the
 // seconds of each of `sample` modules, then of all the others; the rows they wrote.
+template <class Reader = CELFFile>
 bool TimeModules(const fs::path &program, const fs::path &database, const std::vector<LONG> &sample,
                  std::vector<double> *each, double *all, LONG *rows, std::string &failure)
 {
@@ -349,6 +359,77 @@ void TaskingNextToElf(benchmark::State &state)
 }
 
 BENCHMARK(TaskingNextToElf)->Iterations(3)->Unit(benchmark::kSecond)->UseManualTime();
+
+// The rows of every table of the database that a first load wrote.
+LONG LoadedRows(const fs::path &database)
+{
+    CQelDatabase connection;
+    if (!connection.Open(database.c_str(), TRUE, FALSE))
+        return 0;
+    LONG rows = 0;
+    for (const SymbolDatabaseTable &table : GetSymbolDatabaseTables())
+        rows += connection.GetDatabase()->OpenRecordset(table.Name, dbOpenTable).GetRecordCount();
+    connection.Close(FALSE);
+    return rows;
+}
+
+// The first load and the read of all modules of `program`: rows per second of each.
+bool TimeLoadAndModuleRates(const fs::path &program, const fs::path &database, double *loadRate, double *moduleRate,
+                            std::string &failure)
+{
+    fs::remove(database);
+    const double load = TimeLoad(program, "built", failure);
+    if (load < 0)
+        return false;
+    *loadRate = double(LoadedRows(database)) / load;
+    std::vector<double> each;
+    double all = 0;
+    LONG rows = 0;
+    if (!TimeModules(program, database, {}, &each, &all, &rows, failure))
+        return false;
+    *moduleRate = double(rows) / all;
+    return true;
+}
+
+void EomfBesideElf(benchmark::State &state)
+{
+    std::string failure;
+    BenchFolder folder("load-bench");
+    const fs::path eomf = folder.path / "eomf3000.obj";
+    if (!EomfProgramWriter::Write(eomf.string(), 3000)) {
+        state.SkipWithError("the EOMF program cannot be written");
+        return;
+    }
+    const fs::path firmware = FirmwareCopy(folder.path, failure);
+    if (firmware.empty()) {
+        state.SkipWithError(failure.c_str());
+        return;
+    }
+    std::vector<double> eomfLoads, eomfModules, elfLoads, elfModules;
+    for (auto _ : state) {
+        double eomfLoad = 0, eomfModule = 0, elfLoad = 0, elfModule = 0;
+        if (!TimeLoadAndModuleRates(eomf, folder.path / "eomf3000.mdb", &eomfLoad, &eomfModule, failure) ||
+            !TimeLoadAndModuleRates(firmware, folder.path / "firmware.mdb", &elfLoad, &elfModule, failure)) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+        state.SetIterationTime(1.0);
+        eomfLoads.push_back(eomfLoad);
+        eomfModules.push_back(eomfModule);
+        elfLoads.push_back(elfLoad);
+        elfModules.push_back(elfModule);
+    }
+    if (!state.error_occurred()) {
+        state.counters["eomf_load_rows_per_s"] = Median(eomfLoads);
+        state.counters["elf_load_rows_per_s"] = Median(elfLoads);
+        state.counters["eomf_module_rows_per_s"] = Median(eomfModules);
+        state.counters["elf_module_rows_per_s"] = Median(elfModules);
+        state.counters["load_rows_per_s_eomf/elf"] = Median(eomfLoads) / Median(elfLoads);
+        state.counters["module_rows_per_s_eomf/elf"] = Median(eomfModules) / Median(elfModules);
+    }
+}
+
+BENCHMARK(EomfBesideElf)->Iterations(3)->Unit(benchmark::kSecond)->UseManualTime();
 
 } // namespace
 

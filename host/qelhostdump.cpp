@@ -4,6 +4,7 @@
 #include "hostdownloads.h"
 
 #include <elfsections.h>
+#include <eomfsections.h>
 #include <programformats.h>
 #include <taskingsections.h>
 
@@ -27,6 +28,8 @@ std::unique_ptr<CQelTargetFile> SectionReader(const char *path, IUnknown *host, 
             *pattern = TRUE;
             return std::make_unique<CTaskingOutSections>(1, host);
         }
+        if (format.Kind == QEL_PROGRAM_EOMF)
+            return std::make_unique<CEOMFSections>(1, host);
         break;
     }
     return std::make_unique<CELFSections>(1, host);

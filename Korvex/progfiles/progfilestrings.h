@@ -12,6 +12,7 @@ enum : UINT {
     IDS_MAIN_FUNCTION = 402,    // "main"
     IDS_ELF_ENTRY_POINT = 403,  // "__ELFEntryPoint"
     IDS_PCP_ENTRY_POINT = 404,  // "__PCPEntryPoint"
+    IDS_EOMF_ENTRY_POINT = 405, // "?C_STARTUP"
 };
 
 extern const QEL_STRING_ENTRY g_ProgfilesStrings[];

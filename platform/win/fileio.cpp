@@ -166,3 +166,40 @@ DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh)
         SetLastError(ERROR_SUCCESS);
     return static_cast<DWORD>(size);
 }
+
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG *distanceHigh, DWORD moveMethod)
+{
+    std::shared_ptr<qelwin::FileObject> object = qelwin::FindHandle<qelwin::FileObject>(file);
+    if (object == nullptr)
+        return INVALID_SET_FILE_POINTER;
+    // Without a high word the distance is a signed 32-bit one, as on Windows.
+    const int64_t move = distanceHigh != nullptr
+                             ? static_cast<int64_t>((static_cast<uint64_t>(static_cast<DWORD>(*distanceHigh)) << 32) |
+                                                    static_cast<DWORD>(distance))
+                             : static_cast<int64_t>(distance);
+    int whence;
+    switch (moveMethod) {
+    case FILE_BEGIN:
+        whence = SEEK_SET;
+        break;
+    case FILE_CURRENT:
+        whence = SEEK_CUR;
+        break;
+    case FILE_END:
+        whence = SEEK_END;
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    const off_t position = lseek(object->Descriptor(), static_cast<off_t>(move), whence);
+    if (position < 0) {
+        SetLastError(errno == EINVAL ? ERROR_NEGATIVE_SEEK : ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (distanceHigh != nullptr)
+        *distanceHigh = static_cast<LONG>(static_cast<uint64_t>(position) >> 32);
+    if (static_cast<DWORD>(position) == INVALID_SET_FILE_POINTER)
+        SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(position);
+}

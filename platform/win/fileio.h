@@ -57,6 +57,19 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD bytesRead, LPOVER
 // ERROR_SUCCESS, as on Windows).
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 
+#define FILE_BEGIN 0
+#define FILE_CURRENT 1
+#define FILE_END 2
+#define INVALID_SET_FILE_POINTER 0xFFFFFFFFu
+
+// Moves the file position by the signed distance (low word, and *distanceHigh as the high
+// word when given) from FILE_BEGIN, FILE_CURRENT or FILE_END; the new position's low 32
+// bits, its high ones in *distanceHigh. INVALID_SET_FILE_POINTER with
+// ERROR_INVALID_HANDLE for a handle that is no file, ERROR_NEGATIVE_SEEK for a position
+// before the start and ERROR_INVALID_PARAMETER for an unknown method (a position whose
+// low bits are all set also gives INVALID_SET_FILE_POINTER, with ERROR_SUCCESS).
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG *distanceHigh, DWORD moveMethod);
+
 // The name of an ANSI build, which the system's code uses.
 inline HANDLE CreateFile(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
                          LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,

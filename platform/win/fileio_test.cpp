@@ -147,3 +147,32 @@ TEST_F(FileIo, HandlesThatAreNoReadableFileAreRefused)
 }
 
 } // namespace
+
+TEST_F(FileIo, SetFilePointerMovesTheNextReadAndRefusesToSeekBeforeTheStart)
+{
+    Write("data.bin", "0123456789");
+    HANDLE file = CreateFileA(Path("data.bin").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char buffer[4] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(file, buffer, 4, &read, nullptr));
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), 0u);
+    ASSERT_TRUE(ReadFile(file, buffer, 2, &read, nullptr));
+    EXPECT_EQ(std::string(buffer, 2), "01");
+    EXPECT_EQ(SetFilePointer(file, 3, nullptr, FILE_CURRENT), 5u);
+    EXPECT_EQ(SetFilePointer(file, -2, nullptr, FILE_END), 8u);
+    ASSERT_TRUE(ReadFile(file, buffer, 4, &read, nullptr));
+    EXPECT_EQ(std::string(buffer, read), "89");
+    LONG high = 0;
+    EXPECT_EQ(SetFilePointer(file, 4, &high, FILE_BEGIN), 4u);
+    EXPECT_EQ(high, 0);
+
+    SetLastError(0);
+    EXPECT_EQ(SetFilePointer(file, -1, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NEGATIVE_SEEK));
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, 7), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+}
