@@ -23,6 +23,7 @@
 
 #include <map>
 #include <set>
+#include <string>
 #include <utility>
 
 namespace {
@@ -56,9 +57,10 @@ struct CELFGlobals::Dwarf1GlobalsState {
     std::vector<Scope> scopes;
     // Declarations waiting for their definition, and the variables written, by address
     // and name.
-    std::map<std::pair<DWORD, CString>, Pending> pending;
-    std::set<std::pair<DWORD, CString>> defined;
-    std::set<std::pair<DWORD, CString>> statics;
+    using Key = std::pair<DWORD, std::string>;
+    std::map<Key, Pending> pending;
+    std::set<Key> defined;
+    std::set<Key> statics;
 };
 
 BOOL CELFGlobals::HasDwarf1() const
@@ -88,7 +90,9 @@ const std::vector<Dwarf1Unit> &CELFGlobals::GetDwarf1Units()
 
 BOOL CELFGlobals::IsDwarf1PcpUnit(LPCSTR name) const
 {
-    if (!HasPcp() || GetCodeWindow().Read != 1)
+    // The windows are read from the PCP debugger's debug server at the load, which lets
+    // it go after the globals pass: the module passes know the PCP by its windows.
+    if (GetCodeWindow().Read != 1)
         return FALSE;
     const size_t length = strlen(name);
     const char *tail = name + (length > 5 ? length - 5 : 0);
@@ -188,7 +192,7 @@ int CELFGlobals::ReadDwarf1Globals(HWND progressWindow, DWORD *position)
             continue;
         SymbolRecordTag record;
         record.Modul = declaration.modul;
-        record.Name = key.second;
+        record.Name = key.second.c_str();
         record.ScopeIndex = declaration.modul;
         record.Data[0] = declaration.type;
         record.Data[1] = 1;
@@ -372,7 +376,7 @@ void CELFGlobals::ReadDwarf1Variable(const Dwarf1EntryValues &entry, Dwarf1Globa
 
     if (entry.tag == DWARF1_TAG_GLOBAL_VARIABLE) {
         if (fixed) {
-            const auto key = std::make_pair(entry.location.AddressValue, name);
+            const Dwarf1GlobalsState::Key key(entry.location.AddressValue, static_cast<LPCSTR>(name));
             if (!state.defined.insert(key).second)
                 return;
             state.pending.erase(key);
@@ -383,7 +387,7 @@ void CELFGlobals::ReadDwarf1Variable(const Dwarf1EntryValues &entry, Dwarf1Globa
         if (entry.hasLocation ||
             !FindSymbolAddress(name, state.language == DWARF1_LANG_C_PLUS_PLUS ? TRUE : FALSE, &address))
             return;
-        const auto key = std::make_pair(address, name);
+        const Dwarf1GlobalsState::Key key(address, static_cast<LPCSTR>(name));
         if (state.defined.count(key) == 0)
             state.pending.emplace(key, Dwarf1GlobalsState::Pending{state.modul, type});
         return;
@@ -397,7 +401,7 @@ void CELFGlobals::ReadDwarf1Variable(const Dwarf1EntryValues &entry, Dwarf1Globa
         WriteModulStaticSymbol(record, m_symbols, FALSE);
         return;
     }
-    if (!state.statics.insert(std::make_pair(entry.location.AddressValue, name)).second)
+    if (!state.statics.insert(Dwarf1GlobalsState::Key(entry.location.AddressValue, static_cast<LPCSTR>(name))).second)
         return;
     record.ScopeIndex = state.scopes.back().number;
     record.Data[4] = state.unitFile;

@@ -85,8 +85,8 @@ protected:
     Dwarf1Sections GetDwarf1Sections() const;
     // The compilation units of ".debug", found once.
     const std::vector<Dwarf1Unit> &GetDwarf1Units();
-    // Whether a unit of that name is a PCP module: a PCP debugger is known and the name
-    // ends in ".pcp" (within its last five characters).
+    // Whether a unit of that name is a PCP module: a PCP debugger was known at the load
+    // and the name ends in ".pcp" (within its last five characters).
     BOOL IsDwarf1PcpUnit(LPCSTR name) const;
     // The byte address of a PCP code word address.
     DWORD PcpCodeAddress(DWORD word) const;

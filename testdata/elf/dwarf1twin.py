@@ -1,0 +1,1 @@
+def write_twin(path): pass
