@@ -244,7 +244,7 @@ TEST_F(Dwarf1FileTest, TypeEntriesAndModifiersGiveTheirTypes)
 TEST_F(Dwarf1FileTest, LinesComeFromTheLineTableOrTheSourceInformationAndFunctionsGetTheirFirst)
 {
     LoadAll("dwarf1-units.elf", 4);
-    EXPECT_EQ(Files(), (std::vector<std::string>{"1\tfull.c\t1000", "2\tsecond.c\t0", "3\tsecond.h\t1000",
+    EXPECT_EQ(Files(), (std::vector<std::string>{"1\tfull.c\t1000", "2\tsecond.c\t1000", "3\tsecond.h\t1000",
                                                  "4\tshapes.cpp\t0", "5\tuart.pcp\t1000"}));
     // main begins before the first line of its section and takes it.
     EXPECT_EQ(Lines(), (std::vector<std::string>{"3\t4100\t0\t1", "5\t4104\t0\t1", "7\t4112\t0\t1", "9\t4160\t0\t1",

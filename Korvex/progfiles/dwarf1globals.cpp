@@ -238,11 +238,20 @@ void CELFGlobals::ReadDwarf1Unit(const Dwarf1EntryValues &unit, Dwarf1GlobalsSta
     Dwarf1SourceInfo info;
     if (srcinfo != nullptr && sfnames != nullptr && unit.hasSourceInfo && unit.hasNames) {
         if (ReadDwarf1SourceInfo(srcinfo, srcinfoSize, sfnames, sfnamesSize, unit.sourceInfo, unit.names, &info)) {
-            // The table names the unit's primary file first.
+            // Every file the table names has lines, the unit's own (primary) file too:
+            // the queries look for a file's lines only in files marked so. The primary
+            // file is the unit's own, wherever its lines stand in the table (an inline
+            // function of a header may come first); else the first named.
+            size_t primary = 0;
+            for (size_t i = 0; i < info.files.size(); ++i)
+                if (info.files[i].name == unit.name) {
+                    primary = i;
+                    break;
+                }
             for (size_t i = 0; i < info.files.size(); ++i) {
                 const Dwarf1SourceFile &file = info.files[i];
-                RegisterSourceFile(file.name, i == 0 ? FALSE : TRUE, unit.compilationDirectory);
-                if (i == 0)
+                RegisterSourceFile(file.name, TRUE, unit.compilationDirectory);
+                if (i == primary)
                     state.unitFile = FindSourceFile(file.name, unit.compilationDirectory);
                 RecordDwarf1LineRelations(info.lineTable, file.lineOffset, file.lineEnd, state.pcp);
             }

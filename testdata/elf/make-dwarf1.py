@@ -311,6 +311,11 @@ def write_units():
         (".strtab", 3, 0, 0, strtab),
     ]
     write_elf(os.path.join(HERE, "dwarf1-units.elf"), sections, [(0, 5), (1, 6), (2, 5)], 0x1000)
+    # The seed of the DWARF 1.1 fuzz target: the sizes of four sections, then their
+    # contents and ".debug".
+    parts = [line, srcinfo, sfnames, loc_ext]
+    with open(os.path.join(HERE, "dwarf1-units.seed"), "wb") as f:
+        f.write(b"".join(W.u16(len(p)) for p in parts) + b"".join(parts) + debug)
     return labels
 
 
