@@ -26,14 +26,6 @@
 #include <string>
 #include <utility>
 
-namespace {
-
-// Deeper nesting is no program's; the passes then take the children of the deepest
-// scope they keep as its own, both alike.
-const size_t MAX_DWARF1_NESTING = 64;
-
-} // namespace
-
 struct CELFGlobals::Dwarf1GlobalsState {
     // A subroutine or block whose children the walk is inside.
     struct Scope {

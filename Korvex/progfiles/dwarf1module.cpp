@@ -25,9 +25,6 @@ const LONG MODE_LIFETIME_LIST = 5;
 const LONG MODE_LIST_END = 6;
 const DWORD UNSET = 0xFFFFFFFF;
 
-// The same bound as the globals pass's, so that both passes nest alike.
-const size_t MAX_DWARF1_NESTING = 64;
-
 // A decoded place as the rows keep it: the third word of an address or a register,
 // which the location block leaves unset, is 0.
 CAddressValue RowPlace(CAddressValue place)

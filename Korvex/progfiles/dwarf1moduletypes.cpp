@@ -88,7 +88,7 @@ void CELFFile::WriteDwarf1TypeEntry(const Dwarf1EntryValues &entry, Dwarf1Module
     }
     // The type's row follows its members or parameters, when its children end. Nesting
     // deeper than any program's leaves the children to the type around it.
-    if (state.opens.size() >= 64) {
+    if (state.opens.size() >= MAX_DWARF1_NESTING) {
         state.opens.push_back(open);
         CloseDwarf1Construct(state);
         return;

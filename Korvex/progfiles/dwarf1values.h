@@ -40,6 +40,10 @@ enum : BYTE {
     DWARF1_MOD_VOLATILE = 4,
 };
 
+// Deeper nesting of subroutines, blocks and types is no program's: both passes then take
+// the children of the deepest entry they keep as its own, alike.
+const size_t MAX_DWARF1_NESTING = 64;
+
 // The language code of C++ units, whose names are demangled.
 const DWORD DWARF1_LANG_C_PLUS_PLUS = 4;
 
