@@ -118,9 +118,9 @@ class Twin:
         return W.AT_fund_type, fund
 
     def typed(self, node, attrs):
-        if node.get("DW_AT_type") is not None or node.tag == "DW_TAG_pointer_type":
-            if node.get("DW_AT_type") is not None:
-                attrs.append(self.type_of(node))
+        """`attrs` with the type attribute of `node`, when it has a type."""
+        if node.get("DW_AT_type") is not None:
+            attrs.append(self.type_of(node))
         return attrs
 
     def location(self, node, frame):

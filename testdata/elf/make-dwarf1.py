@@ -19,7 +19,33 @@
 #   .debug_loc_ext   "i": register 4 in [0, 8), base register 13 plus 4 in [8, 0x20)
 #   .debug_info      a DWARF 2 unit as well, which the dump must leave out for ".debug"
 #
-# The output is committed; run this only to change the sample.
+# It also writes dwarf1-units.elf, whose four units hold every tag, attribute form,
+# location operation, modifier, subscript format and element list that the DWARF 1.1
+# passes read (each entry's offset is printed at the end of a run):
+#
+#   full.c (C, a .line table only): a typedef "s32"; a structure "flags" of the bit-fields
+#     "level" (s32, 4 bits at offset 28), "trim" (signed int, 3 at 25), "mode" (unsigned
+#     int, 3 at 22), a pointer "next" to itself and a nested structure "inner"; a union
+#     "word"; an enumeration "color" (a size in 8 bytes); arrays int[2][3], char *[color],
+#     one of each bound form, const flags[4]; a pointer and a subroutine type; the globals
+#     "grid", "pp" (int **), "ticks" (volatile int), the declarations "shared" (defined in
+#     second.c), "only_declared" (in the symbol table only) and "missing" (nowhere); the
+#     static "file_static"; "main" (body 0x1004-0x103c) with "argc" at r11 - 8, "i" in a
+#     location list, the statics "calls", "inner_static" (in a block) and "deep" (in a
+#     block without an address), a label, and "helper", named and typed by its origin
+#   second.c (a source-information table of second.c and second.h): "shared", "second",
+#     "from_header"
+#   shapes.cpp (C++): B, C with B as its base, the member functions C::f(int a, char* p),
+#     C::g with "this" only and C::h(const int& v, B named), "plain__Fi", the static
+#     members "counter__1C" and "limit__1C" (declared only)
+#   uart.pcp: "uart_isr" at PCP word address 0x10 with a parameter, a block and a static,
+#     and a PCP line table (a repeated entry, an offset of 0 after the first, an end at -1)
+#
+# and dwarf1-units.seed, the seed of the DWARF 1.1 fuzz target. With --twin PROGRAM it
+# writes PROGRAM-dwarf1.elf, the DWARF 1.1 twin of a gcc-built program of
+# testdata/firmware (dwarf1twin.py).
+#
+# The outputs are committed; run this only to change them.
 import os, struct, sys
 
 import dwarf1writer
