@@ -6,6 +6,7 @@
 #include <hostsymbolpartners.h>
 #include <symdbtesting.h>
 
+#include "dwarftesting.h"
 #include "elftesting.h"
 
 #include <gtest/gtest.h>
@@ -260,6 +261,58 @@ TEST_F(Dwarf1FileTest, AFileWithDebugAndDebugInfoIsReadAsDwarf1)
     ASSERT_FALSE(moduls.IsEOF());
     EXPECT_STREQ(moduls.m_Name, "src/dwarf1.c");
     EXPECT_EQ(moduls.GetRecordCount(), 1);
+}
+
+// uart.pcp grown by an entry of no known tag to 2 bytes below the synthetic type numbers,
+// then a structure of three bit-fields: the third bit-field has no number left.
+std::vector<BYTE> WithModuleThatCannotBeNumbered()
+{
+    DwarfTesting::Sample elf("dwarf1-units.elf");
+    size_t size = 0;
+    const BYTE *debug = elf.Section(".debug", &size);
+    std::vector<BYTE> added;
+    auto u16 = [&](DWORD v) { added.insert(added.end(), {BYTE(v), BYTE(v >> 8)}); };
+    auto u32 = [&](DWORD v) { u16(v & 0xFFFF); u16(v >> 16); };
+    const DWORD UNIT = 2086, STRUCTURE = 24 + 3 * 30 + 4, WANTED = 0x3FF9B - 2;
+    const DWORD filler = WANTED - (static_cast<DWORD>(size) - UNIT) - STRUCTURE;
+    u32(filler); u16(0x7777); u16(0x7774); u32(filler - 12);
+    added.resize(added.size() + filler - 12);
+    const DWORD structure = static_cast<DWORD>(size) + filler;
+    u32(24); u16(0x13); u16(0x12); u32(structure + STRUCTURE); u16(0x38);
+    added.insert(added.end(), {'b', 'i', 'g', 0});
+    u16(0xB6); u32(4);
+    for (int i = 0; i < 3; ++i) {
+        u32(30); u16(0x0D); u16(0x38); added.insert(added.end(), {'a', 0}); u16(0x55); u16(7);
+        u16(0xB6); u32(4); u16(0xC5); u16(i); u16(0xD6); u32(1);
+    }
+    u32(4);
+    std::vector<BYTE> bytes = elf.bytes;
+    const int index = elf.image.FindSection(".debug");
+    PatchElf(bytes, ElfSectionField(bytes, index, 16), static_cast<uint32_t>(bytes.size()), 4);
+    PatchElf(bytes, ElfSectionField(bytes, index, 20), static_cast<uint32_t>(size + added.size()), 4);
+    bytes.insert(bytes.end(), debug, debug + size);
+    bytes.insert(bytes.end(), added.begin(), added.end());
+    return bytes;
+}
+
+TEST_F(Dwarf1FileTest, AModulePassThatFailsLeavesNoneOfItsRowsAndTheModuleUnread)
+{
+    DamagedElf damaged(WithModuleThatCannotBeNumbered());
+    CELFFile reader(m_database, 1, m_host);
+    ASSERT_TRUE(reader.Open(damaged.Name(), nullptr));
+    ASSERT_EQ(reader.ReadSections(nullptr), 1);
+    ASSERT_EQ(reader.ReadGlobals(nullptr), 1);
+    const std::vector<std::string> globals = Symbols();
+    EXPECT_EQ(reader.ReadModules(4, 0), 0);
+    EXPECT_EQ(Symbols(), globals);
+    for (const std::string &type : Types())
+        EXPECT_NE(std::stol(type) >> 18, 4) << type;
+    EXPECT_EQ(reader.ReadModules(3, 0), 1) << "the other modules are read";
+    CDBModuls moduls(m_database.GetDatabase());
+    moduls.Open();
+    moduls.MoveLast();
+    EXPECT_EQ(moduls.m_ModulIndex, 4);
+    EXPECT_FALSE(moduls.m_Analyzed);
 }
 
 // A PCP debugger whose code window starts at 0x8000: uart.pcp's word addresses.
