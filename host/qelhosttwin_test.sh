@@ -62,6 +62,7 @@ requests='0
 702 1 "" ""
 703 1 0x8064c
 703 1 0x80130
+704 1 "'"'"'main {main.c} .8+'"'"';main.c;1;0;0x4;"
 800
 900
 4000 1 0x8064c
@@ -72,7 +73,7 @@ requests='0
 ask() {
   printf '%s\n' "$requests" | "$qelhost" query "$1" --dbdir "$work/db" >"$work/$2.1" 2>"$work/$2.err" ||
     echo "FAIL: $2: exit $?"
-  awk -F'\t' '$1 == 500 { print "501 " $4 } ($1 == 405 || $1 == 409) && $11 == "0x5" { print "600 " $9 }' \
+  awk -F'\t' '$1 == 500 { print "501 " $4 } ($1 == 405 || $1 == 409) && $11 == "0x5" { print "600 " $9; print "601 " $9 }' \
     "$work/$2.1" >"$work/$2.requests"
   "$qelhost" query "$1" --dbdir "$work/db" <"$work/$2.requests" >"$work/$2.2" 2>>"$work/$2.err" ||
     echo "FAIL: $2: second round: exit $?"
