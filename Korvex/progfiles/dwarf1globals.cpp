@@ -217,7 +217,11 @@ void CELFGlobals::ReadDwarf1Unit(const Dwarf1EntryValues &unit, Dwarf1GlobalsSta
     m_moduls.m_ModulIndex = modul;
     m_moduls.m_Analyzed = FALSE;
     m_moduls.m_Offset = static_cast<LONG>(unit.offset);
-    m_moduls.m_Name = name;
+    // The column takes no empty name.
+    if (!name.IsEmpty())
+        m_moduls.m_Name = name;
+    else
+        m_moduls.m_Name.Format("_unnamed_modul%d", static_cast<int>(modul));
     m_moduls.Update();
     state.modul = modul;
     state.pcp = IsDwarf1PcpUnit(name);
@@ -277,7 +281,7 @@ void CELFGlobals::ReadDwarf1Subroutine(const Dwarf1EntryValues &entry, Dwarf1Glo
     const LONG outer = state.scopes.empty() ? 0 : state.scopes.back().functionIndex;
     ++state.scopeNumber;
     LONG functionIndex = outer;
-    if (entry.hasLow) {
+    if (IsDwarf1Function(entry, state.language)) {
         const DWORD low = state.pcp ? PcpCodeAddress(entry.low) : entry.low;
         const DWORD length = state.pcp ? 2 * (entry.high - entry.low) : entry.high - entry.low;
         const DWORD inUnit = entry.offset - state.unit.offset;

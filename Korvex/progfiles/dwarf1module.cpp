@@ -3,9 +3,9 @@
 //
 // Scopes are named by a running number per module, counted by every subroutine and
 // lexical block in entry order, exactly as the globals pass counts them for function
-// statics; the function counter goes up for every subroutine that has a low address, as
-// the globals pass gives Functions rows, PCP modules included (their code is only kept
-// out of the block rows). An entry's children run up to its sibling, so the pass keeps
+// statics; the function counter goes up for every subroutine that has a low address and
+// a name, as the globals pass gives Functions rows, PCP modules included (their code is
+// only kept out of the block rows). An entry's children run up to its sibling, so the pass keeps
 // the entries whose children it is inside and closes each where its sibling begins.
 #include "elffile.h"
 
@@ -212,7 +212,7 @@ void CELFFile::BeginDwarf1Scope(const Dwarf1EntryValues &entry, Dwarf1ModuleStat
     if (subroutine) {
         state.blockCounter = 0;
         Dwarf1ModuleType(entry.type, entry.offset, state);
-        if (entry.hasLow) {
+        if (IsDwarf1Function(entry, state.language)) {
             scope.functionIndex = ++m_nFunctionCounter;
             state.functionAddresses.push_back(state.pcp ? PcpCodeAddress(entry.low) : entry.low);
         }

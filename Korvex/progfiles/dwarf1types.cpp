@@ -120,6 +120,11 @@ CString Dwarf1Name(LPCSTR name, DWORD language)
     return !error && buffer[0] != '\0' ? CString(buffer) : CString(name);
 }
 
+bool IsDwarf1Function(const Dwarf1EntryValues &entry, DWORD language)
+{
+    return entry.hasLow && !Dwarf1Name(entry.name, language).IsEmpty();
+}
+
 CString CutDwarf1Name(const CString &name)
 {
     return name.GetLength() > MAX_NAME ? name.Left(MAX_NAME) : name;

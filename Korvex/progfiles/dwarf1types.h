@@ -49,5 +49,9 @@ LONG Dwarf1TypeNumber(const Dwarf1Type &type, DWORD entryInUnit, DWORD unitStart
 // demangler when it gives a result.
 CString Dwarf1Name(LPCSTR name, DWORD language);
 
+// Whether a subroutine entry has a Functions row: it has a low address and a name (the
+// row takes no empty name). Both passes count functions so.
+bool IsDwarf1Function(const Dwarf1EntryValues &entry, DWORD language);
+
 // Cuts a name to the 254 characters that a Functions row holds.
 CString CutDwarf1Name(const CString &name);

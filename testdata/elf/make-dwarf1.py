@@ -39,7 +39,9 @@
 #     C::g with "this" only and C::h(const int& v, B named), "plain__Fi", the static
 #     members "counter__1C" and "limit__1C" (declared only)
 #   uart.pcp: "uart_isr" at PCP word address 0x10 with a parameter, a block and a static,
-#     and a PCP line table (a repeated entry, an offset of 0 after the first, an end at -1)
+#     a nameless subroutine, and a PCP line table (a repeated entry, an offset of 0 after
+#     the first, an end at -1)
+#   a unit without a name, with the function "lone"
 #
 # and dwarf1-units.seed, the seed of the DWARF 1.1 fuzz target. With --twin PROGRAM it
 # writes PROGRAM-dwarf1.elf, the DWARF 1.1 twin of a gcc-built program of
@@ -297,9 +299,15 @@ def write_units():
                 E("local_variable", [(W.AT_name, "rx"), (W.AT_fund_type, FT["char"]), (W.AT_location, addr(0x9000))]),
             ]),
         ]),
+        E("subroutine", [(W.AT_low_pc, 0x1C), (W.AT_high_pc, 0x1E)], [
+            E("formal_parameter", [(W.AT_name, "q"), (W.AT_fund_type, FT["char"]), (W.AT_location, loc((W.OP_REG, 3)))]),
+        ]),
+    ])
+    nameless = E("compile_unit", [(W.AT_language, lang_c)], [
+        E("global_subroutine", [(W.AT_name, "lone"), (W.AT_low_pc, 0x10F0), (W.AT_high_pc, 0x1100)]),
     ])
 
-    units = [full, second, shapes, uart]
+    units = [full, second, shapes, uart, nameless]
     # The units' line tables and source-information tables lie at their offsets, which
     # their compile units name; the units are written once to find them.
     full_lines = W.line_table(0x1000, [(3, 0xFFFF, 4), (5, 3, 8), (7, 1, 0x10), (9, 1, 0x40), (12, 1, 0x44),
