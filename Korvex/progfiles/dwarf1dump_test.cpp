@@ -19,13 +19,13 @@ public:
     CElfImage m_image;
 };
 
-// The dump of testdata/elf/dwarf1-sample.elf (made by make-dwarf1.py).
-std::string DumpSample()
+// The dump of a sample of testdata/elf made by make-dwarf1.py.
+std::string DumpSample(const char *sample = "dwarf1-sample.elf")
 {
     std::string path = std::string(testing::TempDir()) + "dwarf1dump_test_" + std::to_string(getpid()) + ".dmp";
     {
         CDumpedFile program;
-        EXPECT_TRUE(program.Open(SamplePath("dwarf1-sample.elf").c_str(), path.c_str()));
+        EXPECT_TRUE(program.Open(SamplePath(sample).c_str(), path.c_str()));
         EXPECT_TRUE(program.Attach()) << (LPCSTR)program.m_image.GetError();
         EXPECT_TRUE(CElfDumper(program, program.m_image).DumpFile());
     }
@@ -37,6 +37,26 @@ std::string DumpSample()
 bool Has(const std::string &text, const std::string &part, size_t from = 0)
 {
     return text.find(part, from) != std::string::npos;
+}
+
+TEST(Dwarf1Dump, EveryEntryOfTheGeneratedUnitsIsDumpedWithItsTag)
+{
+    const std::string dump = DumpSample("dwarf1-units.elf");
+    const size_t end = dump.find("DWARF11 (.debug section):\n\n");
+    ASSERT_NE(std::string::npos, end);
+    Sample sample("dwarf1-units.elf");
+    Dwarf1Sections sections;
+    sections.debug = sample.Section(".debug", &sections.debugSize);
+    CDwarf1EntryReader reader(sections);
+    int entries = 0;
+    while (reader.NextEntry()) {
+        char head[32];
+        snprintf(head, sizeof head, "\n%6u: <%u> ", reader.GetEntryOffset(), reader.GetEntryLength());
+        EXPECT_TRUE(Has(dump, head, end)) << head;
+        ++entries;
+    }
+    EXPECT_GT(entries, 60);
+    EXPECT_TRUE(Has(dump, "TAG_inheritance", end) || Has(dump, "DW_TAG_inheritance", end));
 }
 
 TEST(Dwarf1Dump, TheEntriesOfDebugComeAtTheEndInsteadOfTheDwarf2Units)

@@ -86,9 +86,10 @@ bool CDwarf1EntryReader::NextAttribute(Dwarf1Attribute *attribute)
     return true;
 }
 
-CAddressValue DecodeDwarf1Location(const BYTE *block, size_t length, CString *text)
+namespace {
+
+CAddressValue DecodeLocation(const BYTE *block, size_t length, CAddressValue place, CString *text)
 {
-    CAddressValue place(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF);
     CDataCursor cursor(block, length, false);
     CString words;
     while (!cursor.AtEnd()) {
@@ -130,6 +131,18 @@ CAddressValue DecodeDwarf1Location(const BYTE *block, size_t length, CString *te
     if (text != nullptr)
         *text = words;
     return place;
+}
+
+} // namespace
+
+CAddressValue DecodeDwarf1Location(const BYTE *block, size_t length, CString *text)
+{
+    return DecodeLocation(block, length, CAddressValue(0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF), text);
+}
+
+CAddressValue DecodeDwarf1Location(const BYTE *block, size_t length, const CAddressValue &start)
+{
+    return DecodeLocation(block, length, start, nullptr);
 }
 
 bool ReadDwarf1LocationList(const BYTE *locExt, size_t size, DWORD offset, DWORD base,

@@ -53,6 +53,14 @@ public:
         : m_debug(sections.debug, sections.debugSize, false)
     {
     }
+    // Reads the entries from offset `start` up to offset `end` (a compilation unit);
+    // offsets stay those of the section.
+    CDwarf1EntryReader(const Dwarf1Sections &sections, DWORD start, DWORD end)
+        : m_debug(sections.debug, end < sections.debugSize ? end : sections.debugSize, false)
+    {
+        if (!m_debug.Seek(start))
+            m_bEnded = true;
+    }
 
     // Steps to the next entry: false at the section's end, at a length of 0, and at an
     // entry that the section cuts off. A padding entry (length below 8) is an entry too,
@@ -88,6 +96,8 @@ private:
 //   OP_DEREF2, OP_DEREF4, OP_ADD       no change
 // An unknown operation ends the decoding. `text` receives " NAME(operand)" per operation.
 CAddressValue DecodeDwarf1Location(const BYTE *block, size_t length, CString *text = nullptr);
+// The same from another start: a member's offset is its block's value from (1, 0, 0).
+CAddressValue DecodeDwarf1Location(const BYTE *block, size_t length, const CAddressValue &start);
 
 // One entry of a location list: from `address` on, the variable is at `place`; a place of
 // mode 6 (SYAM_LIFETIMEDEAD) ends its life.

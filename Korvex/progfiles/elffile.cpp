@@ -19,7 +19,9 @@ CELFFile::~CELFFile() = default;
 
 int CELFFile::ReadModules(int moduleIndex, int)
 {
-    // Files that carry DWARF 1 have no module pass here.
+    // DWARF 1.1 is read whatever else the file carries, as the globals pass read it.
+    if (HasDwarf1())
+        return ReadDwarf1Module(moduleIndex);
     if (!HasDwarf2Only())
         return 0;
     return ReadDwarf2Module(moduleIndex);

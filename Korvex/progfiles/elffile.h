@@ -29,9 +29,12 @@ public:
 
     // The module pass of DWARF 2.
     int ReadDwarf2Module(LONG modul);
+    // The module pass of DWARF 1.1 (".debug").
+    int ReadDwarf1Module(LONG modul);
 
 private:
     struct ModuleScope;
+    struct Dwarf1ModuleState;
 
     // The module start: the function counter goes on from the module's first function.
     void BeginModule(LONG modul);
@@ -58,6 +61,23 @@ private:
     void WriteLifetime(LONG list, DWORD begin, LONG mode, LONG value, LONG extra);
     void WriteSourceLines(const Dwarf2EntryValues &unit);
     void ClearAnalyzedSourceFiles();
+
+    // The DWARF 1.1 module pass (dwarf1module.cpp, dwarf1moduletypes.cpp).
+    BOOL ReadDwarf1ModuleUnit(Dwarf1ModuleState &state);
+    void HandleDwarf1Entry(const Dwarf1EntryValues &entry, Dwarf1ModuleState &state);
+    void CloseDwarf1Construct(Dwarf1ModuleState &state);
+    void WriteDwarf1FundamentalTypes();
+    LONG Dwarf1ModuleType(const Dwarf1Type &type, DWORD entryOffset, const Dwarf1ModuleState &state);
+    void WriteDwarf1TypeEntry(const Dwarf1EntryValues &entry, Dwarf1ModuleState &state);
+    void WriteDwarf1Array(const Dwarf1EntryValues &entry, const Dwarf1ModuleState &state);
+    void WriteDwarf1Enumeration(const Dwarf1EntryValues &entry, const Dwarf1ModuleState &state);
+    void WriteDwarf1Member(const Dwarf1EntryValues &entry, Dwarf1ModuleState &state);
+    bool IsDwarf1SignedMember(const Dwarf1Type &type, const Dwarf1ModuleState &state) const;
+    void BeginDwarf1Scope(const Dwarf1EntryValues &entry, Dwarf1ModuleState &state);
+    void WriteDwarf1Variable(const Dwarf1EntryValues &entry, Dwarf1ModuleState &state);
+    BOOL PlaceDwarf1Variable(const Dwarf1EntryValues &entry, const Dwarf1ModuleState &state, LONG *triple);
+    void ReadDwarf1SourceLines(const Dwarf1EntryValues &unit, Dwarf1ModuleState &state);
+    void AddDwarf1FunctionLines(const Dwarf1ModuleState &state);
 
     CDBTypeInfo m_types;
     CDBSourceLines m_sourceLines;

@@ -100,7 +100,9 @@ int CELFGlobals::ReadGlobals(HWND progressWindow)
     int result = 1;
     DWORD position = 0;
     if (!m_bAnalyzed) {
-        if (HasDwarf2Only()) {
+        if (HasDwarf1()) {
+            result = ReadDwarf1Globals(progressWindow, &position);
+        } else if (HasDwarf2Only()) {
             CheckVarEd();
             result = ReadDwarf2Globals(progressWindow, &position);
         }

@@ -14,8 +14,11 @@
 
 #include <qeldatabase.h>
 #include <map>
+#include <string>
+#include <unordered_map>
 #include <symboltables.h>
 
+#include "dwarf1values.h"
 #include "dwarf2entries.h"
 #include "dwarf2entryvalues.h"
 #include "dwarf2unitglobals.h"
@@ -60,6 +63,12 @@ public:
     // cannot be read whole leaves no rows and is named in a notice; the pass goes on.
     int ReadDwarf2Globals(HWND progressWindow, DWORD *position);
 
+    // The globals pass of DWARF 1.1 debugging information (".debug"): a Moduls row per
+    // compilation unit, its source files and relations, Functions rows and the variables
+    // at fixed addresses, the declared globals last. `position` is the progress position,
+    // advanced by the entries' offsets.
+    int ReadDwarf1Globals(HWND progressWindow, DWORD *position);
+
     // Whether the database held an analysed Program row when the file was opened.
     BOOL IsAnalyzed() const { return m_bAnalyzed; }
     // The largest start of a section record in the PCP's code window, -1 when none.
@@ -70,6 +79,17 @@ protected:
     Dwarf2Sections GetDwarf2Sections() const;
     // Whether the file has DWARF 2 debugging information, and no DWARF 1 besides.
     BOOL HasDwarf2Only() const;
+    // Whether the file has DWARF 1.1 debugging information, which is read whatever else
+    // the file carries.
+    BOOL HasDwarf1() const;
+    Dwarf1Sections GetDwarf1Sections() const;
+    // The compilation units of ".debug", found once.
+    const std::vector<Dwarf1Unit> &GetDwarf1Units();
+    // Whether a unit of that name is a PCP module: a PCP debugger was known at the load
+    // and the name ends in ".pcp" (within its last five characters).
+    BOOL IsDwarf1PcpUnit(LPCSTR name) const;
+    // The byte address of a PCP code word address.
+    DWORD PcpCodeAddress(DWORD word) const;
     // The SourceFiles row of `name` in `directory` that RegisterSourceFile made, found
     // whichever form of the path it chose then (the files on disk may have changed
     // since); -1 when there is none.
@@ -99,6 +119,18 @@ private:
     void CheckVarEd();
     // After a global variable's row: the statements that name it learn its SymbolIndex.
     void ResolveVarEdVariable(LPCSTR name, DWORD address);
+
+    // The DWARF 1.1 globals pass's parts (dwarf1globals.cpp).
+    struct Dwarf1GlobalsState;
+    void ReadDwarf1Unit(const Dwarf1EntryValues &unit, Dwarf1GlobalsState &state);
+    void RecordDwarf1LineRelations(DWORD table, DWORD first, DWORD until, BOOL pcp);
+    void ReadDwarf1Subroutine(const Dwarf1EntryValues &entry, Dwarf1GlobalsState &state);
+    CString Dwarf1MemberFunctionName(const Dwarf1EntryValues &entry, const CString &name,
+                                     const Dwarf1GlobalsState &state);
+    void ReadDwarf1Variable(const Dwarf1EntryValues &entry, Dwarf1GlobalsState &state);
+    // The address of a defined symbol of the ELF symbol table by its name (demangled with
+    // `demangled`); FALSE when none has it.
+    BOOL FindSymbolAddress(const CString &name, BOOL demangled, DWORD *address);
 
     void ReadSymbolTable(HWND progressWindow, DWORD *position);
     void WriteStartupLabels();
@@ -131,4 +163,10 @@ private:
     CString m_strCurrentSourcePath; // the path of the current source file
     int m_nLastSectionFound = -1;
     std::map<const CQelRecordset *, UINT> m_currentKeys; // the index each table seeks through
+    std::vector<Dwarf1Unit> m_dwarf1Units;
+    BOOL m_bDwarf1UnitsFound = FALSE;
+    // The ELF symbol table's defined names, as written and demangled, filled when a
+    // declaration first asks.
+    std::unordered_map<std::string, DWORD> m_symbolAddresses[2];
+    BOOL m_bSymbolAddressesRead[2] = {FALSE, FALSE};
 };

@@ -3,8 +3,10 @@
 import struct
 
 def write_elf(path, sections, segments, entry):
-    """sections: (name, type, flags, address, contents), in order; segments: indexes of the
-    sections that get a loadable program header each, with its flags."""
+    """sections: (name, type, flags, address, contents (a size for SHT_NOBITS)[, link,
+    entry size]), in order;
+    segments: indexes of the sections that get a loadable program header each, with its
+    flags."""
     names = b"\0"
     name_offsets = []
     for s in sections + [(".shstrtab",)]:
@@ -17,13 +19,15 @@ def write_elf(path, sections, segments, entry):
     for s in sections:
         while len(data) % 4: data.append(0)
         placed.append(len(data))
-        data += s[4]
+        data += b"" if isinstance(s[4], int) else s[4]
     while len(data) % 4: data.append(0)
     shoff = len(data)
     shdrs = bytes(40)
     for i, s in enumerate(sections):
         align = 4 if any(i == index for index, _ in segments) else 1
-        shdrs += struct.pack("<10I", name_offsets[i], s[1], s[2], s[3], placed[i], len(s[4]), 0, 0, align, 0)
+        link, entsize = (s[5], s[6]) if len(s) > 5 else (0, 0)
+        size = s[4] if isinstance(s[4], int) else len(s[4])
+        shdrs += struct.pack("<10I", name_offsets[i], s[1], s[2], s[3], placed[i], size, link, 0, align, entsize)
     data += shdrs
     ident = b"\x7fELF" + bytes([1, 1, 1]) + bytes(9)
     header = ident + struct.pack("<HHIIIIIHHHHHH", 2, 40, 1, entry, 52, shoff, 0x5000200, 52, 32, len(segments), 40,
