@@ -4,10 +4,12 @@
 #include "hostdownloads.h"
 
 #include <elfsections.h>
+#include <programformats.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 int DumpProgramFile(const char *path, const char *target)
 {
@@ -25,7 +27,13 @@ int DumpProgramFile(const char *path, const char *target)
         } else {
             auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer.p));
             // The program id of a load; 0 would tell the reader that nobody takes downloads.
-            CELFSections reader(1, debugServer);
+            // The reader of the format that a load would choose; a file that no
+            // recogniser takes goes to the ELF reader, which says why it is none.
+            const QelProgramFormat *format = FindProgramFormat(path);
+            std::unique_ptr<CQelTargetFile> made(format != nullptr && format->CreateSectionReader != nullptr
+                                                     ? format->CreateSectionReader(1, debugServer)
+                                                     : new CELFSections(1, debugServer));
+            CQelTargetFile &reader = *made;
             if (!reader.Open(path, target)) {
                 std::fprintf(stderr, "qelhost: %s\n", static_cast<LPCSTR>(reader.GetFailureText()));
             } else if (reader.ReadSections(nullptr) != 1) {

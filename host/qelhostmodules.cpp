@@ -1,11 +1,12 @@
 #include "qelhostmodules.h"
 
-#include <elffile.h>
+#include <programformats.h>
 #include <qeldatabase.h>
 #include <qeldbexception.h>
 #include <symboltables.h>
 
 #include <chrono>
+#include <memory>
 #include <cstdio>
 
 namespace {
@@ -31,12 +32,16 @@ bool ReadAllModules(const char *databasePath, const char *programFile, LONG prog
             return false;
         }
         const CString source = ProgramSource(database, programFile);
-        CELFFile reader(database, static_cast<DWORD>(programId), nullptr);
-        if (!reader.Open(source, nullptr) || !reader.ReadSections(nullptr)) {
-            std::fprintf(stderr, "qelhost: --modules reads the modules of ELF programs; %s is none\n",
+        // The reader that a load chooses, by the same recognisers.
+        const QelProgramFormat *format = FindProgramFormat(source);
+        std::unique_ptr<CQelTargetFile> made(
+            format != nullptr ? format->CreateReader(database, static_cast<DWORD>(programId), nullptr) : nullptr);
+        if (!made || !made->Open(source, nullptr) || !made->ReadSections(nullptr)) {
+            std::fprintf(stderr, "qelhost: --modules reads the modules of program files with a reader; %s is none\n",
                          static_cast<LPCSTR>(source));
             return false;
         }
+        CQelTargetFile &reader = *made;
         CDBModuls moduls(database.GetDatabase());
         const LONG count = moduls.GetRecordCount();
         moduls.Close();

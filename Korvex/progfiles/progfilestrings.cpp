@@ -4,6 +4,7 @@ const QEL_STRING_ENTRY g_ProgfilesStrings[] = {
     {IDS_MAIN_FUNCTION, "main"},
     {IDS_ELF_ENTRY_POINT, "__ELFEntryPoint"},
     {IDS_PCP_ENTRY_POINT, "__PCPEntryPoint"},
+    {IDS_START_LABEL, "start"},
 };
 
 const size_t g_ProgfilesStringCount = sizeof g_ProgfilesStrings / sizeof g_ProgfilesStrings[0];

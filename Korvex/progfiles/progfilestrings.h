@@ -11,6 +11,7 @@ enum : UINT {
     IDS_MAIN_FUNCTION = 402,    // "main"
     IDS_ELF_ENTRY_POINT = 403,  // "__ELFEntryPoint"
     IDS_PCP_ENTRY_POINT = 404,  // "__PCPEntryPoint"
+    IDS_START_LABEL = 406,      // "start"
 };
 
 extern const QEL_STRING_ENTRY g_ProgfilesStrings[];
