@@ -47,8 +47,9 @@ std::string Flatten(const CQelDBXNode *root)
 
 void ParseTwice(const std::string &text)
 {
-    CQelDBXParser first(1024);
-    CQelDBXParser second(1);
+    // Kept from input to input, as the reader keeps its parser over a module's strings.
+    static CQelDBXParser first(1024);
+    static CQelDBXParser second(1);
     const CQelDBXNode *a = first.Parse(text.c_str(), 0);
     const CQelDBXNode *b = second.Parse(text.c_str(), 0);
     Check((a == nullptr) == (b == nullptr));
