@@ -10,7 +10,8 @@ each type definition are stated by hand beside its stabs string.
 
 A damaged program's .expect holds the status line that its load answers.
 
-Run it from anywhere; the outputs are committed beside it.
+Run it from anywhere; the outputs are committed beside it. With "--bench FILE [MODULES]"
+it writes only the large program that bench/load_bench times (3000 modules).
 """
 import os
 import struct
@@ -630,7 +631,38 @@ def small(name, code_byte, model, damage=None, magic=0x107, trailer='B'):
                    modules=[module], damage=damage)
 
 
+def bench_program(path, count):
+    """A program of `count` modules for bench/load_bench: each with two functions, lines,
+    a parameter, locals in a block, a structure and a global."""
+    modules, linker = [], []
+    for m in range(count):
+        base = 0x10000 + m * 0x40
+        modules.append(Module('m%d' % m, base, 0x40, 'late', [
+            Source('/src/bench/'), Source('m%d.c' % m),
+            Global('g%d' % m, 1),
+            Fun('f%d_a' % m, base, lines=[(10 + i, base + 4 * i) for i in range(4)], body=[
+                TypeDef('int:t1=r1;-32768;32767;', []),
+                TypeDef('s%d:T2=s6a:1,0,16;b:1,16,16;c:3=*1,32,16;;' % m, []),
+                Param('p', 1, 4), Local('x', 2, -6),
+                Block(0, 0x10, [Local('y', 1, -8)]),
+            ]),
+            Fun('f%d_b' % m, base + 0x20, static=True, lines=[(30 + i, base + 0x20 + 4 * i) for i in range(4)]),
+        ]))
+        linker.append(Raw('_g%d' % m, N_BSS | N_EXT, 0, 0x80000 + 2 * m))
+    program = Program('bench', start=0x10000, entries=[('code', 0x10000, code(0x40 * count, 0)),
+                                                        ('bss', 0x80000, 2 * count)],
+                      modules=modules, linker=linker)
+    writer = Writer(program)
+    writer.build()
+    with open(path, 'wb') as out:
+        out.write(writer.file_bytes())
+
+
 def main():
+    import sys
+    if len(sys.argv) >= 3 and sys.argv[1] == '--bench':
+        bench_program(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else 3000)
+        return
     # The same program with the module markers in both orders: the same rows.
     write(full('full', 'early', 'late', 'A'))
     write(full('full-swapped', 'late', 'early', 'A'))
