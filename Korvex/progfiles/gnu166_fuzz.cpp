@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -77,22 +78,30 @@ const QEL_MODULE_RESOURCES &FuzzResources()
     return resources;
 }
 
+// A path for mkstemp in the temporary folder ($TMPDIR, else /tmp): a folder in memory
+// there makes the database's journal cheap.
+std::string TempPattern(const char *name)
+{
+    const char *folder = getenv("TMPDIR");
+    return std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/" + name + "XXXXXX";
+}
+
 // One empty symbol database per process, removed at its end.
 struct ScratchDatabase {
-    char path[40] = "/tmp/qelgnufuzzdbXXXXXX";
+    std::string path = TempPattern("qelgnufuzzdb");
     CQelDatabase database;
     ScratchDatabase()
     {
-        int fd = mkstemp(path);
+        int fd = mkstemp(path.data());
         Check(fd >= 0);
         close(fd);
-        unlink(path);
-        Check(database.Create(path));
+        unlink(path.c_str());
+        Check(database.Create(path.c_str()));
     }
     ~ScratchDatabase()
     {
         database.Close(FALSE);
-        unlink(path);
+        unlink(path.c_str());
     }
 };
 
@@ -104,20 +113,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // The reader opens files by name: one scratch file per process, removed at its end.
     static struct ScratchFile {
-        char path[32] = "/tmp/qelgnufuzzXXXXXX";
-        int fd = mkstemp(path);
+        std::string path = TempPattern("qelgnufuzz");
+        int fd = mkstemp(path.data());
         ~ScratchFile()
         {
             if (fd >= 0) {
                 close(fd);
-                unlink(path);
+                unlink(path.c_str());
             }
         }
     } scratch;
     if (scratch.fd < 0 || ftruncate(scratch.fd, 0) != 0 ||
         pwrite(scratch.fd, data, size, 0) != static_cast<ssize_t>(size))
         return 0;
-    const char *path = scratch.path;
+    const char *path = scratch.path.c_str();
     CGNU166Check check;
     const int recognised = check.IsFileOfType(path);
     static CFuzzHost host;

@@ -356,12 +356,12 @@ BOOL CGNU166Globals::BitOrWordRecord(const Gnu166Symbol &symbol, const CString &
     record->Name = name;
     record->ScopeIndex = m_nModul;
     if (symbol.Description == GNU166_DESC_BIT) {
-        record->Data[0] = kBitType;
+        record->Data[0] = PackedType(m_nModul, kBitType) == kNoIndex ? kNoIndex : kBitType;
         record->Data[1] = static_cast<LONG>(SYAM_ABSOLUTE_BIT);
         record->Data[2] = static_cast<LONG>((symbol.Value & 0xFFFF) * 2 + 0xFD00);
         record->Data[3] = static_cast<LONG>(symbol.Value >> 16);
     } else if (symbol.Description == GNU166_DESC_WORD) {
-        record->Data[0] = kWordType;
+        record->Data[0] = PackedType(m_nModul, kWordType) == kNoIndex ? kNoIndex : kWordType;
         record->Data[1] = SYAM_ABSOLUTE;
         record->Data[2] = static_cast<LONG>(symbol.Value & 0xFFFF);
         record->Data[3] = 0;

@@ -20,6 +20,13 @@ LONG NumberOf(const CQelDBXNode *node)
     return -1;
 }
 
+// A type that a row refers to; kNoIndex for a number that the database cannot pack, so
+// that one odd string costs its reference, not the module.
+LONG Reference(LONG number)
+{
+    return number >= 0 && number <= kMaxPackedNumber ? number : kNoIndex;
+}
+
 // The size in bits that a range's bounds give a base type; 0 for none.
 LONG RangeBits(LONG lower, LONG upper)
 {
@@ -86,7 +93,7 @@ LONG CGNU166File::WriteType(const CQelDBXNode *node, const CString &name)
             record.Modul = m_nModul;
             record.Name = name;
             record.Number = number;
-            record.NamedType = other;
+            record.NamedType = Reference(other);
             WriteTypedefRecord(record, m_types, FALSE);
         }
         break;
@@ -102,7 +109,7 @@ LONG CGNU166File::WriteType(const CQelDBXNode *node, const CString &name)
         WriteEnum(number, info, name);
         break;
     case DBX_ARRAY_TYPE: {
-        const LONG element = WriteType(info->Child[3], "");
+        const LONG element = Reference(WriteType(info->Child[3], ""));
         if (element > 0 && TakeTypeNumber(number)) {
             ArrayRecordTag record;
             record.Modul = m_nModul;
@@ -116,7 +123,7 @@ LONG CGNU166File::WriteType(const CQelDBXNode *node, const CString &name)
         break;
     }
     case DBX_POINTER_TYPE: {
-        const LONG target = WriteType(info->Child[0], "");
+        const LONG target = Reference(WriteType(info->Child[0], ""));
         if (target > 0 && number > 0 && TakeTypeNumber(number)) {
             PointerTypeRecordTag record;
             record.Modul = m_nModul;
@@ -128,7 +135,7 @@ LONG CGNU166File::WriteType(const CQelDBXNode *node, const CString &name)
         break;
     }
     case DBX_FUNCTION_TYPE: {
-        const LONG result = WriteType(info->Child[0], "");
+        const LONG result = Reference(WriteType(info->Child[0], ""));
         if (TakeTypeNumber(number)) {
             m_functionTypes.insert(number);
             FunctionTypeRecordTag record;
@@ -187,7 +194,7 @@ void CGNU166File::WriteCompound(LONG number, const CQelDBXNode *info, const CStr
 
     for (const CQelDBXNode *member = info->Child[1]; member != nullptr; member = member->Child[3]) {
         const CQelDBXNode *variable = member->Child[0];
-        LONG type = WriteType(variable->Child[1], "");
+        LONG type = Reference(WriteType(variable->Child[1], ""));
         LONG offset = member->Child[1]->Value;
         const LONG size = member->Child[2]->Value;
         if ((type == m_nIntType || type == m_nUnsignedType) && type >= 0 && size < 16) {
