@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -223,6 +224,32 @@ TEST(DBXParser, ReadsTheStringsOfARealCompiler)
     };
     for (const auto &c : cases)
         EXPECT_EQ(ShowParse(parser, numbered[c.Line - 1]), c.Tree) << c.Line;
+}
+
+// The parser keeps its state in the object: parsers on several threads at once give the
+// trees that one gives alone.
+TEST(DBXParser, ParsersOnSeveralThreadsGiveTheSameTrees)
+{
+    const std::vector<std::string> texts = ReadLines("gcc-stabs-numbered.txt");
+    std::vector<std::string> alone;
+    CQelDBXParser parser(1024);
+    for (const std::string &text : texts)
+        alone.push_back(ShowParse(parser, text));
+    std::vector<std::vector<std::string>> results(4);
+    std::vector<std::thread> threads;
+    for (auto &result : results) {
+        threads.emplace_back([&texts, &result] {
+            CQelDBXParser own(16);
+            for (int round = 0; round < 50; ++round)
+                for (const std::string &text : texts)
+                    result.push_back(ShowParse(own, text));
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    for (const auto &result : results)
+        for (size_t i = 0; i < result.size(); ++i)
+            ASSERT_EQ(result[i], alone[i % alone.size()]);
 }
 
 } // namespace
