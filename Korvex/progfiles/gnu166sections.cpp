@@ -49,10 +49,15 @@ int CGNU166Sections::ReadSections(HWND progressWindow)
 {
     m_sections.clear();
     m_modules.clear();
-    if (!CheckLayout())
+    // The header is dumped before the layout is checked, so that a damaged file's dump
+    // shows the sizes that do not fit.
+    if (GetView() == nullptr || GetViewSize() < GNU166_HEADER_SIZE) {
+        SetFailure(QEL_LOAD_READER_FAILED, "The file is too short for a GNU C166 program.");
         return 0;
+    }
+    m_header = ReadGnu166Header(GetView());
     DumpHeader();
-    if (!ReadSectionTable() || !WalkSymbols(progressWindow))
+    if (!CheckLayout() || !ReadSectionTable() || !WalkSymbols(progressWindow))
         return 0;
     FlushDump();
     return DownloadPattern(progressWindow, 2) ? 1 : 0;
@@ -62,11 +67,6 @@ BOOL CGNU166Sections::CheckLayout()
 {
     const BYTE *view = GetView();
     const uint64_t size = GetViewSize();
-    if (view == nullptr || size < GNU166_HEADER_SIZE + 8) {
-        SetFailure(QEL_LOAD_READER_FAILED, "The file is too short for a GNU C166 program.");
-        return FALSE;
-    }
-    m_header = ReadGnu166Header(view);
     const uint64_t symbols = uint64_t(GNU166_HEADER_SIZE) + m_header.Text + m_header.Data;
     const uint64_t strings = symbols + m_header.Symbols;
     if (m_header.Symbols % GNU166_ENTRY_SIZE != 0) {
