@@ -1,7 +1,6 @@
 #include "gnu166file.h"
 
 #include <packedindex.h>
-#include <qelquerydef.h>
 #include <stringtext.h>
 #include <symbolwriters.h>
 #include <symdbstrings.h>
@@ -60,12 +59,21 @@ int CGNU166File::ReadModules(int moduleIndex, int)
 
 LONG CGNU166File::FirstFunctionOf(LONG modul)
 {
-    CQelQueryDef query(GetDatabase().GetDatabase());
-    query.Open(LoadStringText(IDS_Q_FIRSTFUNCTIONOFMODUL));
-    query.SetParameter("_ModulIndex", CdbVariant(modul));
-    CDBFunctions first(GetDatabase().GetDatabase());
-    first.OpenQueryDef(query);
-    return first.IsEOF() ? 1 : first.m_FunctionIndex;
+    // What $FirstFunctionOfModul answers, for every module in one walk: the query scans
+    // the functions once per module, the walk once per reader. The globals pass wrote
+    // them, and they do not change.
+    if (m_firstFunctions.empty()) {
+        CDBFunctions functions(GetDatabase().GetDatabase());
+        for (functions.Open(); !functions.IsEOF(); functions.MoveNext()) {
+            const LONG owner = functions.m_Scope < 0 ? -functions.m_Scope : functions.m_Scope;
+            auto known = m_firstFunctions.find(owner);
+            if (known == m_firstFunctions.end() || functions.m_FunctionIndex < known->second)
+                m_firstFunctions[owner] = functions.m_FunctionIndex;
+        }
+        m_firstFunctions.emplace(-1, 0); // walked: the map is not empty any more
+    }
+    auto first = m_firstFunctions.find(modul);
+    return first != m_firstFunctions.end() ? first->second : 1;
 }
 
 BOOL CGNU166File::ReadModule(LONG modul, DWORD offset)

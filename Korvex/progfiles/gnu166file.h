@@ -10,6 +10,7 @@
 #include "dbxparser.h"
 #include "gnu166globals.h"
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -45,6 +46,7 @@ private:
     void FlushBlocks();
     void AddLocal(const CString &name, LONG type, LONG mode, LONG value, BOOL listed);
     void AddParameter(const CString &name, LONG type, LONG mode, LONG value);
+    // The FunctionIndex of the module's first function; 1 when it has none.
     LONG FirstFunctionOf(LONG modul);
 
     // Types (gnu166types.cpp).
@@ -77,6 +79,7 @@ private:
     std::vector<Block> m_blocks; // [0] the function's own, then one per open N_LBRAC
     std::set<LONG> m_writtenTypes;
     std::set<LONG> m_functionTypes;
+    std::map<LONG, LONG> m_firstFunctions; // module -> its first FunctionIndex
     LONG m_nIntType = -1;
     LONG m_nUnsignedType = -1;
 };

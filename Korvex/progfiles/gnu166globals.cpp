@@ -113,6 +113,7 @@ int CGNU166Globals::ReadGlobals(HWND progressWindow)
     m_nModul = 0;
     m_nSection = -1;
     m_nSourceFile = 0;
+    m_nSourceFileCount = -1;
     m_strDirectory.Empty();
     if (!m_functions.IsOpen())
         m_functions.Open();
@@ -242,7 +243,9 @@ void CGNU166Globals::AddSourceFile(const CString &name)
     }
     const CString path = IsAbsolutePath(name) ? name : m_strDirectory + name;
     if (!SeekKey(m_sourceFiles, IDS_DB_ENTRYINFILEKEY, CdbVariant(static_cast<LPCSTR>(path)))) {
-        const LONG index = m_sourceFiles.GetRecordCount() + 1;
+        if (m_nSourceFileCount < 0)
+            m_nSourceFileCount = m_sourceFiles.GetRecordCount();
+        const LONG index = ++m_nSourceFileCount;
         m_sourceFiles.AddNew();
         m_sourceFiles.m_SourceFileIndex = index;
         m_sourceFiles.m_Type = 0;

@@ -93,6 +93,7 @@ private:
     LONG m_nModul = 0;
     LONG m_nSection = -1;
     LONG m_nSourceFile = 0;
+    LONG m_nSourceFileCount = -1; // the rows of SourceFiles, -1 until counted
     CString m_strDirectory;
     LONG m_nFunctionCount = 0;
     LONG m_nFunction = 0;     // the last function's FunctionIndex, 0 before the first
