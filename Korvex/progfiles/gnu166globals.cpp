@@ -113,21 +113,27 @@ int CGNU166Globals::ReadGlobals(HWND progressWindow)
     m_nModul = 0;
     m_nSection = -1;
     m_nSourceFile = 0;
-    m_nSourceFileCount = -1;
     m_strDirectory.Empty();
     if (!m_functions.IsOpen())
         m_functions.Open();
     m_nFunctionCount = m_functions.GetRecordCount();
     m_nFunction = 0;
+    m_bFunctionPending = FALSE;
     m_nBlockDepth = 0;
-    m_linedSourceFiles.clear();
+    m_newSourceFiles.clear();
+    m_sourceFileIndexes.clear();
+    m_relations.clear();
     m_pendingGlobals.clear();
     if (CGNU166Sections::ReadSections(progressWindow) != 1)
         return 0;
     // The last function ends with the code section that holds it.
     DWORD end = 0;
-    if (m_nFunction > 0 && !m_bFunctionLengthSet && FindCodeSectionEnd(m_nFunctionStart, &end))
-        SetFunctionLength(m_nFunction, static_cast<LONG>(end - m_nFunctionStart));
+    if (m_bFunctionPending) {
+        if (FindCodeSectionEnd(m_pendingFunction.Address, &end))
+            m_pendingFunction.Length = static_cast<LONG>(end - m_pendingFunction.Address);
+        WritePendingFunction();
+    }
+    WriteSourceFiles();
     WriteRegisterMap();
     MarkAnalyzed();
     return 1;
@@ -172,8 +178,9 @@ int CGNU166Globals::EndModule(int number)
 {
     if (m_bAnalyzed)
         return 1;
-    const CdbVariant modulKey(static_cast<LONG>(number));
-    if (!SeekKey(m_modulSections, IDS_DB_MODULSECTIONKEY, modulKey, &modulKey)) {
+    if (m_relations.insert({IDS_DB_MODULSECTIONKEY, number, number}).second) {
+        if (!m_modulSections.IsOpen())
+            m_modulSections.Open();
         m_modulSections.AddNew();
         m_modulSections.m_ModulIndex = number;
         m_modulSections.m_SectionIndex = number;
@@ -242,34 +249,49 @@ void CGNU166Globals::AddSourceFile(const CString &name)
         return;
     }
     const CString path = IsAbsolutePath(name) ? name : m_strDirectory + name;
-    if (!SeekKey(m_sourceFiles, IDS_DB_ENTRYINFILEKEY, CdbVariant(static_cast<LPCSTR>(path)))) {
-        if (m_nSourceFileCount < 0)
-            m_nSourceFileCount = m_sourceFiles.GetRecordCount();
-        const LONG index = ++m_nSourceFileCount;
-        m_sourceFiles.AddNew();
-        m_sourceFiles.m_SourceFileIndex = index;
-        m_sourceFiles.m_Type = 0;
-        m_sourceFiles.m_EntryInFile = path;
-        m_sourceFiles.m_Name = ExtractFileName(path);
-        m_sourceFiles.m_Analyzed = FALSE;
-        m_sourceFiles.Update();
-        m_nSourceFile = index;
-    } else {
-        m_nSourceFile = m_sourceFiles.m_SourceFileIndex;
+    // The database compares paths blind to case; so does the pass.
+    CString key = path;
+    key.MakeUpper();
+    auto known = m_sourceFileIndexes.find(static_cast<LPCSTR>(key));
+    if (known == m_sourceFileIndexes.end()) {
+        if (!m_sourceFiles.IsOpen())
+            m_sourceFiles.Open();
+        const LONG index = m_sourceFiles.GetRecordCount() + static_cast<LONG>(m_newSourceFiles.size()) + 1;
+        known = m_sourceFileIndexes.emplace(static_cast<LPCSTR>(key), index).first;
+        m_newSourceFiles.push_back(NewSourceFile{index, path, FALSE});
     }
-    const CdbVariant modulKey(m_nModul), fileKey(m_nSourceFile), sectionKey(m_nSection);
-    if (!SeekKey(m_modulSourceFiles, IDS_DB_MODULSOURCEFILEKEY, modulKey, &fileKey)) {
+    m_nSourceFile = known->second;
+    if (m_relations.insert({IDS_DB_MODULSOURCEFILEKEY, m_nModul, m_nSourceFile}).second) {
+        if (!m_modulSourceFiles.IsOpen())
+            m_modulSourceFiles.Open();
         m_modulSourceFiles.AddNew();
         m_modulSourceFiles.m_ModulIndex = m_nModul;
         m_modulSourceFiles.m_SourceFileIndex = m_nSourceFile;
         m_modulSourceFiles.Update();
     }
-    if (!SeekKey(m_sectionSourceFiles, IDS_DB_SECTIONSOURCEFILEKEY, sectionKey, &fileKey)) {
+    if (m_relations.insert({IDS_DB_SECTIONSOURCEFILEKEY, m_nSection, m_nSourceFile}).second) {
+        if (!m_sectionSourceFiles.IsOpen())
+            m_sectionSourceFiles.Open();
         m_sectionSourceFiles.AddNew();
         m_sectionSourceFiles.m_SectionIndex = m_nSection;
         m_sectionSourceFiles.m_SourceFileIndex = m_nSourceFile;
         m_sectionSourceFiles.Update();
     }
+}
+
+void CGNU166Globals::WriteSourceFiles()
+{
+    // Written once their line flag is known, rather than each edited at its first line.
+    for (const NewSourceFile &file : m_newSourceFiles) {
+        m_sourceFiles.AddNew();
+        m_sourceFiles.m_SourceFileIndex = file.Index;
+        m_sourceFiles.m_Type = file.HasLines ? 1000 : 0;
+        m_sourceFiles.m_EntryInFile = file.Path;
+        m_sourceFiles.m_Name = ExtractFileName(file.Path);
+        m_sourceFiles.m_Analyzed = FALSE;
+        m_sourceFiles.Update();
+    }
+    m_newSourceFiles.clear();
 }
 
 void CGNU166Globals::AddFunction(const CString &text, DWORD address)
@@ -278,38 +300,37 @@ void CGNU166Globals::AddFunction(const CString &text, DWORD address)
     // A function row needs a name; the module pass skips such an N_FUN alike.
     if (stab.Name.IsEmpty())
         return;
-    if (m_nFunction > 0 && !m_bFunctionLengthSet && address >= m_nFunctionStart)
-        SetFunctionLength(m_nFunction, static_cast<LONG>(address - m_nFunctionStart));
+    // The previous function ends where this one begins; its row waits for that.
+    if (m_bFunctionPending) {
+        if (address >= m_pendingFunction.Address)
+            m_pendingFunction.Length = static_cast<LONG>(address - m_pendingFunction.Address);
+        WritePendingFunction();
+    }
     const LONG index = ++m_nFunctionCount;
     m_nFunctionScope = stab.Letter == 'f' ? m_nModul : -m_nModul;
-    if (!m_functions.IsOpen())
-        m_functions.Open();
-    m_functions.AddNew();
-    m_functions.m_FunctionIndex = index;
-    m_functions.m_Name = stab.Name;
-    EncodeNameString(stab.Name, m_functions.m_NameString);
-    m_functions.m_Length = 0;
-    m_functions.m_SectionIndex = m_nSection;
-    m_functions.m_CallType = 0;
-    m_functions.m_ReturnType = PackedType(m_nModul, stab.TypeNumber);
-    m_functions.m_AddressMode = SYAM_ABSOLUTE;
-    m_functions.m_AddressValue = static_cast<LONG>(address);
-    m_functions.m_Scope = m_nFunctionScope;
-    m_functions.Update();
+    m_pendingFunction = PendingFunction{index, stab.Name, address, 0, m_nSection,
+                                        PackedType(m_nModul, stab.TypeNumber), m_nFunctionScope};
+    m_bFunctionPending = TRUE;
     m_nFunction = index;
-    m_nFunctionStart = address;
-    m_bFunctionLengthSet = FALSE;
     m_nBlockDepth = 0;
 }
 
-void CGNU166Globals::SetFunctionLength(LONG index, LONG length)
+void CGNU166Globals::WritePendingFunction()
 {
-    m_bFunctionLengthSet = TRUE;
-    if (!SeekKey(m_functions, IDS_DB_FUNCTIONINDEXKEY, CdbVariant(index)))
-        return;
-    m_functions.Edit();
-    m_functions.m_Length = length;
+    const PendingFunction &row = m_pendingFunction;
+    m_functions.AddNew();
+    m_functions.m_FunctionIndex = row.Index;
+    m_functions.m_Name = row.Name;
+    EncodeNameString(row.Name, m_functions.m_NameString);
+    m_functions.m_Length = row.Length;
+    m_functions.m_SectionIndex = row.Section;
+    m_functions.m_CallType = 0;
+    m_functions.m_ReturnType = row.ReturnType;
+    m_functions.m_AddressMode = SYAM_ABSOLUTE;
+    m_functions.m_AddressValue = static_cast<LONG>(row.Address);
+    m_functions.m_Scope = row.Scope;
     m_functions.Update();
+    m_bFunctionPending = FALSE;
 }
 
 void CGNU166Globals::AddSourceLine(WORD line, DWORD address)
@@ -324,11 +345,11 @@ void CGNU166Globals::AddSourceLine(WORD line, DWORD address)
     m_sourceLines.m_AddressValue = static_cast<LONG>(address);
     m_sourceLines.m_Length = -1;
     m_sourceLines.Update();
-    if (m_nSourceFile > 0 && m_linedSourceFiles.insert(m_nSourceFile).second &&
-        SeekKey(m_sourceFiles, IDS_DB_SOURCEFILEINDEXKEY, CdbVariant(m_nSourceFile))) {
-        m_sourceFiles.Edit();
-        m_sourceFiles.m_Type = 1000;
-        m_sourceFiles.Update();
+    // The files of this pass are numbered on from the first of them.
+    if (!m_newSourceFiles.empty() && m_nSourceFile >= m_newSourceFiles.front().Index) {
+        const size_t at = static_cast<size_t>(m_nSourceFile - m_newSourceFiles.front().Index);
+        if (at < m_newSourceFiles.size())
+            m_newSourceFiles[at].HasLines = TRUE;
     }
 }
 

@@ -21,6 +21,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
+#include <vector>
 
 class CGNU166Globals : public CGNU166Sections {
 public:
@@ -64,9 +66,27 @@ private:
         LONG Modul;
     };
 
+    // A function's row waits until the next N_FUN gives its length.
+    struct PendingFunction {
+        LONG Index;
+        CString Name;
+        DWORD Address;
+        LONG Length;
+        LONG Section;
+        LONG ReturnType;
+        LONG Scope;
+    };
+    // A SourceFiles row of this pass, written at its end.
+    struct NewSourceFile {
+        LONG Index;
+        CString Path;
+        BOOL HasLines;
+    };
+
     void AddSourceFile(const CString &name);
+    void WriteSourceFiles();
     void AddFunction(const CString &text, DWORD address);
-    void SetFunctionLength(LONG index, LONG length);
+    void WritePendingFunction();
     void AddSourceLine(WORD line, DWORD address);
     void AddStaticVariable(const CString &text, DWORD address);
     void AddExternalData(const Gnu166Symbol &symbol, const CString &name);
@@ -93,14 +113,16 @@ private:
     LONG m_nModul = 0;
     LONG m_nSection = -1;
     LONG m_nSourceFile = 0;
-    LONG m_nSourceFileCount = -1; // the rows of SourceFiles, -1 until counted
     CString m_strDirectory;
     LONG m_nFunctionCount = 0;
     LONG m_nFunction = 0;     // the last function's FunctionIndex, 0 before the first
     LONG m_nFunctionScope = 0;
-    DWORD m_nFunctionStart = 0;
-    BOOL m_bFunctionLengthSet = FALSE;
+    PendingFunction m_pendingFunction;
+    BOOL m_bFunctionPending = FALSE;
     int m_nBlockDepth = 0;
-    std::set<LONG> m_linedSourceFiles;
+    std::vector<NewSourceFile> m_newSourceFiles;
+    std::map<std::string, LONG> m_sourceFileIndexes; // upper-case path -> index
+    // The relation rows of this pass, by key name and pair: the tables need no seek.
+    std::set<std::tuple<UINT, LONG, LONG>> m_relations;
     std::map<std::string, PendingGlobal> m_pendingGlobals;
 };
