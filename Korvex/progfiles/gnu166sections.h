@@ -49,8 +49,6 @@ public:
     Gnu166Symbol ReadSymbol(DWORD fileOffset) const;
     // Whether a symbol is a module marker with the suffix `suffix` (".text", ".end").
     static BOOL IsModuleMarker(const Gnu166Symbol &symbol, const CString &name, LPCSTR suffix);
-    // The code and data sections of the section table, in its order.
-    const std::vector<SectionTag> &GetSectionList() const { return m_sections; }
     // The end of the code section that holds `address`; FALSE when none does.
     BOOL FindCodeSectionEnd(DWORD address, DWORD *end) const;
 
