@@ -29,6 +29,11 @@
 // - eomf_load_rows_per_s, elf_load_rows_per_s: the first load's rows over its time;
 // - eomf_module_rows_per_s, elf_module_rows_per_s: the rows of the module passes over
 //   their time; and the two ratios EOMF / ELF.
+// A fourth benchmark sets the GNU C166 reader beside the ELF reader: the load and the read of
+// every module of a generated GNU C166 program of 3000 modules (testdata/gnu166/
+// make-gnu166.py --bench) and of the firmware, in the same run, as rows written per
+// second of both together and their ratio. A fifth times the stabs type parser on gcc's
+// type strings (testdata/gnu166/gcc-stabs-numbered.txt), as strings per second.
 //
 // The program is the synthetic firmware of 3000 modules, which the first run makes with
 // the cross tool chain (scripts/setup.sh --cross) in bench-firmware/ of the build folder
@@ -36,6 +41,7 @@
 // database does not land beside the firmware. Run: build with -DQEL_BENCH=ON, then
 // bin/load_bench.
 #include <controllerengine.h>
+#include <dbxparser.h>
 #include <debugserver.h>
 #include <dbschema.h>
 #include <programformats.h>
@@ -56,7 +62,7 @@
 #include <string>
 #include <vector>
 
-// The clone's folder, for the Tasking program's generator in testdata.
+// The clone's folder, for the Tasking and GNU C166 generators and gcc's stabs strings.
 extern const char kQelSourceDir[];
 
 namespace {
@@ -430,6 +436,96 @@ void EomfBesideElf(benchmark::State &state)
 }
 
 BENCHMARK(EomfBesideElf)->Iterations(3)->Unit(benchmark::kSecond)->UseManualTime();
+
+// Loads `program` (no database beside it yet) and reads every module through the reader
+// that the load chooses: the seconds of both, or a negative value with the reason in
+// `failure`; the rows of the tables they fill in `rows`.
+double LoadAndReadModules(const fs::path &program, LONG *rows, std::string &failure)
+{
+    fs::path database = program;
+    database.replace_extension(".mdb");
+    fs::remove(database);
+    const double load = TimeLoad(program, "built", failure);
+    if (load < 0)
+        return -1;
+    CQelDatabase connection;
+    const QelProgramFormat *format = FindProgramFormat(program.c_str());
+    if (format == nullptr || !connection.Open(database.c_str(), FALSE, FALSE)) {
+        failure = "the database of " + program.string() + " cannot be opened";
+        return -1;
+    }
+    std::unique_ptr<CQelTargetFile> reader(format->CreateReader(connection, 1, nullptr));
+    if (!reader->Open(program.c_str(), nullptr) || reader->ReadSections(nullptr) != 1) {
+        failure = program.string() + " cannot be opened for its modules";
+        return -1;
+    }
+    const LONG count = RowCount(CDBModuls(connection.GetDatabase()));
+    const auto start = std::chrono::steady_clock::now();
+    connection.BeginTrans();
+    for (LONG modul = 1; modul <= count; ++modul)
+        reader->ReadModules(modul, 0);
+    connection.CommitTrans();
+    const double modules = SecondsSince(start);
+    CdbDatabase *db = connection.GetDatabase();
+    *rows = RowCount(CDBSymbolInfo(db)) + RowCount(CDBTypeInfo(db)) + RowCount(CDBSourceLines(db)) +
+            RowCount(CDBFunctions(db)) + RowCount(CDBSourceFiles(db)) + RowCount(CDBModuls(db)) +
+            RowCount(CDBSectionsBinary(db));
+    reader.reset();
+    connection.Close(FALSE);
+    return load + modules;
+}
+
+void Gnu166NextToElf(benchmark::State &state)
+{
+    std::string failure;
+    BenchFolder folder("gnu166-bench");
+    const fs::path elf = FirmwareCopy(folder.path, failure);
+    const fs::path gnu = folder.path / "gnu166.a166";
+    const std::string make = "python3 '" + std::string(kQelSourceDir) + "/testdata/gnu166/make-gnu166.py' --bench '" +
+                             gnu.string() + "' 3000";
+    if (elf.empty() || std::system(make.c_str()) != 0) {
+        state.SkipWithError(failure.empty() ? "the GNU C166 program cannot be made" : failure.c_str());
+        return;
+    }
+    std::vector<double> gnuRates, elfRates;
+    for (auto _ : state) {
+        LONG gnuRows = 0, elfRows = 0;
+        const double gnuSeconds = LoadAndReadModules(gnu, &gnuRows, failure);
+        const double elfSeconds = gnuSeconds < 0 ? -1 : LoadAndReadModules(elf, &elfRows, failure);
+        if (elfSeconds < 0) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+        state.SetIterationTime(gnuSeconds);
+        gnuRates.push_back(gnuRows / gnuSeconds);
+        elfRates.push_back(elfRows / elfSeconds);
+    }
+    if (!state.error_occurred()) {
+        state.counters["gnu166_rows_per_s"] = Median(gnuRates);
+        state.counters["elf_rows_per_s"] = Median(elfRates);
+        state.counters["gnu166/elf"] = Median(gnuRates) / Median(elfRates);
+    }
+}
+
+BENCHMARK(Gnu166NextToElf)->Iterations(3)->Unit(benchmark::kSecond)->UseManualTime();
+
+void ParseStabsTypes(benchmark::State &state)
+{
+    std::vector<std::string> strings;
+    std::ifstream in(std::string(kQelSourceDir) + "/testdata/gnu166/gcc-stabs-numbered.txt");
+    for (std::string line; std::getline(in, line);)
+        strings.push_back(line);
+    CQelDBXParser parser(1024);
+    size_t parsed = 0;
+    for (auto _ : state) {
+        for (const std::string &text : strings)
+            benchmark::DoNotOptimize(parser.Parse(text.c_str(), 0));
+        parsed += strings.size();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(parsed));
+}
+
+BENCHMARK(ParseStabsTypes);
 
 } // namespace
 

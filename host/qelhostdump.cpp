@@ -4,38 +4,12 @@
 #include "hostdownloads.h"
 
 #include <elfsections.h>
-#include <eomfsections.h>
 #include <programformats.h>
-#include <taskingsections.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-
-namespace {
-
-// The section level of the reader that a load would choose for `path`; the ELF one
-// when no recogniser takes the file, so that its Open says why. A Tasking file's
-// sections pass leaves its memory image for DownloadPattern, *pattern TRUE.
-std::unique_ptr<CQelTargetFile> SectionReader(const char *path, IUnknown *host, BOOL *pattern)
-{
-    *pattern = FALSE;
-    for (const QelProgramFormat &format : GetProgramFormats()) {
-        if (format.IsFileOfFormat(path) != 1)
-            continue;
-        if (format.Kind == QEL_PROGRAM_TASKING_OUT) {
-            *pattern = TRUE;
-            return std::make_unique<CTaskingOutSections>(1, host);
-        }
-        if (format.Kind == QEL_PROGRAM_EOMF)
-            return std::make_unique<CEOMFSections>(1, host);
-        break;
-    }
-    return std::make_unique<CELFSections>(1, host);
-}
-
-} // namespace
 
 int DumpProgramFile(const char *path, const char *target)
 {
@@ -52,9 +26,15 @@ int DumpProgramFile(const char *path, const char *target)
             std::fprintf(stderr, "qelhost: no debug-server object (0x%08X)\n", static_cast<unsigned>(hr));
         } else {
             auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(debugServer.p));
-            // The program id of a load; 0 would tell the reader that nobody takes downloads.
-            BOOL pattern = FALSE;
-            std::unique_ptr<CQelTargetFile> made = SectionReader(path, debugServer, &pattern);
+            // The reader of the format that a load would choose; a file that no
+            // recogniser takes goes to the ELF reader, which says why it is none. Program
+            // id 1, as a load's: 0 would tell the reader that nobody takes downloads.
+            const QelProgramFormat *format = FindProgramFormat(path);
+            std::unique_ptr<CQelTargetFile> made(format != nullptr && format->CreateSectionReader != nullptr
+                                                     ? format->CreateSectionReader(1, debugServer)
+                                                     : new CELFSections(1, debugServer));
+            // A Tasking file's sections pass leaves its memory image for DownloadPattern.
+            const BOOL pattern = format != nullptr && format->Kind == QEL_PROGRAM_TASKING_OUT;
             CQelTargetFile &reader = *made;
             if (!reader.Open(path, target)) {
                 std::fprintf(stderr, "qelhost: %s\n", static_cast<LPCSTR>(reader.GetFailureText()));

@@ -32,12 +32,10 @@ bool ReadAllModules(const char *databasePath, const char *programFile, LONG prog
             return false;
         }
         const CString source = ProgramSource(database, programFile);
-        // The reader of the program's format, chosen as a load chooses it.
-        std::unique_ptr<CQelTargetFile> made;
-        for (const QelProgramFormat &format : GetProgramFormats()) {
-            if (!made && format.IsFileOfFormat(source) == 1)
-                made.reset(format.CreateReader(database, static_cast<DWORD>(programId), nullptr));
-        }
+        // The reader that a load chooses, by the same recognisers.
+        const QelProgramFormat *format = FindProgramFormat(source);
+        std::unique_ptr<CQelTargetFile> made(
+            format != nullptr ? format->CreateReader(database, static_cast<DWORD>(programId), nullptr) : nullptr);
         if (!made || !made->Open(source, nullptr) || !made->ReadSections(nullptr)) {
             std::fprintf(stderr, "qelhost: --modules reads the modules of program files with a reader; %s is none\n",
                          static_cast<LPCSTR>(source));

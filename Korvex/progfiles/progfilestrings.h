@@ -13,6 +13,7 @@ enum : UINT {
     IDS_ELF_ENTRY_POINT = 403,  // "__ELFEntryPoint"
     IDS_PCP_ENTRY_POINT = 404,  // "__PCPEntryPoint"
     IDS_EOMF_ENTRY_POINT = 405, // "?C_STARTUP"
+    IDS_START_LABEL = 406,      // "start"
 };
 
 extern const QEL_STRING_ENTRY g_ProgfilesStrings[];

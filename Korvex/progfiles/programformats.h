@@ -17,6 +17,12 @@ struct QelProgramFormat {
     // The most derived reader of the format, writing into `database`; `host` is the
     // host's debug-server object, not counted. The caller owns it.
     CQelTargetFile *(*CreateReader)(CQelDatabase &database, DWORD programId, IUnknown *host);
+    // The section level alone, which needs no database: what a dump reads. The caller
+    // owns it; null when the format has none of its own.
+    CQelTargetFile *(*CreateSectionReader)(DWORD programId, IUnknown *host) = nullptr;
 };
+
+// The format whose recogniser takes the file at `path`; null when none does.
+const QelProgramFormat *FindProgramFormat(LPCSTR path);
 
 const std::vector<QelProgramFormat> &GetProgramFormats();
