@@ -6,6 +6,7 @@
 #include "qelhostload.h"
 #include "qelhostquery.h"
 #include "qelhostsession.h"
+#include "qelhostsfr.h"
 #include "serverlocator.h"
 
 #include <ole2.h>
@@ -49,7 +50,8 @@ int Usage()
 {
     std::fprintf(stderr, "usage: qelhost [status | start | dump [FILE [TARGET]] | load FILE [--id N] [--autoload-elf] "
                          "[--elf-dialog PATH|cancel] [--dbdir DIR] [--rows TABLE] [--modules] [--idle SECONDS] | "
-                         "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...]]\n");
+                         "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...] | "
+                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE]]\n");
     return 2;
 }
 
@@ -182,5 +184,7 @@ int main(int argc, char **argv)
         return LoadProgramFile(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "query") == 0)
         return QueryProgramFile(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
+        return ShowControllerRegisters(argc - 2, argv + 2);
     return Usage();
 }
