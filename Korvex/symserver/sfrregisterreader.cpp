@@ -2,13 +2,17 @@
 // are each read once and grouped by the number they name; walking them in step with the
 // registers, as their order would allow, goes wrong as soon as a register has no rows in
 // one of them.
+//
+// Every array of a register is sized once from the rows counted for it: an entry copies
+// its arrays whole when an array of entries grows, which for thousands of registers
+// costs more than reading them.
 #include "sfrdatabase.h"
 
 #include <controllertables.h>
 #include <tagreaders.h>
 
-#include <map>
-#include <set>
+#include <memory>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -20,9 +24,18 @@ void Trim(CString &text)
     text.TrimRight();
 }
 
+struct AddressRow {
+    LONG sfrIndex;
+    CAddressValue address;
+};
+
 struct FieldRow {
-    LONG index; // SFRFieldIndex
-    SpecialFunctionRegisterFieldTag field;
+    LONG sfrIndex;
+    LONG fieldIndex;
+    CString name;
+    CString description;
+    DWORD offset;
+    DWORD width;
 };
 
 template <class Recordset, class Row>
@@ -34,76 +47,88 @@ void EachRow(Recordset &rs, Row row)
     rs.Close();
 }
 
+// The places of the registers of each SFRIndex (a database of other origin may give one
+// twice), and how far each register's arrays are filled.
+class RegisterPlaces {
+public:
+    void Add(LONG sfrIndex, int place) { m_places[sfrIndex].push_back(place); }
+    const std::vector<int> *Find(LONG sfrIndex) const
+    {
+        auto found = m_places.find(sfrIndex);
+        return found != m_places.end() ? &found->second : nullptr;
+    }
+
+private:
+    std::unordered_map<LONG, std::vector<int>> m_places;
+};
+
 } // namespace
 
 void ReadControllerRegisters(CQelDatabase &database, CSfrRegisterList &registers, CSfrBlockList &blocks,
                              CQelDiagHelper &diagnostics)
 {
     CdbDatabase *db = database.GetDatabase();
-    std::vector<LONG> indexes; // each register's SFRIndex, parallel to `registers`
-    std::set<LONG> known;
+    RegisterPlaces places;
     {
-        // Sized once from the row count: each register carries arrays of its own, which
-        // a growing array would copy again and again.
+        // Read forward once into entries that move, then into the table sized to fit:
+        // moving back and forth in a snapshot reads each row again.
+        std::vector<std::pair<LONG, std::unique_ptr<_SpecialFunctionRegisterTag>>> read;
         CDBSFRSet rs(db);
-        rs.Open();
-        if (!rs.IsEOF()) {
-            rs.MoveLast();
-            registers.SetSize(rs.GetRecordCount());
-            rs.MoveFirst();
-        }
-        int count = 0;
-        for (; !rs.IsEOF(); rs.MoveNext(), ++count) {
-            if (count == registers.GetSize())
-                registers.SetSize(count + 1);
-            _SpecialFunctionRegisterTag &entry = registers[count];
-            FromRecord(entry, rs);
+        EachRow(rs, [&](CDBSFRSet &row) {
+            read.emplace_back(row.m_SFRIndex, std::make_unique<_SpecialFunctionRegisterTag>());
+            FromRecord(*read.back().second, row);
+        });
+        registers.SetSize(static_cast<int>(read.size()));
+        for (size_t i = 0; i < read.size(); ++i) {
+            _SpecialFunctionRegisterTag &entry = registers[static_cast<int>(i)];
+            entry = *read[i].second; // its arrays are empty yet
             for (CString *text : {&entry.Name, &entry.Description, &entry.ResetValue, &entry.Manual})
                 Trim(*text);
-            indexes.push_back(rs.m_SFRIndex);
-            known.insert(rs.m_SFRIndex);
+            places.Add(read[i].first, static_cast<int>(i));
         }
-        registers.SetSize(count);
-        rs.Close();
     }
+    std::vector<int> addressCount(static_cast<size_t>(registers.GetSize())), fieldCount(addressCount);
 
-    std::map<LONG, std::vector<CAddressValue>> addresses;
+    std::vector<AddressRow> addresses;
     {
         CDBSFRAddresses rs(db);
         EachRow(rs, [&](CDBSFRAddresses &row) {
-            if (known.count(row.m_SFRIndex) == 0) {
+            const std::vector<int> *owners = places.Find(row.m_SFRIndex);
+            if (owners == nullptr) {
                 diagnostics.TraceWarning("Controller database: an address names no register (SFRIndex %d).",
                                          static_cast<int>(row.m_SFRIndex));
                 return;
             }
-            addresses[row.m_SFRIndex].emplace_back(static_cast<DWORD>(row.m_AddressValue),
-                                                   static_cast<DWORD>(row.m_AddressMode), 0);
+            for (int place : *owners)
+                ++addressCount[static_cast<size_t>(place)];
+            addresses.push_back({row.m_SFRIndex, CAddressValue(static_cast<DWORD>(row.m_AddressValue),
+                                                               static_cast<DWORD>(row.m_AddressMode), 0)});
         });
     }
 
-    std::map<LONG, std::vector<FieldRow>> fields;
-    std::set<LONG> knownFields;
+    std::vector<FieldRow> fields;
+    std::unordered_map<LONG, int> knownFields; // SFRFieldIndex: how many fields have it
     {
         CDBSFRFields rs(db);
         EachRow(rs, [&](CDBSFRFields &row) {
-            if (known.count(row.m_SFRIndex) == 0) {
+            const std::vector<int> *owners = places.Find(row.m_SFRIndex);
+            if (owners == nullptr) {
                 diagnostics.TraceWarning("Controller database: field %s names no register (SFRIndex %d).",
                                          static_cast<LPCSTR>(row.m_Name), static_cast<int>(row.m_SFRIndex));
                 return;
             }
-            FieldRow field{row.m_SFRFieldIndex, {}};
-            field.field.Name = row.m_Name;
-            field.field.Description = row.m_Description;
-            Trim(field.field.Name);
-            Trim(field.field.Description);
-            field.field.Offset = static_cast<DWORD>(row.m_Offset);
-            field.field.Width = static_cast<DWORD>(row.m_Width);
-            fields[row.m_SFRIndex].push_back(field);
-            knownFields.insert(row.m_SFRFieldIndex);
+            for (int place : *owners)
+                ++fieldCount[static_cast<size_t>(place)];
+            FieldRow field{row.m_SFRIndex, row.m_SFRFieldIndex, row.m_Name, row.m_Description,
+                           static_cast<DWORD>(row.m_Offset), static_cast<DWORD>(row.m_Width)};
+            Trim(field.name);
+            Trim(field.description);
+            fields.push_back(std::move(field));
+            ++knownFields[row.m_SFRFieldIndex];
         });
     }
 
-    std::map<LONG, std::vector<SpecialFunctionRegisterFieldValueTag>> values;
+    std::unordered_map<LONG, std::vector<SpecialFunctionRegisterFieldValueTag>> values;
     {
         CDBSFRFieldValues rs(db);
         EachRow(rs, [&](CDBSFRFieldValues &row) {
@@ -116,27 +141,32 @@ void ReadControllerRegisters(CQelDatabase &database, CSfrRegisterList &registers
             value.Name = row.m_Name;
             Trim(value.Name);
             value.Value = static_cast<DWORD>(row.m_Value);
-            values[row.m_SFRFieldIndex].push_back(value);
+            values[row.m_SFRFieldIndex].push_back(std::move(value));
         });
     }
 
     for (int i = 0; i < registers.GetSize(); ++i) {
-        _SpecialFunctionRegisterTag &entry = registers[i];
-        auto own = addresses.find(indexes[static_cast<size_t>(i)]);
-        if (own != addresses.end()) {
-            for (CAddressValue &address : own->second)
-                entry.Addresses.Add(address);
-        }
-        auto ownFields = fields.find(indexes[static_cast<size_t>(i)]);
-        if (ownFields == fields.end())
-            continue;
-        for (FieldRow &row : ownFields->second) {
-            auto ownValues = values.find(row.index);
-            if (ownValues != values.end()) {
-                for (SpecialFunctionRegisterFieldValueTag &value : ownValues->second)
-                    row.field.Values.Add(value);
-            }
-            entry.Fields.Add(row.field);
+        registers[i].Addresses.SetSize(addressCount[static_cast<size_t>(i)]);
+        registers[i].Fields.SetSize(fieldCount[static_cast<size_t>(i)]);
+        addressCount[static_cast<size_t>(i)] = fieldCount[static_cast<size_t>(i)] = 0;
+    }
+    for (AddressRow &row : addresses) {
+        for (int place : *places.Find(row.sfrIndex))
+            registers[place].Addresses[addressCount[static_cast<size_t>(place)]++] = row.address;
+    }
+    for (FieldRow &row : fields) {
+        auto ownValues = values.find(row.fieldIndex);
+        for (int place : *places.Find(row.sfrIndex)) {
+            SpecialFunctionRegisterFieldTag &field = registers[place].Fields[fieldCount[static_cast<size_t>(place)]++];
+            field.Name = row.name;
+            field.Description = row.description;
+            field.Offset = row.offset;
+            field.Width = row.width;
+            if (ownValues == values.end())
+                continue;
+            field.Values.SetSize(static_cast<int>(ownValues->second.size()));
+            for (size_t v = 0; v < ownValues->second.size(); ++v)
+                field.Values[static_cast<int>(v)] = ownValues->second[v];
         }
     }
 
