@@ -156,17 +156,21 @@ void ReadControllerRegisters(CQelDatabase &database, CSfrRegisterList &registers
     }
     for (FieldRow &row : fields) {
         auto ownValues = values.find(row.fieldIndex);
-        for (int place : *places.Find(row.sfrIndex)) {
+        const std::vector<int> &owners = *places.Find(row.sfrIndex);
+        // What only one field of one register takes is moved there rather than copied.
+        const bool alone = owners.size() == 1 && knownFields[row.fieldIndex] == 1;
+        for (int place : owners) {
             SpecialFunctionRegisterFieldTag &field = registers[place].Fields[fieldCount[static_cast<size_t>(place)]++];
-            field.Name = row.name;
-            field.Description = row.description;
+            field.Name = alone ? std::move(row.name) : row.name;
+            field.Description = alone ? std::move(row.description) : row.description;
             field.Offset = row.offset;
             field.Width = row.width;
             if (ownValues == values.end())
                 continue;
-            field.Values.SetSize(static_cast<int>(ownValues->second.size()));
-            for (size_t v = 0; v < ownValues->second.size(); ++v)
-                field.Values[static_cast<int>(v)] = ownValues->second[v];
+            std::vector<SpecialFunctionRegisterFieldValueTag> &own = ownValues->second;
+            field.Values.SetSize(static_cast<int>(own.size()));
+            for (size_t v = 0; v < own.size(); ++v)
+                field.Values[static_cast<int>(v)] = alone ? std::move(own[v]) : own[v];
         }
     }
 
