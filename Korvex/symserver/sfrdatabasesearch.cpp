@@ -5,7 +5,6 @@
 
 #include <controllertables.h>
 #include <qeldbexception.h>
-#include <regkeyman.h>
 
 #include <algorithm>
 #include <cstdlib>
