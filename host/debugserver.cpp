@@ -173,8 +173,19 @@ HRESULT CHostDebugServer::FinalConstruct()
     return hr;
 }
 
+void CHostDebugServer::SetControllerLink(std::shared_ptr<DebugServerLink> link)
+{
+    m_controllerLink = std::move(link);
+    std::lock_guard<std::mutex> hold(m_controllerLink->lock);
+    m_controllerLink->server = static_cast<IQelHostHolder *>(this);
+}
+
 void CHostDebugServer::FinalRelease()
 {
+    if (m_controllerLink != nullptr) {
+        std::lock_guard<std::mutex> hold(m_controllerLink->lock);
+        m_controllerLink->server = nullptr;
+    }
     // The symbol server goes while this object is still whole, since it may still ask it
     // for interfaces as it ends.
     ReleaseSymbolServer();
@@ -425,6 +436,9 @@ HRESULT CreateDebugServer(const ControllerConfig &config, IUnknown **ppServer, s
         hr = Create(&server);
     if (SUCCEEDED(hr)) {
         controller->Configure(config);
+        auto link = std::make_shared<DebugServerLink>();
+        controller->SetDebugServerLink(link);
+        server->SetControllerLink(link);
         target->SetController(static_cast<IQelControllerInfo *>(controller));
         windowValues->SetTarget(target);
         server->SetWindowValues(static_cast<IQelWindowValues *>(windowValues));

@@ -166,6 +166,9 @@ public:
     void SetNoMessageBoxes(LONG flag) { m_noMessageBoxes = flag; }
     void SetOwnerWindow(HWND window) { m_ownerWindow = window; }
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
+    // The controller information at the end of its chain finds this object through
+    // `link`, which it clears as it ends.
+    void SetControllerLink(std::shared_ptr<DebugServerLink> link);
     void SetDownloads(std::shared_ptr<HostDownloads> downloads) { m_downloads = std::move(downloads); }
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
     void SetCommands(std::shared_ptr<HostCommands> commands) { m_commands = std::move(commands); }
@@ -282,6 +285,7 @@ private:
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
     std::shared_ptr<HostCommands> m_commands = std::make_shared<HostCommands>();
+    std::shared_ptr<DebugServerLink> m_controllerLink;
     std::atomic<bool> m_extendedMemory{false};
     CComPtr<CHostTarget> m_target;
     std::mutex m_symbolServerLock;

@@ -18,6 +18,27 @@ STDMETHODIMP CHostControllerInfo::WordSize(LONG *pnBits)
     return S_OK;
 }
 
+CComPtr<IQelControllerEngine> CHostControllerInfo::Engine(bool loaded)
+{
+    CComPtr<IQelControllerEngine> engine;
+    if (m_link == nullptr || (loaded && !m_loaded))
+        return engine;
+    std::lock_guard<std::mutex> hold(m_link->lock);
+    if (m_link->server != nullptr)
+        m_link->server->QueryInterface(IID_IQelControllerEngine, reinterpret_cast<void **>(&engine));
+    return engine;
+}
+
+STDMETHODIMP CHostControllerInfo::LoadSFRegisters(BSTR bsController)
+{
+    CComPtr<IQelControllerEngine> engine = Engine(false);
+    if (engine == nullptr)
+        return E_FAIL;
+    HRESULT hr = engine->LoadSFRegisters(bsController);
+    m_loaded = SUCCEEDED(hr);
+    return hr;
+}
+
 STDMETHODIMP CHostControllerInfo::SFRegisterAddress(BSTR bsName, ULONG *pnAddress)
 {
     if (pnAddress == nullptr)
@@ -27,7 +48,40 @@ STDMETHODIMP CHostControllerInfo::SFRegisterAddress(BSTR bsName, ULONG *pnAddres
         name += static_cast<char>(bsName[i] < 0x100 ? bsName[i] : '?');
     auto found = m_config.sfrAddresses.find(name);
     *pnAddress = found != m_config.sfrAddresses.end() ? found->second : 0xFFFFFFFF;
-    return S_OK;
+    if (found != m_config.sfrAddresses.end())
+        return S_OK;
+    CComPtr<IQelControllerEngine> engine = Engine(true);
+    return engine != nullptr ? engine->SFRegisterAddress(bsName, pnAddress) : S_OK;
+}
+
+STDMETHODIMP CHostControllerInfo::SFRegisterName(ULONG nAddress, LONG nSpace, BSTR *pbsName)
+{
+    CComPtr<IQelControllerEngine> engine = Engine(true);
+    return engine != nullptr ? engine->SFRegisterName(nAddress, nSpace, pbsName) : E_FAIL;
+}
+
+STDMETHODIMP CHostControllerInfo::SFRegisterBit(ULONG nAddress, LONG nBit, LONG nSpace, BSTR *pbsName)
+{
+    CComPtr<IQelControllerEngine> engine = Engine(true);
+    return engine != nullptr ? engine->SFRegisterBit(nAddress, nBit, nSpace, pbsName) : E_FAIL;
+}
+
+STDMETHODIMP CHostControllerInfo::CreateICRegisterList(VARIANT *pvList)
+{
+    CComPtr<IQelControllerEngine> engine = Engine(true);
+    return engine != nullptr ? engine->CreateICRegisterList(pvList) : E_FAIL;
+}
+
+STDMETHODIMP CHostControllerInfo::SFRBlocks(VARIANT *pvBlocks)
+{
+    CComPtr<IQelControllerEngine> engine = Engine(true);
+    return engine != nullptr ? engine->SFRBlocks(pvBlocks) : E_FAIL;
+}
+
+STDMETHODIMP CHostControllerInfo::SFRegisterRR(LONG nIndex, ULONG *pnStart, ULONG *pnEnd)
+{
+    CComPtr<IQelControllerEngine> engine = Engine(true);
+    return engine != nullptr ? engine->SFRegisterRR(nIndex, pnStart, pnEnd) : E_FAIL;
 }
 
 STDMETHODIMP CHostControllerInfo::CoreRegisters(VARIANT *pvRegisters)

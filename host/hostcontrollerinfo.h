@@ -3,9 +3,12 @@
 #pragma once
 
 #include <atlbase.h>
-#include <qelcontrollerinfo.h>
+#include <qelcontrollerengine.h>
 
+#include <atomic>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,9 +21,21 @@ struct ControllerConfig {
     std::map<std::string, ULONG> sfrAddresses;
 };
 
+// The way back from the controller information to the debug-server object at the start of
+// its chain. Not counted, since that object holds the chain: the object clears it as it
+// ends, and a call that finds it cleared answers as without a symbol server.
+struct DebugServerLink {
+    std::mutex lock;
+    IUnknown *server = nullptr;
+};
+
 // Answers the word size, the core registers and the addresses of the special function
-// registers it was told of (0xFFFFFFFF for any other name); everything else about the
-// controller is
+// registers it was told of. The special function registers themselves come from the
+// controller engine of the symbol server that its debug-server object carries
+// (IQelControllerEngine): LoadSFRegisters loads them there, and from then on the
+// register lookups (slots 13 to 16, 21 and 23) answer from it; a configured address
+// comes before the engine's. Before a load those lookups answer E_FAIL, and the address
+// of a name that is not configured is 0xFFFFFFFF. Everything else about the controller is
 // not configured, and the methods that would give it answer E_NOTIMPL. Late binding is
 // not offered (no type information).
 class CHostControllerInfo : public CComObjectRootEx<CComMultiThreadModel>, public IQelControllerInfo {
@@ -31,6 +46,7 @@ public:
     END_COM_MAP()
 
     void Configure(const ControllerConfig &config) { m_config = config; }
+    void SetDebugServerLink(std::shared_ptr<DebugServerLink> link) { m_link = std::move(link); }
 
     STDMETHODIMP GetTypeInfoCount(UINT *pctinfo) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
@@ -40,28 +56,36 @@ public:
         return E_NOTIMPL;
     }
 
-    STDMETHODIMP LoadSFRegisters(BSTR) override { return E_NOTIMPL; }
+    // E_FAIL without a symbol server that offers a controller engine; else the engine's
+    // answer (S_FALSE: nothing was found, and the lookups find nothing).
+    STDMETHODIMP LoadSFRegisters(BSTR bsController) override;
     STDMETHODIMP UnloadSFRegisters() override { return E_NOTIMPL; }
     STDMETHODIMP ControllerName(BSTR *) override { return E_NOTIMPL; }
     STDMETHODIMP ControllerDatabase(BSTR *) override { return E_NOTIMPL; }
     STDMETHODIMP SFRegisters(VARIANT *) override { return E_NOTIMPL; }
     STDMETHODIMP SFRegister(BSTR, VARIANT *) override { return E_NOTIMPL; }
     STDMETHODIMP SFRegisterAddress(BSTR bsName, ULONG *pnAddress) override;
-    STDMETHODIMP SFRegisterName(ULONG, LONG, BSTR *) override { return E_NOTIMPL; }
-    STDMETHODIMP SFRegisterBit(ULONG, LONG, LONG, BSTR *) override { return E_NOTIMPL; }
-    STDMETHODIMP CreateICRegisterList(VARIANT *) override { return E_NOTIMPL; }
+    STDMETHODIMP SFRegisterName(ULONG nAddress, LONG nSpace, BSTR *pbsName) override;
+    STDMETHODIMP SFRegisterBit(ULONG nAddress, LONG nBit, LONG nSpace, BSTR *pbsName) override;
+    STDMETHODIMP CreateICRegisterList(VARIANT *pvList) override;
     STDMETHODIMP WordSize(LONG *pnBits) override;
     STDMETHODIMP MaxAddressMask(ULONG *) override { return E_NOTIMPL; }
     STDMETHODIMP CoreType(LONG *) override { return E_NOTIMPL; }
     STDMETHODIMP CoreRegisters(VARIANT *pvRegisters) override;
-    STDMETHODIMP SFRBlocks(VARIANT *) override { return E_NOTIMPL; }
+    STDMETHODIMP SFRBlocks(VARIANT *pvBlocks) override;
     STDMETHODIMP SFRsByBlock(BSTR, VARIANT *) override { return E_NOTIMPL; }
-    STDMETHODIMP SFRegisterRR(LONG, ULONG *, ULONG *) override { return E_NOTIMPL; }
+    STDMETHODIMP SFRegisterRR(LONG nIndex, ULONG *pnStart, ULONG *pnEnd) override;
     STDMETHODIMP SystemStackBounds(ULONG *, ULONG *) override { return E_NOTIMPL; }
     STDMETHODIMP DefaultSystemPage(LONG *) override { return E_NOTIMPL; }
 
 private:
+    // The controller engine of the carried symbol server; null without one. With
+    // `loaded`, only once LoadSFRegisters has succeeded.
+    CComPtr<IQelControllerEngine> Engine(bool loaded);
+
     ControllerConfig m_config;
+    std::shared_ptr<DebugServerLink> m_link;
+    std::atomic<bool> m_loaded{false};
 };
 
 } // namespace QelHost

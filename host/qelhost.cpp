@@ -7,6 +7,7 @@
 #include "qelhostparse.h"
 #include "qelhostquery.h"
 #include "qelhostsession.h"
+#include "qelhostsfr.h"
 #include "qelhosttarget.h"
 #include "serverlocator.h"
 
@@ -53,7 +54,8 @@ int Usage()
                          "[--elf-dialog PATH|cancel] [--dbdir DIR] [--rows TABLE] [--modules] [--idle SECONDS] | "
                          "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...] | "
                          "parse [--type NAME]... [--mode 1] [--normalise] TEXT... | "
-                         "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]...]\n");
+                         "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]... | "
+                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE]]\n");
     return 2;
 }
 
@@ -190,5 +192,7 @@ int main(int argc, char **argv)
         return ParseWatchTexts(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "target") == 0)
         return ShowTarget(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
+        return ShowControllerRegisters(argc - 2, argv + 2);
     return Usage();
 }

@@ -93,7 +93,9 @@ BOOL CQelDatabase::Open(CString path, BOOL rethrow, BOOL readOnly)
     }
     CreateObjects();
     try {
-        *m_pDatabase = m_pWorkspace->OpenDatabase(path, TRUE, readOnly, "MS Access" + PasswordClause(path));
+        // A file opened only to be read is shared: two engines that read one controller
+        // database at once must both see it, not one of them nothing.
+        *m_pDatabase = m_pWorkspace->OpenDatabase(path, !readOnly, readOnly, "MS Access" + PasswordClause(path));
         m_bOpen = TRUE;
     } catch (const CdbException &e) {
         CdbLastOLEError info;

@@ -1,9 +1,9 @@
 // CQelDatabase: the connection to one symbol database (or to a controller database).
 //
-// It makes the DAO engine and workspace when first needed, opens a file exclusively
-// with the password derived from the file's name, and for a program file decides
-// whether the database left by an earlier load still describes the file on disk, or
-// rebuilds it.
+// It makes the DAO engine and workspace when first needed, opens a file (exclusively
+// unless only to read it) with the password derived from the file's name, and for a
+// program file decides whether the database left by an earlier load still describes the
+// file on disk, or rebuilds it.
 //
 // The DAO objects are owned here; recordsets and query definitions made on
 // GetDatabase() must not be used after Close(FALSE), which deletes them.
@@ -27,7 +27,7 @@ public:
     // closed too and all DAO objects are deleted.
     void Close(BOOL keepObjects);
 
-    // Opens the file exclusively. FALSE when the file is missing (a connection that was
+    // Opens the file, exclusively unless it is opened read-only. FALSE when the file is missing (a connection that was
     // open is closed) or, without rethrow, when DAO refuses it; with rethrow the refusal
     // is thrown as CQeldbException. A refusal leaves no DAO objects.
     BOOL Open(CString path, BOOL rethrow, BOOL readOnly);

@@ -34,6 +34,19 @@ TEST_F(DatabaseOpenTest, AFileWithThePasswordOfItsNameOpens)
     EXPECT_EQ(db.GetDatabase(), nullptr);
 }
 
+TEST_F(DatabaseOpenTest, ReadOnlyConnectionsShareAFileThatWritersHoldAlone)
+{
+    CString path = MakeDatabase("c167.mdb");
+    CQelDatabase first, second, writer;
+    ASSERT_TRUE(first.Open(path, FALSE, TRUE));
+    EXPECT_TRUE(second.Open(path, FALSE, TRUE));
+    EXPECT_FALSE(writer.Open(path, FALSE, FALSE));
+    first.Close(FALSE);
+    second.Close(FALSE);
+    EXPECT_TRUE(writer.Open(path, FALSE, FALSE));
+    EXPECT_FALSE(first.Open(path, FALSE, TRUE));
+}
+
 TEST_F(DatabaseOpenTest, AMissingFileGivesFalseAndClosesWhatWasOpen)
 {
     CString path = MakeDatabase("prog.mdb");

@@ -1,8 +1,13 @@
 #include "controllerengine.h"
 
+#include "sfrdatabase.h"
+
+#include <diaghelper.h>
+
+#include <memory>
 #include <utility>
 
-CControllerSymbolEngine::CControllerSymbolEngine(IUnknown *owner) : CSymbolEngine(owner)
+CControllerSymbolEngine::CControllerSymbolEngine(IUnknown *owner) : CSymbolEngine(owner), m_Tables(EmptySfrTables())
 {
     const std::pair<int, void (CSymbolEngine::*)(CSymbolRequest &)> queries[] = {
         {0, &CSymbolEngine::OnSections},
@@ -49,9 +54,92 @@ CControllerSymbolEngine::CControllerSymbolEngine(IUnknown *owner) : CSymbolEngin
 CControllerSymbolEngine::~CControllerSymbolEngine()
 {
     Stop();
+    ReplaceTables(EmptySfrTables());
 }
 
 void CControllerSymbolEngine::LoadControllerRegisters(CSymbolRequest &request)
 {
-    request.m_nStatus = StatusNotSupported;
+    CString param;
+    if (request.Param1.vt == VT_BSTR)
+        param = CString(request.Param1.bstrVal);
+    auto registers = std::make_unique<CSfrRegisterList>();
+    auto blocks = std::make_unique<CSfrBlockList>();
+    auto result = std::make_unique<CSfrRegisterList>();
+    CSfrDerivative derivative;
+    CQelDiagHelper diagnostics(m_pOwner, "QelSymbolEngine", nullptr);
+    CQelDatabase database;
+    if (OpenControllerDatabase(param, database, derivative, diagnostics)) {
+        try {
+            if (derivative.HasRow)
+                ReadControllerRegisters(database, *registers, *blocks, diagnostics);
+        } catch (...) {
+            database.Close(FALSE);
+            throw;
+        }
+        database.Close(FALSE);
+    }
+    result->Copy(*registers);
+    CSfrTablesRef tables = CSfrTablesRef::Adopt(new CSfrTables(derivative, std::move(registers), std::move(blocks)));
+    for (const CString &name : tables->UnreadResetValues())
+        diagnostics.TraceWarning("Controller register %s: its ResetValue is no number; 0 is taken.",
+                                 static_cast<LPCSTR>(name));
+    ReplaceTables(tables);
+    request.m_pResult = result.release();
+}
+
+void CControllerSymbolEngine::ReplaceTables(CSfrTablesRef tables)
+{
+    {
+        std::lock_guard<std::mutex> hold(m_TablesLock);
+        std::swap(m_Tables, tables);
+    }
+    // `tables` now holds the set let go, and keeps it alive across its retirement.
+    if (tables)
+        tables->Retire();
+}
+
+CSfrTablesRef CControllerSymbolEngine::GetTables() const
+{
+    std::lock_guard<std::mutex> hold(m_TablesLock);
+    return m_Tables;
+}
+
+int CControllerSymbolEngine::FindRegisterByAddress(DWORD value, LONG space) const
+{
+    return GetTables()->FindRegisterByAddress(value, space);
+}
+
+BOOL CControllerSymbolEngine::GetRegisterNameByAddress(DWORD value, LONG space, CString &name) const
+{
+    return GetTables()->GetRegisterNameByAddress(value, space, name);
+}
+
+BOOL CControllerSymbolEngine::GetBitName(DWORD value, LONG bit, LONG space, CString &name) const
+{
+    return GetTables()->GetBitName(value, bit, space, name);
+}
+
+BOOL CControllerSymbolEngine::GetRegisterNameByAbsoluteAddress(DWORD value, CString &name) const
+{
+    return GetTables()->GetRegisterNameByAbsoluteAddress(value, name);
+}
+
+DWORD CControllerSymbolEngine::GetRegisterAddress(LPCSTR name) const
+{
+    return GetTables()->GetRegisterAddress(name);
+}
+
+DWORD CControllerSymbolEngine::GetRegisterArea(LONG index, DWORD &start, DWORD &end) const
+{
+    return GetTables()->GetRegisterArea(index, start, end);
+}
+
+HRESULT CControllerSymbolEngine::GetRegisterBlocks(VARIANT *blocks) const
+{
+    return GetTables()->GetRegisterBlocks(blocks);
+}
+
+HRESULT CControllerSymbolEngine::GetInterruptControlList(VARIANT *list) const
+{
+    return GetTables()->GetInterruptControlList(list);
 }

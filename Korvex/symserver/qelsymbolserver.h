@@ -179,6 +179,8 @@ public:
     static QueryArgument CopyArgument(const VARIANT *copy) { return {QueryArgument::Copy, 0, nullptr, copy}; }
 
 protected:
+    friend class CQelControllerEngineFace;
+
     // Submits a request of `code` for the requester in *pnRequest, its arguments in
     // Param1 to Param3 in order, and writes its id there.
     HRESULT SubmitQuery(int code, int *pnRequest, std::initializer_list<QueryArgument> arguments = {});

@@ -361,10 +361,10 @@ TEST_F(RequestQueueTest, AnUnknownCodeRunsNothingAndSucceeds)
     EXPECT_EQ(request->m_pResult, nullptr);
 }
 
-TEST_F(RequestQueueTest, TheControllerRequestAnswersFormatNotSupported)
+TEST_F(RequestQueueTest, TheControllerRequestRunsWithoutAProgramAndFindingNothingIsNoFailure)
 {
     int id = Submit(3000, RequesterSynchronous);
-    EXPECT_EQ(FetchStatus(id), StatusNotSupported);
+    EXPECT_EQ(FetchStatus(id), StatusSuccess);
 }
 
 TEST_F(RequestQueueTest, NobodyButTheEngineMaySubmitItsStopRequest)

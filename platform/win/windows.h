@@ -34,6 +34,7 @@
 #include "lstring.h"
 #include "messagebox.h"
 #include "modules.h"
+#include "objecthandles.h"
 #include "procaddress.h"
 #include "processthreads.h"
 #include "registeredmessages.h"
