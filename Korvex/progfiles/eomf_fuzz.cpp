@@ -9,116 +9,19 @@
 // fuzz-seeds: testdata/eomf/*.obj
 #include "eomfcheck.h"
 #include "eomffile.h"
-#include "progfilestrings.h"
+#include "readerfuzzing.h"
 
-#include <hostinterfaces.h>
-#include <symdbstrings.h>
-
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <unistd.h>
-#include <vector>
-
-namespace {
-
-void Check(bool condition)
-{
-    if (!condition)
-        abort();
-}
-
-// A target-pattern interface that reads every byte it is given.
-class CFuzzHost : public IQelTargetPattern {
-public:
-    STDMETHODIMP QueryInterface(REFIID iid, void **ppv) override
-    {
-        if (iid == qel_uuidof<IQelTargetPattern>() || iid == IID_IUnknown) {
-            *ppv = static_cast<IQelTargetPattern *>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP DownloadBlock(DWORD, DWORD length, const BYTE *data, DWORD, DWORD) override
-    {
-        BYTE sum = 0;
-        for (DWORD i = 0; i < length; ++i)
-            sum ^= data[i];
-        m_sum ^= sum;
-        return S_OK;
-    }
-    STDMETHODIMP AnnounceDownload(DWORD, DWORD, DWORD) override { return S_OK; }
-    STDMETHODIMP Slot05() override { return E_NOTIMPL; }
-    STDMETHODIMP ForgetCodeSection(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP EngineStopped() override { return S_OK; }
-    STDMETHODIMP Slot08() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot09() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot10() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot11() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot12() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
-    STDMETHODIMP AnnounceStartAddress(LONG, DWORD, DWORD, DWORD) override { return E_NOTIMPL; }
-
-private:
-    BYTE m_sum = 0;
-};
-
-const QEL_MODULE_RESOURCES &FuzzResources()
-{
-    static const std::vector<QEL_STRING_ENTRY> strings = [] {
-        std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
-        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
-        return all;
-    }();
-    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
-    return resources;
-}
-
-// One empty symbol database per process, removed at its end.
-struct ScratchDatabase {
-    char path[40] = "/tmp/qeleomffuzzdbXXXXXX";
-    CQelDatabase database;
-    ScratchDatabase()
-    {
-        int fd = mkstemp(path);
-        Check(fd >= 0);
-        close(fd);
-        unlink(path);
-        Check(database.Create(path));
-    }
-    ~ScratchDatabase()
-    {
-        database.Close(FALSE);
-        unlink(path);
-    }
-};
-
-} // namespace
 
 QEL_DEFINE_MODULE_RESOURCES(FuzzResources())
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // The reader opens files by name: one scratch file per process, removed at its end.
-    static struct ScratchFile {
-        char path[32] = "/tmp/qeleomffuzzXXXXXX";
-        int fd = mkstemp(path);
-        ~ScratchFile()
-        {
-            if (fd >= 0) {
-                close(fd);
-                unlink(path);
-            }
-        }
-    } scratch;
-    if (scratch.fd < 0 || ftruncate(scratch.fd, 0) != 0 ||
-        pwrite(scratch.fd, data, size, 0) != static_cast<ssize_t>(size))
+    // The reader opens files by name.
+    static ScratchFile scratch("qeleomffuzz");
+    if (!scratch.Hold(data, size))
         return 0;
-    const char *path = scratch.path;
+    const char *path = scratch.path.c_str();
     CEOMFCheck check;
     const int recognised = check.IsFileOfType(path);
 
@@ -133,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     static CFuzzHost host;
-    static ScratchDatabase scratchDatabase;
+    static ScratchDatabase scratchDatabase("qeleomffuzzdb");
     CQelDatabase &database = scratchDatabase.database;
     if (recognised != 1) {
         // Refused before anything is written: no transaction to pay for.
