@@ -357,4 +357,21 @@ TEST_F(Dwarf1FileTest, APcpUnitsWordAddressesLieInThePcpsCode)
     m_server->SetSymbolServer(nullptr);
 }
 
+// dwarf1-deep.elf nests 100 blocks in its function and 100 structures in one another,
+// deeper than the walk follows: each still gets its row, once, and what lies at the
+// bottom stays in the deepest scope that the walk keeps.
+TEST_F(Dwarf1FileTest, NestingDeeperThanTheWalkFollowsLosesNoRow)
+{
+    LoadAll("dwarf1-deep.elf", 1);
+    const std::vector<std::string> types = Types();
+    for (int level = 0; level < 100; ++level)
+        EXPECT_EQ(CountNamed(types, "\ts" + N(level) + "\t"), 1u) << level;
+    const std::vector<std::string> symbols = Symbols();
+    EXPECT_EQ(CountNamed(symbols, "1\t8\t"), 101u) << "the function and its 100 blocks";
+    ExpectAll(symbols, {Join({"1", "8", "101", "", "100", "1", N(0x1063), "58", "-1", "-1"})});
+    ExpectAll(symbols, {Join({"1", "3", "64", "bottom", "524281", "1", N(0x2000), "0", "1", "1"})});
+    EXPECT_EQ(CountNamed(symbols, "\tafter\t"), 1u);
+    EXPECT_EQ(CountNamed(symbols, "\tbottom\t"), 2u) << "its variable row and its label row";
+}
+
 } // namespace

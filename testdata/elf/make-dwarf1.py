@@ -353,10 +353,44 @@ def write_units():
     return labels
 
 
+def write_deep():
+    """dwarf1-deep.elf: one unit whose function holds 100 nested blocks and whose types
+    nest 100 structures deep, further than any program nests, with a variable at the
+    bottom of each and one global after them, which must all keep their rows."""
+    W = dwarf1writer
+    E = W.E
+    depth = 100
+    def addr(a): return W.op(W.OP_ADDR, a)
+    block = [E("local_variable", [(W.AT_name, "bottom"), (W.AT_fund_type, W.FT["integer"]),
+                                  (W.AT_location, addr(0x2000))])]
+    for level in reversed(range(depth)):
+        block = [E("lexical_block", [(W.AT_low_pc, 0x1000 + level), (W.AT_high_pc, 0x1100 - level)], block)]
+    struct = [E("member", [(W.AT_name, "m"), (W.AT_fund_type, W.FT["integer"]), (W.AT_location, W.op(W.OP_CONST, 0))])]
+    for level in reversed(range(depth)):
+        struct = [E("structure", [(W.AT_name, "s%d" % level), (W.AT_byte_size, 4)], struct, label="s%d" % level)]
+    unit = E("compile_unit", [(W.AT_name, "deep.c"), (W.AT_low_pc, 0x1000), (W.AT_high_pc, 0x1100),
+                              (W.AT_language, 2)], struct + [
+        E("global_subroutine", [(W.AT_name, "walk"), (W.AT_low_pc, 0x1000), (W.AT_high_pc, 0x1100)], block),
+        E("global_variable", [(W.AT_name, "after"), (W.AT_user_def_type, W.Ref("s%d" % (depth - 1))),
+                              (W.AT_location, addr(0x2004))]),
+    ])
+    debug, _ = W.write_debug([unit])
+    symtab, strtab = symbol_table([("after", 0x2004, 4, 0x11, 2), ("walk", 0x1000, 0x100, 0x12, 1)])
+    sections = [
+        (".text", 1, 6, 0x1000, bytes(0x100)),
+        (".data", 1, 3, 0x2000, bytes(0x10)),
+        (".debug", 1, 0, 0, debug),
+        (".symtab", 2, 0, 0, symtab, 5, 16),
+        (".strtab", 3, 0, 0, strtab),
+    ]
+    write_elf(os.path.join(HERE, "dwarf1-deep.elf"), sections, [(0, 5), (1, 6)], 0x1000)
+
+
 if __name__ == "__main__":
     if len(sys.argv) == 3 and sys.argv[1] == "--twin":
         dwarf1twin.write_twin(sys.argv[2])
     else:
         write_sample()
+        write_deep()
         for label, offset in sorted(write_units().items(), key=lambda item: item[1]):
             print("%6d %s" % (offset, label))
