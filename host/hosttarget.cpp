@@ -192,13 +192,17 @@ void CHostTarget::ChangeState(ULONG newState)
     m_stateSource->FireStateChange(oldState, newState);
 }
 
+// A sink may drop the last reference to the debug server, and with it this target,
+// while an event is delivered: each method keeps the target until its events are out.
 void CHostTarget::Run()
 {
+    CComPtr<IQelTargetAccess> keep(this);
     ChangeState(kTargetRunning);
 }
 
 void CHostTarget::Stop(ULONG pc)
 {
+    CComPtr<IQelTargetAccess> keep(this);
     SetPc(pc);
     ChangeState(kTargetStopped);
     m_stateSource->FireStateNotify(pc, 0xFFFFFFFF);
@@ -206,6 +210,7 @@ void CHostTarget::Stop(ULONG pc)
 
 void CHostTarget::Pattern(UINT code)
 {
+    CComPtr<IQelTargetAccess> keep(this);
     m_patternSource->FirePatternBegin(code);
     m_patternSource->FirePatternEnd(code, 0);
 }

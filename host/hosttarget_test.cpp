@@ -9,9 +9,11 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -266,9 +268,12 @@ public:
         for (UINT i = params->cArgs; i-- > 0;) // the first argument stands last
             text << std::hex << "0x" << params->rgvarg[i].ulVal << (i > 0 ? "," : "");
         heard.push_back(text.str() + ")");
+        if (onEvent)
+            std::exchange(onEvent, nullptr)();
         return S_OK;
     }
     std::vector<std::string> heard;
+    std::function<void()> onEvent; // run once, at the first event
 
 private:
     IID events_;
@@ -314,6 +319,24 @@ TEST(HostTargetEvents, RunStopAndPatternReachTheSinksAdvisedOnTheDebugServer)
         fetched[i]->Release();
     statePoint->Unadvise(stateCookie);
     patternPoint->Unadvise(patternCookie);
+}
+
+TEST(HostTargetEvents, ASinkThatDropsTheLastReferenceLetsTheEventsFinish)
+{
+    CComPtr<IUnknown> server;
+    ASSERT_EQ(QelHost::CreateDebugServer(QelHost::ControllerConfig(), &server), S_OK);
+    CHostTarget *target = static_cast<CHostDebugServer *>(static_cast<IQelHostHolder *>(server.p))->Target();
+    CComQIPtr<IConnectionPointContainer> container(server);
+    CComPtr<IConnectionPoint> point;
+    ASSERT_EQ(container->FindConnectionPoint(DIID__TargetStateEvents, &point), S_OK);
+    EventSink sink(DIID__TargetStateEvents);
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+    container.Release();
+    point.Release();
+    sink.onEvent = [&server] { server.Release(); };
+    target->Stop(0x40); // the sanitizers see a target freed under its own call
+    EXPECT_EQ(sink.heard, (std::vector<std::string>{"1(0x2,0x2)", "2(0x40,0xffffffff)"}));
 }
 
 // gdb's x/Nxb of every allocated section: "section NAME 0xADDRESS SIZE", then lines
