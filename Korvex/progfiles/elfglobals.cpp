@@ -23,14 +23,7 @@ CELFGlobals::~CELFGlobals() = default;
 
 BOOL CELFGlobals::SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second)
 {
-    // Choosing an index positions the table on its first row, a read that the passes,
-    // which seek through the same index again and again, can spare.
-    UINT &current = m_currentKeys[&rs];
-    if (current != key) {
-        rs.SetCurrentIndex(LoadStringText(key));
-        current = key;
-    }
-    return rs.Seek("=", &first, second);
+    return m_seek.Seek(rs, key, first, second);
 }
 
 BOOL CELFGlobals::Open(LPCSTR path, LPCSTR dumpTarget)

@@ -23,6 +23,7 @@
 #include "dwarf2entryvalues.h"
 #include "dwarf2unitglobals.h"
 #include "elfsections.h"
+#include "keyedseek.h"
 #include "varedstatements.h"
 
 class CELFGlobals : public CELFSections {
@@ -162,7 +163,7 @@ private:
     LONG m_nCurrentSourceFile = 0;
     CString m_strCurrentSourcePath; // the path of the current source file
     int m_nLastSectionFound = -1;
-    std::map<const CQelRecordset *, UINT> m_currentKeys; // the index each table seeks through
+    CKeyedSeek m_seek;
     std::vector<Dwarf1Unit> m_dwarf1Units;
     BOOL m_bDwarf1UnitsFound = FALSE;
     // The ELF symbol table's defined names, as written and demangled, filled when a

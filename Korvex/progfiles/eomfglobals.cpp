@@ -25,12 +25,7 @@ CEOMFGlobals::~CEOMFGlobals() = default;
 
 BOOL CEOMFGlobals::SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second)
 {
-    UINT &current = m_currentKeys[&rs];
-    if (current != key) {
-        rs.SetCurrentIndex(LoadStringText(key));
-        current = key;
-    }
-    return rs.Seek("=", &first, second);
+    return m_seek.Seek(rs, key, first, second);
 }
 
 BOOL CEOMFGlobals::Open(LPCSTR path, LPCSTR dumpTarget)

@@ -22,6 +22,7 @@
 
 #include "eomflayouts.h"
 #include "eomfsections.h"
+#include "keyedseek.h"
 
 #include <map>
 #include <vector>
@@ -126,5 +127,5 @@ private:
     LONG m_nProcedureIndex = 0;       // its FunctionIndex
     LONG m_nNextTypeNumber = 0x20000;
     std::vector<BYTE> m_typeMarks; // by type index - 128: written or being written
-    std::map<const CQelRecordset *, UINT> m_currentKeys;
+    CKeyedSeek m_seek;
 };

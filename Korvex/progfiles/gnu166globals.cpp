@@ -54,14 +54,7 @@ CGNU166Globals::~CGNU166Globals() = default;
 
 BOOL CGNU166Globals::SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second)
 {
-    if (!rs.IsOpen())
-        rs.Open();
-    UINT &current = m_currentKeys[&rs];
-    if (current != key) {
-        rs.SetCurrentIndex(LoadStringText(key));
-        current = key;
-    }
-    return rs.Seek("=", &first, second);
+    return m_seek.Seek(rs, key, first, second);
 }
 
 LONG CGNU166Globals::PackedType(LONG modul, LONG number)

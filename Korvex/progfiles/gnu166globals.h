@@ -17,6 +17,7 @@
 #include <symboltables.h>
 
 #include "gnu166sections.h"
+#include "keyedseek.h"
 
 #include <map>
 #include <set>
@@ -106,7 +107,7 @@ private:
     CDBModulSourceFileRel m_modulSourceFiles;
     CDBModulSectionRel m_modulSections;
     CDBSectionSourceFileRel m_sectionSourceFiles;
-    std::map<const CQelRecordset *, UINT> m_currentKeys;
+    CKeyedSeek m_seek;
     BOOL m_bAnalyzed = FALSE;
 
     // The walk's state.

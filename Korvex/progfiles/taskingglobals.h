@@ -40,6 +40,7 @@
 #include <qeldatabase.h>
 #include <symboltables.h>
 
+#include "keyedseek.h"
 #include "taskingsections.h"
 
 #include <map>
@@ -151,7 +152,7 @@ private:
     CDBModulSectionRel m_modulSections;
     CDBSectionSourceFileRel m_sectionSourceFiles;
     BOOL m_bAnalyzed = FALSE;
-    std::map<const CQelRecordset *, UINT> m_currentKeys;
+    CKeyedSeek m_seek;
 
     // The walk's state.
     LONG m_nModulRows = 0;
