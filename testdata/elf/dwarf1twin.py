@@ -158,7 +158,8 @@ class Twin:
         return dims + bytes([8]) + W.u16(code) + et
 
     def owner_class(self, node):
-        """The class whose member function `node` defines, through its specification."""
+        """The class whose member function `node` defines: the parent of the declaration that
+        `node` refers back to."""
         seen = node
         for _ in range(4):
             nxt = self.nodes.get(seen.ref("DW_AT_specification") or seen.ref("DW_AT_abstract_origin"))
