@@ -11,8 +11,9 @@ core made by make-frames.py (watch-O0-frame1.core: the program is the name up to
 gdb-multiarch's print gives, without its "$N = ", as it stands.
 
 eval: the expressions of watch-eval.expr, each checked against gdb's C: a program takes
-the lines before the first "@ FUNCTION" line, a core also those under the heading of the
-function it stopped in. They keep to what the evaluator and C agree on: no octal, no
+the lines before the first heading, a core those under the headings "@ FUNCTION" and
+"@ FUNCTION PREFIX" of the function it stopped in, the latter when the core's name starts
+with PREFIX. They keep to what the evaluator and C agree on: no octal, no
 escapes, no enumerator or function names, no division by zero, no 64-bit integer operand,
 no sizeof, no cast that narrows a value, no constant above 0x7FFFFFFF, no negative value of
 a type narrower than int in / % >> or a comparison, no pointer arithmetic (C scales it by
@@ -125,24 +126,24 @@ def printed(answer):
 
 
 def expressions():
-    """(function or None, expression, guard or None) of watch-eval.expr."""
-    function = None
+    """(function or None, context prefix, expression, guard or None) of watch-eval.expr."""
+    function, prefix = None, ""
     for line in open(os.path.join(HERE, "watch-eval.expr")):
         line = line.strip()
         if not line or line.startswith("#"):
             continue
         if line.startswith("@ "):
-            function = line[2:].strip()
+            function, _, prefix = line[2:].strip().partition(" ")
             continue
         expr, _, guard = (part.strip() for part in line.partition("??"))
-        yield function, expr, guard or None
+        yield function, prefix, expr, guard or None
 
 
 def evaluate(context):
     function = None
     if context.endswith(".core"):
         function = ask(context, ["function"])[0]
-    chosen = [(e, g) for f, e, g in expressions() if f is None or f == function]
+    chosen = [(e, g) for f, p, e, g in expressions() if f == function and context.startswith(p)]
     guards = sorted({g for _, g in chosen if g})
     answers = ask(context, ["print (int)(%s)" % g for g in guards] + ["print " + e for e, _ in chosen])
     held = {g for g, a in zip(guards, answers) if printed(a) not in (None, "0")}

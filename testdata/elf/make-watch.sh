@@ -10,7 +10,9 @@
 #
 #   watch-O0.elf, watch-O1.elf          the programs
 #   NAME.gdb-sections.txt               gdb's x/Nxb of each allocated section it can read
-#   watch-O0-frameK.core, .gdb.txt      the cores and gdb's registers, stack and frame
+#   watch-O0-frameK.core, .gdb.txt      cores of stops inside watch_frame (ARM) at -O0 and
+#   watch-O1-frameK.core, .gdb.txt      -O1 and inside watch2_counter (Thumb) at -O0, and
+#   watch-O0-thumb1.core, .gdb.txt      gdb's registers, stack and frame in each
 #   watch-eval.txt                      CONTEXT<TAB>EXPR<TAB>ANSWER: gdb's print of the
 #                                       expressions of watch-eval.expr, in each program
 #                                       (globals, no frame) and each core (a stop:
@@ -21,7 +23,8 @@
 #                                       print &PATH and whatis (FORMAT d x c value addr type)
 #
 # ANSWER is gdb's text without "$N = " (whatis without "type = "). A CONTEXT names a
-# program or a core of testdata/elf; a core's program is its name up to "-frame".
+# program or a core of testdata/elf; a core's program is its name up to "-frame" or
+# "-thumb".
 # When build/bin/qelhost is built, every EXPR and PATH is checked against the watch parser.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -42,7 +45,9 @@ for elf in arm7-mixed.elf watch-O0.elf watch-O1.elf; do
     python3 make-frames.py sections "$elf" > "${elf%.elf}.gdb-sections.txt"
 done
 python3 make-frames.py frames watch-O0.elf
-python3 make-watch-oracles.py eval watch-O0.elf watch-O1.elf > watch-eval.txt
+python3 make-frames.py frames watch-O1.elf
+python3 make-watch-oracles.py eval watch-O0.elf watch-O1.elf watch-O0-frame1.core watch-O0-frame2.core \
+    watch-O0-thumb1.core watch-O1-frame1.core watch-O1-frame2.core > watch-eval.txt
 python3 make-watch-oracles.py format watch-O0.elf watch-O1.elf > watch-format.txt
 qelhost=../../build/bin/qelhost
 if [ -x "$qelhost" ]; then
