@@ -13,22 +13,23 @@ gdb-multiarch's print gives, without its "$N = ", as it stands.
 eval: the expressions of watch-eval.expr, each checked against gdb's C: a program takes
 the lines before the first heading, a core those under the headings "@ FUNCTION" and
 "@ FUNCTION PREFIX" of the function it stopped in, the latter when the core's name starts
-with PREFIX. They keep to what the evaluator and C agree on: no octal, no
-escapes, no enumerator or function names, no division by zero, no 64-bit integer operand,
-no sizeof, no cast that narrows a value, no constant above 0x7FFFFFFF, no negative value of
-a type narrower than int in / % >> or a comparison, no pointer arithmetic (C scales it by
-the pointed-to size, the evaluator does not), no value of an enumeration, structure, union
-or array (the evaluator gives none), no signed bit-field of width 1 (the evaluator reads
-its bit as 1). An expression with the guard "EXPR ?? GUARD" is asked only where gdb finds
-GUARD non-zero (no dereference of a null pointer). An expression that gdb refuses is left
-out with a note on standard error.
+with PREFIX. They keep to what the evaluator and C agree on: no octal, no escapes, no
+enumerator or function names, no division by zero, no 64-bit integer operand, no sizeof,
+no cast that narrows a value, no constant above 0x7FFFFFFF, no negative value of a type
+narrower than int in / % >> or a comparison, no pointer arithmetic (C scales it by the
+pointed-to size, the evaluator does not), no value of an enumeration, structure, union or
+array (the evaluator gives none), no signed bit-field of width 1 (the evaluator reads its
+bit as 1), no shared_name outside a frame (two statics have the name; gdb takes
+watch2.c's). An expression with the guard "EXPR ?? GUARD" is asked only where gdb finds
+GUARD non-zero (no dereference of a null pointer). An expression that gdb refuses (at -O1,
+arithmetic on a value it has optimized out) is left out with a note on standard error.
 
 format: every global of both modules, its members and elements, recursively, and the
 objects its pointers point at (one dereference deep, none of a null pointer), each with
 print/d, print/x, print/c, print, print &PATH and whatis (FORMAT d, x, c, value, addr,
 type). Left out: the two statics named shared_name (without a frame gdb's plain name finds
-watch2.c's for both) and a bit-field's addr (C gives a bit-field no address; gdb answers
-the start of a storage word).
+watch2.c's for both), the statics of functions (eval asks them in the stops) and a
+bit-field's addr (C gives a bit-field no address; gdb answers the start of a storage word).
 """
 import json
 import os
