@@ -174,6 +174,14 @@ TEST(VarNodeText, ACharPointerShowsItsTargetAndAPreviewOfTheText)
         ASSERT_EQ(pointer.node.GetValue(&value), S_OK);
         EXPECT_EQ(value.ulVal, 0x1100u);
     }
+    // A text that ends just before the end of readable memory still shows.
+    bench.Poke(0x1FFA, {'s', 'h', 'o', 'r', 't', 0});
+    PointerCase atTheEnd(bench, "", 2, 0, 2, 0x1FFA);
+    EXPECT_EQ(Shown(atTheEnd.node), "0x1FFA  ->  \"short\"");
+    bench.Poke(0x1FFA, {'s', 'h', 'o', 'r', 't', 'e'});
+    PointerCase cutByTheEnd(bench, "", 2, 0, 2, 0x1FFA);
+    EXPECT_EQ(Shown(cutByTheEnd.node), "0x1FFA");
+
     PointerCase notChars(bench, "short", 2, 0, 5);
     EXPECT_EQ(Shown(notChars.node), "0x1100");
     notChars.node.SetAddress(0xFFFFFFFF, 0, 0);
