@@ -9,9 +9,11 @@
 // loads it, laid into the host's simulated target, one expression object per expression
 // set on the debug-server object (lookup by the instruction pointer), as a watch window
 // holds them. "first" is SetExpression and the first Evaluate of each, in a program whose
-// modules nothing has read yet, so lookups read them; "again" is an Evaluate of each
-// after the target stopped, which renews the values and nothing else (the median of 20
-// stops). gdb prints all 1,000 in one session, each print timed by gdb itself, so that
+// modules nothing has read yet, so lookups read them; "first_read" the same in new
+// objects once the modules are read, and "first_by_scope" with names looked up by the
+// global scope (request 401) instead of by the instruction pointer (request 409);
+// "again" is an Evaluate of each after the target stopped, which renews the values and
+// nothing else (the median of 20 stops). gdb prints all 1,000 in one session, each print timed by gdb itself, so that
 // its start-up is left out (gdbtimes.h).
 //
 // Counters: the mean per expression of each in microseconds, and the ratios to gdb's
@@ -82,7 +84,8 @@ void ReadSources(const fs::path &folder, std::vector<Global> &globals, std::map<
                 structs[current].push_back(f);
             } else if (std::regex_match(line, match, typedefLine)) {
                 typedefs[match[2]] = match[1];
-            } else if (std::regex_match(line, match, global)) {
+            } else if (line.rfind("static ", 0) != 0 && std::regex_match(line, match, global)) {
+                // A static that nothing uses is gone at -O1, and gdb would not know it.
                 globals.push_back({match[3], match[2], match[5].matched ? std::stoi(match[5]) : 0});
             }
         }
@@ -151,6 +154,8 @@ double Mean(const std::vector<double> &values)
 
 struct OurTimes {
     double first = 0, again = 0; // seconds per expression
+    double firstRead = 0;        // a first evaluation whose modules are read already
+    double firstByScope = 0;     // the same, names looked up by the global scope
     int values = 0;              // expressions that gave a value
     std::string failure;
 };
@@ -190,6 +195,26 @@ OurTimes Evaluate(const fs::path &program, const std::vector<std::string> &texts
             times.values += objects[i]->Evaluate(&value) == S_OK;
         }
         times.first = SecondsSince(start) / static_cast<double>(texts.size());
+        // The same again in new objects, whose modules are read now, looking names up by
+        // the instruction pointer (as above) and by the global scope.
+        for (LONG mode : {0, 1}) {
+            std::vector<CComPtr<IQelExpr2>> fresh(texts.size());
+            for (auto &object : fresh) {
+                CoExpr::Create(&object);
+                object->put_LookupMode(mode);
+                object->put_Scope(CComBSTR("(global)"));
+                object->SetTarget(session.DebuggerObject().debugServer);
+            }
+            start = std::chrono::steady_clock::now();
+            for (size_t i = 0; i < texts.size(); ++i) {
+                fresh[i]->SetExpression(bstrs[i]);
+                CComVariant value(static_cast<LONG>(0));
+                fresh[i]->Evaluate(&value);
+            }
+            (mode == 0 ? times.firstRead : times.firstByScope) = SecondsSince(start) / static_cast<double>(texts.size());
+            for (auto &object : fresh)
+                object->SetTarget(nullptr);
+        }
         std::vector<double> rounds;
         for (int stop = 0; stop < kStops; ++stop) {
             target->Stop(pc);
@@ -243,6 +268,10 @@ void EvaluateNextToGdbPrint(benchmark::State &state)
     }
     state.counters["first_us"] = ours.first * 1e6;
     state.counters["again_us"] = ours.again * 1e6;
+    state.counters["first_read_us"] = ours.firstRead * 1e6;
+    state.counters["first_read_per_print"] = ours.firstRead / gdbPerPrint;
+    state.counters["first_by_scope_us"] = ours.firstByScope * 1e6;
+    state.counters["first_by_scope_per_print"] = ours.firstByScope / gdbPerPrint;
     state.counters["gdb_print_us"] = gdbPerPrint * 1e6;
     state.counters["first_per_print"] = ours.first / gdbPerPrint;
     state.counters["again_per_print"] = ours.again / gdbPerPrint;
