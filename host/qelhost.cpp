@@ -4,6 +4,7 @@
 #include "hostcfgprofile.h"
 #include "qelhostdump.h"
 #include "qelhosteval.h"
+#include "qelhostformat.h"
 #include "qelhostload.h"
 #include "qelhostparse.h"
 #include "qelhostquery.h"
@@ -17,6 +18,7 @@
 #include <qelsymbsrv.h>
 #include <progfilestrings.h>
 #include <symdbstrings.h>
+#include <varnodestrings.h>
 
 #include <vector>
 
@@ -29,12 +31,14 @@
 namespace {
 
 // The strings of the symbol database, which qelhost load reads when the server has let
-// go of it, and of the readers, with which it reads the modules.
+// go of it, of the readers, with which it reads the modules, and of the variable nodes,
+// which qelhost format shows.
 const QEL_MODULE_RESOURCES &HostResources()
 {
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
@@ -57,7 +61,9 @@ int Usage()
                          "parse [--type NAME]... [--mode 1] [--normalise] TEXT... | "
                          "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]... | "
                          "eval FILE [--core CORE] [--pc ADDR] [--scope NAME] EXPR... | "
-                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE]]\n");
+                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
+                         "format [--class C] [--base B] [--layout W,OFF,S] [--mode M] [--swapped] [--format N|NAME] "
+                         "[--parse TEXT] HEXBYTES]\n");
     return 2;
 }
 
@@ -198,5 +204,7 @@ int main(int argc, char **argv)
         return EvaluateWatchTexts(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
         return ShowControllerRegisters(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "format") == 0)
+        return FormatValue(argc - 2, argv + 2);
     return Usage();
 }
