@@ -1,0 +1,21 @@
+#include "symbhandlerclasses.h"
+
+#include "viewsrvhandlers.h"
+#include "watchwinviewsrvhandler.h"
+
+namespace {
+
+// The file-load and the program window's handlers stand before these once they exist.
+CRuntimeClass *g_handlerClasses[] = {
+    RUNTIME_CLASS(CSFRViewSrvHandler),
+    RUNTIME_CLASS(CLocalsWinViewSrvHandler),
+    RUNTIME_CLASS(CWatchWinViewSrvHandler),
+    nullptr,
+};
+
+} // namespace
+
+CRuntimeClass **SymbolServerHandlerClasses()
+{
+    return g_handlerClasses;
+}
