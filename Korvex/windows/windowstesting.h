@@ -5,6 +5,7 @@
 #pragma once
 
 #include <debugserver.h>
+#include <hostcfgprofile.h>
 #include <hostframe.h>
 #include <hostviewservers.h>
 #include <hostwatchview.h>
@@ -52,7 +53,8 @@ protected:
         ASSERT_EQ(CComObject<QelHost::CHostFrame>::CreateInstance(&frame), S_OK);
         frame_ = frame;
         frame->SetViewFactory("StdQelWatchWin", QelHost::WatchViewFactory());
-        workspace_.Attach(NewMemoryStorage());
+        workspace_.Attach(MakeWorkspace());
+        ASSERT_NE(workspace_, nullptr);
         ASSERT_EQ(workspace_->CreateStorage(u"QelSymbol", kStgCreate, 0, 0, &storage_), S_OK);
         ASSERT_EQ(server_->Init(host_, nullptr), S_OK);
         ASSERT_EQ(server_->Init(storage_, static_cast<IQelHostFrame *>(frame_)), S_OK);
@@ -61,6 +63,21 @@ protected:
 
     void TearDown() override
     {
+        EndServers();
+        workspace_.Release();
+        module_.Revoke();
+        ComAllocBalance::TearDown();
+    }
+
+    // Cleanup and release of every debugger, and of their storages; the workspace stays.
+    void EndServers()
+    {
+        if (pcpServer_ != nullptr) {
+            pcpServer_->Cleanup();
+            pcpServer_.Release();
+            PcpHost()->ReleaseSymbolServer();
+            pcpHost_.Release();
+        }
         if (server_ != nullptr) {
             server_->Cleanup();
             server_.Release();
@@ -70,13 +87,34 @@ protected:
             host_.Release();
         }
         frame_.Release();
+        pcpStorage_.Release();
         storage_.Release();
-        workspace_.Release();
-        module_.Revoke();
-        ComAllocBalance::TearDown();
+    }
+
+    // The root storage of the workspace, with the caller's reference; in memory unless a
+    // test says otherwise.
+    virtual IStorage *MakeWorkspace() { return NewMemoryStorage(); }
+
+    // A PCP debugger bound to the main one, as the host binds them, with a storage of its
+    // own in the workspace.
+    void StartBoundPcp()
+    {
+        ASSERT_EQ(QelHost::CreateDebugServer(QelHost::ControllerConfig(), &pcpHost_), S_OK);
+        ASSERT_EQ(PcpHost()->CreateSymbolServer(CLSID_QelSymbolPCP), S_OK);
+        ASSERT_EQ(pcpHost_->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&pcpServer_)), S_OK);
+        CComPtr<IUnknown> profile, values;
+        PcpHost()->GetProfile(&profile);
+        PcpHost()->GetWindowValues(&values);
+        static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p))->SetDebugServer(u"TriCore", host_);
+        static_cast<QelHost::CHostWindowValues *>(static_cast<IQelWindowValues *>(values.p))->SetPcpMaster(u"TriCore");
+        ASSERT_EQ(workspace_->CreateStorage(u"QelSymbolPCP", kStgCreate, 0, 0, &pcpStorage_), S_OK);
+        ASSERT_EQ(pcpServer_->Init(pcpHost_, nullptr), S_OK);
+        ASSERT_EQ(pcpServer_->Init(pcpStorage_, static_cast<IQelHostFrame *>(frame_)), S_OK);
+        ASSERT_EQ(pcpServer_->RestoreSettings(), S_OK);
     }
 
     QelHost::CHostDebugServer *Host() { return static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(host_.p)); }
+    QelHost::CHostDebugServer *PcpHost() { return static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(pcpHost_.p)); }
     QelHost::CHostFrame *Frame() { return frame_; }
 
     // Command `id` of `group` through the debug-server object, with `in` and `outCount`
@@ -130,6 +168,9 @@ protected:
     CComPtr<QelHost::CHostFrame> frame_;
     CComPtr<IStorage> workspace_;
     CComPtr<IStorage> storage_;
+    CComPtr<IUnknown> pcpHost_;
+    CComPtr<IQelSymbSrv> pcpServer_;
+    CComPtr<IStorage> pcpStorage_;
 };
 
 } // namespace windowstest
