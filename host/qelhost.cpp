@@ -7,6 +7,7 @@
 #include "qelhostparse.h"
 #include "qelhostquery.h"
 #include "qelhostsession.h"
+#include "qelhostsessionscript.h"
 #include "qelhostsfr.h"
 #include "qelhosttarget.h"
 #include "serverlocator.h"
@@ -55,7 +56,8 @@ int Usage()
                          "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...] | "
                          "parse [--type NAME]... [--mode 1] [--normalise] TEXT... | "
                          "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]... | "
-                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE]]\n");
+                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
+                         "session SCRIPT|-]\n");
     return 2;
 }
 
@@ -194,5 +196,7 @@ int main(int argc, char **argv)
         return ShowTarget(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
         return ShowControllerRegisters(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "session") == 0)
+        return QelHost::RunSessionScript(argc - 2, argv + 2);
     return Usage();
 }
