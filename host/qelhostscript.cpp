@@ -61,6 +61,9 @@ bool IsSkippedLine(const std::string &line)
 bool SplitWords(const std::string &line, std::vector<ScriptWord> &words, std::string *error)
 {
     words.clear();
+    // A text value could not hold it.
+    if (line.find('\0') != std::string::npos)
+        return Fail(error, "a line holds a NUL character");
     size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && IsBlank(line[i]))

@@ -28,7 +28,8 @@ struct ScriptWord {
 // Whether the line holds no command.
 bool IsSkippedLine(const std::string &line);
 
-// The words of `line`; false with the reason in *error for an unterminated quote.
+// The words of `line`; false with the reason in *error for an unterminated quote or a
+// NUL character.
 bool SplitWords(const std::string &line, std::vector<ScriptWord> &words, std::string *error);
 
 // A number as scripts write them, within [minimum, maximum].

@@ -35,6 +35,7 @@ TEST_F(SessionScript, WordsSplitAtBlanksOutsideQuotesWhichGoWithTheirEscapes)
     std::string error;
     EXPECT_FALSE(SplitWords("exec 1 bstr:\"open", words, &error));
     EXPECT_EQ(error, "a quote is not closed");
+    EXPECT_FALSE(SplitWords(std::string("exec 1 bstr:a\0b", 15), words, &error));
     EXPECT_TRUE(QelHost::IsSkippedLine("  # note"));
     EXPECT_TRUE(QelHost::IsSkippedLine(" \t"));
     EXPECT_FALSE(QelHost::IsSkippedLine("end # no comment"));
