@@ -44,6 +44,9 @@ result 0x00000000
 result 0x00000000
 > exec 999 bstr:\"x y\" bool:1 empty
 result 0x80040104
+> exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 205 -o 1
+result 0x00000000
+out 0 unknown
 > views
 view StdQelWatchWin \"\"
   call AddWatchSymbol 17
@@ -59,6 +62,7 @@ exec 71 "i4:17" -o 1
 exec 72 i4:5
 exec -g {692DBD81-4A3F-11D2-B2CD-00A02457BF0F} 3 u4:8 u4:2 bstrs:"a,b",c
 exec 999 bstr:"x y" bool:1 empty
+exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 205 -o 1
 views
 end'
   ;;
