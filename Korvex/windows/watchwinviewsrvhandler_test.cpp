@@ -2,6 +2,8 @@
 // host debug-server object, with the host frame's view doubles.
 #include "windowstesting.h"
 
+#include <viewsrvregistry.h>
+
 namespace {
 
 using windowstest::I4;
@@ -128,6 +130,40 @@ TEST_F(WatchCommands, SynchronizesVarEdNoticeReachesTheOpenWatchWindow)
     EXPECT_EQ(commands[commands.size() - 2].id, 97u);
     EXPECT_EQ(commands[commands.size() - 2].result, S_OK);
     EXPECT_EQ(commands.back().id, 96u);
+}
+
+// A watch view server that allows several views at once.
+class SeveralWatchWindows : public WatchCommands {
+protected:
+    void BeforeServer() override
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, QEL_VIEWSERVER_KEY "\\StdQelWatchWin", 0, KEY_ALL_ACCESS, &key),
+                  ERROR_SUCCESS);
+        DWORD several = 1;
+        EXPECT_EQ(RegSetValueExA(key, "MultiInst", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&several), 4),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+};
+
+// Every open watch window hears of a VarEd change, but for those without the interface;
+// a window whose query fails otherwise ends the notice there.
+TEST_F(SeveralWatchWindows, TheVarEdNoticeReachesEveryOpenWatchWindowInTurn)
+{
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(Exec(70, {}), S_OK);
+    std::vector<QelHost::CHostWatchView *> windows = WatchViews();
+    ASSERT_EQ(windows.size(), 3u);
+    IUnknown *none = nullptr;
+    EXPECT_EQ(server_->Synchronize(SYF_TOGGLE_LOCAL_VARED, &none), S_OK);
+    windows[0]->SetQueryResult(E_NOINTERFACE);
+    EXPECT_EQ(Exec(97, {}), S_OK);
+    windows[1]->SetQueryResult(E_ACCESSDENIED);
+    EXPECT_EQ(Exec(97, {}), E_ACCESSDENIED);
+    const size_t heard[] = {1, 2, 2};
+    for (size_t i = 0; i < windows.size(); ++i)
+        EXPECT_EQ(windows[i]->Calls().size(), heard[i]) << i;
 }
 
 } // namespace

@@ -46,6 +46,7 @@ protected:
         ComAllocBalance::SetUp();
         module_.Register();
         ASSERT_EQ(QelHost::RegisterSymbolViewServers(), ERROR_SUCCESS);
+        BeforeServer();
         ASSERT_EQ(QelHost::CreateDebugServer(QelHost::ControllerConfig(), &host_), S_OK);
         ASSERT_EQ(Host()->CreateSymbolServer(CLSID_QelSymbol), S_OK);
         ASSERT_EQ(host_->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&server_)), S_OK);
@@ -90,6 +91,9 @@ protected:
         pcpStorage_.Release();
         storage_.Release();
     }
+
+    // What a test changes in the registry before the symbol server reads it.
+    virtual void BeforeServer() {}
 
     // The root storage of the workspace, with the caller's reference; in memory unless a
     // test says otherwise.
