@@ -126,8 +126,9 @@ private:
 // its own identity.
 //
 // Its command target records every command into its HostCommands. It answers the
-// target-access command of the host's command group itself, and passes every other
-// command to the symbol server it carries, as the host's does.
+// target-access command of the host's command group itself, and command 200 with the
+// number 7 first (an inner communication object, hostcommobject.h); it passes every
+// other command to the symbol server it carries, as the host's does.
 //
 // Over its simulated target (Target) it offers the target-memory interface, and in its
 // connection-point container the target-state and target-pattern points of the target's
@@ -252,7 +253,8 @@ public:
 
     // The command target. QueryStatus is entirely the carried symbol server's
     // (OLECMDERR_E_UNKNOWNGROUP without one). Exec answers the target-access command with
-    // the target in *out as VT_UNKNOWN (E_POINTER without `out`); every other command is
+    // the target in *out as VT_UNKNOWN (E_POINTER without `out`), and command 200 with
+    // the number 7 first with a new inner communication object; every other command is
     // the carried symbol server's, and without one OLECMDERR_E_NOTSUPPORTED in the
     // host's command group, OLECMDERR_E_UNKNOWNGROUP in any other.
     STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
