@@ -9,6 +9,7 @@
 #include "qelhostsession.h"
 #include "qelhostsfr.h"
 #include "qelhosttarget.h"
+#include "qelhostwatch.h"
 #include "serverlocator.h"
 
 #include <ole2.h>
@@ -16,6 +17,7 @@
 #include <qelsymbsrv.h>
 #include <progfilestrings.h>
 #include <symdbstrings.h>
+#include <varnodestrings.h>
 
 #include <vector>
 
@@ -34,6 +36,7 @@ const QEL_MODULE_RESOURCES &HostResources()
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
@@ -55,7 +58,9 @@ int Usage()
                          "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...] | "
                          "parse [--type NAME]... [--mode 1] [--normalise] TEXT... | "
                          "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]... | "
-                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE]]\n");
+                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
+                         "watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] [--location] [--locals] "
+                         "[--dbdir DIR] TEXT...]\n");
     return 2;
 }
 
@@ -194,5 +199,7 @@ int main(int argc, char **argv)
         return ShowTarget(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
         return ShowControllerRegisters(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "watch") == 0)
+        return WatchTexts(argc - 2, argv + 2);
     return Usage();
 }

@@ -406,6 +406,25 @@ TEST_F(CommVariableTest, WritesChangeExactlyTheBytesOfTheValue)
     EXPECT_EQ(Peek(kRam + 0x20, 2), (std::vector<BYTE>{0xAF, 0xFF}));
 }
 
+TEST_F(CommVariableTest, ChoosingClearForASetBitWritesItThroughTheTree)
+{
+    Poke(kRam, {0x0A});
+    Variable bit{"ready", "(global)", "bit"};
+    bit.mode = 0x40000001;
+    bit.extra = 3;
+    bit.typeIndex = 13;
+    bit.bits = 1;
+    ASSERT_EQ(Create(bit), S_OK);
+    Show();
+    EXPECT_EQ(String(0, 1), "1");
+    ASSERT_EQ(object->SetDisplayFormat(RootItem(), 1), S_OK);
+    // The tree writes the object once the call has returned.
+    EXPECT_EQ(tree->RunPending(), 1u);
+    EXPECT_EQ(Peek(kRam, 1), (std::vector<BYTE>{0x02}));
+    Show();
+    EXPECT_EQ(String(0, 1), "0");
+}
+
 TEST_F(CommVariableTest, DetachSkipsReadsUntilTheNextRefresh)
 {
     Poke(kRam, {5, 0, 0, 0});
