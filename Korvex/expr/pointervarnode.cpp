@@ -105,8 +105,15 @@ void CQelPointerVarNode::MakePreview()
         || (child->GetBaseType() != 1 && child->GetBaseType() != 2) || m_pComplexMemory == nullptr)
         return;
     BYTE bytes[kPreviewBytes];
-    if (m_pComplexMemory->ReadMemory(m_Target.AddressValue, kPreviewBytes, bytes) != 0)
-        return;
+    if (m_pComplexMemory->ReadMemory(m_Target.AddressValue, kPreviewBytes, bytes) != 0) {
+        // A short text near the end of readable memory: byte by byte up to its 0.
+        for (int i = 0; i < kPreviewBytes; ++i) {
+            if (m_pComplexMemory->ReadMemory(m_Target.AddressValue + i, 1, bytes + i) != 0)
+                return;
+            if (bytes[i] == 0)
+                break;
+        }
+    }
     int length = 0;
     while (length < kPreviewBytes && bytes[length] != 0) {
         if (bytes[length] < 0x20 || bytes[length] > 0x7E)
