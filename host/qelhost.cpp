@@ -3,6 +3,7 @@
 #include "debugserver.h"
 #include "hostcfgprofile.h"
 #include "qelhostdump.h"
+#include "qelhosteval.h"
 #include "qelhostload.h"
 #include "qelhostparse.h"
 #include "qelhostquery.h"
@@ -58,6 +59,7 @@ int Usage()
                          "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...] | "
                          "parse [--type NAME]... [--mode 1] [--normalise] TEXT... | "
                          "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]... | "
+                         "eval FILE [--core CORE] [--pc ADDR] [--scope NAME] EXPR... | "
                          "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
                          "watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] [--location] [--locals] "
                          "[--dbdir DIR] TEXT...]\n");
@@ -197,6 +199,8 @@ int main(int argc, char **argv)
         return ParseWatchTexts(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "target") == 0)
         return ShowTarget(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "eval") == 0)
+        return EvaluateWatchTexts(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
         return ShowControllerRegisters(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "watch") == 0)

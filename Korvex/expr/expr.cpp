@@ -305,7 +305,9 @@ void CExpr::EvaluateOperator()
     case kWatchPointerType: EvaluatePointerType(); return;
     case kWatchIndex: EvaluateIndex(); return;
     case kWatchConditional: EvaluateConditional(); return;
-    case T_STRUCT: case T_UNION: case T_ENUM: return; // a type without a value
+    case T_STRUCT: EvaluateTagType(5); return;
+    case T_UNION: EvaluateTagType(6); return;
+    case T_ENUM: EvaluateTagType(7); return;
     case '.':
         if (m_pRight == nullptr && Operand(0) != nullptr && m_pNode->child[1] != nullptr)
             m_pRight = MakeChild(m_pNode->child[1], m_pLeft);

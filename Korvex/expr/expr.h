@@ -99,6 +99,7 @@ private:
     void EvaluateMemberName();
     void EvaluateTypeName(LPCSTR name);
     void EvaluateKeyword();
+    void EvaluateTagType(LONG typeClass);
     void Dereference(CExpr *operand);
 
     // Lookup and location (exprlookup.cpp).

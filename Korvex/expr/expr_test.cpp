@@ -88,6 +88,7 @@ public:
         w.globals["dup"] = {Variable("dup", 0, kInt, 32, 1, 0x1004), Variable("dup", 0, kInt, 32, 1, 0x1008)};
         w.types["T"] = {Member("T", 0x40000000, kUChar, 8, 0)};
         w.types["int"] = {Member("int", 0, kInt, 32, 0)};
+        w.types["S"] = {Member("S", 0x40000005, 100, 96, 0), Member("S", 5, 100, 96, 0)};
     }
 
     std::string Eval(const char *text, int mode = 1, const char *scope = CExpr::kGlobalScope)
@@ -129,7 +130,8 @@ TEST_F(ExprRules, ValuesReadByTheirTypesKindAndWidth)
     ExpectAll(this, {{"s16", "-1"}, {"u16", "65535u"}, {"uc", "200u"}, {"i", "7"}, {"f", "2.5f"}, {"d", "-0.25f"},
                      {"e", "3u"}, {"s.m", "17"}, {"*p", "7"}, {"p", "4100u"}, {"sp->m", "17"}, {"(*sp).p", "4100u"},
                      {"arr[0]", "1"}, {"arr[1]", "-2"}, {"arr[2]", "3"}, {"p[0]", "7"}, {"&i", "4100u"},
-                     {"*&i", "7"}, {"(T)uc", "200u"}, {"(int)uc", "200"},
+                     {"*&i", "7"}, {"(T)uc", "200u"}, {"(int)uc", "200"}, {"((struct S *)&s)->m", "17"},
+                     {"((struct S *)sp)->p", "4100u"}, {"(*(struct S *)&s).m", "17"},
                      // structures, arrays and integers wider than 32 bits have no value, and no error
                      {"s", "none"}, {"arr", "none"}, {"ll", "none"}, {"*sp", "none"}});
 }
@@ -172,7 +174,7 @@ TEST_F(ExprRules, EachErrorHasItsText)
     ExpectAll(this, {
         {"nothing", "Expression is no Symbol"}, {"s.nothing", "Expression does not have this member"},
         {"f << 1", "Bad type"}, {"i & 1.5", "Bad type"}, {"~f", "Bad type"}, {"arr[1.5]", "Bad type"},
-        {"(struct x)i", "Bad type"},
+        {"(struct x)i", "Bad type"}, {"(struct T)i", "Bad type"},
         {"s + 1", "Can not convert type"}, {"~s", "Can not convert type"},
         {"*i", "Can not deref expression"}, {"dup", "Symbol is ambignous"},
     });

@@ -171,6 +171,28 @@ void CExpr::EvaluateTypeName(LPCSTR name)
     m_nPointerLevel = 0;
 }
 
+// "struct name", "union name" and "enum name": no value, but the type of that tag, which
+// a cast needs. A typedef of the same name is passed by.
+void CExpr::EvaluateTagType(LONG typeClass)
+{
+    m_nPointerLevel = 0;
+    if (m_bSymbolFound)
+        return;
+    m_bSymbolFound = TRUE;
+    const WatchParseNode *tag = m_pNode->child[0];
+    CMemberTagArray types;
+    if (tag == nullptr || tag->kind != kWatchIdentifier || m_pClient == nullptr ||
+        !m_pClient->GetMembers(m_pClient->RequestType(tag->name, 0), types))
+        return;
+    for (int i = 0; i < types.GetSize(); ++i) {
+        if (types[i].TypeCode == typeClass) {
+            m_variable.Name = types[i].Name;
+            TakeType(types[i]);
+            return;
+        }
+    }
+}
+
 void CExpr::EvaluateKeyword()
 {
     m_nPointerLevel = 0;

@@ -9,8 +9,6 @@
 #include <debugserver.h>
 #include <symbolservertesting.h>
 
-#include <gtest/gtest.h>
-
 #include <map>
 #include <string>
 #include <vector>
@@ -124,23 +122,19 @@ public:
     }
     QelHost::CHostTarget *Target() const { return Host()->Target(); }
 
-    void Poke(DWORD address, std::vector<BYTE> bytes)
+    // Each FALSE when the target has no such memory or register.
+    bool PokeWord(DWORD address, DWORD value, int bytes = 4)
     {
-        ASSERT_TRUE(Target()->WriteMemory(QelHost::MemoryPort::Host, address, static_cast<DWORD>(bytes.size()), bytes.data()));
-    }
-    void PokeWord(DWORD address, DWORD value, int bytes = 4)
-    {
-        std::vector<BYTE> data;
+        BYTE data[4];
         for (int i = 0; i < bytes; ++i)
-            data.push_back(static_cast<BYTE>(value >> (8 * i)));
-        Poke(address, data);
+            data[i] = static_cast<BYTE>(value >> (8 * i));
+        return Target()->WriteMemory(QelHost::MemoryPort::Host, address, static_cast<DWORD>(bytes), data);
     }
-    void SetRegister(const char *name, ULONG value)
+    bool SetRegister(const char *name, ULONG value)
     {
         LONG id = -1;
         CComBSTR text(name);
-        ASSERT_EQ(Target()->GetRegisterId(text, &id), S_OK);
-        ASSERT_EQ(Target()->WriteRegister(id, &value), S_OK);
+        return Target()->GetRegisterId(text, &id) == S_OK && Target()->WriteRegister(id, &value) == S_OK;
     }
     // The register map with the host's ids, as the expression object makes it.
     void MapRegisters(CRegisterMapTagArray &map)
