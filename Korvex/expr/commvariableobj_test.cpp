@@ -54,6 +54,9 @@ protected:
     {
         stub.Release();
         object.Release();
+        // Each object holds the tree that holds it, until its item goes.
+        for (LONG root : tree->Children(0))
+            tree->DeleteItem(root);
         tree.Release();
     }
 
