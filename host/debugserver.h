@@ -127,8 +127,9 @@ private:
 // its own identity.
 //
 // Its command target records every command into its HostCommands. It answers the
-// target-access command of the host's command group itself, and passes every other
-// command to the symbol server it carries, as the host's does.
+// target-access command of the host's command group itself, and command 200 with the
+// number 7 first (an inner communication object, hostcommobject.h); it passes every
+// other command to the symbol server it carries, as the host's does.
 //
 // Over its simulated target (Target) it offers the target-memory interface, and in its
 // connection-point container the target-state and target-pattern points of the target's
@@ -260,8 +261,9 @@ public:
 
     // The command target. QueryStatus is entirely the carried symbol server's
     // (OLECMDERR_E_UNKNOWNGROUP without one). Exec answers the target-access command with
-    // the target in *out as VT_UNKNOWN (E_POINTER without `out`), and every command of
-    // the host's breakpoint group and of the frame add-on's group with S_OK, doing nothing
+    // the target in *out as VT_UNKNOWN (E_POINTER without `out`), command 200 with the
+    // number 7 first with a new inner communication object, and every command of the
+    // host's breakpoint group and of the frame add-on's group with S_OK, doing nothing
     // but recording it; every other command is the carried symbol server's, and without
     // one OLECMDERR_E_NOTSUPPORTED in the host's command group, OLECMDERR_E_UNKNOWNGROUP
     // in any other. The record of each command gets its result.

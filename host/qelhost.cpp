@@ -11,6 +11,7 @@
 #include "qelhostsessionscript.h"
 #include "qelhostsfr.h"
 #include "qelhosttarget.h"
+#include "qelhostwatch.h"
 #include "serverlocator.h"
 
 #include <ole2.h>
@@ -18,6 +19,7 @@
 #include <qelsymbsrv.h>
 #include <progfilestrings.h>
 #include <symdbstrings.h>
+#include <varnodestrings.h>
 
 #include <vector>
 
@@ -36,6 +38,7 @@ const QEL_MODULE_RESOURCES &HostResources()
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
@@ -59,7 +62,8 @@ int Usage()
                          "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]... | "
                          "eval FILE [--core CORE] [--pc ADDR] [--scope NAME] EXPR... | "
                          "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
-                         "session SCRIPT|-]\n");
+                         "watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] [--location] [--locals] "
+                         "[--dbdir DIR] TEXT... | session SCRIPT|-]\n");
     return 2;
 }
 
@@ -200,6 +204,8 @@ int main(int argc, char **argv)
         return EvaluateWatchTexts(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
         return ShowControllerRegisters(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "watch") == 0)
+        return WatchTexts(argc - 2, argv + 2);
     if (argc >= 2 && std::strcmp(argv[1], "session") == 0)
         return QelHost::RunSessionScript(argc - 2, argv + 2);
     return Usage();
