@@ -47,6 +47,12 @@ result 0x80040104
 > exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 205 -o 1
 result 0x00000000
 out 0 unknown
+> exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 200 u4:8 -o 1
+result 0x00000000
+out 0 unknown
+> exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 200 u4:9 -o 1
+result 0x80040104
+out 0 empty
 > views
 view StdQelWatchWin \"\"
   call AddWatchSymbol 17
@@ -63,6 +69,8 @@ exec 72 i4:5
 exec -g {692DBD81-4A3F-11D2-B2CD-00A02457BF0F} 3 u4:8 u4:2 bstrs:"a,b",c
 exec 999 bstr:"x y" bool:1 empty
 exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 205 -o 1
+exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 200 u4:8 -o 1
+exec -g {F8BED052-F30D-11D1-B28B-00A02457BF0F} 200 u4:9 -o 1
 views
 end'
   ;;

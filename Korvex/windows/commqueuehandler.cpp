@@ -1,13 +1,20 @@
 #include "commqueuehandler.h"
 
 #include <coexpr.h>
+#include <commvariableobj.h>
 #include <qelhostframe.h>
 
 IMPLEMENT_DYNCREATE(CCommQueueRequestHandler, CBasicOleTarCmdHndl)
 
 namespace {
 
+// The number that command 200 takes for a variable object; the host's own communication
+// objects answer the command with other numbers.
+constexpr DWORD kCommVariable = 8;
+
 const OLECMDTARHNDLENTRY g_queueCommands[] = {
+    {200, OLECMDTARHNDL_FNC(&CCommQueueRequestHandler::CreateCommVariable), nullptr, -1, -1, -1, nullptr, nullptr, 0,
+     nullptr, nullptr, 0, 0, 0},
     {205, OLECMDTARHNDL_FNC(&CCommQueueRequestHandler::CreateExpression), nullptr, -1, -1, -1, nullptr, nullptr, 0,
      nullptr, nullptr, 0, 0, 0},
     {0, nullptr, nullptr, -1, -1, -1, nullptr, nullptr, 0, nullptr, nullptr, 0, 0, 0},
@@ -38,6 +45,25 @@ const OLECMDTARHNDLENTRY *CCommQueueRequestHandler::GetCommandTable()
 const GUID *CCommQueueRequestHandler::GetClassGuid()
 {
     return &CGID_QelHostCommands;
+}
+
+HRESULT CCommQueueRequestHandler::CreateCommVariable(CVariantArray *in, CVariantArray *out)
+{
+    if (!in || in->GetSize() < 1 || !out || out->GetSize() != 1 || (*in)[0].GetValue().vt != VT_UI4 ||
+        in->GetUI4(0) != kCommVariable)
+        return OLECMDERR_E_UNKNOWNGROUP;
+    CComPtr<IUnknown> object;
+    HRESULT hr = CreateCommVariableObject(&object);
+    if (FAILED(hr))
+        return hr;
+    CComPtr<IQelUniCommStub> stub;
+    hr = object->QueryInterface(IID_IQelUniCommStub, reinterpret_cast<void **>(&stub));
+    if (FAILED(hr) && hr != E_NOINTERFACE)
+        return hr; // the object goes with `object`
+    if (stub)
+        stub->SetOwner(m_pOwner);
+    Answer(out, object);
+    return S_OK;
 }
 
 HRESULT CCommQueueRequestHandler::CreateExpression(CVariantArray *, CVariantArray *out)
