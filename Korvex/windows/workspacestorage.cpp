@@ -70,15 +70,12 @@ DWORD ReadNumber(Win32Ext::CStorage &storage, LPCSTR key, DWORD fallback)
 BOOL ReadText(Win32Ext::CStorage &storage, LPCSTR key, CString &text)
 {
     text.Empty();
-    char *buffer = new char[kLongestText + 1];
-    BOOL read = storage.ReadString(key, buffer, kLongestText + 1);
+    std::vector<char> buffer(kLongestText + 1);
     // A text that fills the buffer may go on beyond it.
-    if (read && std::strlen(buffer) < static_cast<size_t>(kLongestText))
-        text = buffer;
-    else
-        read = FALSE;
-    delete[] buffer;
-    return read;
+    if (!storage.ReadString(key, buffer.data(), kLongestText + 1) || std::strlen(buffer.data()) >= kLongestText)
+        return FALSE;
+    text = buffer.data();
+    return TRUE;
 }
 
 BOOL OpenProgramEntry(IStorage *root, DWORD programId, BOOL write, Win32Ext::CStorage &files,
