@@ -1,6 +1,8 @@
 #include "hostwatchtree.h"
 
 #include <afx.h>
+#include <qelcommvariable.h>
+#include <tagtransfer.h>
 
 #include <algorithm>
 
@@ -102,7 +104,68 @@ STDMETHODIMP CHostWatchTree::CalculateItem(LONG item, LONG function, LONG mode, 
 {
     std::lock_guard<std::mutex> hold(m_lock);
     Record({WatchMethod::CalculateItem, item, function, mode, value, {}, 0, 0, nullptr});
+    m_pending.push_back({item, function, mode, value});
     return S_OK;
+}
+
+void CHostWatchTree::SetSymbols(IQelSymbol *symbols)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_symbols = symbols;
+}
+
+size_t CHostWatchTree::RunPending()
+{
+    size_t run = 0;
+    for (;;) {
+        Work work;
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            if (m_pending.empty())
+                return run;
+            work = m_pending.front();
+            m_pending.erase(m_pending.begin());
+        }
+        Run(work);
+        ++run;
+    }
+}
+
+void CHostWatchTree::Run(const Work &work)
+{
+    CComPtr<IUnknown> param;
+    CComPtr<IQelSymbol> symbols;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        auto found = m_items.find(work.item);
+        if (found != m_items.end())
+            param = found->second.param;
+        symbols = m_symbols;
+    }
+    CComQIPtr<IQelCommVariableObj> object(param);
+    if (object == nullptr)
+        return;
+    if (work.function == 0) {
+        CComQIPtr<IQelUniCommStub>(param)->Refresh(1);
+        return;
+    }
+    if (symbols == nullptr)
+        return;
+    int id = 0; // synchronous
+    VARIANT names, values;
+    VariantInit(&names);
+    VariantInit(&values);
+    if (work.function == 1 && SUCCEEDED(symbols->MembersOfType(work.value, &id)) && id != 0 &&
+        SUCCEEDED(symbols->GetMembers(id, &names, &values))) {
+        object->AddMembers(work.item, names, values);
+    } else if (work.function == 2 && SUCCEEDED(symbols->FunctionByAddress(work.mode, work.value, &id)) && id != 0 &&
+               SUCCEEDED(symbols->GetFunctions(id, &names, &values))) {
+        CArray<FunctionTag, FunctionTag &> functions;
+        if (SUCCEEDED(UnpackTagRecords(names, values, functions)) && functions.GetSize() > 0)
+            object->SetItemString(work.item, 1, CComBSTR(functions[0].Name));
+    }
+    FreeTransferVariant(&names);
+    FreeTransferVariant(&values);
 }
 
 STDMETHODIMP CHostWatchTree::SetItemText(LONG item)

@@ -4,10 +4,16 @@
 //
 // Handles come from a counter (the first item is 1; 0 is the root); every method
 // answers S_OK, as the controls' do. Each item holds a reference on its param.
+//
+// CalculateItem does what the controls do, later, as their answers come later: 0 writes
+// the item's object (Refresh(1)), 1 hands the members of the type `value` to the item's
+// object, 2 makes the name of the function at (mode, value) the item's value text. The
+// work waits until the host runs it (RunPending), after the call that asked for it.
 #pragma once
 
 #include <atlbase.h>
 #include <qelcommonwatch.h>
+#include <qelsymbol.h>
 
 #include <map>
 #include <mutex>
@@ -55,6 +61,13 @@ public:
     std::vector<LONG> Children(LONG parent) const;
     void ClearCalls();
 
+    // The symbol server that CalculateItem's requests go to, synchronously; without one
+    // functions 1 and 2 do nothing.
+    void SetSymbols(IQelSymbol *symbols);
+    // Runs the work that CalculateItem queued, in order, with work queued meanwhile;
+    // the number run.
+    size_t RunPending();
+
     STDMETHODIMP InsertItem(BSTR name, LONG type, LONG children, IUnknown *param, LONG *pItem) override;
     STDMETHODIMP ChangeItem(BSTR name, LONG type, LONG children, IUnknown *param, LONG item, LONG *pNewItem) override;
     STDMETHODIMP CalculateItem(LONG item, LONG function, LONG mode, LONG value) override;
@@ -67,6 +80,10 @@ public:
 private:
     LONG AddItem(LONG parent, const std::string &name, LONG type, LONG children, IUnknown *param);
     void Record(WatchCall call);
+    struct Work {
+        LONG item, function, mode, value;
+    };
+    void Run(const Work &work);
 
     mutable std::mutex m_lock;
     LONG m_lastHandle = 0;
@@ -74,6 +91,8 @@ private:
     std::vector<LONG> m_order; // handles in the order they were made
     std::vector<WatchCall> m_calls;
     std::vector<WatchItem> m_batch;
+    std::vector<Work> m_pending;
+    CComPtr<IQelSymbol> m_symbols;
 };
 
 } // namespace QelHost

@@ -9,8 +9,10 @@
 #include "qelhostparse.h"
 #include "qelhostquery.h"
 #include "qelhostsession.h"
+#include "qelhostsessionscript.h"
 #include "qelhostsfr.h"
 #include "qelhosttarget.h"
+#include "qelhostwatch.h"
 #include "serverlocator.h"
 
 #include <ole2.h>
@@ -63,7 +65,9 @@ int Usage()
                          "eval FILE [--core CORE] [--pc ADDR] [--scope NAME] EXPR... | "
                          "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
                          "format [--class C] [--base B] [--layout W,OFF,S] [--mode M] [--swapped] [--format N|NAME] "
-                         "[--parse TEXT] HEXBYTES]\n");
+                         "[--parse TEXT] HEXBYTES | "
+                         "watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] [--location] [--locals] "
+                         "[--dbdir DIR] TEXT... | session SCRIPT|-]\n");
     return 2;
 }
 
@@ -206,5 +210,9 @@ int main(int argc, char **argv)
         return ShowControllerRegisters(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "format") == 0)
         return FormatValue(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "watch") == 0)
+        return WatchTexts(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "session") == 0)
+        return QelHost::RunSessionScript(argc - 2, argv + 2);
     return Usage();
 }
