@@ -4,6 +4,7 @@
 #include "hostcfgprofile.h"
 #include "qelhostdump.h"
 #include "qelhosteval.h"
+#include "qelhostformat.h"
 #include "qelhostload.h"
 #include "qelhostparse.h"
 #include "qelhostquery.h"
@@ -31,7 +32,8 @@
 namespace {
 
 // The strings of the symbol database, which qelhost load reads when the server has let
-// go of it, and of the readers, with which it reads the modules.
+// go of it, of the readers, with which it reads the modules, and of the variable nodes,
+// which qelhost format shows.
 const QEL_MODULE_RESOURCES &HostResources()
 {
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
@@ -62,7 +64,9 @@ int Usage()
                          "eval FILE [--core CORE] [--pc ADDR] [--scope NAME] EXPR... | "
                          "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
                          "watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] [--location] [--locals] "
-                         "[--dbdir DIR] TEXT...]\n");
+                         "[--dbdir DIR] TEXT... | "
+                         "format [--class C] [--base B] [--layout W,OFF,S] [--mode M] [--swapped] [--format N|NAME] "
+                         "[--parse TEXT] HEXBYTES]\n");
     return 2;
 }
 
@@ -205,5 +209,7 @@ int main(int argc, char **argv)
         return ShowControllerRegisters(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "watch") == 0)
         return WatchTexts(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "format") == 0)
+        return FormatValue(argc - 2, argv + 2);
     return Usage();
 }

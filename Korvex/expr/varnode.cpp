@@ -38,8 +38,18 @@ void CQelBasicVarNode::DeleteTree(CQelBasicVarNode *node)
     }
 }
 
+namespace {
+
+// No value is larger than this: a size from damaged symbol data (a negative bit count
+// reads as nearly 4 GB) gets no buffers rather than taking the host's memory.
+constexpr DWORD kMaxValueBytes = 16u << 20;
+
+} // namespace
+
 void CQelBasicVarNode::MakeBuffers(DWORD size)
 {
+    if (size > kMaxValueBytes)
+        size = 0;
     if (size == m_nSize && (m_pBuffer != nullptr || size == 0))
         return;
     delete[] m_pBuffer;

@@ -31,6 +31,11 @@ TEST(VarNodeAccess, BuffersHoldWholeBytesAndTwoMoreForAPart)
         node.BuildFromMember(TestMember("v", 0, 5, c.bits));
         EXPECT_EQ(node.GetSize(), c.bytes) << c.bits;
     }
+    // A size that no value has (damaged symbol data) gets no buffers.
+    CQelBasicVarNode huge(nullptr);
+    huge.BuildFromMember(TestMember("a", 4, 0x80001, -8));
+    EXPECT_EQ(huge.GetSize(), 0u);
+    EXPECT_EQ(huge.GetBuffer(), nullptr);
     // A bit field in memory takes the bytes its bits touch.
     CQelBasicVarNode field(nullptr);
     field.BuildFromMember(TestMember("f", 2, 0, 6, 0x000E0006));

@@ -5,6 +5,7 @@
 
 #include <progfilestrings.h>
 #include <symdbstrings.h>
+#include <varnodestrings.h>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +42,8 @@ TEST(SymserverStrings, NoIdIsTakenTwiceInKorvex)
         EXPECT_TRUE(ids.insert(g_SymdbStrings[i].id).second) << g_SymdbStrings[i].id;
     for (size_t i = 0; i < g_ProgfilesStringCount; ++i)
         EXPECT_TRUE(ids.insert(g_ProgfilesStrings[i].id).second) << g_ProgfilesStrings[i].id;
+    for (size_t i = 0; i < g_VarNodeStringCount; ++i)
+        EXPECT_TRUE(ids.insert(g_VarNodeStrings[i].id).second) << g_VarNodeStrings[i].id;
 }
 
 TEST(SymserverStrings, TheEngineErrorTextsLoadById)

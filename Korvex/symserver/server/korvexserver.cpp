@@ -5,6 +5,7 @@
 #include <symdbstrings.h>
 #include <symserverscripts.h>
 #include <symserverstrings.h>
+#include <varnodestrings.h>
 
 #include <vector>
 
@@ -17,6 +18,7 @@ const QEL_MODULE_RESOURCES &KorvexResources()
         std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
         all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_SymserverResources,
