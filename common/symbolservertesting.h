@@ -119,6 +119,12 @@ public:
         std::lock_guard<std::mutex> lock(m_lock);
         return m_calls;
     }
+    // Forgets the calls made so far (a long-running user would collect them without end).
+    void ClearCalls()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_calls.clear();
+    }
     std::thread::id WorkerThread() const { return m_worker.get_id(); }
     // The program-information object that a successful load hands out.
     void SetProgramInfo(IUnknown *info) { m_programInfo = info; }

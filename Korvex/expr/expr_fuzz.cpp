@@ -108,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     text = text.substr(size > 0 ? 1 : 0);
     text = text.substr(0, text.find('\0'));
     world.host.Target()->SetPc(0x100 + 8 * ((control >> 1) & 0xF));
+    world.host.server->ClearCalls();
 
     WatchParseNode *tree = parser.Parse(text.c_str());
     if (tree == nullptr)

@@ -62,7 +62,7 @@ inline LifetimeTag Range(DWORD start, DWORD length, DWORD mode, DWORD value, DWO
 }
 
 // The double handed out as the carried server: whatever the host asks the class for.
-class CExprServerFactory : public IClassFactory {
+class CExprServerFactory final : public IClassFactory {
 public:
     explicit CExprServerFactory(IUnknown *server) : m_server(server) {}
     STDMETHODIMP QueryInterface(REFIID iid, void **ppv) override
