@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,9 @@ LONG AnyItem(Input &in, QelHost::CHostWatchTree *tree)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Host host;
+    // The debug server records every command; each input starts a new record.
+    static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(host.owner.p))
+        ->SetCommands(std::make_shared<QelHost::HostCommands>());
     Input in(data, size);
     Arguments arguments;
     CComObject<QelHost::CHostWatchTree> *made = nullptr;

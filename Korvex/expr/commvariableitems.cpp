@@ -11,6 +11,8 @@
 namespace {
 
 constexpr LONG kBatchBegin = 0, kBatchAdd = 1, kBatchCommit = 2;
+// The most elements an array item is given.
+constexpr LONG kMostElements = 65536;
 
 BSTR Bstr(const CString &text)
 {
@@ -70,13 +72,16 @@ void CQelCommVariableObj::AddMemberNodes(CQelBasicVarNode *parent, LONG parentIt
     if (parent->IsArray(&arrayText)) {
         if (members.GetSize() < 1)
             return;
-        // A damaged count must not make more elements than the array holds.
+        // A damaged count must not make more elements than the array holds, nor a
+        // damaged size more than a window shows.
         const MemberTag &element = members[0];
         LONG count = element.Offset > 0 ? element.Offset : 0;
         const LONG arrayBits = static_cast<LONG>(parent->GetSize()) * 8;
         const LONG most = element.SizeInBits > 0 ? arrayBits / element.SizeInBits : 0;
         if (count > most)
             count = most;
+        if (count > kMostElements)
+            count = kMostElements;
         for (LONG i = 0; i < count; ++i) {
             MemberTag record = element;
             record.Name = QelFillNamePattern(element.Name, arrayText, i);

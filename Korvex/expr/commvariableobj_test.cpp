@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -459,7 +460,11 @@ TEST_F(CommVariableTest, ARefreshAndAGuiThreadShareTheObject)
         }
         CoUninitialize();
     });
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    // Half a second here; QEL_THREAD_SECONDS makes it longer, for a run under
+    // ThreadSanitizer.
+    const char *seconds = std::getenv("QEL_THREAD_SECONDS");
+    const auto length = std::chrono::milliseconds(seconds != nullptr ? std::atoi(seconds) * 1000 : 500);
+    const auto end = std::chrono::steady_clock::now() + length;
     while (std::chrono::steady_clock::now() < end) {
         EXPECT_FALSE(String(member, 1).empty());
         object->SetDisplayFormat(member, 1);
