@@ -328,6 +328,11 @@ TEST_F(CommVariableTest, AnArrayOfAHundredElementsIsAddedInOneBatchNamedByThePat
     ASSERT_EQ(Create(a), S_OK);
     ASSERT_EQ(AddMembers(RootItem(), {{"%s[%d]", "int", 0, 11, 32, 0, 1000000}}), S_OK);
     EXPECT_EQ(tree->Children(RootItem()).size(), 100u);
+    // Nor does a damaged size make more than a window shows.
+    a.bits = 8 << 20;
+    ASSERT_EQ(Create(a), S_OK);
+    ASSERT_EQ(AddMembers(RootItem(), {{"%s[%d]", "char", 0, 1, 8, 0, 1000000}}), S_OK);
+    EXPECT_EQ(tree->Children(RootItem()).size(), 65536u);
 }
 
 TEST_F(CommVariableTest, DisplayFormatsAreOfferedByNameAndChangeTheText)
