@@ -48,6 +48,13 @@ std::vector<LONG> CHostWatchTree::Children(LONG parent) const
     return children;
 }
 
+CComPtr<IUnknown> CHostWatchTree::Param(LONG item) const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto found = m_items.find(item);
+    return found != m_items.end() ? found->second.param : nullptr;
+}
+
 void CHostWatchTree::ClearCalls()
 {
     std::lock_guard<std::mutex> hold(m_lock);
