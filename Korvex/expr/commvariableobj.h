@@ -137,8 +137,9 @@ private:
     LONG RefreshVariable(BOOL write);
     LONG RefreshExpression();
     LONG RefreshNamedExpression(BOOL write);
-    // The first evaluation of an expression; FALSE when it could not be compiled.
-    void FirstEvaluation();
+    // The first evaluation of an expression: a value, a variable root in its place, or
+    // nothing yet; the answer of Refresh.
+    LONG FirstEvaluation();
     BOOL Compile(const CString &inner);
     CQelComplexVarNode *ComplexRoot() const;
     void SetExpressionValue(CQelComplexVarNode *root, BOOL valid);
