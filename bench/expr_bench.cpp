@@ -157,6 +157,7 @@ struct OurTimes {
     double firstRead = 0;        // a first evaluation whose modules are read already
     double firstByScope = 0;     // the same, names looked up by the global scope
     int values = 0;              // expressions that gave a value
+    unsigned readsPerStop = 0;   // target memory reads of the evaluations after one stop
     std::string failure;
 };
 
@@ -216,6 +217,7 @@ OurTimes Evaluate(const fs::path &program, const std::vector<std::string> &texts
                 object->SetTarget(nullptr);
         }
         std::vector<double> rounds;
+        const unsigned readsBefore = target->Counters(QelHost::MemoryPort::TargetMemory).reads;
         for (int stop = 0; stop < kStops; ++stop) {
             target->Stop(pc);
             start = std::chrono::steady_clock::now();
@@ -228,6 +230,7 @@ OurTimes Evaluate(const fs::path &program, const std::vector<std::string> &texts
             rounds.push_back(SecondsSince(start) / static_cast<double>(texts.size()));
         }
         times.again = Percentile(rounds, 50);
+        times.readsPerStop = (target->Counters(QelHost::MemoryPort::TargetMemory).reads - readsBefore) / kStops;
         for (auto &object : objects)
             object->SetTarget(nullptr);
         return 0;
@@ -276,6 +279,7 @@ void EvaluateNextToGdbPrint(benchmark::State &state)
     state.counters["first_per_print"] = ours.first / gdbPerPrint;
     state.counters["again_per_print"] = ours.again / gdbPerPrint;
     state.counters["with_value"] = ours.values;
+    state.counters["reads_per_stop"] = ours.readsPerStop;
 }
 BENCHMARK(EvaluateNextToGdbPrint)->Iterations(1)->Unit(benchmark::kMillisecond);
 

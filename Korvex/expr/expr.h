@@ -108,7 +108,6 @@ private:
     BOOL LookupByPosition(LPCSTR name);
     BOOL TakeLabel(LPCSTR name, BOOL data);
     BOOL Asked(int request, CVariableTagArray &found);
-    void TakeVariable(const VariableTag &variable);
     BOOL Resolve();
     BOOL CurrentAddress(DWORD *pc);
     BOOL HostRegister(LONG number, LONG *id) const;
@@ -128,8 +127,10 @@ private:
     void TakeType(const MemberTag &type);
     void TakeResult(CExpr *from);
     void Fail(int error);
-    // An operand failed: so does this node, keeping the operand's text.
+    // Failed without a text of its own: an operand failed (its text stands), or the
+    // symbol server did.
     void FailWith() { m_bFailed = TRUE; }
+    // Evaluates `operand`; FALSE, failing this node too, when the operand failed.
     BOOL Took(CExpr *operand);
 
     CSymbolProcessing *m_pClient;

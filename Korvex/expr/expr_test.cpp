@@ -375,6 +375,13 @@ TEST_F(ExprC16x, WordSizePointersRegisterPairsBitsAndSwappedFloats)
     host.Target()->SetPc(0x100);
     host.world.inScope["pair"] = {Variable("pair", 0, kLong, 32, 4, 4, 5)};
     EXPECT_EQ(Eval("pair", 0), "305419896");
+    // A local on the user stack: R0 is a near pointer, made linear through its page.
+    ASSERT_TRUE(host.Target()->MapMemory(0x10000, 0x100));
+    host.world.registerMap.push_back(RegisterMapTag{"R0", 0, -1});
+    host.SetRegister("R0", 0x4020);
+    host.PokeWord(0x10024, 0xFFFE, 2);
+    host.world.inScope["onstack"] = {Variable("onstack", 0, kInt16, 16, 2, 4, 0)};
+    EXPECT_EQ(Eval("onstack", 0), "-2");
     // A bit variable: byte address and bit number.
     host.PokeWord(0x1090, 0x0200, 2);
     host.world.inScope["flag"] = {Variable("flag", 0, kBit, 1, 0x40000001, 0x1090, 9)};

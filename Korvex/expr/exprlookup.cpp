@@ -43,11 +43,6 @@ const KeywordType kKeywords[] = {
 
 } // namespace
 
-void CExpr::TakeVariable(const VariableTag &variable)
-{
-    m_variable = variable;
-}
-
 BOOL CExpr::Asked(int request, CVariableTagArray &found)
 {
     if (m_pClient->GetVariables(request, found))
@@ -75,7 +70,7 @@ BOOL CExpr::TakeLabel(LPCSTR name, BOOL data)
     variable.TypeCode = 0;
     variable.SizeInBits = label.Size;
     variable.TypeIndex = CodeOfLabelSize(label.Size);
-    TakeVariable(variable);
+    m_variable = variable;
     return TRUE;
 }
 
@@ -87,7 +82,7 @@ BOOL CExpr::LookupByScope(LPCSTR name)
             return FALSE;
         for (int i = 0; i < found.GetSize(); ++i) {
             if (found[i].ScopeText == m_scopeName && found[i].AddressMode == 1) {
-                TakeVariable(found[i]);
+                m_variable = found[i];
                 return TRUE;
             }
         }
@@ -100,7 +95,7 @@ BOOL CExpr::LookupByScope(LPCSTR name)
         return FALSE;
     }
     if (found.GetSize() == 1 && found[0].AddressMode == 1) {
-        TakeVariable(found[0]);
+        m_variable = found[0];
         return TRUE;
     }
     CString dataName;
@@ -119,7 +114,7 @@ BOOL CExpr::LookupByPosition(LPCSTR name)
     if (found.GetSize() > 0) {
         VariableTag variable = found[0];
         variable.TypeCode &= ~0x40000000;
-        TakeVariable(variable);
+        m_variable = variable;
         return TRUE;
     }
     CString dataName;
@@ -129,7 +124,7 @@ BOOL CExpr::LookupByPosition(LPCSTR name)
     if (m_bFailed)
         return FALSE;
     if (Asked(m_pClient->RequestStatics(name, "*", 0), found) && found.GetSize() > 0) {
-        TakeVariable(found[0]);
+        m_variable = found[0];
         return TRUE;
     }
     return FALSE;

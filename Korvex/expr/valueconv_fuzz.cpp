@@ -4,9 +4,10 @@
 // written outside the node's value buffer (the buffers are allocated to their size, so
 // the address sanitizer sees every byte past them), a refused text leaves the value and
 // sets no write, and the text shown afterwards is made without a fault.
-#include "../progfiles/programinfointerfaces.h"
 #include "valueconv.h"
 #include "varnode.h"
+
+#include <programinfointerfaces.h>
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // Helpers that the converters share: the value bytes that a converter works on, and the
 // rule by which a text counts as read.
 //
-// Every converter works on the 8 bytes of a value slot (QelConvertValue hands it a copy
-// of the node's buffer, zero-filled behind it), so a converter that reads or writes more
-// bytes than the node's value has never leaves that slot.
+// Every converter works on the 8 bytes of a value slot (CQelBasicVarNode::Convert hands
+// it a copy of the node's buffer, zero-filled behind it), so a converter that reads or
+// writes more bytes than the node's value has never leaves that slot.
 #pragma once
 
 #include <afx.h>

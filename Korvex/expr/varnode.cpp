@@ -3,10 +3,10 @@
 #include "varnode.h"
 
 #include "varnodeowner.h"
-#include "../progfiles/programinfointerfaces.h"
 #include "watchnormalize.h"
 
 #include <comerror.h>
+#include <programinfointerfaces.h>
 
 #include <cstring>
 

@@ -137,18 +137,18 @@ public:
     DWORD GetBitLayout() const { return m_nBitLayout; }
     BOOL IsWritePending() const { return m_bWritePending; }
     BOOL IsChanged() const { return m_bChanged; }
-    BOOL IsCollapsed() const { return m_bCollapsed; }
     BOOL IsReadByMembers() const { return m_bReadByMembers; }
     BOOL IsWordSwapped() const;
     CQelBasicVarNode *GetFirstChild() const { return m_pFirstChild; }
     CQelBasicVarNode *GetNextSibling() const { return m_pNextSibling; }
     const CString &GetValueText() const { return m_ValueText; }
     void SetValueText(LPCSTR text) { m_ValueText = text; }
-    void SetBitLayout(DWORD layout) { m_nBitLayout = layout; }
     void SetProgramType(const GUID &type) { m_ProgramType = type; }
 
-    // Sets the converter of `format` (-1: the current one) to work on `op` with the
-    // node's value: see QelConvertValue.
+    // Runs the converter of `format` (-1: the current one, reset to 0 when above 3) on
+    // operation *op with the node's value bytes a and b (for a compare, pointers to the
+    // two buffers); 0 for a format above 3. When the bit converter answers a format with
+    // a parse, the text is read back at once and the tree asked to recalculate the item.
     int Convert(LONG *op, CString &text, void *a, void *b, IUnknown *tree, int format);
 
     void ClearWritePending() { m_bWritePending = FALSE; }

@@ -1,9 +1,8 @@
 #include "varnodeowner.h"
 
-#include "../progfiles/programinfointerfaces.h"
-
 #include <comerror.h>
 #include <oletarcmdcaller.h>
+#include <programinfointerfaces.h>
 #include <qelhostframe.h>
 #include <qelsymbol.h>
 

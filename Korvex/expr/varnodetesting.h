@@ -4,12 +4,12 @@
 // through a complex-memory object, and a recording tree.
 #pragma once
 
-#include "../progfiles/programinfointerfaces.h"
 #include "varnodekinds.h"
 
 #include <debugserver.h>
 #include <hosttarget.h>
 #include <hostwatchtree.h>
+#include <programinfointerfaces.h>
 #include <qelsymbol.h>
 #include <symbolservertesting.h>
 

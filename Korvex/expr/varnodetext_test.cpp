@@ -76,6 +76,7 @@ TEST(VarNodeText, AnEnumerationAsksOnceForItsEnumeratorsAndNamesEveryMatch)
     VarNodeBench bench;
     CQelBasicVarNode node(bench.owner);
     node.BuildFromMember(TestMember("level", 7, 0x8007B, 32));
+    EXPECT_TRUE(node.IsEnumeration());
     node.SetItemHandle(9);
     node.SetAddress(0, 1, 0);
     EXPECT_EQ(Shown(node, bench.tree), "0x1");
