@@ -6,6 +6,7 @@
 #include "commvarguard.h"
 #include "varnodekinds.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
@@ -101,15 +102,14 @@ void CQelCommVariableObj::AddMemberNodes(CQelBasicVarNode *parent, LONG parentIt
     bool enumerators = false;
     for (const MemberTag &record : records) {
         LONG hasChildren = 0;
-        CQelBasicVarNode *node = NewNode(static_cast<DWORD>(record.TypeCode), &hasChildren);
-        node->BuildFromMember(record);
+        std::unique_ptr<CQelBasicVarNode> made(NewNode(static_cast<DWORD>(record.TypeCode), &hasChildren));
+        made->BuildFromMember(record);
         CString name;
-        BOOL linked = previous == nullptr ? m_pRoot->LinkChild(parentItem, node, name)
-                                          : previous->LinkChild(0, node, name);
-        if (!linked) {
-            delete node;
+        BOOL linked = previous == nullptr ? m_pRoot->LinkChild(parentItem, made.get(), name)
+                                          : previous->LinkChild(0, made.get(), name);
+        if (!linked)
             break;
-        }
+        CQelBasicVarNode *node = made.release(); // the tree's now
         node->SetComplexMemory(m_pInner);
         nodes.push_back(node);
         children.push_back(hasChildren);
