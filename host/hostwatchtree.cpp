@@ -48,6 +48,13 @@ std::vector<LONG> CHostWatchTree::Children(LONG parent) const
     return children;
 }
 
+CComPtr<IUnknown> CHostWatchTree::Param(LONG item) const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto found = m_items.find(item);
+    return found != m_items.end() ? found->second.param : nullptr;
+}
+
 void CHostWatchTree::ClearCalls()
 {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -192,11 +199,16 @@ STDMETHODIMP CHostWatchTree::DeleteItem(LONG item)
     {
         std::lock_guard<std::mutex> hold(m_lock);
         Record({WatchMethod::DeleteItem, item, 0, 0, 0, {}, 0, 0, nullptr});
+        // The children of every item, so that a large subtree goes in one pass.
+        std::multimap<LONG, LONG> children;
+        for (const auto &[handle, entry] : m_items)
+            children.emplace(entry.parent, handle);
         std::vector<LONG> doomed{item};
-        for (size_t i = 0; i < doomed.size(); ++i)
-            for (const auto &[handle, entry] : m_items)
-                if (entry.parent == doomed[i])
-                    doomed.push_back(handle);
+        for (size_t i = 0; i < doomed.size(); ++i) {
+            auto [first, last] = children.equal_range(doomed[i]);
+            for (auto at = first; at != last; ++at)
+                doomed.push_back(at->second);
+        }
         for (LONG handle : doomed) {
             auto found = m_items.find(handle);
             if (found == m_items.end())

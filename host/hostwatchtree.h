@@ -59,6 +59,8 @@ public:
     // The items by handle, and the parent's children in the order they came.
     std::map<LONG, WatchItem> Items() const;
     std::vector<LONG> Children(LONG parent) const;
+    // The param of one item; NULL for an item that is not there.
+    CComPtr<IUnknown> Param(LONG item) const;
     void ClearCalls();
 
     // The symbol server that CalculateItem's requests go to, synchronously; without one

@@ -200,7 +200,7 @@ void CHostWatchWindow::Expand(int levels)
 void CHostWatchWindow::ChooseFormat(const std::string &name)
 {
     for (const auto &[item, shown] : m_tree->Items()) {
-        CComPtr<IQelCommVariableObj> object = ObjectOf(item);
+        CComQIPtr<IQelCommVariableObj> object(shown.param);
         CComVariant names, values;
         if (object == nullptr || FAILED(object->GetDisplayFormats(item, &names, &values)) ||
             names.vt != (VT_ARRAY | VT_BSTR) || values.vt != (VT_ARRAY | VT_I4))
@@ -231,11 +231,7 @@ void CHostWatchWindow::RefreshAll()
 
 CComPtr<IQelCommVariableObj> CHostWatchWindow::ObjectOf(LONG item) const
 {
-    const auto items = m_tree->Items();
-    auto found = items.find(item);
-    if (found == items.end())
-        return nullptr;
-    return CComQIPtr<IQelCommVariableObj>(found->second.param).p;
+    return CComQIPtr<IQelCommVariableObj>(m_tree->Param(item)).p;
 }
 
 std::string CHostWatchWindow::ItemString(LONG item, LONG code) const

@@ -34,7 +34,7 @@ namespace {
 
 // The strings of the symbol database, which qelhost load reads when the server has let
 // go of it, of the readers, with which it reads the modules, and of the variable nodes,
-// which qelhost format shows.
+// which qelhost format and qelhost watch show.
 const QEL_MODULE_RESOURCES &HostResources()
 {
     static const std::vector<QEL_STRING_ENTRY> strings = [] {

@@ -115,14 +115,14 @@ BOOL CQelCommVariableObj::Compile(const CString &inner)
     return TRUE;
 }
 
-void CQelCommVariableObj::FirstEvaluation()
+LONG CQelCommVariableObj::FirstEvaluation()
 {
     CQelComplexVarNode *complex = ComplexRoot();
     if (!Compile(m_exprInner)) {
         complex->Set(0, m_exprText, QelComplexValue());
         m_pExpr.reset();
         m_pParser.reset();
-        return;
+        return 0;
     }
     ExprValue value;
     const BOOL hasValue = m_pExpr->GetValue(&value);
@@ -142,27 +142,23 @@ void CQelCommVariableObj::FirstEvaluation()
         record.AddressExtra = place.AddressExtra;
         m_nExprMode = kNamedExpression;
         BuildVariableRoot(record, item);
-        RefreshNamedExpression(FALSE);
-        return;
+        return RefreshNamedExpression(FALSE);
     }
     if (!hasValue) {
         complex->Set(0, m_exprText, QelComplexValue());
         m_pExpr.reset();
         m_pParser.reset();
-        return;
+        return 0;
     }
     complex->Set(1, m_exprText, ComplexValue(&value));
+    return 1;
 }
 
 LONG CQelCommVariableObj::RefreshExpression()
 {
     m_pRoot->SetDetached(FALSE);
-    if (m_pExpr == nullptr) {
-        FirstEvaluation();
-        if (m_nExprMode == kNamedExpression)
-            return 1;
-        return m_pExpr != nullptr ? 1 : 0;
-    }
+    if (m_pExpr == nullptr)
+        return FirstEvaluation();
     m_pExpr->ResetValues();
     ExprValue value;
     const BOOL hasValue = m_pExpr->GetValue(&value);

@@ -6,11 +6,14 @@
 #include "commvarguard.h"
 #include "varnodekinds.h"
 
+#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr LONG kBatchBegin = 0, kBatchAdd = 1, kBatchCommit = 2;
+// The most elements an array item is given.
+constexpr LONG kMostElements = 65536;
 
 BSTR Bstr(const CString &text)
 {
@@ -70,13 +73,16 @@ void CQelCommVariableObj::AddMemberNodes(CQelBasicVarNode *parent, LONG parentIt
     if (parent->IsArray(&arrayText)) {
         if (members.GetSize() < 1)
             return;
-        // A damaged count must not make more elements than the array holds.
+        // A damaged count must not make more elements than the array holds, nor a
+        // damaged size more than a window shows.
         const MemberTag &element = members[0];
         LONG count = element.Offset > 0 ? element.Offset : 0;
         const LONG arrayBits = static_cast<LONG>(parent->GetSize()) * 8;
         const LONG most = element.SizeInBits > 0 ? arrayBits / element.SizeInBits : 0;
         if (count > most)
             count = most;
+        if (count > kMostElements)
+            count = kMostElements;
         for (LONG i = 0; i < count; ++i) {
             MemberTag record = element;
             record.Name = QelFillNamePattern(element.Name, arrayText, i);
@@ -96,15 +102,14 @@ void CQelCommVariableObj::AddMemberNodes(CQelBasicVarNode *parent, LONG parentIt
     bool enumerators = false;
     for (const MemberTag &record : records) {
         LONG hasChildren = 0;
-        CQelBasicVarNode *node = NewNode(static_cast<DWORD>(record.TypeCode), &hasChildren);
-        node->BuildFromMember(record);
+        std::unique_ptr<CQelBasicVarNode> made(NewNode(static_cast<DWORD>(record.TypeCode), &hasChildren));
+        made->BuildFromMember(record);
         CString name;
-        BOOL linked = previous == nullptr ? m_pRoot->LinkChild(parentItem, node, name)
-                                          : previous->LinkChild(0, node, name);
-        if (!linked) {
-            delete node;
+        BOOL linked = previous == nullptr ? m_pRoot->LinkChild(parentItem, made.get(), name)
+                                          : previous->LinkChild(0, made.get(), name);
+        if (!linked)
             break;
-        }
+        CQelBasicVarNode *node = made.release(); // the tree's now
         node->SetComplexMemory(m_pInner);
         nodes.push_back(node);
         children.push_back(hasChildren);

@@ -103,7 +103,6 @@ public:
         kExpressionRoot = 1, // an expression, evaluated anew at each refresh
         kNamedExpression = 2 // an expression that named a variable, shown as one
     };
-    DWORD GetExpressionMode() const { return m_nExprMode; }
 
 private:
     // Holds the tree lock for a scope.
@@ -127,8 +126,11 @@ private:
     // A variable root built from `tag` on `item` (0: a new item); none for a class
     // that makes none.
     void BuildVariableRoot(const VariableTag &tag, LONG item);
-    // The node made for type class `typeClass`, or NULL for a class that has none.
+    // The node of the kind that type class `typeClass` asks for (a basic node for every
+    // class without a kind of its own); *children says whether its item has children.
     CQelBasicVarNode *NewNode(DWORD typeClass, LONG *children);
+    // The tree item of a new root: inserted at the top for item 0, else `item` changed;
+    // the handle the tree gives (0 without a tree).
     LONG ShowItem(const CString &name, LONG type, LONG children, LONG item);
     void AddMemberNodes(CQelBasicVarNode *parent, LONG parentItem, const CMemberTagArray &members);
     // The node of `item`, or NULL.
@@ -137,11 +139,13 @@ private:
     LONG RefreshVariable(BOOL write);
     LONG RefreshExpression();
     LONG RefreshNamedExpression(BOOL write);
-    // The first evaluation of an expression; FALSE when it could not be compiled.
-    void FirstEvaluation();
+    // The first evaluation of an expression: a value, a variable root in its place, or
+    // nothing yet; the answer of Refresh.
+    LONG FirstEvaluation();
+    // Parses the expression and makes its evaluator, with the parser and the symbol
+    // client on first use; FALSE when it does not parse.
     BOOL Compile(const CString &inner);
     CQelComplexVarNode *ComplexRoot() const;
-    void SetExpressionValue(CQelComplexVarNode *root, BOOL valid);
     IUnknown *Self() { return static_cast<IQelCommVariableObj *>(this); }
 
     CComPtr<IUnknown> m_pUnkMarshaler;

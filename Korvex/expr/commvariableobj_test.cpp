@@ -3,11 +3,14 @@
 
 #include <debugserver.h>
 #include <hostwatchtree.h>
+#include <programinfointerfaces.h>
+#include <qelsymbol.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -327,6 +330,11 @@ TEST_F(CommVariableTest, AnArrayOfAHundredElementsIsAddedInOneBatchNamedByThePat
     ASSERT_EQ(Create(a), S_OK);
     ASSERT_EQ(AddMembers(RootItem(), {{"%s[%d]", "int", 0, 11, 32, 0, 1000000}}), S_OK);
     EXPECT_EQ(tree->Children(RootItem()).size(), 100u);
+    // Nor does a damaged size make more than a window shows.
+    a.bits = 8 << 20;
+    ASSERT_EQ(Create(a), S_OK);
+    ASSERT_EQ(AddMembers(RootItem(), {{"%s[%d]", "char", 0, 1, 8, 0, 1000000}}), S_OK);
+    EXPECT_EQ(tree->Children(RootItem()).size(), 65536u);
 }
 
 TEST_F(CommVariableTest, DisplayFormatsAreOfferedByNameAndChangeTheText)
@@ -409,6 +417,65 @@ TEST_F(CommVariableTest, WritesChangeExactlyTheBytesOfTheValue)
     EXPECT_EQ(Peek(kRam + 0x20, 2), (std::vector<BYTE>{0xAF, 0xFF}));
 }
 
+// The host's debug-server object as the owner of a Tasking C16x program: its current
+// program's information object says so; everything else is the debug server's.
+class TaskingOwner final : public IQelSymbol2, public IProgramInfo {
+public:
+    explicit TaskingOwner(IUnknown *debugServer) : m_debugServer(debugServer) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (riid == IID_IUnknown || riid == IID_IQelSymbol2)
+            *ppv = static_cast<IQelSymbol2 *>(this);
+        else if (riid == IID_IProgramInfo)
+            *ppv = static_cast<IProgramInfo *>(this);
+        else
+            return m_debugServer->QueryInterface(riid, ppv);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetProgramCount(LONG *count) override { return *count = 1, S_OK; }
+    STDMETHODIMP GetProgramId(LONG, LONG *id) override { return *id = 1, S_OK; }
+    STDMETHODIMP GetProgramInfoById(LONG, IUnknown **info) override
+    {
+        *info = static_cast<IProgramInfo *>(this);
+        return S_OK;
+    }
+    STDMETHODIMP GetName(BSTR *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDownloadSize(ULONG *, ULONG *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetStartInfo(BSTR *, ULONG *, ULONG *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetSecondInfo(BSTR *, ULONG *, ULONG *) override { return E_NOTIMPL; }
+    STDMETHODIMP GetInfoTypeGuid(GUID *type) override { return *type = IID_ITaskingC16xInfo, S_OK; }
+
+private:
+    IUnknown *m_debugServer;
+};
+
+TEST_F(CommVariableTest, ADoubleOfATaskingC16xProgramIsWrittenWordSwapped)
+{
+    TaskingOwner tasking(owner);
+    CComPtr<IUnknown> made;
+    ASSERT_EQ(CreateCommVariableObject(&made), S_OK);
+    ASSERT_EQ(CComQIPtr<IQelUniCommStub>(made)->SetOwner(static_cast<IQelSymbol2 *>(&tasking)), S_OK);
+    object = made;
+    Variable d{"ratio", "(global)", "double"};
+    d.typeIndex = 8;
+    d.bits = 64;
+    ASSERT_EQ(Create(d), S_OK);
+    ASSERT_EQ(object->SetValue(CComVariant(1.5)), S_OK);
+    EXPECT_EQ(CComQIPtr<IQelUniCommStub>(made)->Refresh(1), 1);
+    // 1.5 is 0x3FF8000000000000: its four 16-bit words in the reverse order.
+    EXPECT_EQ(Peek(kRam, 8), (std::vector<BYTE>{0xF8, 0x3F, 0, 0, 0, 0, 0, 0}));
+    Show();
+    EXPECT_EQ(String(0, 1), "1.5");
+    // The owner ends with the test, and the object with it.
+    object.Release();
+    made.Release();
+    for (LONG root : tree->Children(0))
+        tree->DeleteItem(root);
+}
+
 TEST_F(CommVariableTest, ChoosingClearForASetBitWritesItThroughTheTree)
 {
     Poke(kRam, {0x0A});
@@ -459,7 +526,11 @@ TEST_F(CommVariableTest, ARefreshAndAGuiThreadShareTheObject)
         }
         CoUninitialize();
     });
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(500);
+    // Half a second here; QEL_THREAD_SECONDS makes it longer, for a run under
+    // ThreadSanitizer.
+    const char *seconds = std::getenv("QEL_THREAD_SECONDS");
+    const auto length = std::chrono::milliseconds(seconds != nullptr ? std::atoi(seconds) * 1000 : 500);
+    const auto end = std::chrono::steady_clock::now() + length;
     while (std::chrono::steady_clock::now() < end) {
         EXPECT_FALSE(String(member, 1).empty());
         object->SetDisplayFormat(member, 1);

@@ -6,6 +6,7 @@
 #include "korvextestmodule.h"
 
 #include <commvariableobj.h>
+#include <commvartesting.h>
 #include <debugserver.h>
 #include <hostwatchwindow.h>
 #include <qelsymbolserver.h>
@@ -369,6 +370,43 @@ TEST_F(CommVarProgramTest, ExpressionsFollowTheTargetAndCastsStayValues)
     m_window->RefreshAll();
     EXPECT_EQ(Value(roots[0]), "2");
     EXPECT_EQ(Value(pointer), "0x40000084");
+}
+
+TEST_F(CommVarProgramTest, AFunctionBehindAPointerIsNamedByTheTree)
+{
+    ASSERT_NO_FATAL_FAILURE(Load("watch-O0.elf"));
+    CFunctionTagArray functions;
+    ASSERT_TRUE(m_client->GetFunctions(m_client->RequestFunctions(0), functions));
+    DWORD entry = 0;
+    for (int i = 0; i < functions.GetSize(); ++i)
+        if (functions[i].Name == "watch_frame")
+            entry = functions[i].AddressValue;
+    ASSERT_NE(entry, 0u);
+    // A code pointer in origin's place, and a variable object for it whose pointed-to
+    // member is a function.
+    const DWORD place = 0x400000D8;
+    ASSERT_TRUE(m_target->WriteMemory(QelHost::MemoryPort::Host, place, 4, reinterpret_cast<BYTE *>(&entry)));
+    CComPtr<IUnknown> made;
+    ASSERT_EQ(CreateCommVariableObject(&made), S_OK);
+    ASSERT_EQ(CComQIPtr<IQelUniCommStub>(made)->SetOwner(m_host), S_OK);
+    CComQIPtr<IQelCommVariableObj> object(made);
+    QelHost::CHostWatchTree *tree = m_window->Tree();
+    ASSERT_EQ(object->CreateVariable(0, CTestArgument::Texts({"handler", "(global)", "void (*)(void)"}, {3, 1}),
+                                     CTestArgument::Numbers({9, 5, 3, 77, 2, 1, static_cast<LONG>(place), 0, 32}, {9, 1}),
+                                     tree, 0),
+              S_OK);
+    LONG root = 0;
+    object->GetItemHandle(&root);
+    ASSERT_EQ(object->AddMembers(root, CTestArgument::Texts({"*%s", "void (void)"}, {2, 1}),
+                                 CTestArgument::Numbers({9, 0, 0, 0, 0, 0}, {6, 1})),
+              S_OK);
+    ASSERT_EQ(object->SetExpanded(root, 1), S_OK);
+    CComQIPtr<IQelUniCommStub>(made)->Refresh(0);
+    object->UpdateItemText(0);
+    tree->RunPending();
+    const std::vector<LONG> children = tree->Children(root);
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(Value(children[0]), "watch_frame");
 }
 
 } // namespace
