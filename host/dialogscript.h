@@ -5,8 +5,8 @@
 // the same queue, so a dialog that the load request's worker opens takes the next answer
 // as one of the session's thread would. What opens must match the next answer (its kind,
 // and a dialog's template id); otherwise, or when none is left, it gets the answer that
-// cancels it and the script records a failure that names both. What opened is kept, as
-// text, for the host to print.
+// cancels it, the script records a failure that names both, and the answer stays queued
+// for what it was meant for. What opened is kept, as text, for the host to print.
 //
 // Answers, as words:
 //   ID ACTION... LAST   a dialog of template ID (a number, or a name): its actions in order
