@@ -90,7 +90,7 @@ void ReportHandlerException(CException *exception, UINT message)
 
 } // namespace
 
-CWnd::CWnd() : m_pfnSuper(nullptr), m_hWnd(nullptr) {}
+CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}
 
 CWnd::~CWnd()
 {
