@@ -59,6 +59,7 @@
 #include "windowcreate.h"
 #include "windowfocus.h"
 #include "windowgeometry.h"
+#include "windowgonehooks.h"
 #include "windowinfo.h"
 #include "windowmessages.h"
 #include "windowstate.h"
