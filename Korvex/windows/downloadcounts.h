@@ -37,6 +37,7 @@ public:
     BOOL AnalysisDone() const { return m_analysisDone; }
     int Phase() const { return m_phase; }
     DWORD ByteTotal() const { return m_byteTotal; }
+    DWORD AnalysisTotal() const { return m_analysisTotal; }
 
 private:
     void OnCount(UINT code, DWORD value);
