@@ -1,5 +1,7 @@
 #include "dialogscript.h"
 
+#include "dialogcontrols.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,6 +68,8 @@ std::vector<std::string> DialogLines(HWND dialog, const std::string &id)
         std::string check = IsCheckable(control) ? std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0)) : "-";
         lines.push_back("\tcontrol\t" + std::to_string(GetDlgCtrlID(control)) + "\t" + name + "\t" +
                         OneLine(WindowText(control)) + "\t" + check);
+        for (std::string &detail : ControlDetailLines(control))
+            lines.push_back(std::move(detail));
     }
     return lines;
 }
@@ -165,7 +169,7 @@ bool IsAction(const std::string &action)
         return ControlOf(action, 6, &control, &value) && (value == "0" || value == "1");
     if (action.rfind("click:", 0) == 0)
         return ControlOf(action, 6, &control, nullptr);
-    return action.rfind("cmd:", 0) == 0 && action.size() > 4;
+    return (action.rfind("cmd:", 0) == 0 && action.size() > 4) || IsControlAction(action);
 }
 
 } // namespace
@@ -409,6 +413,14 @@ bool DialogScript::Act(HWND dialog, const std::string &action)
         }
         if (!runner(action.substr(4)))
             Fail(action + ": the command failed");
+        return true;
+    }
+    if (IsControlAction(action)) {
+        std::string error;
+        if (!DoControlAction(dialog, action, &error)) {
+            Fail(error);
+            return false;
+        }
         return true;
     }
     int controlId;
