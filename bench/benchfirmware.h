@@ -50,8 +50,8 @@ inline bool OnPath(const char *program)
 // The firmware, made when it is not there yet (some minutes: 3000 units through the
 // cross compiler); "" when it cannot be made, with the reason in `failure`. The link
 // writes firmware.elf last, so a run stopped halfway leaves none and the next one makes
-// it again.
-inline std::string Firmware(std::string &failure)
+// it again. A benchmark that wants another number of modules has a folder of its own.
+inline std::string Firmware(std::string &failure, int modules = 3000)
 {
     const fs::path folder = kQelBenchFirmwareFolder;
     const fs::path firmware = folder / "firmware.elf";
@@ -69,7 +69,7 @@ inline std::string Firmware(std::string &failure)
         return "";
     }
     const std::string log = (folder / "make.log").string();
-    const std::string make = "python3 '" + std::string(kQelFirmwareGenerator) + "' --modules 3000 --seed 1 --out '" +
+    const std::string make = "python3 '" + std::string(kQelFirmwareGenerator) + "' --modules " + std::to_string(modules) + " --seed 1 --out '" +
                              folder.string() + "' > '" + log + "' 2>&1 && make -C '" + folder.string() +
                              "' -j\"$(nproc)\" >> '" + log + "' 2>&1";
     if (std::system(make.c_str()) != 0 || !fs::exists(firmware)) {
@@ -81,9 +81,9 @@ inline std::string Firmware(std::string &failure)
 
 // A copy of the firmware in `folder`; "" with the reason in `failure` when none can be
 // made.
-inline fs::path FirmwareCopy(const fs::path &folder, std::string &failure)
+inline fs::path FirmwareCopy(const fs::path &folder, std::string &failure, int modules = 3000)
 {
-    const std::string firmware = Firmware(failure);
+    const std::string firmware = Firmware(failure, modules);
     if (firmware.empty())
         return {};
     const fs::path copy = folder / "firmware.elf";

@@ -16,8 +16,12 @@ BOOL CBasicOleTarCmdHndl::Connect(IUnknown *frame, CStorage *settings)
     if (!frame)
         return FALSE;
     HRESULT hr = frame->QueryInterface(IID_IQelHostFrame, reinterpret_cast<void **>(&m_frameInterface));
-    if (hr == E_NOINTERFACE || (SUCCEEDED(hr) && !m_frameInterface))
+    if (hr == E_NOINTERFACE || (SUCCEEDED(hr) && !m_frameInterface)) {
+        // Disconnect would not let go of a frame that it cannot unregister from, and the
+        // handler has no use for it.
+        m_frame.Release();
         return FALSE;
+    }
     if (FAILED(hr))
         _com_issue_error(hr);
     for (int i = 0, count = GetEntryCount(); i < count; ++i)

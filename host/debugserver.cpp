@@ -1,8 +1,10 @@
 #include "debugserver.h"
 
 #include "hostcfgprofile.h"
+#include "hostcommobject.h"
 #include "hosterrorreceiver.h"
 
+#include <hostcmdgroups.h>
 #include <qelhostframe.h>
 
 namespace QelHost {
@@ -17,6 +19,29 @@ HRESULT Create(CComObject<Object> **object)
     if (SUCCEEDED(hr))
         (*object)->AddRef();
     return hr;
+}
+
+// Command 200 of the host's group with this number first asks for an inner communication
+// object; the symbol server answers it with other numbers.
+constexpr DWORD kCommObjectCommand = 200;
+constexpr ULONG kInnerCommObject = 7;
+
+// Whether the first input of a command is the VT_UI4 `number`: the input itself when one
+// came, the first element of the array of several.
+bool FirstInputIs(const VARIANT *in, ULONG number)
+{
+    if (in == nullptr)
+        return false;
+    const VARIANT *first = in;
+    if (in->vt == (VT_ARRAY | VT_VARIANT)) {
+        LONG lower = 0, upper = -1;
+        if (in->parray == nullptr || SafeArrayGetDim(in->parray) != 1 ||
+            FAILED(SafeArrayGetLBound(in->parray, 1, &lower)) || FAILED(SafeArrayGetUBound(in->parray, 1, &upper)) ||
+            upper < lower)
+            return false;
+        first = static_cast<const VARIANT *>(in->parray->pvData);
+    }
+    return first->vt == VT_UI4 && first->ulVal == number;
 }
 
 HRESULT HandOut(IUnknown *object, IUnknown **pp)
@@ -315,7 +340,14 @@ STDMETHODIMP CHostDebugServer::QueryStatus(const GUID *group, ULONG count, OLECM
 
 STDMETHODIMP CHostDebugServer::Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out)
 {
-    m_commands->Add(group, id, in);
+    size_t record = m_commands->Add(group, id, in);
+    HRESULT hr = Answer(group, id, options, in, out);
+    m_commands->SetResult(record, hr);
+    return hr;
+}
+
+HRESULT CHostDebugServer::Answer(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out)
+{
     bool hostGroup = group != nullptr && IsEqualGUID(*group, CGID_QelHostCommands);
     if (hostGroup && id == QEL_HOSTCMD_TARGET_ACCESS) {
         if (out == nullptr)
@@ -328,10 +360,33 @@ STDMETHODIMP CHostDebugServer::Exec(const GUID *group, DWORD id, DWORD options, 
         out->punkVal = access;
         return S_OK;
     }
+    if (hostGroup && id == kCommObjectCommand && FirstInputIs(in, kInnerCommObject)) {
+        if (out == nullptr)
+            return E_POINTER;
+        IUnknown *object = nullptr;
+        HRESULT hr = CreateCommObject(m_target, &object);
+        if (FAILED(hr))
+            return hr;
+        out->vt = VT_UNKNOWN;
+        out->punkVal = object;
+        return S_OK;
+    }
+    // Breakpoints and the add-on's notices are the host's own business; the record is
+    // what tests look at.
+    if (group != nullptr && (IsEqualGUID(*group, CGID_QelHostBreakpoints) || IsEqualGUID(*group, CGID_QelFrameAddOn)))
+        return S_OK;
     CarriedCommands carried = CarriedCommandTarget();
     if (carried.target != nullptr)
         return carried.target->Exec(group, id, options, in, out);
     return hostGroup ? OLECMDERR_E_NOTSUPPORTED : OLECMDERR_E_UNKNOWNGROUP;
+}
+
+STDMETHODIMP CHostDebugServer::GetServerState(LONG *pState)
+{
+    if (pState == nullptr)
+        return E_POINTER;
+    *pState = m_serverState;
+    return S_OK;
 }
 
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)

@@ -9,6 +9,7 @@
 
 #include <atlbase.h>
 #include <hostinterfaces.h>
+#include <qelhostframe.h>
 #include <qelsymbsrv.h>
 
 #include "hostcommands.h"
@@ -126,8 +127,9 @@ private:
 // its own identity.
 //
 // Its command target records every command into its HostCommands. It answers the
-// target-access command of the host's command group itself, and passes every other
-// command to the symbol server it carries, as the host's does.
+// target-access command of the host's command group itself, and command 200 with the
+// number 7 first (an inner communication object, hostcommobject.h); it passes every
+// other command to the symbol server it carries, as the host's does.
 //
 // Over its simulated target (Target) it offers the target-memory interface, and in its
 // connection-point container the target-state and target-pattern points of the target's
@@ -139,6 +141,7 @@ class CHostDebugServer : public CComObjectRootEx<CComMultiThreadModel>,
                          public IQelExtendedMemory,
                          public IQelTargetMemory,
                          public IOleCommandTarget,
+                         public IQelServerState,
                          public IConnectionPointContainer {
 public:
     BEGIN_COM_MAP(CHostDebugServer)
@@ -147,6 +150,7 @@ public:
         COM_INTERFACE_ENTRY(IQelTargetPattern)
         COM_INTERFACE_ENTRY(IQelTargetMemory)
         COM_INTERFACE_ENTRY(IOleCommandTarget)
+        COM_INTERFACE_ENTRY(IQelServerState)
         COM_INTERFACE_ENTRY(IConnectionPointContainer)
         {&qel_uuidof<IQelExtendedMemory>(), &CHostDebugServer::QueryExtendedMemory},
         {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
@@ -185,6 +189,8 @@ public:
     void ReleaseSymbolServer();
     // The objects registered at the sink and not unregistered yet.
     size_t Registrations() const;
+    // What slot 7 of the server-state interface answers; 1 unless set.
+    void SetServerState(LONG state) { m_serverState = state; }
 
     STDMETHODIMP Slot03() override { return E_NOTIMPL; }
     STDMETHODIMP Slot04() override { return E_NOTIMPL; }
@@ -229,6 +235,9 @@ public:
     STDMETHODIMP Unregister(DWORD cookie) override;
     STDMETHODIMP GetLevel(DWORD *pLevel) override;
 
+    // The server-state interface; its SlotNN are the holder's: E_NOTIMPL.
+    STDMETHODIMP GetServerState(LONG *pState) override;
+
     // The target-pattern interface. Its SlotNN are the ones above: E_NOTIMPL.
     STDMETHODIMP DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) override;
     STDMETHODIMP AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId) override;
@@ -252,13 +261,17 @@ public:
 
     // The command target. QueryStatus is entirely the carried symbol server's
     // (OLECMDERR_E_UNKNOWNGROUP without one). Exec answers the target-access command with
-    // the target in *out as VT_UNKNOWN (E_POINTER without `out`); every other command is
-    // the carried symbol server's, and without one OLECMDERR_E_NOTSUPPORTED in the
-    // host's command group, OLECMDERR_E_UNKNOWNGROUP in any other.
+    // the target in *out as VT_UNKNOWN (E_POINTER without `out`), command 200 with the
+    // number 7 first with a new inner communication object, and every command of the
+    // host's breakpoint group and of the frame add-on's group with S_OK, doing nothing
+    // but recording it; every other command is the carried symbol server's, and without
+    // one OLECMDERR_E_NOTSUPPORTED in the host's command group, OLECMDERR_E_UNKNOWNGROUP
+    // in any other. The record of each command gets its result.
     STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
     STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
 
 private:
+    HRESULT Answer(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out);
     static HRESULT QueryExtendedMemory(void *self, REFIID iid, void **ppv);
     static HRESULT QuerySymbolServer(void *self, REFIID iid, void **ppv);
     static HRESULT QueryAggregated(void *self, REFIID iid, void **ppv);
@@ -287,6 +300,7 @@ private:
     std::shared_ptr<HostCommands> m_commands = std::make_shared<HostCommands>();
     std::shared_ptr<DebugServerLink> m_controllerLink;
     std::atomic<bool> m_extendedMemory{false};
+    std::atomic<LONG> m_serverState{1};
     CComPtr<CHostTarget> m_target;
     std::mutex m_symbolServerLock;
     CComPtr<IUnknown> m_symbolServer;

@@ -1,5 +1,6 @@
 // The commands that the host's debug-server object receives at its IOleCommandTarget,
-// each with a copy of its input, in the order they came.
+// each with a copy of its input and, once it has run, its result, in the order they
+// came.
 //
 // One record may be shared by several debug-server objects. Tests and qelhost look at it;
 // all of it may be used from any thread.
@@ -18,11 +19,16 @@ struct HostCommand {
     // A deep copy: arrays and their VARIANTs copied, references followed. VT_EMPTY when
     // no input came; VT_ERROR with the failure when the input could not be copied.
     CComVariant input;
+    // The command's answer, once `answered`.
+    HRESULT result = S_OK;
+    bool answered = false;
 };
 
 class HostCommands {
 public:
-    void Add(const GUID *group, DWORD id, const VARIANT *input);
+    // The record's number, for SetResult.
+    size_t Add(const GUID *group, DWORD id, const VARIANT *input);
+    void SetResult(size_t number, HRESULT result);
     std::vector<HostCommand> Commands() const;
 
 private:

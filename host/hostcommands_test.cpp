@@ -1,5 +1,6 @@
 #include "debugserver.h"
 
+#include <hostcmdgroups.h>
 #include <oletarcmdcaller.h>
 #include <qelhostframe.h>
 
@@ -78,6 +79,39 @@ TEST_F(HostCommandsTest, TheTargetAccessCommandGivesTheTargetWhichStandsNowhereU
     EXPECT_EQ(address, 0x80001234u) << "an ARM target's PC drops the Thumb bit";
     EXPECT_EQ(server->Exec(&CGID_QelHostCommands, QEL_HOSTCMD_TARGET_ACCESS, 0, nullptr, nullptr), E_POINTER);
     EXPECT_EQ(server->Commands()->Commands().size(), 2u);
+}
+
+// The host's breakpoint commands and the frame add-on's notices are the host's: answered
+// S_OK without a symbol server to pass them to; every record keeps its result.
+TEST_F(HostCommandsTest, TheBreakpointAndAddOnGroupsAreAnsweredByTheHostAndEveryResultIsRecorded)
+{
+    CComPtr<CHostDebugServer> server = Make<CHostDebugServer>();
+    EXPECT_EQ(server->Exec(&CGID_QelHostBreakpoints, 3, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(server->Exec(&CGID_QelFrameAddOn, 5, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(server->Exec(&CGID_QelTestServerCommands, 5, 0, nullptr, nullptr), OLECMDERR_E_UNKNOWNGROUP);
+    auto commands = server->Commands()->Commands();
+    ASSERT_EQ(commands.size(), 3u);
+    const HRESULT results[] = {S_OK, S_OK, OLECMDERR_E_UNKNOWNGROUP};
+    for (size_t i = 0; i < commands.size(); ++i) {
+        EXPECT_TRUE(commands[i].answered);
+        EXPECT_EQ(commands[i].result, results[i]);
+    }
+}
+
+// The server state that the symbol server's commands follow: 1 until the host sets it.
+TEST_F(HostCommandsTest, TheServerStateIsOneUntilSet)
+{
+    CComPtr<CHostDebugServer> server = Make<CHostDebugServer>();
+    CComPtr<IQelServerState> state;
+    ASSERT_EQ(static_cast<IQelHostHolder *>(server)->QueryInterface(IID_IQelServerState,
+                                                                     reinterpret_cast<void **>(&state)),
+              S_OK);
+    LONG value = 0;
+    EXPECT_EQ(state->GetServerState(&value), S_OK);
+    EXPECT_EQ(value, 1);
+    server->SetServerState(0);
+    EXPECT_EQ(state->GetServerState(&value), S_OK);
+    EXPECT_EQ(value, 0);
 }
 
 } // namespace

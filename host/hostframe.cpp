@@ -70,6 +70,19 @@ std::vector<CHostView *> CHostFrame::Views(DWORD cookie) const
     return views;
 }
 
+std::vector<CHostView *> CHostFrame::Views(const std::string &name) const
+{
+    std::vector<CHostView *> views;
+    for (const auto &live : m_live) {
+        const FrameRegistration &registration = m_registrations[live.second];
+        if (registration.hasViewServer && registration.viewServer == name) {
+            std::vector<CHostView *> more = Views(live.first);
+            views.insert(views.end(), more.begin(), more.end());
+        }
+    }
+    return views;
+}
+
 bool CHostFrame::IsViewServer(DWORD cookie) const
 {
     const FrameRegistration *registration = FindRegistration(cookie);
@@ -142,19 +155,10 @@ STDMETHODIMP CHostFrame::ShowView(DWORD viewServerId, IUnknown *view, IUnknown *
     if (view && shown == views.end())
         return E_INVALIDARG;
     if (!view) {
-        CComObject<CHostView> *object = nullptr;
-        HRESULT hr = CComObject<CHostView>::CreateInstance(&object);
-        if (FAILED(hr))
-            return hr;
         OpenView open;
-        open.object = object;
-        hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&open.view));
+        HRESULT hr = MakeView(viewServerId, open);
         if (FAILED(hr))
             return hr;
-        hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &open.storage);
-        if (FAILED(hr))
-            return hr;
-        object->SetStorage(open.storage);
         views.push_back(open);
         shown = views.end() - 1;
     }
@@ -164,6 +168,29 @@ STDMETHODIMP CHostFrame::ShowView(DWORD viewServerId, IUnknown *view, IUnknown *
     (*ppView)->AddRef();
     *ppStorage = shown->storage;
     (*ppStorage)->AddRef();
+    return S_OK;
+}
+
+HRESULT CHostFrame::MakeView(DWORD viewServerId, OpenView &open)
+{
+    auto factory = m_factories.find(FindRegistration(viewServerId)->viewServer);
+    HRESULT hr = S_OK;
+    if (factory != m_factories.end()) {
+        hr = factory->second(&open.view, &open.object);
+    } else {
+        CComObject<CHostView> *object = nullptr;
+        hr = CComObject<CHostView>::CreateInstance(&object);
+        if (FAILED(hr))
+            return hr;
+        open.object = object;
+        hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&open.view));
+    }
+    if (FAILED(hr))
+        return hr;
+    hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &open.storage);
+    if (FAILED(hr))
+        return hr;
+    open.object->SetStorage(open.storage);
     return S_OK;
 }
 

@@ -1,7 +1,8 @@
 // The host frame, as far as the command handlers reach it (common/qelhostframe.h), and the
 // views it shows. It draws no window: it records every registration, every menu and
 // tool-bar item and every view request, for tests to look at, and keeps the views that
-// are open, each with a storage of its own in memory.
+// are open, each with a storage of its own in memory. Each view is made by the factory
+// set for its view server's name, by default a CHostView.
 //
 // Every cookie that comes in is checked: the view slots and slot 7 take only cookies
 // registered through slot 3 (the view slots only those of a view server), and slot 3
@@ -11,6 +12,7 @@
 #include <atlbase.h>
 #include <qelhostframe.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -77,6 +79,10 @@ private:
     std::vector<ViewCommand> m_commands;
 };
 
+// Makes a new view: its identity in *view, with the caller's reference, and its
+// CHostView part in *object.
+typedef std::function<HRESULT(IUnknown **view, CHostView **object)> HostViewFactory;
+
 class CHostFrame : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostFrame {
 public:
     BEGIN_COM_MAP(CHostFrame)
@@ -92,6 +98,10 @@ public:
     const FrameRegistration *FindRegistration(DWORD cookie) const;
     // The open views of the view server of `cookie`, oldest first.
     std::vector<CHostView *> Views(DWORD cookie) const;
+    // The open views of the view server `name`, under any of its live cookies.
+    std::vector<CHostView *> Views(const std::string &name) const;
+    // Views of the view server `name` are made by `factory` from now on.
+    void SetViewFactory(const std::string &name, HostViewFactory factory) { m_factories[name] = std::move(factory); }
     // From now on the slot answers E_FAIL, recording nothing (0: no slot fails).
     void FailSlot(int slot) { m_failingSlot = slot; }
 
@@ -123,6 +133,7 @@ private:
     };
 
     HRESULT AddItem(int slot, DWORD cookie, int position, HINSTANCE module, int textId);
+    HRESULT MakeView(DWORD viewServerId, OpenView &open);
     bool IsViewServer(DWORD cookie) const;
 
     std::vector<FrameRegistration> m_registrations;
@@ -133,6 +144,7 @@ private:
     std::vector<FrameNotice> m_notices;
     std::map<DWORD, std::vector<OpenView>> m_views;
     std::map<DWORD, IUnknown *> m_active;
+    std::map<std::string, HostViewFactory> m_factories;
     int m_failingSlot = 0;
 };
 

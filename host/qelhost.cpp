@@ -3,12 +3,15 @@
 #include "debugserver.h"
 #include "hostcfgprofile.h"
 #include "qelhostdump.h"
+#include "qelhosteval.h"
 #include "qelhostload.h"
 #include "qelhostparse.h"
 #include "qelhostquery.h"
 #include "qelhostsession.h"
+#include "qelhostsessionscript.h"
 #include "qelhostsfr.h"
 #include "qelhosttarget.h"
+#include "qelhostwatch.h"
 #include "serverlocator.h"
 
 #include <ole2.h>
@@ -16,6 +19,7 @@
 #include <qelsymbsrv.h>
 #include <progfilestrings.h>
 #include <symdbstrings.h>
+#include <varnodestrings.h>
 
 #include <vector>
 
@@ -34,6 +38,7 @@ const QEL_MODULE_RESOURCES &HostResources()
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
@@ -55,7 +60,10 @@ int Usage()
                          "query PROGRAM|- [--modules] [--dbdir DIR] [--time] [--event|--sync] [CODE ARG...] | "
                          "parse [--type NAME]... [--mode 1] [--normalise] TEXT... | "
                          "target FILE [--core CORE] [--preset arm|c16x|tricore] [--pc ADDR] [ADDR LEN]... | "
-                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE]]\n");
+                         "eval FILE [--core CORE] [--pc ADDR] [--scope NAME] EXPR... | "
+                         "sfr NAME|PATH [--controller-directory DIR] [--address VALUE SPACE] [--bit VALUE BIT SPACE] | "
+                         "watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] [--location] [--locals] "
+                         "[--dbdir DIR] TEXT... | session SCRIPT|-]\n");
     return 2;
 }
 
@@ -192,7 +200,13 @@ int main(int argc, char **argv)
         return ParseWatchTexts(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "target") == 0)
         return ShowTarget(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "eval") == 0)
+        return EvaluateWatchTexts(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "sfr") == 0)
         return ShowControllerRegisters(argc - 2, argv + 2);
+    if (argc >= 3 && std::strcmp(argv[1], "watch") == 0)
+        return WatchTexts(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "session") == 0)
+        return QelHost::RunSessionScript(argc - 2, argv + 2);
     return Usage();
 }

@@ -1,10 +1,6 @@
 #include "symbmenuitemlist.h"
 
-namespace {
-
-CRuntimeClass *g_handlerClasses[] = {nullptr};
-
-} // namespace
+#include <symbhandlerclasses.h>
 
 CSymbMenuItemList::CSymbMenuItemList(const GUID *group) : CBasicOleTarCmdClass(group)
 {
@@ -13,5 +9,5 @@ CSymbMenuItemList::CSymbMenuItemList(const GUID *group) : CBasicOleTarCmdClass(g
 
 CRuntimeClass **CSymbMenuItemList::GetHandlerClasses()
 {
-    return g_handlerClasses;
+    return SymbolServerHandlerClasses();
 }

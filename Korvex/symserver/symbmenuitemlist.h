@@ -1,9 +1,8 @@
 // CSymbMenuItemList: the symbol server's command handlers, behind its IOleCommandTarget.
 //
-// The handlers are made from the class table, one per entry, when the list is made; the
-// symbol server calls only the operations of CBasicOleTarCmdClass. The table holds no
-// handler yet: the windows' handlers (program, watch, SFR, locals, communication queue)
-// join it as they are built, and until then every command of the server is unknown.
+// The handlers are made from the class table of the symbol server's windows
+// (symbhandlerclasses.h), one per entry, when the list is made; the symbol server calls
+// only the operations of CBasicOleTarCmdClass.
 #pragma once
 
 #include <oletarcmdclass.h>

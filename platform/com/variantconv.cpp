@@ -157,6 +157,16 @@ HRESULT ReadNumber(const VARIANT &src, Number *out)
     case VT_UINT:
         *out = {false, src.uintVal, 0.0};
         return S_OK;
+    case VT_I8:
+        *out = {false, src.llVal, 0.0};
+        return S_OK;
+    case VT_UI8:
+        // Above the signed range only as a real, which the integer stores refuse.
+        if (src.ullVal > static_cast<ULONGLONG>(INT64_MAX))
+            *out = {true, 0, static_cast<double>(src.ullVal)};
+        else
+            *out = {false, static_cast<LONGLONG>(src.ullVal), 0.0};
+        return S_OK;
     case VT_R4:
         *out = {true, 0, src.fltVal};
         return S_OK;
@@ -190,7 +200,8 @@ HRESULT ToInteger(const Number &n, LONGLONG low, LONGLONG high, LONGLONG *out)
         if (std::isnan(n.real))
             return DISP_E_OVERFLOW;
         double rounded = RoundHalfEven(n.real);
-        if (rounded < static_cast<double>(low) || rounded > static_cast<double>(high))
+        // 2^63 is the first double that no 64-bit integer holds.
+        if (rounded < static_cast<double>(low) || rounded > static_cast<double>(high) || rounded >= 0x1p63)
             return DISP_E_OVERFLOW;
         *out = static_cast<LONGLONG>(rounded);
         return S_OK;
@@ -212,6 +223,8 @@ bool IsIntegerType(VARTYPE vt)
     case VT_UI2:
     case VT_UI4:
     case VT_UINT:
+    case VT_I8:
+    case VT_UI8:
         return true;
     default:
         return false;
@@ -236,6 +249,10 @@ HRESULT StoreInteger(const VARIANT &src, VARTYPE vt, VARIANT *result)
             break;
         case VT_UI2:
             result->uiVal = static_cast<USHORT>(bits);
+            break;
+        case VT_I8:
+        case VT_UI8:
+            result->llVal = bits;
             break;
         default:
             result->lVal = static_cast<LONG>(bits);
@@ -269,6 +286,14 @@ HRESULT StoreInteger(const VARIANT &src, VARTYPE vt, VARIANT *result)
     case VT_INT:
         hr = ToInteger(n, INT32_MIN, INT32_MAX, &value);
         result->lVal = static_cast<LONG>(value);
+        break;
+    case VT_I8:
+        hr = ToInteger(n, INT64_MIN, INT64_MAX, &value);
+        result->llVal = value;
+        break;
+    case VT_UI8:
+        hr = ToInteger(n, 0, INT64_MAX, &value);
+        result->ullVal = static_cast<ULONGLONG>(value);
         break;
     default: // VT_UI4, VT_UINT
         hr = ToInteger(n, 0, UINT32_MAX, &value);
@@ -328,6 +353,9 @@ HRESULT StoreText(const VARIANT &src, USHORT wFlags, VARIANT *result)
         break;
     case VT_R8:
         text = FormatFloat(src.dblVal, 15);
+        break;
+    case VT_UI8:
+        text = std::to_string(src.ullVal);
         break;
     default: {
         if (!IsIntegerType(src.vt))

@@ -157,6 +157,28 @@ TEST_F(VariantConversion, ValuesOutsideTheTargetOverflow)
     EXPECT_EQ(result_.bVal, 255);
 }
 
+TEST_F(VariantConversion, SixtyFourBitIntegersConvertBothWays)
+{
+    ASSERT_EQ(Convert(I4(-2), VT_I8), S_OK);
+    EXPECT_EQ(result_.llVal, -2);
+    ASSERT_EQ(FromText(u"9223372036854775807", VT_I8), S_OK);
+    EXPECT_EQ(result_.llVal, INT64_MAX);
+    ASSERT_EQ(Convert(R8(4294967296.0), VT_UI8), S_OK);
+    EXPECT_EQ(result_.ullVal, 4294967296ull);
+    EXPECT_EQ(Convert(I4(-1), VT_UI8), DISP_E_OVERFLOW);
+    EXPECT_EQ(Convert(R8(9223372036854775808.0), VT_I8), DISP_E_OVERFLOW);
+    VARIANT wide;
+    VariantInit(&wide);
+    wide.vt = VT_UI8;
+    wide.ullVal = ~0ull;
+    ASSERT_EQ(Convert(wide, VT_BSTR), S_OK);
+    EXPECT_EQ(ResultText(), u"18446744073709551615");
+    EXPECT_EQ(Convert(wide, VT_I4), DISP_E_OVERFLOW);
+    wide.ullVal = 7;
+    ASSERT_EQ(Convert(wide, VT_I4), S_OK);
+    EXPECT_EQ(result_.lVal, 7);
+}
+
 TEST_F(VariantConversion, BoolBecomesTrueOrFalseOnlyWhenAskedForWords)
 {
     ASSERT_EQ(Convert(Bool(VARIANT_TRUE), VT_BSTR, VARIANT_ALPHABOOL), S_OK);

@@ -14,6 +14,7 @@
 #include <symdbstrings.h>
 #include <symserverstrings.h>
 #include <symbolprocessing.h>
+#include <varnodestrings.h>
 #include <watchparser.h>
 #include <watchtreetext.h>
 
@@ -31,13 +32,15 @@
 
 namespace {
 
-// The test program binds the string tables of Korvex's module, whose texts the load reads.
+// The test program binds the string tables of Korvex's module, whose texts the load and
+// the variable nodes read.
 const QEL_MODULE_RESOURCES &TestResources()
 {
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
         all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
     static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};

@@ -1,0 +1,28 @@
+// The test program is a module of its own, with Korvex's strings and scripts, so that it
+// can stand in for libKorvex.so (korvextestmodule.h).
+#include <korvexapp.h>
+#include <progfilestrings.h>
+#include <symdbstrings.h>
+#include <symserverscripts.h>
+#include <symserverstrings.h>
+
+#include <vector>
+
+namespace {
+
+const QEL_MODULE_RESOURCES &TestResources()
+{
+    static const std::vector<QEL_STRING_ENTRY> strings = [] {
+        std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
+        all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
+        all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_SymserverResources,
+                                                   g_SymserverResourceCount};
+    return resources;
+}
+
+} // namespace
+
+QEL_DEFINE_MODULE_RESOURCES(TestResources())

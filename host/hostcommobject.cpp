@@ -1,0 +1,77 @@
+#include "hostcommobject.h"
+
+#include "hosttarget.h"
+
+#include <qelcommvariable.h>
+
+namespace QelHost {
+
+namespace {
+
+const IID *const kIdleInterfaces[2] = {&IID_QelCommObject28CDD976, &IID_QelCommObjectA139F070};
+
+HRESULT HandOut(IUnknown *object, void **ppv)
+{
+    if (object == nullptr)
+        return E_NOINTERFACE;
+    object->AddRef();
+    *ppv = object;
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT CHostIdleObject::QueryOwn(void *self, REFIID iid, void **ppv)
+{
+    auto *object = static_cast<CHostIdleObject *>(self);
+    if (iid != object->m_iid)
+        return E_NOINTERFACE;
+    return HandOut(object->GetUnknown(), ppv);
+}
+
+HRESULT CHostCommObject::Init(CHostTarget *target)
+{
+    if (target == nullptr)
+        return E_POINTER;
+    HRESULT hr = target->CreateComplexMemory(&m_memory);
+    for (int i = 0; i < 2 && SUCCEEDED(hr); ++i) {
+        CComObject<CHostIdleObject> *idle = nullptr;
+        hr = CComObject<CHostIdleObject>::CreateInstance(&idle);
+        if (SUCCEEDED(hr)) {
+            idle->SetInterface(*kIdleInterfaces[i]);
+            m_idle[i] = idle->GetUnknown();
+        }
+    }
+    return hr;
+}
+
+HRESULT CHostCommObject::QueryParts(void *self, REFIID iid, void **ppv)
+{
+    auto *object = static_cast<CHostCommObject *>(self);
+    if (iid == qel_uuidof<IQelComplexMemory>())
+        return HandOut(object->m_memory, ppv);
+    for (int i = 0; i < 2; ++i) {
+        if (iid == *kIdleInterfaces[i])
+            return HandOut(object->m_idle[i], ppv);
+    }
+    return E_NOINTERFACE;
+}
+
+HRESULT CreateCommObject(CHostTarget *target, IUnknown **ppObject)
+{
+    if (ppObject == nullptr)
+        return E_POINTER;
+    *ppObject = nullptr;
+    CComObject<CHostCommObject> *object = nullptr;
+    HRESULT hr = CComObject<CHostCommObject>::CreateInstance(&object);
+    if (FAILED(hr))
+        return hr;
+    CComPtr<IUnknown> hold(object->GetUnknown());
+    hr = object->Init(target);
+    if (FAILED(hr))
+        return hr;
+    *ppObject = hold.Detach();
+    return S_OK;
+}
+
+} // namespace QelHost

@@ -1,0 +1,47 @@
+// Fuzz target of qelhost session's script reader: any line is split into words or
+// refused, every word read as a value or refused, and every value read prints as a word
+// that reads as the same value.
+// fuzz-seeds: host/qelhostsession_test.sh
+#include "qelhostscript.h"
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+void CheckWord(const QelHost::ScriptWord &word)
+{
+    CComVariant value;
+    std::string error;
+    if (!QelHost::ParseValue(word, value, &error))
+        return;
+    std::vector<QelHost::ScriptWord> again;
+    if (!QelHost::SplitWords(QelHost::FormatValue(value), again, &error) || again.size() != 1)
+        __builtin_trap();
+    CComVariant reread;
+    if (!QelHost::ParseValue(again[0], reread, &error) ||
+        QelHost::FormatValue(reread) != QelHost::FormatValue(value))
+        __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::string text(reinterpret_cast<const char *>(data), size);
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::vector<QelHost::ScriptWord> words;
+        std::string error;
+        if (!QelHost::IsSkippedLine(line) && QelHost::SplitWords(line, words, &error)) {
+            for (const QelHost::ScriptWord &word : words)
+                CheckWord(word);
+        }
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return 0;
+}

@@ -1,0 +1,344 @@
+#include "qelhostsessionscript.h"
+
+#include "hostcfgprofile.h"
+#include "hostframe.h"
+#include "hostviewservers.h"
+#include "hostwatchview.h"
+#include "qelhostscript.h"
+#include "qelhostsession.h"
+#include "qelhostworkspace.h"
+
+#include <oletarcmdcaller.h>
+#include <qelsymbol.h>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+namespace QelHost {
+
+namespace {
+
+constexpr long long kMostOutputs = 64;
+
+struct ProfileItem {
+    std::u16string section;
+    std::u16string entry;
+    CComVariant value;
+};
+
+std::u16string Wide(const std::string &text)
+{
+    CComBSTR wide(text.c_str());
+    return wide.m_str ? std::u16string(wide.m_str, wide.Length()) : std::u16string();
+}
+
+std::string GroupText(const GUID &group)
+{
+    if (IsEqualGUID(group, GUID_NULL))
+        return "-";
+    OLECHAR text[40];
+    return StringFromGUID2(group, text, 40) ? AnsiText(text) : "?";
+}
+
+std::string Hex(HRESULT hr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+// One session: its stage, its workspace and, once started, the debugger.
+class Session {
+public:
+    ~Session() { Finish(false, nullptr); }
+
+    // Runs the command of one line; false with the reason in *error.
+    bool Run(const std::vector<ScriptWord> &words, std::string *error);
+    // What "end" does: Cleanup, and the workspace committed when `commit`.
+    bool Finish(bool commit, std::string *error);
+    bool Ended() const { return m_stage == Stage::Ended; }
+
+private:
+    enum class Stage { Before, Started, Ended };
+
+    bool Workspace(const std::vector<ScriptWord> &words, std::string *error);
+    bool Profile(const std::vector<ScriptWord> &words, std::string *error);
+    bool Start(std::string *error);
+    bool Exec(const std::vector<ScriptWord> &words, std::string *error);
+    void Views();
+    bool SetProfileItem(const ProfileItem &item, std::string *error);
+
+    Stage m_stage = Stage::Before;
+    bool m_workspaceGiven = false;
+    std::string m_workspacePath;
+    CComPtr<IStorage> m_root;
+    std::vector<ProfileItem> m_pending;
+    Debugger m_debugger{"QelSymbol", nullptr, nullptr};
+    CComPtr<IStorage> m_storage;
+    CComPtr<CHostFrame> m_frame;
+    void *m_library = nullptr;
+};
+
+bool Fail(std::string *error, std::string reason)
+{
+    if (error)
+        *error = std::move(reason);
+    return false;
+}
+
+bool Session::Run(const std::vector<ScriptWord> &words, std::string *error)
+{
+    const std::string &command = words[0].text;
+    bool needsDebugger = command == "exec" || command == "views";
+    if (command != "workspace" && command != "profile" && command != "start" && !needsDebugger && command != "end")
+        return Fail(error, "no command " + command);
+    if (m_stage == Stage::Ended || (needsDebugger && m_stage != Stage::Started) ||
+        ((command == "workspace" || command == "start") && m_stage != Stage::Before) ||
+        (command == "workspace" && m_workspaceGiven))
+        return Fail(error, command + " is out of order");
+    if (command == "workspace")
+        return Workspace(words, error);
+    if (command == "profile")
+        return Profile(words, error);
+    if (command == "start") {
+        if (words.size() != 1)
+            return Fail(error, "start takes nothing");
+        return Start(error);
+    }
+    if (command == "exec")
+        return Exec(words, error);
+    if (words.size() != 1)
+        return Fail(error, command + " takes nothing");
+    if (command == "views") {
+        Views();
+        return true;
+    }
+    return Finish(true, error);
+}
+
+bool Session::Workspace(const std::vector<ScriptWord> &words, std::string *error)
+{
+    if (words.size() != 2 || words[1].text.empty())
+        return Fail(error, "workspace takes a file");
+    m_root.Release();
+    if (!LoadWorkspace(words[1].text, &m_root, error))
+        return false;
+    m_workspaceGiven = true;
+    m_workspacePath = words[1].text;
+    return true;
+}
+
+bool Session::Profile(const std::vector<ScriptWord> &words, std::string *error)
+{
+    if (words.size() != 4)
+        return Fail(error, "profile takes a section, an entry and a value");
+    ProfileItem item;
+    item.section = Wide(words[1].text);
+    // Keys are written with their type and default, which the entry's name is not.
+    item.entry = Wide(words[2].text.substr(0, words[2].text.find('/')));
+    if (!ParseValue(words[3], item.value, error))
+        return false;
+    if (m_stage == Stage::Before) {
+        m_pending.push_back(item);
+        return true;
+    }
+    return SetProfileItem(item, error);
+}
+
+bool Session::SetProfileItem(const ProfileItem &item, std::string *error)
+{
+    CComPtr<IUnknown> profile;
+    m_debugger.Host()->GetProfile(&profile);
+    auto *host = static_cast<CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p));
+    HRESULT hr = host ? host->SetItem(item.section.c_str(), item.entry.c_str(), item.value) : E_POINTER;
+    return SUCCEEDED(hr) || Fail(error, "the profile item cannot be set (" + Hex(hr) + ")");
+}
+
+bool Session::Start(std::string *error)
+{
+    m_stage = Stage::Started;
+    HRESULT hr = RegisterKorvex(&m_library, false);
+    if (FAILED(hr))
+        return Fail(error, "libKorvex.so cannot be registered (" + Hex(hr) + ")");
+    LONG registered = RegisterSymbolViewServers();
+    if (registered != ERROR_SUCCESS)
+        return Fail(error, "the view servers cannot be registered (" + std::to_string(registered) + ")");
+    if (!m_root && FAILED(hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &m_root)))
+        return Fail(error, "no workspace in memory (" + Hex(hr) + ")");
+    if (!MakeDebugger(CLSID_QelSymbol, m_debugger))
+        return Fail(error, "no debug-server object with QelSymbol");
+    for (const ProfileItem &item : m_pending) {
+        if (!SetProfileItem(item, error))
+            return false;
+    }
+    m_pending.clear();
+    CComObject<CHostFrame> *frame = nullptr;
+    hr = CComObject<CHostFrame>::CreateInstance(&frame);
+    if (FAILED(hr))
+        return Fail(error, "no host frame (" + Hex(hr) + ")");
+    m_frame = frame;
+    frame->SetViewFactory("StdQelWatchWin", WatchViewFactory());
+    hr = m_root->OpenStorage(u"QelSymbol", nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0, &m_storage);
+    if (hr == STG_E_FILENOTFOUND)
+        hr = m_root->CreateStorage(u"QelSymbol", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &m_storage);
+    if (FAILED(hr))
+        return Fail(error, "no storage \"QelSymbol\" in the workspace (" + Hex(hr) + ")");
+    if (!InitDebugger(m_debugger, m_storage, static_cast<IQelHostFrame *>(m_frame)))
+        return Fail(error, "the symbol server did not start");
+    return true;
+}
+
+bool Session::Exec(const std::vector<ScriptWord> &words, std::string *error)
+{
+    size_t at = 1;
+    GUID group = CLSID_QelSymbol;
+    if (at < words.size() && words[at].text == "-g") {
+        if (at + 1 >= words.size() || FAILED(CLSIDFromString(Wide(words[at + 1].text).c_str(), &group)))
+            return Fail(error, "-g takes a GUID in braces");
+        at += 2;
+    }
+    long long id = 0;
+    if (at >= words.size() || !ParseScriptNumber(words[at].text, 0, 0xFFFFFFFFLL, &id))
+        return Fail(error, "exec takes a command number");
+    ++at;
+    long long outputs = 0;
+    std::vector<CComVariant> inputs;
+    for (; at < words.size(); ++at) {
+        if (words[at].text == "-o") {
+            if (at + 2 != words.size() || !ParseScriptNumber(words[at + 1].text, 0, kMostOutputs, &outputs))
+                return Fail(error, "-o takes a count up to 64 and ends the line");
+            break;
+        }
+        inputs.emplace_back();
+        if (!ParseValue(words[at], inputs.back(), error))
+            return false;
+    }
+    HRESULT hr = S_OK;
+    try {
+        CVariantArray in(static_cast<int>(inputs.size()));
+        for (size_t i = 0; i < inputs.size(); ++i)
+            in[static_cast<int>(i)].SetValue(inputs[i]);
+        CVariantArray out(static_cast<int>(outputs));
+        hr = COleTarCmdCaller(m_debugger.debugServer, &group)
+                 .Exec(static_cast<DWORD>(id), inputs.empty() ? nullptr : &in, outputs > 0 ? &out : nullptr, 0);
+        std::printf("result %s\n", Hex(hr).c_str());
+        for (int i = 0; i < out.GetSize(); ++i)
+            std::printf("out %d %s\n", i, FormatValue(out[i].GetValue()).c_str());
+    } catch (const _com_error &e) {
+        return Fail(error, "the command cannot be sent (" + Hex(e.Error()) + ")");
+    } catch (CException *e) {
+        e->Delete();
+        return Fail(error, "out of memory");
+    }
+    return true;
+}
+
+void Session::Views()
+{
+    for (const FrameRegistration &registration : m_frame->Registrations()) {
+        if (!registration.hasViewServer || m_frame->FindRegistration(registration.cookie) != &registration)
+            continue;
+        for (CHostView *view : m_frame->Views(registration.cookie)) {
+            std::printf("view %s %s\n", registration.viewServer.c_str(), QuoteText(view->SourceFile(), false).c_str());
+            for (const ViewCommand &command : view->Commands()) {
+                std::string line = "  command " + GroupText(command.group) + " " + std::to_string(command.id);
+                for (const CComVariant &argument : command.arguments)
+                    line += " " + FormatValue(argument);
+                std::printf("%s\n", line.c_str());
+            }
+            if (auto *watch = dynamic_cast<CHostWatchView *>(view)) {
+                for (const WatchCall &call : watch->Calls())
+                    std::printf("  call %s %d\n", call.method.c_str(), static_cast<int>(call.id));
+            }
+        }
+    }
+}
+
+bool Session::Finish(bool commit, std::string *error)
+{
+    if (m_stage == Stage::Ended)
+        return true;
+    bool started = m_stage == Stage::Started;
+    m_stage = Stage::Ended;
+    if (started && m_debugger.symbolServer)
+        EndDebugger(m_debugger);
+    m_debugger.debugServer.Release();
+    m_frame.Release();
+    m_storage.Release();
+    bool saved = !commit || !m_workspaceGiven || SaveWorkspace(m_root, m_workspacePath, error);
+    m_root.Release();
+    if (m_library) {
+        CoFreeUnusedLibraries();
+        dlclose(m_library);
+        m_library = nullptr;
+    }
+    return saved;
+}
+
+// Runs the lines of `script`; the exit status.
+int RunLines(std::istream &script)
+{
+    Session session;
+    std::string line, error;
+    int number = 0;
+    while (std::getline(script, line)) {
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (IsSkippedLine(line))
+            continue;
+        std::printf("> %s\n", line.c_str());
+        std::vector<ScriptWord> words;
+        if (!SplitWords(line, words, &error) || !session.Run(words, &error)) {
+            session.Finish(false, nullptr);
+            std::fflush(stdout);
+            std::fprintf(stderr, "error: line %d: %s\n", number, error.c_str());
+            return 1;
+        }
+        std::fflush(stdout);
+    }
+    if (!session.Finish(true, &error)) {
+        std::fprintf(stderr, "error: line %d: %s\n", number, error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunSessionScript(int count, char **arguments)
+{
+    if (count != 1) {
+        std::fprintf(stderr, "usage: qelhost session SCRIPT|-\n");
+        return 2;
+    }
+    std::ifstream file;
+    bool fromInput = std::strcmp(arguments[0], "-") == 0;
+    if (!fromInput) {
+        file.open(arguments[0], std::ios::binary);
+        if (!file) {
+            std::fprintf(stderr, "qelhost: the script %s cannot be read: %s\n", arguments[0], std::strerror(errno));
+            return 1;
+        }
+    }
+    HRESULT hr = CoInitializeEx(nullptr, 0);
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "qelhost: COM could not be initialised (0x%08X)\n", static_cast<unsigned>(hr));
+        return 1;
+    }
+    int result = 1;
+    {
+        HostServices services(stderr);
+        result = RunLines(fromInput ? std::cin : file);
+    }
+    CoUninitialize();
+    std::fflush(stdout);
+    return result;
+}
+
+} // namespace QelHost
