@@ -98,7 +98,8 @@ void SessionDialogs::PrintOpened(FILE *out)
         std::fprintf(out, "%s\n", line.c_str());
 }
 
-bool SessionDialogs::RequestLoad(IUnknown *debugServer, const std::vector<std::string> &words, std::string *error)
+bool SessionDialogs::RequestLoad(IUnknown *debugServer, HostDownloads &downloads, const std::vector<std::string> &words,
+                                 std::string *error)
 {
     char *end = nullptr;
     long id = words.size() == 3 ? std::strtol(words[2].c_str(), &end, 10) : 0;
@@ -112,6 +113,7 @@ bool SessionDialogs::RequestLoad(IUnknown *debugServer, const std::vector<std::s
         *error = "request-load needs the started symbol server";
         return false;
     }
+    const size_t blocksBefore = downloads.Blocks().size();
     RequestWindow window;
     int request = static_cast<int>(reinterpret_cast<UINT_PTR>(window.Handle()));
     HRESULT hr = symbol->LoadFile(CComBSTR(words[1].c_str()), id,
@@ -140,6 +142,13 @@ bool SessionDialogs::RequestLoad(IUnknown *debugServer, const std::vector<std::s
         std::printf("sections %d\n", StatusOf(answer.result));
     for (const std::string &record : answer.records)
         std::printf("%s\n", record.c_str());
+    const std::vector<HostDownloadBlock> blocks = downloads.Blocks();
+    for (size_t i = blocksBefore; i < blocks.size(); ++i) {
+        std::printf("block 0x%08X %zu ", static_cast<unsigned>(blocks[i].start), blocks[i].bytes.size());
+        for (BYTE byte : blocks[i].bytes)
+            std::printf("%02x", byte);
+        std::printf("\n");
+    }
     return Check(error);
 }
 
