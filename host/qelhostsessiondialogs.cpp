@@ -6,6 +6,7 @@
 #include <qelsymbol.h>
 
 #include <cstdlib>
+#include <map>
 #include <set>
 
 namespace QelHost {
@@ -22,13 +23,15 @@ UINT RequestMessage()
     return message;
 }
 
-// The requests whose notice the window got; one request window at a time.
-std::set<LPARAM> *g_finished = nullptr;
+// The requests whose notice each request window got. A load that a dialog's cmd: action
+// asks runs inside another, with a window of its own.
+std::map<HWND, std::set<LPARAM> *> g_finished;
 
 LRESULT CALLBACK RequestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == RequestMessage() && g_finished != nullptr) {
-        g_finished->insert(lParam);
+    auto found = g_finished.find(window);
+    if (message == RequestMessage() && found != g_finished.end()) {
+        found->second->insert(lParam);
         return 0;
     }
     if (message == kProgressMessage)
@@ -50,13 +53,15 @@ public:
         if (registered)
             m_window = CreateWindowExA(0, "QelHostSessionRequests", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                        nullptr, nullptr);
-        g_finished = &m_finished;
+        if (m_window != nullptr)
+            g_finished[m_window] = &m_finished;
     }
     ~RequestWindow()
     {
-        g_finished = nullptr;
-        if (m_window != nullptr)
+        if (m_window != nullptr) {
+            g_finished.erase(m_window);
             DestroyWindow(m_window);
+        }
     }
 
     HWND Handle() const { return m_window; }
@@ -115,6 +120,10 @@ bool SessionDialogs::RequestLoad(IUnknown *debugServer, HostDownloads &downloads
     }
     const size_t blocksBefore = downloads.Blocks().size();
     RequestWindow window;
+    if (window.Handle() == nullptr) {
+        *error = "request-load has no window for the request's notices";
+        return false;
+    }
     int request = static_cast<int>(reinterpret_cast<UINT_PTR>(window.Handle()));
     HRESULT hr = symbol->LoadFile(CComBSTR(words[1].c_str()), id,
                                   static_cast<LONG>(reinterpret_cast<UINT_PTR>(window.Handle())), &request);

@@ -127,7 +127,9 @@ bool Session::RunLine(const std::string &line)
     std::printf("> %s\n", line.c_str());
     std::vector<ScriptWord> words;
     std::string error;
-    if (SplitWords(line, words, &error) && !words.empty() && Run(words, &error))
+    // The session cannot end while one of its dialogs is open.
+    if (SplitWords(line, words, &error) && !words.empty() &&
+        (words[0].text != "end" || Fail(&error, "end is out of order inside a dialog")) && Run(words, &error))
         return true;
     std::printf("failed %s\n", error.c_str());
     return false;
