@@ -6,6 +6,7 @@
 #include <qelsymbol.h>
 
 #include <cstdlib>
+#include <map>
 #include <set>
 
 namespace QelHost {
@@ -22,13 +23,15 @@ UINT RequestMessage()
     return message;
 }
 
-// The requests whose notice the window got; one request window at a time.
-std::set<LPARAM> *g_finished = nullptr;
+// The requests whose notice each request window got. A load that a dialog's cmd: action
+// asks runs inside another, with a window of its own.
+std::map<HWND, std::set<LPARAM> *> g_finished;
 
 LRESULT CALLBACK RequestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == RequestMessage() && g_finished != nullptr) {
-        g_finished->insert(lParam);
+    auto found = g_finished.find(window);
+    if (message == RequestMessage() && found != g_finished.end()) {
+        found->second->insert(lParam);
         return 0;
     }
     if (message == kProgressMessage)
@@ -50,13 +53,15 @@ public:
         if (registered)
             m_window = CreateWindowExA(0, "QelHostSessionRequests", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                        nullptr, nullptr);
-        g_finished = &m_finished;
+        if (m_window != nullptr)
+            g_finished[m_window] = &m_finished;
     }
     ~RequestWindow()
     {
-        g_finished = nullptr;
-        if (m_window != nullptr)
+        if (m_window != nullptr) {
+            g_finished.erase(m_window);
             DestroyWindow(m_window);
+        }
     }
 
     HWND Handle() const { return m_window; }
@@ -98,7 +103,8 @@ void SessionDialogs::PrintOpened(FILE *out)
         std::fprintf(out, "%s\n", line.c_str());
 }
 
-bool SessionDialogs::RequestLoad(IUnknown *debugServer, const std::vector<std::string> &words, std::string *error)
+bool SessionDialogs::RequestLoad(IUnknown *debugServer, HostDownloads &downloads, const std::vector<std::string> &words,
+                                 std::string *error)
 {
     char *end = nullptr;
     long id = words.size() == 3 ? std::strtol(words[2].c_str(), &end, 10) : 0;
@@ -112,7 +118,12 @@ bool SessionDialogs::RequestLoad(IUnknown *debugServer, const std::vector<std::s
         *error = "request-load needs the started symbol server";
         return false;
     }
+    const size_t blocksBefore = downloads.Blocks().size();
     RequestWindow window;
+    if (window.Handle() == nullptr) {
+        *error = "request-load has no window for the request's notices";
+        return false;
+    }
     int request = static_cast<int>(reinterpret_cast<UINT_PTR>(window.Handle()));
     HRESULT hr = symbol->LoadFile(CComBSTR(words[1].c_str()), id,
                                   static_cast<LONG>(reinterpret_cast<UINT_PTR>(window.Handle())), &request);
@@ -140,6 +151,13 @@ bool SessionDialogs::RequestLoad(IUnknown *debugServer, const std::vector<std::s
         std::printf("sections %d\n", StatusOf(answer.result));
     for (const std::string &record : answer.records)
         std::printf("%s\n", record.c_str());
+    const std::vector<HostDownloadBlock> blocks = downloads.Blocks();
+    for (size_t i = blocksBefore; i < blocks.size(); ++i) {
+        std::printf("block 0x%08X %zu ", static_cast<unsigned>(blocks[i].start), blocks[i].bytes.size());
+        for (BYTE byte : blocks[i].bytes)
+            std::printf("%02x", byte);
+        std::printf("\n");
+    }
     return Check(error);
 }
 

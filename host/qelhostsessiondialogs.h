@@ -5,6 +5,7 @@
 #pragma once
 
 #include "dialogscript.h"
+#include "hostdownloads.h"
 
 #include <ole2.h>
 
@@ -30,8 +31,10 @@ public:
     void PrintOpened(FILE *out);
     // request-load PATH [ID]: loads the file through the debug-server object's symbol
     // server as qelhost load asks it, handling the messages and answering what opens until
-    // the request is done; prints "load PATH ID STATUS" and the sections of request 0.
-    bool RequestLoad(IUnknown *debugServer, const std::vector<std::string> &words, std::string *error);
+    // the request is done; prints "load PATH ID STATUS", the sections of request 0 and
+    // each block that the host took meanwhile ("block 0xSTART SIZE HEXBYTES").
+    bool RequestLoad(IUnknown *debugServer, HostDownloads &downloads, const std::vector<std::string> &words,
+                     std::string *error);
     // False, with every failure of the script since the last check, when there was one.
     bool Check(std::string *error);
     // Check, and false when answers are left.

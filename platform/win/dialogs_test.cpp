@@ -47,14 +47,16 @@ const QEL_DLGITEMTEMPLATE brokenItems[] = {
 const QEL_DLGTEMPLATE settings = {"Settings", WS_POPUP, 0, 10, 20, 100, 115, settingsItems, 11};
 const QEL_DLGTEMPLATE inner = {"Inner", WS_POPUP | WS_VISIBLE, 0, 0, 0, 50, 30, innerItems, 1};
 const QEL_DLGTEMPLATE broken = {"Broken", WS_POPUP, 0, 0, 0, 50, 30, brokenItems, 2};
+const QEL_DLGTEMPLATE page = {"Page", WS_CHILD | WS_VISIBLE, 0, 4, 6, 50, 30, innerItems, 1};
 
 const QEL_RESOURCE_ENTRY dialogResources[] = {
     {RT_DIALOG, MAKEINTRESOURCE(100), &settings, sizeof settings},
     {RT_DIALOG, "INNER", &inner, sizeof inner},
     {RT_DIALOG, MAKEINTRESOURCE(102), &broken, sizeof broken},
     {RT_DIALOG, MAKEINTRESOURCE(103), &settings, 4},
+    {RT_DIALOG, MAKEINTRESOURCE(104), &page, sizeof page},
 };
-const QEL_MODULE_RESOURCES dialogTables = {nullptr, 0, dialogResources, 4};
+const QEL_MODULE_RESOURCES dialogTables = {nullptr, 0, dialogResources, 5};
 
 // What the dialog procedure saw, and how it behaves.
 struct Observed {
@@ -196,7 +198,7 @@ TEST_F(Dialogs, ItemsComeInTemplateOrderInPixelsAndTheFirstTabStopHasTheFocus)
     EXPECT_EQ(GetFocus(), nullptr) << "WM_INITDIALOG answered FALSE: the focus stays";
     DestroyWindow(dialog);
 
-    for (LPCSTR failing : {MAKEINTRESOURCE(102), MAKEINTRESOURCE(103), MAKEINTRESOURCE(104)})
+    for (LPCSTR failing : {MAKEINTRESOURCE(102), MAKEINTRESOURCE(103), MAKEINTRESOURCE(105)})
         EXPECT_EQ(CreateDialogParamA(instance_, failing, nullptr, SettingsProc, 0), nullptr) << NameOf(failing);
     EXPECT_EQ(DialogBoxParamA(instance_, MAKEINTRESOURCE(102), nullptr, SettingsProc, 0), -1);
 }
@@ -336,7 +338,23 @@ TEST_F(Dialogs, AModelessDialogIsAnsweredOnRequestAndStaysOpen)
     EXPECT_FALSE(QelAnswerDialog(GetDlgItem(dialog, IDOK))) << "not a dialog";
     QelSetDialogHandler(nullptr, nullptr);
     EXPECT_FALSE(QelAnswerDialog(dialog)) << "no handler";
+    QelSetDialogHandler(PlayUser, nullptr);
+
+    // A page: a child dialog inside its parent, answered the same way.
+    HWND pageDialog = CreateDialogParamA(instance_, MAKEINTRESOURCE(104), dialog, SettingsProc, 0);
+    ASSERT_NE(pageDialog, nullptr);
+    EXPECT_EQ(GetParent(pageDialog), dialog);
+    RECT rect;
+    GetWindowRect(pageDialog, &rect);
+    RECT outer;
+    GetWindowRect(dialog, &outer);
+    EXPECT_EQ(rect.left - outer.left, 8);
+    EXPECT_EQ(rect.top - outer.top, 12);
+    steps = {{"#104", [](HWND) { return QEL_DIALOG_DONE; }}};
+    EXPECT_TRUE(QelAnswerDialog(pageDialog));
+    EXPECT_EQ(asked.back(), "#104");
     DestroyWindow(dialog);
+    EXPECT_FALSE(IsWindow(pageDialog)) << "it went with its parent";
 }
 
 } // namespace
