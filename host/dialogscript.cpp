@@ -227,6 +227,19 @@ bool DialogScript::Queue(const std::vector<std::string> &words, std::string *err
             }
             answer.filterIndex = static_cast<DWORD>(index);
         }
+    } else if (first == "browser") {
+        answer.kind = Kind::Browser;
+        char *end = nullptr;
+        const bool cancel = words.size() == 2 && words[1] == "cancel";
+        unsigned long address = words.size() == 3 ? std::strtoul(words[2].c_str(), &end, 0) : 0;
+        if (words.size() < 2 || words.size() > 3 || (words.size() == 3 && (*end != '\0' || words[2].empty())) ||
+            (words.size() == 3 && words[1] == "cancel")) {
+            *error = "browser takes a label and its address, or cancel";
+            return false;
+        }
+        if (!cancel)
+            answer.label = words[1];
+        answer.address = static_cast<LONG>(address);
     } else if (first == "msgbox") {
         answer.kind = Kind::MessageBox;
         answer.button = 0;
@@ -488,6 +501,20 @@ int DialogScript::AnswerMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT style
         button = answer.button;
     AddToRecord(record, "\tanswer\t" + ButtonName(button));
     return button;
+}
+
+bool DialogScript::AnswerBrowser(const std::string &what, std::string *label, LONG *address)
+{
+    size_t record = Record({"browser\t" + OneLine(what)});
+    Answer answer;
+    if (!Take(Kind::Browser, "", "symbol browser", &answer)) {
+        AddToRecord(record, "\tanswer\tnone");
+        return false;
+    }
+    AddToRecord(record, "\tanswer\t" + answer.text.substr(8));
+    *label = answer.label;
+    *address = answer.address;
+    return !answer.label.empty();
 }
 
 int DialogScript::OnMessageBox(void *context, HWND owner, LPCSTR text, LPCSTR caption, UINT style)
