@@ -296,6 +296,20 @@ answer 226 expect:247=0x10+2 pick:247=1 expect:247=nonsense pick:247=0 ok
 dialog pos
 end"
   ;;
+ShowsTheProgressOfALoad)
+  # The progress window of a load registers with the host, fills both bars and closes
+  # itself, being the active window, once the load is done.
+  cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/arm7-mixed.elf" || exit 1
+  expect 0 "> start
+> dialog download $dir/arm7-mixed.elf
+download 0 closed
+bytes 100% 408 of 1015
+analysis 100%
+> end
+" "" "start
+dialog download $dir/arm7-mixed.elf
+end"
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }

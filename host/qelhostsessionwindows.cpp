@@ -1,9 +1,11 @@
 #include "qelhostsessionwindows.h"
 
+#include <downloaddialog.h>
 #include <imagecontroldialog.h>
 #include <loaddialogs.h>
 #include <notedialog.h>
 #include <posdialog.h>
+#include <symbolprocessing.h>
 
 #include <cstdio>
 
@@ -20,6 +22,56 @@ bool Fail(std::string *error, const std::string &reason)
 {
     *error = reason;
     return false;
+}
+
+void OnLoaded(int, const ProgramLoadResult *result, DWORD_PTR context)
+{
+    *reinterpret_cast<LONG *>(context) = result->Status;
+}
+
+// Dispatches the thread's messages until `done` or `timeoutMs` have passed; then what is
+// still queued.
+template <typename Done>
+void PumpUntil(Done done, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (!done() && GetTickCount() - start < timeoutMs) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        else
+            Sleep(1);
+    }
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+// The progress window of a load of `path`, pumped until the load has ended and the window
+// has hidden or closed itself (or a minute has passed).
+bool Download(IUnknown *debugServer, const std::string &path)
+{
+    CDownloadDialog dialog;
+    dialog.SetOwner(debugServer);
+    if (!dialog.Create(nullptr))
+        return false;
+    dialog.ShowWindow(SW_SHOW);
+    HWND window = dialog.m_hWnd;
+    CSymbolProcessing client(debugServer, TRUE, FALSE);
+    LONG status = -1;
+    const int load = client.LoadFile(path.c_str(), 1, window);
+    if (!client.RegisterProgramInfoCallbackWithId(load, OnLoaded, reinterpret_cast<DWORD_PTR>(&status)))
+        status = -2;
+    const DWORD kMinute = 60000;
+    PumpUntil([&] { return status != -1; }, kMinute);
+    PumpUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kMinute);
+    std::printf("download %ld %s\n", static_cast<long>(status),
+                !IsWindow(window) ? "closed" : IsWindowVisible(window) ? "open" : "hidden");
+    // What the bars and texts showed last, which outlives a window that closed itself.
+    const CDownloadCounts &counts = dialog.Counts();
+    std::printf("bytes %d%% %lu of %lu\nanalysis %d%%\n", counts.DownloadPercent(),
+                static_cast<unsigned long>(counts.DownloadBytes()), static_cast<unsigned long>(counts.ByteTotal()),
+                counts.AnalysisPercent());
+    return true;
 }
 
 } // namespace
@@ -80,7 +132,12 @@ bool RunWindowsDialog(IUnknown *debugServer, IStorage *storage, const std::vecto
         std::printf("note %s %s\n", ButtonName(result), static_cast<LPCSTR>(dialog.m_strText));
         return true;
     }
-    return Fail(error, "dialog takes pos, images, load, reload or note");
+    if (kind == "download") {
+        if (words.size() != 3)
+            return Fail(error, "dialog download takes a file");
+        return Download(debugServer, words[2]) || Fail(error, "dialog download could not make its window");
+    }
+    return Fail(error, "dialog takes pos, images, load, reload, note or download");
 }
 
 } // namespace QelHost

@@ -7,6 +7,10 @@
 //                                "images BUTTON KEEP..."
 //   dialog load|reload FILE      "load BUTTON" / "reload BUTTON"
 //   dialog note [TEXT]           "note BUTTON TEXT"
+//   dialog download FILE         the progress window of a load of FILE, until the load
+//                                ends and the window hides or closes: "download STATUS
+//                                closed|hidden|open", then what its bars showed last:
+//                                "bytes N% COUNT of TOTAL" and "analysis N%"
 #pragma once
 
 #include <ole2.h>
