@@ -65,7 +65,14 @@ TEST_F(AfxControls, BoundByDataExchangeAndHeardThroughTheParentsMap)
     DDX_Control(&exchange, kCombo, combo);
     EXPECT_EQ(combo.m_hWnd, bound);
     CWnd missing;
-    EXPECT_THROW(DDX_Control(&exchange, 99, missing), CNotSupportedException *);
+    bool threw = false;
+    try {
+        DDX_Control(&exchange, 99, missing);
+    } catch (CNotSupportedException *e) {
+        threw = true;
+        e->Delete();
+    }
+    EXPECT_TRUE(threw);
 
     combo.AddString("one");
     EXPECT_EQ(combo.AddString("two"), 1);
