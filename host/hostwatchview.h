@@ -10,8 +10,9 @@
 
 namespace QelHost {
 
-// One call of IQelWatch: the method's name and its id argument (0 for those without).
-struct WatchCall {
+// One call of IQelWatch: the method's name and its id argument (0 for those without);
+// named apart from the watch tree's call record, since both live in this namespace.
+struct WatchViewCall {
     std::string method;
     LONG id;
 };
@@ -25,7 +26,7 @@ public:
 
     // From now on a query for IQelWatch answers `hr` (S_OK: the interface).
     void SetQueryResult(HRESULT hr) { m_queryResult = hr; }
-    const std::vector<WatchCall> &Calls() const { return m_calls; }
+    const std::vector<WatchViewCall> &Calls() const { return m_calls; }
 
     STDMETHODIMP GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
@@ -46,7 +47,7 @@ private:
     static HRESULT QueryWatch(void *self, REFIID iid, void **ppv);
 
     HRESULT m_queryResult = S_OK;
-    std::vector<WatchCall> m_calls;
+    std::vector<WatchViewCall> m_calls;
 };
 
 // A factory of the frame (CHostFrame::SetViewFactory) that makes watch view doubles.

@@ -252,7 +252,7 @@ void Session::Views()
                 std::printf("%s\n", line.c_str());
             }
             if (auto *watch = dynamic_cast<CHostWatchView *>(view)) {
-                for (const WatchCall &call : watch->Calls())
+                for (const WatchViewCall &call : watch->Calls())
                     std::printf("  call %s %d\n", call.method.c_str(), static_cast<int>(call.id));
             }
         }
