@@ -61,13 +61,25 @@ void HostReports::AddMessage(LPCOLESTR text)
 
 LONG HostReports::AddMessageBox(HostMessageBox box)
 {
+    std::function<LONG(const HostMessageBox &)> answerer;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        std::string shown = box.text;
+        if (box.hasCaption)
+            shown += "\n" + box.caption;
+        Echo(("message box \"" + box.title + "\": ").c_str(), shown);
+        m_boxes.push_back(box);
+        if (m_answerer == nullptr)
+            return m_answer;
+        answerer = m_answerer;
+    }
+    return answerer(box);
+}
+
+void HostReports::SetMessageBoxAnswerer(std::function<LONG(const HostMessageBox &box)> answerer)
+{
     std::lock_guard<std::mutex> hold(m_lock);
-    std::string shown = box.text;
-    if (box.hasCaption)
-        shown += "\n" + box.caption;
-    Echo(("message box \"" + box.title + "\": ").c_str(), shown);
-    m_boxes.push_back(std::move(box));
-    return m_answer;
+    m_answerer = std::move(answerer);
 }
 
 std::vector<HostTraceLine> HostReports::TraceLines() const

@@ -11,6 +11,7 @@
 #include <ole2.h>
 
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -62,6 +63,9 @@ public:
     void SetLevel(DWORD level);
     // The button that every message box answers with; 1 (OK) unless set.
     void SetMessageBoxAnswer(LONG answer);
+    // Who answers the boxes instead, called without the records' lock (NULL: the set
+    // button answers again).
+    void SetMessageBoxAnswerer(std::function<LONG(const HostMessageBox &box)> answerer);
     // Each item is also printed to `echo` (NULL: not printed) as it arrives.
     void SetEcho(FILE *echo);
 
@@ -76,6 +80,7 @@ private:
     std::vector<HostMessageBox> m_boxes;
     DWORD m_level = 10;
     LONG m_answer = 1;
+    std::function<LONG(const HostMessageBox &)> m_answerer;
     FILE *m_echo = nullptr;
 };
 

@@ -32,7 +32,14 @@ TEST(HostReportsTest, AnswersBoxesAndGivesTheLevelAsSet)
     reports.SetMessageBoxAnswer(7);
     EXPECT_EQ(reports.Level(), 99u);
     EXPECT_EQ(reports.AddMessageBox({0, "", "again", false, "", 0}), 7);
-    EXPECT_EQ(reports.MessageBoxes().size(), 2u);
+    // An answerer, which may record boxes itself, answers in place of the set button.
+    reports.SetMessageBoxAnswerer([&reports](const QelHost::HostMessageBox &box) {
+        return static_cast<LONG>(box.text.size() + reports.MessageBoxes().size());
+    });
+    EXPECT_EQ(reports.AddMessageBox({0, "", "four", false, "", 0}), 4 + 3);
+    reports.SetMessageBoxAnswerer(nullptr);
+    EXPECT_EQ(reports.AddMessageBox({0, "", "x", false, "", 0}), 7);
+    EXPECT_EQ(reports.MessageBoxes().size(), 4u);
 }
 
 TEST(HostReportsTest, EchoesEachItemAsOneLine)

@@ -1,7 +1,9 @@
 // Fuzz target of qelhost session's script reader: any line is split into words or
 // refused, every word read as a value or refused, and every value read prints as a word
-// that reads as the same value.
+// that reads as the same value; the words of an answer line are queued as a dialog's
+// answer or refused with a reason.
 // fuzz-seeds: host/qelhostsession_test.sh
+#include "dialogscript.h"
 #include "qelhostscript.h"
 
 #include <cstdint>
@@ -24,11 +26,24 @@ void CheckWord(const QelHost::ScriptWord &word)
         __builtin_trap();
 }
 
+void CheckAnswer(const std::vector<QelHost::ScriptWord> &words, QelHost::DialogScript &script)
+{
+    std::vector<std::string> texts;
+    for (size_t i = 1; i < words.size(); ++i)
+        texts.push_back(words[i].text);
+    const size_t before = script.Unanswered();
+    std::string error;
+    bool queued = script.Queue(texts, &error);
+    if (queued != (script.Unanswered() == before + 1) || (!queued && error.empty()))
+        __builtin_trap();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::string text(reinterpret_cast<const char *>(data), size);
+    QelHost::DialogScript script; // never installed: nothing is answered
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('\n', start);
@@ -38,6 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!QelHost::IsSkippedLine(line) && QelHost::SplitWords(line, words, &error)) {
             for (const QelHost::ScriptWord &word : words)
                 CheckWord(word);
+            if (!words.empty() && words[0].text == "answer")
+                CheckAnswer(words, script);
         }
         if (end == std::string::npos)
             break;

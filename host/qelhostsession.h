@@ -23,6 +23,9 @@ public:
     HostServices(const HostServices &) = delete;
     HostServices &operator=(const HostServices &) = delete;
 
+    // The records of every message-box object.
+    const std::shared_ptr<HostReports> &Reports() const { return m_reports; }
+
 private:
     std::shared_ptr<HostReports> m_reports;
     DWORD m_msgBoxCookie = 0;

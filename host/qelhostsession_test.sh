@@ -26,6 +26,19 @@ expect() {
   fi
 }
 
+# hex_alone: testdata/ihex/arm-flash.hex copied alone into the test's folder, and `block
+# START SIZE`, the line of a host block that holds arm-flash.bin's bytes at START, the
+# image's lowest address being images.txt's.
+hex_alone() {
+  data=$(cd "$(dirname "$0")/../testdata/ihex" && pwd)
+  cp "$data/arm-flash.hex" "$dir/arm-flash.hex" || exit 1
+  base=$(awk '$1 == "arm-flash" { print $2 }' "$data/images.txt")
+}
+block() {
+  printf 'block 0x%s %s %s' "$1" "$2" \
+    "$(od -An -v -tx1 -j $((0x$1 - 0x$base)) -N "$2" "$data/arm-flash.bin" | tr -d ' \n')"
+}
+
 case $case in
 RunsTheCommandsAndPrintsTheirResultsAndOutputs)
   expect 0 "> start
@@ -150,6 +163,79 @@ exec"
 " "error: line 1: $dir/text.stg is no workspace (0x80030050)
 " "workspace $dir/text.stg"
   [ "$(cat "$dir/text.stg")" = "no storage" ] || { echo "FAIL: the file that is no workspace changed"; exit 1; }
+  ;;
+AnswersTheCompanionElfDialogOfAHexLoad)
+  # With AUTOLOADELF a HEX file without its ELF file beside it asks for that file: the
+  # answer loads the ELF file's sections under the HEX file's name, a cancel the HEX image,
+  # whose blocks the host takes as arm-flash.bin holds them from images.txt's address.
+  hex_alone
+  shown="file${tab}Open corresponding ELF file
+${tab}filter${tab}Binary target files (*.out;*.elf)|*.out;*.elf|Intel hex files (*.hex;*.h66;*.h86)|*.hex;*.h66;*.h86|All target files (*.out;*.elf;*.hex)|*.out;*.elf;*.hex|All files (*.*)|*.*|
+${tab}index${tab}0
+${tab}folder${tab}$dir/
+${tab}file${tab}$dir/arm-flash.elf
+${tab}flags${tab}OFN_HIDEREADONLY OFN_EXPLORER"
+  expect 0 "> profile System AUTOLOADELF/BOOL bool:true
+> start
+> answer file $data/arm-flash.elf
+> request-load $dir/arm-flash.hex
+load $dir/arm-flash.hex 0 0
+0${tab}0x1${tab}0x1${tab}0x800FF80${tab}0x0${tab}0xD4${tab}.text@0
+0${tab}0x2${tab}0x1${tab}0x8010054${tab}0x0${tab}0xC0${tab}.rodata@1
+0${tab}0x3${tab}0x1${tab}0x20000000${tab}0x0${tab}0x20${tab}.data@2
+> dialogs
+$shown
+${tab}answer${tab}$data/arm-flash.elf
+> answer file cancel
+> request-load $dir/arm-flash.hex 2
+load $dir/arm-flash.hex 2 0
+0${tab}0x1${tab}0x1${tab}0x800FF80${tab}0x0${tab}0x194${tab}<arm-flash.hex>  (800FF80h - 8010113h)
+0${tab}0x1${tab}0x1${tab}0x8010240${tab}0x0${tab}0x20${tab}<arm-flash.hex>  (8010240h - 801025Fh)
+$(block 0800FF80 404)
+$(block 08010240 32)
+> dialogs
+$shown
+${tab}answer${tab}cancel
+> end
+" '' "profile System AUTOLOADELF/BOOL bool:true
+start
+answer file $data/arm-flash.elf
+request-load $dir/arm-flash.hex
+dialogs
+answer file cancel
+request-load $dir/arm-flash.hex 2
+dialogs
+end"
+  ;;
+AnswersDialogsInOrderAndFailsOnTheUnanswered)
+  # What opens without its answer is cancelled and fails the session, naming both; so do
+  # answers that nothing took.
+  hex_alone
+  expect 1 "> profile System AUTOLOADELF/BOOL bool:true
+> start
+> answer msgbox ok
+> request-load $dir/arm-flash.hex
+load $dir/arm-flash.hex 0 0
+0${tab}0x1${tab}0x1${tab}0x800FF80${tab}0x0${tab}0x194${tab}<arm-flash.hex>  (800FF80h - 8010113h)
+0${tab}0x1${tab}0x1${tab}0x8010240${tab}0x0${tab}0x20${tab}<arm-flash.hex>  (8010240h - 801025Fh)
+$(block 0800FF80 404)
+$(block 08010240 32)
+" 'error: line 4: file dialog "Open corresponding ELF file" opened, but the next answer is msgbox ok
+' "profile System AUTOLOADELF/BOOL bool:true
+start
+answer msgbox ok
+request-load $dir/arm-flash.hex
+end"
+  expect 1 "> answer folder /tmp
+> answer 215 text:247=\"a b\" check:1=1 ok
+> end
+" 'error: line 3: 2 answers were not taken
+' 'answer folder /tmp
+answer 215 text:247="a b" check:1=1 ok
+end'
+  expect 1 "> answer 215 push:1 ok
+" 'error: line 1: not an action: push:1
+' 'answer 215 push:1 ok'
   ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }

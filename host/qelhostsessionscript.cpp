@@ -6,6 +6,7 @@
 #include "hostwatchview.h"
 #include "qelhostscript.h"
 #include "qelhostsession.h"
+#include "qelhostsessiondialogs.h"
 #include "qelhostworkspace.h"
 
 #include <oletarcmdcaller.h>
@@ -55,9 +56,13 @@ std::string Hex(HRESULT hr)
 // One session: its stage, its workspace and, once started, the debugger.
 class Session {
 public:
-    ~Session() { Finish(false, nullptr); }
+    // The session plays the user: the message-box objects of `services` answer from its
+    // dialog script too.
+    explicit Session(HostServices &services);
+    ~Session();
 
-    // Runs the command of one line; false with the reason in *error.
+    // Runs the command of one line; false with the reason in *error, also when a dialog
+    // that opened meanwhile did not get its answer.
     bool Run(const std::vector<ScriptWord> &words, std::string *error);
     // What "end" does: Cleanup, and the workspace committed when `commit`.
     bool Finish(bool commit, std::string *error);
@@ -72,6 +77,9 @@ private:
     bool Exec(const std::vector<ScriptWord> &words, std::string *error);
     void Views();
     bool SetProfileItem(const ProfileItem &item, std::string *error);
+    bool RunCommand(const std::vector<ScriptWord> &words, std::string *error);
+    // A cmd: action of an answer: the line run as a command of the session.
+    bool RunLine(const std::string &line);
 
     Stage m_stage = Stage::Before;
     bool m_workspaceGiven = false;
@@ -82,6 +90,8 @@ private:
     CComPtr<IStorage> m_storage;
     CComPtr<CHostFrame> m_frame;
     void *m_library = nullptr;
+    std::shared_ptr<HostReports> m_reports;
+    SessionDialogs m_dialogs;
 };
 
 bool Fail(std::string *error, std::string reason)
@@ -91,11 +101,50 @@ bool Fail(std::string *error, std::string reason)
     return false;
 }
 
+Session::Session(HostServices &services)
+    : m_reports(services.Reports()), m_dialogs([this](const std::string &line) { return RunLine(line); })
+{
+    m_reports->SetMessageBoxAnswerer([this](const HostMessageBox &box) {
+        return static_cast<LONG>(m_dialogs.Script().AnswerMessageBox(
+            reinterpret_cast<HWND>(static_cast<LONG_PTR>(box.owner)), box.text.c_str(),
+            box.hasCaption ? box.caption.c_str() : nullptr, static_cast<UINT>(box.style)));
+    });
+}
+
+Session::~Session()
+{
+    Finish(false, nullptr);
+    m_reports->SetMessageBoxAnswerer(nullptr);
+}
+
 bool Session::Run(const std::vector<ScriptWord> &words, std::string *error)
 {
+    return RunCommand(words, error) && m_dialogs.Check(error);
+}
+
+bool Session::RunLine(const std::string &line)
+{
+    std::printf("> %s\n", line.c_str());
+    std::vector<ScriptWord> words;
+    std::string error;
+    // The session cannot end while one of its dialogs is open.
+    if (SplitWords(line, words, &error) && !words.empty() &&
+        (words[0].text != "end" || Fail(&error, "end is out of order inside a dialog")) && Run(words, &error))
+        return true;
+    std::printf("failed %s\n", error.c_str());
+    return false;
+}
+
+bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *error)
+{
     const std::string &command = words[0].text;
-    bool needsDebugger = command == "exec" || command == "views";
-    if (command != "workspace" && command != "profile" && command != "start" && !needsDebugger && command != "end")
+    std::vector<std::string> texts;
+    for (const ScriptWord &word : words)
+        texts.push_back(word.text);
+    bool needsDebugger = command == "exec" || command == "views" || command == "request-load";
+    bool anyStage = command == "answer" || command == "dialogs";
+    if (command != "workspace" && command != "profile" && command != "start" && !needsDebugger && !anyStage &&
+        command != "end")
         return Fail(error, "no command " + command);
     if (m_stage == Stage::Ended || (needsDebugger && m_stage != Stage::Started) ||
         ((command == "workspace" || command == "start") && m_stage != Stage::Before) ||
@@ -112,10 +161,18 @@ bool Session::Run(const std::vector<ScriptWord> &words, std::string *error)
     }
     if (command == "exec")
         return Exec(words, error);
+    if (command == "answer")
+        return m_dialogs.Answer(texts, error);
+    if (command == "request-load")
+        return m_dialogs.RequestLoad(m_debugger.debugServer, *m_debugger.Host()->Downloads(), texts, error);
     if (words.size() != 1)
         return Fail(error, command + " takes nothing");
     if (command == "views") {
         Views();
+        return true;
+    }
+    if (command == "dialogs") {
+        m_dialogs.PrintOpened(stdout);
         return true;
     }
     return Finish(true, error);
@@ -263,6 +320,9 @@ bool Session::Finish(bool commit, std::string *error)
 {
     if (m_stage == Stage::Ended)
         return true;
+    // Answers that nothing took fail the session, which then leaves its workspace alone.
+    bool answered = !commit || m_dialogs.Finish(error);
+    commit = commit && answered;
     bool started = m_stage == Stage::Started;
     m_stage = Stage::Ended;
     if (started && m_debugger.symbolServer)
@@ -277,13 +337,13 @@ bool Session::Finish(bool commit, std::string *error)
         dlclose(m_library);
         m_library = nullptr;
     }
-    return saved;
+    return answered && saved;
 }
 
 // Runs the lines of `script`; the exit status.
-int RunLines(std::istream &script)
+int RunLines(std::istream &script, HostServices &services)
 {
-    Session session;
+    Session session(services);
     std::string line, error;
     int number = 0;
     while (std::getline(script, line)) {
@@ -334,7 +394,7 @@ int RunSessionScript(int count, char **arguments)
     int result = 1;
     {
         HostServices services(stderr);
-        result = RunLines(fromInput ? std::cin : file);
+        result = RunLines(fromInput ? std::cin : file, services);
     }
     CoUninitialize();
     std::fflush(stdout);

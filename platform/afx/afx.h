@@ -25,6 +25,8 @@
 #include "afxmsgmap.h"
 #include "afxthread.h"
 #include "afxwnd.h"
+#include "afxdatax.h"
+#include "afxdialog.h"
 #include "afxfiledialog.h"
 #include "afxwinapp.h"
 #include "afxtime.h"

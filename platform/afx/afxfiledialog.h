@@ -31,6 +31,10 @@ public:
 
     OPENFILENAMEA m_ofn;
 
+protected:
+    // Puts a filter in the framework's form in m_ofn.lpstrFilter.
+    void SetFilter(const std::string &filter);
+
 private:
     char m_fileName[MAX_PATH];
     std::string m_filter; // the filter with NULs for '|', ending in two NULs

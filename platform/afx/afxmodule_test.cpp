@@ -3,6 +3,7 @@
 #include "afxmodule.h"
 
 #include "afxstring.h"
+#include "dialogtemplate.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +27,19 @@ const QEL_STRING_ENTRY kStrings[] = {
     {3002, kLong.data()},
 };
 const unsigned char kImage[] = {1, 2, 3};
+
+} // namespace
+
+// The dialog of the dialog tests (afxdialog_test.cpp).
+extern const QEL_DLGTEMPLATE kAfxSettingsTemplate;
+
+namespace {
+
 const QEL_RESOURCE_ENTRY kResourceEntries[] = {
     {"SECTIONLIST", MAKEINTRESOURCE(7), kImage, sizeof kImage},
+    {RT_DIALOG, MAKEINTRESOURCE(300), &kAfxSettingsTemplate, sizeof kAfxSettingsTemplate},
 };
-const QEL_MODULE_RESOURCES kResources = {kStrings, 3, kResourceEntries, 1};
+const QEL_MODULE_RESOURCES kResources = {kStrings, 3, kResourceEntries, 2};
 
 } // namespace
 

@@ -11,6 +11,7 @@
 #include "afxobject.h"
 #include "basetypes.h"
 #include "windowcreate.h"
+#include "dialogs.h"
 #include "windowmessages.h"
 
 class CCmdTarget;
@@ -24,6 +25,11 @@ struct AFX_MSGMAP_ENTRY {
     // comes, so it may be set after the map is made; 0 in it matches nothing.
     const UINT *pnRegisteredMessage;
     AFX_MSG_HANDLER pfnHandler; // null ends the map
+    // A WM_COMMAND entry of ON_COMMAND and the notification macros: it takes the
+    // command of identifier nID with notification code nCode only.
+    bool bCommand;
+    UINT nCode;
+    UINT nID;
 };
 
 struct AFX_MSGMAP {
@@ -43,6 +49,8 @@ protected:
 
     // The entry for `message` in this object's map or those of its bases, or null.
     const AFX_MSGMAP_ENTRY *FindMessageEntry(UINT message) const;
+    // The entry for the command `nID` with notification code `nCode`, or null.
+    const AFX_MSGMAP_ENTRY *FindCommandEntry(UINT nCode, UINT nID) const;
 };
 
 #define DECLARE_MESSAGE_MAP()                     \
@@ -62,7 +70,7 @@ protected:                                        \
         static const AFX_MSGMAP_ENTRY qelMessageEntries[] = {
 
 #define END_MESSAGE_MAP()                                                                              \
-            {0, nullptr, nullptr}};                                                                    \
+            {0, nullptr, nullptr, false, 0, 0}};                                                       \
         static const AFX_MSGMAP qelMessageMap = {&TheBaseClass::GetThisMessageMap, &qelMessageEntries[0]}; \
         return &qelMessageMap;                                                                         \
     }
@@ -72,31 +80,48 @@ protected:                                        \
     {static_cast<UINT>(message), nullptr,                                                 \
      [](CCmdTarget *target, WPARAM wParam, LPARAM lParam) -> LRESULT {                    \
          return static_cast<LRESULT>(static_cast<ThisClass *>(target)->memberFxn(wParam, lParam)); \
-     }},
+     }, false, 0, 0},
 
 // LRESULT OnMessage(WPARAM, LPARAM), for the number held in a UINT variable.
 #define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn)                                \
     {0, &(nMessageVariable),                                                              \
      [](CCmdTarget *target, WPARAM wParam, LPARAM lParam) -> LRESULT {                    \
          return static_cast<LRESULT>(static_cast<ThisClass *>(target)->memberFxn(wParam, lParam)); \
-     }},
+     }, false, 0, 0},
 
 // int OnCreate(LPCREATESTRUCT): -1 refuses the creation.
 #define ON_WM_CREATE()                                                                      \
     {WM_CREATE, nullptr, [](CCmdTarget *target, WPARAM, LPARAM lParam) -> LRESULT {         \
          return static_cast<ThisClass *>(target)->OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam)); \
-     }},
+     }, false, 0, 0},
 
 // void OnDestroy()
 #define ON_WM_DESTROY()                                                      \
     {WM_DESTROY, nullptr, [](CCmdTarget *target, WPARAM, LPARAM) -> LRESULT { \
          static_cast<ThisClass *>(target)->OnDestroy();                      \
          return 0;                                                           \
-     }},
+     }, false, 0, 0},
 
 // void OnTimer(UINT_PTR nIDEvent)
 #define ON_WM_TIMER()                                                             \
     {WM_TIMER, nullptr, [](CCmdTarget *target, WPARAM wParam, LPARAM) -> LRESULT { \
          static_cast<ThisClass *>(target)->OnTimer(static_cast<UINT_PTR>(wParam)); \
          return 0;                                                                \
-     }},
+     }, false, 0, 0},
+
+// void OnClose()
+#define ON_WM_CLOSE()                                                      \
+    {WM_CLOSE, nullptr, [](CCmdTarget *target, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass *>(target)->OnClose();                      \
+         return 0;                                                         \
+     }, false, 0, 0},
+
+// void OnCommand(): the command `id`, from a menu, an accelerator or a button.
+#define ON_COMMAND(id, memberFxn)                                           \
+    {WM_COMMAND, nullptr, [](CCmdTarget *target, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass *>(target)->memberFxn();                     \
+         return 0;                                                          \
+     }, true, 0, static_cast<UINT>(id)},
+
+// void OnClicked(): BN_CLICKED of the button `id`.
+#define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)

@@ -5,7 +5,9 @@
 #include "lasterror.h"
 #include "processthreads.h"
 #include "windowclass.h"
+#include "dialogs.h"
 #include "windowinfo.h"
+#include "windowstate.h"
 #include "winerror.h"
 
 #include <cstdio>
@@ -88,7 +90,7 @@ void ReportHandlerException(CException *exception, UINT message)
 
 } // namespace
 
-CWnd::CWnd() : m_hWnd(nullptr) {}
+CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}
 
 CWnd::~CWnd()
 {
@@ -220,6 +222,11 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult)
 {
+    if (message == WM_COMMAND && OnCommand(wParam, lParam)) {
+        if (pResult != nullptr)
+            *pResult = 0;
+        return TRUE;
+    }
     const AFX_MSGMAP_ENTRY *entry = FindMessageEntry(message);
     if (entry == nullptr)
         return FALSE;
@@ -231,10 +238,50 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (m_pfnSuper != nullptr)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
     return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
 }
 
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const AFX_MSGMAP_ENTRY *entry = FindCommandEntry(HIWORD(wParam), LOWORD(wParam));
+    if (entry == nullptr)
+        return FALSE;
+    entry->pfnHandler(this, wParam, lParam);
+    return TRUE;
+}
+
 void CWnd::PostNcDestroy() {}
+
+void CWnd::DoDataExchange(CDataExchange *) {}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (!IsWindow(hWnd) || GetWindowThreadProcessId(hWnd, nullptr) != GetCurrentThreadId() || !Attach(hWnd))
+        return FALSE;
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+    // A window of this module's classes reaches AfxWndProc already.
+    if (m_pfnSuper == &AfxWndProc)
+        m_pfnSuper = nullptr;
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd *pParent)
+{
+    HWND item = pParent != nullptr ? ::GetDlgItem(pParent->m_hWnd, static_cast<int>(nID)) : nullptr;
+    return item != nullptr && SubclassWindow(item);
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    if (m_hWnd == nullptr || m_pfnSuper == nullptr)
+        return nullptr;
+    ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    return Detach();
+}
 
 LRESULT CWnd::Default()
 {
@@ -254,6 +301,11 @@ void CWnd::OnDestroy()
 }
 
 void CWnd::OnTimer(UINT_PTR)
+{
+    Default();
+}
+
+void CWnd::OnClose()
 {
     Default();
 }
@@ -282,6 +334,7 @@ LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPara
         }
     }
     if (message == WM_NCDESTROY && window->m_hWnd == hWnd) {
+        window->m_pfnSuper = nullptr;
         window->Detach();
         window->PostNcDestroy();
     }

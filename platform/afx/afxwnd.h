@@ -4,8 +4,9 @@
 // AfxWndProc hands every message of the window to its WindowProc, which looks the message
 // up in the message map and leaves the rest to DefWindowProc. WM_NCDESTROY ends the
 // binding (m_hWnd becomes NULL) and calls PostNcDestroy. CreateEx takes the window
-// classes made by AfxRegisterWndClass, whose procedure is AfxWndProc; the framework's
-// subclassing of windows of other classes is not offered.
+// classes made by AfxRegisterWndClass, whose procedure is AfxWndProc; a window of another
+// class (a control, a dialog) is bound by SubclassWindow, after which its messages go to
+// the object's map first and what the map leaves to the window's previous procedure.
 //
 // The framework keeps one handle map per thread; this one keeps one per module, guarded
 // by a lock, so Attach, Detach and FromHandlePermanent may be called from any thread (the
@@ -16,7 +17,11 @@
 #include "afxmsgmap.h"
 #include "afxstring.h"
 #include "basetypes.h"
+#include "messagebox.h"
+#include "windowclass.h"
 #include "windowtimers.h"
+
+class CDataExchange;
 
 class CWnd : public CCmdTarget {
 public:
@@ -51,6 +56,52 @@ public:
     // The permanent object of the window of this module, or NULL.
     static CWnd *FromHandlePermanent(HWND hWnd);
 
+    // Binds the object to a live window of the calling thread as its permanent object and
+    // puts AfxWndProc in front of the window's procedure. FALSE as Attach.
+    BOOL SubclassWindow(HWND hWnd);
+    // SubclassWindow on the item `nID` of `pParent`; FALSE when there is no such item.
+    BOOL SubclassDlgItem(UINT nID, CWnd *pParent);
+    // Gives the window its previous procedure back and lets it go; NULL when the object
+    // has no subclassed window.
+    HWND UnsubclassWindow();
+
+    void SetWindowText(LPCTSTR lpszString);
+    void GetWindowText(CString &rString) const;
+    int GetWindowTextLength() const;
+    BOOL ShowWindow(int nCmdShow);
+    BOOL EnableWindow(BOOL bEnable = TRUE);
+    BOOL IsWindowVisible() const;
+    BOOL IsWindowEnabled() const;
+    DWORD GetStyle() const;
+    int GetDlgCtrlID() const;
+    CWnd *GetParent() const;
+    CWnd *GetDlgItem(int nID) const;
+    void SetDlgItemText(int nID, LPCTSTR lpszString);
+    int GetDlgItemText(int nID, CString &rString) const;
+    void CheckDlgButton(int nIDButton, UINT nCheck);
+    UINT IsDlgButtonChecked(int nIDButton) const;
+    void CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
+
+    void GetWindowRect(LPRECT lpRect) const;
+    void GetClientRect(LPRECT lpRect) const;
+    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+    BOOL SetWindowPos(const CWnd *pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
+    void ClientToScreen(LPPOINT lpPoint) const;
+    void ScreenToClient(LPPOINT lpPoint) const;
+    // Centres the window on its parent's client area (a child window), or on its owner,
+    // `pAlternateOwner` when given, else on the screen.
+    void CenterWindow(CWnd *pAlternateOwner = nullptr);
+
+    CWnd *SetFocus();
+    static CWnd *GetFocus();
+
+    // MessageBoxA with the window as owner; without a caption, the application's name.
+    int MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption = nullptr, UINT nType = MB_OK);
+
+    // Runs DoDataExchange: from the controls into the members (bSaveAndValidate) or
+    // back; FALSE when the exchange failed (the user has been told why).
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
     BOOL KillTimer(UINT_PTR nIDEvent);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -67,12 +118,20 @@ protected:
     // Called after the window's last message; a class whose objects live on the heap may
     // delete itself here.
     virtual void PostNcDestroy();
+    // Exchanges the members with the controls (DDX_ and DDV_ functions); nothing here.
+    virtual void DoDataExchange(CDataExchange *pDX);
+    // WM_COMMAND: the map's ON_COMMAND entry for the command; FALSE when it has none.
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     // DefWindowProc of the message being handled; 0 outside a handler.
     LRESULT Default();
 
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnDestroy();
     afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnClose();
+
+    // The window's procedure before SubclassWindow, to which DefWindowProc hands on.
+    WNDPROC m_pfnSuper;
 
     DECLARE_MESSAGE_MAP()
 

@@ -6,4 +6,6 @@
 #define IDCANCEL 2
 #define IDABORT 3
 #define IDRETRY 4
+#define IDIGNORE 5
 #define IDYES 6
+#define IDNO 7

@@ -2,15 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
-// Plays the user: answers with `answer` (null: cancels) and keeps what the dialog showed.
+// Plays the user: answers with `answer` (null: cancels), or with the next of `answers`
+// while there are any, and keeps what the dialog showed.
 struct ScriptedUser {
     const char *answer = nullptr;
+    std::vector<const char *> answers;
+    DWORD picked = 0; // the filter picked, when not 0
     std::string title;
     std::string initialFile;
     std::string filter; // with its NULs as '|'
@@ -28,6 +35,13 @@ LPCSTR Answer(void *context, const OPENFILENAMEA *dialog)
         user->filter += std::string(part) + "|";
     user->flags = dialog->Flags;
     ++user->dialogs;
+    if (user->picked != 0)
+        QelSelectFileFilter(user->picked);
+    if (!user->answers.empty()) {
+        const char *next = user->answers.front();
+        user->answers.erase(user->answers.begin());
+        return next;
+    }
     return user->answer;
 }
 
@@ -77,9 +91,9 @@ TEST_F(FileDialogTest, TheExtensionIsLookedForInTheFileNameOnly)
     ASSERT_TRUE(GetOpenFileName(&ofn));
     EXPECT_EQ(ofn.nFileOffset, 10);
     EXPECT_EQ(ofn.nFileExtension, strlen(file));
-    user_.answer = "prog.";
+    user_.answer = "/opt/prog.";
     ASSERT_TRUE(GetOpenFileName(&ofn));
-    EXPECT_EQ(ofn.nFileOffset, 0);
+    EXPECT_EQ(ofn.nFileOffset, 5);
     EXPECT_EQ(ofn.nFileExtension, 0);
 }
 
@@ -89,9 +103,11 @@ TEST_F(FileDialogTest, APathThatDoesNotFitTheBufferFails)
     char file[14] = "old";
     OPENFILENAMEA ofn = Dialog(file, 13);
     EXPECT_FALSE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(FNERR_BUFFERTOOSMALL));
     EXPECT_STREQ(file, "old");
     ofn.nMaxFile = 14;
     EXPECT_TRUE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
     EXPECT_STREQ(file, "/tmp/prog.elf");
 }
 
@@ -114,7 +130,73 @@ TEST_F(FileDialogTest, CancellingOrNoHostGivesNoFile)
     ofn.lpstrFile = nullptr;
     EXPECT_FALSE(GetOpenFileNameA(&ofn));
     EXPECT_FALSE(GetOpenFileNameA(nullptr));
+    EXPECT_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_INITIALIZATION));
     EXPECT_EQ(user_.dialogs, 2);
+}
+
+TEST_F(FileDialogTest, ANameIsTakenAsTypedInTheInitialFolderWithTheDefaultExtension)
+{
+    struct Case {
+        const char *answer;
+        const char *defaultExtension;
+        const char *chosen;
+    };
+    const Case cases[] = {
+        {"prog", "elf", "/work/bin/prog.elf"},
+        {"sub/../prog.hex", "elf", "/work/bin/prog.hex"},
+        {"prog.", "elf", "/work/bin/prog."},
+        {"/abs/prog", nullptr, "/abs/prog"},
+        {"../prog", "", "/work/prog"},
+    };
+    for (const Case &each : cases) {
+        char file[64] = "";
+        OPENFILENAMEA ofn = Dialog(file, sizeof file);
+        ofn.lpstrInitialDir = "/work/bin";
+        ofn.lpstrDefExt = each.defaultExtension;
+        user_.answer = each.answer;
+        ASSERT_TRUE(GetOpenFileNameA(&ofn)) << each.answer;
+        EXPECT_STREQ(file, each.chosen) << each.answer;
+        EXPECT_EQ(ofn.nFilterIndex, 1u) << "the first filter, as none was picked";
+    }
+}
+
+TEST_F(FileDialogTest, AMissingFileOrFolderIsAskedForAgainAndTheFilterPickedIsReported)
+{
+    char folder[] = "/tmp/qelfiledialogXXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string existing = std::string(folder) + "/there.elf";
+    FILE *made = fopen(existing.c_str(), "w");
+    ASSERT_NE(made, nullptr);
+    fclose(made);
+
+    char file[128] = "";
+    OPENFILENAMEA ofn = Dialog(file, sizeof file);
+    ofn.lpstrInitialDir = folder;
+    ofn.nFilterIndex = 2;
+    ofn.Flags |= OFN_FILEMUSTEXIST;
+    user_.answers = {"missing.elf", folder, "there.elf"};
+    ASSERT_TRUE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(user_.dialogs, 3) << "a missing file and a folder were refused";
+    EXPECT_EQ(file, existing);
+    EXPECT_EQ(ofn.nFilterIndex, 2u) << "kept, as none was picked";
+
+    user_.answers = {"missing.elf", "missing.elf"};
+    EXPECT_FALSE(GetOpenFileNameA(&ofn)) << "the user insists on a name the dialog refuses";
+    EXPECT_EQ(CommDlgExtendedError(), 0u);
+
+    ofn.Flags = OFN_PATHMUSTEXIST;
+    user_.answers = {"nofolder/new.elf"};
+    user_.answer = "new.elf";
+    user_.picked = 2;
+    ASSERT_TRUE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(file, std::string(folder) + "/new.elf") << "a new file in a folder that exists";
+    EXPECT_EQ(ofn.nFilterIndex, 2u);
+    user_.picked = 3;
+    ASSERT_TRUE(GetOpenFileNameA(&ofn));
+    EXPECT_EQ(ofn.nFilterIndex, 2u) << "the list has two filters";
+
+    remove(existing.c_str());
+    rmdir(folder);
 }
 
 } // namespace

@@ -68,9 +68,14 @@ std::shared_ptr<MessageQueue> CurrentQueue()
 
 LRESULT CallWindowProcedure(const WindowRecord &window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (window.procedure == nullptr)
+    WNDPROC procedure;
+    {
+        std::lock_guard<std::mutex> hold(window.lock);
+        procedure = window.procedure;
+    }
+    if (procedure == nullptr)
         return 0;
-    return window.procedure(window.handle, message, wParam, lParam);
+    return procedure(window.handle, message, wParam, lParam);
 }
 
 void MessageQueue::Changed()

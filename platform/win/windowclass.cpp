@@ -2,8 +2,10 @@
 
 #include "crtstring.h"
 #include "lasterror.h"
+#include "systemclasses.h"
 #include "windowcreate.h"
 #include "windowmessages.h"
+#include "windowstate.h"
 #include "winerror.h"
 
 #include <mutex>
@@ -12,14 +14,15 @@
 
 namespace {
 
-struct WindowClass {
-    std::string name;
-    WNDPROC procedure;
-};
+using WindowClass = qelwin::WindowClassEntry;
 
 struct ClassTable {
     std::mutex lock;
     std::vector<WindowClass> classes; // few: a search is cheaper than an index
+    size_t systemCount;
+
+    // The system's own classes are there from the start, as on Windows.
+    ClassTable() : classes(qelwin::SystemClasses()), systemCount(classes.size()) {}
 };
 
 // Never destroyed, as the window table is not.
@@ -49,32 +52,40 @@ ATOM RegisterClassA(const WNDCLASSA *windowClass)
             return 0;
         }
     }
-    if (table.classes.size() > size_t(0xFFFF - kFirstClassAtom)) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    if (table.classes.size() - table.systemCount > size_t(0xFFFF - kFirstClassAtom) ||
+        windowClass->cbWndExtra < 0 || windowClass->cbWndExtra > qelwin::kMaxWindowExtraBytes) {
+        SetLastError(windowClass->cbWndExtra < 0 ? ERROR_INVALID_PARAMETER : ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    table.classes.push_back({windowClass->lpszClassName, windowClass->lpfnWndProc});
-    return static_cast<ATOM>(kFirstClassAtom + table.classes.size() - 1);
+    table.classes.push_back({windowClass->lpszClassName, windowClass->lpfnWndProc, windowClass->cbWndExtra});
+    return static_cast<ATOM>(kFirstClassAtom + table.classes.size() - table.systemCount - 1);
 }
 
-WNDPROC qelwin::FindWindowClassProcedure(LPCSTR className)
+bool qelwin::FindWindowClass(LPCSTR className, WNDPROC *procedure, int *extraBytes)
 {
     if (className == nullptr)
-        return nullptr;
+        return false;
     ClassTable &table = Classes();
     std::lock_guard<std::mutex> hold(table.lock);
     for (const WindowClass &existing : table.classes) {
-        if (_stricmp(existing.name.c_str(), className) == 0)
-            return existing.procedure;
+        if (_stricmp(existing.name.c_str(), className) == 0) {
+            *procedure = existing.procedure;
+            *extraBytes = existing.extraBytes;
+            return true;
+        }
     }
-    return nullptr;
+    return false;
 }
 
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM)
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_NCCREATE:
         return TRUE;
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_GETTEXTLENGTH:
+        return qelwin::DefaultTextMessage(window, message, wParam, lParam);
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;

@@ -3,6 +3,7 @@
 #include "lasterror.h"
 #include "messagequeue.h"
 #include "processthreads.h"
+#include "threadinput.h"
 #include "windowclass.h"
 #include "windowmessages.h"
 #include "windowtable.h"
@@ -34,8 +35,9 @@ struct Removal {
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter)
 {
-    WNDPROC procedure = qelwin::FindWindowClassProcedure(className);
-    if (procedure == nullptr)
+    WNDPROC procedure = nullptr;
+    int extraBytes = 0;
+    if (!qelwin::FindWindowClass(className, &procedure, &extraBytes))
         return Fail(ERROR_CANNOT_FIND_WND_CLASS);
     if ((style & WS_CHILD) != 0 && parent == nullptr)
         return Fail(ERROR_TLW_WITH_WSCHILD);
@@ -53,7 +55,14 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
     record->threadId = GetCurrentThreadId();
     record->text = name != nullptr ? name : "";
     record->style = style;
+    record->exStyle = exStyle;
     record->parent = parent;
+    record->child = (style & WS_CHILD) != 0;
+    record->className = className;
+    // A child's menu argument is its identifier.
+    record->id = record->child ? reinterpret_cast<LONG_PTR>(menu) : 0;
+    record->rect = RECT{x, y, x + (width > 0 ? width : 0), y + (height > 0 ? height : 0)};
+    record->extra.assign(static_cast<size_t>(extraBytes) / sizeof(LONG_PTR), 0);
     HWND window = qelwin::InsertWindow(record);
     if (window == nullptr)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
@@ -89,6 +98,8 @@ BOOL DestroyWindow(HWND window)
     record->destroying = true;
 
     Removal removal{window, record->queue};
+    // Hidden first, as Windows does, so that its owner takes the activation.
+    qelwin::WindowGone(*record);
     qelwin::CallWindowProcedure(*record, WM_DESTROY, 0, 0);
     for (HWND dependent : qelwin::DependentWindows(window))
         DestroyWindow(dependent);

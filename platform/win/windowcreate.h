@@ -1,8 +1,8 @@
 // Making and destroying windows.
 //
 // A window belongs to the thread that makes it: its messages are handled there, and only
-// that thread destroys it. There is no display, so position and size are taken and not
-// kept, and nothing is shown or drawn.
+// that thread destroys it. There is no display: position and size are kept
+// (windowgeometry.h), nothing is drawn.
 #pragma once
 
 #include "basetypes.h"
@@ -31,7 +31,9 @@ typedef LPCREATESTRUCTA LPCREATESTRUCT;
 // WM_NCCREATE and then WM_CREATE, each with the CREATESTRUCTA in lParam, before the call
 // returns; FALSE from the first or -1 from the second destroys the window again and the
 // call answers NULL. `name` is the window's text (its title). A child window (WS_CHILD)
-// needs a parent; the parent of any other window is its owner. Both must be windows of
+// needs a parent, and `menu` is its identifier; the parent of any other window is its
+// owner. `x`, `y`, `width` and `height` place it in its parent's client area (a child)
+// or on the screen; a negative size is taken as 0. No WM_SIZE comes with the creation. Both must be windows of
 // the calling thread, since only it could destroy them with theirs. NULL with
 // ERROR_CANNOT_FIND_WND_CLASS, ERROR_TLW_WITH_WSCHILD, ERROR_INVALID_WINDOW_HANDLE (the
 // parent), ERROR_ACCESS_DENIED (a parent of another thread) or ERROR_NOT_ENOUGH_MEMORY
@@ -39,7 +41,8 @@ typedef LPCREATESTRUCTA LPCREATESTRUCT;
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter);
 
-// Destroys the window: WM_DESTROY to it, then its child and owned windows are destroyed,
+// Destroys the window: it loses the focus and the activation (which goes to its owner),
+// WM_DESTROY to it, then its child and owned windows are destroyed,
 // then WM_NCDESTROY to it. Afterwards its handle is refused everywhere, what was posted to
 // it is dropped and what was sent to it from other threads is answered 0. FALSE with
 // ERROR_INVALID_WINDOW_HANDLE for a handle that is not a live window, ERROR_ACCESS_DENIED

@@ -21,6 +21,7 @@ int GetWindowTextA(HWND window, LPSTR text, int maxCount)
     }
     if (text == nullptr || maxCount < 1)
         return 0;
+    std::lock_guard<std::mutex> hold(record->lock);
     size_t count = record->text.size();
     if (count > static_cast<size_t>(maxCount - 1))
         count = static_cast<size_t>(maxCount - 1);

@@ -10,7 +10,7 @@ typedef BOOL(CALLBACK *WNDENUMPROC)(HWND window, LPARAM parameter);
 // destroyed; FALSE for anything else, a destroyed window's handle among them.
 BOOL IsWindow(HWND window);
 
-// The window's text (the name it was made with) in `text`, at most `maxCount` - 1
+// The window's text (its title, as last set) in `text`, at most `maxCount` - 1
 // characters and a terminator; answers the count copied. 0 for an empty text, for
 // `maxCount` below 1, and with ERROR_INVALID_WINDOW_HANDLE for a handle that is not a
 // window. The text is read, not asked for with WM_GETTEXT, as Windows does for windows of

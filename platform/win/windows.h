@@ -3,14 +3,16 @@
 // Each concern lives in a header of its own; this one only gathers them. No header of this
 // folder takes the name of a C, C++ or POSIX header, because the folder stands on the
 // include path of every target. kernelobject.h, fileobject.h, moduletable.h,
-// systemmodule.h, messagequeue.h, windowtable.h, registrytree.h and registryfile.h are
-// the layer's own inside and are left out on purpose.
+// systemmodule.h, messagequeue.h, windowtable.h, threadinput.h, systemclasses.h,
+// dialogstate.h, registrytree.h and registryfile.h are the layer's own inside and are
+// left out on purpose.
 #pragma once
 
 #include "basetypes.h"
 #include "winerror.h"
 
 #include "collation.h"
+#include "controls.h"
 #include "critsec.h"
 #include "crtformat.h"
 #include "crtpath.h"
@@ -19,6 +21,8 @@
 #include "crttime.h"
 #include "debugoutput.h"
 #include "dialogresults.h"
+#include "dialogs.h"
+#include "dialogtemplate.h"
 #include "events.h"
 #include "filedialog.h"
 #include "filefind.h"
@@ -48,8 +52,11 @@
 #include "waits.h"
 #include "windowclass.h"
 #include "windowcreate.h"
+#include "windowfocus.h"
+#include "windowgeometry.h"
 #include "windowinfo.h"
 #include "windowmessages.h"
+#include "windowstate.h"
 #include "windowstatus.h"
 #include "windowtimers.h"
 #include "winhelp.h"

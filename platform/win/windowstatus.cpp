@@ -1,7 +1,9 @@
 #include "windowstatus.h"
 
 #include "lasterror.h"
+#include "threadinput.h"
 #include "windowcreate.h"
+#include "windowgeometry.h"
 #include "windowtable.h"
 #include "winerror.h"
 
@@ -27,7 +29,13 @@ BOOL GetWindowInfo(HWND window, PWINDOWINFO info)
     }
     memset(info, 0, sizeof *info);
     info->cbSize = sizeof *info;
-    info->dwStyle = record->style;
+    GetWindowRect(window, &info->rcWindow);
+    info->rcClient = info->rcWindow; // no borders, no caption: the client is the window
+    {
+        std::lock_guard<std::mutex> hold(record->lock);
+        info->dwStyle = record->style;
+        info->dwExStyle = record->exStyle;
+    }
     info->dwWindowStatus = window == GetForegroundWindow() ? WS_ACTIVECAPTION : 0;
     info->wCreatorVersion = 0x0400;
     return TRUE;
@@ -36,9 +44,10 @@ BOOL GetWindowInfo(HWND window, PWINDOWINFO info)
 BOOL SetForegroundWindow(HWND window)
 {
     std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(window);
-    if (record == nullptr || record->queue == nullptr || (record->style & WS_CHILD) != 0)
+    if (record == nullptr || record->queue == nullptr || record->child)
         return FALSE;
     foreground = window;
+    qelwin::ActivateWindow(*record);
     return TRUE;
 }
 

@@ -1,9 +1,9 @@
 // The state of a window as GetWindowInfo tells it, and the foreground window.
 //
-// Nothing here is drawn or moved, so a window has no rectangles and no borders. The
-// foreground window is the top-level window that SetForegroundWindow last named (the one
-// the user would be working in); it alone has an active caption, and until a window is
-// named, or after it is destroyed, none has.
+// Nothing is drawn, so a window has no borders and its client rectangle is its window
+// rectangle. The foreground window is the top-level window that SetForegroundWindow last
+// named (the one the user would be working in); it alone has an active caption, and until
+// a window is named, or after it is destroyed, none has.
 #pragma once
 
 #include "basetypes.h"
@@ -23,13 +23,14 @@ typedef struct tagWINDOWINFO {
     WORD wCreatorVersion;
 } WINDOWINFO, *PWINDOWINFO, *LPWINDOWINFO;
 
-// Fills `info` for a live window: the style it was made with, its status, empty
-// rectangles, no borders. FALSE with ERROR_INVALID_WINDOW_HANDLE for a handle that is not
+// Fills `info` for a live window: its styles, its status, its rectangle on the screen,
+// no borders. FALSE with ERROR_INVALID_WINDOW_HANDLE for a handle that is not
 // a window, ERROR_INVALID_PARAMETER for a NULL `info`.
 BOOL GetWindowInfo(HWND window, PWINDOWINFO info);
 
-// Makes a top-level window (of any thread of the process) the foreground window; FALSE
-// for a handle that is not a window, a child window or the desktop.
+// Makes a top-level window (of any thread of the process) the foreground window and the
+// active window of its thread; FALSE for a handle that is not a window, a child window or
+// the desktop.
 BOOL SetForegroundWindow(HWND window);
 
 // The foreground window, or NULL when none is named or it was destroyed.

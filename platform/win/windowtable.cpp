@@ -142,12 +142,25 @@ HWND DesktopWindow()
 
 std::vector<HWND> TopLevelWindows()
 {
-    return Table().Windows([](const WindowRecord &window) { return (window.style & WS_CHILD) == 0; });
+    return Table().Windows([](const WindowRecord &window) { return !window.child; });
 }
 
 std::vector<HWND> DependentWindows(HWND handle)
 {
     return Table().Windows([handle](const WindowRecord &window) { return window.parent == handle; });
+}
+
+std::vector<HWND> ChildWindows(HWND handle)
+{
+    std::vector<HWND> children =
+        Table().Windows([handle](const WindowRecord &window) { return window.child && window.parent == handle; });
+    std::reverse(children.begin(), children.end());
+    return children;
+}
+
+size_t WindowCount()
+{
+    return Table().Windows([](const WindowRecord &) { return true; }).size();
 }
 
 std::vector<HWND> WindowsOfThread(DWORD threadId)

@@ -14,6 +14,7 @@
 #include "windowclass.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,18 +22,27 @@ namespace qelwin {
 
 class MessageQueue;
 
-// A window. Everything but `destroying` is fixed when the window is entered into the
-// table and may be read by any thread that looked it up; `destroying` is only touched by
-// the window's own thread.
+// A window. The fields above `lock` are fixed when the window is entered into the table
+// and may be read by any thread that looked it up; `destroying` is only touched by the
+// window's own thread. The fields below `lock` change (texts, styles, positions,
+// subclassing) and are read and written under it; it is a leaf lock, held for no call.
 struct WindowRecord {
     HWND handle = nullptr;
-    WNDPROC procedure = nullptr;
     std::shared_ptr<MessageQueue> queue; // the owner thread's; null for the desktop
     DWORD threadId = 0;
+    HWND parent = nullptr; // the parent of a child window, the owner of any other
+    bool child = false;    // made with WS_CHILD, which the window keeps for life
+    std::string className;
+    bool destroying = false;
+
+    mutable std::mutex lock;
+    WNDPROC procedure = nullptr;
     std::string text;
     DWORD style = 0;
-    HWND parent = nullptr; // the parent of a child window, the owner of any other
-    bool destroying = false;
+    DWORD exStyle = 0;
+    LONG_PTR id = 0;
+    RECT rect{};                 // in the parent's client area for a child, else on the screen
+    std::vector<LONG_PTR> extra; // the window words its class asked for
 };
 
 // Gives the window its handle and enters it; NULL when every slot is taken.
@@ -52,6 +62,12 @@ std::vector<HWND> TopLevelWindows();
 
 // The child windows and owned windows of `handle`.
 std::vector<HWND> DependentWindows(HWND handle);
+
+// The child windows of `handle` in the order they were made (a dialog's template order).
+std::vector<HWND> ChildWindows(HWND handle);
+
+// Every live window: what a test counts to see that none is left.
+size_t WindowCount();
 
 // Every window of the thread.
 std::vector<HWND> WindowsOfThread(DWORD threadId);

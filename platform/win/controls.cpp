@@ -1,0 +1,122 @@
+#include "controls.h"
+
+#include "dialogs.h"
+#include "systemclasses.h"
+#include "windowclass.h"
+#include "windowmessages.h"
+#include "windowstate.h"
+#include "windowtable.h"
+
+namespace {
+
+// The window word of a control that keeps its state: a button's check, an edit's limit.
+const int kStateWord = 0;
+const LONG_PTR kDefaultEditLimit = 32767;
+const LONG_PTR kLargestEditLimit = 0x7FFFFFFE;
+
+DWORD ButtonKind(HWND button)
+{
+    return static_cast<DWORD>(GetWindowLongA(button, GWL_STYLE)) & BS_TYPEMASK;
+}
+
+bool HasCheck(DWORD kind)
+{
+    return kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON;
+}
+
+void Notify(HWND control, WORD code)
+{
+    HWND parent = GetParent(control);
+    if (parent != nullptr)
+        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+}
+
+// Clears the other automatic radio buttons of the button's group.
+void ClearGroup(HWND button)
+{
+    std::vector<HWND> siblings = qelwin::ChildWindows(GetParent(button));
+    size_t self = 0;
+    while (self < siblings.size() && siblings[self] != button)
+        ++self;
+    if (self == siblings.size())
+        return;
+    size_t first = self;
+    while (first > 0 && (GetWindowLongA(siblings[first], GWL_STYLE) & WS_GROUP) == 0)
+        --first;
+    for (size_t i = first; i < siblings.size(); ++i) {
+        if (i > self && (GetWindowLongA(siblings[i], GWL_STYLE) & WS_GROUP) != 0)
+            break;
+        if (i != self && ButtonKind(siblings[i]) == BS_AUTORADIOBUTTON)
+            SetWindowLongPtrA(siblings[i], kStateWord, BST_UNCHECKED);
+    }
+}
+
+LRESULT CALLBACK ButtonProcedure(HWND button, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case BM_GETCHECK:
+        return HasCheck(ButtonKind(button)) ? GetWindowLongPtrA(button, kStateWord) : BST_UNCHECKED;
+    case BM_SETCHECK:
+        if (HasCheck(ButtonKind(button)))
+            SetWindowLongPtrA(button, kStateWord, static_cast<LONG_PTR>(wParam));
+        return 0;
+    case BM_CLICK: {
+        if (!IsWindowEnabled(button))
+            return 0;
+        DWORD kind = ButtonKind(button);
+        if (kind == BS_AUTOCHECKBOX) {
+            LONG_PTR check = GetWindowLongPtrA(button, kStateWord);
+            SetWindowLongPtrA(button, kStateWord, check == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED);
+        } else if (kind == BS_AUTORADIOBUTTON) {
+            SetWindowLongPtrA(button, kStateWord, BST_CHECKED);
+            ClearGroup(button);
+        }
+        Notify(button, BN_CLICKED);
+        return 0;
+    }
+    default:
+        return DefWindowProcA(button, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCREATE:
+        SetWindowLongPtrA(edit, kStateWord, kDefaultEditLimit);
+        return DefWindowProcA(edit, message, wParam, lParam);
+    case WM_SETTEXT: {
+        LRESULT result = DefWindowProcA(edit, message, wParam, lParam);
+        Notify(edit, EN_CHANGE);
+        return result;
+    }
+    case EM_LIMITTEXT:
+        SetWindowLongPtrA(edit, kStateWord,
+                          wParam == 0 || wParam > static_cast<WPARAM>(kLargestEditLimit) ? kLargestEditLimit
+                                                                                        : static_cast<LONG_PTR>(wParam));
+        return 0;
+    case EM_GETLIMITTEXT:
+        return GetWindowLongPtrA(edit, kStateWord);
+    default:
+        return DefWindowProcA(edit, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+namespace qelwin {
+
+const char kDialogClassName[] = "#32770";
+
+std::vector<WindowClassEntry> SystemClasses()
+{
+    const int word = static_cast<int>(sizeof(LONG_PTR));
+    return {
+        {"Button", ButtonProcedure, word},
+        {"Edit", EditProcedure, word},
+        {"Static", DefWindowProcA, 0},
+        {kDialogClassName, DefDlgProcA, DLGWINDOWEXTRA},
+    };
+}
+
+} // namespace qelwin

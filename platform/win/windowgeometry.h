@@ -1,0 +1,44 @@
+// Where windows are and how big: rectangles kept without a display.
+//
+// A child window's rectangle lies in its parent's client area, any other window's on
+// the screen, a fixed 1024 by 768 pixels (the desktop's rectangle). Nothing draws
+// borders or a caption, so a window's client area is the whole window. There is no
+// z-order: SetWindowPos keeps the order as it is.
+#pragma once
+
+#include "basetypes.h"
+
+#define WM_SIZE 0x0005
+#define SIZE_RESTORED 0
+
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define SWP_SHOWWINDOW 0x0040
+#define SWP_HIDEWINDOW 0x0080
+
+// The window's rectangle in screen coordinates. FALSE with ERROR_INVALID_WINDOW_HANDLE for
+// no window, ERROR_INVALID_PARAMETER for a NULL rectangle.
+BOOL GetWindowRect(HWND window, LPRECT rect);
+
+// The client area: 0, 0, width, height.
+BOOL GetClientRect(HWND window, LPRECT rect);
+
+// Moves and sizes the window; a change of size sends WM_SIZE (SIZE_RESTORED, the new
+// client width and height in lParam). A negative size is taken as 0. `repaint` means
+// nothing: nothing is drawn.
+BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
+
+// As MoveWindow, but SWP_NOMOVE and SWP_NOSIZE keep the position or the size;
+// SWP_SHOWWINDOW and SWP_HIDEWINDOW show or hide the window as ShowWindow does (without
+// activation under SWP_NOACTIVATE). `insertAfter` is taken and not used.
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+
+// Between a window's client coordinates and the screen's.
+BOOL ClientToScreen(HWND window, LPPOINT point);
+BOOL ScreenToClient(HWND window, LPPOINT point);
+
+// Turns a rectangle in dialog units into pixels: one unit is two pixels both ways.
+// FALSE with ERROR_INVALID_WINDOW_HANDLE when `dialog` is no window.
+BOOL MapDialogRect(HWND dialog, LPRECT rect);
