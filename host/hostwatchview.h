@@ -10,7 +10,8 @@
 
 namespace QelHost {
 
-// One call of IQelWatch: the method's name and its id argument (0 for those without).
+// One call of IQelWatch: the method's name and its id argument (0 for those without);
+// named apart from the watch tree's call record, since both live in this namespace.
 struct WatchViewCall {
     std::string method;
     LONG id;

@@ -5,23 +5,9 @@
 
 #include <cstring>
 
-IMPLEMENT_DYNAMIC(CQelArrayVarNode, CQelBasicVarNode)
+IMPLEMENT_DYNAMIC(CQelArrayVarNode, CQelBlockVarNode)
 
-CQelArrayVarNode::CQelArrayVarNode(IUnknown *owner) : CQelBasicVarNode(owner)
-{
-    m_nTypeClass = QELVAR_CLASS_ARRAY;
-    m_bCollapsed = TRUE;
-}
-
-BOOL CQelArrayVarNode::LinkChild(LONG parentItem, CQelBasicVarNode *node, CString &name)
-{
-    if (parentItem != 0 && node != nullptr) {
-        CQelBasicVarNode *found = FindNode(parentItem);
-        if (found != nullptr && found->GetTypeClass() != GetTypeClass())
-            return found->LinkChild(parentItem, node, name);
-    }
-    return CQelBasicVarNode::LinkChild(parentItem, node, name);
-}
+CQelArrayVarNode::CQelArrayVarNode(IUnknown *owner) : CQelBlockVarNode(owner, QELVAR_CLASS_ARRAY) {}
 
 void CQelArrayVarNode::SetAddress(DWORD mode, DWORD value, DWORD third)
 {
@@ -35,7 +21,7 @@ void CQelArrayVarNode::SetAddress(DWORD mode, DWORD value, DWORD third)
     }
 }
 
-BOOL CQelArrayVarNode::CopyElements(BYTE *block, int direction, bool *hadPending)
+BOOL CQelArrayVarNode::CopyChildren(BYTE *block, int direction, bool, bool *hadPending)
 {
     BOOL ok = TRUE;
     DWORD offset = 0;
@@ -52,68 +38,6 @@ BOOL CQelArrayVarNode::CopyElements(BYTE *block, int direction, bool *hadPending
         offset += element->GetSize();
     }
     return ok;
-}
-
-BOOL CQelArrayVarNode::ReadValue(const CRegisterMapTagArray *registerMap, BOOL write)
-{
-    if (m_bDetached)
-        return FALSE;
-    DWORD mode = m_Location.AddressMode;
-    bool block = !m_bCollapsed && m_nSize != 0 && (mode == QELVAR_MODE_MEMORY || mode == QELVAR_MODE_BIT)
-                 && m_pComplexMemory != nullptr && m_pBuffer != nullptr && !m_bReadByMembers;
-    if (!block) {
-        BOOL ok = TRUE;
-        if (!m_bReadByMembers)
-            ok = CQelBasicVarNode::ReadValue(registerMap, write);
-        if (!m_bCollapsed)
-            for (CQelBasicVarNode *element = m_pFirstChild; element != nullptr; element = element->GetNextSibling())
-                ok = element->ReadValue(registerMap, write) && ok;
-        return ok;
-    }
-    if (write) {
-        bool hadPending = false;
-        CopyElements(m_pBuffer, 1, &hadPending);
-        if (hadPending)
-            m_bWritePending = TRUE;
-        if (!m_bWritePending)
-            return TRUE;
-        BOOL ok = m_pComplexMemory->WriteMemory(m_Location.AddressValue, m_nSize, m_pBuffer) == 0;
-        if (ok)
-            m_bWritePending = FALSE;
-        return ok;
-    }
-    SavePrevious();
-    if (m_pComplexMemory->ReadMemory(m_Location.AddressValue, m_nSize, m_pBuffer) != 0) {
-        BOOL ok = FALSE;
-        for (CQelBasicVarNode *element = m_pFirstChild; element != nullptr; element = element->GetNextSibling())
-            ok = element->ReadValue(registerMap, FALSE) || ok;
-        return ok;
-    }
-    CompareWithPrevious();
-    bool unused = false;
-    CopyElements(m_pBuffer, 0, &unused);
-    return TRUE;
-}
-
-BOOL CQelArrayVarNode::CopyValueBuffer(BYTE **cursor, int direction)
-{
-    if (m_bDetached || cursor == nullptr || *cursor == nullptr || m_nSize == 0 || m_pBuffer == nullptr
-        || m_Location.AddressMode == QELVAR_MODE_NONE)
-        return FALSE;
-    BYTE *block = *cursor;
-    if (direction == 0) {
-        SavePrevious();
-        std::memcpy(m_pBuffer, block, m_nSize);
-        CompareWithPrevious();
-    } else {
-        std::memcpy(block, m_pBuffer, m_nSize);
-    }
-    if (!m_bCollapsed) {
-        bool unused = false;
-        CopyElements(block, direction, &unused);
-    }
-    *cursor = block + m_nSize;
-    return TRUE;
 }
 
 void CQelArrayVarNode::UpdateText(IUnknown *tree, BOOL)

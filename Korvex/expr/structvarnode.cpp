@@ -5,34 +5,9 @@
 
 #include <cstring>
 
-IMPLEMENT_DYNAMIC(CQelStructVarNode, CQelBasicVarNode)
+IMPLEMENT_DYNAMIC(CQelStructVarNode, CQelBlockVarNode)
 
-// Whether `node` or a node below it has a value to write.
-bool QelWritePendingBelow(const CQelBasicVarNode *node)
-{
-    if (node->IsWritePending())
-        return true;
-    for (const CQelBasicVarNode *child = node->GetFirstChild(); child != nullptr; child = child->GetNextSibling())
-        if (QelWritePendingBelow(child))
-            return true;
-    return false;
-}
-
-CQelStructVarNode::CQelStructVarNode(IUnknown *owner) : CQelBasicVarNode(owner)
-{
-    m_nTypeClass = QELVAR_CLASS_STRUCT;
-    m_bCollapsed = TRUE;
-}
-
-BOOL CQelStructVarNode::LinkChild(LONG parentItem, CQelBasicVarNode *node, CString &name)
-{
-    if (parentItem != 0 && node != nullptr) {
-        CQelBasicVarNode *found = FindNode(parentItem);
-        if (found != nullptr && found->GetTypeClass() != GetTypeClass())
-            return found->LinkChild(parentItem, node, name);
-    }
-    return CQelBasicVarNode::LinkChild(parentItem, node, name);
-}
+CQelStructVarNode::CQelStructVarNode(IUnknown *owner) : CQelBlockVarNode(owner, QELVAR_CLASS_STRUCT) {}
 
 DWORD CQelStructVarNode::MemberOffset(const CQelBasicVarNode *member) const
 {
@@ -56,7 +31,7 @@ void CQelStructVarNode::SetAddress(DWORD mode, DWORD value, DWORD third)
     }
 }
 
-BOOL CQelStructVarNode::CopyMembers(BYTE *block, int direction, bool pendingOnly, bool *hadPending)
+BOOL CQelStructVarNode::CopyChildren(BYTE *block, int direction, bool pendingOnly, bool *hadPending)
 {
     BOOL ok = TRUE;
     for (CQelBasicVarNode *member = m_pFirstChild; member != nullptr; member = member->GetNextSibling()) {
@@ -76,71 +51,6 @@ BOOL CQelStructVarNode::CopyMembers(BYTE *block, int direction, bool pendingOnly
             member->ClearWritePending();
     }
     return ok;
-}
-
-BOOL CQelStructVarNode::ReadValue(const CRegisterMapTagArray *registerMap, BOOL write)
-{
-    if (m_bDetached)
-        return FALSE;
-    DWORD mode = m_Location.AddressMode;
-    bool block = !m_bCollapsed && m_nSize != 0 && (mode == QELVAR_MODE_MEMORY || mode == QELVAR_MODE_BIT)
-                 && m_pComplexMemory != nullptr && m_pBuffer != nullptr && !m_bReadByMembers;
-    if (!block) {
-        BOOL ok = TRUE;
-        if (!m_bReadByMembers)
-            ok = CQelBasicVarNode::ReadValue(registerMap, write);
-        if (!m_bCollapsed)
-            for (CQelBasicVarNode *member = m_pFirstChild; member != nullptr; member = member->GetNextSibling())
-                ok = member->ReadValue(registerMap, write) && ok;
-        return ok;
-    }
-    if (write) {
-        bool hadPending = false;
-        CopyMembers(m_pBuffer, 1, true, &hadPending);
-        if (hadPending)
-            m_bWritePending = TRUE;
-        // Only a block with something new goes back: writing what was read earlier
-        // would undo what the target did since.
-        if (!m_bWritePending)
-            return TRUE;
-        BOOL ok = m_pComplexMemory->WriteMemory(m_Location.AddressValue, m_nSize, m_pBuffer) == 0;
-        if (ok)
-            m_bWritePending = FALSE;
-        return ok;
-    }
-    SavePrevious();
-    if (m_pComplexMemory->ReadMemory(m_Location.AddressValue, m_nSize, m_pBuffer) != 0) {
-        // Each member tries on its own.
-        BOOL ok = FALSE;
-        for (CQelBasicVarNode *member = m_pFirstChild; member != nullptr; member = member->GetNextSibling())
-            ok = member->ReadValue(registerMap, FALSE) || ok;
-        return ok;
-    }
-    CompareWithPrevious();
-    bool unused = false;
-    CopyMembers(m_pBuffer, 0, false, &unused);
-    return TRUE;
-}
-
-BOOL CQelStructVarNode::CopyValueBuffer(BYTE **cursor, int direction)
-{
-    if (m_bDetached || cursor == nullptr || *cursor == nullptr || m_nSize == 0 || m_pBuffer == nullptr
-        || m_Location.AddressMode == QELVAR_MODE_NONE)
-        return FALSE;
-    BYTE *block = *cursor;
-    if (direction == 0) {
-        SavePrevious();
-        std::memcpy(m_pBuffer, block, m_nSize);
-        CompareWithPrevious();
-    } else {
-        std::memcpy(block, m_pBuffer, m_nSize);
-    }
-    if (!m_bCollapsed) {
-        bool unused = false;
-        CopyMembers(block, direction, true, &unused);
-    }
-    *cursor = block + m_nSize;
-    return TRUE;
 }
 
 void CQelStructVarNode::UpdateText(IUnknown *tree, BOOL notify)

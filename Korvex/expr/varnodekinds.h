@@ -35,42 +35,55 @@ public:
     ~CQelPointerVarNode() override;
 };
 
-class CQelStructVarNode : public CQelBasicVarNode {
+// A node whose children lie in one block of its bytes (structures and arrays): the block
+// is read and written in one access unless a child is a bit or a bit field.
+class CQelBlockVarNode : public CQelBasicVarNode {
+    DECLARE_DYNAMIC(CQelBlockVarNode)
+public:
+    explicit CQelBlockVarNode(IUnknown *owner, DWORD typeClass);
+
+    BOOL LinkChild(LONG parentItem, CQelBasicVarNode *node, CString &name) override;
+    BOOL ReadValue(const CRegisterMapTagArray *registerMap, BOOL write) override;
+    BOOL CopyValueBuffer(BYTE **cursor, int direction) override;
+
+protected:
+    // Moves the bytes of the children that fit in `block` (the node's size) in
+    // `direction`; with `pendingOnly` a child may move only with a pending write.
+    // `hadPending` collects whether any child had one.
+    virtual BOOL CopyChildren(BYTE *block, int direction, bool pendingOnly, bool *hadPending) = 0;
+};
+
+class CQelStructVarNode : public CQelBlockVarNode {
     DECLARE_DYNAMIC(CQelStructVarNode)
 public:
     explicit CQelStructVarNode(IUnknown *owner);
 
-    BOOL LinkChild(LONG parentItem, CQelBasicVarNode *node, CString &name) override;
     void SetAddress(DWORD mode, DWORD value, DWORD third) override;
     void UpdateText(IUnknown *tree, BOOL notify) override;
     HRESULT GetValue(VARIANT *pValue) override;
-    BOOL ReadValue(const CRegisterMapTagArray *registerMap, BOOL write) override;
-    BOOL CopyValueBuffer(BYTE **cursor, int direction) override;
+
+protected:
+    // A member of class 0 moves with `pendingOnly` only when it has a pending write.
+    BOOL CopyChildren(BYTE *block, int direction, bool pendingOnly, bool *hadPending) override;
 
 private:
     // Where a member's bytes start in the structure's; in a register every member
     // starts at 0.
     DWORD MemberOffset(const CQelBasicVarNode *member) const;
-    // Moves the bytes of the members that fit in `block` (the structure's size) in
-    // `direction`; with `pendingOnly` a member of class 0 moves only with a pending write.
-    BOOL CopyMembers(BYTE *block, int direction, bool pendingOnly, bool *hadPending);
 };
 
-class CQelArrayVarNode : public CQelBasicVarNode {
+class CQelArrayVarNode : public CQelBlockVarNode {
     DECLARE_DYNAMIC(CQelArrayVarNode)
 public:
     explicit CQelArrayVarNode(IUnknown *owner);
 
-    BOOL LinkChild(LONG parentItem, CQelBasicVarNode *node, CString &name) override;
     void SetAddress(DWORD mode, DWORD value, DWORD third) override;
     void UpdateText(IUnknown *tree, BOOL notify) override;
     HRESULT GetValue(VARIANT *pValue) override;
-    BOOL ReadValue(const CRegisterMapTagArray *registerMap, BOOL write) override;
-    BOOL CopyValueBuffer(BYTE **cursor, int direction) override;
 
-private:
-    // Element after element through `block` (the array's size), as far as they fit.
-    BOOL CopyElements(BYTE *block, int direction, bool *hadPending);
+protected:
+    // Element after element, as far as they fit; every element moves.
+    BOOL CopyChildren(BYTE *block, int direction, bool pendingOnly, bool *hadPending) override;
 };
 
 // The value record of a pseudo variable: the result type (1 signed 32 bits, 2 unsigned

@@ -5,18 +5,31 @@
 
 namespace {
 
-// Made once and never destroyed: the process's end takes it, and a framework object
-// destroyed among the static objects could meet the framework's own tables gone.
+// The host's window, attached while a load needs it. A static holder lets it go when the
+// server is unloaded (a heap object that nothing destroys would stay behind, reachable
+// from nothing): the window is detached first, since this object never owns it, which
+// the framework's table of attached windows, made once for the process, allows at any time.
+struct HostWindowHolder {
+    CWnd *window = new CWnd;
+
+    ~HostWindowHolder()
+    {
+        if (window->m_hWnd != nullptr)
+            window->Detach();
+        delete window;
+    }
+};
+
 CWnd &HostWindow()
 {
-    static CWnd *window = new CWnd;
-    return *window;
+    static HostWindowHolder holder;
+    return *holder.window;
 }
 
 std::mutex &HostWindowLock()
 {
-    static std::mutex *lock = new std::mutex;
-    return *lock;
+    static std::mutex lock;
+    return lock;
 }
 
 BOOL CALLBACK FindDesktopWindow(HWND window, LPARAM parameter)

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -25,9 +26,14 @@ struct PermanentMap {
     std::unordered_map<HWND, CWnd *> objects;
 };
 
+// Built in place and never destroyed, so that a window detached late in the process's end
+// still finds it. It gives its heap back whenever it empties (Detach): the framework is
+// compiled into each server, and a server unloaded with no window attached then leaves
+// nothing behind.
 PermanentMap &Permanent()
 {
-    static PermanentMap *map = new PermanentMap;
+    alignas(PermanentMap) static unsigned char storage[sizeof(PermanentMap)];
+    static PermanentMap *map = new (storage) PermanentMap;
     return *map;
 }
 
@@ -157,6 +163,8 @@ HWND CWnd::Detach()
         auto found = map.objects.find(window);
         if (found != map.objects.end() && found->second == this)
             map.objects.erase(found);
+        if (map.objects.empty())
+            std::unordered_map<HWND, CWnd *>().swap(map.objects);
     }
     m_hWnd = nullptr;
     return window;

@@ -3,19 +3,15 @@
 // expanded with its members, elements, pointed-to objects and enumerators, shows what
 // gdb prints (testdata/elf/watch-format.txt); the locals and parameters of the frames
 // show gdb's values, as locals and as expressions; expressions follow the target.
-#include "korvextestmodule.h"
+#include "programserver.h"
 
 #include <commvariableobj.h>
 #include <commvartesting.h>
-#include <debugserver.h>
 #include <hostwatchwindow.h>
-#include <qelsymbolserver.h>
 #include <symbolprocessing.h>
 
 #include <testing/buildpaths.h>
-#include <testing/countedobject.h>
 #include <testing/messagepump.h>
-#include <testing/stgtesting.h>
 
 #include <gtest/gtest.h>
 
@@ -33,11 +29,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using QelHost::CHostWatchWindow;
-
-void OnLoaded(int, const ProgramLoadResult *result, DWORD_PTR context)
-{
-    *reinterpret_cast<LONG *>(context) = result->Status;
-}
 
 // gdb's answers to one path: format -> answer.
 using Answers = std::map<std::string, std::string>;
@@ -96,63 +87,21 @@ std::string HexText(unsigned long long value)
     return text;
 }
 
-class CommVarProgramTest : public ::testing::Test {
+class CommVarProgramTest : public ProgramServerTest {
 protected:
-    void SetUp() override
-    {
-        m_module.Register();
-        if (HasFatalFailure())
-            return;
-        QelHost::ControllerConfig config;
-        config.wordSize = 32;
-        ASSERT_EQ(QelHost::CreateDebugServer(config, &m_host), S_OK);
-        auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(m_host.p));
-        m_target = host->Target();
-        ASSERT_EQ(host->CreateSymbolServer(CLSID_QelSymbol), S_OK);
-        ASSERT_EQ(m_host->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&m_srv)), S_OK);
-        ASSERT_EQ(m_srv->Init(m_host, nullptr), S_OK);
-        m_storage.Attach(NewMemoryStorage());
-        ASSERT_EQ(m_srv->Init(m_storage, &m_gui), S_OK);
-        ASSERT_EQ(m_srv->RestoreSettings(), S_OK);
-        std::string folder = (fs::temp_directory_path() / "qelcommvar-XXXXXX").string();
-        ASSERT_NE(mkdtemp(folder.data()), nullptr);
-        m_folder = folder;
-    }
-
     void TearDown() override
     {
         m_window.reset();
-        m_client.reset();
-        if (m_srv != nullptr)
-            m_srv->Cleanup();
-        m_srv.Release();
-        if (m_host != nullptr)
-            static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(m_host.p))->ReleaseSymbolServer();
-        m_host.Release();
-        m_module.Revoke();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
+        ProgramServerTest::TearDown();
     }
 
     // Loads the program (and the core) into the server and the target, and opens a window.
     void Load(const std::string &program, const std::string &core = "")
     {
-        const fs::path copy = m_folder / program;
-        if (!fs::exists(copy))
-            fs::copy_file(fs::path(kQelSourceDir) / "testdata/elf" / program, copy);
-        std::string reason;
-        ASSERT_TRUE(m_target->LoadProgram(copy.c_str(), &reason)) << reason;
-        if (!core.empty()) {
-            ASSERT_TRUE(m_target->LoadCore((fs::path(kQelSourceDir) / "testdata/elf" / core).c_str(), &reason))
-                << reason;
-        }
         m_window.reset();
-        m_client = std::make_unique<CSymbolProcessing>(m_host, TRUE, FALSE);
-        LONG status = -1;
-        const int load = m_client->LoadFile(copy.c_str(), 1, nullptr);
-        ASSERT_TRUE(m_client->RegisterProgramInfoCallbackWithId(load, OnLoaded, reinterpret_cast<DWORD_PTR>(&status)));
-        ASSERT_TRUE(QelPumpMessagesUntil([&] { return status != -1; }, 60000));
-        ASSERT_EQ(status, 0);
+        LoadProgram("elf/" + program, true, core.empty() ? core : "elf/" + core);
+        if (HasFatalFailure())
+            return;
         m_window = std::make_unique<CHostWatchWindow>(m_host, CreateCommVariableObject);
         ASSERT_TRUE(m_window->Open());
     }
@@ -265,14 +214,6 @@ protected:
         ++m_checked;
     }
 
-    CKorvexTestModule m_module;
-    CComPtr<IUnknown> m_host;
-    QelHost::CHostTarget *m_target = nullptr;
-    CComPtr<IQelSymbSrv> m_srv;
-    CComPtr<IStorage> m_storage;
-    CountedObject m_gui;
-    fs::path m_folder;
-    std::unique_ptr<CSymbolProcessing> m_client;
     std::unique_ptr<CHostWatchWindow> m_window;
     int m_checked = 0;
 };

@@ -9,18 +9,13 @@
 //   structures and arrays show the address that print &x gives, and every other node
 //   lies there.
 // Kept where gdb differs: a signed bit field of width 1 holding 1 shows 1, not -1.
-#include "korvextestmodule.h"
+#include "programserver.h"
 
-#include <debugserver.h>
-#include <hosttarget.h>
-#include <qelsymbolserver.h>
 #include <symbolprocessing.h>
 #include <varnodekinds.h>
 
 #include <testing/buildpaths.h>
-#include <testing/countedobject.h>
 #include <testing/messagepump.h>
-#include <testing/stgtesting.h>
 
 #include <gtest/gtest.h>
 
@@ -37,11 +32,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-void OnLoaded(int, const ProgramLoadResult *result, DWORD_PTR context)
-{
-    *reinterpret_cast<LONG *>(context) = result->Status;
-}
 
 struct Oracle {
     std::string path, format, answer;
@@ -93,57 +83,25 @@ bool HexNumber(const std::string &text, unsigned long long *value)
     return true;
 }
 
-class VarNodeProgramTest : public ::testing::Test {
+class VarNodeProgramTest : public ProgramServerTest {
 protected:
     void SetUp() override
     {
-        m_module.Register();
-        if (HasFatalFailure())
-            return;
-        QelHost::ControllerConfig config;
-        config.wordSize = 32;
-        ASSERT_EQ(QelHost::CreateDebugServer(config, &m_host), S_OK);
-        auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(m_host.p));
-        m_target = host->Target();
-        ASSERT_EQ(host->CreateSymbolServer(CLSID_QelSymbol), S_OK);
-        ASSERT_EQ(m_host->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&m_srv)), S_OK);
-        ASSERT_EQ(m_srv->Init(m_host, nullptr), S_OK);
-        m_storage.Attach(NewMemoryStorage());
-        ASSERT_EQ(m_srv->Init(m_storage, &m_gui), S_OK);
-        ASSERT_EQ(m_srv->RestoreSettings(), S_OK);
-        std::string folder = (fs::temp_directory_path() / "qelvarnode-XXXXXX").string();
-        ASSERT_NE(mkdtemp(folder.data()), nullptr);
-        m_folder = folder;
-        ASSERT_EQ(m_target->CreateComplexMemory(&m_memory), S_OK);
+        ProgramServerTest::SetUp();
+        if (!HasFatalFailure()) {
+            ASSERT_EQ(m_target->CreateComplexMemory(&m_memory), S_OK);
+        }
     }
 
     void Load(const std::string &program)
     {
-        const fs::path copy = m_folder / program;
-        fs::copy_file(fs::path(kQelSourceDir) / "testdata/elf" / program, copy);
-        std::string reason;
-        ASSERT_TRUE(m_target->LoadProgram(copy.c_str(), &reason)) << reason;
-        m_client = std::make_unique<CSymbolProcessing>(m_host, TRUE, FALSE);
-        LONG status = -1;
-        const int load = m_client->LoadFile(copy.c_str(), 1, nullptr);
-        ASSERT_TRUE(m_client->RegisterProgramInfoCallbackWithId(load, OnLoaded, reinterpret_cast<DWORD_PTR>(&status)));
-        ASSERT_TRUE(QelPumpMessagesUntil([&] { return status != -1; }, 60000));
-        ASSERT_EQ(status, 0);
+        LoadProgram("elf/" + program, true);
     }
 
     void TearDown() override
     {
-        m_client.reset();
         m_memory.Release();
-        if (m_srv != nullptr)
-            m_srv->Cleanup();
-        m_srv.Release();
-        if (m_host != nullptr)
-            static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(m_host.p))->ReleaseSymbolServer();
-        m_host.Release();
-        m_module.Revoke();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
+        ProgramServerTest::TearDown();
     }
 
     // A node of the kind its class asks for, as the watch makes them.
@@ -372,15 +330,7 @@ protected:
         ++m_checked;
     }
 
-    CKorvexTestModule m_module;
-    CComPtr<IUnknown> m_host;
-    QelHost::CHostTarget *m_target = nullptr;
     CComPtr<IQelComplexMemory> m_memory;
-    CComPtr<IQelSymbSrv> m_srv;
-    CComPtr<IStorage> m_storage;
-    CountedObject m_gui;
-    fs::path m_folder;
-    std::unique_ptr<CSymbolProcessing> m_client;
     LONG m_lastHandle = 0;
     int m_checked = 0;
 };

@@ -7,10 +7,9 @@
 // nowhere, so the compiler left it out of the debug information);
 // testdata/firmware/handwritten-O0.elf has `typedef struct status_bits status_t` and
 // `status_t board_status` in board.c.
-#include "korvextestmodule.h"
+#include "programserver.h"
 
 #include <progfilestrings.h>
-#include <qelsymbolserver.h>
 #include <symdbstrings.h>
 #include <symserverstrings.h>
 #include <symbolprocessing.h>
@@ -18,11 +17,8 @@
 #include <watchparser.h>
 #include <watchtreetext.h>
 
-#include <debugserver.h>
 #include <testing/buildpaths.h>
-#include <testing/countedobject.h>
 #include <testing/messagepump.h>
-#include <testing/stgtesting.h>
 
 #include <gtest/gtest.h>
 
@@ -70,45 +66,14 @@ private:
     CSymbolTypeNames m_server;
 };
 
-void OnLoaded(int, const ProgramLoadResult *result, DWORD_PTR context)
-{
-    *reinterpret_cast<LONG *>(context) = result->Status;
-}
-
-class WatchParserProgramTest : public ::testing::Test {
+class WatchParserProgramTest : public ProgramServerTest {
 protected:
-    void SetUp() override
-    {
-        m_module.Register();
-        if (HasFatalFailure())
-            return;
-        QelHost::ControllerConfig config;
-        config.wordSize = 32;
-        ASSERT_EQ(QelHost::CreateDebugServer(config, &m_host), S_OK);
-        auto *host = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(m_host.p));
-        ASSERT_EQ(host->CreateSymbolServer(CLSID_QelSymbol), S_OK);
-        ASSERT_EQ(m_host->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&m_srv)), S_OK);
-        ASSERT_EQ(m_srv->Init(m_host, nullptr), S_OK);
-        m_storage.Attach(NewMemoryStorage());
-        ASSERT_EQ(m_srv->Init(m_storage, &m_gui), S_OK);
-        ASSERT_EQ(m_srv->RestoreSettings(), S_OK);
-        std::string folder = (fs::temp_directory_path() / "qelwatch-XXXXXX").string();
-        ASSERT_NE(mkdtemp(folder.data()), nullptr);
-        m_folder = folder;
-    }
-
     // Loads testdata/`program` and reads the module of `function`.
     void Load(const std::string &program, const char *function)
     {
-        const fs::path copy = m_folder / fs::path(program).filename();
-        fs::copy_file(fs::path(kQelSourceDir) / "testdata" / program, copy);
-
-        m_client = std::make_unique<CSymbolProcessing>(m_host, TRUE, FALSE);
-        LONG status = -1;
-        const int load = m_client->LoadFile(copy.c_str(), 1, nullptr);
-        ASSERT_TRUE(m_client->RegisterProgramInfoCallbackWithId(load, OnLoaded, reinterpret_cast<DWORD_PTR>(&status)));
-        ASSERT_TRUE(QelPumpMessagesUntil([&] { return status != -1; }, 60000));
-        ASSERT_EQ(status, 0);
+        LoadProgram(program, false);
+        if (HasFatalFailure())
+            return;
 
         CFunctionTagArray functions;
         m_function = 0;
@@ -121,27 +86,6 @@ protected:
         ASSERT_TRUE(m_client->GetSourceLines(m_client->RequestSourceLineRangesByAddress(1, m_function, 0), lines));
     }
 
-    void TearDown() override
-    {
-        m_client.reset();
-        if (m_srv != nullptr)
-            m_srv->Cleanup();
-        m_srv.Release();
-        if (m_host != nullptr)
-            static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(m_host.p))->ReleaseSymbolServer();
-        m_host.Release();
-        m_module.Revoke();
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
-
-    CKorvexTestModule m_module;
-    CComPtr<IUnknown> m_host;
-    CComPtr<IQelSymbSrv> m_srv;
-    CComPtr<IStorage> m_storage;
-    CountedObject m_gui;
-    fs::path m_folder;
-    std::unique_ptr<CSymbolProcessing> m_client;
     DWORD m_function = 0;
 };
 
