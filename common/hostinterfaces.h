@@ -131,10 +131,16 @@ interface IQelTargetPattern : public IUnknown {
     STDMETHOD(Slot08)() PURE;
     STDMETHOD(Slot09)() PURE;
     STDMETHOD(Slot10)() PURE;
-    STDMETHOD(Slot11)() PURE;
+    // Slot 11: registers `window` (with `reg` non-zero; 0 lets it go) for the progress of
+    // downloads: the host posts `message` with a code in wParam and a value in lParam
+    // (code 1: the bytes taken so far).
+    STDMETHOD(RegisterProgressWindow)(UINT message, LONG reg, LONG window) PURE;
     STDMETHOD(Slot12)() PURE;
-    STDMETHOD(Slot13)() PURE;
-    STDMETHOD(Slot14)() PURE;
+    // Slot 13: the source `which` of a download that goes on beside this one (1: the
+    // second), in *source with the caller's reference; S_FALSE and NULL for none.
+    STDMETHOD(GetDownloadSource)(LONG which, IUnknown **source) PURE;
+    // Slot 14: the bytes announced for the download in progress; 0 when none is.
+    STDMETHOD(GetDownloadTotal)(DWORD *total) PURE;
     // Slot 15: the start address of the code sent under `id` (a program's or a code
     // section's). The engine passes the address twice and 0 last; what the host makes of
     // the second and the last is its own affair.

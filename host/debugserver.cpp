@@ -227,6 +227,30 @@ STDMETHODIMP CHostDebugServer::AnnounceDownload(DWORD blockCount, DWORD byteCoun
     return S_OK;
 }
 
+STDMETHODIMP CHostDebugServer::RegisterProgressWindow(UINT message, LONG reg, LONG window)
+{
+    m_downloads->RegisterProgressWindow(message, reg != 0, reinterpret_cast<HWND>(static_cast<LONG_PTR>(window)));
+    return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::GetDownloadSource(LONG which, IUnknown **source)
+{
+    if (source == nullptr)
+        return E_POINTER;
+    *source = nullptr;
+    if (which != 1 || !m_downloads->SecondSourceOffered())
+        return S_FALSE;
+    return QueryInterface(IID_IUnknown, reinterpret_cast<void **>(source));
+}
+
+STDMETHODIMP CHostDebugServer::GetDownloadTotal(DWORD *total)
+{
+    if (total == nullptr)
+        return E_POINTER;
+    *total = m_downloads->DownloadTotal();
+    return S_OK;
+}
+
 STDMETHODIMP CHostDebugServer::ForgetCodeSection(LONG id)
 {
     m_downloads->AddForgottenSection(id);

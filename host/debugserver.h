@@ -242,6 +242,10 @@ public:
     STDMETHODIMP DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId) override;
     STDMETHODIMP AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId) override;
     STDMETHODIMP ForgetCodeSection(LONG id) override;
+    STDMETHODIMP RegisterProgressWindow(UINT message, LONG reg, LONG window) override;
+    // Source 1 is this object itself when the downloads' record offers a second source.
+    STDMETHODIMP GetDownloadSource(LONG which, IUnknown **source) override;
+    STDMETHODIMP GetDownloadTotal(DWORD *total) override;
     STDMETHODIMP EngineStopped() override;
     STDMETHODIMP AnnounceStartAddress(LONG id, DWORD address, DWORD address2, DWORD reserved) override;
 

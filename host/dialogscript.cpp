@@ -1,5 +1,7 @@
 #include "dialogscript.h"
 
+#include "dialogcontrols.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,6 +68,8 @@ std::vector<std::string> DialogLines(HWND dialog, const std::string &id)
         std::string check = IsCheckable(control) ? std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0)) : "-";
         lines.push_back("\tcontrol\t" + std::to_string(GetDlgCtrlID(control)) + "\t" + name + "\t" +
                         OneLine(WindowText(control)) + "\t" + check);
+        for (std::string &detail : ControlDetailLines(control))
+            lines.push_back(std::move(detail));
     }
     return lines;
 }
@@ -165,7 +169,7 @@ bool IsAction(const std::string &action)
         return ControlOf(action, 6, &control, &value) && (value == "0" || value == "1");
     if (action.rfind("click:", 0) == 0)
         return ControlOf(action, 6, &control, nullptr);
-    return action.rfind("cmd:", 0) == 0 && action.size() > 4;
+    return (action.rfind("cmd:", 0) == 0 && action.size() > 4) || IsControlAction(action);
 }
 
 } // namespace
@@ -223,6 +227,19 @@ bool DialogScript::Queue(const std::vector<std::string> &words, std::string *err
             }
             answer.filterIndex = static_cast<DWORD>(index);
         }
+    } else if (first == "browser") {
+        answer.kind = Kind::Browser;
+        char *end = nullptr;
+        const bool cancel = words.size() == 2 && words[1] == "cancel";
+        unsigned long address = words.size() == 3 ? std::strtoul(words[2].c_str(), &end, 0) : 0;
+        if (words.size() < 2 || words.size() > 3 || (words.size() == 3 && (*end != '\0' || words[2].empty())) ||
+            (words.size() == 3 && words[1] == "cancel")) {
+            *error = "browser takes a label and its address, or cancel";
+            return false;
+        }
+        if (!cancel)
+            answer.label = words[1];
+        answer.address = static_cast<LONG>(address);
     } else if (first == "msgbox") {
         answer.kind = Kind::MessageBox;
         answer.button = 0;
@@ -411,6 +428,14 @@ bool DialogScript::Act(HWND dialog, const std::string &action)
             Fail(action + ": the command failed");
         return true;
     }
+    if (IsControlAction(action)) {
+        std::string error;
+        if (!DoControlAction(dialog, action, &error)) {
+            Fail(error);
+            return false;
+        }
+        return true;
+    }
     int controlId;
     std::string value;
     const size_t start = action.find(':') + 1;
@@ -476,6 +501,20 @@ int DialogScript::AnswerMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT style
         button = answer.button;
     AddToRecord(record, "\tanswer\t" + ButtonName(button));
     return button;
+}
+
+bool DialogScript::AnswerBrowser(const std::string &what, std::string *label, LONG *address)
+{
+    size_t record = Record({"browser\t" + OneLine(what)});
+    Answer answer;
+    if (!Take(Kind::Browser, "", "symbol browser", &answer)) {
+        AddToRecord(record, "\tanswer\tnone");
+        return false;
+    }
+    AddToRecord(record, "\tanswer\t" + answer.text.substr(8));
+    *label = answer.label;
+    *address = answer.address;
+    return !answer.label.empty();
 }
 
 int DialogScript::OnMessageBox(void *context, HWND owner, LPCSTR text, LPCSTR caption, UINT style)

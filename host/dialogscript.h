@@ -18,6 +18,7 @@
 //   file PATH [index:N] | file cancel
 //   msgbox ok|cancel|yes|no|abort|retry|ignore
 //   folder PATH | folder cancel
+//   browser LABEL [ADDRESS] | browser cancel   the symbol browser's choice
 #pragma once
 
 #include <windows.h>
@@ -61,9 +62,12 @@ public:
 
     // A message box answered from the queue, as the message-box handler answers it.
     int AnswerMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
+    // The symbol browser's choice from the queue (`what` tells what it was asked): true
+    // with the label and its address, false for cancel or no answer.
+    bool AnswerBrowser(const std::string &what, std::string *label, LONG *address);
 
 private:
-    enum class Kind { Dialog, File, MessageBox, Folder };
+    enum class Kind { Dialog, File, MessageBox, Folder, Browser };
 
     struct Answer {
         Kind kind = Kind::Dialog;
@@ -72,6 +76,8 @@ private:
         std::string path;                 // a file or folder; "" cancels
         DWORD filterIndex = 0;            // a file's; 0: none picked
         int button = IDOK;                // a box's
+        std::string label;                // a browser's choice; "" cancels
+        LONG address = 0;
         std::string text;                 // the answer as given
     };
 

@@ -6,6 +6,9 @@ void HostDownloads::AddAnnouncement(DWORD blockCount, DWORD byteCount, DWORD pro
 {
     std::lock_guard<std::mutex> hold(m_lock);
     m_announcements.push_back({blockCount, byteCount, programId});
+    m_announced = byteCount;
+    m_taken = 0;
+    m_inProgress = byteCount != 0;
 }
 
 bool HostDownloads::TakesAnotherBlock()
@@ -20,14 +23,66 @@ bool HostDownloads::TakesAnotherBlock()
 
 HRESULT HostDownloads::AddBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId)
 {
-    std::lock_guard<std::mutex> hold(m_lock);
-    if (!TakesAnotherBlock())
-        return E_FAIL;
-    // A block without bytes reserves its range: the engine sends one for a code section
-    // whose contents do not fit it.
-    m_blocks.push_back({start, data != nullptr ? std::vector<BYTE>(data, data + length) : std::vector<BYTE>(), kind,
-                        programId});
+    std::vector<ProgressWindow> windows;
+    DWORD taken = 0;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (!TakesAnotherBlock())
+            return E_FAIL;
+        // A block without bytes reserves its range: the engine sends one for a code
+        // section whose contents do not fit it.
+        m_blocks.push_back({start, data != nullptr ? std::vector<BYTE>(data, data + length) : std::vector<BYTE>(),
+                            kind, programId});
+        m_taken = m_taken + length < m_taken ? 0xFFFFFFFF : m_taken + length;
+        if (m_taken >= m_announced)
+            m_inProgress = false;
+        taken = m_taken;
+        windows = m_progressWindows;
+    }
+    // Posted with no lock held; a window that has gone is dropped afterwards.
+    for (const ProgressWindow &each : windows) {
+        if (!PostMessageA(each.window, each.message, 1, static_cast<LPARAM>(taken)))
+            RegisterProgressWindow(each.message, false, each.window);
+    }
     return S_OK;
+}
+
+void HostDownloads::RegisterProgressWindow(UINT message, bool reg, HWND window)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    for (auto it = m_progressWindows.begin(); it != m_progressWindows.end(); ++it) {
+        if (it->message == message && it->window == window) {
+            if (!reg)
+                m_progressWindows.erase(it);
+            return;
+        }
+    }
+    if (reg && window != nullptr)
+        m_progressWindows.push_back({message, window});
+}
+
+size_t HostDownloads::ProgressWindows() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_progressWindows.size();
+}
+
+DWORD HostDownloads::DownloadTotal() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_inProgress ? m_announced : 0;
+}
+
+void HostDownloads::OfferSecondSource(bool offered)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_secondSource = offered;
+}
+
+bool HostDownloads::SecondSourceOffered() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_secondSource;
 }
 
 HRESULT HostDownloads::AddMemoryWrite(DWORD start, DWORD target, DWORD length, const BYTE *data, DWORD memoryType,

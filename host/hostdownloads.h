@@ -73,6 +73,19 @@ public:
     void AddEngineStop();
     size_t EngineStops() const;
 
+    // Progress windows (slot 11): after each block of slot 3 that the host takes, every
+    // registered window is posted its message with code 1 and the bytes taken since the
+    // last announcement; a window that has gone is dropped. A window registers once per
+    // message.
+    void RegisterProgressWindow(UINT message, bool reg, HWND window);
+    size_t ProgressWindows() const;
+    // The bytes announced for the download in progress (slot 14); 0 when none is.
+    DWORD DownloadTotal() const;
+    // Whether the debug-server object names a second source of its downloads (slot 13):
+    // a test's switch.
+    void OfferSecondSource(bool offered);
+    bool SecondSourceOffered() const;
+
 private:
     // Whether the host takes one more block, which then counts; under m_lock.
     bool TakesAnotherBlock();
@@ -86,6 +99,15 @@ private:
     bool m_refusing = false;
     size_t m_stillTaken = 0;
     size_t m_engineStops = 0;
+    struct ProgressWindow {
+        UINT message;
+        HWND window;
+    };
+    std::vector<ProgressWindow> m_progressWindows;
+    DWORD m_announced = 0;
+    DWORD m_taken = 0;
+    bool m_inProgress = false;
+    bool m_secondSource = false;
 };
 
 } // namespace QelHost

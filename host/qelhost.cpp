@@ -21,6 +21,7 @@
 #include <progfilestrings.h>
 #include <symdbstrings.h>
 #include <varnodestrings.h>
+#include <windowsresources.h>
 
 #include <vector>
 
@@ -34,7 +35,8 @@ namespace {
 
 // The strings of the symbol database, which qelhost load reads when the server has let
 // go of it, of the readers, with which it reads the modules, and of the variable nodes,
-// which qelhost format and qelhost watch show.
+// which qelhost format and qelhost watch show; and the templates of the symbol server's
+// dialogs, which qelhost session opens.
 const QEL_MODULE_RESOURCES &HostResources()
 {
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
@@ -43,7 +45,8 @@ const QEL_MODULE_RESOURCES &HostResources()
         all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
-    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), nullptr, 0};
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_WindowsResources,
+                                                   g_WindowsResourceCount};
     return resources;
 }
 

@@ -237,6 +237,79 @@ end'
 " 'error: line 1: not an action: push:1
 ' 'answer 215 push:1 ok'
   ;;
+WorksTheSymbolServersDialogs)
+  # The position dialog stays open for a text that does not evaluate, takes the browser's
+  # labels, and keeps its history in the workspace for the next session; the images
+  # dialog shows its rows and gives back the checks clicked; the questions answer with
+  # their buttons.
+  expect 0 "> workspace $dir/w.stg
+> start
+> answer 226 text:247=nonsense ok
+> answer 226 text:247=0x10+2 ok
+> dialog pos
+pos ok 0x00000012
+> answer 226 click:243 expect:247=0xA0000010 click:243 expect:247=&main drop:247=0x1234567890123456789012345678901234567890 expect:247=0x123456789012345678901234567890 cancel
+> answer browser .L1 0xA0000010
+> answer browser main 0x68
+> dialog pos
+pos cancel -
+> answer 220 expect:233=\"a.elf {/w/new/a.elf}\" row:234=0:state row:234=1:state:double row:234=1 ok
+> dialog images /w/new/a.elf /p/b.elf c.elf
+images ok 0 0
+> answer 215 expect:207=/p/a.elf ok
+> dialog load /p/a.elf
+load ok
+> answer 213 cancel
+> dialog reload /p/a.elf
+reload cancel
+> answer 219 text:227=a+b ok
+> dialog note
+note ok a+b
+> end
+" "" "workspace $dir/w.stg
+start
+answer 226 text:247=nonsense ok
+answer 226 text:247=0x10+2 ok
+dialog pos
+answer 226 click:243 expect:247=0xA0000010 click:243 expect:247=&main drop:247=0x1234567890123456789012345678901234567890 expect:247=0x123456789012345678901234567890 cancel
+answer browser .L1 0xA0000010
+answer browser main 0x68
+dialog pos
+answer 220 expect:233=\"a.elf {/w/new/a.elf}\" row:234=0:state row:234=1:state:double row:234=1 ok
+dialog images /w/new/a.elf /p/b.elf c.elf
+answer 215 expect:207=/p/a.elf ok
+dialog load /p/a.elf
+answer 213 cancel
+dialog reload /p/a.elf
+answer 219 text:227=a+b ok
+dialog note
+end"
+  expect 0 "> workspace $dir/w.stg
+> start
+> answer 226 expect:247=0x10+2 pick:247=1 expect:247=nonsense pick:247=0 ok
+> dialog pos
+pos ok 0x00000012
+> end
+" "" "workspace $dir/w.stg
+start
+answer 226 expect:247=0x10+2 pick:247=1 expect:247=nonsense pick:247=0 ok
+dialog pos
+end"
+  ;;
+ShowsTheProgressOfALoad)
+  # The progress window of a load registers with the host, fills both bars and closes
+  # itself, being the active window, once the load is done.
+  cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/arm7-mixed.elf" || exit 1
+  expect 0 "> start
+> dialog download $dir/arm7-mixed.elf
+download 0 closed
+bytes 100% 408 of 1015
+analysis 100%
+> end
+" "" "start
+dialog download $dir/arm7-mixed.elf
+end"
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }

@@ -2,11 +2,13 @@
 
 #include "hostcfgprofile.h"
 #include "hostframe.h"
+#include "hostsymbolbrowser.h"
 #include "hostviewservers.h"
 #include "hostwatchview.h"
 #include "qelhostscript.h"
 #include "qelhostsession.h"
 #include "qelhostsessiondialogs.h"
+#include "qelhostsessionwindows.h"
 #include "qelhostworkspace.h"
 
 #include <oletarcmdcaller.h>
@@ -92,6 +94,7 @@ private:
     void *m_library = nullptr;
     std::shared_ptr<HostReports> m_reports;
     SessionDialogs m_dialogs;
+    DWORD m_browserClass = 0;
 };
 
 bool Fail(std::string *error, std::string reason)
@@ -109,12 +112,19 @@ Session::Session(HostServices &services)
             reinterpret_cast<HWND>(static_cast<LONG_PTR>(box.owner)), box.text.c_str(),
             box.hasCaption ? box.caption.c_str() : nullptr, static_cast<UINT>(box.style)));
     });
+    RegisterSymbolBrowserDouble(
+        [this](const HostBrowserCall &call, std::string *label, LONG *address) {
+            return m_dialogs.Script().AnswerBrowser("mode " + std::to_string(call.mode), label, address);
+        },
+        &m_browserClass);
 }
 
 Session::~Session()
 {
     Finish(false, nullptr);
     m_reports->SetMessageBoxAnswerer(nullptr);
+    if (m_browserClass != 0)
+        CoRevokeClassObject(m_browserClass);
 }
 
 bool Session::Run(const std::vector<ScriptWord> &words, std::string *error)
@@ -141,7 +151,7 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     std::vector<std::string> texts;
     for (const ScriptWord &word : words)
         texts.push_back(word.text);
-    bool needsDebugger = command == "exec" || command == "views" || command == "request-load";
+    bool needsDebugger = command == "exec" || command == "views" || command == "request-load" || command == "dialog";
     bool anyStage = command == "answer" || command == "dialogs";
     if (command != "workspace" && command != "profile" && command != "start" && !needsDebugger && !anyStage &&
         command != "end")
@@ -163,6 +173,8 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return Exec(words, error);
     if (command == "answer")
         return m_dialogs.Answer(texts, error);
+    if (command == "dialog")
+        return RunWindowsDialog(m_debugger.debugServer, m_storage, texts, error);
     if (command == "request-load")
         return m_dialogs.RequestLoad(m_debugger.debugServer, *m_debugger.Host()->Downloads(), texts, error);
     if (words.size() != 1)

@@ -10,13 +10,10 @@
 
 namespace {
 
-// The lock that lets one parse run at a time. It lives as long as the process, so no
-// parser made or destroyed on one thread can take it from under a parse on another.
-std::mutex &ParseLock()
-{
-    static std::mutex *lock = new std::mutex;
-    return *lock;
-}
+// The lock that lets one parse run at a time. A mutex is constant-initialised and needs
+// no destruction, so it is usable from any thread at any time and, unlike one made on the
+// heap, leaves nothing behind when the server library is unloaded.
+std::mutex g_parseLock;
 
 } // namespace
 
@@ -70,7 +67,7 @@ WatchParseNode *CQelWatchParser::Parse(const char *text, int mode)
     else
         m_input.append(")");
 
-    std::lock_guard<std::mutex> lock(ParseLock());
+    std::lock_guard<std::mutex> lock(g_parseLock);
     CWatchScanner scanner(m_input, truncated, m_nBufferSize, m_pTypeNames);
     CWatchGrammar grammar(scanner, m_nodes, mode == 1 ? &m_trace : nullptr);
     WatchParseNode *root = nullptr;

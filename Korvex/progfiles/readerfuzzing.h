@@ -54,10 +54,10 @@ public:
     STDMETHODIMP Slot08() override { return E_NOTIMPL; }
     STDMETHODIMP Slot09() override { return E_NOTIMPL; }
     STDMETHODIMP Slot10() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot11() override { return E_NOTIMPL; }
+    STDMETHODIMP RegisterProgressWindow(UINT, LONG, LONG) override { return E_NOTIMPL; }
     STDMETHODIMP Slot12() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot13() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
+    STDMETHODIMP GetDownloadSource(LONG, IUnknown **) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDownloadTotal(DWORD *) override { return E_NOTIMPL; }
     STDMETHODIMP AnnounceStartAddress(LONG, DWORD, DWORD, DWORD) override { return E_NOTIMPL; }
 
 private:

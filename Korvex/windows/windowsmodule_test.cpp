@@ -5,6 +5,7 @@
 #include <symdbstrings.h>
 #include <symserverscripts.h>
 #include <symserverstrings.h>
+#include <windowsresources.h>
 
 #include <vector>
 
@@ -18,8 +19,12 @@ const QEL_MODULE_RESOURCES &TestResources()
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
         return all;
     }();
-    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_SymserverResources,
-                                                   g_SymserverResourceCount};
+    static const std::vector<QEL_RESOURCE_ENTRY> entries = [] {
+        std::vector<QEL_RESOURCE_ENTRY> all(g_SymserverResources, g_SymserverResources + g_SymserverResourceCount);
+        all.insert(all.end(), g_WindowsResources, g_WindowsResources + g_WindowsResourceCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), entries.data(), entries.size()};
     return resources;
 }
 

@@ -1,15 +1,18 @@
 // Fuzz target of the per-program workspace settings: every routine, reading and writing,
 // on a workspace that the storage reader builds from the input must end cleanly and in
-// bounded time, whatever counts, names and values the storage holds.
+// bounded time, whatever counts, names and values the storage holds; so must the
+// position history's Load and Save.
 //
 // Raw bytes rarely carry right check sums, so the input is resealed first: the magic,
 // version 1, its true body length and both sums made right (the header of
 // platform/com/internal/stgformat.h).
 // fuzz-seeds: testdata/workspace/*.stg
+#include "history.h"
 #include "workspacesettings.h"
 
 #include <atlbase.h>
 #include <qelsymbsrv.h>
+#include <stgprofile.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -147,6 +150,12 @@ void RunRoutines(IStorage *root)
         in[2].SetValue(array);
         StoreBreakpoints(server, &in);
     }
+    // The position dialog's history, which stands at the root beside the settings.
+    Profile::CStgProfile profile(root);
+    CHistory history("PosHistory");
+    history.Load(profile);
+    history.Add("main");
+    history.Save(profile);
 }
 
 } // namespace

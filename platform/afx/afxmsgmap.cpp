@@ -32,7 +32,19 @@ const AFX_MSGMAP_ENTRY *CCmdTarget::FindCommandEntry(UINT nCode, UINT nID) const
     for (const AFX_MSGMAP *map = GetMessageMap(); map != nullptr;
          map = map->pfnGetBaseMap != nullptr ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY *entry = map->lpEntries; entry->pfnHandler != nullptr; ++entry) {
-            if (entry->bCommand && entry->nCode == nCode && entry->nID == nID)
+            if (entry->bCommand && entry->nMessage == WM_COMMAND && entry->nCode == nCode && entry->nID == nID)
+                return entry;
+        }
+    }
+    return nullptr;
+}
+
+const AFX_MSGMAP_ENTRY *CCmdTarget::FindNotifyEntry(UINT nCode, UINT nID) const
+{
+    for (const AFX_MSGMAP *map = GetMessageMap(); map != nullptr;
+         map = map->pfnGetBaseMap != nullptr ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY *entry = map->lpEntries; entry->pfnHandler != nullptr; ++entry) {
+            if (entry->bCommand && entry->nMessage == WM_NOTIFY && entry->nCode == nCode && entry->nID == nID)
                 return entry;
         }
     }

@@ -12,6 +12,7 @@
 #include "basetypes.h"
 #include "windowcreate.h"
 #include "dialogs.h"
+#include "listview.h"
 #include "windowmessages.h"
 
 class CCmdTarget;
@@ -25,8 +26,9 @@ struct AFX_MSGMAP_ENTRY {
     // comes, so it may be set after the map is made; 0 in it matches nothing.
     const UINT *pnRegisteredMessage;
     AFX_MSG_HANDLER pfnHandler; // null ends the map
-    // A WM_COMMAND entry of ON_COMMAND and the notification macros: it takes the
-    // command of identifier nID with notification code nCode only.
+    // A WM_COMMAND entry of ON_COMMAND and the notification macros, or a WM_NOTIFY
+    // entry of ON_NOTIFY: it takes the command or notification of identifier nID with
+    // code nCode only.
     bool bCommand;
     UINT nCode;
     UINT nID;
@@ -51,6 +53,8 @@ protected:
     const AFX_MSGMAP_ENTRY *FindMessageEntry(UINT message) const;
     // The entry for the command `nID` with notification code `nCode`, or null.
     const AFX_MSGMAP_ENTRY *FindCommandEntry(UINT nCode, UINT nID) const;
+    // The ON_NOTIFY entry for the notification `nCode` of the control `nID`, or null.
+    const AFX_MSGMAP_ENTRY *FindNotifyEntry(UINT nCode, UINT nID) const;
 };
 
 #define DECLARE_MESSAGE_MAP()                     \
@@ -125,3 +129,13 @@ protected:                                        \
 
 // void OnClicked(): BN_CLICKED of the button `id`.
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND(id, memberFxn)
+
+// void OnNotify(NMHDR *, LRESULT *): WM_NOTIFY of code `code` from the control `id`; the
+// handler's result is the message's answer. Controls tell their parent only: there is no
+// reflection back to the control's own object.
+#define ON_NOTIFY(code, id, memberFxn)                                                          \
+    {WM_NOTIFY, nullptr, [](CCmdTarget *target, WPARAM, LPARAM lParam) -> LRESULT {              \
+         LRESULT result = 0;                                                                    \
+         static_cast<ThisClass *>(target)->memberFxn(reinterpret_cast<NMHDR *>(lParam), &result); \
+         return result;                                                                         \
+     }, true, static_cast<UINT>(code), static_cast<UINT>(id)},

@@ -235,6 +235,12 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT *pResult
             *pResult = 0;
         return TRUE;
     }
+    LRESULT notifyResult = 0;
+    if (message == WM_NOTIFY && OnNotify(wParam, lParam, &notifyResult)) {
+        if (pResult != nullptr)
+            *pResult = notifyResult;
+        return TRUE;
+    }
     const AFX_MSGMAP_ENTRY *entry = FindMessageEntry(message);
     if (entry == nullptr)
         return FALSE;
@@ -257,6 +263,18 @@ BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
     if (entry == nullptr)
         return FALSE;
     entry->pfnHandler(this, wParam, lParam);
+    return TRUE;
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT *pResult)
+{
+    const NMHDR *header = reinterpret_cast<const NMHDR *>(lParam);
+    if (header == nullptr)
+        return FALSE;
+    const AFX_MSGMAP_ENTRY *entry = FindNotifyEntry(header->code, static_cast<UINT>(header->idFrom));
+    if (entry == nullptr)
+        return FALSE;
+    *pResult = entry->pfnHandler(this, 0, lParam);
     return TRUE;
 }
 

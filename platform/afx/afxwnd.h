@@ -122,6 +122,9 @@ protected:
     virtual void DoDataExchange(CDataExchange *pDX);
     // WM_COMMAND: the map's ON_COMMAND entry for the command; FALSE when it has none.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    // WM_NOTIFY: the map's ON_NOTIFY entry for the control and code, its answer in
+    // *pResult; FALSE when it has none.
+    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT *pResult);
     // DefWindowProc of the message being handled; 0 outside a handler.
     LRESULT Default();
 

@@ -16,6 +16,7 @@
 #include "comerror.h"
 #include "connpoint.h"
 #include "dispatch.h"
+#include "dragdrop.h"
 #include "errorinfo.h"
 #include "ftmarshal.h"
 #include "guiddef.h"

@@ -115,6 +115,9 @@ std::vector<WindowClassEntry> SystemClasses()
         {"Button", ButtonProcedure, word},
         {"Edit", EditProcedure, word},
         {"Static", DefWindowProcA, 0},
+        {"ComboBox", ComboBoxProcedure, word},
+        {"msctls_progress32", ProgressBarProcedure, kProgressBarExtraBytes},
+        {"SysListView32", ListViewProcedure, word},
         {kDialogClassName, DefDlgProcA, DLGWINDOWEXTRA},
     };
 }

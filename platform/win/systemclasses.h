@@ -1,5 +1,6 @@
 // The window classes that the system provides (inside this layer only; not part of
-// windows.h): the dialog class and the controls "Button", "Edit" and "Static".
+// windows.h): the dialog class, the controls "Button", "Edit", "Static" and "ComboBox",
+// and the common controls "msctls_progress32" and "SysListView32".
 #pragma once
 
 #include "basetypes.h"
@@ -20,6 +21,12 @@ const int kMaxWindowExtraBytes = 40 * static_cast<int>(sizeof(LONG_PTR));
 
 // The class of the windows that CreateDialogParamA makes.
 extern const char kDialogClassName[];
+
+// The procedures of the common controls, each in a file of its own.
+LRESULT CALLBACK ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ProgressBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ListViewProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+extern const int kProgressBarExtraBytes;
 
 // The system's classes, which the class table starts with.
 std::vector<WindowClassEntry> SystemClasses();

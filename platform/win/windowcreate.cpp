@@ -5,6 +5,7 @@
 #include "processthreads.h"
 #include "threadinput.h"
 #include "windowclass.h"
+#include "windowgonehooks.h"
 #include "windowmessages.h"
 #include "windowtable.h"
 #include "winerror.h"
@@ -27,6 +28,7 @@ struct Removal {
     {
         qelwin::RemoveWindow(window);
         queue->ForgetWindow(window);
+        qelwin::TellWindowGone(window);
     }
 };
 

@@ -4,7 +4,7 @@
 // folder takes the name of a C, C++ or POSIX header, because the folder stands on the
 // include path of every target. kernelobject.h, fileobject.h, moduletable.h,
 // systemmodule.h, messagequeue.h, windowtable.h, threadinput.h, systemclasses.h,
-// dialogstate.h, registrytree.h and registryfile.h are the layer's own inside and are
+// dialogstate.h, registrytree.h, registryfile.h and controlstate.h are the layer's own inside and are
 // left out on purpose.
 #pragma once
 
@@ -12,6 +12,7 @@
 #include "winerror.h"
 
 #include "collation.h"
+#include "combobox.h"
 #include "controls.h"
 #include "critsec.h"
 #include "crtformat.h"
@@ -30,16 +31,20 @@
 #include "filemapping.h"
 #include "fileops.h"
 #include "formatmessage.h"
+#include "globalmemory.h"
 #include "fullpathname.h"
 #include "handles.h"
+#include "imagelist.h"
 #include "interlocked.h"
 #include "lasterror.h"
+#include "listview.h"
 #include "localmemory.h"
 #include "lstring.h"
 #include "messagebox.h"
 #include "modules.h"
 #include "objecthandles.h"
 #include "procaddress.h"
+#include "progressbar.h"
 #include "processthreads.h"
 #include "registeredmessages.h"
 #include "registry.h"
@@ -54,6 +59,7 @@
 #include "windowcreate.h"
 #include "windowfocus.h"
 #include "windowgeometry.h"
+#include "windowgonehooks.h"
 #include "windowinfo.h"
 #include "windowmessages.h"
 #include "windowstate.h"

@@ -6,6 +6,7 @@
 #include <symserverscripts.h>
 #include <symserverstrings.h>
 #include <varnodestrings.h>
+#include <windowsresources.h>
 
 #include <vector>
 
@@ -21,8 +22,12 @@ const QEL_MODULE_RESOURCES &KorvexResources()
         all.insert(all.end(), g_VarNodeStrings, g_VarNodeStrings + g_VarNodeStringCount);
         return all;
     }();
-    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), g_SymserverResources,
-                                                   g_SymserverResourceCount};
+    static const std::vector<QEL_RESOURCE_ENTRY> entries = [] {
+        std::vector<QEL_RESOURCE_ENTRY> all(g_SymserverResources, g_SymserverResources + g_SymserverResourceCount);
+        all.insert(all.end(), g_WindowsResources, g_WindowsResources + g_WindowsResourceCount);
+        return all;
+    }();
+    static const QEL_MODULE_RESOURCES resources = {strings.data(), strings.size(), entries.data(), entries.size()};
     return resources;
 }
 

@@ -1,0 +1,179 @@
+#include "dialogcontrols.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace QelHost {
+
+namespace {
+
+struct ControlAction {
+    std::string kind; // "pick", "row" or "drop"
+    int control = 0;
+    std::string value;
+};
+
+bool Number(const std::string &text, long low, long high, long *number)
+{
+    char *end = nullptr;
+    *number = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && *end == '\0' && *number >= low && *number <= high;
+}
+
+bool Parse(const std::string &action, ControlAction *parsed)
+{
+    size_t colon = action.find(':'), equals = action.find('=');
+    if (colon == std::string::npos || equals == std::string::npos || equals < colon)
+        return false;
+    parsed->kind = action.substr(0, colon);
+    if (parsed->kind != "pick" && parsed->kind != "row" && parsed->kind != "drop")
+        return false;
+    long id = 0;
+    if (!Number(action.substr(colon + 1, equals - colon - 1), -0x8000, 0xFFFF, &id))
+        return false;
+    parsed->control = static_cast<int>(id);
+    parsed->value = action.substr(equals + 1);
+    return true;
+}
+
+// Row R and its flags ":state", ":double", in any order.
+bool ParseRow(const std::string &value, int *row, bool *onState, bool *twice)
+{
+    size_t colon = value.find(':');
+    long number = 0;
+    if (!Number(value.substr(0, colon), 0, 0xFFFF, &number))
+        return false;
+    *row = static_cast<int>(number);
+    *onState = *twice = false;
+    while (colon != std::string::npos) {
+        size_t next = value.find(':', colon + 1);
+        std::string flag = value.substr(colon + 1, next == std::string::npos ? std::string::npos : next - colon - 1);
+        if (flag == "state")
+            *onState = true;
+        else if (flag == "double")
+            *twice = true;
+        else
+            return false;
+        colon = next;
+    }
+    return true;
+}
+
+// A control's text on one line, as the dialog lines write texts.
+std::string Escaped(const std::string &text)
+{
+    std::string line;
+    for (char c : text) {
+        if (c == '\t')
+            line += "\\t";
+        else if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\\')
+            line += "\\\\";
+        else
+            line += c;
+    }
+    return line;
+}
+
+std::string ClassOf(HWND control)
+{
+    char name[64] = "";
+    GetClassNameA(control, name, sizeof name);
+    return name;
+}
+
+std::string ListText(HWND list, int row, int column)
+{
+    char text[256] = "";
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+} // namespace
+
+bool IsControlAction(const std::string &action)
+{
+    ControlAction parsed;
+    if (!Parse(action, &parsed))
+        return false;
+    long number = 0;
+    int row = 0;
+    bool onState = false, twice = false;
+    if (parsed.kind == "pick")
+        return Number(parsed.value, 0, 0xFFFF, &number);
+    if (parsed.kind == "row")
+        return ParseRow(parsed.value, &row, &onState, &twice);
+    return true;
+}
+
+bool DoControlAction(HWND dialog, const std::string &action, std::string *error)
+{
+    ControlAction parsed;
+    if (!Parse(action, &parsed)) {
+        *error = action + ": no action";
+        return false;
+    }
+    HWND control = GetDlgItem(dialog, parsed.control);
+    if (control == nullptr) {
+        *error = action + ": the dialog has no control " + std::to_string(parsed.control);
+        return false;
+    }
+    if (parsed.kind == "pick") {
+        if (SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(std::atoi(parsed.value.c_str())), 0) == CB_ERR) {
+            *error = action + ": control " + std::to_string(parsed.control) + " has no such item";
+            return false;
+        }
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(parsed.control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        return true;
+    }
+    if (parsed.kind == "row") {
+        int row = 0;
+        bool onState = false, twice = false;
+        ParseRow(parsed.value, &row, &onState, &twice);
+        if (row >= SendMessageA(control, LVM_GETITEMCOUNT, 0, 0) || QelClickListItem(control, row, onState, twice) == -1) {
+            *error = action + ": control " + std::to_string(parsed.control) + " has no row " + std::to_string(row);
+            return false;
+        }
+        return true;
+    }
+    if (FAILED(QelDropText(control, parsed.value.data(), parsed.value.size(), nullptr))) {
+        *error = action + ": control " + std::to_string(parsed.control) + " takes no drops";
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ControlDetailLines(HWND control)
+{
+    std::vector<std::string> lines;
+    const std::string name = ClassOf(control);
+    if (_stricmp(name.c_str(), "ComboBox") == 0) {
+        const LRESULT count = SendMessageA(control, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            std::string text(static_cast<size_t>(SendMessageA(control, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
+            SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+            lines.push_back("\t\titem\t" + std::to_string(i) + "\t" + Escaped(text.c_str()));
+        }
+    } else if (_stricmp(name.c_str(), WC_LISTVIEWA) == 0) {
+        const LRESULT count = SendMessageA(control, LVM_GETITEMCOUNT, 0, 0);
+        for (int row = 0; row < count; ++row) {
+            UINT state = static_cast<UINT>(SendMessageA(control, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK)) >> 12;
+            lines.push_back("\t\trow\t" + std::to_string(row) + "\t" + std::to_string(state) + "\t" +
+                            Escaped(ListText(control, row, 0)) + "\t" + Escaped(ListText(control, row, 1)));
+        }
+    } else if (_stricmp(name.c_str(), PROGRESS_CLASSA) == 0) {
+        lines.push_back("\t\tposition\t" + std::to_string(SendMessageA(control, PBM_GETPOS, 0, 0)));
+    }
+    return lines;
+}
+
+} // namespace QelHost

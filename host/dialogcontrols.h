@@ -1,0 +1,25 @@
+// The script's actions on the common controls, and what the dialog lines show of them:
+//   pick:C=N                   selects item N of combo box C (CB_SETCURSEL), then tells
+//                              the dialog CBN_SELCHANGE, as a user's pick does
+//   row:C=R[:state][:double]   clicks row R of list C, on its state icon or its label,
+//                              once or twice (QelClickListItem)
+//   drop:C=TEXT                drops TEXT, without a NUL, on control C (QelDropText)
+#pragma once
+
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+namespace QelHost {
+
+// Whether `action` is one of the actions above, well formed.
+bool IsControlAction(const std::string &action);
+// Does the action on `dialog`; false with the reason in `error` when it cannot.
+bool DoControlAction(HWND dialog, const std::string &action, std::string *error);
+// A dialog line's details of a control, each starting with a tab: a combo box's items,
+// a list's rows (their texts by column and their state image), a progress bar's
+// position; none for other controls.
+std::vector<std::string> ControlDetailLines(HWND control);
+
+} // namespace QelHost

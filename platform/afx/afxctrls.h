@@ -1,0 +1,79 @@
+// The framework's control classes the system uses: thin CWnd objects over the controls'
+// messages (combobox.h, progressbar.h, listview.h, imagelist.h). A dialog binds one to
+// its template's control with DDX_Control.
+#pragma once
+
+#include "afxstring.h"
+#include "afxwnd.h"
+#include "basetypes.h"
+#include "imagelist.h"
+#include "listview.h"
+
+class CComboBox : public CWnd {
+public:
+    int AddString(LPCTSTR lpszString);
+    void ResetContent();
+    int GetCount() const;
+    int GetCurSel() const;
+    // Selects the item and shows its text; CB_ERR for an index out of the list.
+    int SetCurSel(int nSelect);
+    int GetLBTextLen(int nIndex) const;
+    // The item's text; empty (and CB_ERR) for an index out of the list.
+    int GetLBText(int nIndex, CString &rString) const;
+};
+
+class CProgressCtrl : public CWnd {
+public:
+    void SetRange(short nLower, short nUpper);
+    void SetRange32(int nLower, int nUpper);
+    // Answers the previous position.
+    int SetPos(int nPos);
+    int GetPos() const;
+};
+
+// An image list that the object owns and destroys.
+class CImageList {
+public:
+    CImageList() = default;
+    ~CImageList();
+    CImageList(const CImageList &) = delete;
+    CImageList &operator=(const CImageList &) = delete;
+
+    // The images `cx` wide of the bitmap resource `nBitmapID` of the module that holds
+    // it; FALSE when there is none or it is no bitmap of whole images.
+    BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
+    BOOL DeleteImageList();
+    int GetImageCount() const;
+    operator HIMAGELIST() const { return m_hImageList; }
+    HIMAGELIST GetSafeHandle() const { return m_hImageList; }
+
+    HIMAGELIST m_hImageList = nullptr;
+};
+
+class CListCtrl : public CWnd {
+public:
+    int InsertColumn(int nCol, LPCTSTR lpszColumnHeading, int nFormat = LVCFMT_LEFT, int nWidth = -1,
+                     int nSubItem = -1);
+    int InsertItem(const LVITEM *pItem);
+    BOOL SetItem(const LVITEM *pItem);
+    BOOL GetItem(LVITEM *pItem) const;
+    BOOL SetItemText(int nItem, int nSubItem, LPCTSTR lpszText);
+    CString GetItemText(int nItem, int nSubItem) const;
+    BOOL SetItemData(int nItem, DWORD_PTR dwData);
+    DWORD_PTR GetItemData(int nItem) const;
+    BOOL SetItemState(int nItem, UINT nState, UINT nMask);
+    UINT GetItemState(int nItem, UINT nMask) const;
+    int GetItemCount() const;
+    BOOL DeleteAllItems();
+    // Answers the list it replaces, as a handle (the framework's temporary object is
+    // left out).
+    HIMAGELIST SetImageList(CImageList *pImageList, int nImageListType);
+    int HitTest(LVHITTESTINFO *pHitTestInfo) const;
+    int SubItemHitTest(LVHITTESTINFO *pInfo);
+};
+
+class CDataExchange;
+// Binds `rControl` to the item `nIDC` of the dialog (SubclassWindow) the first time; an
+// item that does not exist or cannot be bound throws CNotSupportedException, as a
+// missing item does for the other exchanges.
+void DDX_Control(CDataExchange *pDX, int nIDC, CWnd &rControl);
