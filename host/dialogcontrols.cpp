@@ -59,25 +59,6 @@ bool ParseRow(const std::string &value, int *row, bool *onState, bool *twice)
     return true;
 }
 
-// A control's text on one line, as the dialog lines write texts.
-std::string Escaped(const std::string &text)
-{
-    std::string line;
-    for (char c : text) {
-        if (c == '\t')
-            line += "\\t";
-        else if (c == '\n')
-            line += "\\n";
-        else if (c == '\r')
-            line += "\\r";
-        else if (c == '\\')
-            line += "\\\\";
-        else
-            line += c;
-    }
-    return line;
-}
-
 std::string ClassOf(HWND control)
 {
     char name[64] = "";
@@ -161,19 +142,37 @@ std::vector<std::string> ControlDetailLines(HWND control)
         for (LRESULT i = 0; i < count; ++i) {
             std::string text(static_cast<size_t>(SendMessageA(control, CB_GETLBTEXTLEN, i, 0)) + 1, '\0');
             SendMessageA(control, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-            lines.push_back("\t\titem\t" + std::to_string(i) + "\t" + Escaped(text.c_str()));
+            lines.push_back("\t\titem\t" + std::to_string(i) + "\t" + OneLine(text.c_str()));
         }
     } else if (_stricmp(name.c_str(), WC_LISTVIEWA) == 0) {
         const LRESULT count = SendMessageA(control, LVM_GETITEMCOUNT, 0, 0);
         for (int row = 0; row < count; ++row) {
             UINT state = static_cast<UINT>(SendMessageA(control, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK)) >> 12;
             lines.push_back("\t\trow\t" + std::to_string(row) + "\t" + std::to_string(state) + "\t" +
-                            Escaped(ListText(control, row, 0)) + "\t" + Escaped(ListText(control, row, 1)));
+                            OneLine(ListText(control, row, 0)) + "\t" + OneLine(ListText(control, row, 1)));
         }
     } else if (_stricmp(name.c_str(), PROGRESS_CLASSA) == 0) {
         lines.push_back("\t\tposition\t" + std::to_string(SendMessageA(control, PBM_GETPOS, 0, 0)));
     }
     return lines;
+}
+
+std::string OneLine(const std::string &text)
+{
+    std::string line;
+    for (char c : text) {
+        if (c == '\t')
+            line += "\\t";
+        else if (c == '\n')
+            line += "\\n";
+        else if (c == '\r')
+            line += "\\r";
+        else if (c == '\\')
+            line += "\\\\";
+        else
+            line += c;
+    }
+    return line;
 }
 
 } // namespace QelHost

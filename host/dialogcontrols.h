@@ -21,5 +21,7 @@ bool DoControlAction(HWND dialog, const std::string &action, std::string *error)
 // a list's rows (their texts by column and their state image), a progress bar's
 // position; none for other controls.
 std::vector<std::string> ControlDetailLines(HWND control);
+// A text on one line of the dialog records: tabs, line ends and backslashes escaped.
+std::string OneLine(const std::string &text);
 
 } // namespace QelHost

@@ -10,25 +10,6 @@ namespace QelHost {
 
 namespace {
 
-// A text on one line: tabs, line ends and backslashes escaped.
-std::string OneLine(const std::string &text)
-{
-    std::string line;
-    for (char c : text) {
-        if (c == '\t')
-            line += "\\t";
-        else if (c == '\n')
-            line += "\\n";
-        else if (c == '\r')
-            line += "\\r";
-        else if (c == '\\')
-            line += "\\\\";
-        else
-            line += c;
-    }
-    return line;
-}
-
 std::string Joined(const std::vector<std::string> &words, size_t first)
 {
     std::string text;
