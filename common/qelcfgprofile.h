@@ -5,8 +5,8 @@
 
 #include <ole2.h>
 
-// The profile, as the holder's slot 13 gives it (or the host object itself). Slots 10 to
-// 12 are not called yet and take nothing until their callers come.
+// The profile, as the holder's slot 13 gives it (or the host object itself). Slots 10 and
+// 11 are not called yet and take nothing until their callers come.
 interface IQelCfgProfile2 : public IDispatch {
     // Slot 7: opens the item `entry` of `section`. *pValue comes in as the item's default
     // (its type is the item's type) and goes out as its value; *pHandle names the item in
@@ -18,7 +18,9 @@ interface IQelCfgProfile2 : public IDispatch {
     STDMETHOD(PutValue)(LONG handle, VARIANT *pValue) PURE;
     STDMETHOD(Slot10)() PURE;
     STDMETHOD(Slot11)() PURE;
-    STDMETHOD(Slot12)() PURE;
+    // Slot 12: asks the host to keep the values as they stand now, after a component has
+    // changed some of them.
+    STDMETHOD(Store)() PURE;
     // Slot 13: asks the host to load the profile; it fires QELCFG_EVENT_VALID while doing
     // so.
     STDMETHOD(Load)() PURE;

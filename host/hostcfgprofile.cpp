@@ -121,6 +121,19 @@ ULONG CHostCfgProfile::Loads() const
     return m_loads;
 }
 
+ULONG CHostCfgProfile::Stores() const
+{
+    std::lock_guard<std::mutex> hold(m_itemLock);
+    return m_stores;
+}
+
+STDMETHODIMP CHostCfgProfile::Store()
+{
+    std::lock_guard<std::mutex> hold(m_itemLock);
+    m_stores++;
+    return S_OK;
+}
+
 STDMETHODIMP CHostCfgProfile::GetTypeInfoCount(UINT *pctinfo)
 {
     if (pctinfo == nullptr)

@@ -57,6 +57,8 @@ public:
     void SetLoadFiresValid(bool fires);
     // How often slot 13 was called.
     ULONG Loads() const;
+    // How often slot 12 was called.
+    ULONG Stores() const;
     // The debug-server object known by `name`; NULL forgets the name.
     void SetDebugServer(LPCOLESTR name, IUnknown *debugServer);
 
@@ -77,7 +79,8 @@ public:
     STDMETHODIMP PutValue(LONG handle, VARIANT *pValue) override;
     STDMETHODIMP Slot10() override { return E_NOTIMPL; }
     STDMETHODIMP Slot11() override { return E_NOTIMPL; }
-    STDMETHODIMP Slot12() override { return E_NOTIMPL; }
+    // Counted; nothing more unless the profile is kept in a file.
+    STDMETHODIMP Store() override;
     STDMETHODIMP Load() override;
 
     // E_INVALIDARG and a null object for a name that is not known.
@@ -107,6 +110,7 @@ private:
     std::vector<Item> m_items; // handle n is m_items[n - 1]
     std::map<std::u16string, CComPtr<IUnknown>> m_debugServers;
     ULONG m_loads = 0;
+    ULONG m_stores = 0;
     bool m_loadFiresValid = true;
 };
 

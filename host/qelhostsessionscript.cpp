@@ -2,6 +2,7 @@
 
 #include "hostcfgprofile.h"
 #include "hostframe.h"
+#include "hostmainwindow.h"
 #include "hostsymbolbrowser.h"
 #include "hostviewservers.h"
 #include "hostwatchview.h"
@@ -91,6 +92,7 @@ private:
     Debugger m_debugger{"QelSymbol", nullptr, nullptr};
     CComPtr<IStorage> m_storage;
     CComPtr<CHostFrame> m_frame;
+    std::unique_ptr<HostMainWindow> m_mainWindow;
     void *m_library = nullptr;
     std::shared_ptr<HostReports> m_reports;
     SessionDialogs m_dialogs;
@@ -231,6 +233,10 @@ bool Session::SetProfileItem(const ProfileItem &item, std::string *error)
 bool Session::Start(std::string *error)
 {
     m_stage = Stage::Started;
+    // Made first, so that whatever the servers open finds its owner.
+    m_mainWindow = std::make_unique<HostMainWindow>();
+    if (!m_mainWindow->Handle())
+        return Fail(error, "no main window");
     HRESULT hr = RegisterKorvex(&m_library, false);
     if (FAILED(hr))
         return Fail(error, "libKorvex.so cannot be registered (" + Hex(hr) + ")");
@@ -342,6 +348,7 @@ bool Session::Finish(bool commit, std::string *error)
     m_debugger.debugServer.Release();
     m_frame.Release();
     m_storage.Release();
+    m_mainWindow.reset();
     bool saved = !commit || !m_workspaceGiven || SaveWorkspace(m_root, m_workspacePath, error);
     m_root.Release();
     if (m_library) {

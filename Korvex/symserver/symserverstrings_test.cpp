@@ -19,6 +19,7 @@ const QEL_MODULE_RESOURCES &TestResources()
 {
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
+        all.insert(all.end(), g_WindowsStrings, g_WindowsStrings + g_WindowsStringCount);
         all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
         return all;
@@ -38,6 +39,8 @@ TEST(SymserverStrings, NoIdIsTakenTwiceInKorvex)
     std::set<UINT> ids;
     for (size_t i = 0; i < g_SymserverStringCount; ++i)
         EXPECT_TRUE(ids.insert(g_SymserverStrings[i].id).second) << g_SymserverStrings[i].id;
+    for (size_t i = 0; i < g_WindowsStringCount; ++i)
+        EXPECT_TRUE(ids.insert(g_WindowsStrings[i].id).second) << g_WindowsStrings[i].id;
     for (size_t i = 0; i < g_SymdbStringCount; ++i)
         EXPECT_TRUE(ids.insert(g_SymdbStrings[i].id).second) << g_SymdbStrings[i].id;
     for (size_t i = 0; i < g_ProgfilesStringCount; ++i)

@@ -44,14 +44,7 @@ bool Matches(const char *pattern, const char *name)
     return *pattern == '\0';
 }
 
-// Windows counts 100-nanosecond intervals from 1601-01-01, Linux seconds from 1970.
-FILETIME ToFileTime(const struct timespec &time)
-{
-    const int64_t secondsFrom1601To1970 = 11644473600LL;
-    uint64_t ticks = static_cast<uint64_t>(time.tv_sec + secondsFrom1601To1970) * 10000000u +
-                     static_cast<uint64_t>(time.tv_nsec) / 100u;
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
+using qelwin::ToFileTime;
 
 // The entry `name` of `directory`; an entry whose status cannot be read (a dangling
 // link, a file removed meanwhile) is still listed, as a plain file of no size.
@@ -124,6 +117,15 @@ HANDLE Fail(DWORD error)
 }
 
 } // namespace
+
+// Windows counts 100-nanosecond intervals from 1601-01-01, Linux seconds from 1970.
+FILETIME qelwin::ToFileTime(const struct timespec &time)
+{
+    const int64_t secondsFrom1601To1970 = 11644473600LL;
+    uint64_t ticks = static_cast<uint64_t>(time.tv_sec + secondsFrom1601To1970) * 10000000u +
+                     static_cast<uint64_t>(time.tv_nsec) / 100u;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
 
 HANDLE FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData)
 {

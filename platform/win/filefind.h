@@ -12,6 +12,8 @@
 
 #include "basetypes.h"
 
+#include <ctime>
+
 #define FILE_ATTRIBUTE_READONLY 0x00000001
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
@@ -41,6 +43,11 @@ BOOL FindNextFileA(HANDLE findFile, LPWIN32_FIND_DATAA findData);
 
 // FALSE with ERROR_INVALID_HANDLE for a handle that is not a live search.
 BOOL FindClose(HANDLE findFile);
+
+namespace qelwin {
+// A time of the file system as Windows counts file times.
+FILETIME ToFileTime(const struct timespec &time);
+} // namespace qelwin
 
 // The names of an ANSI build, which the system's code uses.
 typedef WIN32_FIND_DATAA WIN32_FIND_DATA;

@@ -123,6 +123,34 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes)
     return TRUE;
 }
 
+BOOL GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information)
+{
+    if (level != GetFileExInfoStandard || information == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!IsUsableName(fileName))
+        return FALSE;
+    struct stat status;
+    if (stat(fileName, &status) != 0) {
+        SetLastError(qelwin::FileErrorFromErrno(errno, fileName));
+        return FALSE;
+    }
+    auto *data = static_cast<WIN32_FILE_ATTRIBUTE_DATA *>(information);
+    *data = WIN32_FILE_ATTRIBUTE_DATA{};
+    if (S_ISDIR(status.st_mode))
+        data->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+    else
+        data->dwFileAttributes = (status.st_mode & S_IWUSR) != 0 ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_READONLY;
+    data->ftCreationTime = qelwin::ToFileTime(status.st_ctim);
+    data->ftLastAccessTime = qelwin::ToFileTime(status.st_atim);
+    data->ftLastWriteTime = qelwin::ToFileTime(status.st_mtim);
+    uint64_t size = S_ISDIR(status.st_mode) ? 0 : static_cast<uint64_t>(status.st_size);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size);
+    return TRUE;
+}
+
 DWORD GetFileAttributesA(LPCSTR fileName)
 {
     if (!IsUsableName(fileName))

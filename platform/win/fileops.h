@@ -30,6 +30,22 @@ BOOL CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttributes)
 // ERROR_PATH_NOT_FOUND when there is no such entry.
 DWORD GetFileAttributesA(LPCSTR fileName);
 
+typedef enum _GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard } GET_FILEEX_INFO_LEVELS;
+
+typedef struct _WIN32_FILE_ATTRIBUTE_DATA {
+    DWORD dwFileAttributes; // as GetFileAttributesA gives them
+    FILETIME ftCreationTime; // Linux keeps no creation time: the status change time
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+} WIN32_FILE_ATTRIBUTE_DATA, *LPWIN32_FILE_ATTRIBUTE_DATA;
+
+// The attributes, times and size of the one entry `fileName` (no wildcards: '*' and '?'
+// are characters of the name), into *information; FALSE with the errors of
+// GetFileAttributesA, or ERROR_INVALID_PARAMETER for another level or no buffer.
+BOOL GetFileAttributesExA(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information);
+
 // The names of an ANSI build, which the system's code uses.
 inline BOOL CopyFile(LPCSTR existingFileName, LPCSTR newFileName, BOOL failIfExists)
 {
@@ -49,4 +65,9 @@ inline BOOL CreateDirectory(LPCSTR pathName, LPSECURITY_ATTRIBUTES securityAttri
 inline DWORD GetFileAttributes(LPCSTR fileName)
 {
     return GetFileAttributesA(fileName);
+}
+
+inline BOOL GetFileAttributesEx(LPCSTR fileName, GET_FILEEX_INFO_LEVELS level, LPVOID information)
+{
+    return GetFileAttributesExA(fileName, level, information);
 }

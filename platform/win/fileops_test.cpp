@@ -26,7 +26,7 @@ protected:
 
     void TearDown() override
     {
-        for (const char *name : {"a.bin", "b.bin", "ro.bin"})
+        for (const char *name : {"a.bin", "b.bin", "ro.bin", "w*?.bin"})
             unlink(Path(name).c_str());
         for (const char *name : {"sub/deeper", "sub"})
             rmdir(Path(name).c_str());
@@ -120,6 +120,37 @@ TEST_F(FileOps, AttributesTellDirectoriesAndReadOnlyFiles)
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(GetFileAttributesA(Path("none/x").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// The load commands tell an unchanged program file by its own last-write time, and names
+// may hold the characters that a search takes as wildcards.
+TEST_F(FileOps, ExtendedAttributesGiveTheEntrysOwnTimesAndSize)
+{
+    Write("w*?.bin", "12345");
+    Write("a.bin", "x");
+    struct timespec times[2] = {{1000000000, 0}, {1500000000, 250}};
+    ASSERT_EQ(utimensat(AT_FDCWD, Path("w*?.bin").c_str(), times, 0), 0);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    ASSERT_TRUE(GetFileAttributesExA(Path("w*?.bin").c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(data.nFileSizeLow, 5u);
+    EXPECT_EQ(data.nFileSizeHigh, 0u);
+    uint64_t written = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                       data.ftLastWriteTime.dwLowDateTime;
+    EXPECT_EQ(written, (1500000000ull + 11644473600ull) * 10000000ull + 2u);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(Path("w*?.bin").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(found.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwLowDateTime);
+    FindClose(search);
+
+    ASSERT_TRUE(GetFileAttributesExA(dir_.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.dwFileAttributes, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(data.nFileSizeLow, 0u);
+    EXPECT_FALSE(GetFileAttributesExA(Path("w*").c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(GetFileAttributesExA(Path("a.bin").c_str(), GetFileExInfoStandard, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 } // namespace

@@ -36,6 +36,7 @@ const QEL_MODULE_RESOURCES &TestResources()
 {
     static const std::vector<QEL_STRING_ENTRY> strings = [] {
         std::vector<QEL_STRING_ENTRY> all(g_SymserverStrings, g_SymserverStrings + g_SymserverStringCount);
+        all.insert(all.end(), g_WindowsStrings, g_WindowsStrings + g_WindowsStringCount);
         all.insert(all.end(), g_SymdbStrings, g_SymdbStrings + g_SymdbStringCount);
         all.insert(all.end(), g_ProgfilesStrings, g_ProgfilesStrings + g_ProgfilesStringCount);
         return all;
