@@ -170,6 +170,7 @@ public:
     void SetNoMessageBoxes(LONG flag) { m_noMessageBoxes = flag; }
     void SetOwnerWindow(HWND window) { m_ownerWindow = window; }
     void SetReports(std::shared_ptr<HostReports> reports) { m_reports = std::move(reports); }
+    std::shared_ptr<HostReports> Reports() const { return m_reports; }
     // The controller information at the end of its chain finds this object through
     // `link`, which it clears as it ends.
     void SetControllerLink(std::shared_ptr<DebugServerLink> link);

@@ -40,9 +40,11 @@ bool IsCheckable(HWND control)
     return _stricmp(name, "Button") == 0 && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON && kind != BS_GROUPBOX;
 }
 
-std::vector<std::string> DialogLines(HWND dialog, const std::string &id)
+} // namespace
+
+std::vector<std::string> DescribeDialog(HWND dialog, const std::string &id, const std::string &kind)
 {
-    std::vector<std::string> lines{"dialog\t" + id + "\t" + OneLine(WindowText(dialog))};
+    std::vector<std::string> lines{kind + "\t" + id + "\t" + OneLine(WindowText(dialog))};
     for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
         char name[64];
         GetClassNameA(control, name, sizeof name);
@@ -54,6 +56,8 @@ std::vector<std::string> DialogLines(HWND dialog, const std::string &id)
     }
     return lines;
 }
+
+namespace {
 
 std::string FlagNames(DWORD flags)
 {
@@ -337,7 +341,7 @@ int DialogScript::AnswerDialog(HWND dialog, const std::string &id)
             running = found->second;
     }
     if (!known) {
-        running.record = Record(DialogLines(dialog, id));
+        running.record = Record(DescribeDialog(dialog, id, "dialog"));
         if (!Take(Kind::Dialog, id, "dialog " + id, &running.answer)) {
             AddToRecord(running.record, "\tanswer\tnone");
             return QEL_DIALOG_DONE;

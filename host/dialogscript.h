@@ -33,6 +33,10 @@
 
 namespace QelHost {
 
+// The lines that tell of a dialog: "KIND ID CAPTION", then a line per control ("control
+// ID CLASS TEXT CHECK") with its details, split by tabs.
+std::vector<std::string> DescribeDialog(HWND dialog, const std::string &id, const std::string &kind);
+
 class DialogScript {
 public:
     DialogScript() = default;

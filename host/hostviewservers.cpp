@@ -14,12 +14,13 @@ struct ViewServer {
     const char *description;
 };
 
-// The watch and locals windows are Talvix's QelWatch and QelLocals; the SFR view has an
-// identifier of this stand-in's own.
+// The watch and locals windows and the symbol explorer are Talvix's QelWatch, QelLocals
+// and QelSymbolExplorer; the SFR view has an identifier of this stand-in's own.
 const ViewServer kViewServers[] = {
     {"StdQelWatchWin", "{72611523-B1A9-11D3-BFA2-006097125629}", "Standard QEL Watch Window"},
     {"StdQelSFRView", "{5E1C0A71-3B2D-4F6E-8A90-1D2C3B4A5F60}", "Standard QEL SFR View"},
     {"StdQelLocalsWin", "{72611522-B1A9-11D3-BFA2-006097125629}", "Standard QEL Locals Window"},
+    {"StdQelSymbolExplWin", "{72611521-B1A9-11D3-BFA2-006097125629}", "Standard QEL Symbol Explorer"},
 };
 
 const char kQelSymbolText[] = "{EF0E9413-D9B2-11D1-BC34-006097125629}";

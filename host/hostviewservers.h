@@ -1,6 +1,6 @@
 // The view servers of the symbol server's windows in the registry, as their own
 // registration writes them (viewsrvregistry.h gives the layout): the watch and the locals
-// window of Talvix, and the SFR view, which the host offers. The command handlers read
+// window and the symbol explorer of Talvix, and the SFR view, which the host offers. The command handlers read
 // these keys when the symbol server is made, so tests and qelhost write them first.
 #pragma once
 
@@ -8,7 +8,7 @@
 
 namespace QelHost {
 
-// "StdQelWatchWin", "StdQelSFRView" and "StdQelLocalsWin", each under the QelSymbol
+// "StdQelWatchWin", "StdQelSFRView", "StdQelLocalsWin" and "StdQelSymbolExplWin", each under the QelSymbol
 // class identifier; ERROR_SUCCESS or the first registry error.
 LONG RegisterSymbolViewServers();
 

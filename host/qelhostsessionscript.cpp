@@ -1,6 +1,7 @@
 #include "qelhostsessionscript.h"
 
 #include "hostcfgprofile.h"
+#include "hostexplorerview.h"
 #include "hostframe.h"
 #include "hostmainwindow.h"
 #include "hostsymbolbrowser.h"
@@ -9,6 +10,7 @@
 #include "qelhostscript.h"
 #include "qelhostsession.h"
 #include "qelhostsessiondialogs.h"
+#include "qelhostsessionhost.h"
 #include "qelhostsessionwindows.h"
 #include "qelhostworkspace.h"
 
@@ -96,6 +98,7 @@ private:
     void *m_library = nullptr;
     std::shared_ptr<HostReports> m_reports;
     SessionDialogs m_dialogs;
+    SessionHostCommands m_hostCommands;
     DWORD m_browserClass = 0;
 };
 
@@ -153,7 +156,8 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     std::vector<std::string> texts;
     for (const ScriptWord &word : words)
         texts.push_back(word.text);
-    bool needsDebugger = command == "exec" || command == "views" || command == "request-load" || command == "dialog";
+    bool needsDebugger = command == "exec" || command == "views" || command == "request-load" || command == "dialog" ||
+                         SessionHostCommands::Handles(command);
     bool anyStage = command == "answer" || command == "dialogs";
     if (command != "workspace" && command != "profile" && command != "start" && !needsDebugger && !anyStage &&
         command != "end")
@@ -179,6 +183,8 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return RunWindowsDialog(m_debugger.debugServer, m_storage, texts, error);
     if (command == "request-load")
         return m_dialogs.RequestLoad(m_debugger.debugServer, *m_debugger.Host()->Downloads(), texts, error);
+    if (SessionHostCommands::Handles(command))
+        return m_hostCommands.Run(texts, m_debugger.Host(), m_mainWindow->Handle(), error);
     if (words.size() != 1)
         return Fail(error, command + " takes nothing");
     if (command == "views") {
@@ -187,6 +193,7 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     }
     if (command == "dialogs") {
         m_dialogs.PrintOpened(stdout);
+        PrintShownDialogs(stdout);
         return true;
     }
     return Finish(true, error);
@@ -258,6 +265,7 @@ bool Session::Start(std::string *error)
         return Fail(error, "no host frame (" + Hex(hr) + ")");
     m_frame = frame;
     frame->SetViewFactory("StdQelWatchWin", WatchViewFactory());
+    frame->SetViewFactory("StdQelSymbolExplWin", ExplorerViewFactory());
     hr = m_root->OpenStorage(u"QelSymbol", nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0, &m_storage);
     if (hr == STG_E_FILENOTFOUND)
         hr = m_root->CreateStorage(u"QelSymbol", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &m_storage);
@@ -329,6 +337,10 @@ void Session::Views()
             if (auto *watch = dynamic_cast<CHostWatchView *>(view)) {
                 for (const WatchViewCall &call : watch->Calls())
                     std::printf("  call %s %d\n", call.method.c_str(), static_cast<int>(call.id));
+            }
+            if (auto *explorer = dynamic_cast<CHostExplorerView *>(view)) {
+                for (const ExplorerViewCall &call : explorer->Calls())
+                    std::printf("  call %s\n", ExplorerCallText(call).c_str());
             }
         }
     }

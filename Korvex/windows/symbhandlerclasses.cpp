@@ -1,13 +1,15 @@
 #include "symbhandlerclasses.h"
 
 #include "commqueuehandler.h"
+#include "fileloadmenuitem.h"
 #include "viewsrvhandlers.h"
 #include "watchwinviewsrvhandler.h"
 
 namespace {
 
-// The file-load and the program window's handlers stand before these once they exist.
+// The program window's handler stands second once it exists.
 CRuntimeClass *g_handlerClasses[] = {
+    RUNTIME_CLASS(CFileLoadMenuItem),
     RUNTIME_CLASS(CCommQueueRequestHandler),
     RUNTIME_CLASS(CSFRViewSrvHandler),
     RUNTIME_CLASS(CLocalsWinViewSrvHandler),
