@@ -310,6 +310,329 @@ analysis 100%
 dialog download $dir/arm7-mixed.elf
 end"
   ;;
+LoadsThroughTheMenuAndOffersTheProgramNextTime)
+  # The menu's load asks for the file, shows its progress and tells the host the program's
+  # entry and main; the workspace keeps the file and the filter, and the next start offers the
+  # program, unless the user set the program from the workspace to be ignored. Command 5
+  # hides the progress window the user does not work in; without input it also cancels the
+  # question whether to load the workspace's program.
+  cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
+  expect 0 "> workspace $dir/w.stg
+> start
+> answer file $dir/a.elf index:2
+> exec 1 -o 1
+result 0x00000000
+out 0 bool:1
+> activate main
+> wait-command 14
+> dialogs
+file	Open program file
+	filter	Binary target files (*.out;*.elf)|*.out;*.elf|Intel hex files (*.hex;*.h66;*.h86)|*.hex;*.h66;*.h86|All target files (*.out;*.elf;*.hex)|*.out;*.elf;*.hex|All files (*.*)|*.*|
+	index	1
+	folder	
+	file	
+	flags	OFN_HIDEREADONLY OFN_EXPLORER
+	answer	$dir/a.elf index:2
+hidden	214	Load State
+	control	-1	Static	Target Pattern Download:	-
+	control	215	msctls_progress32		-
+		position	100
+	control	219	Static	    408 Bytes	-
+	control	-1	Static	Symbol analysis:	-
+	control	216	msctls_progress32		-
+		position	100
+	control	217	Static	100 %	-
+> host
+stores 0
+start 1 0x0 0x68 0
+> end
+" "" "workspace $dir/w.stg
+start
+answer file $dir/a.elf index:2
+exec 1 -o 1
+activate main
+wait-command 14
+dialogs
+host
+end"
+  expect 0 "> workspace $dir/w.stg
+> start
+> answer 215 expect:207=$dir/a.elf ok
+> exec 1 u4:0 u4:0 -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> answer file cancel
+> exec 1
+result 0x00000001
+> dialogs
+dialog	215	Load Binary File
+	control	-1	Static	Do you want to load binary file	-
+	control	207	Static	$dir/a.elf	-
+	control	-1	Static	from Workspace?	-
+	control	1	Button	Load	-
+	control	2	Button	Cancel	-
+	answer	expect:207=$dir/a.elf ok
+	result	1
+file	Open program file
+	filter	Binary target files (*.out;*.elf)|*.out;*.elf|Intel hex files (*.hex;*.h66;*.h86)|*.hex;*.h66;*.h86|All target files (*.out;*.elf;*.hex)|*.out;*.elf;*.hex|All files (*.*)|*.*|
+	index	2
+	folder	$dir/
+	file	$dir/a.elf
+	flags	OFN_HIDEREADONLY OFN_EXPLORER
+	answer	cancel
+> end
+" "" "workspace $dir/w.stg
+start
+answer 215 expect:207=$dir/a.elf ok
+exec 1 u4:0 u4:0 -o 1
+wait-command 14
+answer file cancel
+exec 1
+dialogs
+end"
+  expect 0 "> workspace $dir/w.stg
+> profile System IgnoreProgramFromWsp bool:true
+> start
+> exec 1 u4:0 u4:0 -o 1
+result 0x00000001
+out 0 empty
+> dialogs
+> end
+" "" "workspace $dir/w.stg
+profile System IgnoreProgramFromWsp bool:true
+start
+exec 1 u4:0 u4:0 -o 1
+dialogs
+end"
+  expect 0 "> workspace $dir/w.stg
+> start
+> exec 4
+result 0x00000000
+> activate main
+> exec 5 u4:1
+result 0x00000000
+> answer 215 \"cmd:exec 5 u4:1\" \"cmd:exec 5\" ok
+> exec 1 u4:0 u4:0 -o 1
+> exec 5 u4:1
+result 0x00000000
+> exec 5
+result 0x00000000
+result 0x00000001
+out 0 empty
+> dialogs
+dialog	215	Load Binary File
+	control	-1	Static	Do you want to load binary file	-
+	control	207	Static	$dir/a.elf	-
+	control	-1	Static	from Workspace?	-
+	control	1	Button	Load	-
+	control	2	Button	Cancel	-
+	answer	cmd:exec 5 u4:1 cmd:exec 5 ok
+hidden	214	Load State
+	control	-1	Static	Target Pattern Download:	-
+	control	215	msctls_progress32		-
+		position	0
+	control	219	Static		-
+	control	-1	Static	Symbol analysis:	-
+	control	216	msctls_progress32		-
+		position	0
+	control	217	Static		-
+> end
+" "" "workspace $dir/w.stg
+start
+exec 4
+activate main
+exec 5 u4:1
+answer 215 \"cmd:exec 5 u4:1\" \"cmd:exec 5\" ok
+exec 1 u4:0 u4:0 -o 1
+dialogs
+end"
+  ;;
+NumbersTheProgramsLoadedTogether)
+  # With several programs loaded at once, the same file again is the program that is there
+  # (id 0); the programs that the user drops in the images dialog are unloaded, and no new
+  # program gets an id that a kept one holds; leaving the dialog gives the load up.
+  for name in a b c d e; do cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/$name.elf" || exit 1; done
+  expect 0 "> profile System MULTIPROGRAM/BOOL bool:true
+> start
+> answer file $dir/a.elf
+> exec 1
+result 0x00000000
+> wait-command 14
+> answer file $dir/a.elf
+> exec 1
+result 0x00000000
+> wait-command 14
+> answer file $dir/b.elf
+> answer 220 ok
+> exec 1
+result 0x00000000
+> wait-command 14
+> answer file $dir/c.elf
+> answer 220 ok
+> exec 1
+result 0x00000000
+> wait-command 14
+> answer file $dir/d.elf
+> answer 220 \"expect:233=d.elf {$dir/d.elf}\" row:234=0:state row:234=1:state ok
+> exec 1
+result 0x00000000
+> wait-command 14
+> answer file $dir/e.elf
+> answer 220 ok
+> exec 1
+result 0x00000000
+> wait-command 14
+> answer file $dir/a.elf
+> answer 220 row:234=0:state cancel
+> exec 1
+result 0x00000001
+> host
+forget 1
+forget 2
+stores 0
+start 1 0x0 0x68 0
+start 0 0x0 0x0 0
+start 2 0x0 0x68 0
+start 3 0x0 0x68 0
+start 1 0x0 0x68 0
+start 2 0x0 0x68 0
+> end
+" "" "profile System MULTIPROGRAM/BOOL bool:true
+start
+answer file $dir/a.elf
+exec 1
+wait-command 14
+answer file $dir/a.elf
+exec 1
+wait-command 14
+answer file $dir/b.elf
+answer 220 ok
+exec 1
+wait-command 14
+answer file $dir/c.elf
+answer 220 ok
+exec 1
+wait-command 14
+answer file $dir/d.elf
+answer 220 \"expect:233=d.elf {$dir/d.elf}\" row:234=0:state row:234=1:state ok
+exec 1
+wait-command 14
+answer file $dir/e.elf
+answer 220 ok
+exec 1
+wait-command 14
+answer file $dir/a.elf
+answer 220 row:234=0:state cancel
+exec 1
+host
+end"
+  ;;
+HandlesTheNoticesOfAProgramAndTellsTheExplorer)
+  # A changed file is reloaded without a question with AUTORELOAD while the user works in the
+  # main window, and not while they work elsewhere; otherwise the question decides, one
+  # notice at a time, and a notice with a wrong value leaves the next to be handled; nothing
+  # happens while the host shows no boxes. The explorer hears of breakpoints and unloads, a
+  # file that no reader takes shows the formats there are, and the breakpoints that command 3
+  # stored reach the host after each load.
+  cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
+  echo "not a program" > "$dir/notes.txt"
+  expect 0 "> profile System AUTORELOAD/BOOL bool:true
+> start
+> exec 1 bstr:$dir/a.elf -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> exec 3 u4:1 u4:2 bstrs:\"main.c 7\",\"main.c 9\"
+result 0x00000000
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+result 0x00000000
+> wait-command 14
+> activate none
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+result 0x00000000
+> profile System AUTORELOAD/BOOL bool:false
+> answer 213 expect:207=$dir/a.elf \"cmd:exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0\" cancel
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+result 0x00000000
+result 0x00000000
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:1
+result 0x00000000
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf bstr:x
+result 0x80070057
+> answer 213 ok
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+result 0x00000000
+> wait-command 14
+> quiet 1
+> exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+result 0x00000000
+> quiet 0
+> exec 30
+result 0x00000000
+> exec 8 u4:2 u4:0x68 u4:1 \"bstr:main.c 7\" u4:0x100 u4:0 \"bstr:main.c 9\"
+result 0x00000000
+> exec 8 u4:2 u4:0x68 u4:1 \"bstr:main.c 7\"
+result 0x80070057
+> exec 2 u4:1 i4:1
+result 0x00000000
+> answer msgbox ok
+> exec 1 bstr:$dir/notes.txt -o 1
+result 0x80004005
+out 0 empty
+> views
+view StdQelSymbolExplWin \"\"
+  call SignalBreakpoints \"main.c 7\" \"main.c 9\" | 2x2 104 1 256 0
+  call SignalLoadingPrgFile 0 1
+  call SignalLoadingPrgFile 0 0
+  call SignalLoadingPrgFile 1 -1
+> host
+forget 1
+forget 1
+forget 1
+stores 0
+start 1 0x0 0x68 0
+start 1 0x0 0x68 0
+start 1 0x0 0x68 0
+breakpoints 3 u4:8 u4:2 bstrs:\"main.c 7\",\"main.c 9\"
+breakpoints 3 u4:8 u4:2 bstrs:\"main.c 7\",\"main.c 9\"
+> end
+" "message box \"File load error\": The format of selected binary target file is currently not supported.
+Supported file formats:
+TriCore:	ELF/DWARF 1.1
+	Tasking-Locator-Option \"-f4\"
+	GNU-Linker-Option \"-gdwarf+3\"
+" "profile System AUTORELOAD/BOOL bool:true
+start
+exec 1 bstr:$dir/a.elf -o 1
+wait-command 14
+exec 3 u4:1 u4:2 bstrs:\"main.c 7\",\"main.c 9\"
+exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+wait-command 14
+activate none
+exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+profile System AUTORELOAD/BOOL bool:false
+answer 213 expect:207=$dir/a.elf \"cmd:exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0\" cancel
+exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:1
+exec 2 u4:2 i4:0 bstr:$dir/a.elf bstr:x
+answer 213 ok
+exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+wait-command 14
+quiet 1
+exec 2 u4:2 i4:0 bstr:$dir/a.elf i4:0
+quiet 0
+exec 30
+exec 8 u4:2 u4:0x68 u4:1 \"bstr:main.c 7\" u4:0x100 u4:0 \"bstr:main.c 9\"
+exec 8 u4:2 u4:0x68 u4:1 \"bstr:main.c 7\"
+exec 2 u4:1 i4:1
+answer msgbox ok
+exec 1 bstr:$dir/notes.txt -o 1
+views
+host
+end"
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }

@@ -67,10 +67,10 @@ struct DialogSearch {
     HWND found;
 };
 
-BOOL CALLBACK CollectShownDialogs(HWND window, LPARAM parameter)
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM parameter)
 {
     char name[16];
-    if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) > 0 && std::strcmp(name, "#32770") == 0)
+    if (GetClassNameA(window, name, sizeof name) > 0 && std::strcmp(name, "#32770") == 0)
         reinterpret_cast<std::vector<HWND> *>(parameter)->push_back(window);
     return TRUE;
 }
@@ -111,10 +111,10 @@ std::string InputText(const CComVariant &input)
 
 } // namespace
 
-void PrintShownDialogs(FILE *out)
+void PrintModelessDialogs(FILE *out)
 {
     std::vector<HWND> shown;
-    EnumWindows(CollectShownDialogs, reinterpret_cast<LPARAM>(&shown));
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&shown));
     for (HWND dialog : shown) {
         char title[256] = "";
         GetWindowTextA(dialog, title, sizeof title);
@@ -123,7 +123,7 @@ void PrintShownDialogs(FILE *out)
             if (entry.type != RT_DIALOG || std::strcmp(static_cast<const QEL_DLGTEMPLATE *>(entry.data)->caption, title) != 0)
                 continue;
             std::string id = std::to_string(reinterpret_cast<ULONG_PTR>(entry.name));
-            for (const std::string &line : DescribeDialog(dialog, id, "shown"))
+            for (const std::string &line : DescribeDialog(dialog, id, IsWindowVisible(dialog) ? "shown" : "hidden"))
                 std::fprintf(out, "%s\n", line.c_str());
             break;
         }

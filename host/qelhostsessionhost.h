@@ -45,10 +45,11 @@ private:
     HWND m_hiddenWindow = nullptr;
 };
 
-// After what `dialogs` tells of the dialogs that opened: each dialog of the symbol
-// server's templates that is shown now without being answered, as the progress window is,
-// with its controls as they stand ("shown ID CAPTION", then its controls).
-void PrintShownDialogs(FILE *out);
+// After what `dialogs` tells of the dialogs that opened: each window of the symbol
+// server's dialog templates that exists now without being answered, as the progress window
+// of a load, with its controls as they stand ("shown ID CAPTION" or "hidden ID CAPTION",
+// then its controls).
+void PrintModelessDialogs(FILE *out);
 
 // Handles the thread's posted messages until `done` answers true (checked between
 // messages), for at most `limit` ms; true when it did.

@@ -193,7 +193,7 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     }
     if (command == "dialogs") {
         m_dialogs.PrintOpened(stdout);
-        PrintShownDialogs(stdout);
+        PrintModelessDialogs(stdout);
         return true;
     }
     return Finish(true, error);
@@ -244,6 +244,8 @@ bool Session::Start(std::string *error)
     m_mainWindow = std::make_unique<HostMainWindow>();
     if (!m_mainWindow->Handle())
         return Fail(error, "no main window");
+    // The user works in the debugger, until a session says otherwise.
+    SetForegroundWindow(m_mainWindow->Handle());
     HRESULT hr = RegisterKorvex(&m_library, false);
     if (FAILED(hr))
         return Fail(error, "libKorvex.so cannot be registered (" + Hex(hr) + ")");

@@ -222,7 +222,10 @@ void CFileLoadMenuItem::AfterLoad(const ProgramLoadResult &result)
 {
     m_nPendingRequest = 0;
     m_bLoadFailed = result.Status == ProgramLoadResult::kLoadFailed;
-    LONG programId = m_patterns.Register(result.Path, result.ProgramId);
+    // A program loaded again unchanged has id 0: it is the one there already, which the
+    // explorer knows.
+    m_patterns.Register(result.Path, result.ProgramId);
+    const LONG programId = result.ProgramId;
     if (result.Status != ProgramLoadResult::kLoadFailed) {
         CString mainFunction = NameOrNull(m_mainFunction.GetString()) ? m_mainFunction.GetString() : "";
         CString startProcedure = NameOrNull(m_startProcedure.GetString()) ? m_startProcedure.GetString() : "";

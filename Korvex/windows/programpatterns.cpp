@@ -31,14 +31,11 @@ int CProgramPatterns::FindUnchanged(LPCSTR path) const
     return -1;
 }
 
-LONG CProgramPatterns::Register(LPCSTR path, LONG programId)
+void CProgramPatterns::Register(LPCSTR path, LONG programId)
 {
     DWORD low = 0, high = 0;
-    if (!LastWriteTime(path, &low, &high))
-        return programId;
-    int found = FindUnchanged(path);
-    if (found >= 0)
-        return m_entries[found].programId;
+    if (!LastWriteTime(path, &low, &high) || FindUnchanged(path) >= 0)
+        return;
     PROGRAM_PATTERN entry;
     entry.path = path;
     entry.writeTimeLow = low;
@@ -47,7 +44,6 @@ LONG CProgramPatterns::Register(LPCSTR path, LONG programId)
     entry.programId = programId == INT32_MIN ? INT32_MAX : (programId < 0 ? -programId : programId);
     entry.keep = 1;
     m_entries.Add(entry);
-    return programId;
 }
 
 LONG CProgramPatterns::FreeId() const

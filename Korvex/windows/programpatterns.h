@@ -19,10 +19,9 @@ public:
 
     // The entry of the file as it is now; -1 when it is not loaded or has changed.
     int FindUnchanged(LPCSTR path) const;
-    // Records a program loaded under `programId`: the id of the entry that holds the file
-    // unchanged, else `programId` for a new entry (as its absolute value); nothing is
-    // recorded for a file that is not there, and `programId` is answered.
-    LONG Register(LPCSTR path, LONG programId);
+    // Records a program loaded under `programId` (kept as its absolute value), unless an
+    // entry holds the file unchanged already or the file is not there.
+    void Register(LPCSTR path, LONG programId);
     // The smallest id from 1 up that no entry holds.
     LONG FreeId() const;
     // Removes the entries whose keep flag is 0; their ids, in list order.
