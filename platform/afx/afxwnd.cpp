@@ -375,11 +375,13 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
     std::snprintf(name, sizeof name, "Afx:%p:%x:%p:%p:%p", reinterpret_cast<void *>(&AfxWndProc), nClassStyle,
                   static_cast<void *>(hCursor), static_cast<void *>(hbrBackground), static_cast<void *>(hIcon));
 
+    // An object, not a pointer to heap that is never freed: a server library that is
+    // unloaded must take every byte it holds with it.
     static std::mutex lock;
-    static std::set<std::string> *registered = new std::set<std::string>;
+    static std::set<std::string> registered;
     std::lock_guard<std::mutex> hold(lock);
-    auto found = registered->find(name);
-    if (found != registered->end())
+    auto found = registered.find(name);
+    if (found != registered.end())
         return found->c_str();
     WNDCLASSA windowClass{};
     windowClass.style = nClassStyle;
@@ -392,5 +394,5 @@ LPCTSTR AfxRegisterWndClass(UINT nClassStyle, HCURSOR hCursor, HBRUSH hbrBackgro
     // procedure of that name is this very one.
     if (RegisterClassA(&windowClass) == 0 && GetLastError() != static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS))
         AfxThrowMemoryException();
-    return registered->insert(name).first->c_str();
+    return registered.insert(name).first->c_str();
 }
