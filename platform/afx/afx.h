@@ -27,6 +27,7 @@
 #include "afxwnd.h"
 #include "afxdatax.h"
 #include "afxdialog.h"
+#include "afxolepage.h"
 #include "afxctrls.h"
 #include "afxfiledialog.h"
 #include "afxwinapp.h"

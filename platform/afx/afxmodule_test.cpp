@@ -25,21 +25,25 @@ const QEL_STRING_ENTRY kStrings[] = {
     {3000, "Unknown error occurred."},
     {3001, "Out of memory or memory insufficient."},
     {3002, kLong.data()},
+    {3003, "Tuning"},
 };
 const unsigned char kImage[] = {1, 2, 3};
 
 } // namespace
 
-// The dialog of the dialog tests (afxdialog_test.cpp).
+// The dialog of the dialog tests (afxdialog_test.cpp), and the property page's
+// (afxolepage_test.cpp).
 extern const QEL_DLGTEMPLATE kAfxSettingsTemplate;
+extern const QEL_DLGTEMPLATE kAfxPageTemplate;
 
 namespace {
 
 const QEL_RESOURCE_ENTRY kResourceEntries[] = {
     {"SECTIONLIST", MAKEINTRESOURCE(7), kImage, sizeof kImage},
     {RT_DIALOG, MAKEINTRESOURCE(300), &kAfxSettingsTemplate, sizeof kAfxSettingsTemplate},
+    {RT_DIALOG, MAKEINTRESOURCE(301), &kAfxPageTemplate, sizeof kAfxPageTemplate},
 };
-const QEL_MODULE_RESOURCES kResources = {kStrings, 3, kResourceEntries, 2};
+const QEL_MODULE_RESOURCES kResources = {kStrings, 4, kResourceEntries, 3};
 
 } // namespace
 

@@ -24,6 +24,7 @@
 #include "hglobalstream.h"
 #include "liveobjects.h"
 #include "olecmdtarget.h"
+#include "proppage.h"
 #include "safearray.h"
 #include "serverlib.h"
 #include "stgerror.h"
