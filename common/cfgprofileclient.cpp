@@ -163,12 +163,14 @@ void CQelCfgProfileClientImpl::GetValue(VARIANT *out)
     *out = value;
 }
 
-void CQelCfgProfileClientImpl::PutValue(VARIANT *in)
+HRESULT CQelCfgProfileClientImpl::PutValue(VARIANT *in)
 {
-    if (in == nullptr || !ReadyForValue())
-        return;
+    if (in == nullptr)
+        return E_POINTER;
+    if (!ReadyForValue())
+        return E_FAIL;
     CComPtr<IQelCfgProfile2> profile = m_profile;
-    profile->PutValue(m_handle, in);
+    return profile->PutValue(m_handle, in);
 }
 
 BOOL CQelCfgProfileClientImpl::GetBool()
@@ -181,13 +183,13 @@ BOOL CQelCfgProfileClientImpl::GetBool()
     return result;
 }
 
-void CQelCfgProfileClientImpl::PutBool(BOOL value)
+HRESULT CQelCfgProfileClientImpl::PutBool(BOOL value)
 {
     VARIANT in;
     VariantInit(&in);
     in.vt = VT_BOOL;
     in.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-    PutValue(&in);
+    return PutValue(&in);
 }
 
 const char *CQelCfgProfileClientImpl::GetString()

@@ -55,10 +55,12 @@ public:
     // *out is an initialised VARIANT: it is cleared before the value goes into it, and
     // left as it was when there is no value to read.
     void GetValue(VARIANT *out);
-    void PutValue(VARIANT *in);
+    // E_FAIL when the item cannot be bound or its value is not valid, else the profile's
+    // answer: a value that it refuses is not kept.
+    HRESULT PutValue(VARIANT *in);
     // TRUE only for a VT_BOOL value that is true.
     BOOL GetBool();
-    void PutBool(BOOL value);
+    HRESULT PutBool(BOOL value);
     // The text of a VT_BSTR value, kept until the next call; NULL for any other value.
     const char *GetString();
 

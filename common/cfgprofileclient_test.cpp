@@ -115,12 +115,16 @@ TEST_F(ProfileClient, WritesReachTheHostAndComeBackAsModified)
 {
     CQelCfgProfileClientImpl client(IDS_TEST_CFG_SYSTEM, IDS_TEST_CFG_AUTOLOADELF);
     client.Attach(Host());
-    client.PutBool(TRUE);
+    EXPECT_EQ(client.PutBool(TRUE), S_OK);
     EXPECT_EQ(HostValue(u"System", u"AUTOLOADELF"), CComVariant(true));
     EXPECT_TRUE(client.IsModified());
     EXPECT_TRUE(client.GetBool());
     CComVariant off(false);
-    client.PutValue(&off);
+    EXPECT_EQ(client.PutValue(&off), S_OK);
+    EXPECT_FALSE(client.GetBool());
+    // A value that the item's type does not take is refused, and said so.
+    CComVariant text(u"sometimes");
+    EXPECT_EQ(client.PutValue(&text), DISP_E_TYPEMISMATCH);
     EXPECT_FALSE(client.GetBool());
 }
 
@@ -234,7 +238,7 @@ TEST_F(ProfileClient, DetachEndsTheEventsAndLeavesNothingToCall)
     EXPECT_TRUE(client.IsBound()) << "the state stays as it was";
     // The platform's client called the released profile here.
     EXPECT_FALSE(client.GetBool());
-    client.PutBool(TRUE);
+    EXPECT_EQ(client.PutBool(TRUE), E_FAIL);
     EXPECT_EQ(HostValue(u"System", u"AUTOLOADELF"), CComVariant(false));
 
     client.Attach(Host());

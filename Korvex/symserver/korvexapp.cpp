@@ -1,7 +1,7 @@
 #include "korvexapp.h"
 
 #include "qelsymbolclasses.h"
-#include "symsrvpropertypage.h"
+#include "symsrvpropertypageobject.h"
 
 namespace {
 

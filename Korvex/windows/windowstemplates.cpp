@@ -62,12 +62,38 @@ const QEL_DLGITEMTEMPLATE kPositionItems[] = {
     {"Button", IDCANCEL, "Cancel", kPush, 0, 100, 26, 50, 14},
 };
 
+const DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP;
+const DWORD kEdit = WS_TABSTOP;
+
+const QEL_DLGITEMTEMPLATE kPropertyPageItems[] = {
+    {"Static", -1, "Name of 'main' function:", 0, 0, 7, 9, 90, 8},
+    {"Edit", IDC_MAIN_FUNCTION, nullptr, kEdit, 0, 100, 7, 130, 12},
+    {"Static", -1, "Name of startup function:", 0, 0, 7, 25, 90, 8},
+    {"Edit", IDC_START_PROCEDURE, nullptr, kEdit, 0, 100, 23, 130, 12},
+    {"Static", -1, "Source files root directory", 0, 0, 7, 41, 90, 8},
+    {"Edit", IDC_SOURCE_FILES_ROOT, nullptr, kEdit, 0, 100, 39, 112, 12},
+    {"Button", IDC_BROWSE_SOURCE_FILES_ROOT, "...", kPush, 0, 214, 39, 16, 12},
+    {"Button", IDC_AUTO_RELOAD, "Auto reload", kCheck, 0, 7, 57, 110, 10},
+    {"Button", IDC_MULTI_PROGRAM, "Multi program debugging", kCheck, 0, 7, 69, 110, 10},
+    {"Button", IDC_AUTOLOAD_ELF, "Hex/ELF load", kCheck, 0, 120, 57, 110, 10},
+    {"Button", IDC_IGNORE_PROGRAM_FROM_WSP, "Ignore program from workspace", kCheck, 0, 120, 69, 110, 10},
+    {"Button", IDC_VARED, "VarEd (RB)", kCheck, 0, 120, 81, 110, 10},
+    {"Button", -1, "Database directory", BS_GROUPBOX, 0, 7, 95, 223, 44},
+    {"Button", IDC_DATABASE_TARGET_PATH, "Target file path (def.)", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, 0,
+     14, 107, 120, 10},
+    {"Button", IDC_DATABASE_OTHER, "Other:", BS_AUTORADIOBUTTON, 0, 14, 121, 40, 10},
+    {"Edit", IDC_DATABASE_DIRECTORY, nullptr, kEdit | WS_GROUP, 0, 56, 120, 150, 12},
+    {"Button", IDC_BROWSE_DATABASE_DIRECTORY, "...", kPush, 0, 208, 120, 16, 12},
+};
+
 template <size_t N>
 constexpr QEL_DLGTEMPLATE Template(LPCSTR caption, DWORD style, short cx, short cy, const QEL_DLGITEMTEMPLATE (&items)[N])
 {
     return QEL_DLGTEMPLATE{caption, style, 0, 0, 0, cx, cy, items, static_cast<UINT>(N)};
 }
 
+const QEL_DLGTEMPLATE kPropertyPage =
+    Template("Symbol Server Property Page", WS_CHILD, 237, 146, kPropertyPageItems);
 const QEL_DLGTEMPLATE kReload = Template("Inconsistency between Target and Host", kDialog, 190, 93, kReloadItems);
 const QEL_DLGTEMPLATE kDownload = Template("Load State", kDialog, 230, 62, kDownloadItems);
 const QEL_DLGTEMPLATE kLoad = Template("Load Binary File", kDialog, 190, 65, kLoadItems);
@@ -79,6 +105,7 @@ const QEL_DLGTEMPLATE kPosition = Template("Program code position", kDialog, 185
 
 const QEL_RESOURCE_ENTRY g_WindowsResources[] = {
     {RT_BITMAP, MAKEINTRESOURCE(IDB_PROGRAM_STATES), g_StateImagesBitmap, sizeof g_StateImagesBitmap},
+    {RT_DIALOG, MAKEINTRESOURCE(IDD_SYMSRV_PROPERTY_PAGE), &kPropertyPage, sizeof kPropertyPage},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_RELOAD), &kReload, sizeof kReload},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_DOWNLOAD), &kDownload, sizeof kDownload},
     {RT_DIALOG, MAKEINTRESOURCE(IDD_LOAD), &kLoad, sizeof kLoad},

@@ -19,6 +19,8 @@
 #define MB_RETRYCANCEL 0x00000005L
 #define MB_CANCELTRYCONTINUE 0x00000006L
 #define MB_TYPEMASK 0x0000000FL
+// An icon, which the handler sees in the style.
+#define MB_ICONEXCLAMATION 0x00000030L
 
 // The handler's answer is the id of the button pressed, given to the caller as it stands.
 // A NULL text or caption reaches the handler as NULL. The handler may be called from any

@@ -624,14 +624,23 @@ TEST_F(SymbolServer, AnswersLateBoundCallsFromItsDispatchTable)
     EXPECT_EQ(exception.scode, E_NOTIMPL);
 }
 
-TEST_F(SymbolServer, PropertyPageAnswersOnlyIUnknownUntilItsPageIsBuilt)
+TEST_F(SymbolServer, PropertyPageOffersItsPageAsPartOfTheObject)
 {
-    CComPtr<IUnknown> page;
+    CComPtr<IUnknown> object;
     ASSERT_EQ(CoCreateInstance(CLSID_SymSrvPropertyPage, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
-                               reinterpret_cast<void **>(&page)),
+                               reinterpret_cast<void **>(&object)),
               S_OK);
+    CComPtr<IPropertyPage> page;
+    ASSERT_EQ(object->QueryInterface(IID_IPropertyPage, reinterpret_cast<void **>(&page)), S_OK);
+    CComPtr<IUnknown> identity;
+    ASSERT_EQ(page->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity)), S_OK);
+    EXPECT_EQ(identity, object);
     void *other = nullptr;
     EXPECT_EQ(page->QueryInterface(IID_IDispatch, &other), E_NOINTERFACE);
+    PROPPAGEINFO info{};
+    ASSERT_EQ(page->GetPageInfo(&info), S_OK);
+    EXPECT_EQ(std::u16string(info.pszTitle), u"Symbol");
+    CoTaskMemFree(info.pszTitle);
 }
 
 TEST_F(SymbolServer, RegistersItsClassesWithTheirScripts)

@@ -1,10 +1,10 @@
-// The symbol server's property page: the framework's page (dialog 107, caption string
-// 600 "Symbol") and the COM class SymSrvPropertyPage that carries it.
+// The COM class SymSrvPropertyPage: the object that carries the symbol server's property
+// page (CSymSrvPropertyPage) for the host's options.
 //
-// The page has no controls and no profile items yet; they come with the windows of the
-// symbol server. The COM object makes the page when it is made and answers IUnknown
-// only, until the page offers interfaces (IPropertyPage) of its own for the object to
-// hand out as their outer object.
+// The object makes the page when it is made and aggregates it: it answers IUnknown
+// itself and every other interface (IPropertyPage) by asking the page's inner IUnknown,
+// whose interfaces hand their IUnknown calls back to the object. Letting go of the inner
+// IUnknown when the object goes ends the page.
 #pragma once
 
 #include <afx.h>
@@ -12,14 +12,7 @@
 
 #include "symserverids.h"
 #include "symserverscripts.h"
-
-class CSymSrvPropertyPage : public CCmdTarget {
-public:
-    enum { IDD = 107 };
-    enum : UINT { IDS_CAPTION = 600 };
-
-    CSymSrvPropertyPage() = default;
-};
+#include "symsrvpropertypage.h"
 
 namespace MfcExt {
 
@@ -32,7 +25,10 @@ class CMfcAtlPropertyPage : public CComObjectRootEx<CComSingleThreadModel>,
 public:
     BEGIN_COM_MAP(CMfcAtlPropertyPage)
         COM_INTERFACE_ENTRY_IID(IID_IUnknown, IUnknown)
+        COM_INTERFACE_ENTRY_AGGREGATE_BLIND(m_pInner)
     END_COM_MAP()
+
+    DECLARE_GET_CONTROLLING_UNKNOWN()
 
     static HRESULT UpdateRegistry(BOOL bRegister)
     {
@@ -49,18 +45,25 @@ public:
     HRESULT FinalConstruct()
     {
         AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        m_pPage = new (std::nothrow) TPage;
-        return m_pPage != nullptr ? S_OK : E_OUTOFMEMORY;
+        TPage *page = new (std::nothrow) TPage;
+        if (page == nullptr)
+            return E_OUTOFMEMORY;
+        page->EnableAggregation(GetControllingUnknown());
+        m_pInner = page->GetInnerUnknown();
+        return S_OK;
     }
     void FinalRelease()
     {
         AFX_MANAGE_STATE(AfxGetStaticModuleState());
-        delete m_pPage;
-        m_pPage = nullptr;
+        IUnknown *inner = m_pInner;
+        m_pInner = nullptr;
+        if (inner != nullptr)
+            inner->Release();
     }
 
 private:
-    TPage *m_pPage = nullptr;
+    // The page's own IUnknown, holding the reference that it was made with.
+    IUnknown *m_pInner = nullptr;
 };
 
 } // namespace MfcExt
