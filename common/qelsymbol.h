@@ -16,6 +16,8 @@
 // class identifier is also the command group of the symbol server's commands.
 DEFINE_GUID(CLSID_QelSymbol, 0xEF0E9413, 0xD9B2, 0x11D1, 0xBC, 0x34, 0x00, 0x60, 0x97, 0x12, 0x56, 0x29);
 DEFINE_GUID(CLSID_QelSymbolPCP, 0x0812F8D1, 0xD420, 0x11D3, 0xBF, 0xF0, 0x00, 0x60, 0x97, 0x12, 0x56, 0x29);
+// The symbol server's property page, which the host shows among its options.
+DEFINE_GUID(CLSID_SymSrvPropertyPage, 0xC56C0F9A, 0xC437, 0x40DC, 0xAB, 0x43, 0x68, 0x56, 0x09, 0xB1, 0xAC, 0xF5);
 
 // A dual interface; slots 7 to 25 are IQelControllerInfo's, which the symbol server does
 // not serve (E_NOTIMPL). Dispatch ids run from 20 (LoadFile) in slot order.

@@ -322,6 +322,15 @@ bool DialogScript::Take(Kind kind, const std::string &id, const std::string &wha
     return false;
 }
 
+std::string DialogScript::LastAction(HWND dialog) const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto found = m_running.find(dialog);
+    if (found == m_running.end() || found->second.next == 0)
+        return "";
+    return found->second.answer.actions[found->second.next - 1];
+}
+
 int DialogScript::AnswerDialog(HWND dialog, const std::string &id)
 {
     Running running;
@@ -361,6 +370,9 @@ int DialogScript::AnswerDialog(HWND dialog, const std::string &id)
         m_running[dialog] = running;
     }
     if (!Act(dialog, action))
+        return QEL_DIALOG_DONE;
+    // A page is ended by its frame, never by its own answer: what the answer did is all.
+    if (IsLast(action) && (GetWindowLongA(dialog, GWL_STYLE) & WS_CHILD) != 0)
         return QEL_DIALOG_DONE;
     if (IsLast(action)) {
         // Let what the answer posted (a close posts its cancel) end the dialog now, so

@@ -14,7 +14,9 @@
 //                       check differs, click:C clicks C, expect:C=TEXT fails unless C shows
 //                       TEXT, cmd:LINE runs a command of the host), then LAST: ok, cancel or
 //                       close. A dialog still open after LAST (one that refused) takes the
-//                       next answer, which must carry its ID.
+//                       next answer, which must carry its ID. A page (a child dialog) is its
+//                       frame's to end: LAST is sent to it, and the frame reads it
+//                       (LastAction).
 //   file PATH [index:N] | file cancel
 //   msgbox ok|cancel|yes|no|abort|retry|ignore
 //   folder PATH | folder cancel
@@ -63,6 +65,11 @@ public:
     // What opened since the last call, as lines of text: a line per dialog, file dialog,
     // box or browse, with lines indented by a tab for its details.
     std::vector<std::string> TakeOpened();
+
+    // The action that the dialog's answer took last ("ok", "cancel", "text:207=x", ...);
+    // "" when the dialog was not answered. A page, which no button of its own ends,
+    // tells its frame so whether the user left it with OK.
+    std::string LastAction(HWND dialog) const;
 
     // A message box answered from the queue, as the message-box handler answers it.
     int AnswerMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style);

@@ -129,9 +129,28 @@ ULONG CHostCfgProfile::Stores() const
 
 STDMETHODIMP CHostCfgProfile::Store()
 {
+    std::function<HRESULT()> keeper;
+    {
+        std::lock_guard<std::mutex> hold(m_itemLock);
+        m_stores++;
+        keeper = m_keeper;
+    }
+    return keeper ? keeper() : S_OK;
+}
+
+void CHostCfgProfile::SetKeeper(std::function<HRESULT()> keeper)
+{
     std::lock_guard<std::mutex> hold(m_itemLock);
-    m_stores++;
-    return S_OK;
+    m_keeper = std::move(keeper);
+}
+
+std::vector<CHostCfgProfile::ItemValue> CHostCfgProfile::Values() const
+{
+    std::lock_guard<std::mutex> hold(m_itemLock);
+    std::vector<ItemValue> values;
+    for (const Item &item : m_items)
+        values.push_back({item.section, item.entry, item.value});
+    return values;
 }
 
 STDMETHODIMP CHostCfgProfile::GetTypeInfoCount(UINT *pctinfo)

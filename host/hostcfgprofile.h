@@ -20,6 +20,7 @@
 #include <hostinterfaces.h>
 #include <qelcfgprofile.h>
 
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -59,6 +60,16 @@ public:
     ULONG Loads() const;
     // How often slot 12 was called.
     ULONG Stores() const;
+    // What slot 12 does after counting, as a host that keeps its profile in a file: its
+    // answer is the slot's. Called with no lock held. NULL: nothing.
+    void SetKeeper(std::function<HRESULT()> keeper);
+    // Every item's value as it stands, in the order the items came.
+    struct ItemValue {
+        std::u16string section;
+        std::u16string entry;
+        CComVariant value;
+    };
+    std::vector<ItemValue> Values() const;
     // The debug-server object known by `name`; NULL forgets the name.
     void SetDebugServer(LPCOLESTR name, IUnknown *debugServer);
 
@@ -79,7 +90,7 @@ public:
     STDMETHODIMP PutValue(LONG handle, VARIANT *pValue) override;
     STDMETHODIMP Slot10() override { return E_NOTIMPL; }
     STDMETHODIMP Slot11() override { return E_NOTIMPL; }
-    // Counted; nothing more unless the profile is kept in a file.
+    // Counted, then kept as SetKeeper says.
     STDMETHODIMP Store() override;
     STDMETHODIMP Load() override;
 
@@ -112,6 +123,7 @@ private:
     ULONG m_loads = 0;
     ULONG m_stores = 0;
     bool m_loadFiresValid = true;
+    std::function<HRESULT()> m_keeper;
 };
 
 // A new profile with no items; the caller owns the one reference.

@@ -113,6 +113,27 @@ TEST_F(HostProfile, ValuesAreConvertedToTheItemsType)
     EXPECT_EQ(read.lVal, 42);
 }
 
+TEST_F(HostProfile, AStoreIsCountedAndKeptAsTheHostSaysWithEveryValueInOrder)
+{
+    ASSERT_EQ(profile_->SetItem(u"Compiler", u"MAIN_FUNC", CComVariant(u"main")), S_OK);
+    CComVariant value(true);
+    Open(u"System", u"VARED", &value);
+    EXPECT_EQ(profile_->Store(), S_OK);
+    std::vector<CHostCfgProfile::ItemValue> kept;
+    profile_->SetKeeper([&] {
+        kept = profile_->Values();
+        return E_ACCESSDENIED;
+    });
+    EXPECT_EQ(profile_->Store(), E_ACCESSDENIED);
+    EXPECT_EQ(profile_->Stores(), 2u);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].section, u"COMPILER");
+    EXPECT_EQ(kept[0].entry, u"MAIN_FUNC");
+    EXPECT_EQ(kept[0].value, CComVariant(u"main"));
+    EXPECT_EQ(kept[1].value, CComVariant(true));
+    profile_->SetKeeper(nullptr);
+}
+
 TEST_F(HostProfile, HandlesAndArgumentsAreChecked)
 {
     CComVariant value;

@@ -391,8 +391,21 @@ answer file cancel
 exec 1
 dialogs
 end"
+  # The user sets it in the options of one run; the host's profile carries it to the next.
+  expect 0 "> profile-file $dir/profile
+> start
+> answer 107 check:245=1 ok
+> options
+page Symbol
+apply 0x00000000
+> end
+" "" "profile-file $dir/profile
+start
+answer 107 check:245=1 ok
+options
+end"
   expect 0 "> workspace $dir/w.stg
-> profile System IgnoreProgramFromWsp bool:true
+> profile-file $dir/profile
 > start
 > exec 1 u4:0 u4:0 -o 1
 result 0x00000001
@@ -400,7 +413,7 @@ out 0 empty
 > dialogs
 > end
 " "" "workspace $dir/w.stg
-profile System IgnoreProgramFromWsp bool:true
+profile-file $dir/profile
 start
 exec 1 u4:0 u4:0 -o 1
 dialogs
@@ -632,6 +645,129 @@ exec 1 bstr:$dir/notes.txt -o 1
 views
 host
 end"
+  ;;
+SetsTheSymbolServersOptionsOnItsPage)
+  # A fresh profile shows its defaults, the database directory and its browse button
+  # usable only with "Other:"; what the user changes reaches the host's profile, with one
+  # store, and the page shows it next time. "Other:" without a directory, or with one that
+  # cannot be made (below a regular file, whoever the user is), stores the target path.
+  printf 'x' > "$dir/plain"
+  expect 0 "> profile-file $dir/profile
+> start
+> answer 107 click:238 ok
+> options
+page Symbol
+apply none
+> answer 107 text:222=main text:223=_start click:226 click:230 check:246=0 click:237 click:238 expect:207=$dir/db ok
+> answer folder $dir/db
+> options
+page Symbol
+apply 0x00000000
+> answer 107 cancel
+> options
+page Symbol
+apply none
+> dialogs
+dialog	107	Symbol Server Property Page
+	control	-1	Static	Name of 'main' function:	-
+	control	222	Edit		-
+	control	-1	Static	Name of startup function:	-
+	control	223	Edit		-
+	control	-1	Static	Source files root directory	-
+	control	235	Edit		-
+	control	239	Button	...	-
+	control	226	Button	Auto reload	0
+	control	230	Button	Multi program debugging	0
+	control	240	Button	Hex/ELF load	0
+	control	245	Button	Ignore program from workspace	0
+	control	246	Button	VarEd (RB)	1
+	control	-1	Button	Database directory	-
+	control	236	Button	Target file path (def.)	1
+	control	237	Button	Other:	0
+	control	207	Edit		-
+	control	238	Button	...	-
+	answer	click:238 ok
+dialog	107	Symbol Server Property Page
+	control	-1	Static	Name of 'main' function:	-
+	control	222	Edit		-
+	control	-1	Static	Name of startup function:	-
+	control	223	Edit		-
+	control	-1	Static	Source files root directory	-
+	control	235	Edit		-
+	control	239	Button	...	-
+	control	226	Button	Auto reload	0
+	control	230	Button	Multi program debugging	0
+	control	240	Button	Hex/ELF load	0
+	control	245	Button	Ignore program from workspace	0
+	control	246	Button	VarEd (RB)	1
+	control	-1	Button	Database directory	-
+	control	236	Button	Target file path (def.)	1
+	control	237	Button	Other:	0
+	control	207	Edit		-
+	control	238	Button	...	-
+	answer	text:222=main text:223=_start click:226 click:230 check:246=0 click:237 click:238 expect:207=$dir/db ok
+folder	Select database directory
+	answer	$dir/db
+dialog	107	Symbol Server Property Page
+	control	-1	Static	Name of 'main' function:	-
+	control	222	Edit	main	-
+	control	-1	Static	Name of startup function:	-
+	control	223	Edit	_start	-
+	control	-1	Static	Source files root directory	-
+	control	235	Edit		-
+	control	239	Button	...	-
+	control	226	Button	Auto reload	1
+	control	230	Button	Multi program debugging	1
+	control	240	Button	Hex/ELF load	0
+	control	245	Button	Ignore program from workspace	0
+	control	246	Button	VarEd (RB)	0
+	control	-1	Button	Database directory	-
+	control	236	Button	Target file path (def.)	0
+	control	237	Button	Other:	1
+	control	207	Edit	$dir/db	-
+	control	238	Button	...	-
+	answer	cancel
+> host
+stores 1
+> end
+" "" "profile-file $dir/profile
+start
+answer 107 click:238 ok
+options
+answer 107 text:222=main text:223=_start click:226 click:230 check:246=0 click:237 click:238 expect:207=$dir/db ok
+answer folder $dir/db
+options
+answer 107 cancel
+options
+dialogs
+host
+end"
+  [ -d "$dir/db" ] || { echo "FAIL: the database directory was not made"; exit 1; }
+  expect 0 "> profile-file $dir/profile
+> start
+> answer 107 click:237 text:207= ok
+> options
+page Symbol
+apply 0x00000000
+> answer 107 click:237 text:207=$dir/plain/db ok
+> answer msgbox ok
+> options
+page Symbol
+apply 0x00000000
+> end
+" "" "profile-file $dir/profile
+start
+answer 107 click:237 text:207= ok
+options
+answer 107 click:237 text:207=$dir/plain/db ok
+answer msgbox ok
+options
+end"
+  printf '%s\n' 'SYSTEM VARED bool:false' 'COMPILER MAIN_FUNC bstr:main' 'COMPILER START_PROC bstr:_start' \
+    'SYSTEM SERVICE bool:false' 'SYSTEM AUTORELOAD bool:true' 'SYSTEM MULTIPROGRAM bool:true' \
+    'SYSTEM IGNOREPROGRAMFROMWSP bool:false' 'COMPILER SOURCE_FILES_ROOT bstr:""' 'SYSTEM DATABASE_SPECIAL bool:false' \
+    "SYSTEM DATABASE_DIRECTORY bstr:$dir/plain/db" 'SYSTEM AUTOLOADELF bool:false' > "$dir/expected-profile"
+  cmp -s "$dir/profile" "$dir/expected-profile" || { echo "FAIL: the profile file holds"; cat "$dir/profile"; exit 1; }
   ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }

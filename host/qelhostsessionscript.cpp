@@ -11,6 +11,7 @@
 #include "qelhostsession.h"
 #include "qelhostsessiondialogs.h"
 #include "qelhostsessionhost.h"
+#include "qelhostsessionoptions.h"
 #include "qelhostsessionwindows.h"
 #include "qelhostworkspace.h"
 
@@ -30,12 +31,6 @@ namespace QelHost {
 namespace {
 
 constexpr long long kMostOutputs = 64;
-
-struct ProfileItem {
-    std::u16string section;
-    std::u16string entry;
-    CComVariant value;
-};
 
 std::u16string Wide(const std::string &text)
 {
@@ -78,10 +73,11 @@ private:
 
     bool Workspace(const std::vector<ScriptWord> &words, std::string *error);
     bool Profile(const std::vector<ScriptWord> &words, std::string *error);
+    bool ProfileFile(const std::vector<ScriptWord> &words, std::string *error);
     bool Start(std::string *error);
     bool Exec(const std::vector<ScriptWord> &words, std::string *error);
     void Views();
-    bool SetProfileItem(const ProfileItem &item, std::string *error);
+    bool SetProfileItem(const SessionProfileItem &item, std::string *error);
     bool RunCommand(const std::vector<ScriptWord> &words, std::string *error);
     // A cmd: action of an answer: the line run as a command of the session.
     bool RunLine(const std::string &line);
@@ -90,7 +86,8 @@ private:
     bool m_workspaceGiven = false;
     std::string m_workspacePath;
     CComPtr<IStorage> m_root;
-    std::vector<ProfileItem> m_pending;
+    std::vector<SessionProfileItem> m_pending;
+    std::string m_profilePath;
     Debugger m_debugger{"QelSymbol", nullptr, nullptr};
     CComPtr<IStorage> m_storage;
     CComPtr<CHostFrame> m_frame;
@@ -157,19 +154,21 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     for (const ScriptWord &word : words)
         texts.push_back(word.text);
     bool needsDebugger = command == "exec" || command == "views" || command == "request-load" || command == "dialog" ||
-                         SessionHostCommands::Handles(command);
+                         command == "options" || SessionHostCommands::Handles(command);
     bool anyStage = command == "answer" || command == "dialogs";
-    if (command != "workspace" && command != "profile" && command != "start" && !needsDebugger && !anyStage &&
-        command != "end")
+    bool beforeStart = command == "workspace" || command == "start" || command == "profile-file";
+    if (command != "profile" && !beforeStart && !needsDebugger && !anyStage && command != "end")
         return Fail(error, "no command " + command);
     if (m_stage == Stage::Ended || (needsDebugger && m_stage != Stage::Started) ||
-        ((command == "workspace" || command == "start") && m_stage != Stage::Before) ||
-        (command == "workspace" && m_workspaceGiven))
+        (beforeStart && m_stage != Stage::Before) || (command == "workspace" && m_workspaceGiven) ||
+        (command == "profile-file" && !m_profilePath.empty()))
         return Fail(error, command + " is out of order");
     if (command == "workspace")
         return Workspace(words, error);
     if (command == "profile")
         return Profile(words, error);
+    if (command == "profile-file")
+        return ProfileFile(words, error);
     if (command == "start") {
         if (words.size() != 1)
             return Fail(error, "start takes nothing");
@@ -181,6 +180,11 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return m_dialogs.Answer(texts, error);
     if (command == "dialog")
         return RunWindowsDialog(m_debugger.debugServer, m_storage, texts, error);
+    if (command == "options") {
+        if (words.size() != 1)
+            return Fail(error, "options takes nothing");
+        return ShowOptions(m_debugger.debugServer, m_mainWindow->Handle(), m_dialogs.Script(), error);
+    }
     if (command == "request-load")
         return m_dialogs.RequestLoad(m_debugger.debugServer, *m_debugger.Host()->Downloads(), texts, error);
     if (SessionHostCommands::Handles(command))
@@ -215,11 +219,8 @@ bool Session::Profile(const std::vector<ScriptWord> &words, std::string *error)
 {
     if (words.size() != 4)
         return Fail(error, "profile takes a section, an entry and a value");
-    ProfileItem item;
-    item.section = Wide(words[1].text);
-    // Keys are written with their type and default, which the entry's name is not.
-    item.entry = Wide(words[2].text.substr(0, words[2].text.find('/')));
-    if (!ParseValue(words[3], item.value, error))
+    SessionProfileItem item;
+    if (!ParseProfileItem(std::vector<ScriptWord>(words.begin() + 1, words.end()), &item, error))
         return false;
     if (m_stage == Stage::Before) {
         m_pending.push_back(item);
@@ -228,7 +229,17 @@ bool Session::Profile(const std::vector<ScriptWord> &words, std::string *error)
     return SetProfileItem(item, error);
 }
 
-bool Session::SetProfileItem(const ProfileItem &item, std::string *error)
+bool Session::ProfileFile(const std::vector<ScriptWord> &words, std::string *error)
+{
+    if (words.size() != 2 || words[1].text.empty())
+        return Fail(error, "profile-file takes a file");
+    if (!ReadProfileFile(words[1].text, &m_pending, error))
+        return false;
+    m_profilePath = words[1].text;
+    return true;
+}
+
+bool Session::SetProfileItem(const SessionProfileItem &item, std::string *error)
 {
     CComPtr<IUnknown> profile;
     m_debugger.Host()->GetProfile(&profile);
@@ -256,11 +267,16 @@ bool Session::Start(std::string *error)
         return Fail(error, "no workspace in memory (" + Hex(hr) + ")");
     if (!MakeDebugger(CLSID_QelSymbol, m_debugger))
         return Fail(error, "no debug-server object with QelSymbol");
-    for (const ProfileItem &item : m_pending) {
+    for (const SessionProfileItem &item : m_pending) {
         if (!SetProfileItem(item, error))
             return false;
     }
     m_pending.clear();
+    if (!m_profilePath.empty()) {
+        CComPtr<IUnknown> profile;
+        m_debugger.Host()->GetProfile(&profile);
+        KeepProfileInFile(static_cast<CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p)), m_profilePath);
+    }
     CComObject<CHostFrame> *frame = nullptr;
     hr = CComObject<CHostFrame>::CreateInstance(&frame);
     if (FAILED(hr))

@@ -1,9 +1,9 @@
-// The identifiers of Korvex's COM classes and type library. The symbol servers' classes
-// stand with IQelSymbol (qelsymbol.h), under which the symbol server reports its errors.
+// The identifiers of Korvex's COM classes and type library. The classes (the symbol
+// servers' and the property page's) stand with IQelSymbol (qelsymbol.h), under which the
+// symbol server reports its errors.
 #pragma once
 
 #include <ole2.h>
 #include <qelsymbol.h>
 
-DEFINE_GUID(CLSID_SymSrvPropertyPage, 0xC56C0F9A, 0xC437, 0x40DC, 0xAB, 0x43, 0x68, 0x56, 0x09, 0xB1, 0xAC, 0xF5);
 DEFINE_GUID(LIBID_KORVEXLib, 0xEF0E9403, 0xD9B2, 0x11D1, 0xBC, 0x34, 0x00, 0x60, 0x97, 0x12, 0x56, 0x29);
