@@ -44,6 +44,7 @@
 #include <dbxparser.h>
 #include <debugserver.h>
 #include <dbschema.h>
+#include <elffile.h>
 #include <programformats.h>
 #include <qeldatabase.h>
 #include <progfilestrings.h>
