@@ -78,16 +78,20 @@ BOOL CProgWinViewSrv::FindSource(LPCSTR name, BOOL ask, CString &path)
         path = name;
         return TRUE;
     }
+    if (m_known.Lookup(name, path))
+        return TRUE;
     const CString alias = Alias(name);
     if (alias == kCodeOnlyAlias)
         return FALSE;
     if (!alias.IsEmpty() && FileExists(alias)) {
         path = alias;
+        m_known.Remember(name, path);
         return TRUE;
     }
     const CString resolved = ResolveSourcePath(name, ResolutionBase());
     if (resolved != name && FileExists(resolved)) {
         path = resolved;
+        m_known.Remember(name, path);
         return TRUE;
     }
     if (!ask)
@@ -102,6 +106,7 @@ BOOL CProgWinViewSrv::FindSource(LPCSTR name, BOOL ask, CString &path)
     if (chosen.CompareNoCase(name) != 0)
         StoreAlias(name, chosen);
     path = chosen;
+    m_known.Remember(name, path);
     return TRUE;
 }
 
@@ -187,8 +192,9 @@ HRESULT CProgWinViewSrv::ShowSourceFile(CVariantArray *in, CVariantArray *out)
         show = flags == 1;
     }
     CString path;
-    if (FileExists(name)) {
-        path = name;
+    if (FileExists(name) || m_known.Lookup(name, path)) {
+        if (path.IsEmpty())
+            path = name;
     } else if (!second.IsEmpty() && FileExists(second)) {
         path = second;
     } else {
@@ -202,6 +208,7 @@ HRESULT CProgWinViewSrv::ShowSourceFile(CVariantArray *in, CVariantArray *out)
             if (resolved != name && FileExists(resolved))
                 path = resolved;
         }
+        m_known.Remember(name, path);
     }
     if (path.IsEmpty() && ask) {
         CString chosen(name);
@@ -210,6 +217,7 @@ HRESULT CProgWinViewSrv::ShowSourceFile(CVariantArray *in, CVariantArray *out)
             if (chosen.CompareNoCase(name) != 0)
                 StoreAlias(name, chosen);
             path = chosen;
+            m_known.Remember(name, path);
         }
     }
     if (count >= 3)
