@@ -67,8 +67,19 @@ TEST_F(ControllerInfoHolderTest, ReachesTheHostsControllerInformationThroughItsC
     SafeArrayUnaccessData(registers.parray);
     EXPECT_EQ(VariantClear(&registers), S_OK);
 
-    ULONG notConfigured = 0;
-    EXPECT_EQ(holder->MaxAddressMask(&notConfigured), E_NOTIMPL);
+    // The highest address is the target preset's, unless set.
+    auto *host = static_cast<CHostDebugServer *>(static_cast<IQelHostHolder *>(server.p));
+    ULONG highest = 0;
+    for (auto preset : {QelHost::TargetPreset::C16x, QelHost::TargetPreset::TriCore, QelHost::TargetPreset::Arm}) {
+        host->Target()->SetPreset(preset);
+        EXPECT_EQ(holder->MaxAddressMask(&highest), S_OK);
+        EXPECT_EQ(highest, preset == QelHost::TargetPreset::C16x ? 0xFFFFFFu : 0xFFFFFFFFu);
+    }
+    static_cast<QelHost::CHostControllerInfo *>(static_cast<IQelControllerInfo *>(holder))->SetMaxAddressMask(0x3FFFF);
+    EXPECT_EQ(holder->MaxAddressMask(&highest), S_OK);
+    EXPECT_EQ(highest, 0x3FFFFu);
+    EXPECT_EQ(holder->MaxAddressMask(nullptr), E_POINTER);
+    EXPECT_EQ(Make<QelHost::CHostControllerInfo>()->MaxAddressMask(&highest), E_FAIL) << "no target to ask";
 }
 
 TEST_F(ControllerInfoHolderTest, KeepsOnlyTheControllerInformation)

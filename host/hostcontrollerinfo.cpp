@@ -1,5 +1,7 @@
 #include "hostcontrollerinfo.h"
 
+#include "debugserver.h"
+
 namespace QelHost {
 
 STDMETHODIMP CHostControllerInfo::GetTypeInfoCount(UINT *pctinfo)
@@ -15,6 +17,26 @@ STDMETHODIMP CHostControllerInfo::WordSize(LONG *pnBits)
     if (pnBits == nullptr)
         return E_POINTER;
     *pnBits = m_config.wordSize;
+    return S_OK;
+}
+
+STDMETHODIMP CHostControllerInfo::MaxAddressMask(ULONG *pnMask)
+{
+    if (pnMask == nullptr)
+        return E_POINTER;
+    if (m_maxAddressSet) {
+        *pnMask = m_maxAddress;
+        return S_OK;
+    }
+    if (m_link == nullptr)
+        return E_FAIL;
+    std::lock_guard<std::mutex> hold(m_link->lock);
+    if (m_link->server == nullptr)
+        return E_FAIL;
+    // The link holds the object's holder interface, as the object set it.
+    auto *server = static_cast<CHostDebugServer *>(static_cast<IQelHostHolder *>(m_link->server));
+    // The C16x family addresses 16 MB through its segments.
+    *pnMask = server->Target()->Preset() == TargetPreset::C16x ? 0xFFFFFF : 0xFFFFFFFF;
     return S_OK;
 }
 

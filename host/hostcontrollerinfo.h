@@ -21,9 +21,10 @@ struct ControllerConfig {
     std::map<std::string, ULONG> sfrAddresses;
 };
 
-// The way back from the controller information to the debug-server object at the start of
-// its chain. Not counted, since that object holds the chain: the object clears it as it
-// ends, and a call that finds it cleared answers as without a symbol server.
+// The way back to the debug-server object from an object that must not hold it: the
+// controller information at the end of its chain, and the views of a frame that holds the
+// object. Not counted: whoever set it clears it as it lets go of the object, and a call that
+// finds it cleared answers as without that object.
 struct DebugServerLink {
     std::mutex lock;
     IUnknown *server = nullptr;
@@ -35,9 +36,10 @@ struct DebugServerLink {
 // (IQelControllerEngine): LoadSFRegisters loads them there, and from then on the
 // register lookups (slots 13 to 16, 21 and 23) answer from it; a configured address
 // comes before the engine's. Before a load those lookups answer E_FAIL, and the address
-// of a name that is not configured is 0xFFFFFFFF. Everything else about the controller is
-// not configured, and the methods that would give it answer E_NOTIMPL. Late binding is
-// not offered (no type information).
+// of a name that is not configured is 0xFFFFFFFF. The highest address is the one of the
+// debug-server object's target's preset, unless one was set. Everything else about the
+// controller is not configured, and the methods that would give it answer E_NOTIMPL. Late
+// binding is not offered (no type information).
 class CHostControllerInfo : public CComObjectRootEx<CComMultiThreadModel>, public IQelControllerInfo {
 public:
     BEGIN_COM_MAP(CHostControllerInfo)
@@ -47,6 +49,12 @@ public:
 
     void Configure(const ControllerConfig &config) { m_config = config; }
     void SetDebugServerLink(std::shared_ptr<DebugServerLink> link) { m_link = std::move(link); }
+    // MaxAddressMask answers `address` from now on, whatever the target's preset.
+    void SetMaxAddressMask(ULONG address)
+    {
+        m_maxAddress = address;
+        m_maxAddressSet = true;
+    }
 
     STDMETHODIMP GetTypeInfoCount(UINT *pctinfo) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
@@ -69,7 +77,9 @@ public:
     STDMETHODIMP SFRegisterBit(ULONG nAddress, LONG nBit, LONG nSpace, BSTR *pbsName) override;
     STDMETHODIMP CreateICRegisterList(VARIANT *pvList) override;
     STDMETHODIMP WordSize(LONG *pnBits) override;
-    STDMETHODIMP MaxAddressMask(ULONG *) override { return E_NOTIMPL; }
+    // 0xFFFFFF for a C16x target, 0xFFFFFFFF for the others; E_FAIL without the
+    // debug-server object, whose target gives the preset.
+    STDMETHODIMP MaxAddressMask(ULONG *pnMask) override;
     STDMETHODIMP CoreType(LONG *) override { return E_NOTIMPL; }
     STDMETHODIMP CoreRegisters(VARIANT *pvRegisters) override;
     STDMETHODIMP SFRBlocks(VARIANT *pvBlocks) override;
@@ -86,6 +96,8 @@ private:
     ControllerConfig m_config;
     std::shared_ptr<DebugServerLink> m_link;
     std::atomic<bool> m_loaded{false};
+    std::atomic<bool> m_maxAddressSet{false};
+    std::atomic<ULONG> m_maxAddress{0};
 };
 
 } // namespace QelHost

@@ -15,7 +15,7 @@ constexpr DWORD kOpenCommand = 1;
 
 bool IsOpenGroup(const GUID *group)
 {
-    return !group || IsEqualGUID(*group, CGID_QelHTMLView);
+    return !group || IsEqualGUID(*group, GUID_NULL) || IsEqualGUID(*group, CGID_QelHTMLView);
 }
 
 } // namespace
@@ -32,7 +32,11 @@ STDMETHODIMP CHostView::QueryStatus(const GUID *, ULONG, OLECMD *, OLECMDTEXT *)
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CHostView::Exec(const GUID *group, DWORD id, DWORD, VARIANT *in, VARIANT *)
+void CHostView::Made(const std::shared_ptr<DebugServerLink> &)
+{
+}
+
+STDMETHODIMP CHostView::Exec(const GUID *group, DWORD id, DWORD, VARIANT *in, VARIANT *out)
 {
     ViewCommand command{group ? *group : GUID_NULL, id, {}};
     try {
@@ -44,13 +48,32 @@ STDMETHODIMP CHostView::Exec(const GUID *group, DWORD id, DWORD, VARIANT *in, VA
         return E_OUTOFMEMORY;
     }
     m_commands.push_back(command);
-    if (!IsOpenGroup(group) || id != kOpenCommand)
+    return Answer(command, out);
+}
+
+HRESULT CHostView::Answer(const ViewCommand &command, VARIANT *)
+{
+    if (!IsOpenGroup(&command.group) || command.id != kOpenCommand)
         return OLECMDERR_E_NOTSUPPORTED;
     if (FAILED(m_openResult))
         return m_openResult;
     if (command.arguments.size() == 1 && command.arguments[0].vt == VT_BSTR)
         CStorage(m_storage).WriteString("SourceFile", AnsiText(command.arguments[0].bstrVal).c_str());
     return S_OK;
+}
+
+void CHostFrame::FinalRelease()
+{
+    SetDebugServer(nullptr);
+}
+
+void CHostFrame::SetDebugServer(IUnknown *debugServer)
+{
+    {
+        std::lock_guard<std::mutex> hold(m_debugServerLink->lock);
+        m_debugServerLink->server = debugServer;
+    }
+    m_debugServer = debugServer;
 }
 
 const FrameRegistration *CHostFrame::FindRegistration(DWORD cookie) const
@@ -151,12 +174,21 @@ STDMETHODIMP CHostFrame::ShowView(DWORD viewServerId, IUnknown *view, IUnknown *
     if (!IsViewServer(viewServerId))
         return E_INVALIDARG;
     std::vector<OpenView> &views = m_views[viewServerId];
-    auto shown = std::find_if(views.begin(), views.end(), [view](const OpenView &open) { return open.view == view; });
+    auto find = [&views](IUnknown *wanted) {
+        return std::find_if(views.begin(), views.end(), [wanted](const OpenView &open) { return open.view == wanted; });
+    };
+    auto shown = find(view);
     if (view && shown == views.end())
         return E_INVALIDARG;
-    if (!view) {
+    // A handler that cannot take over a view handed back to it asks for a new one: it
+    // gets the view handed back, as the host shows the view it restored.
+    if (!view && m_handingBack.cookie == viewServerId) {
+        shown = find(m_handingBack.view);
+        m_handingBack = {};
+    }
+    if (shown == views.end()) {
         OpenView open;
-        HRESULT hr = MakeView(viewServerId, open);
+        HRESULT hr = MakeView(viewServerId, nullptr, open);
         if (FAILED(hr))
             return hr;
         views.push_back(open);
@@ -171,7 +203,7 @@ STDMETHODIMP CHostFrame::ShowView(DWORD viewServerId, IUnknown *view, IUnknown *
     return S_OK;
 }
 
-HRESULT CHostFrame::MakeView(DWORD viewServerId, OpenView &open)
+HRESULT CHostFrame::MakeView(DWORD viewServerId, IStorage *storage, OpenView &open)
 {
     auto factory = m_factories.find(FindRegistration(viewServerId)->viewServer);
     HRESULT hr = S_OK;
@@ -187,10 +219,12 @@ HRESULT CHostFrame::MakeView(DWORD viewServerId, OpenView &open)
     }
     if (FAILED(hr))
         return hr;
-    hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &open.storage);
-    if (FAILED(hr))
+    open.storage = storage;
+    if (!storage && FAILED(hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                                  &open.storage)))
         return hr;
     open.object->SetStorage(open.storage);
+    open.object->Made(m_debugServerLink);
     return S_OK;
 }
 

@@ -7,13 +7,19 @@
 // Every cookie that comes in is checked: the view slots and slot 7 take only cookies
 // registered through slot 3 (the view slots only those of a view server), and slot 3
 // refuses cookie 0 and a cookie that is in use.
+//
+// As the host does, the frame keeps its open views in the workspace and reopens them in
+// the next session, handing each back to the debug-server object it was given.
 #pragma once
+
+#include "hostcontrollerinfo.h"
 
 #include <atlbase.h>
 #include <qelhostframe.h>
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,9 +60,10 @@ struct ViewCommand {
     std::vector<CComVariant> arguments;
 };
 
-// A view: it answers the open command (id 1 of no group or of CGID_QelHTMLView) and keeps
-// the file it is told to open as "SourceFile" in its storage; an object to open is only
-// recorded. Every other command answers OLECMDERR_E_NOTSUPPORTED.
+// A view: it records every command, answers the open command (id 1 of no group or of
+// CGID_QelHTMLView) and keeps the file it is told to open as "SourceFile" in its storage;
+// an object to open is only recorded. Every other command answers
+// OLECMDERR_E_NOTSUPPORTED. A view double of a view server answers more (Answer).
 class CHostView : public CComObjectRootEx<CComMultiThreadModel>, public IOleCommandTarget {
 public:
     BEGIN_COM_MAP(CHostView)
@@ -70,8 +77,16 @@ public:
     // The storage's "SourceFile", "" when none.
     std::string SourceFile() const;
 
+    // The frame has made the view and given it its storage. `debugServer` leads to the
+    // frame's debug-server object for as long as the frame holds one.
+    virtual void Made(const std::shared_ptr<DebugServerLink> &debugServer);
+
     STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
     STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
+
+protected:
+    // The answer to `command`, which is recorded already; `out` is Exec's.
+    virtual HRESULT Answer(const ViewCommand &command, VARIANT *out);
 
 private:
     CComPtr<IStorage> m_storage;
@@ -89,6 +104,8 @@ public:
         COM_INTERFACE_ENTRY(IQelHostFrame)
     END_COM_MAP()
 
+    void FinalRelease();
+
     const std::vector<FrameRegistration> &Registrations() const { return m_registrations; }
     const std::vector<FrameItem> &Items() const { return m_items; }
     const std::vector<DWORD> &Removals() const { return m_removals; }
@@ -104,6 +121,21 @@ public:
     void SetViewFactory(const std::string &name, HostViewFactory factory) { m_factories[name] = std::move(factory); }
     // From now on the slot answers E_FAIL, recording nothing (0: no slot fails).
     void FailSlot(int slot) { m_failingSlot = slot; }
+    // The debug-server object (NULL: none) that views are handed back to and that the
+    // views made from now on reach; held until another is set or the frame goes.
+    void SetDebugServer(IUnknown *debugServer);
+
+    // The open views into the storage "HostViews" of `workspace`, in place of what it
+    // held (hostframeviews.cpp gives the layout).
+    HRESULT SaveViews(IStorage *workspace);
+    // Reopens the views kept in `workspace`, each with a copy of its stored storage, and
+    // sends each to the debug-server object with the command of its view server's
+    // registration and the inputs (VT_UNKNOWN view, VT_UI4 1), as the host does with a
+    // view restored from its storage; a new view that the handler asks for meanwhile is
+    // that view (ShowView). A view whose record is damaged, or whose view
+    // server has no registration, is passed over; without a debug-server object none is
+    // reopened. The number reopened.
+    size_t ReopenViews(IStorage *workspace);
 
     STDMETHODIMP RegisterCommand(DWORD cookie, DWORD commandId, IUnknown *owner, const GUID *group,
                                  BSTR viewServer) override;
@@ -113,7 +145,8 @@ public:
     // The registration goes, with its views.
     STDMETHODIMP RemoveCommand(DWORD cookie) override;
     STDMETHODIMP Slot08() override { return E_NOTIMPL; }
-    // A view that is not open for the view server is E_INVALIDARG.
+    // A view that is not open for the view server is E_INVALIDARG. NULL asks for a new
+    // view, or for the one being handed back (ReopenViews).
     STDMETHODIMP ShowView(DWORD viewServerId, IUnknown *view, IUnknown **ppView, IStorage **ppStorage) override;
     // Records the request; the view stays open until the host reports it closed.
     STDMETHODIMP CloseView(DWORD viewServerId, IUnknown *view) override;
@@ -133,8 +166,10 @@ private:
     };
 
     HRESULT AddItem(int slot, DWORD cookie, int position, HINSTANCE module, int textId);
-    HRESULT MakeView(DWORD viewServerId, OpenView &open);
+    // A new view of the view server, with `storage` or (NULL) a new one in memory.
+    HRESULT MakeView(DWORD viewServerId, IStorage *storage, OpenView &open);
     bool IsViewServer(DWORD cookie) const;
+    bool ReopenView(IStorage *record);
 
     std::vector<FrameRegistration> m_registrations;
     std::map<DWORD, size_t> m_live; // cookie -> its registration, until removed
@@ -146,6 +181,13 @@ private:
     std::map<DWORD, IUnknown *> m_active;
     std::map<std::string, HostViewFactory> m_factories;
     int m_failingSlot = 0;
+    // The view being handed back to its view server's handler (cookie 0: none).
+    struct {
+        DWORD cookie = 0;
+        IUnknown *view = nullptr;
+    } m_handingBack;
+    CComPtr<IUnknown> m_debugServer;
+    std::shared_ptr<DebugServerLink> m_debugServerLink = std::make_shared<DebugServerLink>();
 };
 
 } // namespace QelHost

@@ -12,15 +12,18 @@ struct ViewServer {
     const char *name;
     const char *clsid;
     const char *description;
+    DWORD multiInst;
 };
 
 // The watch and locals windows and the symbol explorer are Talvix's QelWatch, QelLocals
-// and QelSymbolExplorer; the SFR view has an identifier of this stand-in's own.
+// and QelSymbolExplorer; the SFR view and the program window have identifiers of this
+// stand-in's own. The program window shows several files at once.
 const ViewServer kViewServers[] = {
-    {"StdQelWatchWin", "{72611523-B1A9-11D3-BFA2-006097125629}", "Standard QEL Watch Window"},
-    {"StdQelSFRView", "{5E1C0A71-3B2D-4F6E-8A90-1D2C3B4A5F60}", "Standard QEL SFR View"},
-    {"StdQelLocalsWin", "{72611522-B1A9-11D3-BFA2-006097125629}", "Standard QEL Locals Window"},
-    {"StdQelSymbolExplWin", "{72611521-B1A9-11D3-BFA2-006097125629}", "Standard QEL Symbol Explorer"},
+    {"StdQelWatchWin", "{72611523-B1A9-11D3-BFA2-006097125629}", "Standard QEL Watch Window", 0},
+    {"StdQelSFRView", "{5E1C0A71-3B2D-4F6E-8A90-1D2C3B4A5F60}", "Standard QEL SFR View", 0},
+    {"StdQelLocalsWin", "{72611522-B1A9-11D3-BFA2-006097125629}", "Standard QEL Locals Window", 0},
+    {"StdQelSymbolExplWin", "{72611521-B1A9-11D3-BFA2-006097125629}", "Standard QEL Symbol Explorer", 0},
+    {"StdQelProgWin", "{9B3E51C4-7A2F-4D08-B6E1-3C5A8F0D2E97}", "Standard QEL Program Window", 1},
 };
 
 const char kQelSymbolText[] = "{EF0E9413-D9B2-11D1-BC34-006097125629}";
@@ -58,10 +61,11 @@ LONG RegisterViewServer(const ViewServer &server)
     if (result != ERROR_SUCCESS)
         return result;
     return WriteKey(root + server.name, [&](HKEY key) {
-        // One view at a time, in the view category of the debugger's windows.
-        const std::pair<const char *, DWORD> numbers[] = {{"ViewCat", 7},      {"MenuCat", 5},       {"ToolBarCat", 5},
-                                                          {"MultiInst", 0},    {"OpenDirect", 0},    {"PreferedFrame", 0},
-                                                          {"cx", 200},         {"cy", 200}};
+        // In the view category of the debugger's windows.
+        const std::pair<const char *, DWORD> numbers[] = {{"ViewCat", 7},   {"MenuCat", 5},
+                                                          {"ToolBarCat", 5}, {"MultiInst", server.multiInst},
+                                                          {"OpenDirect", 0}, {"PreferedFrame", 0},
+                                                          {"cx", 200},       {"cy", 200}};
         LONG written = SetText(key, nullptr, server.clsid);
         if (written == ERROR_SUCCESS)
             written = SetText(key, "Description", server.description);

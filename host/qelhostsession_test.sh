@@ -770,6 +770,38 @@ end"
     "SYSTEM DATABASE_DIRECTORY bstr:$dir/plain/db" 'SYSTEM AUTOLOADELF bool:false' > "$dir/expected-profile"
   cmp -s "$dir/profile" "$dir/expected-profile" || { echo "FAIL: the profile file holds"; cat "$dir/profile"; exit 1; }
   ;;
+RunsAndStopsTheTargetAndFiresAPatternRange)
+  # No program window is open and no sink answers the pattern event: S_OK.
+  expect 0 "> start
+> progwin
+> target run
+> target stop 0x68
+> pattern 0 0x68 0x800
+result 0x00000000
+> end
+" "" "start
+progwin
+target run
+target stop 0x68
+pattern 0 0x68 0x800
+end"
+  for line in "target" "target stop" "target stop 0x100000000" "target run now" "pattern 0 0x68" "pattern 0 -1 4" \
+              "progwin all"; do
+    case $line in
+    target*) reason="target takes run, or stop and an address" ;;
+    pattern*) reason="pattern takes a kind, a start address and a length" ;;
+    *) reason="progwin takes nothing" ;;
+    esac
+    expect 1 "> start
+> $line
+" "error: line 2: $reason
+" "start
+$line"
+  done
+  expect 1 "> progwin
+" "error: line 1: progwin is out of order
+" "progwin"
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }

@@ -151,7 +151,7 @@ SessionHostCommands::~SessionHostCommands()
 bool SessionHostCommands::Handles(const std::string &command)
 {
     return command == "quiet" || command == "activate" || command == "pump" || command == "wait-command" ||
-           command == "host";
+           command == "host" || command == "target" || command == "pattern";
 }
 
 bool SessionHostCommands::Run(const std::vector<std::string> &words, CHostDebugServer *host, HWND mainWindow,
@@ -178,6 +178,10 @@ bool SessionHostCommands::Run(const std::vector<std::string> &words, CHostDebugS
     }
     if (command == "wait-command")
         return WaitCommand(words, host, error);
+    if (command == "target")
+        return Target(words, host, error);
+    if (command == "pattern")
+        return Pattern(words, host, error);
     if (words.size() != 1)
         return Fail(error, "host takes nothing");
     PrintHost(host);
@@ -238,6 +242,31 @@ bool SessionHostCommands::WaitCommand(const std::vector<std::string> &words, CHo
     };
     if (!PumpUntil(arrived, static_cast<DWORD>(limit)))
         return Fail(error, "command " + words[1] + " did not come in " + std::to_string(limit) + " ms");
+    return true;
+}
+
+bool SessionHostCommands::Target(const std::vector<std::string> &words, CHostDebugServer *host, std::string *error)
+{
+    long long address = 0;
+    if (words.size() == 2 && words[1] == "run") {
+        host->Target()->Run();
+        return true;
+    }
+    if (words.size() != 3 || words[1] != "stop" || !ParseScriptNumber(words[2], 0, 0xFFFFFFFFLL, &address))
+        return Fail(error, "target takes run, or stop and an address");
+    host->Target()->Stop(static_cast<ULONG>(address));
+    return true;
+}
+
+bool SessionHostCommands::Pattern(const std::vector<std::string> &words, CHostDebugServer *host, std::string *error)
+{
+    long long kind = 0, start = 0, length = 0;
+    if (words.size() != 4 || !ParseScriptNumber(words[1], 0, 0xFFFFFFFFLL, &kind) ||
+        !ParseScriptNumber(words[2], 0, 0xFFFFFFFFLL, &start) || !ParseScriptNumber(words[3], 0, 0xFFFFFFFFLL, &length))
+        return Fail(error, "pattern takes a kind, a start address and a length");
+    HRESULT hr = host->Target()->PatternSource()->FirePatternRange(static_cast<UINT>(kind), static_cast<UINT>(start),
+                                                                   static_cast<UINT>(length));
+    std::printf("result 0x%08X\n", static_cast<unsigned>(hr));
     return true;
 }
 

@@ -12,6 +12,10 @@
 //                        "stores N" for the profile's slot 12, "start ID 0xADDR 0xADDR2 N"
 //                        for each start address (slot 15), "breakpoints ID VALUE..." for
 //                        each command of the host's breakpoint group
+//   target run | target stop ADDR   the simulated target runs, or stops with its program
+//                        counter at ADDR, telling the sinks of its target-state events
+//   pattern KIND START LENGTH   the target-pattern event of a range of code to show: prints
+//                        what the sinks answered ("result 0xHHHHHHHH", S_OK without sinks)
 #pragma once
 
 #include "debugserver.h"
@@ -39,6 +43,8 @@ public:
 private:
     bool Activate(const std::string &which, HWND mainWindow, std::string *error);
     bool WaitCommand(const std::vector<std::string> &words, CHostDebugServer *host, std::string *error);
+    static bool Target(const std::vector<std::string> &words, CHostDebugServer *host, std::string *error);
+    static bool Pattern(const std::vector<std::string> &words, CHostDebugServer *host, std::string *error);
     void PrintHost(CHostDebugServer *host);
 
     size_t m_commandsSeen = 0;

@@ -4,6 +4,7 @@
 #include "hostexplorerview.h"
 #include "hostframe.h"
 #include "hostmainwindow.h"
+#include "hostprogwinview.h"
 #include "hostsymbolbrowser.h"
 #include "hostviewservers.h"
 #include "hostwatchview.h"
@@ -12,6 +13,7 @@
 #include "qelhostsessiondialogs.h"
 #include "qelhostsessionhost.h"
 #include "qelhostsessionoptions.h"
+#include "qelhostsessionprogwin.h"
 #include "qelhostsessionwindows.h"
 #include "qelhostworkspace.h"
 
@@ -153,8 +155,8 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     std::vector<std::string> texts;
     for (const ScriptWord &word : words)
         texts.push_back(word.text);
-    bool needsDebugger = command == "exec" || command == "views" || command == "request-load" || command == "dialog" ||
-                         command == "options" || SessionHostCommands::Handles(command);
+    bool needsDebugger = command == "exec" || command == "views" || command == "progwin" || command == "request-load" ||
+                         command == "dialog" || command == "options" || SessionHostCommands::Handles(command);
     bool anyStage = command == "answer" || command == "dialogs";
     bool beforeStart = command == "workspace" || command == "start" || command == "profile-file";
     if (command != "profile" && !beforeStart && !needsDebugger && !anyStage && command != "end")
@@ -193,6 +195,10 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return Fail(error, command + " takes nothing");
     if (command == "views") {
         Views();
+        return true;
+    }
+    if (command == "progwin") {
+        PrintProgramWindows(*m_frame, stdout);
         return true;
     }
     if (command == "dialogs") {
@@ -284,6 +290,8 @@ bool Session::Start(std::string *error)
     m_frame = frame;
     frame->SetViewFactory("StdQelWatchWin", WatchViewFactory());
     frame->SetViewFactory("StdQelSymbolExplWin", ExplorerViewFactory());
+    frame->SetViewFactory("StdQelProgWin", ProgWinViewFactory());
+    frame->SetDebugServer(m_debugger.debugServer);
     hr = m_root->OpenStorage(u"QelSymbol", nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0, &m_storage);
     if (hr == STG_E_FILENOTFOUND)
         hr = m_root->CreateStorage(u"QelSymbol", STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &m_storage);
@@ -291,6 +299,8 @@ bool Session::Start(std::string *error)
         return Fail(error, "no storage \"QelSymbol\" in the workspace (" + Hex(hr) + ")");
     if (!InitDebugger(m_debugger, m_storage, static_cast<IQelHostFrame *>(m_frame)))
         return Fail(error, "the symbol server did not start");
+    // The views of the last session, now that their view servers are registered.
+    m_frame->ReopenViews(m_root);
     return true;
 }
 
@@ -373,12 +383,16 @@ bool Session::Finish(bool commit, std::string *error)
     commit = commit && answered;
     bool started = m_stage == Stage::Started;
     m_stage = Stage::Ended;
+    // Kept before Cleanup, in which the handlers remove their commands and with them the views.
+    HRESULT kept = commit && m_frame ? m_frame->SaveViews(m_root) : S_OK;
     if (started && m_debugger.symbolServer)
         EndDebugger(m_debugger);
     m_debugger.debugServer.Release();
     m_frame.Release();
     m_storage.Release();
     m_mainWindow.reset();
+    bool viewsKept = SUCCEEDED(kept) || Fail(error, "the views cannot be kept in the workspace (" + Hex(kept) + ")");
+    commit = commit && viewsKept;
     bool saved = !commit || !m_workspaceGiven || SaveWorkspace(m_root, m_workspacePath, error);
     m_root.Release();
     if (m_library) {
@@ -386,7 +400,7 @@ bool Session::Finish(bool commit, std::string *error)
         dlclose(m_library);
         m_library = nullptr;
     }
-    return answered && saved;
+    return answered && viewsKept && saved;
 }
 
 // Runs the lines of `script`; the exit status.

@@ -1,10 +1,11 @@
 #include "qelhostworkspace.h"
 
+#include "hoststoragecopy.h"
+
 #include <atlbase.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <vector>
 
 namespace QelHost {
 
@@ -24,48 +25,6 @@ std::string Hex(HRESULT hr)
     char text[16];
     std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
     return text;
-}
-
-HRESULT CopyStream(IStorage *from, IStorage *to, const OLECHAR *name)
-{
-    CComPtr<IStream> source, target;
-    HRESULT hr = from->OpenStream(name, nullptr, kRead, 0, &source);
-    if (SUCCEEDED(hr))
-        hr = to->CreateStream(name, kMake, 0, 0, &target);
-    std::vector<char> buffer(65536);
-    while (SUCCEEDED(hr)) {
-        ULONG got = 0, written = 0;
-        hr = source->Read(buffer.data(), static_cast<ULONG>(buffer.size()), &got);
-        if (FAILED(hr) || got == 0)
-            break;
-        hr = target->Write(buffer.data(), got, &written);
-        if (SUCCEEDED(hr) && written != got)
-            hr = STG_E_MEDIUMFULL;
-    }
-    return FAILED(hr) ? hr : S_OK;
-}
-
-// Every element of `from`, its storages with all they hold, into `to`.
-HRESULT CopyStorage(IStorage *from, IStorage *to)
-{
-    CComPtr<IEnumSTATSTG> elements;
-    HRESULT hr = from->EnumElements(0, nullptr, 0, &elements);
-    STATSTG stat;
-    while (SUCCEEDED(hr) && elements->Next(1, &stat, nullptr) == S_OK) {
-        std::u16string name = stat.pwcsName;
-        CoTaskMemFree(stat.pwcsName);
-        if (stat.type == STGTY_STREAM) {
-            hr = CopyStream(from, to, name.c_str());
-            continue;
-        }
-        CComPtr<IStorage> source, target;
-        hr = from->OpenStorage(name.c_str(), nullptr, kRead, nullptr, 0, &source);
-        if (SUCCEEDED(hr))
-            hr = to->CreateStorage(name.c_str(), kMake, 0, 0, &target);
-        if (SUCCEEDED(hr))
-            hr = CopyStorage(source, target);
-    }
-    return hr;
 }
 
 } // namespace

@@ -1,0 +1,141 @@
+#include "hostprogwinview.h"
+
+#include "hostreports.h"
+
+#include <hostcmdgroups.h>
+#include <variantarray.h>
+
+#include <algorithm>
+#include <iterator>
+
+namespace QelHost {
+
+namespace {
+
+enum : DWORD {
+    kShow = 10,
+    kProgramLoaded = 14,
+    kShowLine = 15,
+    kMarkLine = 18,
+    kQuery = 21,
+    kInstructionPointer = 91,
+};
+
+// The commands whose effect the window shows and a double need not keep: closing the
+// temporary views, breakpoints changed, the file commands, refreshing.
+constexpr DWORD kRecordedOnly[] = {13, 16, 17, 19, 90, 96};
+
+constexpr int kQueryResults = 3;
+
+bool IsU4(const std::vector<CComVariant> &arguments, size_t index)
+{
+    return index < arguments.size() && arguments[index].vt == VT_UI4;
+}
+
+} // namespace
+
+void CHostProgWinView::Made(const std::shared_ptr<DebugServerLink> &debugServer)
+{
+    m_debugServer = debugServer;
+    ReadModules();
+}
+
+// The symbol server is asked without the link's lock held: it may call the frame.
+void CHostProgWinView::ReadModules()
+{
+    CComPtr<IUnknown> server;
+    if (m_debugServer) {
+        std::lock_guard<std::mutex> hold(m_debugServer->lock);
+        server = m_debugServer->server;
+    }
+    m_modules = ReadModuleTree(server);
+}
+
+HRESULT CHostProgWinView::Answer(const ViewCommand &command, VARIANT *out)
+{
+    if (!IsEqualGUID(command.group, CGID_QelProgWinView))
+        return CHostView::Answer(command, out);
+    const std::vector<CComVariant> &arguments = command.arguments;
+    switch (command.id) {
+    case kShow:
+        return Show(arguments);
+    case kShowLine:
+        if (IsU4(arguments, 0))
+            m_line = arguments[0].ulVal;
+        return S_OK;
+    case kMarkLine:
+        return Mark(arguments);
+    case kQuery:
+        return Query(out);
+    case kInstructionPointer:
+        if (!IsU4(arguments, 0))
+            return E_INVALIDARG;
+        m_ip = arguments[0].ulVal;
+        return S_OK;
+    case kProgramLoaded:
+        ReadModules();
+        return S_OK;
+    default:
+        return std::find(std::begin(kRecordedOnly), std::end(kRecordedOnly), command.id) != std::end(kRecordedOnly)
+                   ? S_OK
+                   : OLECMDERR_E_NOTSUPPORTED;
+    }
+}
+
+HRESULT CHostProgWinView::Show(const std::vector<CComVariant> &arguments)
+{
+    if (!IsU4(arguments, 0) || arguments.size() < 2 || arguments[1].vt != VT_BSTR)
+        return E_INVALIDARG;
+    m_mode = arguments[0].ulVal;
+    m_name = AnsiText(arguments[1].bstrVal ? arguments[1].bstrVal : u"");
+    return S_OK;
+}
+
+HRESULT CHostProgWinView::Mark(const std::vector<CComVariant> &arguments)
+{
+    if (!IsU4(arguments, 0) || !IsU4(arguments, 1) || !IsU4(arguments, 2))
+        return E_INVALIDARG;
+    const std::pair<ULONG, ULONG> mark{arguments[1].ulVal, arguments[2].ulVal};
+    if (arguments[0].ulVal != 0)
+        m_marks.insert(mark);
+    else
+        m_marks.erase(mark);
+    return S_OK;
+}
+
+// The answers go into the caller's list, which only a list in `out` can carry.
+HRESULT CHostProgWinView::Query(VARIANT *out) const
+{
+    if (!out || out->vt != (VT_ARRAY | VT_VARIANT))
+        return E_INVALIDARG;
+    try {
+        CVariantArray results(out, TRUE);
+        results.SetSize(kQueryResults);
+        const LONG values[kQueryResults] = {static_cast<LONG>(m_line), static_cast<LONG>(m_marks.size()),
+                                            static_cast<LONG>(m_mode)};
+        for (int i = 0; i < kQueryResults; ++i)
+            results[i].SetValue(CComVariant(values[i]));
+    } catch (CException *e) {
+        e->Delete();
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HostViewFactory ProgWinViewFactory()
+{
+    return [](IUnknown **view, CHostView **object) {
+        *view = nullptr;
+        *object = nullptr;
+        CComObject<CHostProgWinView> *window = nullptr;
+        HRESULT hr = CComObject<CHostProgWinView>::CreateInstance(&window);
+        if (FAILED(hr))
+            return hr;
+        hr = window->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(view));
+        if (SUCCEEDED(hr))
+            *object = window;
+        return hr;
+    };
+}
+
+} // namespace QelHost
