@@ -134,7 +134,8 @@ void CProgWinViewSrv::ShowLocation(const LocationTag &location, BOOL ask)
         return;
     }
     CString path;
-    if (FindSource(location.EntryInFile, ask, path)) {
+    BOOL codeOnly = FALSE;
+    if (FindSource(location.EntryInFile, ask, path, &codeOnly)) {
         if (SUCCEEDED(SendCommand(kCmdShowSource, {CComVariant(static_cast<LPCSTR>(location.EntryInFile)),
                                                    CComVariant(static_cast<LPCSTR>(path))}))) {
             m_shownLocation = location;
@@ -145,7 +146,7 @@ void CProgWinViewSrv::ShowLocation(const LocationTag &location, BOOL ask)
         }
         return;
     }
-    if (ShownAsCode(location.Type))
+    if (codeOnly || ShownAsCode(location.Type))
         OpenCodeWindow(location.AddressValue, kCodeWindowLength, FALSE);
 }
 

@@ -69,9 +69,11 @@ void CProgWinViewSrv::StoreAlias(LPCSTR name, LPCSTR path)
     SourceAliases(QEL_WSP_STORE_ALIAS, m_pOwner, kWorkspaceProgram, entry, target);
 }
 
-BOOL CProgWinViewSrv::FindSource(LPCSTR name, BOOL ask, CString &path)
+BOOL CProgWinViewSrv::FindSource(LPCSTR name, BOOL ask, CString &path, BOOL *codeOnly)
 {
     path.Empty();
+    if (codeOnly != nullptr)
+        *codeOnly = FALSE;
     if (name == nullptr || name[0] == '\0')
         return FALSE;
     if (FileExists(name)) {
@@ -81,8 +83,11 @@ BOOL CProgWinViewSrv::FindSource(LPCSTR name, BOOL ask, CString &path)
     if (m_known.Lookup(name, path))
         return TRUE;
     const CString alias = Alias(name);
-    if (alias == kCodeOnlyAlias)
+    if (alias == kCodeOnlyAlias) {
+        if (codeOnly != nullptr)
+            *codeOnly = TRUE;
         return FALSE;
+    }
     if (!alias.IsEmpty() && FileExists(alias)) {
         path = alias;
         m_known.Remember(name, path);
@@ -101,6 +106,8 @@ BOOL CProgWinViewSrv::FindSource(LPCSTR name, BOOL ask, CString &path)
     if (!BrowseSourceFile(chosen, root != nullptr && root[0] != '\0' ? root : nullptr)) {
         // The user is not asked for this file again: its positions are shown as code.
         StoreAlias(name, kCodeOnlyAlias);
+        if (codeOnly != nullptr)
+            *codeOnly = TRUE;
         return FALSE;
     }
     if (chosen.CompareNoCase(name) != 0)

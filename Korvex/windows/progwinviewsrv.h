@@ -108,8 +108,9 @@ private:
     // The base against which names are resolved: SOURCE_FILES_ROOT, else the program path.
     CString ResolutionBase();
     // The path of a source file as the program names it; with `ask` the user may choose
-    // one, and a cancel marks the name "<Section>" (code only). FALSE when none.
-    BOOL FindSource(LPCSTR name, BOOL ask, CString &path);
+    // one, and a cancel marks the name "<Section>" (code only). FALSE when none, with
+    // *codeOnly set when the name is to be shown as code (a cancel, now or before).
+    BOOL FindSource(LPCSTR name, BOOL ask, CString &path, BOOL *codeOnly = nullptr);
     HRESULT ShowFileInWindow(LPCSTR file, LPCSTR path);
     CString Alias(LPCSTR name);
     void StoreAlias(LPCSTR name, LPCSTR path);
