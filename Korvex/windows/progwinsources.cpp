@@ -155,7 +155,7 @@ HRESULT CProgWinViewSrv::OpenProgramWindow(CVariantArray *in, CVariantArray *)
         const DWORD code = in->GetUI4(1);
         if (code == kViewClosed)
             return windows->RemoveView(view);
-        return code == kViewRegistered ? windows->RegisterView(view, mode) : E_INVALIDARG;
+        return code == kViewRegistered ? windows->RegisterView(view, m_bSingleWindow) : E_INVALIDARG;
     }
     if (count == 1) {
         const CString file(in->GetBSTR(0));

@@ -96,7 +96,7 @@ HRESULT CProgWinViewSrvObj::OpenFileAs(LPCSTR name, LPCSTR file, BOOL keepName)
     return hr;
 }
 
-HRESULT CProgWinViewSrvObj::RegisterView(IUnknown *view, DWORD mode)
+HRESULT CProgWinViewSrvObj::RegisterView(IUnknown *view, BOOL singleWindow)
 {
     if (view == nullptr)
         return E_INVALIDARG;
@@ -125,6 +125,7 @@ HRESULT CProgWinViewSrvObj::RegisterView(IUnknown *view, DWORD mode)
     const CString file = instance->GetSourceFile();
     if (file.IsEmpty())
         return S_OK;
+    const DWORD mode = IsCodeWindowName(file) ? (singleWindow ? 3 : 2) : (singleWindow ? 4 : 0);
     return Send(instance, kViewShow, {U4(mode), CComVariant(static_cast<LPCSTR>(file)), U4(0)});
 }
 

@@ -22,8 +22,9 @@ public:
     // it shows `name` from now on; with `keepName` it is also known by it.
     HRESULT OpenFileAs(LPCSTR name, LPCSTR file, BOOL keepName);
     // A view that the host opened from its storage is taken back, with the file kept
-    // there, and told to show it (mode 0, or `mode`).
-    HRESULT RegisterView(IUnknown *view, DWORD mode);
+    // there, and told to show it: a code window in mode 3 in single-window mode, else 2; a
+    // source in mode 4 in single-window mode, else 0.
+    HRESULT RegisterView(IUnknown *view, BOOL singleWindow);
     // The frame closed `view` (NULL: every view): it goes from the list.
     HRESULT RemoveView(IUnknown *view);
     // View command 18 (flag, line, kind) to the view of `file`, else to every view.
