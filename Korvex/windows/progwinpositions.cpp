@@ -31,13 +31,6 @@ const char kUnknownRange[] = "<?>";
 // The IP lies nowhere: the host's own "no request" too.
 const LONG kNoRequest = -1;
 
-CComVariant U4(DWORD value)
-{
-    CComVariant v;
-    v.vt = VT_UI4;
-    v.ulVal = value;
-    return v;
-}
 
 // File types of locations that are shown as code when their source is not found.
 bool ShownAsCode(LONG type)
@@ -141,7 +134,7 @@ void CProgWinViewSrv::ShowLocation(const LocationTag &location, BOOL ask)
             m_shownLocation = location;
             m_shownLocation.Name = path;
             SendCommand(kCmdShowLine, {CComVariant(static_cast<LPCSTR>(path)),
-                                       U4(static_cast<DWORD>(location.SourceLine)), U4(location.AddressValue),
+                                       CComVariant(static_cast<DWORD>(location.SourceLine)), CComVariant(location.AddressValue),
                                        CComVariant(static_cast<LPCSTR>(location.EntryInFile))});
         }
         return;
@@ -158,8 +151,8 @@ void CProgWinViewSrv::MarkLocation(const LocationTag &location, BOOL mark)
     if (location.Name.IsEmpty() || location.SourceLine <= 0)
         return;
     const DWORD kind = (m_bMarkKind || location.Name != m_shownLocation.Name) ? 1 : 0;
-    SendCommand(kCmdMarkLines, {U4(mark ? 1 : 0), CComVariant(static_cast<LPCSTR>(location.Name)),
-                                U4(location.AddressValue), U4(static_cast<DWORD>(location.SourceLine)), U4(kind)});
+    SendCommand(kCmdMarkLines, {CComVariant(mark ? 1u : 0u), CComVariant(static_cast<LPCSTR>(location.Name)),
+                                CComVariant(location.AddressValue), CComVariant(static_cast<DWORD>(location.SourceLine)), CComVariant(kind)});
     if (mark)
         m_bMarksCleared = FALSE;
 }
@@ -216,7 +209,7 @@ void CProgWinViewSrv::FollowIp(DWORD address, LONG requestId)
         if (m_codeLength == 0 || address < m_codeStart || static_cast<ULONGLONG>(address) + margin >= end) {
             OpenCodeWindow(address, kCodeWindowLength, FALSE);
         } else if (m_nTargetState != 3) {
-            SendCommand(kCmdIpInWindow, {U4(address), U4(0)});
+            SendCommand(kCmdIpInWindow, {CComVariant(address), CComVariant(0u)});
         } else {
             ClearMarks();
             m_bIpRemembered = TRUE;
@@ -428,7 +421,7 @@ HRESULT CProgWinViewSrv::OpenWindowForName(CVariantArray *in, CVariantArray *)
     if (!second.IsEmpty())
         hr = windows->OpenFileAs(name, second, m_bSingleWindow);
     if (FAILED(hr)) {
-        hr = windows->ShowFile(mode, name, U4(0), m_bSingleWindow);
+        hr = windows->ShowFile(mode, name, CComVariant(0u), m_bSingleWindow);
         if (SUCCEEDED(hr) && mode == 1) {
             MarkLocation(m_ipLocation, TRUE);
             MarkLocation(m_shownLocation, TRUE);
@@ -567,6 +560,6 @@ HRESULT CProgWinViewSrv::MarkIpAfterLoad(CVariantArray *, CVariantArray *)
     CProgWinViewSrvObj *windows = Windows();
     if (!m_service.GetBool() || windows == nullptr || windows->GetInstances().IsEmpty())
         return S_OK;
-    return SendCommand(kCmdMarkLines, {U4(1), CComVariant(""), U4(m_ipLocation.AddressValue),
-                                       U4(static_cast<DWORD>(m_ipLocation.SourceLine)), U4(1)});
+    return SendCommand(kCmdMarkLines, {CComVariant(1u), CComVariant(""), CComVariant(m_ipLocation.AddressValue),
+                                       CComVariant(static_cast<DWORD>(m_ipLocation.SourceLine)), CComVariant(1u)});
 }

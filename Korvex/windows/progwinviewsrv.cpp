@@ -63,13 +63,6 @@ const OLECMDTARHNDLENTRY g_progWinCommands[] = {
 
 #undef PROGWIN_ENTRY
 
-CComVariant U4(DWORD value)
-{
-    CComVariant v;
-    v.vt = VT_UI4;
-    v.ulVal = value;
-    return v;
-}
 
 } // namespace
 
@@ -215,7 +208,7 @@ LONG CProgWinViewSrv::HostStateFlag()
 void CProgWinViewSrv::CloseDownloadDialog()
 {
     // With one input the progress window goes, and a question of the load stays.
-    SendCommand(5, {U4(1)});
+    SendCommand(5, {CComVariant(1u)});
 }
 
 HRESULT CProgWinViewSrv::CloseTemporaryWindows(CVariantArray *, CVariantArray *)
@@ -284,7 +277,7 @@ HRESULT CProgWinViewSrv::MarkLines(CVariantArray *in, CVariantArray *)
     HRESULT hr = windows->MarkLines(file, flag, line, kind);
     // The host frame's add-on shows the marked line too.
     if (SUCCEEDED(hr) && flag != 0 && address != 0)
-        SendToGroup(m_pOwner, CGID_QelFrameAddOn, 3, {U4(1), CComVariant(static_cast<LPCSTR>(file)), U4(address)});
+        SendToGroup(m_pOwner, CGID_QelFrameAddOn, 3, {CComVariant(1u), CComVariant(static_cast<LPCSTR>(file)), CComVariant(address)});
     return hr;
 }
 
@@ -292,7 +285,7 @@ HRESULT CProgWinViewSrv::ReportMarkKind(CVariantArray *, CVariantArray *out)
 {
     if (out == nullptr || out->GetSize() < 1)
         return E_INVALIDARG;
-    (*out)[0].SetValue(U4(m_bMarkKind));
+    (*out)[0].SetValue(CComVariant(static_cast<DWORD>(m_bMarkKind)));
     return S_OK;
 }
 
@@ -348,9 +341,9 @@ HRESULT CProgWinViewSrv::ReportShownPosition(CVariantArray *, CVariantArray *out
 {
     if (out == nullptr || out->GetSize() < 3)
         return E_INVALIDARG;
-    (*out)[0].SetValue(U4(1));
+    (*out)[0].SetValue(CComVariant(1u));
     (*out)[1].SetString(m_shownLocation.Name);
-    (*out)[2].SetValue(U4(static_cast<DWORD>(m_shownLocation.SourceLine)));
+    (*out)[2].SetValue(CComVariant(static_cast<DWORD>(m_shownLocation.SourceLine)));
     return S_OK;
 }
 
@@ -397,11 +390,11 @@ HRESULT CProgWinViewSrv::BreakpointsChanged(CVariantArray *in, CVariantArray *)
         kept.Add(entry);
     }
     CVariantArray addOn(1 + 3 * static_cast<int>(kept.GetSize()));
-    addOn[0].SetValue(U4(static_cast<DWORD>(kept.GetSize())));
+    addOn[0].SetValue(CComVariant(static_cast<DWORD>(kept.GetSize())));
     for (INT_PTR i = 0; i < kept.GetSize(); ++i) {
         addOn[static_cast<int>(1 + 3 * i)].SetString(kept[i].path);
-        addOn[static_cast<int>(2 + 3 * i)].SetValue(U4(kept[i].line));
-        addOn[static_cast<int>(3 + 3 * i)].SetValue(U4(kept[i].value));
+        addOn[static_cast<int>(2 + 3 * i)].SetValue(CComVariant(kept[i].line));
+        addOn[static_cast<int>(3 + 3 * i)].SetValue(CComVariant(kept[i].value));
     }
     COleTarCmdCaller(m_pOwner, &CGID_QelFrameAddOn).Exec(kAddOnSourceBreakpoints, &addOn, nullptr, 0);
     return S_OK;
@@ -418,7 +411,7 @@ void CProgWinViewSrv::OnTargetStateChange(ULONG, ULONG newState)
         m_bIpRemembered = FALSE;
         ReceiveIp(m_rememberedIp, -1);
     }
-    SendToGroup(m_pOwner, CGID_QelFrameAddOn, kAddOnTargetState, {U4(newState == 3 ? 1 : 0)});
+    SendToGroup(m_pOwner, CGID_QelFrameAddOn, kAddOnTargetState, {CComVariant(newState == 3 ? 1u : 0u)});
 }
 
 void CProgWinViewSrv::OnTargetStateNotify(ULONG address, ULONG requestId)

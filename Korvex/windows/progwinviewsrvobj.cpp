@@ -21,13 +21,6 @@ enum : DWORD {
 
 const char kCodeWindowPrefix[] = "<code: ";
 
-CComVariant U4(DWORD value)
-{
-    CComVariant v;
-    v.vt = VT_UI4;
-    v.ulVal = value;
-    return v;
-}
 
 // A view command: the values go in as copies, which the list frees.
 HRESULT Send(CViewSrvInstObj *instance, DWORD id, std::initializer_list<CComVariant> values,
@@ -79,7 +72,7 @@ HRESULT CProgWinViewSrvObj::ShowFile(DWORD mode, LPCSTR file, const VARIANT &val
         m_temporary.insert(instance->GetView());
     else
         m_temporary.erase(instance->GetView());
-    HRESULT hr = Send(instance, kViewShow, {U4(mode), CComVariant(file), CComVariant(value)});
+    HRESULT hr = Send(instance, kViewShow, {CComVariant(mode), CComVariant(file), CComVariant(value)});
     if (SUCCEEDED(hr))
         AssignSourceFile(instance, file);
     return hr;
@@ -90,7 +83,7 @@ HRESULT CProgWinViewSrvObj::OpenFileAs(LPCSTR name, LPCSTR file, BOOL keepName)
     CViewSrvInstObj *instance = FindInstanceBySourceFile(file);
     if (instance == nullptr)
         return E_FAIL;
-    HRESULT hr = Send(instance, kViewShow, {U4(keepName ? 3 : 2), CComVariant(name), U4(0)});
+    HRESULT hr = Send(instance, kViewShow, {CComVariant(keepName ? 3u : 2u), CComVariant(name), CComVariant(0u)});
     if (SUCCEEDED(hr) && keepName)
         AssignSourceFile(instance, name);
     return hr;
@@ -126,7 +119,7 @@ HRESULT CProgWinViewSrvObj::RegisterView(IUnknown *view, BOOL singleWindow)
     if (file.IsEmpty())
         return S_OK;
     const DWORD mode = IsCodeWindowName(file) ? (singleWindow ? 3 : 2) : (singleWindow ? 4 : 0);
-    return Send(instance, kViewShow, {U4(mode), CComVariant(static_cast<LPCSTR>(file)), U4(0)});
+    return Send(instance, kViewShow, {CComVariant(mode), CComVariant(static_cast<LPCSTR>(file)), CComVariant(0u)});
 }
 
 HRESULT CProgWinViewSrvObj::RemoveView(IUnknown *view)
@@ -143,10 +136,10 @@ HRESULT CProgWinViewSrvObj::RemoveView(IUnknown *view)
 HRESULT CProgWinViewSrvObj::MarkLines(LPCSTR file, DWORD flag, DWORD line, DWORD kind)
 {
     if (CViewSrvInstObj *instance = FindInstanceBySourceFile(file))
-        return Send(instance, kViewMarkLines, {U4(flag), U4(line), U4(kind)});
+        return Send(instance, kViewMarkLines, {CComVariant(flag), CComVariant(line), CComVariant(kind)});
     HRESULT result = S_OK;
     for (POSITION position = m_instances.GetHeadPosition(); position;) {
-        HRESULT hr = Send(m_instances.GetNext(position), kViewMarkLines, {U4(flag), U4(line), U4(kind)});
+        HRESULT hr = Send(m_instances.GetNext(position), kViewMarkLines, {CComVariant(flag), CComVariant(line), CComVariant(kind)});
         if (FAILED(hr))
             result = hr;
     }
@@ -161,11 +154,11 @@ HRESULT CProgWinViewSrvObj::ShowLine(LPCSTR file, DWORD line, DWORD value, LPCST
         if (instance == nullptr)
             return E_FAIL;
         ActivateView(instance->GetView());
-        return Send(instance, kViewShowLine, {U4(line), U4(value), nameValue});
+        return Send(instance, kViewShowLine, {CComVariant(line), CComVariant(value), nameValue});
     }
     HRESULT result = S_OK;
     for (POSITION position = m_instances.GetHeadPosition(); position;) {
-        HRESULT hr = Send(m_instances.GetNext(position), kViewShowLine, {U4(line), U4(value), nameValue});
+        HRESULT hr = Send(m_instances.GetNext(position), kViewShowLine, {CComVariant(line), CComVariant(value), nameValue});
         if (FAILED(hr))
             result = hr;
     }
@@ -259,7 +252,7 @@ HRESULT CProgWinViewSrvObj::IpInCodeWindow(DWORD address)
     CViewSrvInstObj *instance = FindCodeWindow();
     if (instance == nullptr)
         return E_FAIL;
-    return Send(instance, kViewIpInCodeWindow, {U4(address), U4(0)});
+    return Send(instance, kViewIpInCodeWindow, {CComVariant(address), CComVariant(0u)});
 }
 
 void CProgWinViewSrvObj::CloseFile(LPCSTR file)
