@@ -86,8 +86,15 @@ HRESULT CHostProgWinView::Show(const std::vector<CComVariant> &arguments)
 {
     if (!IsU4(arguments, 0) || arguments.size() < 2 || arguments[1].vt != VT_BSTR)
         return E_INVALIDARG;
+    std::string name = AnsiText(arguments[1].bstrVal ? arguments[1].bstrVal : u"");
+    // What the window showed of another file goes with it.
+    if (name != m_name) {
+        m_line = 0;
+        m_marks.clear();
+        m_ip.reset();
+    }
     m_mode = arguments[0].ulVal;
-    m_name = AnsiText(arguments[1].bstrVal ? arguments[1].bstrVal : u"");
+    m_name = std::move(name);
     return S_OK;
 }
 

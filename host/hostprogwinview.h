@@ -5,7 +5,8 @@
 // view is made and whenever a program was loaded.
 //
 //   10 (VT_UI4 mode, VT_BSTR name[, value])   shows the name in that mode; mode 1 makes a
-//                                             temporary view
+//                                             temporary view; another name starts
+//                                             without line, marks and IP
 //   15 (line[, value, name])                  a VT_UI4 line becomes the current line; other
 //                                             values leave it
 //   18 (VT_UI4 set, VT_UI4 line, VT_UI4 kind) sets (non-zero) or clears the mark of that

@@ -765,7 +765,8 @@ options
 end"
   printf '%s\n' 'SYSTEM VARED bool:false' 'COMPILER MAIN_FUNC bstr:main' 'COMPILER START_PROC bstr:_start' \
     'SYSTEM SERVICE bool:false' 'SYSTEM AUTORELOAD bool:true' 'SYSTEM MULTIPROGRAM bool:true' \
-    'SYSTEM IGNOREPROGRAMFROMWSP bool:false' 'COMPILER SOURCE_FILES_ROOT bstr:""' 'SYSTEM DATABASE_SPECIAL bool:false' \
+    'SYSTEM IGNOREPROGRAMFROMWSP bool:false' 'COMPILER SOURCE_FILES_ROOT bstr:""' 'SYSTEM MIXEDMODE bool:false' \
+    'SYSTEM SINGLEPROGRAMWINDOW bool:false' 'SYSTEM DATABASE_SPECIAL bool:false' \
     "SYSTEM DATABASE_DIRECTORY bstr:$dir/plain/db" 'SYSTEM AUTOLOADELF bool:false' > "$dir/expected-profile"
   cmp -s "$dir/profile" "$dir/expected-profile" || { echo "FAIL: the profile file holds"; cat "$dir/profile"; exit 1; }
   ;;
@@ -800,6 +801,142 @@ $line"
   expect 1 "> progwin
 " "error: line 1: progwin is out of order
 " "progwin"
+  ;;
+ShowsTheProgramInItsWindows)
+  # The sample program, built where no machine has its sources: its units name the bare
+  # "main.c", which the source root finds. The IP at main is marked at the line gdb gives;
+  # a code range is a window of its own; in single-window mode one window shows the code
+  # at the positions typed. The next run reopens the windows, in single-window mode
+  # again, and the position dialog offers both texts.
+  src=$(cd "$(dirname "$0")/../testdata/elf/src" && pwd)
+  gdb="$(dirname "$0")/../testdata/elf/arm7-mixed.gdb-functions.txt"
+  line=$(sed -n 's/^Line \([0-9]*\) of "src\/main.c" starts at address 0x68 .*/\1/p' "$gdb")
+  cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
+  at=$(grep -abo /work/main/testdata/elf "$dir/a.elf" | cut -d: -f1)
+  printf /nowhere/qelvane/testsx | dd of="$dir/a.elf" bs=1 seek="$at" conv=notrunc 2> /dev/null
+  expect 0 "> workspace $dir/w.stg
+> profile-file $dir/profile
+> profile Compiler SOURCE_FILES_ROOT bstr:$src
+> start
+> exec 1 bstr:$dir/a.elf -o 1
+result 0x00000000
+out 0 bool:1
+> answer file $src/main.c
+> exec 10
+result 0x00000000
+> target stop 0x68
+> pump
+> exec 25 u4:0x68 u4:2048
+result 0x00000000
+> progwin
+view $src/main.c 0 0 $line
+  mark $line 0
+module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F
+view \"<code: 0x68-0x867>\" 2 0 0
+module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F
+> exec 92
+result 0x00000000
+> answer 226 text:247=0x1000 ok
+> exec 94
+result 0x00000000
+> progwin
+view \"<code: 0x1000-0x17FF>\" 3 0 0
+module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F
+view \"<code: 0x68-0x867>\" 2 0 0
+module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F
+> answer 226 text:247=&thumb_scale ok
+> exec 94
+result 0x00000000
+> progwin
+view \"<code: 0x13C-0x93B>\" 3 0 0
+module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F
+view \"<code: 0x68-0x867>\" 2 0 0
+module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F
+> end
+" "" "workspace $dir/w.stg
+profile-file $dir/profile
+profile Compiler SOURCE_FILES_ROOT bstr:$src
+start
+exec 1 bstr:$dir/a.elf -o 1
+answer file $src/main.c
+exec 10
+target stop 0x68
+pump
+exec 25 u4:0x68 u4:2048
+progwin
+exec 92
+answer 226 text:247=0x1000 ok
+exec 94
+progwin
+answer 226 text:247=&thumb_scale ok
+exec 94
+progwin
+end"
+  # Every file and function of gdb's is in the tree.
+  for file in $(sed -n 's/^File src\/\(.*\):$/\1/p' "$gdb"); do
+    grep -qx "module $file" "$dir/out" || { echo "FAIL: no module $file"; exit 1; }
+  done
+  for function in $(sed -n 's/^[0-9]*:.* \**\([A-Za-z_][A-Za-z_0-9]*\)(.*/\1/p' "$gdb"); do
+    grep -q "^  $function 0x" "$dir/out" || { echo "FAIL: no function $function"; exit 1; }
+  done
+  expect 0 "> workspace $dir/w.stg
+> profile-file $dir/profile
+> start
+> progwin
+view \"<code: 0x13C-0x93B>\" 3 0 0
+view \"<code: 0x68-0x867>\" 3 0 0
+> answer 226 cancel
+> exec 94
+result 0x00000001
+> dialogs
+dialog	226	Program code position
+	control	247	ComboBox	&thumb_scale	-
+		item	0	&thumb_scale
+		item	1	0x1000
+	control	243	Button	...	-
+	control	1	Button	OK	-
+	control	2	Button	Cancel	-
+	answer	cancel
+	result	2
+> end
+" "" "workspace $dir/w.stg
+profile-file $dir/profile
+start
+progwin
+answer 226 cancel
+exec 94
+dialogs
+end"
   ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }

@@ -140,3 +140,22 @@ BOOL CKnownSourceFiles::Exists(LPCSTR path)
     m_known.insert(path);
     return TRUE;
 }
+
+void CKnownSourceFiles::Remember(LPCSTR name, LPCSTR path)
+{
+    if (name == nullptr || path == nullptr || name[0] == '\0' || path[0] == '\0')
+        return;
+    m_found[name] = path;
+    m_known.insert(path);
+}
+
+BOOL CKnownSourceFiles::Lookup(LPCSTR name, CString &path) const
+{
+    if (name == nullptr)
+        return FALSE;
+    auto found = m_found.find(name);
+    if (found == m_found.end())
+        return FALSE;
+    path = found->second.c_str();
+    return TRUE;
+}

@@ -10,6 +10,7 @@
 
 #include <afx.h>
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -36,14 +37,23 @@ CString SourceFileFilter(LPCSTR format, LPCSTR name);
 // no directory, so it never exists here; neither does a Windows-form path on this system.
 BOOL SourceFileExists(LPCSTR path);
 
-// The files found to exist, so that each is looked for on disk only once, until Clear.
+// The files found to exist, and where the names that a program gives were found, so that
+// each is looked for on disk only once, until Clear.
 class CKnownSourceFiles {
 public:
     // Exact comparison: only the very path that was found is known.
     BOOL Exists(LPCSTR path);
-    void Clear() { m_known.clear(); }
+    // Where `name` was found, by the alias, the source root or the user: `path`.
+    void Remember(LPCSTR name, LPCSTR path);
+    BOOL Lookup(LPCSTR name, CString &path) const;
+    void Clear()
+    {
+        m_known.clear();
+        m_found.clear();
+    }
     size_t Count() const { return m_known.size(); }
 
 private:
     std::set<std::string> m_known;
+    std::map<std::string, std::string> m_found;
 };

@@ -105,8 +105,14 @@ TEST_F(SourcePaths, AFileFoundIsKnownWithoutTheDiskUntilTheCacheIsCleared)
     fs::remove(main);
     EXPECT_TRUE(known.Exists(main.c_str()));
     EXPECT_FALSE(known.Exists((Root() + "/src//main.c").c_str())) << "only the very path is known";
+    known.Remember("src/main.c", main.c_str());
+    CString where;
+    ASSERT_TRUE(known.Lookup("src/main.c", where));
+    EXPECT_EQ(std::string(static_cast<LPCSTR>(where)), main);
+    EXPECT_FALSE(known.Lookup("SRC/MAIN.C", where));
     known.Clear();
     EXPECT_FALSE(known.Exists(main.c_str()));
+    EXPECT_FALSE(known.Lookup("src/main.c", where));
     EXPECT_EQ(known.Count(), 0u);
 }
 

@@ -2,14 +2,15 @@
 
 #include "commqueuehandler.h"
 #include "fileloadmenuitem.h"
+#include "progwinviewsrv.h"
 #include "viewsrvhandlers.h"
 #include "watchwinviewsrvhandler.h"
 
 namespace {
 
-// The program window's handler stands second once it exists.
 CRuntimeClass *g_handlerClasses[] = {
     RUNTIME_CLASS(CFileLoadMenuItem),
+    RUNTIME_CLASS(CProgWinViewSrv),
     RUNTIME_CLASS(CCommQueueRequestHandler),
     RUNTIME_CLASS(CSFRViewSrvHandler),
     RUNTIME_CLASS(CLocalsWinViewSrvHandler),

@@ -2,6 +2,12 @@
 
 const QEL_STRING_ENTRY g_WindowsStrings[] = {
     {IDS_LOAD_PROGRAM_MENU, "&Load Program\nLoad program binaries and symbol information\nLoad Program"},
+    {IDS_SHOW_IP_MENU, "Show &IP\nShow current Instruction Pointer\nShow IP"},
+    {IDS_SINGLE_PROGRAM_WINDOW_MENU, "&Single Program Window\nUse one program window only\nSingle Program Window"},
+    {IDS_SHOW_CODE_MENU, "Show &code\nShow program code at a certain position\nShow program code"},
+    {IDS_SOURCE_FILE_TITLE, "Open Source Files"},
+    {IDS_SOURCE_FILE_FILTER,
+     "Source Files (*.c;*.cpp;*.h;*.a66;*.asm%s)|*.c;*.cpp;*.h;*.a66;*.asm%s|All Files (*.*)|*.*||"},
     {IDS_PROFILE_SECTION_COMPILER, "Compiler"},
     {IDS_PROFILE_MAIN_FUNC, "MAIN_FUNC/BSTR"},
     {IDS_PROFILE_START_PROC, "START_PROC/BSTR"},

@@ -11,6 +11,12 @@
 enum : UINT {
     IDS_LOAD_PROGRAM_MENU = 250, // "&Load Program\n...\nLoad Program"
 
+    IDS_SHOW_IP_MENU = 210,              // "Show &IP\n...\nShow IP"
+    IDS_SINGLE_PROGRAM_WINDOW_MENU = 221, // "&Single Program Window\n...\nSingle Program Window"
+    IDS_SHOW_CODE_MENU = 223,            // "Show &code\n...\nShow program code"
+    IDS_SOURCE_FILE_TITLE = 225,         // "Open Source Files"
+    IDS_SOURCE_FILE_FILTER = 226,        // "Source Files (*.c;...%s)|...%s|All Files (*.*)|*.*||"
+
     IDS_PROFILE_SECTION_COMPILER = 280, // "Compiler"
     IDS_PROFILE_MAIN_FUNC = 281,        // "MAIN_FUNC/BSTR"
     IDS_PROFILE_START_PROC = 282,       // "START_PROC/BSTR"

@@ -124,7 +124,9 @@ protected:
     // Command `id` of `group` through the debug-server object, with `in` and `outCount`
     // output values, which come back in *out; every BSTR and SAFEARRAY that the command
     // made is freed again once the lists are gone, unless an output keeps it (an object
-    // handed out keeps its own until it goes, which the test's end checks).
+    // handed out keeps its own until it goes, which the test's end checks). Tests whose
+    // commands the host records (a copy of each input, kept until the host goes) clear
+    // checkEachCommand_: their allocations balance at the end only.
     HRESULT Exec(DWORD id, const std::vector<CComVariant> &in, int outCount = 0, std::vector<CComVariant> *out = nullptr,
                  const GUID *group = &CLSID_QelSymbol)
     {
@@ -145,7 +147,7 @@ protected:
         bool keepsAllocations = false;
         for (const CComVariant &value : out ? *out : std::vector<CComVariant>())
             keepsAllocations = keepsAllocations || value.vt == VT_BSTR || value.vt == VT_UNKNOWN || (value.vt & VT_ARRAY) != 0;
-        if (!keepsAllocations) {
+        if (!keepsAllocations && checkEachCommand_) {
             EXPECT_EQ(QelGetComAllocCounts(), before) << "command " << id;
         }
         return hr;
@@ -167,6 +169,7 @@ protected:
         return views;
     }
 
+    bool checkEachCommand_ = true;
     CKorvexTestModule module_;
     CComPtr<IUnknown> host_;
     CComPtr<IQelSymbSrv> server_;
