@@ -80,12 +80,13 @@ public:
     STDMETHODIMP Synchronize(tagSynchronizeFunction function, IUnknown **ppUnknown) override
     {
         *ppUnknown = nullptr;
-        if (function == SYF_GET_MASTER_DEBUGGER)
+        // As the symbol server answers: its own storage comes without a reference.
+        if (function == SYF_GET_MASTER_DEBUGGER) {
             *ppUnknown = static_cast<IQelSymbSrv *>(this);
-        else if (function == SYF_GET_OWN_STORAGE)
-            *ppUnknown = m_storage;
-        if (*ppUnknown)
             (*ppUnknown)->AddRef();
+        } else if (function == SYF_GET_OWN_STORAGE) {
+            *ppUnknown = m_storage;
+        }
         return S_OK;
     }
     STDMETHODIMP QueryStatus(const GUID *, ULONG, OLECMD *, OLECMDTEXT *) override { return E_NOTIMPL; }

@@ -178,6 +178,12 @@ TEST_F(WorkspaceSettings, ALongPathIsReadWholeAndKeepsTheBreakpoints)
 
 TEST_F(WorkspaceSettings, FilterAndAskForLoadReadOneUntilWritten)
 {
+    // Each setting reaches the symbol server's storage and lets it go again.
+    auto references = [this] {
+        storage_->AddRef();
+        return storage_->Release();
+    };
+    const ULONG held = references();
     CString unused;
     for (auto codes : {std::pair{QEL_WSP_READ_FILTER, QEL_WSP_WRITE_FILTER},
                        std::pair{QEL_WSP_READ_ASKFORLOAD, QEL_WSP_WRITE_ASKFORLOAD}}) {
@@ -191,6 +197,7 @@ TEST_F(WorkspaceSettings, FilterAndAskForLoadReadOneUntilWritten)
         EXPECT_EQ(value, 0);
     }
     EXPECT_EQ(RawNumber(storage_, {u"BinaryFiles", u"AskForLoad"}), 0);
+    EXPECT_EQ(references(), held);
 }
 
 // Bad inputs are refused before anything is deleted.
