@@ -23,16 +23,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using windowstest::I4;
+using windowstest::Text;
 using windowstest::U4;
 
 // arm7-mixed.elf's entry and main, as arm-none-eabi-readelf -h and arm-none-eabi-nm give them.
 const DWORD kEntry = 0x0;
 const DWORD kMain = 0x68;
-
-CComVariant Text(const std::string &text)
-{
-    return CComVariant(text.c_str());
-}
 
 CComVariant Texts(const std::vector<std::string> &texts)
 {
@@ -136,19 +132,6 @@ protected:
 
     std::string File(const char *name) const { return (dir_ / name).string(); }
 
-    // The commands of the symbol server's group that the host object received since
-    // `from`.
-    std::vector<DWORD> Commands(size_t from = 0)
-    {
-        std::vector<DWORD> ids;
-        std::vector<QelHost::HostCommand> all = Host()->Commands()->Commands();
-        for (size_t i = from; i < all.size(); ++i) {
-            if (IsEqualGUID(all[i].group, CLSID_QelSymbol))
-                ids.push_back(all[i].id);
-        }
-        return ids;
-    }
-    size_t CommandCount() { return Host()->Commands()->Commands().size(); }
 
     // Handles messages until the host object has received command `id` after `from`.
     bool WaitForCommand(DWORD id, size_t from)

@@ -24,15 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using windowstest::I4;
+using windowstest::Text;
 using windowstest::U4;
 
 const DWORD kMain = 0x68; // arm-none-eabi-nm
 const DWORD kMainLine = 21; // gdb's info line *0x68 (testdata/elf/arm7-mixed.gdb-functions.txt)
-
-CComVariant Text(const std::string &text)
-{
-    return CComVariant(text.c_str());
-}
 
 CComVariant Flag(VARIANT_BOOL value)
 {
@@ -118,17 +114,6 @@ protected:
         }
         return nullptr;
     }
-    std::vector<DWORD> Commands(const GUID &group, size_t from = 0)
-    {
-        std::vector<DWORD> ids;
-        std::vector<QelHost::HostCommand> all = Host()->Commands()->Commands();
-        for (size_t i = from; i < all.size(); ++i) {
-            if (IsEqualGUID(all[i].group, group))
-                ids.push_back(all[i].id);
-        }
-        return ids;
-    }
-    size_t CommandCount() { return Host()->Commands()->Commands().size(); }
     bool Pump(const std::function<bool()> &done) { return QelPumpMessagesUntil(done, 60000); }
     std::string Out(const std::vector<CComVariant> &out, size_t i) { return std::string(CString(out[i].bstrVal)); }
     QelHost::CHostControllerInfo *ControllerInfo()
@@ -162,8 +147,8 @@ TEST_F(ProgWin, InputsAndOutputsAreCheckedBeforeAnythingIsWrittenOrSent)
     const size_t before = CommandCount();
     EXPECT_EQ(Exec(16, {U4(2), U4(0x68), U4(1), Text("main.c 21")}), E_INVALIDARG);
     EXPECT_EQ(Exec(16, {U4(1), U4(0x68), U4(1), U4(0)}), E_INVALIDARG);
-    EXPECT_EQ(Commands(CLSID_QelSymbol, before), (std::vector<DWORD>{16, 16}));
-    EXPECT_TRUE(Commands(CGID_QelFrameAddOn, before).empty());
+    EXPECT_EQ(Commands(before, CLSID_QelSymbol), (std::vector<DWORD>{16, 16}));
+    EXPECT_TRUE(Commands(before, CGID_QelFrameAddOn).empty());
 
     // A range of no bytes opens nothing; one at the top of the address space ends there.
     EXPECT_EQ(Exec(25, {U4(0x1000), U4(0)}), E_INVALIDARG);
@@ -353,7 +338,7 @@ TEST_F(ProgWin, TheIpIsShownAtItsSourceLineWhenTheTargetStops)
     ASSERT_TRUE(Pump([&] { return Window(main) != nullptr && !Window(main)->Marks().empty(); }));
     EXPECT_EQ(Window(main)->Line(), kMainLine);
     EXPECT_EQ(Window(main)->Marks(), (std::set<std::pair<ULONG, ULONG>>{{kMainLine, 0}}));
-    std::vector<DWORD> addOn = Commands(CGID_QelFrameAddOn, before);
+    std::vector<DWORD> addOn = Commands(before, CGID_QelFrameAddOn);
     EXPECT_EQ(addOn.front(), 5u) << "the target state";
     EXPECT_NE(std::find(addOn.begin(), addOn.end(), 3u), addOn.end()) << "the marked line";
 

@@ -39,6 +39,11 @@ inline CComVariant I4(LONG value)
     return CComVariant(value);
 }
 
+inline CComVariant Text(const std::string &text)
+{
+    return CComVariant(text.c_str());
+}
+
 class SymbolServerWindows : public ComAllocBalance {
 protected:
     void SetUp() override
@@ -152,6 +157,20 @@ protected:
         }
         return hr;
     }
+
+    // The ids of the commands of `group` that the host object received since the
+    // `from`th command it recorded.
+    std::vector<DWORD> Commands(size_t from = 0, const GUID &group = CLSID_QelSymbol)
+    {
+        std::vector<DWORD> ids;
+        std::vector<QelHost::HostCommand> all = Host()->Commands()->Commands();
+        for (size_t i = from; i < all.size(); ++i) {
+            if (IsEqualGUID(all[i].group, group))
+                ids.push_back(all[i].id);
+        }
+        return ids;
+    }
+    size_t CommandCount() { return Host()->Commands()->Commands().size(); }
 
     // The command's enabled state as the host asks for it.
     bool Enabled(DWORD id)
