@@ -1,6 +1,7 @@
 // Codes 703, 704 and 4000: breakpoint descriptors of code addresses and the way back,
-// and where an address lies, on handwritten-O0 against gdb's `info line *A`, and
-// without a program.
+// and where an address lies, on handwritten-O0 against gdb's `info line *A`, on
+// handwritten-O1 against code 301 and gdb's `break FILE:LINE`, on code that no line
+// holds, and without a program.
 #include "querytesting.h"
 
 #include <firmwareoracle.h>
@@ -349,6 +350,29 @@ TEST_F(BreakpointQueriesLoaded, LocationIsTheLineAndSectionOfEveryCodeAddress)
     const LocationTag outside = Location(1, 0x10);
     EXPECT_EQ(std::string(outside.SectionName), "");
     EXPECT_EQ(outside.AddressValue, 0u);
+}
+
+// Code after a C++ unit's COMDAT functions, in the section of that unit but of a unit
+// without lines, lies in no line: codes 302 and 4000 name none there, as code 703 does,
+// and the line's own addresses keep theirs.
+TEST_F(BreakpointQueries, CodeThatNoLineHoldsHasNoLine)
+{
+    ASSERT_EQ(Load("elf/arm7-cpp-comdat.elf"), StatusSuccess);
+    for (const auto &[address, descriptor] : {std::pair<unsigned, std::string>{0xc4, "0xC4"}, {0xd0, "0xD0"}}) {
+        SCOPED_TRACE(descriptor);
+        EXPECT_TRUE(Query<SourceLineTag>(302, {1LL, address}).empty());
+        const LocationTag location = Location(1, address);
+        EXPECT_EQ(std::string(location.EntryInFile), "");
+        EXPECT_EQ(location.SourceLine, 0);
+        EXPECT_EQ(location.Length, 0u);
+        EXPECT_EQ(location.AddressValue, address);
+        EXPECT_EQ(std::string(location.SectionName), ".text@1");
+        EXPECT_EQ(Name(1, address), descriptor);
+    }
+    const LocationTag inLine = Location(1, 0xb8);
+    EXPECT_EQ(std::string(inLine.EntryInFile), "counter.cpp");
+    EXPECT_EQ(inLine.SourceLine, 8);
+    EXPECT_EQ(Query<SourceLineTag>(302, {1LL, 0xb8LL}).size(), 5u);
 }
 
 // Without a program: the bare address, and the code sections that the host defined.
