@@ -128,7 +128,7 @@ TEST_F(VariableQueries, FullListsAreCopiesOfTheCachesOnceTheIdlePassHasBuiltThem
     Execute("DELETE FROM Symbols WHERE SymbolID=5 AND Name='board_ticks'");
     const Variables globals = Query<VariableTag>(401, {"*", "*"});
     const Variables statics = Query<VariableTag>(403, {"*", "*"});
-    EXPECT_EQ(globals.size(), 10u) << "before the caches exist the database is asked";
+    EXPECT_EQ(globals.size(), 11u) << "before the caches exist the database is asked";
     EXPECT_EQ(statics.size(), 11u);
 
     // As the idle pass builds them.
@@ -192,7 +192,7 @@ TEST_F(VariableQueries, ScopeQueriesGiveTheInnermostVariableOfEachNameReadingThe
 
     // Everything visible: the scope, then the module's statics, then the globals.
     const Variables all = Scope(409, kPollInner);
-    ASSERT_EQ(all.size(), 4u + 2u + 11u);
+    ASSERT_EQ(all.size(), 4u + 2u + 12u);
     EXPECT_EQ(Entries(Variables(all.begin(), all.begin() + 4)), Entries(inner));
     EXPECT_EQ(Entries(Variables(all.begin() + 4, all.begin() + 6)),
               (std::vector<std::string>{"poll_busy 4 [board.c]", "state_count 4 [board.c]"}));
