@@ -49,14 +49,11 @@ BOOL LocateInProgram(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &
         // The nearest line below may end before the address: code of the section that
         // no line describes (a unit without lines after one with them) lies in no line.
         if (!location.EntryInFile.IsEmpty() && address - location.AddressValue >= location.Length) {
-            const LocationTag section = location;
-            location = LocationTag();
-            location.SectionName = section.SectionName;
-            location.SectionType = section.SectionType;
-            location.SectionAddressMode = section.SectionAddressMode;
-            location.SectionAddressValue = section.SectionAddressValue;
-            location.SectionAddressExtra = section.SectionAddressExtra;
-            location.SectionLength = section.SectionLength;
+            location.Name.Empty();
+            location.Type = 0;
+            location.EntryInFile.Empty();
+            location.SourceLine = 0;
+            location.Length = 0;
         }
         if (location.EntryInFile.IsEmpty()) {
             location.AddressMode = static_cast<DWORD>(NumberParameter(mode));
