@@ -37,6 +37,16 @@ struct LoadOptions {
     DWORD idleSeconds = 0;
 };
 
+// A name that --rows takes: a table of the schema, in any case.
+bool IsSymbolDatabaseTable(const char *name)
+{
+    for (const SymbolDatabaseTable &table : GetSymbolDatabaseTables()) {
+        if (table.Name.CompareNoCase(name) == 0)
+            return true;
+    }
+    return false;
+}
+
 bool ParseOptions(int argc, char **argv, LoadOptions &options)
 {
     options.program.file = argv[0];
@@ -65,6 +75,10 @@ bool ParseOptions(int argc, char **argv, LoadOptions &options)
         } else if (option == "--dbdir") {
             options.program.databaseDirectory = value;
         } else if (option == "--rows") {
+            if (!IsSymbolDatabaseTable(value)) {
+                std::fprintf(stderr, "qelhost: the symbol database has no table %s\n", value);
+                return false;
+            }
             options.rowsTable = value;
         } else if (option == "--idle") {
             char *end = nullptr;
@@ -171,7 +185,10 @@ LoadRecords RunLoad(const LoadOptions &options)
     records.loaded = outcome.status == 0;
     if (records.loaded)
         ReportProgramInfo(outcome.programInfo, records);
+    // A failed load deletes the database it was building: no line names it.
     for (const auto &database : session.DatabaseTrace()) {
+        if (!records.loaded)
+            break;
         records.databasePath = database.second;
         records.lines.push_back("database\t" + database.first + "\t" + Escaped(database.second));
     }
@@ -247,16 +264,14 @@ bool ReportCounts(CdbDatabase &database)
 }
 
 // The tables Sections and Moduls, each after its name and row count, or only the table
-// that --rows names.
+// that --rows names (a table of the schema, as the options were checked).
 bool ReportTables(CdbDatabase &database, const LoadOptions &options)
 {
-    bool found = false;
     for (const SymbolDatabaseTable &table : GetSymbolDatabaseTables()) {
         const bool asked = options.rowsTable != nullptr ? table.Name.CompareNoCase(options.rowsTable) == 0
                                                         : table.Name == "Sections" || table.Name == "Moduls";
         if (!asked)
             continue;
-        found = true;
         LONG count = 0;
         std::vector<std::string> rows = TableRows(database, table, &count);
         if (options.rowsTable == nullptr)
@@ -264,9 +279,7 @@ bool ReportTables(CdbDatabase &database, const LoadOptions &options)
         for (const std::string &row : rows)
             std::printf("%s\n", row.c_str());
     }
-    if (!found)
-        std::fprintf(stderr, "qelhost: the symbol database has no table %s\n", options.rowsTable);
-    return found;
+    return true;
 }
 
 } // namespace

@@ -169,6 +169,8 @@ AnswersTheCompanionElfDialogOfAHexLoad)
   # answer loads the ELF file's sections under the HEX file's name, a cancel the HEX image,
   # whose blocks the host takes as arm-flash.bin holds them from images.txt's address.
   hex_alone
+  # The answer's ELF file stands in a folder of the test's own: its database is made beside it.
+  mkdir "$dir/elf" && cp "$data/arm-flash.elf" "$dir/elf/" || exit 1
   shown="file${tab}Open corresponding ELF file
 ${tab}filter${tab}Binary target files (*.out;*.elf)|*.out;*.elf|Intel hex files (*.hex;*.h66;*.h86)|*.hex;*.h66;*.h86|All target files (*.out;*.elf;*.hex)|*.out;*.elf;*.hex|All files (*.*)|*.*|
 ${tab}index${tab}0
@@ -177,7 +179,7 @@ ${tab}file${tab}$dir/arm-flash.elf
 ${tab}flags${tab}OFN_HIDEREADONLY OFN_EXPLORER"
   expect 0 "> profile System AUTOLOADELF/BOOL bool:true
 > start
-> answer file $data/arm-flash.elf
+> answer file $dir/elf/arm-flash.elf
 > request-load $dir/arm-flash.hex
 load $dir/arm-flash.hex 0 0
 0${tab}0x1${tab}0x1${tab}0x800FF80${tab}0x0${tab}0xD4${tab}.text@0
@@ -185,7 +187,7 @@ load $dir/arm-flash.hex 0 0
 0${tab}0x3${tab}0x1${tab}0x20000000${tab}0x0${tab}0x20${tab}.data@2
 > dialogs
 $shown
-${tab}answer${tab}$data/arm-flash.elf
+${tab}answer${tab}$dir/elf/arm-flash.elf
 > answer file cancel
 > request-load $dir/arm-flash.hex 2
 load $dir/arm-flash.hex 2 0
@@ -199,13 +201,14 @@ ${tab}answer${tab}cancel
 > end
 " '' "profile System AUTOLOADELF/BOOL bool:true
 start
-answer file $data/arm-flash.elf
+answer file $dir/elf/arm-flash.elf
 request-load $dir/arm-flash.hex
 dialogs
 answer file cancel
 request-load $dir/arm-flash.hex 2
 dialogs
 end"
+  [ -f "$dir/elf/arm-flash.mdb" ] || { echo "FAIL: no database beside the ELF file that the dialog named"; exit 1; }
   ;;
 AnswersDialogsInOrderAndFailsOnTheUnanswered)
   # What opens without its answer is cancelled and fails the session, naming both; so do

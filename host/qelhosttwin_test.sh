@@ -38,6 +38,7 @@ requests='0
 500 handler_fn
 500 int32_t
 500 uint32_t
+500 sample_word
 401 * *
 402 1 0x80130 *
 403 * "board.c"

@@ -122,6 +122,7 @@ enum : BYTE {
     DW_OP_call2 = 0x98,
     DW_OP_call4 = 0x99,
     DW_OP_call_ref = 0x9A,
+    DW_OP_call_frame_cfa = 0x9C, // DWARF 3
     DW_OP_lo_user = 0xE0,
     DW_OP_user_defined = 0xFF,
 };

@@ -16,6 +16,9 @@
 //                                  a plain value, as a member's offset is
 //   DW_OP_lit0..31, DW_OP_const*   constant c; (0, c, 0) when no place was named yet
 //
+//   DW_OP_call_frame_cfa           no place; the frame base of a DWARF 3 function, which
+//                                  its call-frame information gives
+//
 // Every other operator is stepped over by its operands. A vendor operator (0xE0-0xFF)
 // counts as DW_OP_user_defined; since its operands are unknown, decoding stops there, as it
 // does at any operator this table does not know.
@@ -45,7 +48,8 @@ void SetConstant(Dwarf2Location &location, DWORD value)
 bool HasNoOperands(BYTE op)
 {
     return op == 0x06 || (op >= 0x12 && op <= 0x14) || (op >= 0x16 && op <= 0x27 && op != DW_OP_plus_uconst) ||
-           (op >= 0x29 && op <= 0x2E) || op == DW_OP_nop || op == DW_OP_push_object_address;
+           (op >= 0x29 && op <= 0x2E) || op == DW_OP_nop || op == DW_OP_push_object_address ||
+           op == DW_OP_call_frame_cfa;
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <symdbstrings.h>
 
 #include "dwarf2codes.h"
+#include "dwarfcallframes.h"
 #include "dwarf2modulescope.h"
 #include "dwarf2unitglobals.h"
 
@@ -28,9 +29,13 @@ const LONG MODE_REGISTER = 3;
 const LONG MODE_LIFETIME_LIST = 5;
 const LONG MODE_LIST_END = 6;
 
+} // namespace
+
 // The frame base of a function given as one expression: in a register, or a register
-// plus an offset (what gcc gives leaf functions at -O1), over the function's code.
-std::vector<Dwarf2LocationListEntry> FrameBaseOf(const Dwarf2EntryValues &entry)
+// plus an offset (what gcc gives leaf functions at -O1), over the function's code; or the
+// canonical frame address (DWARF 3), a register plus an offset over each piece of the
+// code, from the call-frame information.
+std::vector<Dwarf2LocationListEntry> CELFFile::FrameBaseOf(const Dwarf2EntryValues &entry, BYTE addressSize)
 {
     if (entry.hasFrameBaseList)
         return entry.frameBaseList;
@@ -39,18 +44,30 @@ std::vector<Dwarf2LocationListEntry> FrameBaseOf(const Dwarf2EntryValues &entry)
         return frameBase;
     const CAddressValue &place = entry.frameBase.place;
     if (place.AddressMode == MODE_REGISTER ||
-        (place.AddressMode == MODE_REGISTER_OFFSET && place.AddressExtra != FRAME_BASE))
+        (place.AddressMode == MODE_REGISTER_OFFSET && place.AddressExtra != FRAME_BASE)) {
         frameBase.push_back(Dwarf2LocationListEntry{entry.low, entry.high, entry.frameBase});
+    } else if (entry.frameBase.lastOperator == DW_OP_call_frame_cfa) {
+        DWORD size = 0;
+        const BYTE *frames = GetDebugSectionData(ELF_DEBUG_FRAME, &size);
+        for (const DwarfCfaRule &rule :
+             ReadDwarfCfaRules(frames, size, GetEncoding() == ELFDATA2MSB, addressSize, entry.low, entry.high)) {
+            Dwarf2Location cfa;
+            cfa.place = CAddressValue(static_cast<DWORD>(rule.offset), MODE_REGISTER_OFFSET, rule.registerNumber);
+            frameBase.push_back(Dwarf2LocationListEntry{rule.begin, rule.end, cfa});
+        }
+        if (frameBase.empty())
+            SetNotice("No call-frame information gives the frame base of function %s at 0x%X: its variables at "
+                      "the frame base are left out.",
+                      static_cast<LPCSTR>(entry.name), static_cast<unsigned>(entry.low));
+    }
     return frameBase;
 }
 
-} // namespace
-
-void CELFFile::BeginBlock(const Dwarf2EntryValues &entry, ModuleScope *inner)
+void CELFFile::BeginBlock(const Dwarf2EntryValues &entry, BYTE addressSize, ModuleScope *inner)
 {
     const BOOL function = entry.tag == DW_TAG_subprogram || entry.tag == DW_TAG_inlined_subroutine;
     if (entry.tag == DW_TAG_subprogram)
-        inner->frameBase = std::make_shared<const std::vector<Dwarf2LocationListEntry>>(FrameBaseOf(entry));
+        inner->frameBase = std::make_shared<const std::vector<Dwarf2LocationListEntry>>(FrameBaseOf(entry, addressSize));
     LONG blockNumber = 0;
     if (function) {
         inner->blockCounter = std::make_shared<LONG>(0);

@@ -271,7 +271,7 @@ void CELFFile::HandleEntry(CDwarf2EntryReader &reader, ModuleScope &around, Modu
     case DW_TAG_subprogram:
     case DW_TAG_inlined_subroutine:
     case DW_TAG_lexical_block:
-        BeginBlock(entry, inner);
+        BeginBlock(entry, reader.GetUnit().addressSize, inner);
         break;
     case DW_TAG_formal_parameter:
         if (parent.construct == ModuleScope::FUNCTION_TYPE) {

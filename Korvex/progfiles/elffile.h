@@ -55,7 +55,8 @@ private:
     BOOL IsSignedType(DWORD type) const;
 
     // Code and data.
-    void BeginBlock(const Dwarf2EntryValues &entry, ModuleScope *inner);
+    void BeginBlock(const Dwarf2EntryValues &entry, BYTE addressSize, ModuleScope *inner);
+    std::vector<Dwarf2LocationListEntry> FrameBaseOf(const Dwarf2EntryValues &entry, BYTE addressSize);
     void WriteVariable(const Dwarf2EntryValues &entry, const ModuleScope &around, BOOL parameter);
     BOOL PlaceVariable(const Dwarf2EntryValues &entry, const ModuleScope &around, LONG *triple);
     void WriteLifetime(LONG list, DWORD begin, LONG mode, LONG value, LONG extra);

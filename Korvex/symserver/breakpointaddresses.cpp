@@ -9,7 +9,9 @@
 #include <stringtext.h>
 #include <symdbstrings.h>
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -24,7 +26,62 @@ struct Descriptor {
     int offset = 0;   // -1: every range of the line
 };
 
-// A source position: the ranges of the line in the function of each named module.
+// The first line of the function of that name in the module and the function's section:
+// the lowest of the lines with code at the function's start, from which code 703 measures
+// a line's distance. FALSE when the module has no such function with a line.
+BOOL FunctionStart(CSymbolEngine &engine, const CString &modul, const CString &function, LONG &line, LONG &section)
+{
+    // With no distance the query gives the rows of the function's first lines themselves.
+    CStoredQuery query(engine, IDS_Q_BREAKPOINTADDRESSES);
+    query.Set("_ModulName", CdbVariant(static_cast<LPCSTR>(modul)));
+    query.Set("_FunctionName", CdbVariant(static_cast<LPCSTR>(function)));
+    query.Set("_LineOffset", static_cast<LONG>(0));
+    CDBSourceLines rows(ProgramDatabase(engine));
+    rows.OpenQueryDef(query);
+    if (rows.IsEOF())
+        return FALSE;
+    line = rows.m_SourceLine;
+    section = rows.m_SectionIndex;
+    for (; !rows.IsEOF(); rows.MoveNext())
+        line = std::min(line, static_cast<LONG>(rows.m_SourceLine));
+    return TRUE;
+}
+
+// The ranges of a line of the file in one section, in address order, each once, as code
+// 703 counts them; empty when the file is not known.
+std::vector<LabelTag> RangesOfLine(CSymbolEngine &engine, const CString &path, LONG line,
+                                       LONG section)
+{
+    std::vector<LabelTag> ranges;
+    CDBSourceFiles file(ProgramDatabase(engine));
+    file.Open(dbOpenTable);
+    file.SetCurrentIndex(LoadStringText(IDS_DB_ENTRYINFILEKEY));
+    CdbVariant key(static_cast<LPCSTR>(path));
+    if (!file.Seek("=", &key))
+        return ranges;
+    CStoredQuery query(engine, IDS_Q_SOURCELINESOFSOURCEFILE2);
+    query.Set("_SourceFileIndex", static_cast<LONG>(file.m_SourceFileIndex));
+    CDBSourceLines rows(ProgramDatabase(engine));
+    rows.OpenQueryDef(query);
+    for (; !rows.IsEOF(); rows.MoveNext()) {
+        if (rows.m_SourceLine != line || rows.m_SectionIndex != section || rows.m_Length == -1)
+            continue;
+        LabelTag range;
+        range.AddressMode = static_cast<DWORD>(rows.m_AddressMode);
+        range.AddressValue = static_cast<DWORD>(rows.m_AddressValue);
+        range.AddressExtra = static_cast<DWORD>(rows.m_Length);
+        const BOOL repeated = std::any_of(ranges.begin(), ranges.end(), [&](const LabelTag &taken) {
+            return taken.AddressValue == range.AddressValue && taken.AddressExtra == range.AddressExtra;
+        });
+        if (!repeated)
+            ranges.push_back(range);
+    }
+    return ranges;
+}
+
+// A source position: the ranges of the line in the function of each named module. The
+// line is the descriptor's file's, at its distance from the function's first line, which
+// may lie in another file (a header inlined into a function of the unit).
 void SourcePositionAddresses(CSymbolEngine &engine, Descriptor &descriptor, LabelArray &entries)
 {
     const BOOL allRanges = descriptor.offset == -1;
@@ -32,13 +89,12 @@ void SourcePositionAddresses(CSymbolEngine &engine, Descriptor &descriptor, Labe
         descriptor.offset = 0;
     CdbVariant file(static_cast<LPCSTR>(descriptor.file));
     engine.EnsureSourceFileAnalysed(file);
-    CString offset, name;
+    CString offset;
     if (!allRanges)
         offset.Format("0x%X", static_cast<unsigned>(descriptor.offset));
-    name.Format("'%s {%s} .%d%s;%s;%d;%d;%s;", static_cast<LPCSTR>(descriptor.function),
-                static_cast<LPCSTR>(descriptor.file), descriptor.number,
-                allRanges && descriptor.occurrence == 1 ? "'" : "+'", static_cast<LPCSTR>(descriptor.moduls),
-                descriptor.occurrence, descriptor.distance, static_cast<LPCSTR>(offset));
+    const CString name = FormatBreakpointDescriptor(descriptor.function, descriptor.file, descriptor.number,
+                                                    allRanges && descriptor.occurrence == 1, descriptor.moduls,
+                                                    descriptor.occurrence, descriptor.distance, offset);
 
     for (int start = 0; start <= descriptor.moduls.GetLength();) {
         int end = descriptor.moduls.Find(',', start);
@@ -46,28 +102,17 @@ void SourcePositionAddresses(CSymbolEngine &engine, Descriptor &descriptor, Labe
             end = descriptor.moduls.GetLength();
         const CString modul = descriptor.moduls.Mid(start, end - start);
         start = end + 1;
-        if (modul.IsEmpty())
+        LONG functionLine = 0, section = 0;
+        if (modul.IsEmpty() || !FunctionStart(engine, modul, descriptor.function, functionLine, section))
             continue;
-        CStoredQuery query(engine, IDS_Q_BREAKPOINTADDRESSES);
-        query.Set("_ModulName", CdbVariant(static_cast<LPCSTR>(modul)));
-        query.Set("_FunctionName", CdbVariant(static_cast<LPCSTR>(descriptor.function)));
-        query.Set("_LineOffset", static_cast<LONG>(descriptor.distance));
-        CDBSourceLines rows(ProgramDatabase(engine));
-        rows.OpenQueryDef(query);
-        // Counted as code 703 counts: among the ranges that have code.
         int position = 0;
-        for (; !rows.IsEOF(); rows.MoveNext()) {
-            if (rows.m_Length == -1)
-                continue;
+        for (LabelTag &range : RangesOfLine(engine, descriptor.file, functionLine + descriptor.distance, section)) {
             ++position;
             if (!allRanges && position != descriptor.occurrence)
                 continue;
-            LabelTag entry;
-            entry.Name = name;
-            entry.AddressMode = static_cast<DWORD>(rows.m_AddressMode);
-            entry.AddressValue = static_cast<DWORD>(rows.m_AddressValue) + static_cast<DWORD>(descriptor.offset);
-            entry.AddressExtra = static_cast<DWORD>(rows.m_Length);
-            entries.Add(entry);
+            range.Name = name;
+            range.AddressValue += static_cast<DWORD>(descriptor.offset);
+            entries.Add(range);
         }
     }
 }
@@ -93,9 +138,9 @@ BOOL AnalyseFilesOfLines(CSymbolEngine &engine, CDBSourceLines &rows)
     return analysed;
 }
 
-// "FILE LINE": every range of the line, when the path names one file. A line split into
-// ranges has several rows, and a short name may match files in several folders, which
-// leaves the line ambiguous.
+// "FILE LINE": every range of the line, when the path names one file, as code 703 gives
+// them in mode 9 for the line's lowest range. A line split into ranges has several rows,
+// and a short name may match files in several folders, which leaves the line ambiguous.
 void FileLineAddresses(CSymbolEngine &engine, const Descriptor &descriptor, LabelArray &entries)
 {
     CdbVariant path(static_cast<LPCSTR>(descriptor.file));
@@ -124,8 +169,14 @@ void FileLineAddresses(CSymbolEngine &engine, const Descriptor &descriptor, Labe
         file = rows.m_SourceFileIndex;
     }
     rows.Close();
-    if (found)
-        DescribeBreakpoint(engine, 9, lowest, entries);
+    if (!found)
+        return;
+    CDBSourceFiles files(ProgramDatabase(engine));
+    files.Open(dbOpenTable);
+    files.SetCurrentIndex(LoadStringText(IDS_DB_SOURCEFILEINDEXKEY));
+    CdbVariant key(file);
+    if (files.Seek("=", &key))
+        DescribeSourceLine(engine, lowest, SourceLineChoice{files.m_EntryInFile, descriptor.number}, entries);
 }
 
 // A label form: the label of that name in the module, moved by the offset.

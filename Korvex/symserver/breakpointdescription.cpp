@@ -16,7 +16,7 @@ namespace {
 
 const LONG kAllRanges = 9;
 
-// A row of the BreakpointDescription query: a range of the line at the address.
+// A row of the BreakpointDescription query: a range of a line with a row at the address.
 struct LineRange {
     CString file;
     LONG line;
@@ -24,6 +24,11 @@ struct LineRange {
     DWORD start;
     LONG length;
 };
+
+BOOL IsLine(const LineRange &range, const CString &file, LONG line)
+{
+    return range.line == line && range.file == file;
+}
 
 BOOL Holds(const LineRange &range, DWORD value)
 {
@@ -70,16 +75,6 @@ void AnalyseFilesOfDescription(CSymbolEngine &engine, LONG mode, DWORD value, BO
         AnalyseFilesAt(engine, function.m_AddressMode, static_cast<DWORD>(function.m_AddressValue), FALSE);
 }
 
-// The name of the first module of the section that holds the address; "" when none.
-CString ModulAt(CSymbolEngine &engine, DWORD mode, DWORD value)
-{
-    CStoredQuery query(engine, IDS_Q_MODULBYADDRESS);
-    query.SetAddress(static_cast<LONG>(mode), static_cast<LONG>(value));
-    CDBModuls moduls(ProgramDatabase(engine));
-    moduls.OpenQueryDef(query);
-    return moduls.IsEOF() ? CString() : moduls.m_Name;
-}
-
 // Start and length of the section that holds the address; FALSE when none does.
 BOOL SectionAt(CSymbolEngine &engine, LONG mode, DWORD value, DWORD &start, DWORD &length)
 {
@@ -95,8 +90,12 @@ BOOL SectionAt(CSymbolEngine &engine, LONG mode, DWORD value, DWORD &start, DWOR
 }
 
 // The source position of the address, with its entries; FALSE when the address has no
-// line of a function whose range holds it.
-BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value, LabelArray &entries)
+// line of a function whose range holds it. Several lines may have rows at the address
+// (views of one place at -O1, or a header's last line that runs on over the code after
+// it); `wanted` names the line to describe, else the first range that holds the address
+// decides.
+BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value, const SourceLineChoice *wanted,
+                  LabelArray &entries)
 {
     const BOOL allRanges = mode == kAllRanges;
     AnalyseFilesOfDescription(engine, queryMode, value, allRanges);
@@ -110,24 +109,27 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     // The rows repeat for each function at the address (a constructor under two names),
     // each line with code at its start, and each row of the address's line at the
     // address (views of one line); every range is taken once, or it would count twice.
+    // The function's first line is the lowest of those with code at its start, as the
+    // way back measures the distance from it.
     const CString function = rows.m_FunctionName, modul = rows.m_ModulName;
-    const LONG functionLine = rows.m_FunctionSourceLine;
+    LONG functionLine = rows.m_FunctionSourceLine;
     std::vector<LineRange> ranges;
     for (; !rows.IsEOF(); rows.MoveNext()) {
-        if (rows.m_FunctionName != function || rows.m_FunctionSourceLine != functionLine || rows.m_Length == -1)
+        if (rows.m_FunctionName != function || rows.m_Length == -1)
             continue;
+        functionLine = std::min(functionLine, static_cast<LONG>(rows.m_FunctionSourceLine));
         const LineRange range{rows.m_EntryInFile, rows.m_SourceLine, static_cast<DWORD>(rows.m_AddressMode),
                               static_cast<DWORD>(rows.m_AddressValue), rows.m_Length};
         const BOOL repeated = std::any_of(ranges.begin(), ranges.end(), [&](const LineRange &taken) {
-            return taken.start == range.start && taken.length == range.length && taken.line == range.line &&
-                   taken.file == range.file;
+            return taken.start == range.start && taken.length == range.length && IsLine(taken, range.file, range.line);
         });
         if (!repeated)
             ranges.push_back(range);
     }
     rows.Close();
     size_t found = 0;
-    while (found < ranges.size() && !Holds(ranges[found], value))
+    while (found < ranges.size() &&
+           (!Holds(ranges[found], value) || (wanted && !IsLine(ranges[found], wanted->file, wanted->line))))
         ++found;
     if (found == ranges.size())
         return FALSE;
@@ -140,8 +142,7 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     SectionAt(engine, queryMode, value, sectionStart, sectionLength);
     int occurrence = 0;
     for (size_t i = 0; i <= found; ++i) {
-        if (ranges[i].line == holder.line && ranges[i].file == holder.file &&
-            ranges[i].start - sectionStart < sectionLength)
+        if (IsLine(ranges[i], holder.file, holder.line) && ranges[i].start - sectionStart < sectionLength)
             ++occurrence;
     }
 
@@ -151,9 +152,9 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
         moduls.Empty();
         CStringArray seen;
         for (const LineRange &range : ranges) {
-            if (range.line != holder.line || range.file != holder.file)
+            if (!IsLine(range, holder.file, holder.line))
                 continue;
-            const CString name = ModulAt(engine, range.mode, range.start);
+            const CString name = BreakpointModulAt(engine, range.mode, range.start);
             BOOL known = name.IsEmpty();
             for (int i = 0; !known && i < seen.GetSize(); ++i)
                 known = seen[i] == name;
@@ -166,28 +167,56 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
         // At a range's start too: an empty offset would ask for every range of the line.
         offset.Format("0x%X", static_cast<unsigned>(value - holder.start));
     }
-    CString descriptor;
-    descriptor.Format("'%s {%s} .%d%s;%s;%d;%d;%s;", static_cast<LPCSTR>(function), static_cast<LPCSTR>(holder.file),
-                      static_cast<int>(holder.line), allRanges ? "'" : "+'", static_cast<LPCSTR>(moduls),
-                      occurrence, static_cast<int>(holder.line - functionLine), static_cast<LPCSTR>(offset));
+    const CString descriptor = FormatBreakpointDescriptor(function, holder.file, holder.line, allRanges, moduls,
+                                                          occurrence, holder.line - functionLine, offset);
     const int first = entries.GetSize();
     AddEntry(entries, descriptor, static_cast<DWORD>(mode), value, 0);
     if (!allRanges)
         return TRUE;
+    // The first range that starts at the address takes the address's entry; a second one
+    // there (a line with an empty range before its code) is an entry of its own.
+    BOOL placed = FALSE;
     for (const LineRange &range : ranges) {
-        if (range.line != holder.line || range.file != holder.file)
+        if (!IsLine(range, holder.file, holder.line))
             continue;
-        if (range.start != value) {
+        if (range.start != value || placed) {
             AddEntry(entries, descriptor, range.mode, range.start, static_cast<DWORD>(range.length));
             continue;
         }
         entries[first].AddressMode = range.mode;
         entries[first].AddressExtra = static_cast<DWORD>(range.length);
+        placed = TRUE;
     }
     return TRUE;
 }
 
 } // namespace
+
+CString BreakpointModulAt(CSymbolEngine &engine, DWORD mode, DWORD value)
+{
+    CStoredQuery query(engine, IDS_Q_MODULBYADDRESS);
+    query.SetAddress(static_cast<LONG>(mode), static_cast<LONG>(value));
+    CDBModuls moduls(ProgramDatabase(engine));
+    moduls.OpenQueryDef(query);
+    return moduls.IsEOF() ? CString() : moduls.m_Name;
+}
+
+CString FormatBreakpointDescriptor(const CString &function, const CString &file, LONG line, BOOL plainMarker,
+                                   const CString &moduls, int occurrence, LONG distance, const CString &offset)
+{
+    CString descriptor;
+    descriptor.Format("'%s {%s} .%d%s;%s;%d;%d;%s;", static_cast<LPCSTR>(function), static_cast<LPCSTR>(file),
+                      static_cast<int>(line), plainMarker ? "'" : "+'", static_cast<LPCSTR>(moduls), occurrence,
+                      static_cast<int>(distance), static_cast<LPCSTR>(offset));
+    return descriptor;
+}
+
+BOOL DescribeSourceLine(CSymbolEngine &engine, DWORD value, const SourceLineChoice &line, LabelArray &entries)
+{
+    CdbVariant modeValue(static_cast<LONG>(1)), addressValue(static_cast<LONG>(value));
+    engine.EnsureModulAt(modeValue, addressValue);
+    return DescribeLine(engine, kAllRanges, 1, value, &line, entries);
+}
 
 void DescribeBreakpoint(CSymbolEngine &engine, LONG mode, DWORD value, LabelArray &entries)
 {
@@ -214,7 +243,7 @@ void DescribeBreakpoint(CSymbolEngine &engine, LONG mode, DWORD value, LabelArra
         AddEntry(entries, name, static_cast<DWORD>(mode), value, 0);
         return;
     }
-    if (DescribeLine(engine, mode, queryMode, value, entries))
+    if (DescribeLine(engine, mode, queryMode, value, nullptr, entries))
         return;
     if (haveLabel)
         name.Format("'%s+0x%X';%s;", static_cast<LPCSTR>(labelName), static_cast<unsigned>(value - labelValue),

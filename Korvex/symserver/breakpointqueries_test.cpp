@@ -1,12 +1,14 @@
 // Codes 703, 704 and 4000: breakpoint descriptors of code addresses and the way back,
-// and where an address lies, on handwritten-O0 against gdb's `info line *A`, and
-// without a program.
+// and where an address lies, on handwritten-O0 against gdb's `info line *A`, on
+// handwritten-O1 against code 301 and gdb's `break FILE:LINE`, on code that no line
+// holds, and without a program.
 #include "querytesting.h"
 
 #include <firmwareoracle.h>
 #include <locationdescriptor.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -112,20 +114,126 @@ TEST_F(BreakpointQueriesLoaded, EveryLineAddressIsDescribedAndFoundAgain)
     }
 }
 
-// At -O1 a line has several rows at one address (views); each range still counts once,
-// so every address inside every range of a file's lines leads back to itself.
-TEST_F(BreakpointQueries, RangesOfLinesWithSeveralRowsAtOneAddressCountOnce)
+class BreakpointQueriesAtO1 : public BreakpointQueries {
+protected:
+    void SetUp() override
+    {
+        BreakpointQueries::SetUp();
+        ASSERT_EQ(Load("firmware/handwritten-O1.elf"), StatusSuccess);
+    }
+    // Each file of the line table with its lines, headers and C++ included.
+    static std::map<std::string, std::set<long>> FileLines()
+    {
+        std::map<std::string, std::set<long>> lines;
+        for (const LineTable &table : ReadDecodedLines(FirmwarePath("handwritten-O1", ".readelf-decodedline.txt"))) {
+            for (const LineRow &row : table.rows) {
+                if (row.line >= 0)
+                    lines[row.file].insert(row.line);
+            }
+        }
+        return lines;
+    }
+    // Whether a row of the line at the address is followed by a row of the file at the
+    // same address with a line not lower.
+    static bool SharesItsAddress(const std::string &file, long line, unsigned address)
+    {
+        for (const LineTable &table : ReadDecodedLines(FirmwarePath("handwritten-O1", ".readelf-decodedline.txt"))) {
+            bool seen = false;
+            for (const LineRow &row : table.rows) {
+                if (row.file != file || row.address != address)
+                    continue;
+                if (seen && row.line >= line)
+                    return true;
+                seen = seen || row.line == line;
+            }
+        }
+        return false;
+    }
+    // The addresses of gdb's `break FILE:LINE` that lie on the line asked, by "FILE:LINE".
+    static std::map<std::string, std::set<unsigned>> GdbBreakpoints()
+    {
+        std::map<std::string, std::set<unsigned>> breaks;
+        std::string asked;
+        for (const auto &[command, output] : ReadGdbAnswers(FirmwarePath("handwritten-O1", ".gdb-break.txt"))) {
+            if (StartsWith(command, "break "))
+                asked = command.substr(6);
+            if (command != "info breakpoints")
+                continue;
+            for (const std::string &line : output) {
+                const size_t at = line.rfind(" at "), address = line.find(" 0x");
+                if (at != std::string::npos && address != std::string::npos && line.substr(at + 4) == asked)
+                    breaks[asked].insert(static_cast<unsigned>(Number(line.substr(address + 1))));
+            }
+        }
+        return breaks;
+    }
+};
+
+// "FILE LINE" gives the line's own ranges, as code 301 lists them, in every module that
+// has code for it, named by a descriptor of that file and line, wherever another line
+// has a row at the same address; gdb breaks at one of them.
+TEST_F(BreakpointQueriesAtO1, FileAndLineGiveTheRangesOfThatLineWhereGdbBreaks)
 {
-    ASSERT_EQ(Load("firmware/handwritten-O1.elf"), StatusSuccess);
-    for (const char *file : {"board.c", "control.c", "main.c"}) {
-        for (const SourceLineTag &range : Query<SourceLineTag>(301, {file})) {
-            for (DWORD address = range.AddressValue; address < range.AddressValue + range.Length; address += 2) {
+    const auto breaks = GdbBreakpoints();
+    ASSERT_GE(breaks.size(), 50u);
+    size_t lines = 0, atGdbsBreak = 0;
+    for (const auto &[file, numbers] : FileLines()) {
+        const std::vector<SourceLineTag> all = Query<SourceLineTag>(301, {file.c_str()});
+        ASSERT_FALSE(all.empty()) << file;
+        for (long number : numbers) {
+            const std::string asked = file + ":" + std::to_string(number);
+            SCOPED_TRACE(asked);
+            Ranges want;
+            for (const SourceLineTag &range : all) {
+                if (range.SourceLine == number)
+                    want.emplace(range.AddressValue, range.Length);
+            }
+            const std::vector<LabelTag> entries = Addresses(file + " " + std::to_string(number));
+            EXPECT_EQ(RangesOf(entries), want);
+            EXPECT_EQ(entries.size(), want.size());
+            if (entries.empty())
+                continue;
+            ++lines;
+            CString function, named, moduls;
+            int line = 0, occurrence = 0, distance = 0, offset = 0;
+            ASSERT_TRUE(ParseLocationDescriptor(entries[0].Name, function, named, line, moduls, occurrence, distance,
+                                                offset));
+            EXPECT_EQ(std::string(named), file);
+            EXPECT_EQ(line, number);
+            for (const LabelTag &entry : entries)
+                EXPECT_EQ(entry.Name, entries[0].Name);
+            // gdb breaks at a row that is a statement: the start of a range of the line,
+            // or a row that shares its address with a later row of the file, of a line
+            // not lower, and so has no code of its own there.
+            const auto gdb = breaks.find(asked);
+            for (unsigned address : gdb != breaks.end() ? gdb->second : std::set<unsigned>()) {
+                if (std::any_of(want.begin(), want.end(), [&](const auto &range) { return range.first == address; })) {
+                    ++atGdbsBreak;
+                    continue;
+                }
+                EXPECT_TRUE(SharesItsAddress(file, number, address)) << Hex(address);
+            }
+            // Stored and asked again, the descriptor finds the ranges of its own module.
+            if (std::string(moduls).find(',') == std::string::npos) {
+                EXPECT_EQ(RangesOf(Addresses(static_cast<LPCSTR>(entries[0].Name))), want) << entries[0].Name;
+            }
+        }
+    }
+    EXPECT_GE(lines, 60u);
+    EXPECT_GE(atGdbsBreak, 50u);
+}
+
+// At -O1 a line has several rows at one address (views), and several lines start at one
+// address; each range still counts once, so every address inside every range of every
+// file's lines, headers and C++ included, leads back to itself.
+TEST_F(BreakpointQueriesAtO1, EveryAddressOfEveryRangeLeadsBackToItself)
+{
+    for (const auto &files : FileLines()) {
+        for (const SourceLineTag &range : Query<SourceLineTag>(301, {files.first.c_str()})) {
+            for (DWORD address = range.AddressValue;
+                 address == range.AddressValue || address < range.AddressValue + range.Length; address += 2) {
                 const std::vector<LabelTag> one = Describe(1, address);
                 ASSERT_EQ(one.size(), 1u) << Hex(address);
-                // A range runs over the rows of an inlined header, whose descriptors do not
-                // lead back through the function that inlines them.
-                if (std::string(one[0].Name).find(std::string("{") + file + "}") == std::string::npos)
-                    continue;
                 const std::vector<LabelTag> back = Addresses(static_cast<LPCSTR>(one[0].Name));
                 ASSERT_EQ(back.size(), 1u) << Hex(address) << " " << one[0].Name;
                 EXPECT_EQ(back[0].AddressValue, address) << one[0].Name;
@@ -242,6 +350,29 @@ TEST_F(BreakpointQueriesLoaded, LocationIsTheLineAndSectionOfEveryCodeAddress)
     const LocationTag outside = Location(1, 0x10);
     EXPECT_EQ(std::string(outside.SectionName), "");
     EXPECT_EQ(outside.AddressValue, 0u);
+}
+
+// Code after a C++ unit's COMDAT functions, in the section of that unit but of a unit
+// without lines, lies in no line: codes 302 and 4000 name none there, as code 703 does,
+// and the line's own addresses keep theirs.
+TEST_F(BreakpointQueries, CodeThatNoLineHoldsHasNoLine)
+{
+    ASSERT_EQ(Load("elf/arm7-cpp-comdat.elf"), StatusSuccess);
+    for (const auto &[address, descriptor] : {std::pair<unsigned, std::string>{0xc4, "0xC4"}, {0xd0, "0xD0"}}) {
+        SCOPED_TRACE(descriptor);
+        EXPECT_TRUE(Query<SourceLineTag>(302, {1LL, address}).empty());
+        const LocationTag location = Location(1, address);
+        EXPECT_EQ(std::string(location.EntryInFile), "");
+        EXPECT_EQ(location.SourceLine, 0);
+        EXPECT_EQ(location.Length, 0u);
+        EXPECT_EQ(location.AddressValue, address);
+        EXPECT_EQ(std::string(location.SectionName), ".text@1");
+        EXPECT_EQ(Name(1, address), descriptor);
+    }
+    const LocationTag inLine = Location(1, 0xb8);
+    EXPECT_EQ(std::string(inLine.EntryInFile), "counter.cpp");
+    EXPECT_EQ(inLine.SourceLine, 8);
+    EXPECT_EQ(Query<SourceLineTag>(302, {1LL, 0xb8LL}).size(), 5u);
 }
 
 // Without a program: the bare address, and the code sections that the host defined.

@@ -1,5 +1,5 @@
 // Code 4000: where an address lies: the source line nearest below it in its section,
-// with the file, and the section that holds it; a code section defined from outside a
+// with the file, when its range holds the address, and the section that holds it; a code section defined from outside a
 // program file where the program has none. Answers without a program too.
 #include "queryrows.h"
 #include "sourcefileanalysis.h"
@@ -41,13 +41,23 @@ BOOL LocateInProgram(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &
         found.emplace_back(LocationTag(), rows.m_EntryInFile.IsEmpty() || rows.m_Length > 0);
         FromRecord(found.back().first, rows);
     }
+    const DWORD address = static_cast<DWORD>(NumberParameter(value));
     for (size_t i = found.size(); i-- > 0;) {
         if (!found[i].second)
             continue;
         location = found[i].first;
+        // The nearest line below may end before the address: code of the section that
+        // no line describes (a unit without lines after one with them) lies in no line.
+        if (!location.EntryInFile.IsEmpty() && address - location.AddressValue >= location.Length) {
+            location.Name.Empty();
+            location.Type = 0;
+            location.EntryInFile.Empty();
+            location.SourceLine = 0;
+            location.Length = 0;
+        }
         if (location.EntryInFile.IsEmpty()) {
             location.AddressMode = static_cast<DWORD>(NumberParameter(mode));
-            location.AddressValue = static_cast<DWORD>(NumberParameter(value));
+            location.AddressValue = address;
             location.AddressExtra = 0;
         }
         break;

@@ -32,7 +32,10 @@ void CSymbolEngine::OnSourceLineRangesByAddress(CSymbolRequest &request)
         return;
     while (!rows.IsEOF() && rows.m_Length <= 0)
         rows.MoveNext();
-    if (rows.IsEOF())
+    // The line nearest below the address may end before it, in code of the section that
+    // no line describes; no line holds the address then.
+    if (rows.IsEOF() || static_cast<DWORD>(NumberParameter(request.Param2)) - static_cast<DWORD>(rows.m_AddressValue) >=
+                            static_cast<DWORD>(rows.m_Length))
         return;
 
     CStoredQuery lines(*this, IDS_Q_SOURCELINERANGESBYINDEX);

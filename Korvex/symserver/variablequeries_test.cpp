@@ -5,13 +5,16 @@
 // on databases the test changes where gcc does not make the case.
 #include "querytesting.h"
 
+#include <firmwareoracle.h>
 #include <nameencoding.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
 namespace {
 
+using firmwareoracle::LineTable;
 using querytest::QueryTest;
 
 typedef std::vector<VariableTag> Variables;
@@ -125,7 +128,7 @@ TEST_F(VariableQueries, FullListsAreCopiesOfTheCachesOnceTheIdlePassHasBuiltThem
     Execute("DELETE FROM Symbols WHERE SymbolID=5 AND Name='board_ticks'");
     const Variables globals = Query<VariableTag>(401, {"*", "*"});
     const Variables statics = Query<VariableTag>(403, {"*", "*"});
-    EXPECT_EQ(globals.size(), 10u) << "before the caches exist the database is asked";
+    EXPECT_EQ(globals.size(), 11u) << "before the caches exist the database is asked";
     EXPECT_EQ(statics.size(), 11u);
 
     // As the idle pass builds them.
@@ -189,7 +192,7 @@ TEST_F(VariableQueries, ScopeQueriesGiveTheInnermostVariableOfEachNameReadingThe
 
     // Everything visible: the scope, then the module's statics, then the globals.
     const Variables all = Scope(409, kPollInner);
-    ASSERT_EQ(all.size(), 4u + 2u + 11u);
+    ASSERT_EQ(all.size(), 4u + 2u + 12u);
     EXPECT_EQ(Entries(Variables(all.begin(), all.begin() + 4)), Entries(inner));
     EXPECT_EQ(Entries(Variables(all.begin() + 4, all.begin() + 6)),
               (std::vector<std::string>{"poll_busy 4 [board.c]", "state_count 4 [board.c]"}));
@@ -316,6 +319,71 @@ TEST_F(VariableQueries, ScopeTextsFallBackWhenWhatTheyNameIsMissing)
     EXPECT_EQ(scopeOf(state), "(static)");
     EXPECT_EQ(scopeOf(count), "(local)");
     EXPECT_EQ(scopeOf(limit), "(parameter)");
+}
+
+// The DWARF 3 build of the program gives its frame base as the canonical frame address,
+// which .debug_frame defines: at every line address each parameter and local of the
+// DWARF 2 build is there with the same name and, through its lifetime, in the same place
+// on the stack.
+TEST_F(VariableQueries, FrameBasedVariablesOfDwarf3UnitsAreThoseOfTheDwarf2Build)
+{
+    std::vector<DWORD> addresses;
+    DWORD motorLow = 0xFFFFFFFF, motorHigh = 0;
+    for (const LineTable &table : firmwareoracle::ReadDecodedLines(
+             firmwareoracle::FirmwarePath("handwritten-O0", ".readelf-decodedline.txt"))) {
+        for (const firmwareoracle::LineRow &row : table.rows) {
+            addresses.push_back(row.address);
+            if (table.unit == "motor.cpp") {
+                motorLow = std::min(motorLow, DWORD(row.address));
+                motorHigh = std::max(motorHigh, DWORD(row.address));
+            }
+        }
+    }
+    ASSERT_GE(addresses.size(), 100u);
+    // "name kind place" of each parameter and local at each address, the place at the
+    // address itself when it has a lifetime.
+    auto places = [&]() {
+        std::vector<std::string> seen;
+        for (DWORD address : addresses) {
+            for (const VariableTag &v : Scope(405, address)) {
+                if (v.SymbolID != 1 && v.SymbolID != 2)
+                    continue;
+                std::string place = std::to_string(v.AddressMode) + ":" + std::to_string(LONG(v.AddressValue)) + ":" +
+                                    std::to_string(LONG(v.AddressExtra));
+                if (v.AddressMode == 5) {
+                    place = "none";
+                    for (const LifetimeTag &entry : Query<LifetimeTag>(600, {v.SymbolIndex})) {
+                        if (address - entry.From.AddressValue < entry.From.AddressExtra)
+                            place = std::to_string(entry.To.AddressMode) + ":" + std::to_string(LONG(entry.To.AddressValue)) +
+                                    ":" + std::to_string(LONG(entry.To.AddressExtra));
+                    }
+                }
+                char at[16];
+                snprintf(at, sizeof at, "%X ", static_cast<unsigned>(address));
+                seen.push_back(at + std::string(v.Name) + " " + std::to_string(v.SymbolID) + " " + place);
+            }
+        }
+        return seen;
+    };
+    const std::vector<std::string> dwarf2 = places();
+    ASSERT_GE(dwarf2.size(), 100u);
+    ASSERT_EQ(Load("firmware/handwritten-O0-dwarf3.elf"), 0);
+    // gcc's DWARF 2 location lists of motor.cpp count from a unit start that its COMDAT
+    // code lies below (testdata/firmware/README.md), so its frame base is known in the
+    // DWARF 3 build only.
+    const std::vector<std::string> dwarf3 = places();
+    ASSERT_EQ(dwarf3.size(), dwarf2.size());
+    for (size_t i = 0; i < dwarf2.size(); ++i) {
+        const size_t place = dwarf2[i].rfind(' ') + 1;
+        if (dwarf2[i].compare(place, std::string::npos, "none") != 0) {
+            EXPECT_EQ(dwarf3[i], dwarf2[i]);
+            continue;
+        }
+        const DWORD address = static_cast<DWORD>(std::stoul(dwarf2[i], nullptr, 16));
+        EXPECT_TRUE(address >= motorLow && address <= motorHigh) << dwarf2[i];
+        EXPECT_EQ(dwarf3[i].substr(0, place), dwarf2[i].substr(0, place));
+        EXPECT_EQ(dwarf3[i].compare(place, 2, "2:"), 0) << dwarf3[i];
+    }
 }
 
 } // namespace

@@ -185,11 +185,12 @@ class Twin:
             if node.get("DW_AT_byte_size") is not None: a.append((W.AT_byte_size, node.number("DW_AT_byte_size")))
             members = []
             for m in node.children:
-                if m.tag != "DW_TAG_member" or m.get("DW_AT_data_member_location") is None:
-                    continue
                 where = m.get("DW_AT_data_member_location")
-                found = re.search(r"DW_OP_plus_uconst: (\d+)", where)
-                offset = int(found.group(1)) if found else int(where.split()[0])
+                # gcc gives a union's members no location: each starts at the union's start.
+                if m.tag != "DW_TAG_member" or (where is None and tag != "DW_TAG_union_type"):
+                    continue
+                found = re.search(r"DW_OP_plus_uconst: (\d+)", where or "")
+                offset = 0 if where is None else int(found.group(1)) if found else int(where.split()[0])
                 attrs = [(W.AT_name, m.get("DW_AT_name"))]
                 self.typed(m, attrs)
                 attrs.append((W.AT_location, W.op(W.OP_CONST, offset)))

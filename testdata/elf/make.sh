@@ -8,6 +8,7 @@
 #   arm7-be.elf          the same program big-endian
 #   arm7-sections.elf    -ffunction-sections -fdata-sections (units carry no address range)
 #   arm7-newlib.elf      linked with the C library (its objects bring DWARF 5 units)
+#   arm7-cpp-comdat.elf  a C++ unit at -O0 with COMDAT code, then a C unit without debug information
 #   arm7-mixed.bin       objcopy -O binary of arm7-mixed.elf
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -40,6 +41,15 @@ int use_library(const char *text) { strncpy(copy_buffer, text, sizeof copy_buffe
 SRC
 $CC "${common[@]}" -marm -c "$tmp/uselib.c" -o "$tmp/uselib.o"
 $CC "${common[@]}" --specs=nosys.specs "$tmp/main.o" "$tmp/thumb.o" "$tmp/uselib.o" -o arm7-newlib.elf
+rm -rf "$tmp"
+
+# A C++ unit whose unit range covers only its .text part, then code without lines.
+tmp=$(mktemp -d)
+arm-none-eabi-g++ -mcpu=arm7tdmi -O0 -g -gdwarf-2 -gstrict-dwarf -fno-exceptions -fno-rtti \
+    -fdebug-prefix-map="$PWD=/tmp/qel-elf" -c src/counter.cpp -o "$tmp/counter.o"
+$CC -mcpu=arm7tdmi -O1 -c src/fill.c -o "$tmp/fill.o"
+$CC -mcpu=arm7tdmi -nostdlib -nostartfiles -Wl,-e,main -T src/sample.ld "$tmp/counter.o" "$tmp/fill.o" \
+    -o arm7-cpp-comdat.elf
 rm -rf "$tmp"
 
 # The memory image of arm7-mixed.elf as the download gives it, from load address 0.

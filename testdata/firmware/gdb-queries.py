@@ -9,11 +9,15 @@ program's readelf dumps (--debug-dump=info and --debug-dump=decodedline):
   each line address A          info line *A, info scope *A, info symbol A
   each line L of a file F      info line F:L (the files and lines of the rows)
 
+With --breaks only the breakpoints of the lines are asked instead: for each line L of a file
+F, break F:L, then info breakpoints (each address gdb chose, with its function, file and
+line), then delete, so that each answer lists one line's breakpoint alone.
+
 A function or variable of internal linkage is named through its unit (FILE:F where gdb takes
 a location, 'FILE'::V in an expression); info address looks a name up in no unit, so one that
 several units define is asked as output &'FILE'::V instead.
 
-  gdb-queries.py INFO DECODEDLINE [--line-units N]
+  gdb-queries.py INFO DECODEDLINE [--line-units N] [--breaks]
 
 --line-units N asks about the line addresses, and the lines, of the first N units only.
 """
@@ -166,10 +170,15 @@ def main():
     ap.add_argument("info")
     ap.add_argument("decodedline")
     ap.add_argument("--line-units", type=int)
+    ap.add_argument("--breaks", action="store_true")
     a = ap.parse_args()
+    rows = line_rows(a.decodedline, a.line_units)
+    if a.breaks:
+        for file, line in file_lines(rows):
+            print(f"break {file}:{line}\ninfo breakpoints\ndelete")
+        return
     dies, units = read_dies(a.info)
     queries = symbol_queries(dies, units)
-    rows = line_rows(a.decodedline, a.line_units)
     for addr in sorted({address for _, _, address in rows}):
         queries += [f"info line *{addr:#x}", f"info scope *{addr:#x}", f"info symbol {addr:#x}"]
     queries += [f"info line {file}:{line}" for file, line in file_lines(rows)]

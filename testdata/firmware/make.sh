@@ -47,18 +47,23 @@ for opt in O0 O1; do
     done
 done
 
-# handwritten-OPT.elf: board.c and main.c in ARM state, control.c and motor.cpp in Thumb.
+# handwritten-OPT.elf: board.c and main.c in ARM state, control.c and motor.cpp in Thumb;
+# handwritten-O0-dwarf3.elf the same at -O0 with DWARF 3 units (a frame base of
+# DW_OP_call_frame_cfa, which .debug_frame gives).
 cp -r src "$tmp/handwritten"
-for opt in O0 O1; do
-    name=handwritten-$opt
+for variant in O0 O1 O0-dwarf3; do
+    opt=${variant%%-*}
+    name=handwritten-$variant
+    flags=("${common[@]}" -$opt)
+    [[ $variant == *-dwarf3 ]] && flags+=(-gdwarf-3)
     mkdir "$tmp/$name"
     (
         cd "$tmp/handwritten"
-        $CC "${common[@]}" -$opt -marm -c board.c -o "../$name/board.o"
-        $CC "${common[@]}" -$opt -mthumb -c control.c -o "../$name/control.o"
-        $CXX "${common[@]}" -$opt -mthumb -fno-exceptions -fno-rtti -c motor.cpp -o "../$name/motor.o"
-        $CC "${common[@]}" -$opt -marm -c main.c -o "../$name/main.o"
+        $CC "${flags[@]}" -marm -c board.c -o "../$name/board.o"
+        $CC "${flags[@]}" -mthumb -c control.c -o "../$name/control.o"
+        $CXX "${flags[@]}" -mthumb -fno-exceptions -fno-rtti -c motor.cpp -o "../$name/motor.o"
+        $CC "${flags[@]}" -marm -c main.c -o "../$name/main.o"
     )
-    $CC "${common[@]}" -$opt "${link[@]}" "$tmp/$name"/{board,control,motor,main}.o -L"$tmp/libgcc-arm" -lgcc -o "$name.elf"
+    $CC "${flags[@]}" "${link[@]}" "$tmp/$name"/{board,control,motor,main}.o -L"$tmp/libgcc-arm" -lgcc -o "$name.elf"
 done
 ls -l ./*.elf

@@ -7,6 +7,8 @@
 #   NAME.readelf-loc.txt          arm-none-eabi-readelf --debug-dump=loc
 #   NAME.readelf-decodedline.txt  arm-none-eabi-readelf --debug-dump=decodedline
 #   NAME.gdb.txt                  gdb-multiarch's answers to the commands of gdb-queries.py
+#   NAME.gdb-break.txt            gdb-multiarch's `break FILE:LINE` of every line (gdb-queries.py
+#                                 --breaks), for the programs of break_programs only
 # Run make.sh first; the outputs are committed. gdb's warnings are not kept.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -16,6 +18,9 @@ trap 'rm -rf "$tmp"' EXIT
 # of answers per program, so only those of the first 6 units (m0000.c to m0005.c) are asked,
 # addresses and lines alike.
 declare -A line_units=([gen24-O0-arm]="--line-units 6" [gen24-O0-thumb]="--line-units 6")
+# The breakpoints of every line are asked of the -O1 hand-written program only, whose lines
+# have rows at shared addresses, in several modules and in a header.
+break_programs=" handwritten-O1 "
 for elf in *.elf; do
     name=${elf%.elf}
     arm-none-eabi-readelf -s "$elf" > "$name.readelf-s.txt"
@@ -27,5 +32,10 @@ for elf in *.elf; do
         > "$tmp/$name.queries"
     QEL_GDB_QUERIES=$tmp/$name.queries QEL_GDB_ANSWERS=$name.gdb.txt \
         gdb-multiarch -batch -nx -x gdb-answers.py "$elf" 2> /dev/null
+    if [[ $break_programs == *" $name "* ]]; then
+        python3 gdb-queries.py "$name.readelf-info.txt" "$name.readelf-decodedline.txt" --breaks > "$tmp/$name.breaks"
+        QEL_GDB_QUERIES=$tmp/$name.breaks QEL_GDB_ANSWERS=$name.gdb-break.txt \
+            gdb-multiarch -batch -nx -x gdb-answers.py "$elf" 2> /dev/null
+    fi
 done
 ls -l ./*.txt

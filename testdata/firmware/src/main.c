@@ -15,3 +15,12 @@ int main(void)
         result = total + board_name[0];
     }
 }
+
+/* A union, whose members all start at offset 0 (DWARF gives them no member location). */
+union sample_word {
+    uint32_t word;
+    unsigned char bytes[4];
+    status_t bits;
+};
+
+union sample_word main_word;
