@@ -70,14 +70,10 @@ void AnalyseFilesOfDescription(CSymbolEngine &engine, LONG mode, DWORD value, BO
         AnalyseFilesAt(engine, function.m_AddressMode, static_cast<DWORD>(function.m_AddressValue), FALSE);
 }
 
-// The name of the first module of the section that holds the address; "" when none.
+// The name of the module whose code holds the address; "" when none.
 CString ModulAt(CSymbolEngine &engine, DWORD mode, DWORD value)
 {
-    CStoredQuery query(engine, IDS_Q_MODULBYADDRESS);
-    query.SetAddress(static_cast<LONG>(mode), static_cast<LONG>(value));
-    CDBModuls moduls(ProgramDatabase(engine));
-    moduls.OpenQueryDef(query);
-    return moduls.IsEOF() ? CString() : moduls.m_Name;
+    return engine.ModulNameAt(CdbVariant(static_cast<LONG>(mode)), CdbVariant(static_cast<LONG>(value)));
 }
 
 // Start and length of the section that holds the address; FALSE when none does.
@@ -110,7 +106,9 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     // The rows repeat for each function at the address (a constructor under two names),
     // each line with code at its start, and each row of the address's line at the
     // address (views of one line); every range is taken once, or it would count twice.
-    const CString function = rows.m_FunctionName, modul = rows.m_ModulName;
+    // The query's module is the first that the section relates to, which need not be
+    // the one whose code this is where modules share a section.
+    const CString function = rows.m_FunctionName, modul = ModulAt(engine, static_cast<DWORD>(queryMode), value);
     const LONG functionLine = rows.m_FunctionSourceLine;
     std::vector<LineRange> ranges;
     for (; !rows.IsEOF(); rows.MoveNext()) {

@@ -162,6 +162,36 @@ DEPLST_MIXED = {
     'padding': 0,
 }
 
+# Two C modules whose code lies in one CODE section: a query at an address of the second
+# must read the second, although the section relates to the first as well.
+def shared_module(name_, source, at, lines, data_at):
+    return dict(name=name_, translator='C166 V4.0', input=source, model='SMALL',
+                data=[(at, 'CODE', [0xCC, 0x00] * 8)],
+                procs=[dict(name='f' + name_.lower(), offset=at, length=0x10, type='int',
+                            symbols=[('STACK', 'p' + name_.lower(), 2, 'int', False, 0)],
+                            blocks=[dict(offset=at + 4, length=8,
+                                         symbols=[('STACK', 'l' + name_.lower(), 4, 'int', False, 0)])])],
+                lines=[(at, lines)],
+                globals=[('PUBDEF', 0, [('VARIABLE', 'g' + name_.lower(), data_at, 'int', False, 0),
+                                        ('LABEL', 'f' + name_.lower(), at, 'near', False, 0)])],
+                statics=[('LOCSYM', 0, [('VARIABLE', 's' + name_.lower(), data_at + 2, 'int', False, 0)])],
+                proc_statics={'f' + name_.lower(): [('VARIABLE', 'k' + name_.lower(), data_at + 4, 'int', False, 0)]})
+
+SHARED_CODE = {
+    'head': 'LHEADR', 'name': 'SHARED',
+    'lnames': ['CODE', 'DATA'],
+    'sections': [
+        dict(type='CODE', address=0x1000, length=0x80, name=1, cls=0),
+        dict(type='DATA', address=0x8000, length=0x20, name=2, cls=0),
+    ],
+    'types': [],
+    'modules': [
+        shared_module('A', 'a.c', 0x1000, [(10, 0), (11, 4)], 0x8000),
+        shared_module('B', 'b.c', 0x1040, [(20, 0), (21, 8)], 0x8010),
+    ],
+    'padding': 0,
+}
+
 # ---- the byte writer --------------------------------------------------------------------
 
 def type_indexes(program):
@@ -695,7 +725,7 @@ def damaged(good):
     return cases
 
 def main():
-    for name_, program in (('c-near', C_NEAR), ('deplst-mixed', DEPLST_MIXED)):
+    for name_, program in (('c-near', C_NEAR), ('deplst-mixed', DEPLST_MIXED), ('shared-code', SHARED_CODE)):
         data, offsets = write_program(program)
         with open(os.path.join(HERE, name_ + '.obj'), 'wb') as f:
             f.write(data)

@@ -706,6 +706,35 @@ def modules_sample():
     ], records=recs)
 
 
+def shared_sample():
+    """Two modules whose code lies in one section, which both relate to: a query at an
+    address of the second must read the second."""
+    def modul(name, at, lines, data_at):
+        letter = name[0]
+        return [
+            Rec(0x04, text=name),
+            Rec(0x1D, desc=1, text="src/" + name),
+            Rec(0x56, desc=1),
+            Rec(0x5C, extra=2),
+            Rec(0x2D, desc=10, value=16 << 16, text="int"),
+            Rec(0x16, desc=10, value=data_at, text="g" + letter),
+            Rec(0x1F, desc=10, value=data_at + 2, text="s" + letter),
+            Rec(0x02, desc=lines[0], value=at, extra=4),
+            Rec(0x25, desc=10, value=at, extra=2, text="f" + letter),
+            Rec(0x08, desc=0x04),
+            Rec(0x22, desc=10, value=4, text="p" + letter),
+            Rec(0x06, desc=10, value=2, text="l" + letter),
+            Rec(0x1F, desc=10, value=data_at + 4, text="k" + letter),
+            Rec(0x02, desc=lines[1], value=at + lines[2], extra=4),
+            Rec(0x11, value=at + 0x10),
+            Rec(0x5D, extra=2),
+        ]
+    return Program(version=4, sections=[
+        Sec("CODE", 0x78, 0x1000, 0x80, code(0x80, 1)),
+        Sec("DATA", 0x7A, 0x8000, 0x20, code(0x20, 2)),
+    ], records=modul("a.c", 0x1000, (10, 11, 4), 0x8000) + modul("b.c", 0x1040, (20, 21, 8), 0x8010))
+
+
 def bench_sample(modules):
     """A program of `modules` modules of alike size: types, variables, functions with
     parameters, locals, blocks and lines."""
@@ -764,6 +793,7 @@ def main():
         "sections-v3.out": sections_sample(3),
         "sections-v4.out": base,
         "modules.out": modules_sample(),
+        "shared-code.out": shared_sample(),
     }
     for name, program in samples.items():
         with open(os.path.join(HERE, name), "wb") as f:
