@@ -64,14 +64,14 @@ std::vector<ModulOfSection> ModulsOfSectionAt(CSymbolEngine &engine, const VARIA
 
 // The module of the function whose range holds the address, 0 when no function does.
 // Functions come with the globals, so this is known before any module is read.
-LONG FunctionModulAt(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &value)
+long long FunctionModulAt(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &value)
 {
     CStoredQuery query(engine, IDS_Q_FUNCTIONBYADDRESS);
     query.SetAddress(mode, value);
     CDBFunctions function(ProgramDatabase(engine));
     function.OpenQueryDef(query);
     // Functions.Scope holds the module with either sign.
-    return function.IsEOF() ? 0 : std::abs(function.m_Scope);
+    return function.IsEOF() ? 0 : std::llabs(function.m_Scope);
 }
 
 // Of the section's modules, the one whose function holds the address; NULL when none
@@ -81,7 +81,7 @@ const ModulOfSection *HolderAmong(CSymbolEngine &engine, const std::vector<Modul
 {
     if (moduls.size() == 1)
         return &moduls.front();
-    const LONG holder = FunctionModulAt(engine, mode, value);
+    const long long holder = FunctionModulAt(engine, mode, value);
     for (const ModulOfSection &modul : moduls)
         if (holder != 0 && modul.index == holder)
             return &modul;

@@ -177,6 +177,10 @@ def shared_module(name_, source, at, lines, data_at):
                 statics=[('LOCSYM', 0, [('VARIABLE', 's' + name_.lower(), data_at + 2, 'int', False, 0)])],
                 proc_statics={'f' + name_.lower(): [('VARIABLE', 'k' + name_.lower(), data_at + 4, 'int', False, 0)]})
 
+# After fa's end, a block at module level: its static belongs to the module, not to fa.
+SHARED_A = shared_module('A', 'a.c', 0x1000, [(10, 0), (11, 4)], 0x8000)
+SHARED_A['blocks'] = [dict(offset=0x1020, length=8, statics=[('VARIABLE', 'ha', 0x8006, 'int', False, 0)])]
+
 SHARED_CODE = {
     'head': 'LHEADR', 'name': 'SHARED',
     'lnames': ['CODE', 'DATA'],
@@ -186,7 +190,7 @@ SHARED_CODE = {
     ],
     'types': [],
     'modules': [
-        shared_module('A', 'a.c', 0x1000, [(10, 0), (11, 4)], 0x8000),
+        SHARED_A,
         shared_module('B', 'b.c', 0x1040, [(20, 0), (21, 8)], 0x8010),
     ],
     'padding': 0,
@@ -247,6 +251,8 @@ def write_program(program):
             out.record(0xB9, [address >> 16] + w(address & 0xFFFF) + [SECTION_TYPE[kind]] + data)
         for p in m['procs']:
             write_block(out, p, types, True, m.get('proc_statics', {}).get(p['name'], []))
+        for b in m.get('blocks', []):
+            write_block(out, b, types, False, b.get('statics', []))
         for address, lines in m['lines']:
             body = base(0)
             for line, offset in lines:
@@ -461,6 +467,8 @@ class Model:
             for p in m['procs']:
                 procedures += 1
                 self.globals_block(number, m, state, p, True, procedures)
+            for b in m.get('blocks', []):
+                self.globals_block(number, m, state, b, False, 0)
             for address, lines in m['lines']:
                 s = self.relate(number, state, address + lines[0][1], 0)
                 if s >= 0:
@@ -514,15 +522,18 @@ class Model:
             else:
                 state['functions'].append([index, block['name'], address, block['length'], ret, -modul, call])
             state['depth'], state['procblock'], state['procindex'] = 1, state['blocks'], index
+            state['inproc'] = True
         else:
             state['depth'] += 1
-        statics = m.get('proc_statics', {}).get(block.get('name'), []) if procedure else []
+        statics = m.get('proc_statics', {}).get(block.get('name'), []) if procedure else block.get('statics', [])
         if statics and m['_c']:
             self.static_symbols(modul, m, state, 0, statics)
         for inner in block.get('blocks', []):
             self.globals_block(modul, m, state, inner, False, index)
         if state['depth'] > 0:
             state['depth'] -= 1
+            if state['depth'] == 0:
+                state['inproc'] = False
 
     def label_function(self, state, name_, address, scope, call):
         for f in state['functions']:
@@ -556,7 +567,7 @@ class Model:
 
     def static_symbols(self, modul, m, state, b, symbols):
         scope = state['blocks']
-        if state['depth'] > 0 and scope == state['procblock'] + 1:
+        if state.get('inproc') and scope == state['procblock'] + 1:
             scope = state['procblock']
         for kind, nm, v, t, flagged, bit in symbols:
             t = self.ref(t)
@@ -572,7 +583,7 @@ class Model:
                 continue
             else:
                 continue
-            if state['depth'] == 0:
+            if not state.get('inproc'):
                 self.sym(modul, 4, modul, nm, *data, state['source'], -1)
             else:
                 self.sym(modul, 3, pack(modul, scope), nm, *data, state['source'], state['procindex'])
@@ -589,6 +600,8 @@ class Model:
         for p in m['procs']:
             state['functions'] += 1
             self.module_block(number, m, state, p, True, state['functions'], 0)
+        for b in m.get('blocks', []):
+            self.module_block(number, m, state, b, False, 0, -1)
         for address, lines in m['lines']:
             s = self.find_section(address + lines[0][1], 0)
             for line, offset in lines:
