@@ -66,3 +66,16 @@ struct _SpecialFunctionRegisterTag : SpecialFunctionRegisterTag {
 struct _SpecialFunctionRegisterBlockTag : SpecialFunctionRegisterBlockTag {
     DWORD Extra = 0;
 };
+
+// The derivative's row of its Derivative table, and where its database was found; read
+// in place by a module that resolves its handle (sfrlists.h).
+struct CSfrDerivative {
+    BOOL HasRow = FALSE; // FALSE: the database has no Derivative row
+    CString Name;
+    CString DatabaseName; // the file's name
+    CString DatabasePath; // its full path
+    DWORD AddressSpace = 0;
+    DWORD WordSize = 0;
+    DWORD CoreType = 0;
+    DWORD IRAMSize = 0;
+};

@@ -1,5 +1,8 @@
 #include "qelhostmodules.h"
 
+#include "debugserver.h"
+#include "hostreports.h"
+
 #include <programformats.h>
 #include <qeldatabase.h>
 #include <qeldbexception.h>
@@ -32,10 +35,16 @@ bool ReadAllModules(const char *databasePath, const char *programFile, LONG prog
             return false;
         }
         const CString source = ProgramSource(database, programFile);
-        // The reader that a load chooses, by the same recognisers.
+        // The reader that a load chooses, by the same recognisers, with a host whose
+        // diagnostics go to standard error as a query's do: the module passes trace
+        // what they pass over.
+        auto reports = std::make_shared<QelHost::HostReports>();
+        reports->SetEcho(stderr);
+        CComPtr<IUnknown> host;
+        QelHost::CreateDebugServer(QelHost::ControllerConfig(), &host, reports);
         const QelProgramFormat *format = FindProgramFormat(source);
         std::unique_ptr<CQelTargetFile> made(
-            format != nullptr ? format->CreateReader(database, static_cast<DWORD>(programId), nullptr) : nullptr);
+            format != nullptr ? format->CreateReader(database, static_cast<DWORD>(programId), host) : nullptr);
         if (!made || !made->Open(source, nullptr) || !made->ReadSections(nullptr)) {
             std::fprintf(stderr, "qelhost: --modules reads the modules of program files with a reader; %s is none\n",
                          static_cast<LPCSTR>(source));

@@ -1,5 +1,6 @@
 #include "qelhostsfr.h"
 
+#include "hostreports.h"
 #include "qelhostsession.h"
 
 #include <controllerinfoholder.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,6 +95,14 @@ ULONG ListHandle(IQelControllerInfo *controller, const char *name)
     return handle;
 }
 
+// The derivative whose database the engine read, from its tables.
+void PrintDerivative(IQelControllerInfo *controller)
+{
+    CSfrDerivativeReference derivative(ListHandle(controller, "_QUICK_HACK_DERIVATIVE_"));
+    if (!!derivative)
+        std::printf("derivative\t%s\t%s\n", Cell(derivative->Name).c_str(), Cell(derivative->DatabasePath).c_str());
+}
+
 void PrintRegisters(IQelControllerInfo *controller)
 {
     CSfrRegisterListReference registers(ListHandle(controller, "_QUICK_HACK_ALL_"));
@@ -151,7 +161,11 @@ void PrintLookups(IQelControllerInfo *controller, const SfrOptions &options)
 int Run(const SfrOptions &options)
 {
     QelHost::Debugger debugger{"QelSymbol", nullptr, nullptr};
-    if (!QelHost::MakeDebugger(CLSID_QelSymbol, debugger))
+    // The engine's diagnostics (a database it skipped, a value it could not read) go to
+    // standard error, as those of a load do.
+    auto reports = std::make_shared<QelHost::HostReports>();
+    reports->SetEcho(stderr);
+    if (!QelHost::MakeDebugger(CLSID_QelSymbol, debugger, reports))
         return 1;
     CComPtr<IStorage> workspace;
     CComObject<QelHost::CHostGuiServer> *gui = nullptr;
@@ -168,6 +182,7 @@ int Run(const SfrOptions &options)
         HRESULT hr = !controller ? E_NOINTERFACE : controller->LoadSFRegisters(CComBSTR(options.controller));
         std::printf("load\t0x%08X\t%s\n", static_cast<unsigned>(hr), Cell(options.controller).c_str());
         if (!!controller) {
+            PrintDerivative(controller);
             PrintRegisters(controller);
             PrintLookups(controller, options);
         }

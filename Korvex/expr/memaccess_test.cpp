@@ -15,6 +15,9 @@ class FakeHostMemory final : public IQelTargetMemory, public IQelComplexMemory {
 public:
     STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
     {
+        // A real object would be gone once its last reference went.
+        if (references == 0)
+            queriedWhileFreed = true;
         *ppv = nullptr;
         if (riid == IID_IUnknown)
             *ppv = static_cast<IQelTargetMemory *>(this);
@@ -64,6 +67,7 @@ public:
     bool offerComplex = true;
     HRESULT answer = S_OK;
     ULONG references = 1;
+    bool queriedWhileFreed = false;
     std::vector<std::string> calls;
 
 private:
@@ -142,6 +146,29 @@ TEST(MemAccess, AttachLetsGoOfTheOldInterfaceAndTheDestructorOfTheLast)
     EXPECT_EQ(host.references, 1u) << "both destructors release";
     EXPECT_EQ(other.references, 1u);
     EXPECT_TRUE(host.calls.empty());
+}
+
+// Attaching the object that the holder's interface alone keeps alive asks the object
+// before the old reference goes.
+template <class Holder>
+void ReattachTheObjectHeldOnlyThroughTheHolder()
+{
+    FakeHostMemory host;
+    Holder holder;
+    holder.Attach(host.Unknown());
+    host.Release(); // the caller lets go
+    holder.Attach(host.Unknown());
+    EXPECT_FALSE(host.queriedWhileFreed);
+    EXPECT_TRUE(holder.IsAttached());
+    EXPECT_EQ(host.references, 1u);
+    holder.Attach(nullptr);
+    EXPECT_EQ(host.references, 0u);
+}
+
+TEST(MemAccess, ReattachingTheObjectHeldOnlyThroughTheInterfaceQueriesItBeforeLettingGo)
+{
+    ReattachTheObjectHeldOnlyThroughTheHolder<CMemTargetIntf>();
+    ReattachTheObjectHeldOnlyThroughTheHolder<CMemComplexIntf>();
 }
 
 } // namespace

@@ -7,12 +7,14 @@ CMemComplexIntf::~CMemComplexIntf()
 
 BOOL CMemComplexIntf::Attach(IUnknown *object)
 {
-    if (m_pMemory != nullptr) {
+    // The new interface first, then the old one goes: `object` may be held only through
+    // the interface being replaced.
+    IQelComplexMemory *memory = nullptr;
+    if (object != nullptr && FAILED(object->QueryInterface(IID_IQelComplexMemory, reinterpret_cast<void **>(&memory))))
+        memory = nullptr;
+    if (m_pMemory != nullptr)
         m_pMemory->Release();
-        m_pMemory = nullptr;
-    }
-    if (object != nullptr && FAILED(object->QueryInterface(IID_IQelComplexMemory, reinterpret_cast<void **>(&m_pMemory))))
-        m_pMemory = nullptr;
+    m_pMemory = memory;
     return m_pMemory != nullptr;
 }
 

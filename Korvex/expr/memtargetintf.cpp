@@ -14,12 +14,14 @@ CMemTargetIntf::~CMemTargetIntf()
 
 void CMemTargetIntf::Attach(IUnknown *object)
 {
-    if (m_pMemory != nullptr) {
+    // The new interface first, then the old one goes: `object` may be held only through
+    // the interface being replaced.
+    IQelTargetMemory *memory = nullptr;
+    if (object != nullptr && FAILED(object->QueryInterface(IID_IQelTargetMemory, reinterpret_cast<void **>(&memory))))
+        memory = nullptr;
+    if (m_pMemory != nullptr)
         m_pMemory->Release();
-        m_pMemory = nullptr;
-    }
-    if (object != nullptr && FAILED(object->QueryInterface(IID_IQelTargetMemory, reinterpret_cast<void **>(&m_pMemory))))
-        m_pMemory = nullptr;
+    m_pMemory = memory;
 }
 
 BOOL CMemTargetIntf::Read(DWORD address, DWORD count, BYTE *buffer)

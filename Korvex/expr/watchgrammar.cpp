@@ -3,6 +3,7 @@
 #include "watchtokens.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -71,6 +72,16 @@ bool BeginsCastExpression(int token)
 {
     return token == '(' || token == IDENTIFIER || token == TYPE_NAME || token == CONSTANT || token == FCONSTANT ||
            IsUnaryOperator(token);
+}
+
+// The production of a unary operator (69-74).
+int UnaryOperatorRule(int token)
+{
+    const int order[] = {'&', '*', '+', '-', '~', '!'};
+    for (int i = 0; i < 6; ++i)
+        if (order[i] == token)
+            return 69 + i;
+    return 0;
 }
 
 // The production of a single keyword type specifier (42-52).
@@ -176,22 +187,24 @@ WatchParseNode *CWatchGrammar::Leaf()
     case IDENTIFIER:
     case TYPE_NAME: // no type can stand here
         node = Name(kWatchIdentifier, m_token.name);
+        Shift();
         Reduce(4, __LINE__, "IDENTIFIER", "primary_expr");
         break;
     case CONSTANT:
         node = Make(kWatchInteger);
         node->number = m_token.number;
+        Shift();
         Reduce(5, __LINE__, "CONSTANT", "primary_expr");
         break;
     case FCONSTANT:
         node = Make(kWatchFloating);
         node->real = m_token.real;
+        Shift();
         Reduce(6, __LINE__, "FCONSTANT", "primary_expr");
         break;
     default:
         Fail();
     }
-    Shift();
     return node;
 }
 
@@ -247,6 +260,7 @@ WatchParseNode *CWatchGrammar::Expression(WatchParseNode *first)
     WatchParseNode *condition = Binary(first);
     WatchParseNode *result = nullptr;
     WatchParseNode **open = &result;
+    int conditionals = 0;
     while (m_token.code == '?') {
         Shift();
         WatchParseNode *chosen = Binary(nullptr);
@@ -255,37 +269,57 @@ WatchParseNode *CWatchGrammar::Expression(WatchParseNode *first)
         *open = node;
         open = &node->child[2];
         condition = Binary(nullptr);
-        Reduce(9, __LINE__, "logical_or_expr '?' logical_or_expr ':' expr", "expr");
+        ++conditionals;
     }
+    // The last operand is an expr before the conditionals around it are, innermost first.
     Reduce(8, __LINE__, "logical_or_expr", "expr");
+    while (conditionals-- > 0)
+        Reduce(9, __LINE__, "logical_or_expr '?' logical_or_expr ':' expr", "expr");
     *open = condition;
     return result;
 }
 
 WatchParseNode *CWatchGrammar::Binary(WatchParseNode *first)
 {
-    return Climb(Operand(first), 0);
+    int level = kLevelCount;
+    WatchParseNode *node = Climb(Operand(first), 0, level);
+    Raise(level, 0);
+    return node;
+}
+
+void CWatchGrammar::Raise(int &level, int to)
+{
+    for (; level > to; --level) {
+        if (m_pTrace != nullptr)
+            Reduce(kLevels[level - 1].rule, __LINE__, level < kLevelCount ? kLevels[level].name : "cast_expr",
+                   kLevels[level - 1].name);
+    }
 }
 
 // Takes the operators of level `lowest` and above that follow `left`: an operator of a
 // higher level than the one before it binds its right operand first, so each level ends
 // up with its own loop and left-associative nodes.
-WatchParseNode *CWatchGrammar::Climb(WatchParseNode *left, int lowest)
+WatchParseNode *CWatchGrammar::Climb(WatchParseNode *left, int lowest, int &leftLevel)
 {
     int rule = 0;
     for (int level = LevelOf(m_token.code, &rule); level >= lowest; level = LevelOf(m_token.code, &rule)) {
         const int op = m_token.code;
         const int opRule = rule;
+        // The left operand becomes a symbol of the operator's level before it is shifted.
+        Raise(leftLevel, level);
         Shift();
         WatchParseNode *right = Operand(nullptr);
+        int rightLevel = kLevelCount;
         while (LevelOf(m_token.code) > level)
-            right = Climb(right, level + 1);
+            right = Climb(right, level + 1, rightLevel);
+        Raise(rightLevel, level + 1);
         left = Operator(op, left, right);
         if (m_pTrace != nullptr) {
             std::string symbols = std::string(kLevels[level].name) + " " + WatchTokenName(op) + " " +
                                   (level + 1 < kLevelCount ? kLevels[level + 1].name : "cast_expr");
             Reduce(opRule, __LINE__, symbols.c_str(), kLevels[level].name);
         }
+        leftLevel = level;
     }
     return left;
 }
@@ -295,18 +329,27 @@ WatchParseNode *CWatchGrammar::Climb(WatchParseNode *left, int lowest)
 // primary expression already read.
 WatchParseNode *CWatchGrammar::Operand(WatchParseNode *first)
 {
-    if (first != nullptr)
-        return Postfix(first);
+    if (first != nullptr) {
+        WatchParseNode *node = Postfix(first);
+        Reduce(38, __LINE__, "unary_expr", "cast_expr");
+        return node;
+    }
     WatchParseNode *result = nullptr;
     WatchParseNode **open = &result;
     int levels = 0;
+    // The productions of the unary operators and casts in front, outermost first: each is
+    // reduced once the cast_expr behind it is. They wait on the grammar's own stack, which
+    // keeps this frame small for the deepest nesting.
+    const size_t firstPrefix = m_prefixes.size();
     for (;;) {
         if (IsUnaryOperator(m_token.code)) {
             Enter();
             ++levels;
-            WatchParseNode *node = Operator(m_token.code, nullptr, nullptr);
+            const int op = m_token.code;
+            WatchParseNode *node = Operator(op, nullptr, nullptr);
             Shift();
-            Reduce(64, __LINE__, "unary_operator cast_expr", "unary_expr");
+            Reduce(UnaryOperatorRule(op), __LINE__, WatchTokenName(op), "unary_operator");
+            m_prefixes.push_back(64);
             *open = node;
             open = &node->child[1];
             continue;
@@ -329,9 +372,12 @@ WatchParseNode *CWatchGrammar::Operand(WatchParseNode *first)
             } else if (m_token.code == ')') {
                 Shift();
                 if (BeginsCastExpression(m_token.code)) {
+                    // Only what follows the ")" tells a cast, so the name's reductions come
+                    // behind it.
                     Reduce(59, __LINE__, "TYPE_NAME", "type_specifier");
+                    Reduce(40, __LINE__, "type_specifier", "type_name");
                     WatchParseNode *node = Operator(kWatchCast, Name(kWatchTypeName, name), nullptr);
-                    Reduce(39, __LINE__, "'(' type_name ')' cast_expr", "cast_expr");
+                    m_prefixes.push_back(39);
                     ++levels;
                     *open = node;
                     open = &node->child[1];
@@ -356,7 +402,7 @@ WatchParseNode *CWatchGrammar::Operand(WatchParseNode *first)
         if (type != nullptr) {
             Expect(')');
             WatchParseNode *node = Operator(kWatchCast, type, nullptr);
-            Reduce(39, __LINE__, "'(' type_name ')' cast_expr", "cast_expr");
+            m_prefixes.push_back(39);
             ++levels;
             *open = node;
             open = &node->child[1];
@@ -368,6 +414,15 @@ WatchParseNode *CWatchGrammar::Operand(WatchParseNode *first)
         Reduce(7, __LINE__, "'(' expr ')'", "primary_expr");
         *open = Postfix(inner);
         break;
+    }
+    Reduce(38, __LINE__, "unary_expr", "cast_expr");
+    for (; m_prefixes.size() > firstPrefix; m_prefixes.pop_back()) {
+        if (m_prefixes.back() == 39) {
+            Reduce(39, __LINE__, "'(' type_name ')' cast_expr", "cast_expr");
+            continue;
+        }
+        Reduce(64, __LINE__, "unary_operator cast_expr", "unary_expr");
+        Reduce(38, __LINE__, "unary_expr", "cast_expr");
     }
     Leave(levels);
     return result;

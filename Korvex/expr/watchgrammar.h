@@ -23,6 +23,7 @@
 #include "watchscanner.h"
 
 #include <string>
+#include <vector>
 
 enum WatchParseResult : int {
     kWatchAccepted = 0,
@@ -51,7 +52,11 @@ private:
     WatchParseNode *PrimaryOfInput();
     WatchParseNode *Expression(WatchParseNode *first = nullptr);
     WatchParseNode *Binary(WatchParseNode *first);
-    WatchParseNode *Climb(WatchParseNode *left, int lowest);
+    // `leftLevel`, the level of the symbol that `left` stands as (the level count for a
+    // cast_expr), follows the reductions.
+    WatchParseNode *Climb(WatchParseNode *left, int lowest, int &leftLevel);
+    // Traces the reductions of a symbol of `level` up to one of level `to`.
+    void Raise(int &level, int to);
     WatchParseNode *Operand(WatchParseNode *first);
     WatchParseNode *Postfix(WatchParseNode *node);
     WatchParseNode *TypeName();
@@ -76,4 +81,5 @@ private:
     std::string *m_pTrace;
     WatchScannedToken m_token;
     int m_depth = 0;
+    std::vector<int> m_prefixes; // of the operands being read, see Operand
 };

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
 namespace {
 
 struct Case {
@@ -217,6 +222,46 @@ TEST(WatchParser, WritesTheTraceInMode1Only)
         EXPECT_NE(trace.find(line), std::string::npos) << line << "\nin\n" << trace;
     ASSERT_NE(parser.Parse("a"), nullptr);
     EXPECT_EQ(parser.GetTrace(), "");
+}
+
+// The trace's steps as "s TOKEN" for a shift and "r RULE" for a reduction, in order.
+std::vector<std::string> Steps(const std::string &trace)
+{
+    std::vector<std::string> steps;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        int number = 0;
+        if (std::sscanf(line.c_str(), "Shifting token %d", &number) == 1)
+            steps.push_back("s " + std::to_string(number));
+        else if (std::sscanf(line.c_str(), "Reducing via rule %d", &number) == 1)
+            steps.push_back("r " + std::to_string(number));
+    }
+    return steps;
+}
+
+TEST(WatchParser, TheTraceFollowsTheStepsOfTheParse)
+{
+    CTestTypeNames types;
+    CQelWatchParser parser(CAddressValue(), &types);
+    // "(-(char)x*2)": each reduction comes after the shifts of its symbols, and every
+    // symbol climbs the levels one production at a time.
+    ASSERT_NE(parser.Parse("-(char)x*2", 1), nullptr);
+    const std::vector<std::string> climb = {"r 28", "r 23", "r 20", "r 18", "r 16", "r 14", "r 12", "r 10"};
+    std::vector<std::string> expected = {
+        "s 40", "s 45", "r 72",           // '(' '-' -> unary_operator
+        "s 40", "s 267", "r 42", "r 40", // '(' T_CHAR -> type_specifier -> type_name
+        "s 41", "s 284", "r 4", "r 65", "r 63", "r 38", // ')' x -> ... -> cast_expr
+        "r 39", "r 64", "r 38", "r 34",  // the cast, the unary operator, multiplicative_expr
+        "s 42", "s 281", "r 5", "r 65", "r 63", "r 38", "r 35", "r 31"}; // '*' 2, additive_expr
+    expected.insert(expected.end(), climb.begin(), climb.end());
+    expected.insert(expected.end(), {"r 8", "s 41", "r 7", "r 1", "r 3"});
+    EXPECT_EQ(Steps(parser.GetTrace()), expected);
+    // a?b:c?d:e: the last operand is an expr before each conditional, innermost first.
+    ASSERT_NE(parser.Parse("a?b:c?d:e", 1), nullptr);
+    const std::vector<std::string> steps = Steps(parser.GetTrace());
+    ASSERT_GE(steps.size(), 8u);
+    EXPECT_EQ(std::vector<std::string>(steps.end() - 8, steps.end()),
+              (std::vector<std::string>{"r 10", "r 8", "r 9", "r 9", "s 41", "r 7", "r 1", "r 3"}));
 }
 
 TEST(WatchParser, NamesTokensAsTheTraceDoes)

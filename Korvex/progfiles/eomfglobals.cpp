@@ -139,8 +139,8 @@ int CEOMFGlobals::ProcessRecord(const EomfRecord &record, HWND)
         AddProcedure(record);
         break;
     case EOMF_BLKEND:
-        if (m_nDepth > 0)
-            --m_nDepth;
+        if (m_nDepth > 0 && --m_nDepth == 0)
+            m_bInProcedure = FALSE;
         break;
     case EOMF_PUBDEF:
     case EOMF_GLBDEF:
@@ -177,6 +177,7 @@ void CEOMFGlobals::BeginModule(const EomfRecord &record)
     m_nDepth = 0;
     m_nProcedureBlock = 0;
     m_nProcedureIndex = 0;
+    m_bInProcedure = FALSE;
     m_nSourceFile = 0;
     m_nLinedSourceFile = 0;
     m_nSection = -1;
@@ -349,6 +350,7 @@ void CEOMFGlobals::AddProcedure(const EomfRecord &record)
     m_nDepth = 1;
     m_nProcedureBlock = GetBlockCounter();
     m_nProcedureIndex = number;
+    m_bInProcedure = TRUE;
 }
 
 void CEOMFGlobals::AddLabelFunction(const CString &name, DWORD address, LONG scope)
@@ -455,7 +457,7 @@ void CEOMFGlobals::WriteStatics(const EomfRecord &record)
     if (!ReadEomfSymbols(record, &symbols))
         return;
     LONG scope = symbols.BlockRelative ? symbols.Block : GetBlockCounter();
-    if (m_nDepth > 0 && scope == m_nProcedureBlock + 1)
+    if (m_bInProcedure && scope == m_nProcedureBlock + 1)
         scope = m_nProcedureBlock;
     for (const EomfSymbol &symbol : symbols.Entries) {
         const DWORD value = symbol.IsFlagged() ? DWORD(0) - symbol.Value : symbol.Value;
@@ -492,7 +494,8 @@ void CEOMFGlobals::WriteStatics(const EomfRecord &record)
             continue;
         }
         row.Data[4] = m_nSourceFile;
-        if (m_nDepth == 0) {
+        // A block at module level has no function: its statics are the module's.
+        if (!m_bInProcedure) {
             WriteModulStaticSymbol(row, m_symbols, TRUE);
         } else {
             row.ScopeIndex = PackTypeIndex(m_nModul, scope);

@@ -125,6 +125,7 @@ private:
     LONG m_nDepth = 0;                // blocks open below the current procedure
     LONG m_nProcedureBlock = 0;       // the block number of the current procedure
     LONG m_nProcedureIndex = 0;       // its FunctionIndex
+    BOOL m_bInProcedure = FALSE;      // a procedure's block is open, not only one at module level
     LONG m_nNextTypeNumber = 0x20000;
     std::vector<BYTE> m_typeMarks; // by type index - 128: written or being written
     CKeyedSeek m_seek;

@@ -146,6 +146,9 @@ int CGNU166Globals::AddModule(int number, DWORD fileOffset, const SectionTag &en
     m_nSourceFile = 0;
     m_strDirectory.Empty();
     m_nBlockDepth = 0;
+    m_nScopeCounter = 0;
+    m_bScopeBegun = FALSE;
+    m_nFunctionBlockScope = 0;
     if (!m_moduls.IsOpen())
         m_moduls.Open();
     m_moduls.AddNew();
@@ -207,8 +210,20 @@ int CGNU166Globals::ProcessSymbol(const Gnu166Symbol &symbol, const CString &nam
         AddStaticVariable(name, symbol.Value);
         break;
     case GNU166_N_LBRAC:
+        BeginScopeBeforeFunction();
+        // The outermost block is the function's own scope; each below it has its own.
+        if (m_nBlockDepth > 0)
+            ++m_nScopeCounter;
         ++m_nBlockDepth;
         break;
+    case GNU166_N_RSYM:
+    case GNU166_N_LSYM: {
+        // Locals (letter 'r', or none with a type number) open the function block too.
+        const Gnu166Stab stab = SplitGnu166Stab(name);
+        if (symbol.Type == GNU166_N_RSYM ? stab.Letter == 'r' : stab.Letter == 0 && stab.TypeNumber >= 0)
+            BeginScopeBeforeFunction();
+        break;
+    }
     case GNU166_N_RBRAC:
         if (m_nBlockDepth == 0) {
             SetFailure(QEL_LOAD_READER_FAILED, "A block of module %d ends (N_RBRAC) that did not begin.", m_nModul);
@@ -300,9 +315,11 @@ void CGNU166Globals::AddFunction(const CString &text, DWORD address)
         WritePendingFunction();
     }
     const LONG index = ++m_nFunctionCount;
-    m_nFunctionScope = stab.Letter == 'f' ? m_nModul : -m_nModul;
+    const LONG scope = stab.Letter == 'f' ? m_nModul : -m_nModul;
+    m_bScopeBegun = TRUE;
+    m_nFunctionBlockScope = PackIndexChecked(m_nModul, ++m_nScopeCounter, FALSE);
     m_pendingFunction = PendingFunction{index, stab.Name, address, 0, m_nSection,
-                                        PackedType(m_nModul, stab.TypeNumber), m_nFunctionScope};
+                                        PackedType(m_nModul, stab.TypeNumber), scope};
     m_bFunctionPending = TRUE;
     m_nFunction = index;
     m_nBlockDepth = 0;
@@ -346,6 +363,14 @@ void CGNU166Globals::AddSourceLine(WORD line, DWORD address)
     }
 }
 
+void CGNU166Globals::BeginScopeBeforeFunction()
+{
+    if (m_bScopeBegun)
+        return;
+    m_bScopeBegun = TRUE;
+    m_nFunctionBlockScope = PackIndexChecked(m_nModul, ++m_nScopeCounter, FALSE);
+}
+
 void CGNU166Globals::AddStaticVariable(const CString &text, DWORD address)
 {
     const Gnu166Stab stab = SplitGnu166Stab(text);
@@ -359,7 +384,7 @@ void CGNU166Globals::AddStaticVariable(const CString &text, DWORD address)
     record.Data[3] = 0;
     record.Data[4] = m_nSourceFile;
     if (stab.Letter == 'V') {
-        record.ScopeIndex = m_nFunctionScope;
+        record.ScopeIndex = m_nFunctionBlockScope;
         record.Data[5] = m_nFunction;
         WriteLocalStaticSymbol(record, m_symbols, FALSE);
     } else {

@@ -89,6 +89,9 @@ private:
     void AddFunction(const CString &text, DWORD address);
     void WritePendingFunction();
     void AddSourceLine(WORD line, DWORD address);
+    // Counts the scope of the function block that a block or local opens before the
+    // module's first function, as the module pass does.
+    void BeginScopeBeforeFunction();
     void AddStaticVariable(const CString &text, DWORD address);
     void AddExternalData(const Gnu166Symbol &symbol, const CString &name);
     void AddModuleData(const Gnu166Symbol &symbol, const CString &name);
@@ -117,10 +120,15 @@ private:
     CString m_strDirectory;
     LONG m_nFunctionCount = 0;
     LONG m_nFunction = 0;     // the last function's FunctionIndex, 0 before the first
-    LONG m_nFunctionScope = 0;
     PendingFunction m_pendingFunction;
     BOOL m_bFunctionPending = FALSE;
     int m_nBlockDepth = 0;
+    // The module pass numbers the scopes of a module's function blocks and inner blocks
+    // as they come; counted here alike, so that a function's local static carries the
+    // ScopeIndex of the function's block, which the scope queries match.
+    LONG m_nScopeCounter = 0;
+    BOOL m_bScopeBegun = FALSE; // the module's first function block has been counted
+    LONG m_nFunctionBlockScope = 0;
     std::vector<NewSourceFile> m_newSourceFiles;
     std::map<std::string, LONG> m_sourceFileIndexes; // upper-case path -> index
     // The relation rows of this pass, by key name and pair: the tables need no seek.

@@ -19,8 +19,9 @@
 //                         bound
 //   0x06  type            place: see below                  -        Symbols 2 in the innermost scope
 //   0x07  type number     256 with 0x10000: the one-bit     -        Types: base type "bit" (1 bit), else
-//                         base type; else 16-31 base type,           the bit-field (the three value
-//                         8-15 bit offset, 0-7 width                  fields as Data_1..3, in that order)
+//                         base type; else 16-31 base type,           the bit-field: Data_1 the width,
+//                         8-15 bit offset, 0-7 width                  Data_2 the bit offset, Data_3 1 when
+//                                                                     the base type is a signed integer
 //   0x08  attributes      line of the function's start     -        SourceLines at the function's
 //                         (0: none)                                  address, Length 0
 //   0x09  line            block start                       length   SourceLines, then a block opens

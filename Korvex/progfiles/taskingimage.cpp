@@ -93,6 +93,10 @@ BOOL CTaskingOutImage::Attach(const BYTE *view, uint64_t size, CString *error)
         if (length > 0 && (offset < contents || offset + length > contents + contentsSize))
             return Fail(error, "The contents of section %u (0x%llX bytes at 0x%llX) lie outside the contents area.", i,
                         static_cast<unsigned long long>(length), static_cast<unsigned long long>(offset));
+        // Downloaded whole from its base, it would overwrite what lies behind it.
+        if (length > Word(entry + 4))
+            return Fail(error, "The contents of section %u (0x%llX bytes) are longer than its size in memory (0x%X).", i,
+                        static_cast<unsigned long long>(length), static_cast<unsigned>(Word(entry + 4)));
     }
     const DWORD gapCount = Half(view + gapTable + 4);
     const uint64_t gapRecords = gapTable + kTaskingGapHeadSize;

@@ -83,6 +83,8 @@ TEST(TaskingOutImage, ADamagedFileIsRefusedWithWhereItIsDamaged)
          "The contents of section 4 (0x10000 bytes at 0x9C) lie outside the contents area."},
         {"contents before the contents area", [](TaskingFixture &f) { f.PatchWord(22 + 8, 100); },
          "The contents of section 0 (0x4 bytes at 0x64) lie outside the contents area."},
+        {"contents longer than the section", [](TaskingFixture &f) { f.PatchWord(22 + 4 * 20 + 4, 8); },
+         "The contents of section 4 (0xC bytes) are longer than its size in memory (0x8)."},
         {"gap records past the end", [](TaskingFixture &f) { f.PatchHalf(367 + 4, 2); },
          "The gap table's 2 records run past the end of the file."},
         // Sizes whose sums wrap around in 32 bits.

@@ -41,6 +41,8 @@ struct CTaskingOutFile::ModulePass {
     // The types written so far: a module not yet analysed has no Types rows before its
     // pass (a failed pass leaves none), so the pass needs to ask only itself.
     std::unordered_set<LONG> types;
+    // The base types of signed integers, which make a bit-field of them signed.
+    std::unordered_set<LONG> signedTypes;
 
     // Types under construction.
     BOOL arrayOpen = FALSE;

@@ -1,6 +1,7 @@
 // The type records of the Tasking module pass.
 #include "taskingfile.h"
 
+#include <basetypetable.h>
 #include <packedindex.h>
 #include <typewriters.h>
 
@@ -10,6 +11,13 @@ namespace {
 
 const LONG kOneBitType = 256;
 const LONG kMemberNumbers = 0x10000; // members and enumerators, above the 16-bit type numbers
+
+// Of the base-type codes, those of the signed integers: char, short, long, the 16- and
+// 32-bit int and long long.
+BOOL IsSignedBaseType(LONG code)
+{
+    return code == 1 || code == 3 || code == 5 || code == 9 || code == 11 || code == 107;
+}
 
 } // namespace
 
@@ -71,9 +79,11 @@ BOOL CTaskingOutFile::DispatchType(ModulePass &pass, DWORD index, const TaskingN
             BitFieldTypeRecordTag field;
             field.Modul = pass.modul;
             field.Number = number;
-            field.Data[0] = static_cast<LONG>(record.Value >> 16);
+            // The rows say width, bit offset and sign, as the type query reads them; the
+            // record's base type (bits 16-31) gives only the sign.
+            field.Data[0] = static_cast<LONG>(record.Value & 0xFF);
             field.Data[1] = static_cast<LONG>((record.Value >> 8) & 0xFF);
-            field.Data[2] = static_cast<LONG>(record.Value & 0xFF);
+            field.Data[2] = pass.signedTypes.count(static_cast<LONG>(record.Value >> 16)) != 0 ? 1 : 0;
             WriteBitFieldTypeRecord(field, m_types, FALSE);
         }
         break;
@@ -175,9 +185,16 @@ BOOL CTaskingOutFile::DispatchType(ModulePass &pass, DWORD index, const TaskingN
         base.Name = GetString();
         base.Number = number;
         base.Bits = static_cast<LONG>(record.Value >> 16);
-        if (IsNewType(pass, number) && !WriteBaseTypeRecord(base, m_types, FALSE))
+        if (!IsNewType(pass, number))
+            break;
+        LONG code = 0;
+        if (!FindBaseTypeCode(base.Name, base.Bits, &code) || !WriteBaseTypeRecord(base, m_types, FALSE)) {
             SetNotice("module %d: record %u: \"%s\" of %d bits is no base type", static_cast<int>(pass.modul), index,
                       static_cast<LPCSTR>(base.Name), static_cast<int>(base.Bits));
+            break;
+        }
+        if (IsSignedBaseType(code))
+            pass.signedTypes.insert(number);
         break;
     }
     case TASKING_FUNCTION_TYPE: {

@@ -2,6 +2,7 @@
 
 #include "sfrnumber.h"
 
+#include <cstring>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -298,6 +299,11 @@ BOOL ParseSfrDescription(const char *data, size_t size, LPCSTR fileName, SfrDesc
     error.Empty();
     if (data == nullptr)
         size = 0;
+    // Editors that save UTF-8 may put a byte-order mark in front; it is no text.
+    if (size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0) {
+        data += 3;
+        size -= 3;
+    }
     Reader reader(data != nullptr ? data : "", size);
     try {
         Section section;

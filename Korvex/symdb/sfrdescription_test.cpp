@@ -55,6 +55,11 @@ TEST(SfrDescription, TheSampleIsTakenWithItsCellsInColumnOrder)
     EXPECT_EQ(description.rows[SfrRegisters][3].cells[7].text, ""); // an empty Manual
 }
 
+TEST(SfrDescription, AByteOrderMarkInFrontIsSkipped)
+{
+    EXPECT_EQ(Refusal(std::string("\xEF\xBB\xBF") + kMinimal), "");
+}
+
 TEST(SfrDescription, ColumnsComeInAnyOrderAndQuotedCellsSpanLines)
 {
     SfrDescription description;

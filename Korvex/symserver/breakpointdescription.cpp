@@ -110,8 +110,10 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
     // each line with code at its start, and each row of the address's line at the
     // address (views of one line); every range is taken once, or it would count twice.
     // The function's first line is the lowest of those with code at its start, as the
-    // way back measures the distance from it.
-    const CString function = rows.m_FunctionName, modul = rows.m_ModulName;
+    // way back measures the distance from it. The module is the one whose code this is,
+    // not the query's, which is the first that a shared section relates to.
+    const CString function = rows.m_FunctionName,
+                  modul = BreakpointModulAt(engine, static_cast<DWORD>(queryMode), value);
     LONG functionLine = rows.m_FunctionSourceLine;
     std::vector<LineRange> ranges;
     for (; !rows.IsEOF(); rows.MoveNext()) {
@@ -194,11 +196,7 @@ BOOL DescribeLine(CSymbolEngine &engine, LONG mode, LONG queryMode, DWORD value,
 
 CString BreakpointModulAt(CSymbolEngine &engine, DWORD mode, DWORD value)
 {
-    CStoredQuery query(engine, IDS_Q_MODULBYADDRESS);
-    query.SetAddress(static_cast<LONG>(mode), static_cast<LONG>(value));
-    CDBModuls moduls(ProgramDatabase(engine));
-    moduls.OpenQueryDef(query);
-    return moduls.IsEOF() ? CString() : moduls.m_Name;
+    return engine.ModulNameAt(CdbVariant(static_cast<LONG>(mode)), CdbVariant(static_cast<LONG>(value)));
 }
 
 CString FormatBreakpointDescriptor(const CString &function, const CString &file, LONG line, BOOL plainMarker,

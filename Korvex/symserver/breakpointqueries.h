@@ -27,5 +27,6 @@ BOOL DescribeSourceLine(CSymbolEngine &engine, DWORD value, const SourceLineChoi
 CString FormatBreakpointDescriptor(const CString &function, const CString &file, LONG line, BOOL plainMarker,
                                    const CString &moduls, int occurrence, LONG distance, const CString &offset);
 
-// The name of the first module of the section that holds the address; "" when none.
+// The name of the module whose function holds the address, else of the first module of
+// the section that holds it (modules can share a section); "" when none.
 CString BreakpointModulAt(CSymbolEngine &engine, DWORD mode, DWORD value);

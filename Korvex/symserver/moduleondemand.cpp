@@ -8,6 +8,9 @@
 #include <stringtext.h>
 #include <symdbstrings.h>
 
+#include <cstdlib>
+#include <vector>
+
 namespace {
 
 // Reads `modul` unless the idle pass has passed it or no reader is open. A module that
@@ -19,9 +22,8 @@ void ReadModul(CSymbolEngine &engine, LONG modul)
     engine.ReadModulOrTrace(modul);
 }
 
-// Reads every module of the query's rows (only the first with `firstOnly`) that is not
-// analysed yet.
-void ReadModulsOf(CSymbolEngine &engine, CStoredQuery &query, BOOL firstOnly)
+// Reads every module of the query's rows that is not analysed yet.
+void ReadModulsOf(CSymbolEngine &engine, CStoredQuery &query)
 {
     if (engine.CurrentReader == nullptr || engine.NextModulToRead < 1)
         return;
@@ -33,12 +35,57 @@ void ReadModulsOf(CSymbolEngine &engine, CStoredQuery &query, BOOL firstOnly)
     for (; !moduls.IsEOF(); moduls.MoveNext()) {
         if (!moduls.m_Analyzed)
             pending.Add(moduls.m_ModulIndex);
-        if (firstOnly)
-            break;
     }
     moduls.Close();
     for (int i = 0; i < pending.GetSize(); ++i)
         ReadModul(engine, pending[i]);
+}
+
+// The modules that the section holding the address relates to, in the query's order.
+// Where modules share a section (EOMF's section definitions, Tasking's relation
+// records) there are many of them.
+struct ModulOfSection {
+    LONG index;
+    CString name;
+    BOOL analyzed;
+};
+
+std::vector<ModulOfSection> ModulsOfSectionAt(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &value)
+{
+    CStoredQuery query(engine, IDS_Q_MODULBYADDRESS);
+    query.SetAddress(mode, value);
+    CDBModuls moduls(ProgramDatabase(engine));
+    moduls.OpenQueryDef(query);
+    std::vector<ModulOfSection> found;
+    for (; !moduls.IsEOF(); moduls.MoveNext())
+        found.push_back({moduls.m_ModulIndex, moduls.m_Name, moduls.m_Analyzed});
+    return found;
+}
+
+// The module of the function whose range holds the address, 0 when no function does.
+// Functions come with the globals, so this is known before any module is read.
+long long FunctionModulAt(CSymbolEngine &engine, const VARIANT &mode, const VARIANT &value)
+{
+    CStoredQuery query(engine, IDS_Q_FUNCTIONBYADDRESS);
+    query.SetAddress(mode, value);
+    CDBFunctions function(ProgramDatabase(engine));
+    function.OpenQueryDef(query);
+    // Functions.Scope holds the module with either sign.
+    return function.IsEOF() ? 0 : std::llabs(function.m_Scope);
+}
+
+// Of the section's modules, the one whose function holds the address; NULL when none
+// does, or the function's module is none of them.
+const ModulOfSection *HolderAmong(CSymbolEngine &engine, const std::vector<ModulOfSection> &moduls,
+                                  const VARIANT &mode, const VARIANT &value)
+{
+    if (moduls.size() == 1)
+        return &moduls.front();
+    const long long holder = FunctionModulAt(engine, mode, value);
+    for (const ModulOfSection &modul : moduls)
+        if (holder != 0 && modul.index == holder)
+            return &modul;
+    return nullptr;
 }
 
 } // namespace
@@ -59,9 +106,31 @@ void CSymbolEngine::ReadModulOrTrace(LONG modul)
 
 void CSymbolEngine::EnsureModulAt(const VARIANT &mode, const VARIANT &value)
 {
-    CStoredQuery query(*this, IDS_Q_MODULBYADDRESS);
-    query.SetAddress(mode, value);
-    ReadModulsOf(*this, query, TRUE);
+    if (CurrentReader == nullptr || NextModulToRead < 1)
+        return;
+    const std::vector<ModulOfSection> moduls = ModulsOfSectionAt(*this, mode, value);
+    if (moduls.empty())
+        return;
+    // Where no function tells which of the section's modules holds the address, each
+    // of them may have a line at or before it: all are read, or the line found could be
+    // another module's whose range does not hold the address.
+    if (const ModulOfSection *holder = HolderAmong(*this, moduls, mode, value)) {
+        if (!holder->analyzed)
+            ReadModul(*this, holder->index);
+        return;
+    }
+    for (const ModulOfSection &modul : moduls)
+        if (!modul.analyzed)
+            ReadModul(*this, modul.index);
+}
+
+CString CSymbolEngine::ModulNameAt(const VARIANT &mode, const VARIANT &value)
+{
+    const std::vector<ModulOfSection> moduls = ModulsOfSectionAt(*this, mode, value);
+    if (moduls.empty())
+        return CString();
+    const ModulOfSection *holder = HolderAmong(*this, moduls, mode, value);
+    return holder != nullptr ? holder->name : moduls.front().name;
 }
 
 void CSymbolEngine::EnsureModulsInRange(const VARIANT &mode, const VARIANT &value, const VARIANT &length)
@@ -69,7 +138,7 @@ void CSymbolEngine::EnsureModulsInRange(const VARIANT &mode, const VARIANT &valu
     CStoredQuery query(*this, IDS_Q_MODULSINRANGE);
     query.SetAddress(mode, value);
     query.Set("_Length", length);
-    ReadModulsOf(*this, query, FALSE);
+    ReadModulsOf(*this, query);
 }
 
 BOOL CSymbolEngine::EnsureModulByIndex(LONG modulIndex)
@@ -91,5 +160,5 @@ void CSymbolEngine::EnsureModulByPath(const VARIANT &path)
 {
     CStoredQuery query(*this, IDS_Q_MODULBYPATH);
     query.Set("_Path", path);
-    ReadModulsOf(*this, query, FALSE);
+    ReadModulsOf(*this, query);
 }

@@ -9,6 +9,7 @@ namespace {
 
 const char kAllRegisters[] = "_QUICK_HACK_ALL_";
 const char kAllBlocks[] = "_QUICK_HACK_BLOCKS_";
+const char kDerivative[] = "_QUICK_HACK_DERIVATIVE_";
 const DWORD kNotFound = 0xFFFFFFFF;
 
 // The C16x register areas by index; 5 and 6 do not exist.
@@ -49,6 +50,8 @@ CSfrTables::CSfrTables(const CSfrDerivative &derivative, std::unique_ptr<CSfrReg
         m_hRegisters = QelRegisterObjectHandle(QEL_HANDLE_SFR_REGISTERS, m_Registers.get(), this, AddRefContext,
                                                ReleaseContext);
         m_hBlocks = QelRegisterObjectHandle(QEL_HANDLE_SFR_BLOCKS, m_Blocks.get(), this, AddRefContext, ReleaseContext);
+        m_hDerivative = QelRegisterObjectHandle(QEL_HANDLE_SFR_DERIVATIVE, &m_Derivative, this, AddRefContext,
+                                                ReleaseContext);
     }
 }
 
@@ -79,7 +82,7 @@ void CSfrTables::Retire()
 {
     // The handles hold references of the table's: the set may go inside these calls, so
     // the caller keeps one of its own across Retire.
-    for (std::atomic<DWORD> *handle : {&m_hRegisters, &m_hBlocks}) {
+    for (std::atomic<DWORD> *handle : {&m_hRegisters, &m_hBlocks, &m_hDerivative}) {
         const DWORD withdrawn = handle->exchange(0);
         if (withdrawn != 0)
             QelWithdrawObjectHandle(withdrawn);
@@ -137,8 +140,12 @@ DWORD CSfrTables::GetRegisterAddress(LPCSTR name) const
 {
     if (!RegistersLoaded() || name == nullptr)
         return kNotFound;
-    if (strcmp(name, kAllRegisters) == 0 || strcmp(name, kAllBlocks) == 0) {
-        const DWORD handle = strcmp(name, kAllRegisters) == 0 ? m_hRegisters.load() : m_hBlocks.load();
+    const std::atomic<DWORD> *pseudo = strcmp(name, kAllRegisters) == 0 ? &m_hRegisters
+                                       : strcmp(name, kAllBlocks) == 0  ? &m_hBlocks
+                                       : strcmp(name, kDerivative) == 0 ? &m_hDerivative
+                                                                        : nullptr;
+    if (pseudo != nullptr) {
+        const DWORD handle = pseudo->load();
         return handle != 0 ? handle : kNotFound;
     }
     CString key(name);

@@ -18,18 +18,6 @@
 #include <utility>
 #include <vector>
 
-// The derivative's row of its Derivative table, and where its database was found.
-struct CSfrDerivative {
-    BOOL HasRow = FALSE; // FALSE: the database has no Derivative row
-    CString Name;
-    CString DatabaseName; // the file's name
-    CString DatabasePath; // its full path
-    DWORD AddressSpace = 0;
-    DWORD WordSize = 0;
-    DWORD CoreType = 0;
-    DWORD IRAMSize = 0;
-};
-
 class CSfrTables {
 public:
     // Takes the lists, builds the lookups and registers the list handles (when there are
@@ -57,8 +45,8 @@ public:
     BOOL GetRegisterNameByAddress(DWORD value, LONG space, CString &name) const;
     BOOL GetBitName(DWORD value, LONG bit, LONG space, CString &name) const;
     BOOL GetRegisterNameByAbsoluteAddress(DWORD value, CString &name) const;
-    // A register's first address of mode 1, or a list handle for the pseudo names;
-    // 0xFFFFFFFF when not found.
+    // A register's first address of mode 1, or a handle for the pseudo names (the two
+    // lists and the derivative); 0xFFFFFFFF when not found.
     DWORD GetRegisterAddress(LPCSTR name) const;
     // The C16x register area of `index`: its start, with both bounds in the out values
     // (0xFFFFFFFF for areas 5 and 6, which do not exist).
@@ -88,6 +76,7 @@ private:
     std::vector<CString> m_UnreadResetValues;
     std::atomic<DWORD> m_hRegisters{0};
     std::atomic<DWORD> m_hBlocks{0};
+    std::atomic<DWORD> m_hDerivative{0};
 };
 
 // A counted reference to a set of tables; empty before the first code 3000.

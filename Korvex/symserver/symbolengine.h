@@ -214,7 +214,12 @@ public:
     // of these reads the modules that a query yields and that are not read yet, unless
     // no reader is open or the idle pass has passed them already. A module that cannot
     // be read costs only itself: the query answers from what the database holds.
+    // At an address: the module of the function that holds it when the address's section
+    // relates to several modules, and every one of them where no function holds it.
     void EnsureModulAt(const VARIANT &mode, const VARIANT &value);
+    // The name of the module whose code holds the address, chosen as EnsureModulAt
+    // chooses it ("" when the address's section relates to no module).
+    CString ModulNameAt(const VARIANT &mode, const VARIANT &value);
     void EnsureModulsInRange(const VARIANT &mode, const VARIANT &value, const VARIANT &length);
     // The module's Analyzed flag as it was found, 0 when there is no such module.
     BOOL EnsureModulByIndex(LONG modulIndex);

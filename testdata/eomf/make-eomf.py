@@ -162,6 +162,40 @@ DEPLST_MIXED = {
     'padding': 0,
 }
 
+# Two C modules whose code lies in one CODE section: a query at an address of the second
+# must read the second, although the section relates to the first as well.
+def shared_module(name_, source, at, lines, data_at):
+    return dict(name=name_, translator='C166 V4.0', input=source, model='SMALL',
+                data=[(at, 'CODE', [0xCC, 0x00] * 8)],
+                procs=[dict(name='f' + name_.lower(), offset=at, length=0x10, type='int',
+                            symbols=[('STACK', 'p' + name_.lower(), 2, 'int', False, 0)],
+                            blocks=[dict(offset=at + 4, length=8,
+                                         symbols=[('STACK', 'l' + name_.lower(), 4, 'int', False, 0)])])],
+                lines=[(at, lines)],
+                globals=[('PUBDEF', 0, [('VARIABLE', 'g' + name_.lower(), data_at, 'int', False, 0),
+                                        ('LABEL', 'f' + name_.lower(), at, 'near', False, 0)])],
+                statics=[('LOCSYM', 0, [('VARIABLE', 's' + name_.lower(), data_at + 2, 'int', False, 0)])],
+                proc_statics={'f' + name_.lower(): [('VARIABLE', 'k' + name_.lower(), data_at + 4, 'int', False, 0)]})
+
+# After fa's end, a block at module level: its static belongs to the module, not to fa.
+SHARED_A = shared_module('A', 'a.c', 0x1000, [(10, 0), (11, 4)], 0x8000)
+SHARED_A['blocks'] = [dict(offset=0x1020, length=8, statics=[('VARIABLE', 'ha', 0x8006, 'int', False, 0)])]
+
+SHARED_CODE = {
+    'head': 'LHEADR', 'name': 'SHARED',
+    'lnames': ['CODE', 'DATA'],
+    'sections': [
+        dict(type='CODE', address=0x1000, length=0x80, name=1, cls=0),
+        dict(type='DATA', address=0x8000, length=0x20, name=2, cls=0),
+    ],
+    'types': [],
+    'modules': [
+        SHARED_A,
+        shared_module('B', 'b.c', 0x1040, [(20, 0), (21, 8)], 0x8010),
+    ],
+    'padding': 0,
+}
+
 # ---- the byte writer --------------------------------------------------------------------
 
 def type_indexes(program):
@@ -217,6 +251,8 @@ def write_program(program):
             out.record(0xB9, [address >> 16] + w(address & 0xFFFF) + [SECTION_TYPE[kind]] + data)
         for p in m['procs']:
             write_block(out, p, types, True, m.get('proc_statics', {}).get(p['name'], []))
+        for b in m.get('blocks', []):
+            write_block(out, b, types, False, b.get('statics', []))
         for address, lines in m['lines']:
             body = base(0)
             for line, offset in lines:
@@ -431,6 +467,8 @@ class Model:
             for p in m['procs']:
                 procedures += 1
                 self.globals_block(number, m, state, p, True, procedures)
+            for b in m.get('blocks', []):
+                self.globals_block(number, m, state, b, False, 0)
             for address, lines in m['lines']:
                 s = self.relate(number, state, address + lines[0][1], 0)
                 if s >= 0:
@@ -484,15 +522,18 @@ class Model:
             else:
                 state['functions'].append([index, block['name'], address, block['length'], ret, -modul, call])
             state['depth'], state['procblock'], state['procindex'] = 1, state['blocks'], index
+            state['inproc'] = True
         else:
             state['depth'] += 1
-        statics = m.get('proc_statics', {}).get(block.get('name'), []) if procedure else []
+        statics = m.get('proc_statics', {}).get(block.get('name'), []) if procedure else block.get('statics', [])
         if statics and m['_c']:
             self.static_symbols(modul, m, state, 0, statics)
         for inner in block.get('blocks', []):
             self.globals_block(modul, m, state, inner, False, index)
         if state['depth'] > 0:
             state['depth'] -= 1
+            if state['depth'] == 0:
+                state['inproc'] = False
 
     def label_function(self, state, name_, address, scope, call):
         for f in state['functions']:
@@ -526,7 +567,7 @@ class Model:
 
     def static_symbols(self, modul, m, state, b, symbols):
         scope = state['blocks']
-        if state['depth'] > 0 and scope == state['procblock'] + 1:
+        if state.get('inproc') and scope == state['procblock'] + 1:
             scope = state['procblock']
         for kind, nm, v, t, flagged, bit in symbols:
             t = self.ref(t)
@@ -542,7 +583,7 @@ class Model:
                 continue
             else:
                 continue
-            if state['depth'] == 0:
+            if not state.get('inproc'):
                 self.sym(modul, 4, modul, nm, *data, state['source'], -1)
             else:
                 self.sym(modul, 3, pack(modul, scope), nm, *data, state['source'], state['procindex'])
@@ -559,6 +600,8 @@ class Model:
         for p in m['procs']:
             state['functions'] += 1
             self.module_block(number, m, state, p, True, state['functions'], 0)
+        for b in m.get('blocks', []):
+            self.module_block(number, m, state, b, False, 0, -1)
         for address, lines in m['lines']:
             s = self.find_section(address + lines[0][1], 0)
             for line, offset in lines:
@@ -695,7 +738,7 @@ def damaged(good):
     return cases
 
 def main():
-    for name_, program in (('c-near', C_NEAR), ('deplst-mixed', DEPLST_MIXED)):
+    for name_, program in (('c-near', C_NEAR), ('deplst-mixed', DEPLST_MIXED), ('shared-code', SHARED_CODE)):
         data, offsets = write_program(program)
         with open(os.path.join(HERE, name_ + '.obj'), 'wb') as f:
             f.write(data)

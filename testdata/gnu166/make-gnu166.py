@@ -193,6 +193,7 @@ class Writer:
         module_sections = []
         for number, module in enumerate(self.p.modules, 1):
             self.modul, self.section, self.file, self.directory = number, number, 0, ''
+            self.scopes, self.depth = 0, 0
             self.rows['Moduls'].append([number, module.name, 32 + self.text_size() + self.data_size()
                                         + 12 * len(self.symbols), 1])
             self.symbol(module.name + '.text', N_TEXT, 0, module.start)
@@ -274,7 +275,10 @@ class Writer:
                    m if item.static else -m, 0]
             self.rows['Functions'].append(row)
             self.functions.append((row, item.address))
-            self.function_scope = row[8]
+            # A local static belongs to the scope of its function's block, numbered as
+            # the module pass numbers the module's scopes.
+            self.scopes += 1
+            self.function_scope = pack(m, self.scopes)
             for line, address in item.lines:
                 self.symbol('', N_SLINE, line, address)
                 self.rows['SourceLines'].append([None, line, 1, address, -1, self.section, self.file])
@@ -341,7 +345,11 @@ class Writer:
             elif isinstance(item, Block):
                 self.symbol('', N_LBRAC, 0, item.start)
                 actions.append(('lbrac', item))
+                if self.depth > 0:
+                    self.scopes += 1
+                self.depth += 1
                 self.body(item.body, actions)
+                self.depth -= 1
                 self.symbol('', N_RBRAC, 0, item.end)
                 actions.append(('rbrac', item))
             elif isinstance(item, TypeDef):

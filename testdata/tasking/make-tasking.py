@@ -320,7 +320,7 @@ class Expect:
         owners = [f[0] for f in self.functions if abs(f[8]) == modul]
         st = dict(next_fn=min(owners) if owners else 1, fn=0, fblock=None, blocks=[], depth=0, counter=0,
                   reg=-1, files={}, current=0, section=0, nesting=0, lifetimes={}, next_life=1,
-                  array=None, enum=None, compound=None)
+                  array=None, enum=None, compound=None, signed=set())
         sym = self.symbols
 
         def scope():
@@ -459,7 +459,9 @@ class Expect:
             if n == 256 and r.value == 0x10000:
                 self.add_type(modul, n, 0, "bit", 1, 13)
             else:
-                self.add_type(modul, n, 2, "", r.value >> 16, (r.value >> 8) & 0xFF, r.value & 0xFF)
+                # Width, bit offset, and the sign of the base type.
+                self.add_type(modul, n, 2, "", r.value & 0xFF, (r.value >> 8) & 0xFF,
+                              1 if r.value >> 16 in st["signed"] else 0)
         elif k == 0x0D:
             self.add_type(modul, n, 1, r.name, pack(modul, r.value))
         elif k == 0x0E:
@@ -488,8 +490,10 @@ class Expect:
         elif k == 0x2D:
             codes = {"char": 1, "unsigned char": 2, "short": 3, "long": 5, "unsigned long": 6, "float": 7,
                      "double": 8, "int": 9, "unsigned int": 10, "bit": 13}
-            if (r.name, r.value >> 16) in BASE_TYPES:
+            if (r.name, r.value >> 16) in BASE_TYPES and pack(modul, n) not in self.types:
                 self.add_type(modul, n, 0, r.name, r.value >> 16, codes[r.name])
+                if codes[r.name] in (1, 3, 5, 9):
+                    st["signed"].add(n)
         elif k == 0x37:
             self.add_type(modul, n, 9, "", pack(modul, r.value))
 
@@ -582,7 +586,9 @@ def modules_sample():
         Rec(0x2D, desc=11, value=8 << 16, text="char"),
         Rec(0x2D, desc=12, value=40 << 16, text="int"),          # no base type: no row
         Rec(0x07, desc=256, value=0x10000),
-        Rec(0x07, desc=13, value=(10 << 16) | (3 << 8) | 5),
+        Rec(0x07, desc=13, value=(10 << 16) | (3 << 8) | 5),   # 5 bits at 3 of int: signed
+        Rec(0x2D, desc=24, value=16 << 16, text="unsigned int"),
+        Rec(0x07, desc=25, value=(24 << 16) | (0 << 8) | 9),   # 9 bits at 0 of unsigned int
         Rec(0x0D, desc=14, value=10, text="counter_t"),
         Rec(0x26, desc=15, value=11),
         Rec(0x26, desc=16, value=11 | (1 << 17)),
@@ -597,7 +603,9 @@ def modules_sample():
         Rec(0x28, desc=21, text="point"),
         Rec(0x17, desc=10, value=0, text="x"),
         Rec(0x17, desc=10, value=16, text="y"),
-        Rec(0x12, value=32),
+        Rec(0x17, desc=13, value=32, text="mode"),             # the bit-fields above
+        Rec(0x17, desc=25, value=48, text="count"),
+        Rec(0x12, value=64),
         Rec(0x3B, desc=22, text="word"),
         Rec(0x17, desc=10, value=0, text="w"),
         Rec(0x17, desc=11, value=0, text="b"),
@@ -706,6 +714,35 @@ def modules_sample():
     ], records=recs)
 
 
+def shared_sample():
+    """Two modules whose code lies in one section, which both relate to: a query at an
+    address of the second must read the second."""
+    def modul(name, at, lines, data_at):
+        letter = name[0]
+        return [
+            Rec(0x04, text=name),
+            Rec(0x1D, desc=1, text="src/" + name),
+            Rec(0x56, desc=1),
+            Rec(0x5C, extra=2),
+            Rec(0x2D, desc=10, value=16 << 16, text="int"),
+            Rec(0x16, desc=10, value=data_at, text="g" + letter),
+            Rec(0x1F, desc=10, value=data_at + 2, text="s" + letter),
+            Rec(0x02, desc=lines[0], value=at, extra=4),
+            Rec(0x25, desc=10, value=at, extra=2, text="f" + letter),
+            Rec(0x08, desc=0x04),
+            Rec(0x22, desc=10, value=4, text="p" + letter),
+            Rec(0x06, desc=10, value=2, text="l" + letter),
+            Rec(0x1F, desc=10, value=data_at + 4, text="k" + letter),
+            Rec(0x02, desc=lines[1], value=at + lines[2], extra=4),
+            Rec(0x11, value=at + 0x10),
+            Rec(0x5D, extra=2),
+        ]
+    return Program(version=4, sections=[
+        Sec("CODE", 0x78, 0x1000, 0x80, code(0x80, 1)),
+        Sec("DATA", 0x7A, 0x8000, 0x20, code(0x20, 2)),
+    ], records=modul("a.c", 0x1000, (10, 11, 4), 0x8000) + modul("b.c", 0x1040, (20, 21, 8), 0x8010))
+
+
 def bench_sample(modules):
     """A program of `modules` modules of alike size: types, variables, functions with
     parameters, locals, blocks and lines."""
@@ -764,6 +801,7 @@ def main():
         "sections-v3.out": sections_sample(3),
         "sections-v4.out": base,
         "modules.out": modules_sample(),
+        "shared-code.out": shared_sample(),
     }
     for name, program in samples.items():
         with open(os.path.join(HERE, name), "wb") as f:
