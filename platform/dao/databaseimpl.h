@@ -111,7 +111,9 @@ private:
     void ExecInternal(const std::string &sql, const char *source);
     void CreateCatalog(const std::string &password, const char *source);
     struct FormatRows;
-    FormatRows ReadFormatRows();
+    static FormatRows ReadFormatRows(sqlite3 *db);
+    // Refuses a file that SQLite would change as it opens it unless the file is ours.
+    void CheckCompanions(const char *source);
     void CheckFormat(const std::string &password, const char *source);
     void CheckPages(const char *source);
     void LoadDefinitions(const char *source);
