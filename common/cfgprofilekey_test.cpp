@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -143,6 +144,12 @@ TEST_P(KeySpecs, GiveTheEntryTypeAndDefault)
     EXPECT_EQ(client.IsConfigured(), c.configured ? TRUE : FALSE);
     EXPECT_STREQ(client.GetEntry(), c.entry);
     EXPECT_EQ(Describe(client.GetDefault()), Expected(c));
+}
+
+// A case shows as its key text, quoted, in the test's name and its failures.
+void PrintTo(const KeySpecCase &c, std::ostream *out)
+{
+    *out << '"' << c.keyText << '"';
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, KeySpecs, ::testing::ValuesIn(kCases));

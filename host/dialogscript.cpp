@@ -421,7 +421,16 @@ bool DialogScript::Act(HWND dialog, const std::string &action)
             Fail(action + ": commands run on the session's thread only");
             return false;
         }
-        if (!runner(action.substr(4)))
+        // A command may open a dialog whose answer runs a command in turn, each inside
+        // the modal loop of the one before: unbounded, the script would run out of stack.
+        if (m_commandDepth == kMostNestedCommands) {
+            Fail(action + ": commands of answers nest " + std::to_string(kMostNestedCommands) + " deep at most");
+            return false;
+        }
+        ++m_commandDepth;
+        const bool succeeded = runner(action.substr(4));
+        --m_commandDepth;
+        if (!succeeded)
             Fail(action + ": the command failed");
         return true;
     }

@@ -55,7 +55,8 @@ public:
     bool Queue(const std::vector<std::string> &words, std::string *error);
 
     // Runs a cmd: action's command line; true when it succeeded. It is called only on the
-    // thread that sets it: a cmd: action of a dialog of another thread fails.
+    // thread that sets it: a cmd: action of a dialog of another thread fails, and so does
+    // one that would run inside 16 others.
     void SetCommandRunner(std::function<bool(const std::string &line)> runner);
 
     // The answers not taken yet.
@@ -123,6 +124,8 @@ private:
     std::string m_chosenFolder;
     std::function<bool(const std::string &)> m_runner;
     DWORD m_runnerThread = 0;
+    static constexpr int kMostNestedCommands = 16;
+    int m_commandDepth = 0; // cmd: actions running, one inside the other; the runner's thread only
     bool m_installed = false;
 };
 

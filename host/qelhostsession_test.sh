@@ -9,10 +9,12 @@ export QEL_REGISTRY="$dir/registry"
 tab=$(printf '\t')
 
 # expect EXPECTED-STATUS EXPECTED-STDOUT EXPECTED-STDERR SCRIPT: runs the script given on
-# standard input and compares both outputs and the exit status.
+# standard input (under $timed, when a case sets it) and compares both outputs and the
+# exit status.
+timed=
 expect() {
   printf '%s\n' "$4" > "$dir/script"
-  "$qelhost" session - < "$dir/script" > "$dir/out" 2> "$dir/err"
+  $timed "$qelhost" session - < "$dir/script" > "$dir/out" 2> "$dir/err"
   status=$?
   printf '%s' "$2" > "$dir/expected-out"
   printf '%s' "$3" > "$dir/expected-err"
@@ -301,17 +303,52 @@ end"
   ;;
 ShowsTheProgressOfALoad)
   # The progress window of a load registers with the host, fills both bars and closes
-  # itself, being the active window, once the load is done.
+  # itself, being the active window, once the load is done. After a load that failed it
+  # stays open, and the command ends at once: the session would not end within its
+  # limit if it waited for the window.
   cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/arm7-mixed.elf" || exit 1
+  timed="timeout 30"
   expect 0 "> start
 > dialog download $dir/arm7-mixed.elf
 download 0 closed
 bytes 100% 408 of 1015
 analysis 100%
+> dialog download $dir/missing.elf
+download 5 open
+bytes 0% 0 of 0
+analysis 0%
 > end
 " "" "start
 dialog download $dir/arm7-mixed.elf
+dialog download $dir/missing.elf
 end"
+  ;;
+FailsAnswersWhoseCommandsNestTooDeep)
+  # Each answer's command opens the next dialog inside the one before; the seventeenth
+  # would run inside sixteen, and fails the session instead of exhausting its stack.
+  # Each dialog then ends cancelled, and each command around the one refused fails.
+  script=start out='> start
+'
+  for level in $(seq 17); do
+    script="$script
+answer 226 \"cmd:dialog pos\" cancel"
+    out="$out> answer 226 \"cmd:dialog pos\" cancel
+"
+  done
+  script="$script
+dialog pos
+end"
+  for level in $(seq 17); do out="$out> dialog pos
+"; done
+  out="${out}pos cancel -
+failed cmd:dialog pos: commands of answers nest 16 deep at most
+"
+  for level in $(seq 15); do out="${out}pos cancel -
+failed cmd:dialog pos: the command failed
+"; done
+  expect 1 "${out}pos cancel -
+" 'error: line 19: cmd:dialog pos: the command failed
+' "$script"
   ;;
 LoadsThroughTheMenuAndOffersTheProgramNextTime)
   # The menu's load asks for the file, shows its progress and tells the host the program's
@@ -945,6 +982,9 @@ RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }
   "$qelhost" session "$dir/missing" > /dev/null 2>&1; [ $? -eq 1 ] || { echo "FAIL: a missing script is not exit 1"; exit 1; }
+  "$qelhost" session "$dir" > "$dir/out" 2> "$dir/err"; status=$?
+  [ $status -eq 2 ] && [ ! -s "$dir/out" ] && [ "$(cat "$dir/err")" = "qelhost: the script $dir is a folder" ] ||
+    { echo "FAIL: a folder as the script gives exit $status"; cat "$dir/err"; exit 1; }
   ;;
 *)
   echo "no case $case"; exit 1 ;;

@@ -24,6 +24,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -443,6 +444,12 @@ int RunSessionScript(int count, char **arguments)
     std::ifstream file;
     bool fromInput = std::strcmp(arguments[0], "-") == 0;
     if (!fromInput) {
+        // A folder opens as a stream that reads nothing: it would run as an empty script.
+        std::error_code ignored;
+        if (std::filesystem::is_directory(arguments[0], ignored)) {
+            std::fprintf(stderr, "qelhost: the script %s is a folder\n", arguments[0]);
+            return 2;
+        }
         file.open(arguments[0], std::ios::binary);
         if (!file) {
             std::fprintf(stderr, "qelhost: the script %s cannot be read: %s\n", arguments[0], std::strerror(errno));

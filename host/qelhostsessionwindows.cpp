@@ -46,8 +46,8 @@ void PumpUntil(Done done, DWORD timeoutMs)
         DispatchMessageA(&message);
 }
 
-// The progress window of a load of `path`, pumped until the load has ended and the window
-// has hidden or closed itself (or a minute has passed).
+// The progress window of a load of `path`, pumped until the load has failed, or has
+// succeeded and the window has hidden or closed itself (or a minute has passed).
 bool Download(IUnknown *debugServer, const std::string &path)
 {
     CDownloadDialog dialog;
@@ -63,7 +63,10 @@ bool Download(IUnknown *debugServer, const std::string &path)
         status = -2;
     const DWORD kMinute = 60000;
     PumpUntil([&] { return status != -1; }, kMinute);
-    PumpUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kMinute);
+    // The window hides or closes itself after a load that succeeded; after one that
+    // failed it stays for the user to read.
+    if (status == 0)
+        PumpUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); }, kMinute);
     std::printf("download %ld %s\n", static_cast<long>(status),
                 !IsWindow(window) ? "closed" : IsWindowVisible(window) ? "open" : "hidden");
     // What the bars and texts showed last, which outlives a window that closed itself.

@@ -87,11 +87,6 @@ int CEOMFGlobals::ReadGlobals(HWND progressWindow)
     const int result = CEOMFSections::ReadSections(progressWindow);
     if (result != 1)
         return result;
-    if (m_bInModule) {
-        SetNotice("The EOMF file ends inside module %s, without its MODEND.", static_cast<LPCSTR>(GetModuleName()));
-        FlushFunctions();
-        m_bInModule = FALSE;
-    }
     WriteRegisterMap();
     MarkAnalyzed();
     return 1;
@@ -124,7 +119,6 @@ int CEOMFGlobals::ProcessRecord(const EomfRecord &record, HWND)
         FlushFunctions();
         m_functionList.clear();
         m_lineSections.clear();
-        m_bInModule = FALSE;
         break;
     case EOMF_LINNUM:
         WriteLines(record);
@@ -181,7 +175,6 @@ void CEOMFGlobals::BeginModule(const EomfRecord &record)
     m_nSourceFile = 0;
     m_nLinedSourceFile = 0;
     m_nSection = -1;
-    m_bInModule = TRUE;
 }
 
 void CEOMFGlobals::ReadTranslator(const EomfRecord &record)

@@ -118,7 +118,6 @@ private:
     CDBSectionSourceFileRel m_sectionSourceFiles;
     CDBSectionsBinary m_sectionRows;
     BOOL m_bAnalyzed = FALSE;
-    BOOL m_bInModule = FALSE;
     std::vector<Function> m_functionList;
     std::vector<BYTE> m_lineSections; // 1: the section holds lines of the module
     LONG m_nLinedSourceFile = 0;      // the source file last flagged as holding lines

@@ -74,12 +74,18 @@ int CEOMFSections::FirstPass(HWND progressWindow)
             sawModend = TRUE;
         }
     }
-    // Bytes after the last module that make no record are padding; anywhere else the
-    // program would be loaded in part as if whole.
-    if (result == CEomfCursor::TRUNCATED && (inModule || !sawModend)) {
-        SetFailure(QEL_LOAD_READER_FAILED,
-                   "The EOMF file is truncated at offset %u: the record there ends beyond the file.",
-                   cursor.GetOffset());
+    // A file cut inside a module, or before the end of its first, would load in part as
+    // if whole, whether the cut falls inside a record or between two. Bytes after the
+    // last module that make no record are padding.
+    if (inModule || !sawModend) {
+        if (result == CEomfCursor::TRUNCATED)
+            SetFailure(QEL_LOAD_READER_FAILED,
+                       "The EOMF file is truncated at offset %u: the record there ends beyond the file.",
+                       cursor.GetOffset());
+        else
+            SetFailure(QEL_LOAD_READER_FAILED,
+                       "The EOMF file is truncated at offset %u: it ends before the MODEND record of %s.",
+                       cursor.GetOffset(), inModule ? "its last module" : "any module");
         return 0;
     }
     // One download for the whole program, once every record has been checked.

@@ -9,8 +9,8 @@
 //
 // A file is refused whole, before anything is downloaded, when a record's checksum is
 // wrong, a PEDATA, VECTAB, SECDEF or XSECDEF record is shorter than its fields, or the
-// file ends inside a module or before any MODEND: a load of part of a program would look
-// like a load of all of it. Bytes after the last MODEND that make no whole record are
+// file ends (inside a record or between two) inside a module or before any MODEND: a
+// load of part of a program would look like a load of all of it. Bytes after the last MODEND that make no whole record are
 // padding: the walk stops there with a notice.
 #pragma once
 
@@ -93,5 +93,4 @@ private:
     LONG m_nBlockCounter = 0;
     LONG m_nProcedures = 0;
     DWORD m_nNextType = 128; // the type index of the next TYPNEW of the second pass
-    DWORD m_nLastModend = 0; // the end of the last MODEND, 0 before one
 };

@@ -199,6 +199,37 @@ void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition)
     table.Append();
 }
 
+// Calls `visit(name, sql)` for each query of the string table, in ascending id order, in
+// groups of the size that string IDS_DB_QUERY_GROUP gives: a missing name ends its group,
+// an empty group ends the list. FALSE when the group size is missing, a name has no SQL,
+// there is no query, or `visit` answers FALSE (which ends the walk).
+template <class Visit>
+BOOL ForEachStoredQuery(const StringSource &strings, Visit visit)
+{
+    CString groupText;
+    if (!strings(IDS_DB_QUERY_GROUP, groupText))
+        return FALSE;
+    UINT group = static_cast<UINT>(std::strtoul(groupText, nullptr, 10));
+    if (group == 0)
+        return FALSE;
+    BOOL complete = FALSE;
+    UINT id = 1000 + group;
+    while (id < IDS_DB_QUERY_END) {
+        CString name, sql;
+        if (!strings(id, name)) {
+            if (id % group == 0)
+                break; // an empty group ends the list
+            id = (id / group + 1) * group;
+            continue;
+        }
+        if (!strings(id + 1, sql) || !visit(name, sql))
+            return FALSE;
+        complete = TRUE;
+        id += 2;
+    }
+    return complete;
+}
+
 } // namespace
 
 std::vector<SymbolDatabaseTable> GetSymbolDatabaseTables()
@@ -226,30 +257,23 @@ BOOL CreateStoredQueries(CdbDatabase *pDatabase)
 
 BOOL CreateStoredQueries(CdbDatabase *pDatabase, const StringSource &strings)
 {
-    CString groupText;
-    if (!strings(IDS_DB_QUERY_GROUP, groupText))
-        return FALSE;
-    UINT group = static_cast<UINT>(std::strtoul(groupText, nullptr, 10));
-    if (group == 0)
-        return FALSE;
-    BOOL complete = FALSE;
-    UINT id = 1000 + group;
-    while (id < IDS_DB_QUERY_END) {
-        CString name, sql;
-        if (!strings(id, name)) {
-            if (id % group == 0)
-                break; // an empty group ends the list
-            id = (id / group + 1) * group;
-            continue;
-        }
-        if (!strings(id + 1, sql))
-            return FALSE;
+    return ForEachStoredQuery(strings, [&](const CString &name, const CString &sql) {
         CQelQueryDef query(pDatabase);
         query.Create(name, sql);
-        complete = TRUE;
-        id += 2;
-    }
-    return complete;
+        return TRUE;
+    });
+}
+
+BOOL HasStoredQueries(CdbDatabase *pDatabase)
+{
+    return ForEachStoredQuery([](UINT id, CString &text) { return text.LoadString(id); },
+                              [&](const CString &name, const CString &sql) {
+                                  CQelQueryDef query(pDatabase);
+                                  query.Open(name);
+                                  CString stored;
+                                  QeldbCall([&] { stored = query.m_QueryDef.GetSQL(); });
+                                  return stored == sql;
+                              });
 }
 
 void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime)

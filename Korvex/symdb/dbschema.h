@@ -25,6 +25,9 @@ using StringSource = std::function<BOOL(UINT id, CString &text)>;
 // has no SQL.
 BOOL CreateStoredQueries(CdbDatabase *pDatabase);
 BOOL CreateStoredQueries(CdbDatabase *pDatabase, const StringSource &strings);
+// Whether every query of the string table is stored with its own text: one changed or
+// lost answers wrongly or not at all. A query that cannot be read throws CQeldbException.
+BOOL HasStoredQueries(CdbDatabase *pDatabase);
 
 // A table of the schema: its name, and the name of its primary index ("" when it has
 // none).

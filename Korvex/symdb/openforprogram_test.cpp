@@ -10,8 +10,12 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -80,6 +84,15 @@ protected:
         version.Open();
         EXPECT_EQ(version.m_Version, 214);
         return HasMarker(db);
+    }
+
+    // Runs SQL on the file as plain SQLite, as another tool would.
+    static void RunSql(const CString &path, const char *sql)
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(path, &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
     }
 
     static std::string Contents(const CString &path)
@@ -220,6 +233,26 @@ TEST_F(OpenForProgramTest, ADatabaseWithoutTheTablesIsRebuilt)
     EXPECT_FALSE(NextLoadKeeps());
 }
 
+// A query changed by one byte, or lost, would fail or mislead every request that runs
+// it; a catalog table lost leaves the file unreadable. Either is damage to a file of
+// ours, which the password tells.
+TEST_F(OpenForProgramTest, ADatabaseOfOursWithAStoredQueryOrItsCatalogDamagedIsRebuilt)
+{
+    const char *damages[] = {
+        "UPDATE MSysDaoQueries SET SQL = substr(SQL, 1, 40) || 'X' || substr(SQL, 42) WHERE Name = 'FunctionByName'",
+        "UPDATE MSysDaoQueries SET Name = 'FunctionByNamf' WHERE Name = 'FunctionByName'",
+        "DELETE FROM MSysDaoQueries WHERE Name = 'FunctionByName'",
+        "DROP TABLE MSysDaoIndexes",
+    };
+    for (const char *damage : damages) {
+        SCOPED_TRACE(damage);
+        MakeLoadedDatabase();
+        RunSql(m_database, damage);
+        EXPECT_FALSE(NextLoadKeeps());
+        ASSERT_EQ(remove(m_database), 0);
+    }
+}
+
 TEST_F(OpenForProgramTest, ADatabaseOfOursDamagedPastItsMarkIsRebuilt)
 {
     // Cut short, or with pages that the check of the Version, Program and Sections rows
@@ -313,6 +346,68 @@ TEST_F(OpenForProgramTest, AnSqliteFileOfAnotherToolIsLeftAlone)
     CString description;
     EXPECT_EQ(LoadError(&description), 3343u);
     EXPECT_EQ(Contents(m_database), before);
+}
+
+// SQLite writes to a file as it opens it when a log or a hot journal lies beside it;
+// the file is found to be foreign before, and stays as it was with its companions.
+TEST_F(OpenForProgramTest, AForeignSqliteFileWithALogOrAHotJournalIsLeftByteForByte)
+{
+    const CString log = m_database + "-wal";
+    const CString journal = m_database + "-journal";
+    auto withLog = [&] {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(m_database, &db), SQLITE_OK);
+        sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE t(x); INSERT INTO t VALUES(1);", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        ASSERT_FALSE(Contents(log).empty());
+    };
+    auto withHotJournal = [&] {
+        RunSql(m_database, "CREATE TABLE t(x); INSERT INTO t VALUES(1);");
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // More than the cache holds, so that changed pages reach the file; the
+            // process dies inside the transaction.
+            sqlite3 *db = nullptr;
+            sqlite3_open(m_database, &db);
+            sqlite3_exec(db,
+                         "PRAGMA cache_size=2; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                         "WHERE i < 400) INSERT INTO t SELECT randomblob(3000) FROM n;",
+                         nullptr, nullptr, nullptr);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        const std::string hot = Contents(journal);
+        ASSERT_TRUE(!hot.empty() && hot[0] != '\0');
+    };
+    auto withMarkAlone = [&] {
+        RunSql(m_database, "CREATE TABLE MSysDaoInfo(Name TEXT PRIMARY KEY, Value TEXT NOT NULL);"
+                           "INSERT INTO MSysDaoInfo VALUES('Format', 'Qelvane DAO 1');");
+    };
+    const std::pair<const char *, std::function<void()>> cases[] = {
+        {"a log not checkpointed", withLog},
+        {"a hot journal", withHotJournal},
+        {"the mark of the engine without its catalog", withMarkAlone},
+    };
+    for (const auto &[what, make] : cases) {
+        SCOPED_TRACE(what);
+        for (const CString &path : {m_database, log, journal})
+            remove(path);
+        make();
+        const std::string before[] = {Contents(m_database), Contents(log), Contents(journal)};
+        CString description;
+        EXPECT_EQ(LoadError(&description), 3343u);
+        EXPECT_GE(description.Find("is not a symbol database"), 0) << static_cast<LPCTSTR>(description);
+        EXPECT_TRUE(Contents(m_database) == before[0]) << "the file was changed";
+        EXPECT_TRUE(Contents(log) == before[1]) << "the log was changed";
+        EXPECT_TRUE(Contents(journal) == before[2]) << "the journal was changed";
+        EXPECT_EQ(std::filesystem::exists(static_cast<LPCTSTR>(log)), !before[1].empty());
+        EXPECT_EQ(std::filesystem::exists(static_cast<LPCTSTR>(journal)), !before[2].empty());
+    }
 }
 
 TEST_F(OpenForProgramTest, ADatabaseOfAnotherToolIsLeftAlone)

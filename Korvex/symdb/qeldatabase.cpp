@@ -171,8 +171,9 @@ BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL re
             throw;
         case kForeignFile:
             // An empty file is what a process leaves that died while creating the
-            // database: there is nothing in it to keep.
-            if (CFile::GetStatus(path, status) && status.m_size == 0) {
+            // database: there is nothing in it to keep. One that carries a password is
+            // ours, whatever else of its catalog is lost.
+            if ((CFile::GetStatus(path, status) && status.m_size == 0) || HasPassword(path)) {
                 e->Delete();
                 stale = TRUE;
                 break;
@@ -238,7 +239,11 @@ BOOL CQelDatabase::IsCurrent(const CString &programPath)
             return FALSE;
         CDBSections sections(m_pDatabase);
         sections.Open();
-        return !sections.IsEOF();
+        if (sections.IsEOF())
+            return FALSE;
+        // A stored query damaged in the file fails or misleads every request that runs
+        // it: the database is damaged as one that fails the page check is.
+        return HasStoredQueries(m_pDatabase);
     } catch (CQeldbException *e) {
         e->Delete();
         return FALSE;

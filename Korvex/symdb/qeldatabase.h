@@ -34,8 +34,9 @@ public:
 
     // Opens the symbol database of the program file `programPath`, named after
     // `basePath` with ".mdb" for its extension, when it still describes the program
-    // file, or builds it anew (always when `rebuild` is 1). A damaged database, or one
-    // with another password, is rebuilt too: it is a cache. A file that another
+    // file, or builds it anew (always when `rebuild` is 1). A damaged database (its
+    // pages, its catalog or the text of a stored query), or one with another password,
+    // is rebuilt too: it is a cache. A file that another
     // connection holds, or that is not proven to be a symbol database of this system
     // (damage that hides the engine's format mark leaves nothing to prove it), is left
     // as it is and the load fails with CQeldbException. TRUE with the database open.

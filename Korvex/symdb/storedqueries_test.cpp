@@ -6,6 +6,7 @@
 // two source files of one short name, a static function with a negative Scope.
 #include "nameencoding.h"
 #include "packedindex.h"
+#include "qeldbexception.h"
 #include "qelquerydef.h"
 #include "queryrecordsets.h"
 #include "sectionwriter.h"
@@ -382,6 +383,30 @@ TEST_F(StoredQueriesTest, FunctionsByNameAndPathTakeTheModuleWithEitherSign)
     // A header that two modules include gives the functions of both.
     EXPECT_EQ(Run("FunctionByNameAndPath", {{"_Name", "*"}, {"_Path", "/src/defs.h"}}, {"Name"}),
               Rows({"main", "helper", "util", "Main"}));
+}
+
+// A name or path of more characters than any reader keeps is refused by its length
+// before SQLite sees it; one of the most characters taken still runs as a pattern, even
+// when each character takes three bytes in SQLite's text.
+TEST_F(StoredQueriesTest, ANameOrPathLongerThanAnyKeptIsRefusedBeforeTheQueryRuns)
+{
+    const std::string longest(16384, '\x80'); // the euro sign
+    const std::string tooLong(16385, 'm');
+    const std::pair<const char *, const char *> queries[] = {{"FunctionByName", "_Name"},
+                                                             {"FunctionsOfSourceFile", "_Path"}};
+    for (const auto &[query, parameter] : queries) {
+        SCOPED_TRACE(query);
+        EXPECT_EQ(Run(query, {{parameter, longest.c_str()}}, {"Name"}), Rows());
+        try {
+            Run(query, {{parameter, tooLong.c_str()}}, {"Name"});
+            ADD_FAILURE() << "the name was taken";
+        } catch (CQeldbException *e) {
+            EXPECT_EQ(e->m_nErrorCode, 3001u);
+            EXPECT_GE(e->m_strDescription.Find("has 16385 characters; at most 16384"), 0)
+                << static_cast<LPCTSTR>(e->m_strDescription);
+            e->Delete();
+        }
+    }
 }
 
 TEST_F(StoredQueriesTest, AFunctionInEveryModuleOfAName)

@@ -4,6 +4,7 @@
 #include "querytesting.h"
 
 #include <dbschema.h>
+#include <eomfrecord.h>
 #include <eomftesting.h>
 #include <hostreports.h>
 #include <programinfo.h>
@@ -311,7 +312,7 @@ TEST_F(EomfLoadTest, DamagedFilesFailWithStatus7AndLeaveNoDatabase)
     }
 }
 
-TEST_F(EomfLoadTest, AShortDebugRecordOrACleanEndInsideAModuleLoadsWhatIsWhole)
+TEST_F(EomfLoadTest, AShortDebugRecordIsSkippedWithATrace)
 {
     const std::vector<BYTE> file = {
         0x82, 0x03, 0x00, 0x01, 'P', 0x2A,                 // LHEADR "P"
@@ -319,17 +320,51 @@ TEST_F(EomfLoadTest, AShortDebugRecordOrACleanEndInsideAModuleLoadsWhatIsWhole)
         0x88, 0x07, 0x00, 0x00, 0x00, 'C', '1', '6', '6', 0x91, // COMMENT Translator "C166"
         // PUBDEF, base 0, an entry whose name of 3 characters is cut off.
         0xB3, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x03, 0x44,
+        0x8A, 0x01, 0x00, 0x75,                            // MODEND
     };
     ASSERT_EQ(LoadStatus(WriteProgram("short.obj", file)), StatusSuccess);
     EXPECT_EQ(CDBModuls(Database()).GetRecordCount(), 1);
     EXPECT_EQ(CDBSymbolInfo(Database()).GetRecordCount(), 0);
-    bool shortTraced = false, endTraced = false;
-    for (const std::string &text : TraceTexts()) {
+    bool shortTraced = false;
+    for (const std::string &text : TraceTexts())
         shortTraced |= text.find("PUBDEF record at offset 22 is shorter than its fields") != std::string::npos;
-        endTraced |= text.find("ends inside module M") != std::string::npos;
-    }
     EXPECT_TRUE(shortTraced);
-    EXPECT_TRUE(endTraced);
+}
+
+// A file cut between two records looks whole record by record: only a module without
+// its MODEND, or no module ended at all, tells that the rest is missing. A cut right
+// after a MODEND leaves a program of fewer modules, which nothing tells from one that
+// was built so.
+TEST_F(EomfLoadTest, EveryCutBetweenRecordsBeforeTheLastModendFailsWithStatus7)
+{
+    int cuts = 0;
+    for (const char *name : {"c-near.obj", "deplst-mixed.obj"}) {
+        std::ifstream in(fs::path(kQelSourceDir) / "testdata/eomf" / name, std::ios::binary);
+        const std::vector<BYTE> whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        CEomfCursor records(whole.data(), static_cast<DWORD>(whole.size()));
+        EomfRecord record;
+        BYTE previous = 0;
+        for (auto result = records.First(0, &record); result == CEomfCursor::RECORD; result = records.Next(&record)) {
+            const BYTE type = record.Type;
+            if (record.Offset == 0 || previous == EOMF_MODEND) {
+                previous = type;
+                continue;
+            }
+            previous = type;
+            ++cuts;
+            const std::string cut = name + std::string(" cut at ") + std::to_string(record.Offset);
+            std::string text;
+            EXPECT_EQ(LoadStatus(WriteProgram("cut.obj", std::vector<BYTE>(whole.begin(), whole.begin() + record.Offset)),
+                                 &text),
+                      7)
+                << cut;
+            EXPECT_NE(text.find("truncated at offset " + std::to_string(record.Offset)), std::string::npos)
+                << cut << ": " << text;
+            EXPECT_TRUE(DatabasesIn().empty()) << cut;
+            EXPECT_TRUE(m_host->Downloads()->Blocks().empty()) << cut;
+        }
+    }
+    EXPECT_GT(cuts, 70);
 }
 
 // The samples of testdata/eomf and what their descriptions give, table by table

@@ -1,5 +1,6 @@
 #include "databaseimpl.h"
 
+#include "companions.h"
 #include "daoerror.h"
 #include "jeterror.h"
 #include "jetlike.h"
@@ -100,6 +101,7 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Open(const std::string &path, bool e
     if (!claim)
         ThrowClaimFailure(failure, path, source);
     std::shared_ptr<DatabaseImpl> db(new DatabaseImpl(path, readOnly, std::move(claim)));
+    db->CheckCompanions(source);
     db->Connect(exclusive, source);
     db->CheckFormat(password, source);
     db->Tune(source);
@@ -203,11 +205,11 @@ struct DatabaseImpl::FormatRows {
     std::string format, salt, check;
 };
 
-DatabaseImpl::FormatRows DatabaseImpl::ReadFormatRows()
+DatabaseImpl::FormatRows DatabaseImpl::ReadFormatRows(sqlite3 *db)
 {
     FormatRows rows;
     sqlite3_stmt *raw = nullptr;
-    rows.rc = sqlite3_prepare_v2(m_db, "SELECT Name, Value FROM MSysDaoInfo", -1, &raw, nullptr);
+    rows.rc = sqlite3_prepare_v2(db, "SELECT Name, Value FROM MSysDaoInfo", -1, &raw, nullptr);
     Statement statement(raw);
     rows.prepared = raw != nullptr;
     while (rows.rc == SQLITE_OK || rows.rc == SQLITE_ROW) {
@@ -225,6 +227,30 @@ DatabaseImpl::FormatRows DatabaseImpl::ReadFormatRows()
     return rows;
 }
 
+void DatabaseImpl::CheckCompanions(const char *source)
+{
+    switch (FindCompanions(m_path)) {
+    case Companions::None:
+        return;
+    case Companions::WriteAheadLog:
+        ThrowJet(source, JET_UNRECOGNIZED_FORMAT, m_path);
+    case Companions::HotJournal:
+        break;
+    }
+    // The mark is read from the file as it lies, the journal unheeded. A transaction of
+    // ours that died changed table pages, never the mark's: a file of ours shows it
+    // still, and its journal is rolled back by the connection that opens it next.
+    sqlite3 *probe = nullptr;
+    int rc = sqlite3_open_v2(ImmutableUri(m_path).c_str(), &probe,
+                             SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (!probe)
+        throw std::bad_alloc();
+    const FormatRows rows = rc == SQLITE_OK ? ReadFormatRows(probe) : FormatRows();
+    sqlite3_close_v2(probe);
+    if (rows.format != kFormat)
+        ThrowJet(source, JET_UNRECOGNIZED_FORMAT, m_path);
+}
+
 void DatabaseImpl::CheckFormat(const std::string &password, const char *source)
 {
     // Damage is told from a foreign file only once the mark has been read: damage that
@@ -232,7 +258,7 @@ void DatabaseImpl::CheckFormat(const std::string &password, const char *source)
     // file that nothing proves to be of this engine, and a caller that rebuilds damaged
     // databases must not take another program's damaged file for one of its own.
     InternalScope internal(m_internal);
-    FormatRows rows = ReadFormatRows();
+    FormatRows rows = ReadFormatRows(m_db);
     bool damaged = false;
     if (rows.format != kFormat && (rows.rc & 0xFF) == SQLITE_CORRUPT) {
         // SQLite refuses the whole file when it is shorter than its header says, or
@@ -243,7 +269,7 @@ void DatabaseImpl::CheckFormat(const std::string &password, const char *source)
         damaged = true;
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_DEFENSIVE, 0, nullptr);
         if (sqlite3_exec(m_db, "PRAGMA writable_schema=ON", nullptr, nullptr, nullptr) == SQLITE_OK)
-            rows = ReadFormatRows();
+            rows = ReadFormatRows(m_db);
     }
     int primary = rows.rc & 0xFF;
     if (rows.format != kFormat) {
@@ -284,10 +310,15 @@ void DatabaseImpl::LoadDefinitions(const char *source)
     InternalScope internal(m_internal);
     m_tables.clear();
     m_queries.clear();
+    auto foreign = [&]() { ThrowJet(source, JET_UNRECOGNIZED_FORMAT, m_path); };
     auto prepare = [&](const char *sql) {
         sqlite3_stmt *raw = nullptr;
         int rc = sqlite3_prepare_v2(m_db, sql, -1, &raw, nullptr);
         Statement statement(raw);
+        // A catalog table or column that is missing: the mark alone makes no database
+        // of this engine.
+        if ((rc & 0xFF) == SQLITE_ERROR)
+            foreign();
         if (rc != SQLITE_OK)
             Fail(rc, source);
         return statement;
@@ -298,7 +329,6 @@ void DatabaseImpl::LoadDefinitions(const char *source)
             Fail(rc, source);
         return rc == SQLITE_ROW;
     };
-    auto foreign = [&]() { ThrowJet(source, JET_UNRECOGNIZED_FORMAT, m_path); };
 
     // Triggers and views would run or hold SQL that no Jet definition describes.
     Statement objects = prepare("SELECT count(*) FROM sqlite_master WHERE type IN ('trigger', 'view')");

@@ -4,7 +4,9 @@
 // The file is an SQLite database with four tables of the engine's own: MSysDaoInfo
 // (the format mark and the password check value), MSysDaoFields and MSysDaoIndexes
 // (the Jet definition of every table) and MSysDaoQueries (the stored queries, by name,
-// in their Jet SQL). A file without them is no database of this engine (3343). A file
+// in their Jet SQL). A file without them is no database of this engine (3343), and
+// neither is one with a write-ahead log or one whose hot journal lies beside a file
+// without the mark: those are refused before SQLite may write to them. A file
 // is damaged (3049) only when its mark has been read: whatever hides the mark makes it
 // a file of no known kind (3343). Every page is checked at open, so that a damaged
 // file is refused then and not at some later query.
@@ -111,7 +113,9 @@ private:
     void ExecInternal(const std::string &sql, const char *source);
     void CreateCatalog(const std::string &password, const char *source);
     struct FormatRows;
-    FormatRows ReadFormatRows();
+    static FormatRows ReadFormatRows(sqlite3 *db);
+    // Refuses a file that SQLite would change as it opens it unless the file is ours.
+    void CheckCompanions(const char *source);
     void CheckFormat(const std::string &password, const char *source);
     void CheckPages(const char *source);
     void LoadDefinitions(const char *source);
