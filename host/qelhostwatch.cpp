@@ -1,6 +1,5 @@
 #include "qelhostwatch.h"
 
-#include "hostcontrollerinfo.h"
 #include "hostwatchwindow.h"
 #include "qelhostanswers.h"
 #include "qelhostprogram.h"
@@ -84,23 +83,6 @@ void PrintItems(const QelHost::CHostWatchWindow &window, const WatchOptions &opt
     }
 }
 
-// The controller of the machine loaded: ARM and TriCore have 32-bit words, the C16x
-// 16-bit ones, which decides how the nodes read a value held in registers.
-void ConfigureController(QelHost::Debugger &debugger, QelHost::TargetPreset preset)
-{
-    CComPtr<IUnknown> values, controller;
-    CComPtr<IQelTargetObject> target;
-    debugger.Host()->GetWindowValues(&values);
-    CComQIPtr<IQelWindowValues> windowValues(values);
-    if (windowValues == nullptr || FAILED(windowValues->GetTargetObject(&target)) ||
-        FAILED(target->GetControllerObject(&controller)))
-        return;
-    CComQIPtr<IQelControllerInfo> info(controller);
-    QelHost::ControllerConfig config;
-    config.wordSize = preset == QelHost::TargetPreset::C16x ? 16 : 32;
-    static_cast<QelHost::CHostControllerInfo *>(info.p)->Configure(config);
-}
-
 int RunWatch(const WatchOptions &options)
 {
     QelHost::ProgramSession session(options.program);
@@ -120,7 +102,6 @@ int RunWatch(const WatchOptions &options)
     }
     if (options.hasPc)
         target->SetPc(options.pc);
-    ConfigureController(session.DebuggerObject(), target->Preset());
     QelHost::CHostWatchWindow window(session.DebuggerObject().debugServer, CreateCommVariableObject);
     if (!window.Open())
         return 1;
