@@ -13,6 +13,7 @@ unsigned int word = 0x01020304u;
 char high = (char)254;
 struct paint paint = {RED, 9};
 int top = 7;
+const unsigned int rom_word = 0xCAFEF00Du; /* in flash, where a download puts it */
 
 int main(void)
 {
