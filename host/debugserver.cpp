@@ -218,7 +218,10 @@ void CHostDebugServer::FinalRelease()
 
 STDMETHODIMP CHostDebugServer::DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId)
 {
-    return m_downloads->AddBlock(start, length, data, kind, programId);
+    HRESULT hr = m_downloads->AddBlock(start, length, data, kind, programId);
+    if (hr == S_OK && !m_target->Download(start, length, data))
+        hr = E_FAIL;
+    return hr;
 }
 
 STDMETHODIMP CHostDebugServer::AnnounceDownload(DWORD blockCount, DWORD byteCount, DWORD programId)

@@ -82,6 +82,24 @@ TEST_F(ControllerInfoHolderTest, ReachesTheHostsControllerInformationThroughItsC
     EXPECT_EQ(Make<QelHost::CHostControllerInfo>()->MaxAddressMask(&highest), E_FAIL) << "no target to ask";
 }
 
+TEST_F(ControllerInfoHolderTest, TheWordIsTheTargetPresetsUnlessConfigured)
+{
+    CComPtr<IUnknown> server;
+    ASSERT_EQ(QelHost::CreateDebugServer(ControllerConfig(), &server), S_OK);
+    CControllerInfoHolder holder(server);
+    ASSERT_FALSE(!holder);
+    auto *host = static_cast<CHostDebugServer *>(static_cast<IQelHostHolder *>(server.p));
+    LONG bits = 0;
+    EXPECT_EQ(holder->WordSize(&bits), S_OK);
+    EXPECT_EQ(bits, 32) << "a new target is an ARM one";
+    for (auto preset : {QelHost::TargetPreset::C16x, QelHost::TargetPreset::TriCore, QelHost::TargetPreset::Arm}) {
+        host->Target()->SetPreset(preset);
+        EXPECT_EQ(holder->WordSize(&bits), S_OK);
+        EXPECT_EQ(bits, preset == QelHost::TargetPreset::C16x ? 16 : 32);
+    }
+    EXPECT_EQ(Make<QelHost::CHostControllerInfo>()->WordSize(&bits), E_FAIL) << "no target to ask";
+}
+
 TEST_F(ControllerInfoHolderTest, KeepsOnlyTheControllerInformation)
 {
     CComPtr<IUnknown> server;

@@ -12,11 +12,36 @@ STDMETHODIMP CHostControllerInfo::GetTypeInfoCount(UINT *pctinfo)
     return S_OK;
 }
 
+LONG WordSizeOfPreset(TargetPreset preset)
+{
+    return preset == TargetPreset::C16x ? 16 : 32;
+}
+
+bool CHostControllerInfo::TargetPresetOf(TargetPreset *preset)
+{
+    if (m_link == nullptr)
+        return false;
+    std::lock_guard<std::mutex> hold(m_link->lock);
+    if (m_link->server == nullptr)
+        return false;
+    // The link holds the object's holder interface, as the object set it.
+    auto *server = static_cast<CHostDebugServer *>(static_cast<IQelHostHolder *>(m_link->server));
+    *preset = server->Target()->Preset();
+    return true;
+}
+
 STDMETHODIMP CHostControllerInfo::WordSize(LONG *pnBits)
 {
     if (pnBits == nullptr)
         return E_POINTER;
-    *pnBits = m_config.wordSize;
+    if (m_config.wordSize != 0) {
+        *pnBits = m_config.wordSize;
+        return S_OK;
+    }
+    TargetPreset preset;
+    if (!TargetPresetOf(&preset))
+        return E_FAIL;
+    *pnBits = WordSizeOfPreset(preset);
     return S_OK;
 }
 
@@ -28,15 +53,11 @@ STDMETHODIMP CHostControllerInfo::MaxAddressMask(ULONG *pnMask)
         *pnMask = m_maxAddress;
         return S_OK;
     }
-    if (m_link == nullptr)
+    TargetPreset preset;
+    if (!TargetPresetOf(&preset))
         return E_FAIL;
-    std::lock_guard<std::mutex> hold(m_link->lock);
-    if (m_link->server == nullptr)
-        return E_FAIL;
-    // The link holds the object's holder interface, as the object set it.
-    auto *server = static_cast<CHostDebugServer *>(static_cast<IQelHostHolder *>(m_link->server));
     // The C16x family addresses 16 MB through its segments.
-    *pnMask = server->Target()->Preset() == TargetPreset::C16x ? 0xFFFFFF : 0xFFFFFFFF;
+    *pnMask = preset == TargetPreset::C16x ? 0xFFFFFF : 0xFFFFFFFF;
     return S_OK;
 }
 

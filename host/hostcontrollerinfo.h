@@ -5,6 +5,8 @@
 #include <atlbase.h>
 #include <qelcontrollerengine.h>
 
+#include "hostregisters.h"
+
 #include <atomic>
 #include <map>
 #include <memory>
@@ -15,11 +17,14 @@
 namespace QelHost {
 
 struct ControllerConfig {
-    LONG wordSize = 16; // bits
+    LONG wordSize = 0; // bits; 0: the word of the target's preset (WordSizeOfPreset)
     std::vector<std::string> coreRegisters;
     // The special function registers' first absolute addresses, by name.
     std::map<std::string, ULONG> sfrAddresses;
 };
+
+// The word of a controller family: 32 bits for ARM and TriCore, 16 for the C16x.
+LONG WordSizeOfPreset(TargetPreset preset);
 
 // The way back to the debug-server object from an object that must not hold it: the
 // controller information at the end of its chain, and the views of a frame that holds the
@@ -76,6 +81,8 @@ public:
     STDMETHODIMP SFRegisterName(ULONG nAddress, LONG nSpace, BSTR *pbsName) override;
     STDMETHODIMP SFRegisterBit(ULONG nAddress, LONG nBit, LONG nSpace, BSTR *pbsName) override;
     STDMETHODIMP CreateICRegisterList(VARIANT *pvList) override;
+    // The configured size, or the word of the debug-server object's target's preset
+    // (E_FAIL without the object).
     STDMETHODIMP WordSize(LONG *pnBits) override;
     // 0xFFFFFF for a C16x target, 0xFFFFFFFF for the others; E_FAIL without the
     // debug-server object, whose target gives the preset.
@@ -89,6 +96,8 @@ public:
     STDMETHODIMP DefaultSystemPage(LONG *) override { return E_NOTIMPL; }
 
 private:
+    // The preset of the debug-server object's target; FALSE without the object.
+    bool TargetPresetOf(TargetPreset *preset);
     // The controller engine of the carried symbol server; null without one. With
     // `loaded`, only once LoadSFRegisters has succeeded.
     CComPtr<IQelControllerEngine> Engine(bool loaded);

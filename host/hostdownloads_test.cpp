@@ -28,8 +28,16 @@ TEST_F(HostDownloadsTest, TheDebugServerRecordsAnnouncementsAndCopiesEveryBlock)
     EXPECT_EQ(pattern->AnnounceDownload(1, 3, 7), S_OK);
     EXPECT_EQ(pattern->DownloadBlock(0x1000, 3, bytes, 0, 7), S_OK);
     bytes[0] = 9; // the host keeps its own copy
+    BYTE read[3] = {};
+    EXPECT_TRUE(server->Target()->ReadMemory(QelHost::MemoryPort::Host, 0x1000, 3, read)) << "the target holds it";
+    EXPECT_EQ(std::vector<BYTE>(read, read + 3), (std::vector<BYTE>{1, 2, 3}));
+    EXPECT_EQ(pattern->DownloadBlock(0x2000, 2, nullptr, 0, 7), S_OK);
+    EXPECT_TRUE(server->Target()->ReadMemory(QelHost::MemoryPort::Host, 0x2000, 2, read)) << "a reserved range";
+    server->Downloads()->RefuseAfter(0);
+    EXPECT_EQ(pattern->DownloadBlock(0x3000, 3, bytes, 0, 7), E_FAIL);
+    EXPECT_FALSE(server->Target()->ReadMemory(QelHost::MemoryPort::Host, 0x3000, 3, read)) << "a refused block";
     auto blocks = server->Downloads()->Blocks();
-    ASSERT_EQ(blocks.size(), 1u);
+    ASSERT_EQ(blocks.size(), 2u);
     EXPECT_EQ(blocks[0].start, 0x1000u);
     EXPECT_EQ(blocks[0].bytes, (std::vector<BYTE>{1, 2, 3}));
     EXPECT_EQ(blocks[0].programId, 7u);

@@ -67,6 +67,14 @@ bool CHostTarget::WriteMemory(MemoryPort port, DWORD address, DWORD count, const
     return Access({port, true, address, count}, nullptr, buffer);
 }
 
+bool CHostTarget::Download(DWORD start, DWORD length, const BYTE *data)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (!m_memory.Map(start, length))
+        return false;
+    return data == nullptr || m_memory.Write(start, length, data);
+}
+
 MemoryCounters CHostTarget::Counters(MemoryPort port) const
 {
     std::lock_guard<std::mutex> hold(m_lock);

@@ -57,6 +57,11 @@ public:
     bool ReadMemory(MemoryPort port, DWORD address, DWORD count, BYTE *buffer);
     bool WriteMemory(MemoryPort port, DWORD address, DWORD count, const BYTE *buffer);
     MemoryCounters Counters(MemoryPort port) const;
+    // A downloaded block, as a real download writes the target: its range mapped, and its
+    // bytes written when it has any (a block without bytes reserves its range). Neither
+    // counted nor refused by the failure chooser; FALSE when the range leaves the 32-bit
+    // space.
+    bool Download(DWORD start, DWORD length, const BYTE *data);
     // The memory space named by the last block call of the target-memory interface.
     DWORD LastSpace() const;
     void NoteSpace(DWORD space);

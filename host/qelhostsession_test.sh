@@ -810,6 +810,57 @@ end"
     "SYSTEM DATABASE_DIRECTORY bstr:$dir/plain/db" 'SYSTEM AUTOLOADELF bool:false' > "$dir/expected-profile"
   cmp -s "$dir/profile" "$dir/expected-profile" || { echo "FAIL: the profile file holds"; cat "$dir/profile"; exit 1; }
   ;;
+ReadsTheLoadedProgramThroughThePositionDialog)
+  # The menu's load downloads the program into the target: before the first stop the
+  # position dialog finds a global, after it reads the program's flash through a keyword
+  # type of the target's word (the program has a _Bool). A load that fails tells its error
+  # to the host.
+  cp "$(dirname "$0")/../testdata/elf/keywords.elf" "$dir/a.elf" || exit 1
+  expect 0 "> start
+> answer file $dir/a.elf
+> exec 1 -o 1
+result 0x00000000
+out 0 bool:1
+> activate main
+> wait-command 14
+> answer 226 text:247=&rom_word ok
+> dialog pos
+pos ok 0x000000E4
+> target stop 0x64
+> answer 226 text:247=\"*(unsigned *)&rom_word\" ok
+> dialog pos
+pos ok 0xCAFEF00D
+> end
+" "" "start
+answer file $dir/a.elf
+exec 1 -o 1
+activate main
+wait-command 14
+answer 226 text:247=&rom_word ok
+dialog pos
+target stop 0x64
+answer 226 text:247=\"*(unsigned *)&rom_word\" ok
+dialog pos
+end"
+  expect 0 "> start
+> answer file $dir/gone.elf
+> exec 1 -o 1
+result 0x00000000
+out 0 bool:1
+> activate main
+> pump
+> host
+stores 0
+error${tab}QELSymbolEngine${tab}File system error
+> end
+" "" "start
+answer file $dir/gone.elf
+exec 1 -o 1
+activate main
+pump
+host
+end"
+  ;;
 RunsAndStopsTheTargetAndFiresAPatternRange)
   # No program window is open and no sink answers the pattern event: S_OK.
   expect 0 "> start

@@ -2,6 +2,7 @@
 
 #include "dialogscript.h"
 #include "hostcfgprofile.h"
+#include "qelhostanswers.h"
 #include "qelhostscript.h"
 
 #include <dialogtemplate.h>
@@ -286,6 +287,9 @@ void SessionHostCommands::PrintHost(CHostDebugServer *host)
         if (IsEqualGUID(command.group, CGID_QelHostBreakpoints))
             std::printf("breakpoints %u%s\n", static_cast<unsigned>(command.id), InputText(command.input).c_str());
     }
+    // A failed menu load tells the user only through the error receiver.
+    for (const HostError &report : host->Reports()->Errors())
+        std::printf("error\t%s\t%s\n", Escaped(report.source).c_str(), Escaped(report.description).c_str());
 }
 
 } // namespace QelHost

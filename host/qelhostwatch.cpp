@@ -1,6 +1,5 @@
 #include "qelhostwatch.h"
 
-#include "hostcontrollerinfo.h"
 #include "hostwatchwindow.h"
 #include "qelhostanswers.h"
 #include "qelhostprogram.h"
@@ -8,7 +7,9 @@
 
 #include <commvariableobj.h>
 #include <symbolprocessing.h>
+#include <valueconv.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,14 +40,18 @@ bool ParseNumber(const char *text, ULONG *value)
     return true;
 }
 
+// Options stand anywhere after FILE, also between the texts.
 bool ParseOptions(int argc, char **argv, WatchOptions &options)
 {
     if (argc < 1)
         return false;
     options.program.file = argv[0];
-    int i = 1;
-    for (; i < argc && std::strncmp(argv[i], "--", 2) == 0; ++i) {
+    for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
+        if (option.rfind("--", 0) != 0) {
+            options.texts.push_back(option);
+            continue;
+        }
         const bool hasValue = i + 1 < argc;
         ULONG number = 0;
         if (option == "--core" && hasValue)
@@ -66,39 +71,56 @@ bool ParseOptions(int argc, char **argv, WatchOptions &options)
         else
             return false;
     }
-    options.texts.assign(argv + i, argv + argc);
     return !options.texts.empty() || options.locals;
+}
+
+// Whether some type offers a display format of that name.
+bool IsFormatName(const std::string &name)
+{
+    for (const QelConversionRow &row : g_QelConversionTable) {
+        for (LPCSTR known : row.names) {
+            if (known != nullptr && name == known)
+                return true;
+        }
+    }
+    return false;
+}
+
+void PrintItems(const QelHost::CHostWatchWindow &window, const WatchOptions &options, LONG parent, int depth);
+
+void PrintItem(const QelHost::CHostWatchWindow &window, const WatchOptions &options, LONG item, int depth)
+{
+    if (window.ObjectOf(item) == nullptr)
+        return;
+    std::string line = std::string(2 * depth, ' ') + QelHost::Escaped(window.ItemString(item, 10)) + "\t" +
+                       QelHost::Escaped(window.ItemString(item, 1));
+    if (options.location)
+        line += "\t" + QelHost::Escaped(window.ItemString(item, 100));
+    std::printf("%s\n", line.c_str());
+    PrintItems(window, options, item, depth + 1);
 }
 
 void PrintItems(const QelHost::CHostWatchWindow &window, const WatchOptions &options, LONG parent, int depth)
 {
-    for (LONG item : window.Tree()->Children(parent)) {
-        if (window.ObjectOf(item) == nullptr)
-            continue;
-        std::string line = std::string(2 * depth, ' ') + QelHost::Escaped(window.ItemString(item, 10)) + "\t" +
-                           QelHost::Escaped(window.ItemString(item, 1));
-        if (options.location)
-            line += "\t" + QelHost::Escaped(window.ItemString(item, 100));
-        std::printf("%s\n", line.c_str());
-        PrintItems(window, options, item, depth + 1);
-    }
+    for (LONG item : window.Tree()->Children(parent))
+        PrintItem(window, options, item, depth);
 }
 
-// The controller of the machine loaded: ARM and TriCore have 32-bit words, the C16x
-// 16-bit ones, which decides how the nodes read a value held in registers.
-void ConfigureController(QelHost::Debugger &debugger, QelHost::TargetPreset preset)
+// What a text became: the window's items it added, or the line that says why none.
+struct TypedEntry {
+    std::vector<LONG> items;
+    std::string refusal;
+};
+
+// The items among the window's top ones that `before` lacks.
+std::vector<LONG> NewItems(const QelHost::CHostWatchWindow &window, const std::vector<LONG> &before)
 {
-    CComPtr<IUnknown> values, controller;
-    CComPtr<IQelTargetObject> target;
-    debugger.Host()->GetWindowValues(&values);
-    CComQIPtr<IQelWindowValues> windowValues(values);
-    if (windowValues == nullptr || FAILED(windowValues->GetTargetObject(&target)) ||
-        FAILED(target->GetControllerObject(&controller)))
-        return;
-    CComQIPtr<IQelControllerInfo> info(controller);
-    QelHost::ControllerConfig config;
-    config.wordSize = preset == QelHost::TargetPreset::C16x ? 16 : 32;
-    static_cast<QelHost::CHostControllerInfo *>(info.p)->Configure(config);
+    std::vector<LONG> added;
+    for (LONG item : window.Tree()->Children(0)) {
+        if (std::find(before.begin(), before.end(), item) == before.end())
+            added.push_back(item);
+    }
+    return added;
 }
 
 int RunWatch(const WatchOptions &options)
@@ -120,27 +142,43 @@ int RunWatch(const WatchOptions &options)
     }
     if (options.hasPc)
         target->SetPc(options.pc);
-    ConfigureController(session.DebuggerObject(), target->Preset());
     QelHost::CHostWatchWindow window(session.DebuggerObject().debugServer, CreateCommVariableObject);
     if (!window.Open())
         return 1;
     CSymbolProcessing client;
     client.Attach(session.DebuggerObject().debugServer);
+    std::vector<TypedEntry> entries;
     for (const std::string &typed : options.texts) {
+        const std::vector<LONG> before = window.Tree()->Children(0);
         const WatchEntryText entry = CheckWatchText(typed, &client);
+        TypedEntry made;
         if (!entry.accepted)
-            std::printf("%s\trefused\n", QelHost::Escaped(typed).c_str());
+            made.refusal = QelHost::Escaped(typed) + "\trefused";
         else if (entry.expression)
             window.AddExpression(entry.text);
         else if (!window.AddVariable(entry.text))
-            std::printf("%s\tnot found\n", QelHost::Escaped(entry.text).c_str());
+            made.refusal = QelHost::Escaped(entry.text) + "\tnot found";
+        made.items = NewItems(window, before);
+        entries.push_back(std::move(made));
     }
+    std::vector<LONG> shown;
+    for (const TypedEntry &entry : entries)
+        shown.insert(shown.end(), entry.items.begin(), entry.items.end());
     if (options.locals)
         window.AddLocals();
+    const std::vector<LONG> locals = NewItems(window, shown);
     window.Expand(options.expand);
     if (!options.format.empty())
         window.ChooseFormat(options.format);
-    PrintItems(window, options, 0, 0);
+    // In the order of the texts typed, the locals after them.
+    for (const TypedEntry &entry : entries) {
+        if (!entry.refusal.empty())
+            std::printf("%s\n", entry.refusal.c_str());
+        for (LONG item : entry.items)
+            PrintItem(window, options, item, 0);
+    }
+    for (LONG item : locals)
+        PrintItem(window, options, item, 0);
     return 0;
 }
 
@@ -152,6 +190,10 @@ int WatchTexts(int argc, char **argv)
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: qelhost watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] "
                              "[--location] [--locals] [--dbdir DIR] TEXT...\n");
+        return 2;
+    }
+    if (!options.format.empty() && !IsFormatName(options.format)) {
+        std::fprintf(stderr, "qelhost: no type has a display format named %s\n", options.format.c_str());
         return 2;
     }
     return QelHost::RunWithKorvex([&] { return RunWatch(options); });

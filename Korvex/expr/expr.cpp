@@ -309,16 +309,20 @@ void CExpr::EvaluateOperator()
     case T_UNION: EvaluateTagType(6); return;
     case T_ENUM: EvaluateTagType(7); return;
     case '.':
-        if (m_pRight == nullptr && Operand(0) != nullptr && m_pNode->child[1] != nullptr)
+        if (m_pRight == nullptr && Operand(0) != nullptr && m_pNode->child[1] != nullptr) {
             m_pRight = MakeChild(m_pNode->child[1], m_pLeft);
+            m_pRight->m_bAddressOnly = m_bAddressOnly;
+        }
         if (m_pLeft != nullptr && m_pRight != nullptr)
             EvaluateMember(m_pLeft);
         return;
     case PTR_OP:
         if (m_pDereferenced == nullptr && Operand(0) != nullptr)
             m_pDereferenced = new CExpr(m_pLeft, this);
-        if (m_pRight == nullptr && m_pDereferenced != nullptr && m_pNode->child[1] != nullptr)
+        if (m_pRight == nullptr && m_pDereferenced != nullptr && m_pNode->child[1] != nullptr) {
             m_pRight = MakeChild(m_pNode->child[1], m_pDereferenced);
+            m_pRight->m_bAddressOnly = m_bAddressOnly;
+        }
         if (m_pRight != nullptr)
             EvaluateMember(m_pDereferenced);
         return;
@@ -331,6 +335,8 @@ void CExpr::EvaluateOperator()
         return;
     }
     if (m_pNode->child[0] == nullptr) {
+        if (op == '&')
+            right->m_bAddressOnly = TRUE;
         if (!Took(right))
             return;
         ExprOutcome outcome = ExprOutcome::NoValue;

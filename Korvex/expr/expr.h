@@ -154,6 +154,9 @@ private:
     VariableTag m_variable;
     CAddressValue m_location;
     BOOL m_bLocationValid = FALSE;
+    // The operand of a unary &, and the member it names: its address is wanted, and no
+    // memory is read for a value that nobody asks.
+    BOOL m_bAddressOnly = FALSE;
     CMemberTagArray m_members;
     LONG m_membersOf = -1; // the type index whose members m_members holds
     CLifetimeTagArray m_lifetime;

@@ -229,6 +229,8 @@ TEST_F(ExprRules, ScopeLookupTakesTheStaticOfTheScopeThenOneGlobalThenLabels)
 TEST_F(ExprRules, PositionLookupTakesTheFirstInScopeThenLabelsThenStatics)
 {
     ExprWorld &w = host.world;
+    EXPECT_EQ(Eval("i", 0), "7") << "before the first stop a global is in scope";
+    EXPECT_EQ(host.Calls().back(), "Globals(i,*) requester 0");
     host.Target()->SetPc(0x200);
     w.inScope["x"] = {Variable("x", 0x40000000, kInt, 32, 1, 0x1004), Variable("x", 0, kInt, 32, 1, 0x1024)};
     w.statics["y"] = {Variable("y", 0, kInt, 32, 1, 0x1024), Variable("y", 0, kInt, 32, 1, 0x1004)};
@@ -244,6 +246,27 @@ TEST_F(ExprRules, PositionLookupTakesTheFirstInScopeThenLabelsThenStatics)
     EXPECT_EQ(Eval("y", 0), "-6") << "the first static";
     const std::vector<std::string> calls = host.Calls();
     EXPECT_NE(std::find(calls.begin(), calls.end(), "VariablesInScope(1:512,x) requester 0"), calls.end());
+}
+
+TEST_F(ExprRules, KeywordsAreTheTargetsCTypesWhateverTheProgramNamesSo)
+{
+    ExprWorld &w = host.world;
+    // A type of a keyword's name and another size (an older reader's `_Bool`) is not the
+    // keyword's; a plain char of the program's own tells its sign (ARM's has none).
+    w.types["unsigned"] = {Member("unsigned", 0, kUChar, 8, 0)};
+    w.types["char"] = {Member("char", 0, kUChar, 8, 0)};
+    ExpectAll(this, {{"*(unsigned *)&u", "4294967295u"}, {"(unsigned)neg", "4294967290u"},
+                     {"*(char *)&uc", "200u"}, {"*(signed char *)&uc", "-56"}, {"*(int *)&u", "-1"}});
+}
+
+TEST_F(ExprRules, AnAddressIsTakenWithoutReadingTheMemory)
+{
+    ExprWorld &w = host.world;
+    w.globals["far"] = {Variable("far", 0, kInt, 32, 1, 0x9000)};
+    w.globals["farS"] = {Variable("farS", 5, 100, 96, 1, 0x9100)};
+    w.globals["farP"] = {Variable("farP", 3, 200, 32, 1, 0x1004)}; // points at 7
+    ExpectAll(this, {{"&far", "36864u"}, {"&farS.m", "37120u"}, {"&farS.flags", "37124u"}, {"&*farP", "7u"},
+                     {"far", "Expression is no simple data type"}});
 }
 
 TEST_F(ExprRules, ALifetimeGivesTheRangeThatHoldsThePc)

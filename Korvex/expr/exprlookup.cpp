@@ -107,10 +107,11 @@ BOOL CExpr::LookupByPosition(LPCSTR name)
 {
     CVariableTagArray found;
     DWORD pc = 0;
-    if (CurrentAddress(&pc)) {
-        if (!Asked(m_pClient->RequestVariablesInScope(1, pc, name, 0), found))
-            return FALSE;
-    }
+    // Without a position (no stop yet) only the globals are in scope.
+    const int request = CurrentAddress(&pc) ? m_pClient->RequestVariablesInScope(1, pc, name, 0)
+                                            : m_pClient->RequestGlobals(name, "*", 0);
+    if (!Asked(request, found))
+        return FALSE;
     if (found.GetSize() > 0) {
         VariableTag variable = found[0];
         variable.TypeCode &= ~0x40000000;
@@ -200,37 +201,30 @@ void CExpr::EvaluateKeyword()
             keyword = &entry;
     if (keyword == nullptr)
         return; // enum, struct, union, bit and bitword name no type of their own
+    LONG wordSize = 32;
+    if (m_pClient == nullptr || !m_pClient->GetWordSize(&wordSize) || (wordSize != 16 && wordSize != 32))
+        wordSize = 32;
+    const LONG bits = keyword->code == -1 || keyword->code == -2 ? wordSize : keyword->bits;
+    // The program's own type of the keyword's name tells what the compiler made of it (a
+    // plain char holds no sign on ARM); a type of another size under that name is no C
+    // type of the keyword, whatever the program file calls it.
     CMemberTagArray types;
     if (m_pClient != nullptr && m_pClient->GetMembers(m_pClient->RequestType(keyword->text, 0), types) &&
-        types.GetSize() > 0 && !types[0].Name.IsEmpty()) {
+        types.GetSize() > 0 && !types[0].Name.IsEmpty() && types[0].TypeCode == 0 && types[0].SizeInBits == bits) {
         m_variable.Name = types[0].Name;
         TakeType(types[0]);
         return;
     }
-    LONG wordSize = 32;
-    if (m_pClient == nullptr || !m_pClient->GetWordSize(&wordSize) || (wordSize != 16 && wordSize != 32))
-        wordSize = 32;
     m_variable.Name = keyword->text;
     m_variable.TypeText = keyword->text;
     m_variable.TypeCode = 0;
     m_variable.PointerClass = 0;
+    m_variable.SizeInBits = bits;
     switch (keyword->code) {
-    case -1:
-        m_variable.TypeIndex = wordSize == 16 ? 9 : 11;
-        m_variable.SizeInBits = wordSize;
-        break;
-    case -2:
-        m_variable.TypeIndex = wordSize == 16 ? 10 : 12;
-        m_variable.SizeInBits = wordSize;
-        break;
-    case -3: // void: a type without code or size
-        m_variable.TypeIndex = -1;
-        m_variable.SizeInBits = 0;
-        break;
-    default:
-        m_variable.TypeIndex = keyword->code;
-        m_variable.SizeInBits = keyword->bits;
-        break;
+    case -1: m_variable.TypeIndex = wordSize == 16 ? 9 : 11; break;
+    case -2: m_variable.TypeIndex = wordSize == 16 ? 10 : 12; break;
+    case -3: m_variable.TypeIndex = -1; break; // void: a type without code or size
+    default: m_variable.TypeIndex = keyword->code; break;
     }
 }
 

@@ -72,7 +72,7 @@ BOOL CExpr::ToLinear(LONG kind, DWORD pointer, DWORD *linear)
 
 void CExpr::ReadValue()
 {
-    if (!m_bLocationValid)
+    if (!m_bLocationValid || m_bAddressOnly)
         return;
     BYTE buffer[12] = {};
     if (m_location.AddressMode == 0x40000001) {

@@ -127,8 +127,12 @@ enum : BYTE {
     DW_OP_user_defined = 0xFF,
 };
 
-// The base type encodings that make a value signed.
+// The base type encodings of integers: those that make a value signed, and those that
+// hold none.
 enum : DWORD {
+    DW_ATE_boolean = 0x02,
     DW_ATE_signed = 0x05,
     DW_ATE_signed_char = 0x06,
+    DW_ATE_unsigned = 0x07,
+    DW_ATE_unsigned_char = 0x08,
 };

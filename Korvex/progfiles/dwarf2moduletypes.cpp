@@ -12,19 +12,43 @@
 
 namespace {
 
-// Names for encodings, for a base type whose own name the base-type table lacks.
-CString EncodingName(DWORD encoding)
+bool IsIntegerEncoding(DWORD encoding)
 {
+    return encoding == DW_ATE_boolean || encoding == DW_ATE_signed || encoding == DW_ATE_signed_char ||
+           encoding == DW_ATE_unsigned || encoding == DW_ATE_unsigned_char;
+}
+
+bool IsUnsignedEncoding(DWORD encoding)
+{
+    return encoding == DW_ATE_boolean || encoding == DW_ATE_unsigned || encoding == DW_ATE_unsigned_char;
+}
+
+// The C name of an integer of `bits` that means the same on every target ("int" and
+// "unsigned" are the target's word, which a `_Bool` of 8 bits is not); empty for a size
+// that C has no such name for.
+CString IntegerName(bool isUnsigned, LONG bits)
+{
+    switch (bits) {
+    case 8: return isUnsigned ? "unsigned char" : "signed char";
+    case 16: return isUnsigned ? "unsigned short" : "short";
+    case 32: return isUnsigned ? "unsigned long" : "long";
+    case 64: return isUnsigned ? "unsigned long long" : "long long";
+    default: return CString();
+    }
+}
+
+// Names for encodings, for a base type whose own name the base-type table lacks. An
+// integer takes the C name of its size and sign: the stored name is what a cast's keyword
+// finds, so it must be the C type it stands for.
+CString EncodingName(DWORD encoding, LONG bits)
+{
+    if (IsIntegerEncoding(encoding))
+        return IntegerName(IsUnsignedEncoding(encoding), bits);
     switch (encoding) {
     case 0: return "void";
     case 1: return "machine address";
-    case 2: return "boolean";
     case 3: return "complex float";
     case 4: return "float";
-    case 5: return "signed";
-    case 6: return "signed char";
-    case 7: return "unsigned";
-    case 8: return "unsigned char";
     case 9: return "imaginary float";
     case 0xFF: return "user defined";
     default: {
@@ -54,6 +78,8 @@ BOOL CELFFile::IsSignedType(DWORD type) const
         auto base = m_baseEncodings.find(type);
         if (base != m_baseEncodings.end())
             return base->second == DW_ATE_signed || base->second == DW_ATE_signed_char;
+        if (m_signedEnumerations.count(type) != 0)
+            return TRUE;
         auto alias = m_typeAliases.find(type);
         if (alias == m_typeAliases.end())
             return FALSE;
@@ -71,18 +97,17 @@ void CELFFile::WriteBaseType(const Dwarf2EntryValues &entry)
     base.Name = entry.name;
     base.Number = static_cast<LONG>(entry.offset);
     base.Bits = static_cast<LONG>(entry.byteSize * 8);
-    if (WriteBaseTypeRecord(base, m_types, FALSE))
+    // The encoding, not the name, says whether the type holds a sign.
+    const BOOL mayHoldSign = !IsUnsignedEncoding(entry.encoding);
+    if (WriteBaseTypeRecordSigned(base, mayHoldSign, m_types, FALSE))
         return;
 
-    // A name the table does not know: the type is what its encoding says, under its own
-    // name. "_Bool" ("boolean") is known by neither, and holds an unsigned value.
+    // A name the table does not know ("_Bool"): the type is what its encoding says, under
+    // its own name.
     base.Number = TakeSyntheticNumber();
-    base.Name = EncodingName(entry.encoding);
-    if (!WriteBaseTypeRecord(base, m_types, FALSE)) {
-        base.Name = "unsigned";
-        if (!WriteBaseTypeRecord(base, m_types, FALSE))
-            return;
-    }
+    base.Name = EncodingName(entry.encoding, base.Bits);
+    if (!WriteBaseTypeRecordSigned(base, mayHoldSign, m_types, FALSE))
+        return;
     TypedefRecordTag name;
     name.Modul = m_nModul;
     name.Name = entry.name;

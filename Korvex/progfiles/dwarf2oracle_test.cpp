@@ -21,9 +21,10 @@
 // - gcc's location lists of motor.cpp at -O0 hold absolute addresses where DWARF 2 counts
 //   from the unit's low address; the database reads them as DWARF 2 says, as readelf does
 //   (motor_run's frame base from 0x100ad4), where gdb gives up on that unit's frame bases.
-// - `_Bool` is a typedef of "unsigned" of 8 bits, the base type the table has; types that
+// - `_Bool` is a typedef of "unsigned char", the C name of its size and sign; types that
 //   have no entry of their own (that one, and each bit-field's storage) are numbered down
-//   from the top of the module's numbers.
+//   from the top of the module's numbers. A base type's sign is its encoding's: ARM's
+//   plain char has the code of an unsigned char.
 // - A pointer, typedef, const or volatile entry without a type refers to the module's
 //   `void`; a structure's member count counts the members that have rows (not its static
 //   members).
@@ -333,19 +334,34 @@ LONG BaseTypeCode(const std::string &name, LONG bits)
     return -1;
 }
 
-const char *EncodingName(long encoding)
+// The name of a synthetic base type: C's name of an integer's size and sign, else the
+// encoding's.
+std::string EncodingName(long encoding, LONG bits)
 {
+    const bool isUnsigned = encoding == 2 || encoding == 7 || encoding == 8;
+    if (isUnsigned || encoding == 5 || encoding == 6) {
+        const std::map<LONG, std::pair<const char *, const char *>> names = {
+            {8, {"signed char", "unsigned char"}},
+            {16, {"short", "unsigned short"}},
+            {32, {"long", "unsigned long"}},
+            {64, {"long long", "unsigned long long"}}};
+        auto found = names.find(bits);
+        return found == names.end() ? "" : isUnsigned ? found->second.second : found->second.first;
+    }
     switch (encoding) {
     case 1: return "machine address";
-    case 2: return "boolean";
     case 3: return "complex float";
     case 4: return "float";
-    case 5: return "signed";
-    case 6: return "signed char";
-    case 7: return "unsigned";
-    case 8: return "unsigned char";
     default: return "";
     }
+}
+
+// The unsigned code of a signed one's size.
+LONG UnsignedCode(LONG code)
+{
+    const std::map<LONG, LONG> twins = {{1, 2}, {3, 4}, {5, 6}, {9, 10}, {11, 12}, {107, 108}};
+    auto found = twins.find(code);
+    return found == twins.end() ? code : found->second;
 }
 
 // A frame-base range: register `reg` plus `offset` (DW_OP_breg), or register `reg`
@@ -715,19 +731,18 @@ private:
         if (name.empty() || (encoding >= 0x80 && encoding <= 0xFF) || bits == 0)
             return;
         const LONG offset = Relative(entry.offset);
+        const bool isUnsigned = encoding == 2 || encoding == 7 || encoding == 8;
         LONG code = BaseTypeCode(name, bits);
         if (code >= 0) {
-            AddType(offset, 0, name, bits, code, 0, 0);
+            AddType(offset, 0, name, bits, isUnsigned ? UnsignedCode(code) : code, 0, 0);
             return;
         }
         const LONG synthetic = m_synthetic--;
-        std::string base = EncodingName(encoding);
+        const std::string base = EncodingName(encoding, bits);
         code = BaseTypeCode(base, bits);
-        if (code < 0) {
-            base = "unsigned";
-            code = BaseTypeCode(base, bits);
-        }
-        AddType(synthetic, 0, base, bits, code, 0, 0);
+        if (code < 0)
+            return;
+        AddType(synthetic, 0, base, bits, isUnsigned ? UnsignedCode(code) : code, 0, 0);
         AddType(offset, 1, name, Pack(m_modul, synthetic), 0, 0, 0);
     }
 
@@ -1416,13 +1431,14 @@ TEST_F(Dwarf2OracleTest, WhereGdbSaysOtherwiseTheRowsFollowTheDebuggingInformati
         EXPECT_TRUE(std::any_of(symbols.begin(), symbols.end(), [](const ElfSymbol &symbol) {
             return symbol.name == "control_step" && symbol.value == 0x803f5;
         }));
-        // _Bool: a typedef of the table's 8-bit "unsigned", numbered from the top.
+        // _Bool: a typedef of "unsigned char" (no keyword's type of another size), numbered
+        // from the top.
         EXPECT_EQ(answer(oracle, "whatis board_ready"), "type = _Bool\n");
         const TypeRow &named = database.types.at(Pack(1, 0xd6));
         EXPECT_EQ(named.Text(), Row({N(Pack(1, 0xd6)), "1", "1", "'_Bool'", N(named.data[0]), "0", "0", "0"}));
         EXPECT_GT(named.data[0] & 0x3FFFF, 0x3FF00);
         EXPECT_EQ(database.types.at(named.data[0]).Text(),
-                  Row({N(named.data[0]), "1", "0", "'unsigned'", "8", "2", "0", "0"}));
+                  Row({N(named.data[0]), "1", "0", "'unsigned char'", "8", "2", "0", "0"}));
     }
     {
         const Database database = Load("handwritten-O1");

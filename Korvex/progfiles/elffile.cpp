@@ -72,6 +72,7 @@ void CELFFile::BeginModule(LONG modul)
     m_nSyntheticType = kMaxPackedNumber;
     m_nLifetimeList = 1;
     m_baseEncodings.clear();
+    m_signedEnumerations.clear();
     m_typeAliases.clear();
     m_linedSourceFiles.clear();
     // A module pass writes in a savepoint that a failure rolls back, so a module not yet
@@ -111,19 +112,29 @@ BOOL CELFFile::ReadDwarf2ModuleUnit(CDwarf2EntryReader &reader, LONG modul)
     m_nLowestSynthetic = static_cast<LONG>(unitSize);
 
     // Signedness of bit-fields is looked up through typedefs and qualifiers, and gcc
-    // writes base types after the structures that use them, so the unit's base types
-    // and aliases are collected first.
+    // writes base types after the structures that use them, so the unit's base types,
+    // aliases and enumerations are collected first. An enumeration holds a sign when one
+    // of its values is negative, as C's does; its enumerators follow it.
+    DWORD enumeration = 0;
+    bool inEnumeration = false;
     while (reader.NextEntry()) {
         const DWORD tag = reader.GetTag();
         if (tag != DW_TAG_base_type && tag != DW_TAG_typedef && tag != DW_TAG_const_type &&
-            tag != DW_TAG_volatile_type)
+            tag != DW_TAG_volatile_type && tag != DW_TAG_enumeration_type && tag != DW_TAG_enumerator)
             continue;
         Dwarf2EntryValues entry;
         ReadDwarf2EntryValues(reader, &entry);
-        if (tag == DW_TAG_base_type)
+        if (tag == DW_TAG_enumeration_type) {
+            enumeration = entry.offset;
+            inEnumeration = true;
+        } else if (tag == DW_TAG_enumerator) {
+            if (inEnumeration && entry.hasConstValue && static_cast<LONG>(entry.constValue) < 0)
+                m_signedEnumerations.insert(enumeration);
+        } else if (tag == DW_TAG_base_type) {
             m_baseEncodings[entry.offset] = entry.encoding;
-        else if (entry.hasType)
+        } else if (entry.hasType) {
             m_typeAliases[entry.offset] = entry.type;
+        }
     }
     if (!reader.GetDiagnostic().IsEmpty())
         return FALSE;

@@ -15,6 +15,7 @@
 
 #include <set>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class CELFFile : public CELFGlobals {
@@ -90,6 +91,7 @@ private:
     LONG m_nLowestSynthetic = 0; // synthetic numbers must stay above the unit's entries
     LONG m_nLifetimeList = 1;
     std::unordered_map<DWORD, DWORD> m_baseEncodings; // base type entry -> encoding
+    std::unordered_set<DWORD> m_signedEnumerations;   // enumerations with a negative value
     std::unordered_map<DWORD, DWORD> m_typeAliases;   // typedef, const, volatile -> type
     std::set<LONG> m_linedSourceFiles;
     std::unordered_map<LONG, LONG> m_firstFunctions; // module -> its first FunctionIndex

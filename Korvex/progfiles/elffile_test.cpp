@@ -184,8 +184,8 @@ TEST_F(ElfFileTest, EveryKindOfEntryGivesItsRows)
               (std::vector<std::string>{
                   Join({N(P(1, 0)), "1", "0", "void", "0", "0", "0", "0"}),
                   Join({i, "1", "0", "int", "32", "11", "0", "0"}),
-                  // Names the base-type table lacks: the encoding's type under a synthetic
-                  // number, and "unsigned" for "_Bool", each named by a typedef.
+                  // Names the base-type table lacks: C's integer of the encoding's sign and
+                  // the size under a synthetic number, each named by a typedef.
                   Join({N(P(1, 0x32)), "1", "1", "fixed_t", N(P(1, 0x3FFFF)), "0", "0", "0"}),
                   Join({N(P(1, 0x3d)), "1", "1", "_Bool", N(P(1, 0x3FFFE)), "0", "0", "0"}),
                   Join({N(P(1, 0x46)), "1", "1", "int32", i, "0", "0", "0"}),
@@ -203,8 +203,8 @@ TEST_F(ElfFileTest, EveryKindOfEntryGivesItsRows)
                   Join({N(P(1, 0x97)), "1", "12", "RED", "0", "0", "0", color}),
                   Join({N(P(1, 0x9d)), "1", "12", "GREEN", "1", "0", "0", color}),
                   Join({N(P(1, 0x3FFFD)), "1", "2", "", "4", "9", "1", "0"}),
-                  Join({N(P(1, 0x3FFFE)), "1", "0", "unsigned", "8", "2", "0", "0"}),
-                  Join({N(P(1, 0x3FFFF)), "1", "0", "signed", "16", "9", "0", "0"}),
+                  Join({N(P(1, 0x3FFFE)), "1", "0", "unsigned char", "8", "2", "0", "0"}),
+                  Join({N(P(1, 0x3FFFF)), "1", "0", "short", "16", "3", "0", "0"}),
                   Join({N(P(2, 0)), "2", "0", "void", "0", "0", "0", "0"}),
                   Join({N(P(3, 0)), "3", "0", "void", "0", "0", "0", "0"})}));
 

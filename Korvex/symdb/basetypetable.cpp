@@ -87,3 +87,16 @@ BOOL FindBaseTypeCode(LPCSTR name, LONG bits, LONG *code)
     }
     return FALSE;
 }
+
+LONG UnsignedBaseTypeCode(LONG code)
+{
+    switch (code) {
+    case 1: return 2;
+    case 3: return 4;
+    case 5: return 6;
+    case 9: return 10;
+    case 11: return 12;
+    case 107: return 108;
+    default: return code;
+    }
+}

@@ -9,3 +9,7 @@
 // The code of the first row whose name equals `name` blind to case and whose size is
 // `bits`; FALSE when no row matches (a name with a size the table lacks is no base type).
 BOOL FindBaseTypeCode(LPCSTR name, LONG bits, LONG *code);
+
+// The code of the unsigned type of the same size as the type of `code` (2 for 1, 4 for 3,
+// and so on); a code that holds no sign already, or that names no integer, stays.
+LONG UnsignedBaseTypeCode(LONG code);

@@ -44,9 +44,16 @@ void WriteCompound(LONG typeID, const CompoundTypeRecordTag &record, CDBTypeInfo
 
 BOOL WriteBaseTypeRecord(const BaseTypeRecordTag &record, CDBTypeInfo &rs, BOOL sharedTypes)
 {
+    return WriteBaseTypeRecordSigned(record, TRUE, rs, sharedTypes);
+}
+
+BOOL WriteBaseTypeRecordSigned(const BaseTypeRecordTag &record, BOOL mayHoldSign, CDBTypeInfo &rs, BOOL sharedTypes)
+{
     LONG code;
     if (!FindBaseTypeCode(record.Name, record.Bits, &code))
         return FALSE;
+    if (!mayHoldSign)
+        code = UnsignedBaseTypeCode(code);
     TypeRow row{0};
     row.Name = record.Name;
     row.Data_1 = record.Bits;

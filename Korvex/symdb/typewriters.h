@@ -12,6 +12,11 @@
 
 // FALSE, writing nothing, when the name and size are no base type (basetypetable.h).
 BOOL WriteBaseTypeRecord(const BaseTypeRecordTag &record, CDBTypeInfo &rs, BOOL sharedTypes);
+// The same for a reader that knows whether the type holds a sign: without `mayHoldSign`
+// the name's code gives way to the unsigned code of its size. The table's names are C's,
+// and one of them has no sign of its own: a plain "char" is unsigned where the compiler
+// says so (ARM), though the table, made for targets where it is signed, reads it signed.
+BOOL WriteBaseTypeRecordSigned(const BaseTypeRecordTag &record, BOOL mayHoldSign, CDBTypeInfo &rs, BOOL sharedTypes);
 void WriteTypedefRecord(const TypedefRecordTag &record, CDBTypeInfo &rs, BOOL sharedTypes);
 void WriteBitFieldTypeRecord(const BitFieldTypeRecordTag &record, CDBTypeInfo &rs, BOOL sharedTypes);
 void WritePointerTypeRecord(const PointerTypeRecordTag &record, CDBTypeInfo &rs, BOOL sharedTypes);

@@ -104,8 +104,9 @@ void CProgWinViewSrv::OnLocationResult(int requestId, LocationTag *location, DWO
             self->OnPatternRange(0, 0, 0);
         break;
     case Route::IpShown:
-        self->SetIpLocation(found);
+        // Shown first: the source that the user picks there is the one the mark goes on.
         self->ShowLocation(found, TRUE);
+        self->SetIpLocation(found);
         self->MarkLocation(self->m_ipLocation, TRUE);
         break;
     }

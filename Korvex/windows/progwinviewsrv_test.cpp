@@ -5,10 +5,8 @@
 #include "windowstesting.h"
 #include "workspacesettings.h"
 
-#include <controllerinfoholder.h>
 #include <dialogscript.h>
 #include <hostcmdgroups.h>
-#include <hostcontrollerinfo.h>
 #include <hostmainwindow.h>
 #include <hostprogwinview.h>
 #include <qelhostscript.h>
@@ -116,11 +114,6 @@ protected:
     }
     bool Pump(const std::function<bool()> &done) { return QelPumpMessagesUntil(done, 60000); }
     std::string Out(const std::vector<CComVariant> &out, size_t i) { return std::string(CString(out[i].bstrVal)); }
-    QelHost::CHostControllerInfo *ControllerInfo()
-    {
-        CControllerInfoHolder holder(host_);
-        return static_cast<QelHost::CHostControllerInfo *>(static_cast<IQelControllerInfo *>(holder));
-    }
 
     fs::path dir_;
     std::unique_ptr<QelHost::HostMainWindow> window_;
@@ -298,14 +291,15 @@ TEST_F(ProgWin, OneWindowShowsCodeThatMovesByTheRulesAndFollowsTheIp)
         EXPECT_EQ(shown(), m.name) << m.mode << " " << m.address;
         EXPECT_EQ(Windows().size(), 1u);
     }
-    // A C16x target ends at 0xFFFFFF, in words of 16 bits.
-    ControllerInfo()->SetMaxAddressMask(0xFFFFFF);
+    // A C16x target ends at 0xFFFFFF, in words of 16 bits (an ARM one's are 32 bits).
+    Host()->Target()->SetPreset(QelHost::TargetPreset::C16x);
     ASSERT_EQ(Exec(93, {U4(2), U4(0xFFFC00), U4(0)}), S_OK);
     EXPECT_EQ(shown(), "<code: 0xFFFC00-0xFFFFFF>");
     ASSERT_EQ(Exec(93, {U4(1), U4(0), U4(0)}), S_OK);
     EXPECT_EQ(shown(), "<code: 0xFFFFFE-0xFFFFFF>");
     ASSERT_EQ(Exec(93, {U4(2), U4(0x1000001), U4(0)}), S_OK);
     EXPECT_EQ(shown(), "<code: 0xFFFFFE-0xFFFFFF>");
+    Host()->Target()->SetPreset(QelHost::TargetPreset::Arm);
 
     // The IP inside the window, short of its margin, is marked there; at the margin the
     // window moves to it.
@@ -354,6 +348,17 @@ TEST_F(ProgWin, TheIpIsShownAtItsSourceLineWhenTheTargetStops)
     ASSERT_EQ(Exec(23, {}), S_OK);
     ASSERT_EQ(Exec(26, {}), S_OK);
     EXPECT_EQ(Host()->Target()->PatternSource()->FirePatternRange(0, 0x100, 0x20), E_FAIL);
+}
+
+TEST_F(ProgWin, TheSourceTheUserPicksAtTheFirstStopCarriesTheIpMark)
+{
+    LoadSample(); // no source root: the user is asked for "main.c"
+    const std::string picked = (dir_ / "picked.c").string();
+    fs::rename(dir_ / "src" / "main.c", picked);
+    Answer({"file", picked});
+    Host()->Target()->Stop(kMain);
+    ASSERT_TRUE(Pump([&] { return Window(picked) != nullptr && !Window(picked)->Marks().empty(); }));
+    EXPECT_EQ(Window(picked)->Marks(), (std::set<std::pair<ULONG, ULONG>>{{kMainLine, 0}}));
 }
 
 TEST_F(ProgWin, ASourceTheUserDoesNotGiveIsShownAsCodeWithoutAskingAgain)

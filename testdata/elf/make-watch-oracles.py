@@ -13,7 +13,8 @@ gdb-multiarch's print gives, without its "$N = ", as it stands.
 eval: the expressions of watch-eval.expr, each checked against gdb's C: a program takes
 the lines before the first heading, a core those under the headings "@ FUNCTION" and
 "@ FUNCTION PREFIX" of the function it stopped in, the latter when the core's name starts
-with PREFIX. They keep to what the evaluator and C agree on: no octal, no escapes, no
+with PREFIX; a program named PREFIX... that has lines under "@ - PREFIX" takes those instead
+of the first ones. They keep to what the evaluator and C agree on: no octal, no escapes, no
 enumerator or function names, no division by zero, no 64-bit integer operand, no sizeof,
 no cast that narrows a value, no constant above 0x7FFFFFFF, no negative value of a type
 narrower than int in / % >> or a comparison, no pointer arithmetic (C scales it by the
@@ -144,7 +145,11 @@ def evaluate(context):
     function = None
     if context.endswith(".core"):
         function = ask(context, ["function"])[0]
-    chosen = [(e, g) for f, p, e, g in expressions() if f == function and context.startswith(p)]
+    every = list(expressions())
+    # A program that has lines of its own under "@ - PREFIX" takes only those.
+    if function is None and any(f == "-" and context.startswith(p) for f, p, _, _ in every):
+        function = "-"
+    chosen = [(e, g) for f, p, e, g in every if f == function and context.startswith(p)]
     guards = sorted({g for _, g in chosen if g})
     answers = ask(context, ["print (int)(%s)" % g for g in guards] + ["print " + e for e, _ in chosen])
     held = {g for g, a in zip(guards, answers) if printed(a) not in (None, "0")}

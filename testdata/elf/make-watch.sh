@@ -9,6 +9,8 @@
 # remakes only what is read from them; run it without to change the programs.
 #
 #   watch-O0.elf, watch-O1.elf          the programs
+#   keywords.elf                        src/keywords.c at -O0: a _Bool, a char above 127
+#                                       and an enumeration bit-field, for the keyword types
 #   NAME.gdb-sections.txt               gdb's x/Nxb of each allocated section it can read
 #   watch-O0-frameK.core, .gdb.txt      cores of stops inside watch_frame (ARM) at -O0 and
 #   watch-O1-frameK.core, .gdb.txt      -O1 and inside watch2_counter (Thumb) at -O0, and
@@ -40,13 +42,20 @@ if [ "${1-}" != --oracles ]; then
             "$tmp/startup.o" "$tmp/watch.o" "$tmp/watch2.o" -lgcc -o "watch-$opt.elf"
         rm -rf "$tmp"
     done
+    tmp=$(mktemp -d)
+    common=(-mcpu=arm7tdmi -O0 -g -gdwarf-2 -gstrict-dwarf -fno-common)
+    $CC "${common[@]}" -c src/startup.s -o "$tmp/startup.o"
+    $CC "${common[@]}" -marm -c src/keywords.c -o "$tmp/keywords.o"
+    $CC "${common[@]}" -nostdlib -nostartfiles -T src/sample.ld "$tmp/startup.o" "$tmp/keywords.o" -lgcc \
+        -o keywords.elf
+    rm -rf "$tmp"
 fi
 for elf in arm7-mixed.elf watch-O0.elf watch-O1.elf; do
     python3 make-frames.py sections "$elf" > "${elf%.elf}.gdb-sections.txt"
 done
 python3 make-frames.py frames watch-O0.elf
 python3 make-frames.py frames watch-O1.elf
-python3 make-watch-oracles.py eval watch-O0.elf watch-O1.elf watch-O0-frame1.core watch-O0-frame2.core \
+python3 make-watch-oracles.py eval keywords.elf watch-O0.elf watch-O1.elf watch-O0-frame1.core watch-O0-frame2.core \
     watch-O0-thumb1.core watch-O1-frame1.core watch-O1-frame2.core > watch-eval.txt
 python3 make-watch-oracles.py format watch-O0.elf watch-O1.elf > watch-format.txt
 qelhost=../../build/bin/qelhost

@@ -270,11 +270,6 @@ TEST_F(CommVarProgramTest, LocalsAndParametersOfTheFramesAreGdbs)
             } else {
                 ASSERT_TRUE(Number(found->second, &number));
                 ASSERT_TRUE(Number(shown, &got)) << shown;
-                // A plain char is unsigned on ARM; the symbol information gives a signed one.
-                if (found->second.find(" '") != std::string::npos) {
-                    got = static_cast<unsigned char>(static_cast<int>(got));
-                    number = static_cast<unsigned char>(static_cast<int>(number));
-                }
                 EXPECT_NEAR(static_cast<double>(got), static_cast<double>(number), std::fabs(1e-5 * number));
             }
             ++checked;
