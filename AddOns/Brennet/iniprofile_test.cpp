@@ -1,36 +1,22 @@
 #include "iniprofile.h"
 
+#include <testing/tempfolder.h>
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 
 namespace {
 
-class IniProfile : public ::testing::Test {
+class IniProfile : public TempFolder {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qeliniprofile-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        path_ = (folder_ / "project.ini").string();
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    static std::string Contents(const std::string &path)
-    {
-        std::ifstream file(path, std::ios::binary);
-        std::stringstream bytes;
-        bytes << file.rdbuf();
-        return bytes.str();
+        TempFolder::SetUp();
+        path_ = PathOf("project.ini");
     }
 
-    std::filesystem::path folder_;
     std::string path_;
 };
 

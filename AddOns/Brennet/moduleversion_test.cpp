@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -37,6 +38,20 @@ TEST_F(ModuleVersion, ReadsTheBuildStepsResourceOfAModule)
     EXPECT_STREQ(buffer, "untouched");
     EXPECT_TRUE(version.GetValue("FileVersion", buffer, 10));
     EXPECT_STREQ(buffer, "3.1.4.159");
+}
+
+TEST_F(ModuleVersion, AShortBufferGetsACutBlockThatIsReadInsideIt)
+{
+    CString path;
+    ASSERT_TRUE(Win32Ext::GetModulePath(AfxGetInstanceHandle(), path));
+    DWORD size = GetFileVersionInfoSizeA(path, nullptr);
+    ASSERT_GT(size, 200u);
+    std::vector<BYTE> data(200);
+    ASSERT_TRUE(GetFileVersionInfoA(path, 0, 200, data.data()));
+    LPVOID value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\", &value, &length)); // the root's value lies before the cut
+    EXPECT_FALSE(VerQueryValueA(data.data(), "\\StringFileInfo\\040904e4\\FileDescription", &value, &length));
 }
 
 TEST_F(ModuleVersion, TakesTheTranslationThatTheModuleGives)

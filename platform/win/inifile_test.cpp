@@ -1,42 +1,27 @@
 #include <windows.h>
 
+#include <testing/tempfolder.h>
+
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 
 namespace {
 
-class IniFile : public ::testing::Test {
+class IniFile : public TempFolder {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qelini-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern;
-        path_ = (folder_ / "project.ini").string();
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
+        TempFolder::SetUp();
+        path_ = PathOf("project.ini");
     }
 
-    void WriteFile(const std::string &bytes)
-    {
-        std::ofstream(path_, std::ios::binary) << bytes;
-    }
-    std::string ReadFile() const
-    {
-        std::ifstream file(path_, std::ios::binary);
-        std::stringstream bytes;
-        bytes << file.rdbuf();
-        return bytes.str();
-    }
+    void WriteFile(const std::string &bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
+    std::string ReadFile() const { return Contents(path_); }
     std::string Get(const char *section, const char *key, const char *defaultText = "(default)", DWORD size = 256)
     {
         char buffer[256] = "untouched";
@@ -45,7 +30,6 @@ protected:
         return buffer;
     }
 
-    std::filesystem::path folder_;
     std::string path_;
 };
 

@@ -162,6 +162,17 @@ BOOL GetFileVersionInfoA(LPCSTR fileName, DWORD, DWORD length, LPVOID data)
     memcpy(data, resource, length < size ? length : size);
     if (length > size)
         memset(static_cast<BYTE *>(data) + size, 0, length - size);
+    // VerQueryValueA answers texts in the room after the block, as long as the block:
+    // in a buffer too small for both, the block is cut to what leaves that room, so that
+    // no answer reaches beyond the buffer.
+    if (length >= 2) {
+        WORD root;
+        memcpy(&root, data, sizeof root);
+        if (root > length / 2) {
+            root = static_cast<WORD>(length / 2);
+            memcpy(data, &root, sizeof root);
+        }
+    }
     return TRUE;
 }
 
