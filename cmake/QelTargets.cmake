@@ -57,11 +57,13 @@ function(qel_add_fuzzer name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
 endfunction()
 
-# qel_add_area_library(NAME [SHARED|STATIC] LIBS lib... [TESTLIBS lib...] [FUZZLIBS lib...])
+# qel_add_area_library(NAME [SHARED|STATIC] LIBS lib... [TESTLIBS lib...] [FUZZLIBS lib...]
+#                      [TESTPATHS name path...])
 # A library made of every source of the current folder; name_test.cpp files form the test
-# program NAME_tests and name_fuzz.cpp files are fuzz targets, built apart.
+# program NAME_tests (with the TESTPATHS, as qel_add_tests takes them) and name_fuzz.cpp
+# files are fuzz targets, built apart.
 function(qel_add_area_library name)
-  cmake_parse_arguments(ARG "" "" "LIBS;TESTLIBS;FUZZLIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;TESTLIBS;FUZZLIBS;TESTPATHS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB fuzzers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_fuzz.cpp)
@@ -75,7 +77,7 @@ function(qel_add_area_library name)
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_LIBS})
   if(tests)
-    qel_add_tests(${name}_tests SOURCES ${tests} LIBS ${name} ${ARG_TESTLIBS})
+    qel_add_tests(${name}_tests SOURCES ${tests} LIBS ${name} ${ARG_TESTLIBS} PATHS ${ARG_TESTPATHS})
   endif()
   foreach(fuzzer ${fuzzers})
     get_filename_component(fuzzname ${fuzzer} NAME_WE)

@@ -322,3 +322,49 @@ interface IQelDebugServerNames : public IUnknown {
     STDMETHOD(GetDebugServer)(BSTR name, IUnknown **ppDebugServer) PURE;
 };
 QEL_DEFINE_IID(IQelDebugServerNames, 0x6E4C170E, 0x308A, 0x11D4, 0x96, 0x13, 0x00, 0x50, 0x04, 0xF6, 0xC0, 0x39);
+
+interface IQelStorageElements;
+
+// The host's storage handler, made by its ProgID "QEL.QELStorageHandler": it gives the
+// object through which the host reads a project storage.
+interface IQelStorageHandler : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    // Slot 8: the object of `storage` (the two arguments between are 0), with a reference
+    // for the caller.
+    STDMETHOD(GetStorageElements)(IStorage *storage, LONG reserved1, LONG reserved2,
+                                  IQelStorageElements **ppElements) PURE;
+};
+QEL_DEFINE_IID(IQelStorageHandler, 0x8797B440, 0xEFAC, 0x11D4, 0xB4, 0x47, 0x94, 0x5F, 0xB7, 0x03, 0xD5, 0x6A);
+
+// A project storage as the storage handler gives it (or as a storage object of the host
+// offers it itself).
+interface IQelStorageElements : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    STDMETHOD(Slot08)() PURE;
+    // Slot 9: the number of the storage's elements.
+    STDMETHOD(GetCount)(LONG *pCount) PURE;
+    // Slot 10: the storage's name; the caller frees it.
+    STDMETHOD(GetName)(BSTR *pbstrName) PURE;
+};
+QEL_DEFINE_IID(IQelStorageElements, 0xFA8E5200, 0xEFAB, 0x11D4, 0xB4, 0x47, 0x94, 0x5F, 0xB7, 0x03, 0xD5, 0x6A);
+
+// An enumerator of the host over the names of a storage's elements. Its identifier is not
+// known: the system is handed one and never asks for it.
+interface IQelStorageEnum : public IUnknown {
+    STDMETHOD(Slot03)() PURE;
+    STDMETHOD(Slot04)() PURE;
+    STDMETHOD(Slot05)() PURE;
+    STDMETHOD(Slot06)() PURE;
+    STDMETHOD(Slot07)() PURE;
+    // Slot 8: the name of the element at `position` (0 the first); S_FALSE, and no name,
+    // past the last. The caller frees the name.
+    STDMETHOD(GetName)(LONG position, BSTR *pbstrName) PURE;
+};

@@ -64,7 +64,7 @@ std::string FlagNames(DWORD flags)
     static const std::pair<DWORD, const char *> names[] = {
         {OFN_OVERWRITEPROMPT, "OFN_OVERWRITEPROMPT"}, {OFN_HIDEREADONLY, "OFN_HIDEREADONLY"},
         {OFN_PATHMUSTEXIST, "OFN_PATHMUSTEXIST"},     {OFN_FILEMUSTEXIST, "OFN_FILEMUSTEXIST"},
-        {OFN_EXPLORER, "OFN_EXPLORER"},
+        {OFN_EXPLORER, "OFN_EXPLORER"},       {OFN_NOCHANGEDIR, "OFN_NOCHANGEDIR"},
     };
     std::string text;
     for (const auto &[flag, name] : names) {

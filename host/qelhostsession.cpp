@@ -1,6 +1,7 @@
 #include "qelhostsession.h"
 
 #include "hostmsgbox.h"
+#include "hoststoragehandler.h"
 #include "serverlocator.h"
 
 #include <dlfcn.h>
@@ -27,12 +28,17 @@ HostServices::HostServices(FILE *echo) : m_reports(std::make_shared<HostReports>
     HRESULT hr = RegisterMessageBoxClass(m_reports, &m_msgBoxCookie);
     if (FAILED(hr))
         std::fprintf(stderr, "qelhost: no message-box object (0x%08X)\n", static_cast<unsigned>(hr));
+    hr = RegisterStorageHandlerClass(&m_storageHandlerCookie);
+    if (FAILED(hr))
+        std::fprintf(stderr, "qelhost: no storage handler (0x%08X)\n", static_cast<unsigned>(hr));
 }
 
 HostServices::~HostServices()
 {
     if (m_msgBoxCookie != 0)
         CoRevokeClassObject(m_msgBoxCookie);
+    if (m_storageHandlerCookie != 0)
+        CoRevokeClassObject(m_storageHandlerCookie);
     QelSetDebugOutputHandler(nullptr, nullptr);
 }
 

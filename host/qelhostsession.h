@@ -15,7 +15,7 @@
 namespace QelHost {
 
 // What the servers reach of the host beside its objects: the message-box class and the
-// debug output, both printed to `echo` as they arrive.
+// debug output, both printed to `echo` as they arrive, and the storage-handler class.
 class HostServices {
 public:
     explicit HostServices(FILE *echo);
@@ -29,6 +29,7 @@ public:
 private:
     std::shared_ptr<HostReports> m_reports;
     DWORD m_msgBoxCookie = 0;
+    DWORD m_storageHandlerCookie = 0;
 };
 
 // The GUI server that the host hands to its symbol servers; it offers no frame yet.

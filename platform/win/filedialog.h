@@ -46,6 +46,8 @@ typedef struct tagOFNA {
 
 #define OFN_OVERWRITEPROMPT 0x00000002
 #define OFN_HIDEREADONLY 0x00000004
+// The dialog never changes the current directory, so this flag changes nothing.
+#define OFN_NOCHANGEDIR 0x00000008
 #define OFN_PATHMUSTEXIST 0x00000800
 #define OFN_FILEMUSTEXIST 0x00001000
 #define OFN_EXPLORER 0x00080000

@@ -28,4 +28,7 @@ const Module *FindModule(HINSTANCE handle);
 // Every registered module, for lookups by resource. Call with ModuleLock held.
 const std::unordered_map<HINSTANCE, Module> &Modules();
 
+// The dlopen handle of a library that LoadLibraryA loaded, or nullptr.
+void *LoadedLibrary(HMODULE module);
+
 } // namespace qelwin

@@ -68,19 +68,30 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
     }
     std::string path;
     bool isProgram = false;
+    bool registered = false;
     {
         std::lock_guard<std::mutex> hold(qelwin::ModuleLock());
         const qelwin::Module *found = module != nullptr ? qelwin::FindModule(module) : nullptr;
-        if (found == nullptr) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return nullptr;
+        if (found != nullptr) {
+            registered = true;
+            path = found->path;
+            isProgram = found->isProgram;
         }
-        path = found->path;
-        isProgram = found->isProgram;
+    }
+    void *loaded = !registered && module != nullptr ? qelwin::LoadedLibrary(module) : nullptr;
+    if (!registered && loaded == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
     }
     if (IS_INTRESOURCE(procName)) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return nullptr;
+    }
+    if (loaded != nullptr) {
+        void *symbol = dlsym(loaded, procName);
+        if (symbol == nullptr)
+            SetLastError(ERROR_PROC_NOT_FOUND);
+        return reinterpret_cast<FARPROC>(symbol);
     }
     // The module is loaded already (it registered itself); this only finds it again,
     // and the reference taken is given back at once.

@@ -16,3 +16,6 @@ extern const char kQelComTestServerPath[];
 
 // libKorvex.so, the in-process server that the host loads (korvex_server_tests).
 extern const char kQelKorvexLibraryPath[];
+
+// A library with a DllGetVersion and a version resource of its own (brennet_tests).
+extern const char kBrennetDllVersionLibraryPath[];

@@ -1,0 +1,19 @@
+// Brennet's resources: the dialog template of the setup dialog, bound into the module's
+// resource table with its other resources.
+#pragma once
+
+#include <afx.h>
+
+enum : UINT {
+    IDD_SETUP = 201,
+
+    // Items of the setup dialog.
+    IDC_EASYCODE = 1000,
+    IDC_X32 = 1001,
+    IDC_TOOL_LABEL = 1002,
+    IDC_TOOL_PATH = 1003,
+    IDC_BROWSE_TOOL = 1004,
+};
+
+extern const QEL_RESOURCE_ENTRY g_BrennetResources[];
+extern const size_t g_BrennetResourceCount;
