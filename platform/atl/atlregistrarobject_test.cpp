@@ -1,6 +1,7 @@
 #include "atlbase.h"
 #include "atliface.h"
 #include "testing/atltestmodule.h"
+#include "testing/failingfactory.h"
 
 #include <gtest/gtest.h>
 
@@ -42,20 +43,6 @@ public:
 BEGIN_OBJECT_MAP(ScriptedObjectMap)
     OBJECT_ENTRY(CLSID_QelAtlTestScripted, CScripted)
 END_OBJECT_MAP()
-
-// A registrar's factory that fails every creation, as one out of memory would.
-class CFailingFactory : public CComObjectRootEx<CComMultiThreadModel>, public IClassFactory {
-public:
-    BEGIN_COM_MAP(CFailingFactory)
-        COM_INTERFACE_ENTRY(IClassFactory)
-    END_COM_MAP()
-    STDMETHODIMP CreateInstance(IUnknown *, REFIID, void **ppv) override
-    {
-        *ppv = nullptr;
-        return E_OUTOFMEMORY;
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
 
 class RegistrarObject : public ::testing::Test {
 protected:
@@ -105,8 +92,8 @@ TEST_F(RegistrarObject, IsOfferedWhileTheModuleRegistersAndRunsItsResources)
 
 TEST_F(RegistrarObject, AFailingRegistrarInTheClassTableServesAndNothingIsWritten)
 {
-    CComObject<CFailingFactory> *factory = nullptr;
-    ASSERT_EQ(CComObject<CFailingFactory>::CreateInstance(&factory), S_OK);
+    CComObject<CFailingClassFactory> *factory = nullptr;
+    ASSERT_EQ(CComObject<CFailingClassFactory>::CreateInstance(&factory), S_OK);
     DWORD cookie = 0;
     ASSERT_EQ(CoRegisterClassObject(CLSID_Registrar, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
     EXPECT_EQ(module_.RegisterServer(), E_OUTOFMEMORY);

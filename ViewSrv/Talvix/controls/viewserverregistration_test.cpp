@@ -10,6 +10,8 @@
 
 #include <testing/emptyregistry.h>
 
+#include <testing/failingfactory.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,20 +36,6 @@ public:
 BEGIN_OBJECT_MAP(RegistrationMap)
     OBJECT_ENTRY(CLSID_QelSymbolExplorer, CExplorerRegistration)
 END_OBJECT_MAP()
-
-// A registrar that cannot be made.
-class CFailingFactory : public CComObjectRootEx<CComSingleThreadModel>, public IClassFactory {
-public:
-    BEGIN_COM_MAP(CFailingFactory)
-        COM_INTERFACE_ENTRY(IClassFactory)
-    END_COM_MAP()
-    STDMETHODIMP CreateInstance(IUnknown *, REFIID, void **ppv) override
-    {
-        *ppv = nullptr;
-        return E_OUTOFMEMORY;
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
 
 class ViewServerRegistration : public EmptyRegistry {
 protected:
@@ -166,8 +154,8 @@ TEST_F(ViewServerRegistration, UnregisteringKeepsTheSharedKeysAndOthersEntries)
 
 TEST_F(ViewServerRegistration, AFailingRegistrarWritesNothing)
 {
-    CComObject<CFailingFactory> *factory = nullptr;
-    ASSERT_EQ(CComObject<CFailingFactory>::CreateInstance(&factory), S_OK);
+    CComObject<CFailingClassFactory> *factory = nullptr;
+    ASSERT_EQ(CComObject<CFailingClassFactory>::CreateInstance(&factory), S_OK);
     DWORD cookie = 0;
     ASSERT_EQ(CoRegisterClassObject(CLSID_Registrar, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &cookie), S_OK);
     EXPECT_EQ(module_.RegisterServer(), E_OUTOFMEMORY);
