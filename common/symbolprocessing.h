@@ -273,7 +273,8 @@ public:
     // beside the module or in the help folder; FALSE when there is none.
     static BOOL FindHelpFile(CString &path);
     // Opens the module's help at `contextId`, or its contents for -1 or when the context
-    // is not found. NULL owner: the foreground window.
+    // is not found. NULL owner: the calling thread's active window, the one the user works
+    // in (the foreground window may be another thread's).
     static BOOL ShowHelp(int contextId, HWND owner = nullptr);
 
 protected:

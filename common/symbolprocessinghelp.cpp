@@ -159,7 +159,7 @@ BOOL CSymbolProcessing::FindHelpFile(CString &path)
 BOOL CSymbolProcessing::ShowHelp(int contextId, HWND owner)
 {
     if (owner == nullptr)
-        owner = GetForegroundWindow();
+        owner = GetActiveWindow();
     CString helpFile;
     if (!FindHelpFile(helpFile))
         return FALSE;

@@ -80,4 +80,29 @@ TEST_F(HostPaths, HelpShowsTheContextOrElseTheContents)
     EXPECT_EQ(calls[3].command, static_cast<UINT>(HELP_CONTENTS));
 }
 
+// Help without an owner belongs to the window the user works in: the calling thread's
+// active window, which need not be the process's foreground window.
+TEST_F(HostPaths, HelpWithoutAnOwnerBelongsToTheActiveWindow)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.lpszClassName = "QelHelpOwnerTest";
+    RegisterClassA(&windowClass);
+    HWND foreground = CreateWindowExA(0, "QelHelpOwnerTest", "fore", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                      nullptr, nullptr);
+    HWND active = CreateWindowExA(0, "QelHelpOwnerTest", "active", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_TRUE(SetForegroundWindow(foreground));
+    SetActiveWindow(active);
+    ASSERT_EQ(GetActiveWindow(), active);
+    ASSERT_EQ(GetForegroundWindow(), foreground);
+    QelHost::HostHelp help;
+    EXPECT_TRUE(CSymbolProcessing::ShowHelp(-1));
+    auto calls = help.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].owner, active);
+    DestroyWindow(active);
+    DestroyWindow(foreground);
+}
+
 } // namespace

@@ -8,6 +8,7 @@
 #include "qelhostload.h"
 #include "qelhostparse.h"
 #include "qelhostquery.h"
+#include "qelhostregister.h"
 #include "qelhostsession.h"
 #include "qelhostsessionscript.h"
 #include "qelhostsfr.h"
@@ -70,7 +71,7 @@ int Usage()
                          "format [--class C] [--base B] [--layout W,OFF,S] [--mode M] [--swapped] [--format N|NAME] "
                          "[--parse TEXT] HEXBYTES | "
                          "watch FILE [--core CORE] [--pc ADDR] [--format NAME] [--expand N] [--location] [--locals] "
-                         "[--dbdir DIR] TEXT... | session SCRIPT|-]\n");
+                         "[--dbdir DIR] TEXT... | session SCRIPT|- | register [--remove] NAME...]\n");
     return 2;
 }
 
@@ -215,6 +216,8 @@ int main(int argc, char **argv)
         return FormatValue(argc - 2, argv + 2);
     if (argc >= 3 && std::strcmp(argv[1], "watch") == 0)
         return WatchTexts(argc - 2, argv + 2);
+    if (argc >= 2 && std::strcmp(argv[1], "register") == 0)
+        return RegisterServers(argc - 2, argv + 2);
     if (argc >= 2 && std::strcmp(argv[1], "session") == 0)
         return QelHost::RunSessionScript(argc - 2, argv + 2);
     return Usage();

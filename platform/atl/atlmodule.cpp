@@ -1,5 +1,6 @@
 #include "atlmodule.h"
 
+#include "atliface.h"
 #include "atlregistrar.h"
 
 #include <cstring>
@@ -66,6 +67,39 @@ const char kTypeLibScript[] = "HKCR { NoRemove TypeLib { %LIBID% { ForceRemove %
                               "0 { win32 = s '%MODULE%' } FLAGS = s '0' HELPDIR = s '%HELPDIR%' } } } }";
 const char kTypeLibRemoval[] = "HKCR { NoRemove TypeLib { %LIBID% { ForceRemove %VERSION% } } }";
 
+// While a server registers, its classes' registration code may create the registrar by
+// its class identifier, as on Windows where ATL's own library serves it. The module
+// offers its class for that time, unless the process already knows one (a test that
+// puts a failing registrar in its place).
+class RegistrarClassOffer {
+public:
+    RegistrarClassOffer()
+    {
+        IUnknown *known = nullptr;
+        if (SUCCEEDED(CoGetClassObject(CLSID_Registrar, CLSCTX_INPROC_SERVER, nullptr, IID_IUnknown,
+                                       reinterpret_cast<void **>(&known)))) {
+            known->Release();
+            return;
+        }
+        IUnknown *factory = nullptr;
+        if (FAILED(CComCreator<CComObjectNoLock<CComClassFactory>>::CreateInstance(
+                reinterpret_cast<void *>(&QelAtlCreateRegistrar), IID_IUnknown, reinterpret_cast<void **>(&factory))))
+            return;
+        CoRegisterClassObject(CLSID_Registrar, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookie);
+        factory->Release();
+    }
+    ~RegistrarClassOffer()
+    {
+        if (m_cookie != 0)
+            CoRevokeClassObject(m_cookie);
+    }
+    RegistrarClassOffer(const RegistrarClassOffer &) = delete;
+    RegistrarClassOffer &operator=(const RegistrarClassOffer &) = delete;
+
+private:
+    DWORD m_cookie = 0;
+};
+
 } // namespace
 
 CComModule::CComModule()
@@ -131,6 +165,7 @@ HRESULT CComModule::GetClassObject(REFCLSID rclsid, REFIID riid, LPVOID *ppv)
 
 HRESULT CComModule::RegisterServer(BOOL bRegTypeLib, const CLSID *pCLSID)
 {
+    RegistrarClassOffer registrar;
     for (_ATL_OBJMAP_ENTRY *entry = m_pObjMap; entry != nullptr && entry->pclsid != nullptr; entry++) {
         if (pCLSID != nullptr && *pCLSID != *entry->pclsid)
             continue;
@@ -143,6 +178,7 @@ HRESULT CComModule::RegisterServer(BOOL bRegTypeLib, const CLSID *pCLSID)
 
 HRESULT CComModule::UnregisterServer(const CLSID *pCLSID)
 {
+    RegistrarClassOffer registrar;
     for (_ATL_OBJMAP_ENTRY *entry = m_pObjMap; entry != nullptr && entry->pclsid != nullptr; entry++) {
         if (pCLSID != nullptr && *pCLSID != *entry->pclsid)
             continue;

@@ -1,0 +1,101 @@
+#include "talvixscripts.h"
+
+namespace {
+
+// Every %NAME% is filled per control by RegisterViewServer; MODULE is the library's path.
+// The "View Server" key and the symbol server's own key there stay when a control goes,
+// since other view servers live below them.
+const char kViewServerScript[] = R"(HKCR
+{
+    QEL.%SERVER%.%NO% = s '%DESCRIPTION%'
+    {
+        CLSID = s '%CLSID%'
+    }
+    QEL.%SERVER% = s '%DESCRIPTION%'
+    {
+        CLSID = s '%CLSID%'
+        CurVer = s 'QEL.%SERVER%.%NO%'
+    }
+    NoRemove CLSID
+    {
+        ForceRemove %CLSID% = s '%DESCRIPTION%'
+        {
+            ProgID = s 'QEL.%SERVER%.%NO%'
+            VersionIndependentProgID = s 'QEL.%SERVER%'
+            ForceRemove 'Programmable'
+            InprocServer32 = s '%MODULE%'
+            {
+                val ThreadingModel = s 'Apartment'
+            }
+            ForceRemove 'Control'
+            ForceRemove 'Insertable'
+            ForceRemove 'ToolboxBitmap32' = s '%MODULE%,%BITMAP_ID%'
+            ForceRemove 'DefaultIcon' = s '%MODULE%, -%ICON_ID%'
+            'MiscStatus' = s '0'
+            {
+                '1' = s '131473'
+            }
+            'TypeLib' = s '%TYPELIB_CLSID%'
+            'Version' = s '1.0'
+            ForceRemove 'ToolFrameItems'
+            {
+                ForceRemove 'ViewServer' = s '%VIEWSERV_NAME%'
+                ForceRemove 'FrameName' = s '%DOC_TITLE%'
+                ForceRemove 'MenuString' = s '%MENU_ITEM%'
+                ForceRemove 'ToolTipString' = s '%TOOLTIP_ITEM%'
+                ForceRemove 'MessageString' = s '%DESCRIPTION%'
+                ForceRemove 'ActivateHotkey' = s '%MODULE%,%ACCELERATOR%'
+            }
+            ForceRemove 'AuxUserType'
+            {
+                '1' = s '%DESCRIPTION%'
+                '2' = s '%DOC_TITLE%'
+                '3' = s '%SERVER%'
+            }
+        }
+    }
+}
+HKLM
+{
+    NoRemove Software
+    {
+        NoRemove Tosk
+        {
+            NoRemove Qelvane
+            {
+                NoRemove Version3
+                {
+                    NoRemove 'View Server'
+                    {
+                        NoRemove %DBGSRV_CLSID%
+                        {
+                            ForceRemove %CLSID% = s '%VIEWSERV_NAME%'
+                        }
+                        ForceRemove '%VIEWSERV_NAME%' = s '%CLSID%'
+                        {
+                            val Description = s '%DESCRIPTION%'
+                            val MultipleUse = s '1'
+                            val ViewCat = d '%VIEWCAT%'
+                            val MenuCat = d '%MENUCAT%'
+                            val ToolBarCat = d '%TOOLBAR%'
+                            val MultiInst = d '%MULTIINSTANCE%'
+                            val OpenDirect = d '%SHOWDIRECT%'
+                            val PreferedFrame = d '%FRAMETYPE%'
+                            val cx = d '%CX%'
+                            val cy = d '%CY%'
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+)";
+
+} // namespace
+
+const QEL_RESOURCE_ENTRY g_TalvixResources[] = {
+    {"REGISTRY", MAKEINTRESOURCE(IDR_VIEWSERVER), kViewServerScript, sizeof kViewServerScript - 1},
+};
+
+const size_t g_TalvixResourceCount = sizeof g_TalvixResources / sizeof g_TalvixResources[0];
