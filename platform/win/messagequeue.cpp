@@ -3,6 +3,7 @@
 #include "lasterror.h"
 #include "processthreads.h"
 #include "tickcount.h"
+#include "windowpaint.h"
 #include "windowtable.h"
 #include "winerror.h"
 
@@ -76,6 +77,12 @@ LRESULT CallWindowProcedure(const WindowRecord &window, UINT message, WPARAM wPa
     if (procedure == nullptr)
         return 0;
     return procedure(window.handle, message, wParam, lParam);
+}
+
+void MessageQueue::Wake()
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    Changed();
 }
 
 void MessageQueue::Changed()
@@ -173,6 +180,19 @@ MessageQueue::Found MessageQueue::Retrieve(MSG *message, HWND filter, UINT first
             if (remove)
                 quit_ = false;
             return Found::Quit;
+        }
+
+        if (filter != kThreadMessagesOnly && Matches(nullptr, WM_PAINT, nullptr, first, last)) {
+            // Window records are looked at without this queue's lock, as everywhere.
+            hold.unlock();
+            HWND paint = WindowToPaint(*this);
+            if (paint != nullptr && (filter == nullptr || filter == paint)) {
+                *message = MSG{paint, WM_PAINT, 0, 0, GetTickCount(), {0, 0}};
+                return Found::Message;
+            }
+            hold.lock();
+            if (!sent_.empty() || !posted_.empty())
+                continue;
         }
 
         Clock::time_point now = Clock::now();

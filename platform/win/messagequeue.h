@@ -61,13 +61,16 @@ public:
     bool Send(const std::shared_ptr<SentMessage> &message);
     // Called on the sender's queue when the receiver has handled (or dropped) `message`.
     void Complete(SentMessage &message, LRESULT result);
+    // A window of the thread needs painting: a thread that waits for a message looks again.
+    void Wake();
 
     // From the owner thread only.
 
     enum class Found { Nothing, Message, Quit };
     // The next message for the filter (GetMessage and PeekMessage): messages sent from
     // other threads are handled first, then posted messages come in order, then WM_QUIT,
-    // then the timers that are due. With `wait`, blocks until one is there.
+    // then WM_PAINT for a window that needs painting (it stays until the window is
+    // validated), then the timers that are due. With `wait`, blocks until one is there.
     Found Retrieve(MSG *message, HWND filter, UINT first, UINT last, bool remove, bool wait);
     // Waits for the reply to a message that this thread has sent to another thread, and
     // handles the messages sent to this thread meanwhile, so two threads that send to each

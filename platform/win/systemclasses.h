@@ -15,6 +15,9 @@ struct WindowClassEntry {
     std::string name;
     WNDPROC procedure;
     int extraBytes;
+    UINT style = 0;
+    HBRUSH background = nullptr; // a brush or a COLOR_ index + 1; NULL: nothing erases
+    HCURSOR cursor = nullptr;
 };
 
 const int kMaxWindowExtraBytes = 40 * static_cast<int>(sizeof(LONG_PTR));

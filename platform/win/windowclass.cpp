@@ -4,6 +4,7 @@
 #include "lasterror.h"
 #include "systemclasses.h"
 #include "windowcreate.h"
+#include "windowpaint.h"
 #include "windowmessages.h"
 #include "windowstate.h"
 #include "winerror.h"
@@ -57,11 +58,12 @@ ATOM RegisterClassA(const WNDCLASSA *windowClass)
         SetLastError(windowClass->cbWndExtra < 0 ? ERROR_INVALID_PARAMETER : ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    table.classes.push_back({windowClass->lpszClassName, windowClass->lpfnWndProc, windowClass->cbWndExtra});
+    table.classes.push_back({windowClass->lpszClassName, windowClass->lpfnWndProc, windowClass->cbWndExtra,
+                             windowClass->style, windowClass->hbrBackground, windowClass->hCursor});
     return static_cast<ATOM>(kFirstClassAtom + table.classes.size() - table.systemCount - 1);
 }
 
-bool qelwin::FindWindowClass(LPCSTR className, WNDPROC *procedure, int *extraBytes)
+bool qelwin::FindWindowClass(LPCSTR className, WindowClassEntry *found)
 {
     if (className == nullptr)
         return false;
@@ -69,8 +71,7 @@ bool qelwin::FindWindowClass(LPCSTR className, WNDPROC *procedure, int *extraByt
     std::lock_guard<std::mutex> hold(table.lock);
     for (const WindowClass &existing : table.classes) {
         if (_stricmp(existing.name.c_str(), className) == 0) {
-            *procedure = existing.procedure;
-            *extraBytes = existing.extraBytes;
+            *found = existing;
             return true;
         }
     }
@@ -89,6 +90,9 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         DestroyWindow(window);
         return 0;
+    case WM_PAINT:
+    case WM_ERASEBKGND:
+        return qelwin::DefaultPaintMessage(window, message, wParam);
     default:
         return 0;
     }

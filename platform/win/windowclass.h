@@ -1,7 +1,8 @@
 // Window classes and window procedures.
 //
-// Classes are process-wide and named blind to ASCII case; the instance handle, icons,
-// cursors and brushes of a class are kept by no one, since nothing is drawn.
+// Classes are process-wide and named blind to ASCII case. A class keeps its style, its
+// background brush (which DefWindowProcA erases with) and its cursor; the instance handle
+// and icons are kept by no one.
 #pragma once
 
 #include "basetypes.h"
@@ -28,9 +29,15 @@ typedef WNDCLASSA WNDCLASS;
 // cbWndExtra bytes of window words (GetWindowLongPtrA), at most 40 words' worth.
 ATOM RegisterClassA(const WNDCLASSA *windowClass);
 
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define CS_DBLCLKS 0x0008
+
 // What a window does with a message that its procedure leaves to the system: WM_NCCREATE
 // lets the creation go on (TRUE), WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH keep and
-// answer the window's text, WM_CLOSE destroys the window; every other message answers 0.
+// answer the window's text, WM_CLOSE destroys the window, WM_PAINT validates the window
+// (erasing it first when that is due), WM_ERASEBKGND fills the client area with the
+// class's brush (TRUE; FALSE without one); every other message answers 0.
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The names of an ANSI build, which the system's code uses.
@@ -46,7 +53,9 @@ inline LRESULT DefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 namespace qelwin {
 
-// The procedure and the window words of the class of that name; false when there is none.
-bool FindWindowClass(LPCSTR className, WNDPROC *procedure, int *extraBytes);
+struct WindowClassEntry;
+
+// The class of that name; false when there is none.
+bool FindWindowClass(LPCSTR className, WindowClassEntry *found);
 
 } // namespace qelwin

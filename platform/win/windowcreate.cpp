@@ -3,10 +3,13 @@
 #include "lasterror.h"
 #include "messagequeue.h"
 #include "processthreads.h"
+#include "systemclasses.h"
 #include "threadinput.h"
 #include "windowclass.h"
 #include "windowgonehooks.h"
 #include "windowmessages.h"
+#include "windowpaint.h"
+#include "windowstate.h"
 #include "windowtable.h"
 #include "winerror.h"
 
@@ -37,9 +40,8 @@ struct Removal {
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter)
 {
-    WNDPROC procedure = nullptr;
-    int extraBytes = 0;
-    if (!qelwin::FindWindowClass(className, &procedure, &extraBytes))
+    qelwin::WindowClassEntry windowClass;
+    if (!qelwin::FindWindowClass(className, &windowClass))
         return Fail(ERROR_CANNOT_FIND_WND_CLASS);
     if ((style & WS_CHILD) != 0 && parent == nullptr)
         return Fail(ERROR_TLW_WITH_WSCHILD);
@@ -52,7 +54,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
     }
 
     auto record = std::make_shared<qelwin::WindowRecord>();
-    record->procedure = procedure;
+    record->procedure = windowClass.procedure;
+    record->classStyle = windowClass.style;
+    record->background = windowClass.background;
     record->queue = qelwin::CurrentQueue();
     record->threadId = GetCurrentThreadId();
     record->text = name != nullptr ? name : "";
@@ -64,7 +68,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
     // A child's menu argument is its identifier.
     record->id = record->child ? reinterpret_cast<LONG_PTR>(menu) : 0;
     record->rect = RECT{x, y, x + (width > 0 ? width : 0), y + (height > 0 ? height : 0)};
-    record->extra.assign(static_cast<size_t>(extraBytes) / sizeof(LONG_PTR), 0);
+    record->extra.assign(static_cast<size_t>(windowClass.extraBytes) / sizeof(LONG_PTR), 0);
+    record->surface->Resize(record->rect.right - record->rect.left, record->rect.bottom - record->rect.top);
     HWND window = qelwin::InsertWindow(record);
     if (window == nullptr)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
@@ -81,6 +86,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
         DestroyWindow(window);
         return nullptr;
     }
+    if ((style & WS_VISIBLE) != 0)
+        InvalidateRect(window, nullptr, TRUE);
     return window;
 }
 

@@ -1,18 +1,23 @@
 #include "windowgeometry.h"
 
 #include "lasterror.h"
+#include "windowclass.h"
+#include "windowpaint.h"
 #include "windowmessages.h"
 #include "windowstate.h"
 #include "windowtable.h"
 #include "winerror.h"
+
+#include <algorithm>
 
 namespace {
 
 const LONG kScreenWidth = 1024;
 const LONG kScreenHeight = 768;
 
-// The window's top-left corner on the screen; false when it or a parent is gone.
-bool ScreenOrigin(HWND window, POINT *origin)
+// The window's top-left corner on the screen, or its client area's; false when it or a
+// parent is gone.
+bool ScreenOrigin(HWND window, POINT *origin, bool client = false)
 {
     *origin = POINT{0, 0};
     for (;;) {
@@ -21,12 +26,14 @@ bool ScreenOrigin(HWND window, POINT *origin)
             return false;
         if (record->queue == nullptr)
             return true; // the desktop
+        LONG frame = client ? qelwin::FrameOf(*record) : 0;
         std::lock_guard<std::mutex> hold(record->lock);
-        origin->x += record->rect.left;
-        origin->y += record->rect.top;
+        origin->x += record->rect.left + frame;
+        origin->y += record->rect.top + frame;
         if (!record->child)
             return true;
         window = record->parent;
+        client = true; // a child lies in its parent's client area
     }
 }
 
@@ -72,7 +79,9 @@ BOOL GetClientRect(HWND window, LPRECT rect)
     RECT kept;
     if (!KeptRect(window, &kept))
         return FALSE;
-    *rect = RECT{0, 0, kept.right - kept.left, kept.bottom - kept.top};
+    std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(window);
+    LONG frame = record != nullptr && record->queue != nullptr ? 2 * qelwin::FrameOf(*record) : 0;
+    *rect = RECT{0, 0, std::max<LONG>(kept.right - kept.left - frame, 0), std::max<LONG>(kept.bottom - kept.top - frame, 0)};
     return TRUE;
 }
 
@@ -89,12 +98,12 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT f
         return FALSE;
     }
     bool resized = false;
-    LONG newWidth, newHeight;
+    LONG newWidth, newHeight, oldWidth, oldHeight;
     {
         std::lock_guard<std::mutex> hold(record->lock);
         RECT &rect = record->rect;
-        newWidth = rect.right - rect.left;
-        newHeight = rect.bottom - rect.top;
+        oldWidth = newWidth = rect.right - rect.left;
+        oldHeight = newHeight = rect.bottom - rect.top;
         if ((flags & SWP_NOMOVE) == 0) {
             rect = RECT{x, y, x + newWidth, y + newHeight};
         }
@@ -111,15 +120,36 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT f
         ShowWindow(window, (flags & SWP_NOACTIVATE) != 0 ? SW_SHOWNA : SW_SHOW);
     if ((flags & SWP_HIDEWINDOW) != 0)
         ShowWindow(window, SW_HIDE);
-    if (resized)
-        SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(newWidth, newHeight));
+    if (resized) {
+        record->surface->Resize(newWidth, newHeight);
+        RECT client;
+        GetClientRect(window, &client);
+        bool all = ((record->classStyle & CS_HREDRAW) != 0 && newWidth != oldWidth) ||
+                   ((record->classStyle & CS_VREDRAW) != 0 && newHeight != oldHeight);
+        // With one update rectangle, what is new is the bounding box of the strips that
+        // grew; the frame moves with the size, so its old place is new too.
+        LONG frame = qelwin::FrameOf(*record);
+        RECT fresh{std::min(oldWidth, newWidth) - 2 * frame, std::min(oldHeight, newHeight) - 2 * frame, client.right,
+                   client.bottom};
+        if (newWidth > oldWidth && newHeight <= oldHeight)
+            fresh.top = 0;
+        if (newHeight > oldHeight && newWidth <= oldWidth)
+            fresh.left = 0;
+        if (newWidth > oldWidth && newHeight > oldHeight)
+            fresh.left = fresh.top = 0;
+        if (all)
+            InvalidateRect(window, nullptr, TRUE);
+        else if (newWidth > oldWidth || newHeight > oldHeight)
+            InvalidateRect(window, &fresh, TRUE);
+        SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    }
     return TRUE;
 }
 
 BOOL ClientToScreen(HWND window, LPPOINT point)
 {
     POINT origin;
-    if (point == nullptr || !ScreenOrigin(window, &origin)) {
+    if (point == nullptr || !ScreenOrigin(window, &origin, true)) {
         SetLastError(point == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
@@ -131,7 +161,7 @@ BOOL ClientToScreen(HWND window, LPPOINT point)
 BOOL ScreenToClient(HWND window, LPPOINT point)
 {
     POINT origin;
-    if (point == nullptr || !ScreenOrigin(window, &origin)) {
+    if (point == nullptr || !ScreenOrigin(window, &origin, true)) {
         SetLastError(point == nullptr ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
@@ -155,4 +185,10 @@ BOOL MapDialogRect(HWND dialog, LPRECT rect)
     rect->right *= 2;
     rect->bottom *= 2;
     return TRUE;
+}
+
+LONG qelwin::FrameOf(const WindowRecord &window)
+{
+    std::lock_guard<std::mutex> hold(window.lock);
+    return (window.style & WS_BORDER) != 0 && (window.style & WS_DLGFRAME) == 0 ? 1 : 0;
 }

@@ -1,12 +1,16 @@
 // Where windows are and how big: rectangles kept without a display.
 //
 // A child window's rectangle lies in its parent's client area, any other window's on
-// the screen, a fixed 1024 by 768 pixels (the desktop's rectangle). Nothing draws
-// borders or a caption, so a window's client area is the whole window. There is no
+// the screen, a fixed 1024 by 768 pixels (the desktop's rectangle). A window with
+// WS_BORDER and without WS_DLGFRAME has a frame of 1 pixel, and its client area lies 1
+// pixel inside it; every other window's client area is the whole window. There is no
 // z-order: SetWindowPos keeps the order as it is.
 #pragma once
 
 #include "basetypes.h"
+
+#define WS_BORDER 0x00800000L
+#define WS_DLGFRAME 0x00400000L
 
 #define WM_SIZE 0x0005
 #define SIZE_RESTORED 0
@@ -26,8 +30,10 @@ BOOL GetWindowRect(HWND window, LPRECT rect);
 BOOL GetClientRect(HWND window, LPRECT rect);
 
 // Moves and sizes the window; a change of size sends WM_SIZE (SIZE_RESTORED, the new
-// client width and height in lParam). A negative size is taken as 0. `repaint` means
-// nothing: nothing is drawn.
+// client width and height in lParam). A negative size is taken as 0. The window's
+// surface keeps its old pixels at the top left; what is new is invalidated, the whole
+// client area when the class has CS_HREDRAW (a change of width) or CS_VREDRAW (of
+// height). `repaint` is taken as TRUE.
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 
 // As MoveWindow, but SWP_NOMOVE and SWP_NOSIZE keep the position or the size;
@@ -42,3 +48,12 @@ BOOL ScreenToClient(HWND window, LPPOINT point);
 // Turns a rectangle in dialog units into pixels: one unit is two pixels both ways.
 // FALSE with ERROR_INVALID_WINDOW_HANDLE when `dialog` is no window.
 BOOL MapDialogRect(HWND dialog, LPRECT rect);
+
+namespace qelwin {
+
+struct WindowRecord;
+
+// The width of the window's frame: 1 or 0.
+LONG FrameOf(const WindowRecord &window);
+
+} // namespace qelwin

@@ -3,7 +3,8 @@
 // Each concern lives in a header of its own; this one only gathers them. No header of this
 // folder takes the name of a C, C++ or POSIX header, because the folder stands on the
 // include path of every target. kernelobject.h, fileobject.h, moduletable.h,
-// systemmodule.h, messagequeue.h, windowtable.h, threadinput.h, systemclasses.h,
+// systemmodule.h, messagequeue.h, windowtable.h, threadinput.h, systemclasses.h, gdistate.h,
+// gdipixels.h, glyphs.h, textrun.h,
 // dialogstate.h, registrytree.h, registryfile.h and controlstate.h are the layer's own inside and are
 // left out on purpose.
 #pragma once
@@ -21,9 +22,12 @@
 #include "crttemp.h"
 #include "crttime.h"
 #include "debugoutput.h"
+#include "devicecontext.h"
 #include "dialogresults.h"
 #include "dialogs.h"
 #include "dialogtemplate.h"
+#include "drawing.h"
+#include "drawingchecks.h"
 #include "events.h"
 #include "filedialog.h"
 #include "filefind.h"
@@ -31,8 +35,9 @@
 #include "filemapping.h"
 #include "fileops.h"
 #include "formatmessage.h"
-#include "globalmemory.h"
 #include "fullpathname.h"
+#include "gdiobjects.h"
+#include "globalmemory.h"
 #include "handles.h"
 #include "imagelist.h"
 #include "inifile.h"
@@ -46,14 +51,16 @@
 #include "modules.h"
 #include "objecthandles.h"
 #include "procaddress.h"
-#include "progressbar.h"
 #include "processthreads.h"
+#include "progressbar.h"
 #include "registeredmessages.h"
 #include "registry.h"
 #include "resources.h"
 #include "shellbrowse.h"
+#include "syscolors.h"
 #include "tempfiles.h"
 #include "textconv.h"
+#include "textdraw.h"
 #include "threadobjects.h"
 #include "tickcount.h"
 #include "versioninfo.h"
@@ -65,6 +72,7 @@
 #include "windowgonehooks.h"
 #include "windowinfo.h"
 #include "windowmessages.h"
+#include "windowpaint.h"
 #include "windowstate.h"
 #include "windowstatus.h"
 #include "windowtimers.h"

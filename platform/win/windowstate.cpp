@@ -4,6 +4,7 @@
 #include "threadinput.h"
 #include "windowcreate.h"
 #include "windowmessages.h"
+#include "windowpaint.h"
 #include "windowtable.h"
 #include "winerror.h"
 
@@ -165,7 +166,10 @@ BOOL ShowWindow(HWND window, int command)
     if (command == SW_HIDE) {
         if (wasVisible)
             qelwin::WindowGone(*record);
-    } else if (command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
+    } else if (!wasVisible) {
+        InvalidateRect(window, nullptr, TRUE);
+    }
+    if (command != SW_HIDE && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
         qelwin::ActivateWindow(*record);
     }
     return wasVisible ? TRUE : FALSE;

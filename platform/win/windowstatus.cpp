@@ -30,7 +30,10 @@ BOOL GetWindowInfo(HWND window, PWINDOWINFO info)
     memset(info, 0, sizeof *info);
     info->cbSize = sizeof *info;
     GetWindowRect(window, &info->rcWindow);
-    info->rcClient = info->rcWindow; // no borders, no caption: the client is the window
+    LONG frame = qelwin::FrameOf(*record);
+    info->rcClient = RECT{info->rcWindow.left + frame, info->rcWindow.top + frame, info->rcWindow.right - frame,
+                          info->rcWindow.bottom - frame};
+    info->cxWindowBorders = info->cyWindowBorders = static_cast<UINT>(frame);
     {
         std::lock_guard<std::mutex> hold(record->lock);
         info->dwStyle = record->style;

@@ -1,6 +1,7 @@
 // The state of a window as GetWindowInfo tells it, and the foreground window.
 //
-// Nothing is drawn, so a window has no borders and its client rectangle is its window
+// A window with WS_BORDER and no WS_DLGFRAME has borders of 1 pixel and its client
+// rectangle lies inside them; any other window's client rectangle is its window
 // rectangle. The foreground window is the top-level window that SetForegroundWindow last
 // named (the one the user would be working in); it alone has an active caption, and until
 // a window is named, or after it is destroyed, none has.
@@ -23,8 +24,8 @@ typedef struct tagWINDOWINFO {
     WORD wCreatorVersion;
 } WINDOWINFO, *PWINDOWINFO, *LPWINDOWINFO;
 
-// Fills `info` for a live window: its styles, its status, its rectangle on the screen,
-// no borders. FALSE with ERROR_INVALID_WINDOW_HANDLE for a handle that is not
+// Fills `info` for a live window: its styles, its status, its rectangles on the screen,
+// its borders. FALSE with ERROR_INVALID_WINDOW_HANDLE for a handle that is not
 // a window, ERROR_INVALID_PARAMETER for a NULL `info`.
 BOOL GetWindowInfo(HWND window, PWINDOWINFO info);
 

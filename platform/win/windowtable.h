@@ -11,6 +11,7 @@
 #pragma once
 
 #include "basetypes.h"
+#include "gdistate.h"
 #include "windowclass.h"
 
 #include <memory>
@@ -34,6 +35,11 @@ struct WindowRecord {
     bool child = false;    // made with WS_CHILD, which the window keeps for life
     std::string className;
     bool destroying = false;
+    UINT classStyle = 0;
+    HBRUSH background = nullptr; // the class's
+    // What the window draws on: its window rectangle's size, the client area 1 pixel in
+    // from a border.
+    std::shared_ptr<Surface> surface = std::make_shared<Surface>();
 
     mutable std::mutex lock;
     WNDPROC procedure = nullptr;
@@ -43,6 +49,8 @@ struct WindowRecord {
     LONG_PTR id = 0;
     RECT rect{};                 // in the parent's client area for a child, else on the screen
     std::vector<LONG_PTR> extra; // the window words its class asked for
+    RECT update{};               // what needs painting, in client coordinates
+    bool erase = false;          // whether the background is to be erased first
 };
 
 // Gives the window its handle and enters it; NULL when every slot is taken.

@@ -1,0 +1,27 @@
+// What tests use to see what was drawn: pixels read back as text, windows captured and
+// painted, PNG snapshots. Not part of Windows.
+#pragma once
+
+#include "basetypes.h"
+
+// The text drawn in `color` within `rect` (logical coordinates of `dc`), as lines from
+// the top, split by '\n': regular or bold glyphs at any position, blanks between them
+// from the width of the gap. A glyph counts where its cell holds exactly its pattern in
+// that colour (a regular one's column to the left, too); a box reads as 127. At most `size` - 1 bytes and a
+// NUL; answers the count written.
+int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size);
+
+// Writes the bitmap as an 8-bit RGB PNG file. FALSE for no live bitmap or a file that
+// cannot be written.
+BOOL QelWritePng(HBITMAP bitmap, LPCSTR path);
+
+// Sends WM_PAINT until no window of the calling thread is invalid, parents first.
+void QelPaintPending();
+
+// A new bitmap of the window's surface, with its visible child windows over it in their
+// Z order and clipped to it when `withChildren`. NULL for no window.
+HBITMAP QelCaptureWindow(HWND window, BOOL withChildren);
+
+// Writes the window's capture with its children to `name`.png in the folder that
+// QEL_SHOT_DIR names; does nothing (TRUE) when it is not set.
+BOOL QelShot(HWND window, LPCSTR name);
