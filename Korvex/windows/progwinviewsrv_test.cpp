@@ -165,10 +165,9 @@ TEST_F(ProgWin, ASourceFoundOnceIsNotLookedForAgainUntilTheWindowsAreCleared)
     ASSERT_EQ(Exec(12, {Text(file + ".lst")}), S_OK);
     ASSERT_NE(Window(file + ".lst"), nullptr);
     EXPECT_TRUE(Window(file + ".lst")->Temporary());
-    const size_t closes = Frame()->ViewRequests().size();
     EXPECT_EQ(Exec(13, {}), S_OK);
-    ASSERT_GT(Frame()->ViewRequests().size(), closes);
-    EXPECT_EQ(Frame()->ViewRequests().back().slot, 10);
+    EXPECT_EQ(Window(file + ".lst"), nullptr);
+    EXPECT_EQ(Windows().size(), 1u);
     EXPECT_EQ(Exec(11, {Text(file), Text(""), Flag(0)}, 1, &out), E_FAIL);
     EXPECT_EQ(Out(out, 0), "");
 
@@ -177,6 +176,19 @@ TEST_F(ProgWin, ASourceFoundOnceIsNotLookedForAgainUntilTheWindowsAreCleared)
     EXPECT_EQ(Out(out, 0), file);
     EXPECT_EQ(out[3], I4(0));
     EXPECT_EQ(Exec(21, {Text("nowhere.c")}, 4, &out), E_INVALIDARG);
+}
+
+TEST_F(ProgWin, ACodeWindowThatMovesOrClosesIsGoneAndItsNameIsNeverShownTwice)
+{
+    ASSERT_EQ(Exec(25, {U4(0x1000), U4(0x800)}), S_OK);
+    ASSERT_EQ(Exec(25, {U4(0x2000), U4(0x800)}), S_OK);
+    EXPECT_EQ(Window("<code: 0x1000-0x17FF>"), nullptr) << "the range moved on";
+    ASSERT_NE(Window("<code: 0x2000-0x27FF>"), nullptr);
+    ASSERT_EQ(Exec(25, {U4(0x1000), U4(0x800)}), S_OK);
+    std::vector<std::string> names;
+    for (QelHost::CHostProgWinView *window : Windows())
+        names.push_back(window->Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"<code: 0x1000-0x17FF>"}));
 }
 
 TEST_F(ProgWin, SourcesAreFoundAgainstTheRootByAliasOrByTheUser)
