@@ -25,6 +25,7 @@
 #include <benchmark/benchmark.h>
 
 #include <fstream>
+#include <string>
 
 
 namespace {
@@ -130,6 +131,9 @@ void SourcesOfEveryFunction(benchmark::State &state)
     double gdb = 0;
     for (auto _ : state) {
         passes = FindSources(program, fs::path(firmware).parent_path());
+        if (passes.failure.empty() && passes.found != passes.functions)
+            passes.failure = "only " + std::to_string(passes.found) + " of " + std::to_string(passes.functions) +
+                             " sources were found, so the passes measure failures";
         if (!passes.failure.empty()) {
             state.SkipWithError(passes.failure.c_str());
             return;
