@@ -11,7 +11,8 @@
 // function, which names its source, in one session timed by gdb itself, stands beside.
 //
 // Counters: the mean per function of each pass and of gdb in microseconds, and the ratio
-// of the first pass to the second; the goal is at least 10.
+// of the first pass to the second; the goal is at least 10. A run in which not every
+// function's source is found fails: its passes would time failures.
 //   cmake -B build-bench -DQEL_BENCH=ON && cmake --build build-bench --target progwin_bench Korvex
 //   build-bench/bin/progwin_bench
 #include "benchfirmware.h"
