@@ -2,6 +2,7 @@
 
 #include "hostreports.h"
 
+#include <oletarcmdcaller.h>
 #include <storagewrapper.h>
 #include <variantarray.h>
 
@@ -12,6 +13,7 @@ namespace QelHost {
 namespace {
 
 constexpr DWORD kOpenCommand = 1;
+constexpr DWORD kViewClosed = 16;
 
 bool IsOpenGroup(const GUID *group)
 {
@@ -234,8 +236,48 @@ STDMETHODIMP CHostFrame::CloseView(DWORD viewServerId, IUnknown *view)
         return E_FAIL;
     if (!IsViewServer(viewServerId))
         return E_INVALIDARG;
+    std::vector<OpenView> &views = m_views[viewServerId];
+    auto open = std::find_if(views.begin(), views.end(), [view](const OpenView &candidate) { return candidate.view == view; });
+    if (open == views.end())
+        return E_INVALIDARG;
     m_viewRequests.push_back({10, viewServerId, view});
+    // The view leaves the frame before its view server hears of it, since the handler
+    // may show or close other views meanwhile; the reference held here keeps the object
+    // alive until the handler has let go of it.
+    CComPtr<IUnknown> closed = open->view;
+    views.erase(open);
+    auto active = m_active.find(viewServerId);
+    if (active != m_active.end() && active->second == closed) {
+        if (views.empty())
+            m_active.erase(active);
+        else
+            active->second = views.back().view;
+    }
+    TellViewServer(viewServerId, closed, kViewClosed);
     return S_OK;
+}
+
+void CHostFrame::TellViewServer(DWORD cookie, IUnknown *view, DWORD code)
+{
+    const FrameRegistration *registration = FindRegistration(cookie);
+    if (!registration || !m_debugServer)
+        return;
+    // Copied: the registrations may change while the handler has the view.
+    const DWORD commandId = registration->commandId;
+    const GUID group = registration->group;
+    try {
+        CVariantArray in(2);
+        in[0].SetValue(CComVariant(view));
+        CComVariant value;
+        value.vt = VT_UI4;
+        value.ulVal = code;
+        in[1].SetValue(value);
+        COleTarCmdCaller(m_debugServer, IsEqualGUID(group, GUID_NULL) ? nullptr : &group).Exec(commandId, &in, nullptr, 0);
+    } catch (const _com_error &) {
+        // A handler that refuses the view leaves it as it is: open as the host's, or closed.
+    } catch (CException *e) {
+        e->Delete();
+    }
 }
 
 STDMETHODIMP CHostFrame::GetActiveView(DWORD viewServerId, IUnknown **ppView)

@@ -148,7 +148,10 @@ public:
     // A view that is not open for the view server is E_INVALIDARG. NULL asks for a new
     // view, or for the one being handed back (ReopenViews).
     STDMETHODIMP ShowView(DWORD viewServerId, IUnknown *view, IUnknown **ppView, IStorage **ppStorage) override;
-    // Records the request; the view stays open until the host reports it closed.
+    // Closes the view: it is no longer listed, saved or active, and its view server's
+    // handler is told through the debug-server object, with the command of its
+    // registration and the inputs (VT_UNKNOWN view, VT_UI4 16), as the host reports a
+    // closed view. A view that is not open for the view server is E_INVALIDARG.
     STDMETHODIMP CloseView(DWORD viewServerId, IUnknown *view) override;
     STDMETHODIMP Slot11() override { return E_NOTIMPL; }
     STDMETHODIMP Slot12() override { return E_NOTIMPL; }
@@ -170,6 +173,9 @@ private:
     HRESULT MakeView(DWORD viewServerId, IStorage *storage, OpenView &open);
     bool IsViewServer(DWORD cookie) const;
     bool ReopenView(IStorage *record);
+    // Sends (VT_UNKNOWN view, VT_UI4 code) to the debug-server object with the command of
+    // the view server's registration, as the host tells a handler of its views.
+    void TellViewServer(DWORD cookie, IUnknown *view, DWORD code);
 
     std::vector<FrameRegistration> m_registrations;
     std::map<DWORD, size_t> m_live; // cookie -> its registration, until removed

@@ -10,7 +10,6 @@
 
 #include "hoststoragecopy.h"
 
-#include <oletarcmdcaller.h>
 #include <storagewrapper.h>
 
 #include <string>
@@ -25,6 +24,7 @@ constexpr char16_t kHostViews[] = u"HostViews";
 constexpr char16_t kStorage[] = u"Storage";
 constexpr char kViewServer[] = "ViewServer";
 constexpr int kMaxViewServerName = 255;
+constexpr DWORD kViewRestored = 1;
 
 std::u16string RecordName(int number)
 {
@@ -97,27 +97,13 @@ bool CHostFrame::ReopenView(IStorage *record)
     if (!registration || FAILED(record->OpenStorage(kStorage, nullptr, kOpen, nullptr, 0, &stored)) ||
         FAILED(StgCreateDocfile(nullptr, kMake, 0, &storage)) || FAILED(CopyStorage(stored, storage)))
         return false;
-    // Copied: the registrations may change while the view is made and taken back.
-    const DWORD cookie = registration->cookie, commandId = registration->commandId;
-    const GUID group = registration->group;
+    const DWORD cookie = registration->cookie;
     OpenView open;
     if (FAILED(MakeView(cookie, storage, open)))
         return false;
     m_views[cookie].push_back(open);
-    try {
-        CVariantArray in(2);
-        in[0].SetValue(CComVariant(open.view));
-        CComVariant restored;
-        restored.vt = VT_UI4;
-        restored.ulVal = 1;
-        in[1].SetValue(restored);
-        m_handingBack = {cookie, open.view};
-        COleTarCmdCaller(m_debugServer, IsEqualGUID(group, GUID_NULL) ? nullptr : &group).Exec(commandId, &in, nullptr, 0);
-    } catch (const _com_error &) {
-        // The view stays open as the host's, as after a handler that refused it.
-    } catch (CException *e) {
-        e->Delete();
-    }
+    m_handingBack = {cookie, open.view};
+    TellViewServer(cookie, open.view, kViewRestored);
     m_handingBack = {};
     return true;
 }

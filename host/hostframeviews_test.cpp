@@ -42,6 +42,31 @@ public:
     }
 };
 
+// A handler that keeps each view it is told of with its code, and that may close another
+// view while it is told.
+class CViewListener : public CComObjectRootEx<CComMultiThreadModel>, public IOleCommandTarget {
+public:
+    BEGIN_COM_MAP(CViewListener)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
+    END_COM_MAP()
+
+    CHostFrame *frame = nullptr; // not held: the frame holds this object
+    CComPtr<IUnknown> closeWhenTold;
+    std::vector<std::pair<CComPtr<IUnknown>, DWORD>> told;
+
+    STDMETHODIMP QueryStatus(const GUID *, ULONG, OLECMD *, OLECMDTEXT *) override { return E_NOTIMPL; }
+    STDMETHODIMP Exec(const GUID *, DWORD, DWORD, VARIANT *in, VARIANT *) override
+    {
+        CVariantArray arguments(in, FALSE);
+        told.emplace_back(arguments.GetUnknown(0), arguments.GetUI4(1));
+        if (CComPtr<IUnknown> other = closeWhenTold) {
+            closeWhenTold.Release();
+            EXPECT_EQ(frame->CloseView(kProgWin, other), S_OK);
+        }
+        return S_OK;
+    }
+};
+
 CComPtr<CHostFrame> NewFrame()
 {
     CComObject<CHostFrame> *frame = nullptr;
@@ -117,6 +142,50 @@ TEST_F(FrameViewsTest, HandsTheViewsKeptInTheWorkspaceBackAndPassesOverDamagedRe
     WriteStream(workspace, u"HostViews", "View1");
     EXPECT_EQ(frame->ReopenViews(workspace), 0u);
     EXPECT_EQ(frame->SaveViews(nullptr), E_POINTER);
+}
+
+TEST_F(FrameViewsTest, AClosedViewIsNoLongerListedActiveOrKeptAndItsHandlerIsTold)
+{
+    CComObject<CViewListener> *listener = nullptr;
+    ASSERT_EQ(CComObject<CViewListener>::CreateInstance(&listener), S_OK);
+    CComPtr<CHostFrame> frame = NewFrame();
+    listener->frame = frame;
+    frame->SetDebugServer(listener->GetUnknown());
+    OpenView(frame, kProgWin, "/src/main.c");
+    OpenView(frame, kProgWin, "/src/thumb.c");
+    OpenView(frame, kProgWin, "/src/startup.s");
+    std::vector<CComPtr<IUnknown>> views;
+    for (CHostView *view : frame->Views(kProgWin))
+        views.emplace_back(view->GetUnknown());
+    ASSERT_EQ(views.size(), 3u);
+
+    // The active view closes, and its handler closes another one while it is told.
+    listener->closeWhenTold = views[0];
+    EXPECT_EQ(frame->CloseView(kProgWin, views[2]), S_OK);
+    ASSERT_EQ(listener->told.size(), 2u);
+    EXPECT_TRUE(listener->told[0].first.IsEqualObject(views[2]));
+    EXPECT_TRUE(listener->told[1].first.IsEqualObject(views[0]));
+    EXPECT_EQ(listener->told[0].second, 16u);
+    EXPECT_EQ(listener->told[1].second, 16u);
+    std::vector<CHostView *> open = frame->Views(kProgWin);
+    ASSERT_EQ(open.size(), 1u);
+    EXPECT_EQ(open[0]->SourceFile(), "/src/thumb.c");
+    CComPtr<IUnknown> active;
+    EXPECT_EQ(frame->GetActiveView(kProgWin, &active), S_OK);
+    EXPECT_TRUE(active.IsEqualObject(views[1]));
+    EXPECT_EQ(frame->CloseView(kProgWin, views[2]), E_INVALIDARG) << "closed already";
+
+    CComPtr<IStorage> workspace, records;
+    workspace.Attach(NewMemoryStorage());
+    ASSERT_EQ(frame->SaveViews(workspace), S_OK);
+    ASSERT_EQ(workspace->OpenStorage(u"HostViews", nullptr, kStgOpenRW, nullptr, 0, &records), S_OK);
+    EXPECT_EQ(ElementNames(records), (std::vector<std::u16string>{u"dView1"}));
+
+    EXPECT_EQ(frame->CloseView(kProgWin, views[1]), S_OK);
+    active.Release();
+    EXPECT_EQ(frame->GetActiveView(kProgWin, &active), S_OK);
+    EXPECT_EQ(active, nullptr);
+    frame->SetDebugServer(nullptr);
 }
 
 } // namespace

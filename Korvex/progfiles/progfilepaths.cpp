@@ -1,7 +1,9 @@
 #include "progfilepaths.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -121,14 +123,26 @@ BOOL CreateDirectoryPath(CString path)
     return isDirectory(path) ? TRUE : FALSE;
 }
 
-UINT MakeTempCopyName(LPCSTR prefix, char *out)
+CString MakeFullPath(LPCSTR path)
 {
-    char folder[520];
-    DWORD length = GetTempPath(sizeof folder, folder);
-    if (length == 0 || length >= sizeof folder)
+    std::unique_ptr<char, decltype(&free)> full(_fullpath(nullptr, path, 0), &free);
+    return full != nullptr ? CString(full.get()) : CString();
+}
+
+UINT MakeTempCopyName(LPCSTR prefix, CString *out)
+{
+    out->Empty();
+    const DWORD size = GetTempPath(0, nullptr);
+    CString folder;
+    const DWORD length = GetTempPath(size, folder.GetBuffer(static_cast<int>(size)));
+    folder.ReleaseBuffer(length != 0 && length < size ? static_cast<int>(length) : 0);
+    if (folder.IsEmpty())
         return 0;
     DWORD attributes = GetFileAttributes(folder);
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        strcpy(folder, ".");
-    return GetTempFileName(folder, prefix, 0, out);
+        folder = ".";
+    // The name itself is one of GetTempFileName's, which are MAX_PATH bytes at most.
+    const UINT number = GetTempFileName(folder, prefix, 0, out->GetBuffer(MAX_PATH));
+    out->ReleaseBuffer(number != 0 ? -1 : 0);
+    return number;
 }

@@ -28,8 +28,12 @@ BOOL IsReadableFile(LPCSTR path);
 // meanwhile.
 BOOL CreateDirectoryPath(CString path);
 
+// The absolute path of `path`, normalised lexically (_fullpath), of any length; "" when
+// the current directory cannot be read.
+CString MakeFullPath(LPCSTR path);
+
 // A new empty file for a temporary copy in the folder for temporary files (the current
 // directory when that is no directory), whose name begins with up to three characters
-// of `prefix`; its path in `out` (MAX_PATH bytes). The number that GetTempFileName used,
-// or 0 on failure. The caller removes the file.
-UINT MakeTempCopyName(LPCSTR prefix, char *out);
+// of `prefix`; its path in `out`. The number that GetTempFileName used, or 0 on failure
+// (`out` empty). The caller removes the file.
+UINT MakeTempCopyName(LPCSTR prefix, CString *out);

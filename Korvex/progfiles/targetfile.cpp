@@ -17,8 +17,6 @@ IMPLEMENT_DYNAMIC(CQelTargetFile, CObject)
 
 namespace {
 
-const DWORD kPathBufferSize = 520;
-
 bool SameTime(const FILETIME &a, const FILETIME &b)
 {
     return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
@@ -90,12 +88,10 @@ BOOL CQelTargetFile::Open(LPCSTR path, LPCSTR dumpTarget)
     }
     m_hFile = file;
 
-    char fullPath[kPathBufferSize];
-    LPSTR filePart = nullptr;
-    DWORD length = GetFullPathName(path, sizeof fullPath, fullPath, &filePart);
-    if (length != 0 && length < sizeof fullPath) {
+    CString fullPath = MakeFullPath(path);
+    if (!fullPath.IsEmpty()) {
         m_strPath = fullPath;
-        m_strName = filePart != nullptr ? filePart : "";
+        m_strName = ExtractFileName(fullPath);
         WIN32_FIND_DATA found;
         HANDLE find = FindFirstFile(fullPath, &found);
         if (find != INVALID_HANDLE_VALUE) {
@@ -131,8 +127,8 @@ BOOL CQelTargetFile::OpenFailed(int status, LPCSTR format, ...)
 
 BOOL CQelTargetFile::OpenCopy(LPCSTR path, HANDLE *file)
 {
-    char copyName[kPathBufferSize];
-    if (MakeTempCopyName("qel", copyName) == 0)
+    CString copyName;
+    if (MakeTempCopyName("qel", &copyName) == 0)
         return FALSE;
     // The copy is gone once it is open (delete on close); a copy that cannot be made or
     // opened is removed here, so that no temporary file stays behind.
@@ -163,9 +159,12 @@ BOOL CQelTargetFile::MapFile()
 
 BOOL CQelTargetFile::OpenDump(LPCSTR path, LPCSTR dumpTarget)
 {
-    char drive[_MAX_DRIVE], directory[_MAX_DIR], name[_MAX_FNAME];
-    _splitpath(path, drive, directory, name, nullptr);
-    if (strncasecmp(name, "testsuit", 8) == 0 && dumpTarget == nullptr)
+    // The program's path without its extension, which runs from the last '.' of its name.
+    CString stem = path;
+    const int dot = stem.ReverseFind('.');
+    if (dot >= ExtractDirectory(path).GetLength())
+        stem = stem.Left(dot);
+    if (strncasecmp(ExtractFileName(stem), "testsuit", 8) == 0 && dumpTarget == nullptr)
         dumpTarget = path;
     if (dumpTarget == nullptr)
         return TRUE;
@@ -177,7 +176,7 @@ BOOL CQelTargetFile::OpenDump(LPCSTR path, LPCSTR dumpTarget)
         fflush(stream->m_pStream);
     } else {
         if (strcmp(dumpTarget, path) == 0)
-            m_strDumpName = CString(drive) + directory + name + ".dmp";
+            m_strDumpName = stem + ".dmp";
         stream = new CStdioFile;
         CFileException error;
         if (!stream->Open(m_strDumpName, CFile::modeCreate | CFile::modeWrite | CFile::shareDenyWrite |

@@ -416,6 +416,30 @@ TEST_F(TargetFileTest, SourcePathsResolveAgainstACompilationDirectory)
     EXPECT_EQ(std::string(file.CompletePath("/abs/y.c", "/base/dir/prog.elf")), "/abs/y.c");
 }
 
+TEST_F(TargetFileTest, AProgramBelowAPathOfAnyLengthRecordsItsPathAndFindsItsSources)
+{
+    // Ten levels of 60 characters: longer than any buffer of 520 bytes.
+    std::string folder = m_folder;
+    for (int level = 0; level < 10; ++level) {
+        folder += "/" + std::string(59, 'a' + level) + ".d";
+        ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    }
+    ASSERT_GT(folder.size(), 600u);
+    std::string relative = folder.substr(m_folder.size() + 1);
+    Write(relative + "/main.c", "int main;");
+    std::string program = Write(relative + "/TESTSUIT_2.elf", "Q-program");
+    CTestFile file;
+    ASSERT_TRUE(file.Open(program.c_str(), nullptr));
+    EXPECT_EQ(std::string(file.GetFilePath()), program);
+    EXPECT_STREQ(file.GetFileName(), "TESTSUIT_2.elf");
+    EXPECT_EQ(file.GetStoredFileSize(), 9u);
+    EXPECT_EQ(std::string(file.ResolveSourcePath("main.c", nullptr)), folder + "/main.c");
+    EXPECT_EQ(std::string(file.CompletePath("../x.c", nullptr)), folder.substr(0, folder.rfind('/')) + "/x.c");
+    file.DumpPrintf("dumped\n");
+    file.Close();
+    EXPECT_EQ(Read(folder + "/TESTSUIT_2.dmp"), "dumped\n");
+}
+
 TEST_F(TargetFileTest, CreateDirectoryPathMakesEveryMissingLevel)
 {
     std::string one = m_folder + "/one";

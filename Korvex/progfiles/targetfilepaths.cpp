@@ -5,11 +5,20 @@
 
 #include "progfilepaths.h"
 
+#include <cctype>
+
 namespace {
 
 bool IsSeparator(char c)
 {
     return c == '/' || c == '\\';
+}
+
+// "c:" for a text of Windows form, else "": POSIX paths have no drive.
+CString DriveOf(const CString &path)
+{
+    return path.GetLength() >= 2 && isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' ? path.Left(2)
+                                                                                                   : CString();
 }
 
 } // namespace
@@ -19,29 +28,25 @@ CString CQelTargetFile::CompletePath(LPCSTR path, LPCSTR basePath)
     if (path == nullptr)
         return CString();
     CString base = basePath != nullptr ? CString(basePath) : m_strPath;
-    char baseDrive[_MAX_DRIVE], baseDirectory[_MAX_DIR];
-    char drive[_MAX_DRIVE], directory[_MAX_DIR], name[_MAX_FNAME], extension[_MAX_EXT];
-    _splitpath(base, baseDrive, baseDirectory, nullptr, nullptr);
-    _splitpath(path, drive, directory, name, extension);
+    CString baseDrive = DriveOf(base);
+    CString baseDirectory = ExtractDirectory(base).Mid(baseDrive.GetLength());
+    CString drive = DriveOf(path);
+    CString directory = ExtractDirectory(path).Mid(drive.GetLength());
 
-    CString composed = drive[0] != '\0' ? drive : baseDrive;
+    CString composed = !drive.IsEmpty() ? drive : baseDrive;
     CString folder;
-    if (directory[0] == '\0')
+    if (directory.IsEmpty())
         folder = baseDirectory;
-    else if (drive[0] == '\0' && !IsSeparator(directory[0]))
-        folder = CString(baseDirectory) + directory;
+    else if (drive.IsEmpty() && !IsSeparator(directory[0]))
+        folder = baseDirectory + directory;
     else
         folder = directory;
     // A drive's directory starts at its root. A POSIX directory that is still relative
     // stays so, and is taken against the current directory.
     if (!composed.IsEmpty() && (folder.IsEmpty() || !IsSeparator(folder[0])))
         folder = "/" + folder;
-    composed += folder + name + extension;
-
-    char full[520];
-    if (_fullpath(full, composed, sizeof full) == nullptr)
-        return CString();
-    return full;
+    composed += folder + ExtractFileName(path);
+    return MakeFullPath(composed);
 }
 
 void CQelTargetFile::SourcePathForms(LPCSTR name, LPCSTR compilationDirectory, CString *completed, CString *fallback)

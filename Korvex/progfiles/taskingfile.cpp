@@ -70,6 +70,7 @@ int CTaskingOutFile::ReadModules(int moduleIndex, int)
         return 1;
     } catch (CQeldbException *e) {
         database.Rollback();
+        ForgetSourceFileCount();
         SetNotice("module %d is not read: %s", moduleIndex, static_cast<LPCSTR>(e->m_strDescription));
         e->Delete();
     }

@@ -146,6 +146,7 @@ int CTaskingOutGlobals::ReadGlobals(HWND progressWindow)
     // Counted here rather than asked of the tables for every row, which counts them.
     m_nModulRows = m_moduls.GetRecordCount();
     m_nFunctionRows = m_functions.GetRecordCount();
+    m_nSourceFileRows = -1;
     m_nModul = 0;
     m_nModulRecord = 0;
     m_fileIndexes.clear();
@@ -318,7 +319,9 @@ LONG CTaskingOutGlobals::RegisterSourceFile(LPCSTR path)
 {
     if (SeekKey(m_sourceFiles, IDS_DB_ENTRYINFILEKEY, CdbVariant(path)))
         return m_sourceFiles.m_SourceFileIndex;
-    const LONG index = m_sourceFiles.GetRecordCount() + 1;
+    if (m_nSourceFileRows < 0)
+        m_nSourceFileRows = m_sourceFiles.GetRecordCount();
+    const LONG index = m_nSourceFileRows + 1;
     m_sourceFiles.AddNew();
     m_sourceFiles.m_SourceFileIndex = index;
     m_sourceFiles.m_Type = 0;
@@ -326,6 +329,7 @@ LONG CTaskingOutGlobals::RegisterSourceFile(LPCSTR path)
     m_sourceFiles.m_Name = ExtractFileName(path);
     m_sourceFiles.m_Analyzed = FALSE;
     m_sourceFiles.Update();
+    m_nSourceFileRows = index;
     return index;
 }
 

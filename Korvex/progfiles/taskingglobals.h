@@ -121,6 +121,8 @@ protected:
     BOOL SeekKey(CQelRecordset &rs, UINT key, const CdbVariant &first, const CdbVariant *second = nullptr);
     // The SourceFiles row of `path`, found or added; its index.
     LONG RegisterSourceFile(LPCSTR path);
+    // After a rollback: the rows that a pass added may be gone again.
+    void ForgetSourceFileCount() { m_nSourceFileRows = -1; }
     // The assembler symbols and labels a record carries in its class bits (global ones
     // from the globals pass, static ones from the module pass).
     void WriteAssemblerSymbol(const TaskingNameRecord &record, LONG modul, BOOL global);
@@ -157,6 +159,9 @@ private:
     // The walk's state.
     LONG m_nModulRows = 0;
     LONG m_nFunctionRows = 0;
+    // The SourceFiles rows, counted once when the first file is added (-1: not yet), since
+    // the table counts them anew each time it is asked.
+    LONG m_nSourceFileRows = -1;
     LONG m_nModul = 0;
     DWORD m_nModulRecord = 0; // the name record of the module
     std::unordered_map<WORD, LONG> m_fileIndexes; // the file's numbers -> SourceFiles

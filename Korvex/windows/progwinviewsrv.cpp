@@ -123,13 +123,28 @@ BOOL CProgWinViewSrv::Connect(IUnknown *frame, CStorage *settings)
     m_pRequests->Attach(m_pOwner);
     BOOL advised = CTarStateEventSink::Advise(m_pOwner);
     advised = CQelPatternSink::Advise(m_pOwner) && advised;
-    for (CQelCfgProfileClientImpl *item : {&m_service, &m_sourceFilesRoot, &m_mixedModeItem, &m_singleWindowItem})
-        item->Attach(m_pOwner);
+    AttachSettings();
     m_bSingleWindow = m_singleWindowItem.GetBool();
     m_codeStart = 0;
     m_codeLength = 0;
     m_bMixedMode = m_mixedModeItem.GetBool();
     return advised;
+}
+
+void CProgWinViewSrv::SetServerInterface(IUnknown *owner)
+{
+    CBasicOleTarCmdHndl::SetServerInterface(owner);
+    AttachSettings();
+}
+
+void CProgWinViewSrv::AttachSettings()
+{
+    for (CQelCfgProfileClientImpl *item : {&m_service, &m_sourceFilesRoot, &m_mixedModeItem, &m_singleWindowItem}) {
+        if (m_pOwner != nullptr)
+            item->Attach(m_pOwner);
+        else
+            item->Detach();
+    }
 }
 
 BOOL CProgWinViewSrv::Disconnect()

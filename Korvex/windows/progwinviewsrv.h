@@ -38,6 +38,9 @@ public:
     BOOL QueryStatus(const GUID *group, OLECMD *cmd, OLECMDTEXT *text, BOOL *handled) override;
     BOOL Connect(IUnknown *frame, CStorage *settings) override;
     BOOL Disconnect() override;
+    // The settings are the owner's profile items, read also by a handler that is never
+    // connected: a host without a frame still sends the commands.
+    void SetServerInterface(IUnknown *owner) override;
     const OLECMDTARHNDLENTRY *GetCommandTable() override;
     const GUID *GetClassGuid() override;
 
@@ -101,6 +104,8 @@ private:
     LONG HostStateFlag();
     void CloseDownloadDialog();
     void StoreProfile();
+    // The profile items follow the owner: attached to its profile, or detached without one.
+    void AttachSettings();
     IStorage *SettingsStorage() const;
 
     // Sources (progwinsources.cpp).

@@ -165,10 +165,9 @@ TEST_F(ProgWin, ASourceFoundOnceIsNotLookedForAgainUntilTheWindowsAreCleared)
     ASSERT_EQ(Exec(12, {Text(file + ".lst")}), S_OK);
     ASSERT_NE(Window(file + ".lst"), nullptr);
     EXPECT_TRUE(Window(file + ".lst")->Temporary());
-    const size_t closes = Frame()->ViewRequests().size();
     EXPECT_EQ(Exec(13, {}), S_OK);
-    ASSERT_GT(Frame()->ViewRequests().size(), closes);
-    EXPECT_EQ(Frame()->ViewRequests().back().slot, 10);
+    EXPECT_EQ(Window(file + ".lst"), nullptr);
+    EXPECT_EQ(Windows().size(), 1u);
     EXPECT_EQ(Exec(11, {Text(file), Text(""), Flag(0)}, 1, &out), E_FAIL);
     EXPECT_EQ(Out(out, 0), "");
 
@@ -177,6 +176,59 @@ TEST_F(ProgWin, ASourceFoundOnceIsNotLookedForAgainUntilTheWindowsAreCleared)
     EXPECT_EQ(Out(out, 0), file);
     EXPECT_EQ(out[3], I4(0));
     EXPECT_EQ(Exec(21, {Text("nowhere.c")}, 4, &out), E_INVALIDARG);
+}
+
+TEST_F(ProgWin, ACodeWindowThatMovesOrClosesIsGoneAndItsNameIsNeverShownTwice)
+{
+    ASSERT_EQ(Exec(25, {U4(0x1000), U4(0x800)}), S_OK);
+    ASSERT_EQ(Exec(25, {U4(0x2000), U4(0x800)}), S_OK);
+    EXPECT_EQ(Window("<code: 0x1000-0x17FF>"), nullptr) << "the range moved on";
+    ASSERT_NE(Window("<code: 0x2000-0x27FF>"), nullptr);
+    ASSERT_EQ(Exec(25, {U4(0x1000), U4(0x800)}), S_OK);
+    std::vector<std::string> names;
+    for (QelHost::CHostProgWinView *window : Windows())
+        names.push_back(window->Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"<code: 0x1000-0x17FF>"}));
+}
+
+// A GUI server that offers no frame, as a host without windows gives.
+class CNoFrame : public CComObjectRootEx<CComMultiThreadModel>, public IUnknown {
+public:
+    BEGIN_COM_MAP(CNoFrame)
+        COM_INTERFACE_ENTRY_IID(IID_IUnknown, IUnknown)
+    END_COM_MAP()
+};
+
+TEST_F(ProgWin, AHostWithoutAFrameFindsSourcesAgainstTheRootItSetsLater)
+{
+    CComObject<CNoFrame> *noFrame = nullptr;
+    ASSERT_EQ(CComObject<CNoFrame>::CreateInstance(&noFrame), S_OK);
+    CComPtr<IUnknown> gui(noFrame);
+    CComPtr<IUnknown> host;
+    ASSERT_EQ(QelHost::CreateDebugServer(QelHost::ControllerConfig(), &host), S_OK);
+    auto *holder = static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(host.p));
+    ASSERT_EQ(holder->CreateSymbolServer(CLSID_QelSymbol), S_OK);
+    CComPtr<IQelSymbSrv> server;
+    ASSERT_EQ(host->QueryInterface(IID_IQelSymbSrv, reinterpret_cast<void **>(&server)), S_OK);
+    CComPtr<IStorage> storage;
+    storage.Attach(NewMemoryStorage());
+    ASSERT_EQ(server->Init(host, nullptr), S_OK);
+    ASSERT_EQ(server->Init(storage, gui), S_OK);
+    ASSERT_EQ(server->RestoreSettings(), S_OK);
+    CComPtr<IUnknown> profile;
+    holder->GetProfile(&profile);
+    ASSERT_EQ(static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p))
+                  ->SetItem(u"Compiler", u"SOURCE_FILES_ROOT", Text((dir_ / "src").string())),
+              S_OK);
+    CVariantArray in(3), out(1);
+    in[0].SetString("a.c");
+    in[1].SetString("");
+    in[2].SetValue(Flag(0));
+    EXPECT_EQ(COleTarCmdCaller(host, &CLSID_QelSymbol).Exec(11, &in, &out, 0), S_OK);
+    EXPECT_EQ(std::string(CString(out.GetBSTR(0))), (dir_ / "src" / "a.c").string());
+    server->Cleanup();
+    server.Release();
+    holder->ReleaseSymbolServer();
 }
 
 TEST_F(ProgWin, SourcesAreFoundAgainstTheRootByAliasOrByTheUser)
