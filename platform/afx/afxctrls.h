@@ -31,6 +31,9 @@ public:
     int GetPos() const;
 };
 
+class CBitmap;
+class CDC;
+
 // An image list that the object owns and destroys.
 class CImageList {
 public:
@@ -42,8 +45,22 @@ public:
     // The images `cx` wide of the bitmap resource `nBitmapID` of the module that holds
     // it; FALSE when there is none or it is no bitmap of whole images.
     BOOL Create(UINT nBitmapID, int cx, int nGrow, COLORREF crMask);
+    // An empty list (ImageList_Create); the object's list before is destroyed.
+    BOOL Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow);
+    // A copy of the other list (ImageList_Duplicate), independent of it.
+    BOOL Create(CImageList *pImageList);
     BOOL DeleteImageList();
+    // FALSE when the object has a list already or `hImageList` is NULL.
+    BOOL Attach(HIMAGELIST hImageList);
+    HIMAGELIST Detach();
     int GetImageCount() const;
+    // The index of the first image added, -1 on failure (imagelist.h).
+    int Add(CBitmap *pbmImage, CBitmap *pbmMask);
+    int Add(CBitmap *pbmImage, COLORREF crMask);
+    BOOL Draw(CDC *pDC, int nImage, POINT pt, UINT nStyle);
+    COLORREF SetBkColor(COLORREF cr);
+    COLORREF GetBkColor() const;
+    BOOL GetImageInfo(int nImage, IMAGEINFO *pImageInfo) const;
     operator HIMAGELIST() const { return m_hImageList; }
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
 

@@ -9,6 +9,7 @@ IMPLEMENT_DYNAMIC(CException, CObject)
 IMPLEMENT_DYNAMIC(CSimpleException, CException)
 IMPLEMENT_DYNAMIC(CMemoryException, CSimpleException)
 IMPLEMENT_DYNAMIC(CNotSupportedException, CSimpleException)
+IMPLEMENT_DYNAMIC(CResourceException, CSimpleException)
 IMPLEMENT_DYNAMIC(CUserException, CSimpleException)
 IMPLEMENT_DYNAMIC(CFileException, CException)
 
@@ -123,6 +124,8 @@ void AfxThrowMemoryException()
 }
 
 void AfxThrowNotSupportedException() { throw new CNotSupportedException; }
+
+void AfxThrowResourceException() { throw new CResourceException; }
 
 void AfxThrowUserException() { throw new CUserException; }
 

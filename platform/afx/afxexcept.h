@@ -56,6 +56,16 @@ public:
     }
 };
 
+// A window, device context or drawing object could not be made.
+class CResourceException : public CSimpleException {
+    DECLARE_DYNAMIC(CResourceException)
+public:
+    explicit CResourceException(BOOL autoDelete = TRUE)
+        : CSimpleException("A required resource was unavailable.", autoDelete)
+    {
+    }
+};
+
 // Thrown after the user has been told what went wrong; it carries no message of its own.
 class CUserException : public CSimpleException {
     DECLARE_DYNAMIC(CUserException)
@@ -101,5 +111,6 @@ public:
 
 [[noreturn]] void AfxThrowMemoryException();
 [[noreturn]] void AfxThrowNotSupportedException();
+[[noreturn]] void AfxThrowResourceException();
 [[noreturn]] void AfxThrowUserException();
 [[noreturn]] void AfxThrowFileException(int cause, LONG osError = -1, LPCSTR fileName = nullptr);

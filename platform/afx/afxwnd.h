@@ -19,9 +19,12 @@
 #include "basetypes.h"
 #include "messagebox.h"
 #include "windowclass.h"
+#include "windowpaint.h"
 #include "windowtimers.h"
 
 class CDataExchange;
+class CDC;
+class CRgn;
 
 class CWnd : public CCmdTarget {
 public:
@@ -102,6 +105,20 @@ public:
     // back; FALSE when the exchange failed (the user has been told why).
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
+    // Painting (windowpaint.h); the DCs are the thread's temporary objects (afxdc.h).
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+    void ValidateRect(LPCRECT lpRect);
+    BOOL GetUpdateRect(LPRECT lpRect, BOOL bErase = FALSE);
+    void UpdateWindow();
+    // Regions are not kept: `prgnUpdate` must be NULL (else FALSE).
+    BOOL RedrawWindow(LPCRECT lpRectUpdate = nullptr, CRgn *prgnUpdate = nullptr,
+                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    CDC *GetDC();
+    int ReleaseDC(CDC *pDC);
+    CDC *BeginPaint(LPPAINTSTRUCT lpPaint);
+    void EndPaint(LPPAINTSTRUCT lpPaint);
+
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, TIMERPROC lpfnTimer);
     BOOL KillTimer(UINT_PTR nIDEvent);
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
@@ -132,6 +149,12 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnClose();
+    // The painting messages' handlers (afxpaintmap.h); each leaves the message to
+    // DefWindowProc.
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC *pDC);
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnSysColorChange();
 
     // The window's procedure before SubclassWindow, to which DefWindowProc hands on.
     WNDPROC m_pfnSuper;

@@ -4,6 +4,9 @@
 #include "lasterror.h"
 #include "winerror.h"
 
+#include <algorithm>
+#include <cstdint>
+
 using qelwin::DeviceContext;
 using qelwin::GdiKind;
 
@@ -263,7 +266,8 @@ int IntersectClipRect(HDC dc, int left, int top, int right, int bottom)
     std::shared_ptr<DeviceContext> found = Find(dc);
     if (found == nullptr)
         return ERROR;
-    RECT wanted = found->ToDevice(RECT{left, top, right, bottom});
+    // The clip only ever narrows what the DC's area allows (DeviceContext::Bounds).
+    RECT wanted = found->ToDevice(RECT{left, top, right, bottom}, RECT{0, 0, found->size.cx, found->size.cy});
     found->clip = found->clipped ? qelwin::Intersect(found->clip, wanted) : wanted;
     if (qelwin::IsEmpty(found->clip))
         found->clip = RECT{0, 0, 0, 0};
@@ -277,7 +281,11 @@ int GetClipBox(HDC dc, LPRECT rect)
     if (found == nullptr || rect == nullptr)
         return ERROR;
     RECT bounds = found->Bounds();
-    POINT shift = found->ToDevice(0, 0);
-    *rect = RECT{bounds.left - shift.x, bounds.top - shift.y, bounds.right - shift.x, bounds.bottom - shift.y};
+    DeviceContext::Point shift = found->ToDevice(0, 0);
+    auto logical = [](int64_t value) {
+        return static_cast<LONG>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+    };
+    *rect = RECT{logical(bounds.left - shift.x), logical(bounds.top - shift.y), logical(bounds.right - shift.x),
+                 logical(bounds.bottom - shift.y)};
     return qelwin::IsEmpty(bounds) ? NULLREGION : SIMPLEREGION;
 }

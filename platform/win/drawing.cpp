@@ -7,6 +7,7 @@
 #include "winerror.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -26,7 +27,7 @@ std::shared_ptr<DeviceContext> Find(HDC dc)
 // The logical rectangle in device coordinates, cut to where the DC draws.
 RECT DeviceArea(const DeviceContext &dc, int64_t left, int64_t top, int64_t right, int64_t bottom)
 {
-    POINT shift = dc.ToDevice(0, 0);
+    DeviceContext::Point shift = dc.ToDevice(0, 0);
     return qelwin::Clamp(left + shift.x, top + shift.y, right + shift.x, bottom + shift.y, dc.Bounds());
 }
 
@@ -75,7 +76,39 @@ void PutPenPixel(DeviceContext &dc, const RECT &bounds, int64_t x, int64_t y, ui
     }
 }
 
-// The line's pixels in device coordinates, its end left out.
+// The steps of a line at which one of its coordinates may lie within lo..hi: the
+// coordinate starts at `start` and has moved by `sign` times moved(k) after step k, where
+// moved(k) = k on the line's major axis and about k * minor / major on the other. The
+// range is widened by a step or two where moved(k) is rounded; the pixels themselves are
+// clipped one by one.
+struct StepRange {
+    int64_t first;
+    int64_t last;
+};
+
+StepRange StepsWithin(int64_t start, int sign, int64_t lo, int64_t hi, bool major, int64_t majorLength,
+                      int64_t minorLength)
+{
+    int64_t fewest = sign > 0 ? lo - start : start - hi, most = sign > 0 ? hi - start : start - lo;
+    fewest = std::max<int64_t>(fewest, 0);
+    if (most < fewest)
+        return StepRange{1, 0};
+    if (major)
+        return StepRange{fewest, most};
+    if (minorLength == 0)
+        return fewest == 0 ? StepRange{0, INT64_MAX} : StepRange{1, 0};
+    // moved(k) = floor((2k * minor + major) / (2 * major)) lies within k * minor / major
+    // +- 1/2, so the steps for `fewest`..`most` lie within these.
+    __int128 first = static_cast<__int128>(fewest - 1) * majorLength / minorLength - 1;
+    __int128 last = static_cast<__int128>(most + 2) * majorLength / minorLength + 1;
+    return StepRange{static_cast<int64_t>(std::max<__int128>(first, 0)),
+                     static_cast<int64_t>(std::min<__int128>(last, INT64_MAX))};
+}
+
+// The line's pixels in device coordinates, its end left out. The line is Bresenham's
+// (the form that steps the minor axis when twice the error is at most the major length),
+// but it starts at the first step that may reach the bounds and stops after the last, so
+// that a line between far-apart points costs what its visible part costs.
 void DrawLine(DeviceContext &dc, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 {
     Pen pen = SelectedPen(dc);
@@ -84,26 +117,33 @@ void DrawLine(DeviceContext &dc, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
         return;
     int64_t dx = std::llabs(x1 - x0), dy = -std::llabs(y1 - y0);
     int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-    int64_t error = dx + dy;
     int64_t steps = std::max(dx, -dy);
     int64_t reach = pen.width;
-    if (std::max(x0, x1) + reach < bounds.left || std::min(x0, x1) - reach >= bounds.right ||
-        std::max(y0, y1) + reach < bounds.top || std::min(y0, y1) - reach >= bounds.bottom)
+    bool xMajor = dx >= -dy;
+    StepRange alongX = StepsWithin(x0, sx, bounds.left - reach, bounds.right - 1 + reach, xMajor, xMajor ? dx : -dy,
+                                   xMajor ? -dy : dx);
+    StepRange alongY = StepsWithin(y0, sy, bounds.top - reach, bounds.bottom - 1 + reach, !xMajor,
+                                   xMajor ? dx : -dy, xMajor ? -dy : dx);
+    int64_t first = std::max(alongX.first, alongY.first), last = std::min({alongX.last, alongY.last, steps - 1});
+    if (first > last)
         return;
-    // A line is straight: once it has crossed the bounds and left them, it is done.
-    bool entered = false;
+    // The state after `first` steps: the major axis moves every step, the minor one
+    // floor((2k * minor + major) / (2 * major)) times in k steps.
+    auto minorMoves = [](int64_t k, int64_t majorLength, int64_t minorLength) {
+        return static_cast<int64_t>((2 * static_cast<__int128>(k) * minorLength + majorLength) / (2 * majorLength));
+    };
+    int64_t movesX = xMajor ? first : minorMoves(first, -dy, dx);
+    int64_t movesY = xMajor ? minorMoves(first, dx, -dy) : first;
+    int64_t error = static_cast<int64_t>(dx + dy + static_cast<__int128>(movesX) * dy + static_cast<__int128>(movesY) * dx);
+    x0 += sx * movesX;
+    y0 += sy * movesY;
     uint32_t gapPixel = qelwin::PixelOf(dc.bkColor);
-    for (int64_t step = 0; step < steps; ++step) {
+    for (int64_t step = first; step <= last; ++step) {
         bool on = pen.style == PS_SOLID || (pen.style == PS_DOT ? step % 2 == 0 : step % 24 < 18);
         if (on)
             PutPenPixel(dc, bounds, x0, y0, pen.pixel, pen.width);
         else if (dc.bkMode == OPAQUE)
             PutPenPixel(dc, bounds, x0, y0, gapPixel, pen.width);
-        bool inside = x0 + reach >= bounds.left && x0 - reach < bounds.right && y0 + reach >= bounds.top &&
-                      y0 - reach < bounds.bottom;
-        if (entered && !inside)
-            break;
-        entered = entered || inside;
         int64_t twice = 2 * error;
         if (twice >= dy)
             error += dy, x0 += sx;
@@ -150,10 +190,10 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
     std::shared_ptr<DeviceContext> found = Find(dc);
     if (found == nullptr)
         return CLR_INVALID;
-    POINT at = found->ToDevice(x, y);
+    DeviceContext::Point at = found->ToDevice(x, y);
     if (!qelwin::Inside(found->Bounds(), at.x, at.y))
         return CLR_INVALID;
-    uint32_t &pixel = qelwin::PixelAt(*found, at.x, at.y);
+    uint32_t &pixel = qelwin::PixelAt(*found, static_cast<LONG>(at.x), static_cast<LONG>(at.y));
     COLORREF before = qelwin::ColorOf(pixel);
     pixel = qelwin::PixelOf(color);
     return before;
@@ -164,10 +204,10 @@ COLORREF GetPixel(HDC dc, int x, int y)
     std::shared_ptr<DeviceContext> found = Find(dc);
     if (found == nullptr)
         return CLR_INVALID;
-    POINT at = found->ToDevice(x, y);
+    DeviceContext::Point at = found->ToDevice(x, y);
     if (!qelwin::Inside(found->Bounds(), at.x, at.y))
         return CLR_INVALID;
-    return qelwin::ColorOf(qelwin::PixelAt(*found, at.x, at.y));
+    return qelwin::ColorOf(qelwin::PixelAt(*found, static_cast<LONG>(at.x), static_cast<LONG>(at.y)));
 }
 
 BOOL LineTo(HDC dc, int x, int y)
@@ -175,7 +215,7 @@ BOOL LineTo(HDC dc, int x, int y)
     std::shared_ptr<DeviceContext> found = Find(dc);
     if (found == nullptr)
         return FALSE;
-    POINT from = found->ToDevice(found->position.x, found->position.y), to = found->ToDevice(x, y);
+    DeviceContext::Point from = found->ToDevice(found->position.x, found->position.y), to = found->ToDevice(x, y);
     if (found->surface != nullptr)
         DrawLine(*found, from.x, from.y, to.x, to.y);
     found->position = POINT{x, y};
@@ -194,7 +234,7 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom)
         Fill(*found, int64_t(left) + 1, int64_t(top) + 1, int64_t(right) - 1, int64_t(bottom) - 1, color);
     if (right - int64_t(left) < 1 || bottom - int64_t(top) < 1)
         return TRUE;
-    POINT a = found->ToDevice(left, top), b = found->ToDevice(right - 1, bottom - 1);
+    DeviceContext::Point a = found->ToDevice(left, top), b = found->ToDevice(int64_t(right) - 1, int64_t(bottom) - 1);
     DrawLine(*found, a.x, a.y, b.x, a.y);
     DrawLine(*found, b.x, a.y, b.x, b.y);
     DrawLine(*found, b.x, b.y, a.x, b.y);
@@ -250,7 +290,7 @@ BOOL DrawFocusRect(HDC dc, const RECT *rect)
     if (found->surface == nullptr || rect->right <= rect->left || rect->bottom <= rect->top)
         return TRUE;
     RECT bounds = found->Bounds();
-    POINT a = found->ToDevice(rect->left, rect->top);
+    DeviceContext::Point a = found->ToDevice(rect->left, rect->top);
     int64_t width = int64_t(rect->right) - rect->left, height = int64_t(rect->bottom) - rect->top;
     auto flip = [&](int64_t x, int64_t y) {
         // Every other pixel from the top-left one: those at an even distance from it.
@@ -324,7 +364,7 @@ BOOL BitBlt(HDC dc, int x, int y, int width, int height, HDC source, int sourceX
         return FALSE;
     if (target->surface == nullptr || from->surface == nullptr || width <= 0 || height <= 0)
         return TRUE;
-    POINT to = target->ToDevice(x, y), at = from->ToDevice(sourceX, sourceY);
+    DeviceContext::Point to = target->ToDevice(x, y), at = from->ToDevice(sourceX, sourceY);
     // Cut to the target's bounds, then to the source's surface area.
     RECT area = DeviceArea(*target, x, y, int64_t(x) + width, int64_t(y) + height);
     RECT sourceArea{0, 0, from->size.cx, from->size.cy};

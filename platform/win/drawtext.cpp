@@ -149,7 +149,7 @@ int DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format)
     RECT bounds = context.Bounds();
     if (context.surface == nullptr)
         return ToLong(height);
-    POINT shift = context.ToDevice(0, 0);
+    qelwin::DeviceContext::Point shift = context.ToDevice(0, 0);
     if ((format & DT_NOCLIP) == 0)
         bounds = qelwin::Intersect(bounds, qelwin::Clamp(left + shift.x, top + shift.y, right + shift.x,
                                                          bottom + shift.y, bounds));

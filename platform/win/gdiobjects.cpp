@@ -1,5 +1,6 @@
 #include "gdiobjects.h"
 
+#include "gdipixels.h"
 #include "gdistate.h"
 #include "lasterror.h"
 #include "syscolors.h"
@@ -124,10 +125,10 @@ RECT Intersect(const RECT &a, const RECT &b)
     return IsEmpty(both) ? RECT{0, 0, 0, 0} : both;
 }
 
-RECT DeviceContext::ToDevice(const RECT &rect) const
+RECT DeviceContext::ToDevice(const RECT &rect, const RECT &within) const
 {
-    POINT topLeft = ToDevice(rect.left, rect.top), bottomRight = ToDevice(rect.right, rect.bottom);
-    return RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+    Point topLeft = ToDevice(rect.left, rect.top), bottomRight = ToDevice(rect.right, rect.bottom);
+    return Clamp(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y, within);
 }
 
 RECT DeviceContext::Bounds() const

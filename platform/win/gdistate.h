@@ -74,12 +74,18 @@ struct DeviceContext {
     bool clipped = false;
     RECT clip{}; // in device coordinates, when `clipped`
 
-    // Logical to device coordinates.
-    POINT ToDevice(LONG x, LONG y) const
+    // Logical to device coordinates, in 64 bits: origins and coordinates may each be any
+    // 32-bit value, and their sum need not fit in one.
+    struct Point {
+        int64_t x;
+        int64_t y;
+    };
+    Point ToDevice(int64_t x, int64_t y) const
     {
-        return POINT{x - windowOrigin.x + viewportOrigin.x, y - windowOrigin.y + viewportOrigin.y};
+        return Point{x - windowOrigin.x + viewportOrigin.x, y - windowOrigin.y + viewportOrigin.y};
     }
-    RECT ToDevice(const RECT &rect) const;
+    // The logical rectangle in device coordinates, cut to `within`.
+    RECT ToDevice(const RECT &rect, const RECT &within) const;
     // Where drawing may land, in device coordinates: the area within the surface and the
     // clip rectangle.
     RECT Bounds() const;

@@ -1,20 +1,40 @@
 #include "imagelist.h"
 
+#include "devicecontext.h"
+#include "gdipixels.h"
+#include "gdistate.h"
 #include "lasterror.h"
 #include "resources.h"
 #include "winerror.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <mutex>
 #include <new>
 #include <unordered_set>
+#include <vector>
 
 namespace {
 
+const int kLargestSide = 16384;
+
+// Image i's pixels are cx * cy words from pixels[i * cx * cy], row by row; transparent
+// holds one flag a pixel in the same order.
 struct ImageList {
+    ImageList(int width, int height, int images, UINT listFlags) : cx(width), cy(height), count(images), flags(listFlags)
+    {
+    }
+
     int cx;
     int cy;
     int count;
+    UINT flags;
+    COLORREF background = CLR_NONE;
+    std::vector<uint32_t> pixels;
+    std::vector<uint8_t> transparent;
+
+    size_t ImageSize() const { return static_cast<size_t>(cx) * static_cast<size_t>(cy); }
 };
 
 struct LiveLists {
@@ -35,7 +55,193 @@ ImageList *Find(LiveLists &live, HIMAGELIST handle)
     return found != live.lists.end() ? *found : nullptr;
 }
 
+// Puts a new list into the live ones; NULL when memory runs out.
+HIMAGELIST Insert(ImageList *list)
+{
+    if (list == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    LiveLists &live = Live();
+    try {
+        std::lock_guard<std::mutex> hold(live.lock);
+        live.lists.insert(list);
+    } catch (const std::bad_alloc &) {
+        delete list;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    return reinterpret_cast<HIMAGELIST>(list);
+}
+
+// Whether the pixel of the image bitmap at (x, y) is transparent.
+typedef bool (*TransparentTest)(const qelwin::Surface &image, const qelwin::Surface *mask, uint32_t maskPixel,
+                                LONG x, LONG y);
+
+bool NotBlackInMask(const qelwin::Surface &, const qelwin::Surface *mask, uint32_t, LONG x, LONG y)
+{
+    return mask != nullptr && x < mask->width && y < mask->height &&
+           (mask->pixels[static_cast<size_t>(y) * mask->width + x] & 0xFFFFFF) != 0;
+}
+
+bool OfMaskColor(const qelwin::Surface &image, const qelwin::Surface *, uint32_t maskPixel, LONG x, LONG y)
+{
+    return image.pixels[static_cast<size_t>(y) * image.width + x] == maskPixel;
+}
+
+std::shared_ptr<qelwin::Surface> BitmapPixels(HBITMAP bitmap)
+{
+    std::shared_ptr<qelwin::GdiObject> object = qelwin::LookUpGdiObject(bitmap, qelwin::GdiKind::Bitmap);
+    return object != nullptr ? object->surface : nullptr;
+}
+
+int AddImages(HIMAGELIST handle, HBITMAP bitmap, HBITMAP maskBitmap, uint32_t maskPixel, TransparentTest test)
+{
+    std::shared_ptr<qelwin::Surface> image = BitmapPixels(bitmap);
+    std::shared_ptr<qelwin::Surface> mask = maskBitmap != nullptr ? BitmapPixels(maskBitmap) : nullptr;
+    LiveLists &live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    ImageList *list = Find(live, handle);
+    if (list == nullptr || image == nullptr || (maskBitmap != nullptr && mask == nullptr) || image->width < list->cx) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return -1;
+    }
+    int added = image->width / list->cx;
+    if (added > INT32_MAX - list->count) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return -1;
+    }
+    size_t size = list->ImageSize();
+    size_t first = static_cast<size_t>(list->count) * size;
+    try {
+        list->pixels.resize(first + static_cast<size_t>(added) * size, 0);
+        list->transparent.resize(list->pixels.size(), 0);
+    } catch (const std::bad_alloc &) {
+        list->pixels.resize(first);
+        list->transparent.resize(first);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return -1;
+    }
+    bool masked = (list->flags & ILC_MASK) != 0;
+    LONG rows = std::min<LONG>(list->cy, image->height);
+    for (int i = 0; i < added; ++i) {
+        for (LONG y = 0; y < rows; ++y) {
+            for (LONG x = 0; x < list->cx; ++x) {
+                LONG from = static_cast<LONG>(i) * list->cx + x;
+                size_t to = first + static_cast<size_t>(i) * size + static_cast<size_t>(y) * list->cx + x;
+                list->pixels[to] = image->pixels[static_cast<size_t>(y) * image->width + from] & 0xFFFFFF;
+                list->transparent[to] = masked && test(*image, mask.get(), maskPixel, from, y) ? 1 : 0;
+            }
+        }
+    }
+    int index = list->count;
+    list->count += added;
+    return index;
+}
+
 } // namespace
+
+HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int, int)
+{
+    if (cx < 1 || cy < 1 || cx > kLargestSide || cy > kLargestSide) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return Insert(new (std::nothrow) ImageList(cx, cy, 0, flags));
+}
+
+int ImageList_Add(HIMAGELIST list, HBITMAP image, HBITMAP mask)
+{
+    return AddImages(list, image, mask, 0, NotBlackInMask);
+}
+
+int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask)
+{
+    return AddImages(list, image, nullptr, qelwin::PixelOf(mask), OfMaskColor);
+}
+
+BOOL ImageList_Draw(HIMAGELIST handle, int index, HDC dc, int x, int y, UINT style)
+{
+    std::shared_ptr<qelwin::DeviceContext> target = qelwin::LookUpDC(dc);
+    LiveLists &live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    ImageList *list = Find(live, handle);
+    if (list == nullptr || target == nullptr || index < 0 || index >= list->count) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (target->surface == nullptr)
+        return TRUE;
+    bool keepUnder = (style & ILD_TRANSPARENT) != 0 || list->background == CLR_NONE ||
+                     list->background == CLR_DEFAULT;
+    uint32_t backgroundPixel = qelwin::PixelOf(list->background);
+    qelwin::DeviceContext::Point at = target->ToDevice(x, y);
+    RECT area = qelwin::Clamp(at.x, at.y, at.x + list->cx, at.y + list->cy, target->Bounds());
+    size_t first = static_cast<size_t>(index) * list->ImageSize();
+    for (LONG row = area.top; row < area.bottom; ++row) {
+        size_t from = first + static_cast<size_t>(row - at.y) * list->cx + static_cast<size_t>(area.left - at.x);
+        uint32_t *out = &qelwin::PixelAt(*target, area.left, row);
+        for (LONG i = 0; i < area.right - area.left; ++i, ++from) {
+            if (list->transparent[from] == 0)
+                out[i] = list->pixels[from];
+            else if (!keepUnder)
+                out[i] = backgroundPixel;
+        }
+    }
+    return TRUE;
+}
+
+COLORREF ImageList_SetBkColor(HIMAGELIST handle, COLORREF color)
+{
+    LiveLists &live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    ImageList *list = Find(live, handle);
+    if (list == nullptr)
+        return CLR_NONE;
+    COLORREF before = list->background;
+    list->background = color == CLR_DEFAULT ? CLR_NONE : color;
+    return before;
+}
+
+COLORREF ImageList_GetBkColor(HIMAGELIST handle)
+{
+    LiveLists &live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    ImageList *list = Find(live, handle);
+    return list != nullptr ? list->background : CLR_NONE;
+}
+
+BOOL ImageList_GetImageInfo(HIMAGELIST handle, int index, IMAGEINFO *info)
+{
+    LiveLists &live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    ImageList *list = Find(live, handle);
+    if (list == nullptr || info == nullptr || index < 0 || index >= list->count)
+        return FALSE;
+    *info = IMAGEINFO{};
+    info->rcImage = RECT{index * list->cx, 0, (index + 1) * list->cx, list->cy};
+    return TRUE;
+}
+
+HIMAGELIST ImageList_Duplicate(HIMAGELIST handle)
+{
+    ImageList *copy = nullptr;
+    {
+        LiveLists &live = Live();
+        std::lock_guard<std::mutex> hold(live.lock);
+        ImageList *list = Find(live, handle);
+        if (list == nullptr) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        try {
+            copy = new ImageList(*list);
+        } catch (const std::bad_alloc &) {
+            copy = nullptr;
+        }
+    }
+    return Insert(copy);
+}
 
 HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, COLORREF, UINT type, UINT)
 {
@@ -54,26 +260,24 @@ HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, CO
         return nullptr;
     }
     std::memcpy(&header, data, sizeof header);
-    if (header.biSize < sizeof header || header.biSize > size || header.biWidth < cx) {
+    // A bitmap larger than any surface here is damaged, not a picture to hold.
+    LONG height = header.biHeight == INT32_MIN ? 0 : header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    if (header.biSize < sizeof header || header.biSize > size || header.biWidth < cx || header.biWidth > kLargestSide ||
+        height < 1 || height > kLargestSide) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    ImageList *list = new (std::nothrow) ImageList{cx, header.biHeight < 0 ? -header.biHeight : header.biHeight,
-                                                   header.biWidth / cx};
-    if (list == nullptr) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
+    ImageList *list = new (std::nothrow) ImageList(cx, height, header.biWidth / cx, 0);
+    if (list != nullptr) {
+        try {
+            list->pixels.assign(static_cast<size_t>(list->count) * list->ImageSize(), 0);
+            list->transparent.assign(list->pixels.size(), 0);
+        } catch (const std::bad_alloc &) {
+            delete list;
+            list = nullptr;
+        }
     }
-    LiveLists &live = Live();
-    try {
-        std::lock_guard<std::mutex> hold(live.lock);
-        live.lists.insert(list);
-    } catch (const std::bad_alloc &) {
-        delete list;
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return nullptr;
-    }
-    return reinterpret_cast<HIMAGELIST>(list);
+    return Insert(list);
 }
 
 int ImageList_GetImageCount(HIMAGELIST handle)

@@ -1,5 +1,9 @@
-// Image lists, as far as lists of little pictures of equal width go without drawing:
-// one made from a bitmap resource knows its image size and count.
+// Image lists: little pictures of one size, each with a mask that says which of its
+// pixels are transparent, drawn into device contexts.
+//
+// A list keeps its images' pixels itself (no GDI object of its own), so duplicating it
+// copies them and it counts for nothing in QelGdiLiveObjects. One made from a bitmap
+// resource knows its image size and count; its images are black.
 #pragma once
 
 #include "basetypes.h"
@@ -9,6 +13,27 @@ QEL_DECLARE_HANDLE(HIMAGELIST);
 #define IMAGE_BITMAP 0
 #define LR_DEFAULTCOLOR 0x0000
 #define CLR_NONE 0xFFFFFFFFL
+#define CLR_DEFAULT 0xFF000000L
+
+#define ILC_MASK 0x0001
+#define ILC_COLOR 0x0000
+#define ILC_COLOR4 0x0004
+#define ILC_COLOR8 0x0008
+#define ILC_COLOR16 0x0010
+#define ILC_COLOR24 0x0018
+#define ILC_COLOR32 0x0020
+#define ILC_COLORDDB 0x00FE
+
+#define ILD_NORMAL 0x0000
+#define ILD_TRANSPARENT 0x0001
+
+typedef struct _IMAGEINFO {
+    HBITMAP hbmImage;
+    HBITMAP hbmMask;
+    int Unused1;
+    int Unused2;
+    RECT rcImage;
+} IMAGEINFO, *LPIMAGEINFO;
 
 typedef struct tagBITMAPINFOHEADER {
     DWORD biSize;
@@ -36,6 +61,37 @@ inline HIMAGELIST ImageList_LoadImage(HINSTANCE instance, LPCSTR name, int cx, i
 {
     return ImageList_LoadImageA(instance, name, cx, grow, mask, type, flags);
 }
+// An empty list of images `cx` by `cy` (1 to 16384 pixels a side; else NULL with
+// ERROR_INVALID_PARAMETER). Every colour depth keeps 32-bit pixels; only ILC_MASK
+// counts: without it no pixel is transparent. The initial and grow counts mean nothing.
+HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow);
+// Adds the bitmap's images, `cx` wide side by side from its left (a rest narrower than
+// one is left out; rows below `cy` too, missing ones are black), and answers the index
+// of the first; -1 for no live list or bitmap, or a bitmap narrower than one image. A
+// pixel is transparent where `mask` (may be NULL: none is) is not black, in lists with
+// ILC_MASK.
+int ImageList_Add(HIMAGELIST list, HBITMAP image, HBITMAP mask);
+// As ImageList_Add, the pixels of colour `mask` transparent (in lists with ILC_MASK);
+// the bitmap is left as it is.
+int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask);
+// Draws the image with its top left at (x, y), clipped to the DC. Transparent pixels
+// keep what is there with ILD_TRANSPARENT or while the background colour is CLR_NONE,
+// and become the background colour otherwise. FALSE, drawing nothing, for an index out
+// of the list, no live list or no live DC.
+BOOL ImageList_Draw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style);
+// The colour that transparent pixels take in ILD_NORMAL drawing, CLR_NONE (as new lists
+// have it) for none; CLR_DEFAULT counts as CLR_NONE. Answers the one before (CLR_NONE
+// for no live list).
+COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF color);
+COLORREF ImageList_GetBkColor(HIMAGELIST list);
+// The image's rectangle in the list's strip of images (i * cx, 0, (i + 1) * cx, cy). The
+// bitmaps are not given out (NULL): the list keeps its pixels to itself. FALSE for an
+// index out of the list.
+BOOL ImageList_GetImageInfo(HIMAGELIST list, int index, IMAGEINFO *info);
+// A new list with copies of the images, masks, size, flags and background colour,
+// independent of the source from then on; NULL for no live list.
+HIMAGELIST ImageList_Duplicate(HIMAGELIST list);
+
 // The image count; 0 for a list that is not live.
 int ImageList_GetImageCount(HIMAGELIST list);
 // The images' width and height. FALSE for a list that is not live, here and below.

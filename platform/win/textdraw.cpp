@@ -41,7 +41,7 @@ int64_t TabStops::Next(int64_t position) const
 
 int64_t RunWidth(const char *text, size_t count, const TabStops *tabs, int64_t start)
 {
-    if (tabs == nullptr || std::memchr(text, '\t', count) == nullptr)
+    if (count == 0 || tabs == nullptr || std::memchr(text, '\t', count) == nullptr)
         return static_cast<int64_t>(count) * kCellWidth;
     int64_t x = start;
     for (size_t i = 0; i < count; ++i)
@@ -143,13 +143,13 @@ BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT *rect, LPCSTR te
         return TRUE;
     RECT bounds = found->Bounds();
     if (rect != nullptr) {
-        RECT device = found->ToDevice(*rect);
+        RECT device = found->ToDevice(*rect, bounds);
         if ((options & ETO_OPAQUE) != 0)
-            qelwin::FillPixels(*found, qelwin::Intersect(bounds, device), qelwin::PixelOf(found->bkColor));
+            qelwin::FillPixels(*found, device, qelwin::PixelOf(found->bkColor));
         if ((options & ETO_CLIPPED) != 0)
-            bounds = qelwin::Intersect(bounds, device);
+            bounds = device;
     }
-    POINT at = found->ToDevice(x, y);
+    qelwin::DeviceContext::Point at = found->ToDevice(x, y);
     qelwin::DrawRun(*found, at.x, at.y, text, count, nullptr, at.x, bounds);
     return TRUE;
 }
@@ -160,7 +160,7 @@ LONG TabbedTextOutA(HDC dc, int x, int y, LPCSTR text, int count, int tabCount, 
     if (found == nullptr || count < 0 || (text == nullptr && count > 0))
         return 0;
     qelwin::TabStops tabs(tabCount, tabStops);
-    POINT at = found->ToDevice(x, y);
+    qelwin::DeviceContext::Point at = found->ToDevice(x, y);
     int64_t origin = found->ToDevice(tabOrigin, 0).x;
     if (Drawable(*found))
         qelwin::DrawRun(*found, at.x, at.y, text, static_cast<size_t>(count), &tabs, origin, found->Bounds());

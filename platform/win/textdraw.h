@@ -52,6 +52,7 @@ typedef struct tagTEXTMETRICA {
     BYTE tmCharSet;
 } TEXTMETRICA, *LPTEXTMETRICA;
 typedef TEXTMETRICA TEXTMETRIC;
+typedef LPTEXTMETRICA LPTEXTMETRIC;
 
 // The selected font's metrics: height 13, ascent 10, descent 3, characters 6 wide.
 BOOL GetTextMetricsA(HDC dc, LPTEXTMETRICA metrics);

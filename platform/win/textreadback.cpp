@@ -64,11 +64,10 @@ int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size
         return 0;
     static const Patterns patterns;
     qelwin::DeviceContext &context = *found;
-    RECT area = qelwin::Intersect(context.ToDevice(*rect),
-                                  qelwin::Intersect(RECT{0, 0, context.size.cx, context.size.cy},
-                                                    RECT{-context.offset.x, -context.offset.y,
-                                                         context.surface->width - context.offset.x,
-                                                         context.surface->height - context.offset.y}));
+    RECT area = context.ToDevice(*rect, qelwin::Intersect(RECT{0, 0, context.size.cx, context.size.cy},
+                                                          RECT{-context.offset.x, -context.offset.y,
+                                                               context.surface->width - context.offset.x,
+                                                               context.surface->height - context.offset.y}));
     LONG width = area.right - area.left, height = area.bottom - area.top;
     buffer[0] = '\0';
     if (width <= 0 || height <= 0)

@@ -145,7 +145,8 @@ HDC BeginPaint(HWND window, LPPAINTSTRUCT paint)
     context->clipped = true;
     context->clip = paint->rcPaint;
     paint->hdc = qelwin::InsertDC(std::move(context));
-    paint->fErase = TRUE;
+    // Only a pending erase that WM_ERASEBKGND left undone is the painter's to do.
+    paint->fErase = FALSE;
     if (erase)
         paint->fErase = SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(paint->hdc), 0) == 0;
     return paint->hdc;

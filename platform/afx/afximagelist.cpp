@@ -1,0 +1,66 @@
+#include "afxctrls.h"
+#include "afxdc.h"
+#include "afxgdi.h"
+
+BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
+{
+    DeleteImageList();
+    m_hImageList = ImageList_Create(cx, cy, nFlags, nInitial, nGrow);
+    return m_hImageList != nullptr;
+}
+
+BOOL CImageList::Create(CImageList *pImageList)
+{
+    HIMAGELIST copy = pImageList != nullptr ? ImageList_Duplicate(pImageList->m_hImageList) : nullptr;
+    if (copy == nullptr)
+        return FALSE;
+    DeleteImageList();
+    m_hImageList = copy;
+    return TRUE;
+}
+
+BOOL CImageList::Attach(HIMAGELIST hImageList)
+{
+    if (m_hImageList != nullptr || hImageList == nullptr)
+        return FALSE;
+    m_hImageList = hImageList;
+    return TRUE;
+}
+
+HIMAGELIST CImageList::Detach()
+{
+    HIMAGELIST list = m_hImageList;
+    m_hImageList = nullptr;
+    return list;
+}
+
+int CImageList::Add(CBitmap *pbmImage, CBitmap *pbmMask)
+{
+    return ImageList_Add(m_hImageList, pbmImage != nullptr ? static_cast<HBITMAP>(*pbmImage) : nullptr,
+                         pbmMask != nullptr ? static_cast<HBITMAP>(*pbmMask) : nullptr);
+}
+
+int CImageList::Add(CBitmap *pbmImage, COLORREF crMask)
+{
+    return ImageList_AddMasked(m_hImageList, pbmImage != nullptr ? static_cast<HBITMAP>(*pbmImage) : nullptr, crMask);
+}
+
+BOOL CImageList::Draw(CDC *pDC, int nImage, POINT pt, UINT nStyle)
+{
+    return ImageList_Draw(m_hImageList, nImage, pDC != nullptr ? pDC->m_hDC : nullptr, pt.x, pt.y, nStyle);
+}
+
+COLORREF CImageList::SetBkColor(COLORREF cr)
+{
+    return ImageList_SetBkColor(m_hImageList, cr);
+}
+
+COLORREF CImageList::GetBkColor() const
+{
+    return ImageList_GetBkColor(m_hImageList);
+}
+
+BOOL CImageList::GetImageInfo(int nImage, IMAGEINFO *pImageInfo) const
+{
+    return ImageList_GetImageInfo(m_hImageList, nImage, pImageInfo);
+}
