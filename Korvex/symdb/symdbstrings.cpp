@@ -477,6 +477,14 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2080, "LineNumberKey"},
     {2081, "SectionModulKey"},
     {2082, "LineModeAddressKey"},
+    {2083, "SectionAddressKey"},
+    {2084, "SectionLengthKey"},
+    {2085, "FunctionAddressKey"},
+    {2086, "FunctionLengthKey"},
+    {2087, "SymbolScopeKey"},
+    {2088, "SymbolAddressKey"},
+    {2089, "SymbolLengthKey"},
+    {2090, "SymbolModulKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];
