@@ -75,8 +75,8 @@ struct TableSchema {
 
     std::string CreateTableSql() const;
     std::vector<std::string> CreateIndexSql() const;
-    // The SQLite names of the indexes that a file of the table must hold (CreateIndexSql
-    // makes them, and the ".seek" indexes beside them).
+    // The SQLite names of the indexes that a file of the table must hold: those that
+    // CreateIndexSql makes but the ".seek" ones, which older files lack.
     std::vector<std::string> SqliteIndexNames() const;
     // The quoted column names in order, separated by commas.
     std::string ColumnList() const;
