@@ -139,6 +139,8 @@ const IndexDefinition kSectionSourceFileIndexes[] = {
 
 const FieldDefinition kRegisterMapFields[] = {{IDS_DB_NAME, T, REQ}, {IDS_DB_NUMBER, L, REQ}};
 
+const FieldDefinition kWritersFields[] = {{IDS_DB_SCHEMA, L, REQ}, {IDS_DB_READERS, L, REQ}};
+
 #define TABLE(id, fields) {id, fields, sizeof fields / sizeof fields[0], nullptr, 0}
 #define INDEXED_TABLE(id, fields, indexes) \
     {id, fields, sizeof fields / sizeof fields[0], indexes, sizeof indexes / sizeof indexes[0]}
@@ -161,6 +163,8 @@ const TableDefinition kTablesAfterQueries[] = {
     INDEXED_TABLE(IDS_DB_SYMBOLS, kSymbolFields, kSymbolIndexes),
     INDEXED_TABLE(IDS_DB_TYPES, kTypeFields, kTypeIndexes),
 };
+// Made last, and no table of the schema that the queries know.
+const TableDefinition kWritersTable = TABLE(IDS_DB_WRITERS, kWritersFields);
 
 #undef TABLE
 #undef INDEXED_TABLE
@@ -316,4 +320,10 @@ void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &crea
         ThrowQeldbException(3265, "Korvex.SymbolDatabase", "The string table lacks stored queries of the symbol database.");
     for (const TableDefinition &definition : kTablesAfterQueries)
         CreateTable(pDatabase, definition);
+    CreateTable(pDatabase, kWritersTable);
+    CDBWriters writers(pDatabase);
+    writers.AddNew();
+    writers.m_Schema = kSymbolDatabaseSchema;
+    writers.m_Readers = kSymbolDatabaseReaders;
+    writers.Update();
 }

@@ -485,6 +485,9 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2088, "SymbolAddressKey"},
     {2089, "SymbolLengthKey"},
     {2090, "SymbolModulKey"},
+    {2091, "Writers"},
+    {2092, "Schema"},
+    {2093, "Readers"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

@@ -174,6 +174,9 @@ enum : UINT {
     IDS_DB_SYMBOLADDRESSKEY = 2088,
     IDS_DB_SYMBOLLENGTHKEY = 2089,
     IDS_DB_SYMBOLMODULKEY = 2090,
+    IDS_DB_WRITERS = 2091,
+    IDS_DB_SCHEMA = 2092,
+    IDS_DB_READERS = 2093,
 };
 
 // The entries, for the module's resource table. Both are constant data, there before
