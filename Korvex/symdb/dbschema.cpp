@@ -92,17 +92,21 @@ const FieldDefinition kFunctionFields[] = {{IDS_DB_FUNCTIONINDEX, L, REQ}, {IDS_
                                      {IDS_DB_ADDRESSVALUE, L, REQ},  {IDS_DB_LENGTH, L, REQ},
                                      {IDS_DB_SECTIONINDEX, L, REQ},  {IDS_DB_RETURNTYPE, L, 0},
                                      {IDS_DB_SCOPE, L, 0},           {IDS_DB_CALLTYPE, L, 0}};
-// The function of an address, as the section of an address.
+// The function of an address, as the section of an address; a breakpoint's function
+// by its name in a module.
 const IndexDefinition kFunctionIndexes[] = {
     {IDS_DB_FUNCTIONINDEXKEY, {IDS_DB_FUNCTIONINDEX}, 1, TRUE, TRUE},
     {IDS_DB_FUNCTIONADDRESSKEY, {IDS_DB_ADDRESSMODE, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE},
-    {IDS_DB_FUNCTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE}};
+    {IDS_DB_FUNCTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE},
+    {IDS_DB_FUNCTIONBYNAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE}};
 
 const FieldDefinition kTypeFields[] = {{IDS_DB_TYPEINDEX, L, REQ}, {IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_TYPEID, L, REQ},
                                  {IDS_DB_NAME, T, AZL},     {IDS_DB_DATA_1, L, REQ},     {IDS_DB_DATA_2, L, 0},
                                  {IDS_DB_DATA_3, L, 0},     {IDS_DB_DATA_4, L, 0}};
+// A module read anew deletes its types first.
 const IndexDefinition kTypeIndexes[] = {{IDS_DB_TYPEINDEXKEY, {IDS_DB_TYPEINDEX}, 1, TRUE, TRUE},
-                                  {IDS_DB_DATA_4KEY, {IDS_DB_DATA_4}, 1, FALSE, FALSE}};
+                                  {IDS_DB_DATA_4KEY, {IDS_DB_DATA_4}, 1, FALSE, FALSE},
+                                  {IDS_DB_TYPEMODULKEY, {IDS_DB_MODULINDEX}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {IDS_DB_MODULINDEX, L, REQ},
                                    {IDS_DB_SYMBOLID, L, REQ},          {IDS_DB_SCOPEINDEX, L, REQ},

@@ -488,6 +488,8 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2091, "Writers"},
     {2092, "Schema"},
     {2093, "Readers"},
+    {2094, "FunctionByNameKey"},
+    {2095, "TypeModulKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

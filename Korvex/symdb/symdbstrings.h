@@ -177,6 +177,8 @@ enum : UINT {
     IDS_DB_WRITERS = 2091,
     IDS_DB_SCHEMA = 2092,
     IDS_DB_READERS = 2093,
+    IDS_DB_FUNCTIONBYNAMEKEY = 2094,
+    IDS_DB_TYPEMODULKEY = 2095,
 };
 
 // The entries, for the module's resource table. Both are constant data, there before
