@@ -189,10 +189,10 @@ TEST_F(OpenForProgramTest, ADatabaseThatAnOlderBuildWroteIsRebuilt)
 {
     // A build before the Writers row had no such table; later ones mark the schema
     // and the readers they wrote with.
-    const char *const olderBuilds[] = {
-        "DELETE FROM MSysDaoFields WHERE TableName = 'Writers'; DELETE FROM MSysDaoIndexes WHERE TableName = "
-        "'Writers'; DROP TABLE Writers",
-        "UPDATE Writers SET Schema = Schema - 1", "UPDATE Writers SET Readers = Readers - 1", "DELETE FROM Writers"};
+    const std::string noWriters = std::string("DELETE FROM MSysDaoFields WHERE TableName = 'Writers';") +
+                                  "DELETE FROM MSysDaoIndexes WHERE TableName = 'Writers'; DROP TABLE Writers";
+    const char *const olderBuilds[] = {noWriters.c_str(), "UPDATE Writers SET Schema = Schema - 1",
+                                       "UPDATE Writers SET Readers = Readers - 1", "DELETE FROM Writers"};
     for (const char *olderBuild : olderBuilds) {
         SCOPED_TRACE(olderBuild);
         MakeLoadedDatabase();
