@@ -20,10 +20,14 @@ struct FieldDefinition {
 
 struct IndexDefinition {
     UINT name;
-    UINT fields[2];
+    UINT fields[3];
     SHORT fieldCount;
     BOOL primary;
     BOOL unique;
+    // An index that only SQL uses leaves Null keys out: every comparison of a column
+    // implies that it is not Null, so the planner takes such an index as well, and it
+    // needs no second order that places the Nulls.
+    BOOL ignoreNulls = FALSE;
 };
 
 struct TableDefinition {
@@ -48,7 +52,12 @@ const IndexDefinition kProgramIndexes[] = {{IDS_DB_PROGRAMINDEXKEY, {IDS_DB_PROG
 const FieldDefinition kSectionFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_NAME, T, AZL},
                                     {IDS_DB_TYPE, L, 0},           {IDS_DB_ADDRESSMODE, L, 0},
                                     {IDS_DB_ADDRESSVALUE, L, 0},   {IDS_DB_LENGTH, L, 0}};
-const IndexDefinition kSectionIndexes[] = {{IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, TRUE, TRUE}};
+// The section of an address is a seek on its start, bounded below by the longest
+// section (the translation of the stored queries bounds "v < start + length" so).
+const IndexDefinition kSectionIndexes[] = {
+    {IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, TRUE, TRUE},
+    {IDS_DB_SECTIONADDRESSKEY, {IDS_DB_ADDRESSMODE, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE, TRUE},
+    {IDS_DB_SECTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE, TRUE}};
 
 const FieldDefinition kModulFields[] = {{IDS_DB_MODULINDEX, L, REQ},
                                   {IDS_DB_NAME, T, AZL},
@@ -83,13 +92,21 @@ const FieldDefinition kFunctionFields[] = {{IDS_DB_FUNCTIONINDEX, L, REQ}, {IDS_
                                      {IDS_DB_ADDRESSVALUE, L, REQ},  {IDS_DB_LENGTH, L, REQ},
                                      {IDS_DB_SECTIONINDEX, L, REQ},  {IDS_DB_RETURNTYPE, L, 0},
                                      {IDS_DB_SCOPE, L, 0},           {IDS_DB_CALLTYPE, L, 0}};
-const IndexDefinition kFunctionIndexes[] = {{IDS_DB_FUNCTIONINDEXKEY, {IDS_DB_FUNCTIONINDEX}, 1, TRUE, TRUE}};
+// The function of an address, as the section of an address; a breakpoint's function
+// by its name in a module.
+const IndexDefinition kFunctionIndexes[] = {
+    {IDS_DB_FUNCTIONINDEXKEY, {IDS_DB_FUNCTIONINDEX}, 1, TRUE, TRUE},
+    {IDS_DB_FUNCTIONADDRESSKEY, {IDS_DB_ADDRESSMODE, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE},
+    {IDS_DB_FUNCTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE},
+    {IDS_DB_FUNCTIONBYNAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE}};
 
 const FieldDefinition kTypeFields[] = {{IDS_DB_TYPEINDEX, L, REQ}, {IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_TYPEID, L, REQ},
                                  {IDS_DB_NAME, T, AZL},     {IDS_DB_DATA_1, L, REQ},     {IDS_DB_DATA_2, L, 0},
                                  {IDS_DB_DATA_3, L, 0},     {IDS_DB_DATA_4, L, 0}};
+// A module read anew deletes its types first.
 const IndexDefinition kTypeIndexes[] = {{IDS_DB_TYPEINDEXKEY, {IDS_DB_TYPEINDEX}, 1, TRUE, TRUE},
-                                  {IDS_DB_DATA_4KEY, {IDS_DB_DATA_4}, 1, FALSE, FALSE}};
+                                  {IDS_DB_DATA_4KEY, {IDS_DB_DATA_4}, 1, FALSE, FALSE},
+                                  {IDS_DB_TYPEMODULKEY, {IDS_DB_MODULINDEX}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {IDS_DB_MODULINDEX, L, REQ},
                                    {IDS_DB_SYMBOLID, L, REQ},          {IDS_DB_SCOPEINDEX, L, REQ},
@@ -97,7 +114,17 @@ const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {I
                                    {IDS_DB_DATA_1, L, REQ},            {IDS_DB_DATA_2, L, 0},
                                    {IDS_DB_DATA_3, L, 0},              {IDS_DB_DATA_4, L, 0},
                                    {IDS_DB_DATA_5, L, 0},              {IDS_DB_DATA_6, L, 0}};
-const IndexDefinition kSymbolIndexes[] = {{IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE}};
+// Every query of Symbols names the kinds it wants, and then a scope (the variables of a
+// function or block), an address (labels, blocks; a block's length in Data_4 bounds the
+// blocks at an address, as a function's does) or a module (a module's symbols, its
+// lifetimes and stack adjustments): without these the table, which grows with every
+// module read, is read whole by each request at a stop.
+const IndexDefinition kSymbolIndexes[] = {
+    {IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE},
+    {IDS_DB_SYMBOLSCOPEKEY, {IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 2, FALSE, FALSE},
+    {IDS_DB_SYMBOLADDRESSKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_2, IDS_DB_DATA_3}, 3, FALSE, FALSE, TRUE},
+    {IDS_DB_SYMBOLLENGTHKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_4}, 2, FALSE, FALSE, TRUE},
+    {IDS_DB_SYMBOLMODULKEY, {IDS_DB_MODULINDEX, IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 3, FALSE, FALSE}};
 
 const FieldDefinition kModulSectionFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SECTIONINDEX, L, REQ}};
 // The module of an address is found from its section: without the second key every
@@ -115,6 +142,8 @@ const IndexDefinition kSectionSourceFileIndexes[] = {
     {IDS_DB_SECTIONSOURCEFILEKEY, {IDS_DB_SECTIONINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE}};
 
 const FieldDefinition kRegisterMapFields[] = {{IDS_DB_NAME, T, REQ}, {IDS_DB_NUMBER, L, REQ}};
+
+const FieldDefinition kWritersFields[] = {{IDS_DB_SCHEMA, L, REQ}, {IDS_DB_READERS, L, REQ}};
 
 #define TABLE(id, fields) {id, fields, sizeof fields / sizeof fields[0], nullptr, 0}
 #define INDEXED_TABLE(id, fields, indexes) \
@@ -138,6 +167,8 @@ const TableDefinition kTablesAfterQueries[] = {
     INDEXED_TABLE(IDS_DB_SYMBOLS, kSymbolFields, kSymbolIndexes),
     INDEXED_TABLE(IDS_DB_TYPES, kTypeFields, kTypeIndexes),
 };
+// Made last, and no table of the schema that the queries know.
+const TableDefinition kWritersTable = TABLE(IDS_DB_WRITERS, kWritersFields);
 
 #undef TABLE
 #undef INDEXED_TABLE
@@ -185,7 +216,7 @@ void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition)
     }
     for (size_t i = 0; i < definition.indexCount; ++i) {
         const IndexDefinition &x = definition.indexes[i];
-        CString fieldNames[2];
+        CString fieldNames[3];
         for (SHORT k = 0; k < x.fieldCount; ++k)
             fieldNames[k] = LoadText(x.fields[k]);
         CQelIndexInfo info;
@@ -194,6 +225,7 @@ void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition)
         info.m_nFields = x.fieldCount;
         info.m_bPrimary = x.primary;
         info.m_bUnique = x.unique;
+        info.m_bIgnoreNulls = x.ignoreNulls;
         table.AddIndex(info);
     }
     table.Append();
@@ -292,4 +324,10 @@ void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &crea
         ThrowQeldbException(3265, "Korvex.SymbolDatabase", "The string table lacks stored queries of the symbol database.");
     for (const TableDefinition &definition : kTablesAfterQueries)
         CreateTable(pDatabase, definition);
+    CreateTable(pDatabase, kWritersTable);
+    CDBWriters writers(pDatabase);
+    writers.AddNew();
+    writers.m_Schema = kSymbolDatabaseSchema;
+    writers.m_Readers = kSymbolDatabaseReaders;
+    writers.Update();
 }

@@ -185,6 +185,23 @@ TEST_F(OpenForProgramTest, AnotherSchemaVersionIsRebuilt)
     }
 }
 
+TEST_F(OpenForProgramTest, ADatabaseThatAnOlderBuildWroteIsRebuilt)
+{
+    // A build before the Writers row had no such table; later ones mark the schema
+    // and the readers they wrote with.
+    const std::string noWriters = std::string("DELETE FROM MSysDaoFields WHERE TableName = 'Writers';") +
+                                  "DELETE FROM MSysDaoIndexes WHERE TableName = 'Writers'; DROP TABLE Writers";
+    const char *const olderBuilds[] = {noWriters.c_str(), "UPDATE Writers SET Schema = Schema - 1",
+                                       "UPDATE Writers SET Readers = Readers - 1", "DELETE FROM Writers"};
+    for (const char *olderBuild : olderBuilds) {
+        SCOPED_TRACE(olderBuild);
+        MakeLoadedDatabase();
+        RunSql(m_database, olderBuild);
+        EXPECT_FALSE(NextLoadKeeps());
+        ASSERT_EQ(remove(m_database), 0);
+    }
+}
+
 TEST_F(OpenForProgramTest, AProgramFileWrittenAgainWithinTheSameSecondIsRebuilt)
 {
     MakeLoadedDatabase();

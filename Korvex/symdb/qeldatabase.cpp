@@ -227,6 +227,11 @@ BOOL CQelDatabase::IsCurrent(const CString &programPath)
         version.Open();
         if (version.IsEOF() || version.m_Version != kSymbolDatabaseVersion)
             return FALSE;
+        // A file of an older build has no Writers table: the open fails, and it is stale.
+        CDBWriters writers(m_pDatabase);
+        writers.Open();
+        if (writers.IsEOF() || writers.m_Schema != kSymbolDatabaseSchema || writers.m_Readers != kSymbolDatabaseReaders)
+            return FALSE;
         CFileStatus status;
         if (!CFile::GetStatus(programPath, status))
             return FALSE;

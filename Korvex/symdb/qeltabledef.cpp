@@ -34,6 +34,7 @@ void CQelTableDef::AddIndex(const CQelIndexInfo &info)
         }
         index.SetPrimary(info.m_bPrimary);
         index.SetUnique(info.m_bUnique);
+        index.SetIgnoreNulls(info.m_bIgnoreNulls);
         m_TableDef.Indexes.Append(index);
     });
 }

@@ -18,14 +18,15 @@ struct CQelFieldInfo {
     BOOL m_bAllowZeroLength = TRUE;
 };
 
-// An index to add: its name and fields (each ascending), and whether it is the primary
-// key and whether its keys are unique.
+// An index to add: its name and fields (each ascending), whether it is the primary
+// key, whether its keys are unique and whether it leaves out records with a Null key.
 struct CQelIndexInfo {
     CString m_strName;
     const CString *m_pFieldNames = nullptr;
     SHORT m_nFields = 0;
     BOOL m_bPrimary = FALSE;
     BOOL m_bUnique = FALSE;
+    BOOL m_bIgnoreNulls = FALSE;
 };
 
 class CQelTableDef {

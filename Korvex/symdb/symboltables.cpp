@@ -2,6 +2,7 @@
 #include "symboltables.h"
 
 IMPLEMENT_DYNAMIC(CDBVersion, CQelRecordset)
+IMPLEMENT_DYNAMIC(CDBWriters, CQelRecordset)
 IMPLEMENT_DYNAMIC(CDBProgram, CQelRecordset)
 IMPLEMENT_DYNAMIC(CDBSections, CQelRecordset)
 IMPLEMENT_DYNAMIC(CDBSectionsBinary, CQelRecordset)
@@ -32,6 +33,24 @@ void CDBVersion::DoFieldExchange(CQelFieldExchange *pFX)
 {
     DFX_Long(pFX, "[Version]", m_Version);
     DFX_DateTime(pFX, "[CreationTime]", m_CreationTime);
+}
+
+CDBWriters::CDBWriters(CdbDatabase *pDatabase)
+    : CQelRecordset(pDatabase), m_Schema(0), m_Readers(0)
+{
+    m_nFields = 2;
+    m_nDefaultType = dbOpenTable;
+}
+
+CString CDBWriters::GetDefaultSQL()
+{
+    return "[Writers]";
+}
+
+void CDBWriters::DoFieldExchange(CQelFieldExchange *pFX)
+{
+    DFX_Long(pFX, "[Schema]", m_Schema);
+    DFX_Long(pFX, "[Readers]", m_Readers);
 }
 
 CDBProgram::CDBProgram(CdbDatabase *pDatabase)

@@ -16,6 +16,21 @@ public:
     COleDateTime m_CreationTime;
 };
 
+// Which schema and which readers of program files wrote a database: values of this
+// system's own, beside the Version row that the schema gives (which no reader's change
+// ever raised), so that a file that an older build filled is rebuilt, not reused
+// without the rows, keys or indexes that this build writes.
+class CDBWriters : public CQelRecordset {
+    DECLARE_DYNAMIC(CDBWriters)
+public:
+    explicit CDBWriters(CdbDatabase *pDatabase);
+    CString GetDefaultSQL() override;
+    void DoFieldExchange(CQelFieldExchange *pFX) override;
+
+    LONG m_Schema;
+    LONG m_Readers;
+};
+
 class CDBProgram : public CQelRecordset {
     DECLARE_DYNAMIC(CDBProgram)
 public:

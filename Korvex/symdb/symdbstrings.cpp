@@ -477,6 +477,19 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2080, "LineNumberKey"},
     {2081, "SectionModulKey"},
     {2082, "LineModeAddressKey"},
+    {2083, "SectionAddressKey"},
+    {2084, "SectionLengthKey"},
+    {2085, "FunctionAddressKey"},
+    {2086, "FunctionLengthKey"},
+    {2087, "SymbolScopeKey"},
+    {2088, "SymbolAddressKey"},
+    {2089, "SymbolLengthKey"},
+    {2090, "SymbolModulKey"},
+    {2091, "Writers"},
+    {2092, "Schema"},
+    {2093, "Readers"},
+    {2094, "FunctionByNameKey"},
+    {2095, "TypeModulKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

@@ -3,6 +3,7 @@
 #include "daoconst.h"
 #include "jeterror.h"
 #include "jetnames.h"
+#include "jetsqlbounds.h"
 #include "jetsqltokens.h"
 
 #include <map>
@@ -289,6 +290,86 @@ private:
         m_ctes.emplace_back(storedName, body);
     }
 
+    // The SQLite text of token k; "DELETE *" is one token, and k moves past the '*'.
+    std::string TokenText(const std::vector<SqlToken> &tokens, size_t first, size_t &k)
+    {
+        const size_t n = tokens.size();
+        const SqlToken &token = tokens[k];
+        bool afterDot = k > first && tokens[k - 1].IsSymbol(".");
+        bool beforeDot = k + 1 < n && tokens[k + 1].IsSymbol(".");
+        std::string storedName, storedSql;
+        std::string out;
+        switch (token.kind) {
+        case SqlToken::Word:
+        case SqlToken::Bracketed:
+            if (!afterDot && !beforeDot && IsParameter(token.text)) {
+                out += '?';
+                out += std::to_string(Use(token.text));
+            } else if (!afterDot && m_catalog.findQuery(token.text, &storedName, &storedSql)) {
+                Expand(storedName, storedSql);
+                out += QuoteName(storedName);
+            } else if (token.kind == SqlToken::Bracketed) {
+                out += QuoteName(token.text);
+            } else if (!afterDot && !beforeDot && token.IsWord("True")) {
+                out += "-1";
+            } else if (!afterDot && !beforeDot && token.IsWord("False")) {
+                out += "0";
+            } else {
+                out += token.text;
+                if (token.IsWord("DELETE") && k + 1 < n && tokens[k + 1].IsSymbol("*"))
+                    ++k;
+            }
+            break;
+        case SqlToken::String:
+            out += '\'';
+            for (char c : token.text) {
+                if (c == '\'')
+                    out += '\'';
+                out += c;
+            }
+            out += '\'';
+            break;
+        case SqlToken::Symbol:
+            if (token.IsSymbol(";")) {
+                if (k + 1 != n)
+                    ThrowJet(m_source, JET_TEXT_AFTER_END);
+            } else if (token.IsSymbol("&")) {
+                out += "||";
+            } else {
+                out += token.text;
+            }
+            break;
+        case SqlToken::Number:
+            out += token.text;
+            break;
+        }
+        return out;
+    }
+
+    std::string SpanText(const std::vector<SqlToken> &tokens, size_t first, size_t from, size_t to)
+    {
+        std::string out;
+        for (size_t k = from; k <= to; ++k)
+            out += TokenText(tokens, first, k);
+        return out;
+    }
+
+    // The conjunct that bounds a containment test from below (jetsqlbounds.h). The
+    // table's alias holds a '.', which no Jet name can, so that it hides no name of
+    // the statement. MAX passes over Nulls anyway; saying so lets an index that leaves
+    // them out serve it.
+    std::string BoundText(const std::vector<SqlToken> &tokens, size_t first, const RangeBound &bound)
+    {
+        const std::string alias = QuoteName("qel.bound");
+        const std::string length = alias + "." + QuoteName(bound.lengthColumn);
+        std::string text = " AND (" + SpanText(tokens, first, bound.startFirst, bound.startLast) + ") > (" +
+                           SpanText(tokens, first, bound.valueFirst, bound.valueLast) + ") - (SELECT MAX(" + length +
+                           ") FROM " + QuoteName(bound.table) + " AS " + alias + " WHERE " + length + " IS NOT NULL";
+        for (const auto &[column, number] : bound.equalities)
+            text += " AND " + alias + "." + QuoteName(column) + " = " + number;
+        return text + ")";
+    }
+
     std::string Translate(std::string_view sql, bool outer, size_t *keyAt, SelectShape *outerShape)
     {
         std::vector<SqlToken> tokens = TokenizeJetSql(sql, m_source);
@@ -297,63 +378,20 @@ private:
         const size_t n = tokens.size();
         std::string out;
         size_t previousEnd = first < n ? tokens[first].begin : sql.size();
+        const std::map<size_t, RangeBound> bounds = FindRangeBounds(tokens, first, m_catalog);
         for (size_t k = first; k < n; ++k) {
             const SqlToken &token = tokens[k];
             out += sql.substr(previousEnd, token.begin - previousEnd);
-            previousEnd = token.end;
-            bool afterDot = k > first && tokens[k - 1].IsSymbol(".");
-            bool beforeDot = k + 1 < n && tokens[k + 1].IsSymbol(".");
-            std::string storedName, storedSql;
-            switch (token.kind) {
-            case SqlToken::Word:
-            case SqlToken::Bracketed:
-                if (!afterDot && !beforeDot && IsParameter(token.text)) {
-                    out += '?';
-                    out += std::to_string(Use(token.text));
-                } else if (!afterDot && m_catalog.findQuery(token.text, &storedName, &storedSql)) {
-                    Expand(storedName, storedSql);
-                    out += QuoteName(storedName);
-                } else if (token.kind == SqlToken::Bracketed) {
-                    out += QuoteName(token.text);
-                } else if (!afterDot && !beforeDot && token.IsWord("True")) {
-                    out += "-1";
-                } else if (!afterDot && !beforeDot && token.IsWord("False")) {
-                    out += "0";
-                } else {
-                    out += token.text;
-                    if (token.IsWord("DELETE") && k + 1 < n && tokens[k + 1].IsSymbol("*")) {
-                        ++k;
-                        previousEnd = tokens[k].end;
-                    }
-                }
-                break;
-            case SqlToken::String:
-                out += '\'';
-                for (char c : token.text) {
-                    if (c == '\'')
-                        out += '\'';
-                    out += c;
-                }
-                out += '\'';
-                break;
-            case SqlToken::Symbol:
-                if (token.IsSymbol(";")) {
-                    if (k + 1 != n)
-                        ThrowJet(m_source, JET_TEXT_AFTER_END);
-                } else if (token.IsSymbol("&")) {
-                    out += "||";
-                } else {
-                    out += token.text;
-                }
-                break;
-            case SqlToken::Number:
-                out += token.text;
-                break;
-            }
-            auto alias = shape.aliasAfter.find(k);
+            const size_t at = k;
+            out += TokenText(tokens, first, k);
+            previousEnd = tokens[k].end;
+            auto alias = shape.aliasAfter.find(at);
             if (alias != shape.aliasAfter.end())
                 out += alias->second;
-            if (keyAt && k == shape.selectToken)
+            auto bound = bounds.find(at);
+            if (bound != bounds.end())
+                out += BoundText(tokens, first, bound->second);
+            if (keyAt && at == shape.selectToken)
                 *keyAt = out.size();
         }
         if (first >= n)

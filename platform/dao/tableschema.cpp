@@ -243,10 +243,10 @@ std::vector<std::string> TableSchema::CreateIndexSql() const
         for (size_t k = 0; k < index.keys.size(); ++k)
             keys += (k ? ", " : "") + index.keys[k];
         std::string on = " ON " + QuoteName(name) + "(";
+        std::string columns;
+        for (size_t k = 0; k < index.fields.size(); ++k)
+            columns += (k ? ", " : "") + QuoteName(fields[index.fields[k]].name);
         if (index.unique && HasNullFlag(index)) {
-            std::string columns;
-            for (size_t k = 0; k < index.fields.size(); ++k)
-                columns += (k ? ", " : "") + QuoteName(fields[index.fields[k]].name);
             statements.push_back("CREATE UNIQUE INDEX " + SqliteIndexName(*this, index, "") + on + columns + ")");
             statements.push_back("CREATE INDEX " + SqliteIndexName(*this, index, ".order") + on + keys + ")");
         } else {
@@ -255,6 +255,10 @@ std::vector<std::string> TableSchema::CreateIndexSql() const
             if (!index.filter.empty())
                 sql += " WHERE " + index.filter;
             statements.push_back(sql);
+            // SQL compares the plain columns, which the planner cannot find in keys
+            // with the Null flag: "X = ?" would read the whole table.
+            if (HasNullFlag(index))
+                statements.push_back("CREATE INDEX " + SqliteIndexName(*this, index, ".seek") + on + columns + ")");
         }
     }
     return statements;

@@ -13,8 +13,11 @@
 // is the row id's own order and needs no SQLite index. An index field that may be Null
 // is ordered by two keys, (field IS NOT NULL) and the field with Null as 0 or '', so
 // that Null sorts first and every row has a place in the index order; a unique index
-// keeps its uniqueness in a plain index beside it, where Nulls are no duplicates. An
-// index that ignores Nulls leaves rows with a Null field out of its order.
+// keeps its uniqueness in a plain index beside it, where Nulls are no duplicates, and
+// any other such index has a plain index beside it too ("T.I.seek"), for the
+// comparisons of SQL, which the planner cannot match to keys with the flag. A file
+// made before that index was made lacks it and is read as well, only slower. An index
+// that ignores Nulls leaves rows with a Null field out of its order.
 #pragma once
 
 #include "jetvalue.h"
@@ -72,7 +75,8 @@ struct TableSchema {
 
     std::string CreateTableSql() const;
     std::vector<std::string> CreateIndexSql() const;
-    // The SQLite names of the indexes that CreateIndexSql makes.
+    // The SQLite names of the indexes that a file of the table must hold: those that
+    // CreateIndexSql makes but the ".seek" ones, which older files lack.
     std::vector<std::string> SqliteIndexNames() const;
     // The quoted column names in order, separated by commas.
     std::string ColumnList() const;
