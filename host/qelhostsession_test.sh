@@ -806,7 +806,7 @@ end"
   printf '%s\n' 'SYSTEM VARED bool:false' 'COMPILER MAIN_FUNC bstr:main' 'COMPILER START_PROC bstr:_start' \
     'SYSTEM SERVICE bool:false' 'SYSTEM AUTORELOAD bool:true' 'SYSTEM MULTIPROGRAM bool:true' \
     'SYSTEM IGNOREPROGRAMFROMWSP bool:false' 'COMPILER SOURCE_FILES_ROOT bstr:""' 'SYSTEM MIXEDMODE bool:false' \
-    'SYSTEM SINGLEPROGRAMWINDOW bool:false' 'SYSTEM DATABASE_SPECIAL bool:false' \
+    'SYSTEM SINGLEPROGRAMWINDOW bool:false' 'TOOLS CASETOOL bstr:""' 'SYSTEM DATABASE_SPECIAL bool:false' \
     "SYSTEM DATABASE_DIRECTORY bstr:$dir/plain/db" 'SYSTEM AUTOLOADELF bool:false' > "$dir/expected-profile"
   cmp -s "$dir/profile" "$dir/expected-profile" || { echo "FAIL: the profile file holds"; cat "$dir/profile"; exit 1; }
   ;;
