@@ -11,9 +11,19 @@
 #include <dialogscript.h>
 #include <moduleversion.h>
 
+#include <commandvalues.h>
+#include <qelsymbol.h>
+#include <qelsymbsrv.h>
+#include <testing/buildpaths.h>
+#include <testing/stgtesting.h>
+
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -487,7 +497,7 @@ TEST_F(Brennet, TheSetupDialogRunsUntilTheUserChoosesAUsableTool)
     Answer({"201", "click:1000", "ok"});
     ASSERT_EQ(Exec(1, {}, &out), S_OK);
     EXPECT_EQ(out[0].GetValue().vt, VT_BOOL);
-    EXPECT_EQ(out[0].GetValue().boolVal, VARIANT_TRUE);
+    EXPECT_EQ(out[0].GetValue().boolVal, 1); // written as 1
     Answer({"201", "cancel"});
     ASSERT_EQ(Exec(1, {}, &out), S_OK);
     EXPECT_EQ(out[0].GetValue().boolVal, VARIANT_FALSE);
@@ -536,6 +546,148 @@ TEST_F(Brennet, RegistrationLeavesTheOtherAddOnsAndTheirKey)
     EXPECT_EQ(text(HKEY_CLASSES_ROOT, "QEL.CaseSupport.1", nullptr), "(none)");
     EXPECT_EQ(text(HKEY_LOCAL_MACHINE, std::string(addOns) + "\\OtherAddOn", "ProgID"), "QEL.Other.1");
     EXPECT_EQ(text(HKEY_LOCAL_MACHINE, addOns, nullptr), "QEL AddOns and Extensions");
+}
+
+} // namespace
+
+namespace {
+
+typedef HRESULT (*EntryPoint)();
+
+// The distinct addresses of `line` of main.c in readelf's decoded line table, in order.
+std::vector<ULONG> ReadelfAddresses(int line)
+{
+    std::vector<ULONG> addresses;
+    FILE *table = std::fopen((std::string(kQelSourceDir) + "/testdata/elf/arm7-mixed.decodedline.txt").c_str(), "r");
+    if (table == nullptr)
+        return addresses;
+    char text[256];
+    while (std::fgets(text, sizeof text, table) != nullptr) {
+        char file[64];
+        int number = 0;
+        unsigned address = 0;
+        if (std::sscanf(text, "%63s %d %x", file, &number, &address) == 3 && std::string(file) == "main.c" &&
+            number == line && std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
+    }
+    std::fclose(table);
+    return addresses;
+}
+
+// Korvex from libKorvex.so inside the host's debug-server object, with arm7-mixed.elf loaded.
+class BrennetWithKorvex : public Brennet {
+protected:
+    void SetUp() override
+    {
+        Brennet::SetUp();
+        library_ = dlopen(kQelKorvexLibraryPath, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library_, nullptr) << dlerror();
+        ASSERT_EQ(reinterpret_cast<EntryPoint>(dlsym(library_, "DllRegisterServer"))(), S_OK);
+        databases_ = (std::filesystem::temp_directory_path() / "brennet-korvex-XXXXXX").string();
+        ASSERT_NE(mkdtemp(databases_.data()), nullptr);
+        ASSERT_EQ(Host()->CreateSymbolServer(CLSID_QelSymbol), S_OK);
+        CComPtr<IUnknown> profile;
+        Host()->GetProfile(&profile);
+        auto *items = static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p));
+        items->SetItem(u"System", u"DATABASE_SPECIAL", CComVariant(true));
+        items->SetItem(u"System", u"DATABASE_DIRECTORY", CComVariant(databases_.c_str()));
+        server_ = CComQIPtr<IQelSymbSrv>(host_);
+        ASSERT_NE(server_, nullptr);
+        workspace_.Attach(NewMemoryStorage());
+        ASSERT_EQ(server_->Init(host_, nullptr), S_OK);
+        ASSERT_EQ(server_->Init(workspace_, static_cast<IQelHostFrame *>(frame_)), S_OK);
+        ASSERT_EQ(server_->RestoreSettings(), S_OK);
+        frame_->SetDebugServer(host_);
+        CComQIPtr<IQelSymbol> symbol(host_);
+        int request = 0;
+        std::string program = std::string(kQelSourceDir) + "/testdata/elf/arm7-mixed.elf";
+        CComPtr<IUnknown> info;
+        ASSERT_EQ(symbol->LoadFile(CComBSTR(program.c_str()), 1, 0, &request), S_OK);
+        ASSERT_EQ(symbol->GetProgramInfo(request, &info), S_OK);
+    }
+    void TearDown() override
+    {
+        if (component_ != nullptr)
+            component_->Cleanup();
+        if (frame_ != nullptr)
+            frame_->SetDebugServer(nullptr);
+        if (server_ != nullptr)
+            server_->Cleanup();
+        server_.Release();
+        Host()->ReleaseSymbolServer();
+        workspace_.Release();
+        Brennet::TearDown();
+        CoFreeUnusedLibraries();
+        if (library_ != nullptr) {
+            reinterpret_cast<EntryPoint>(dlsym(library_, "DllUnregisterServer"))();
+            dlclose(library_);
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(databases_, ignored);
+    }
+    // Handles the thread's messages until `done`, for a few seconds at most.
+    bool PumpUntil(const std::function<bool()> &done)
+    {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&message);
+            if (done())
+                return true;
+            Sleep(5);
+        }
+        return false;
+    }
+
+    void *library_ = nullptr;
+    std::string databases_;
+    CComPtr<IQelSymbSrv> server_;
+    CComPtr<IStorage> workspace_;
+};
+
+TEST_F(BrennetWithKorvex, TheConnectShowsKorvexsPositionAndABreakpointLineSendsItsAddresses)
+{
+    Start("EasyCODE Debug Interface");
+    CVariantArray shown(3);
+    ASSERT_EQ(COleTarCmdCaller(host_, &CLSID_QelSymbol).Exec(29, nullptr, &shown, 0), S_OK);
+    CCommandValues position(&shown);
+    std::string expected = "ShowPosition " + std::to_string(position.UI4(0)) + " " +
+                           std::string(position.Text(1)) + " " + std::to_string(position.UI4(2));
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"Connect EasyCODE Debug Interface", expected}));
+    EXPECT_EQ(HostBreakpointCommands(), std::vector<std::string>{"3 16"});
+
+    CCaseToolComm *link = brennet_->ToolLink();
+    ASSERT_NE(link, nullptr);
+    for (int line : {29, 30}) {
+        size_t before = HostBreakpointCommands().size();
+        ASSERT_TRUE(link->SendBreakpointAddresses(("main.c " + std::to_string(line)).c_str(), 3, TRUE));
+        ASSERT_TRUE(PumpUntil([&] { return HostBreakpointCommands().size() > before; })) << line;
+        // 2, TRUE (as 1), the first record's name, then a triple per address: mode 1,
+        // the address, the third word.
+        QelHost::HostCommand sent = Host()->Commands()->Commands().back();
+        CVariantArray values(&sent.input, FALSE);
+        ASSERT_GE(values.GetSize(), 3);
+        EXPECT_EQ(sent.id, 3u);
+        EXPECT_EQ(values[0].GetValue().vt, VT_UI4);
+        EXPECT_EQ(values[0].GetValue().ulVal, 2u);
+        EXPECT_EQ(values[1].GetValue().vt, VT_BOOL);
+        EXPECT_EQ(values[1].GetValue().boolVal, 1);
+        EXPECT_EQ(CString(values[2].GetValue().bstrVal).Find("main {"), 1);
+        std::vector<ULONG> addresses;
+        for (int i = 3; i + 2 < values.GetSize(); i += 3) {
+            EXPECT_EQ(values[i].GetValue().vt, VT_I4);
+            EXPECT_EQ(values[i].GetValue().lVal, 1);
+            addresses.push_back(values[i + 1].GetValue().ulVal);
+        }
+        EXPECT_EQ(values.GetSize() % 3, 0);
+        EXPECT_EQ(addresses, ReadelfAddresses(line)) << line;
+    }
+    // A line without code sends nothing.
+    size_t before = HostBreakpointCommands().size();
+    ASSERT_TRUE(link->SendBreakpointAddresses("main.c 2", 3, TRUE));
+    PumpUntil([] { return false; });
+    EXPECT_EQ(HostBreakpointCommands().size(), before);
 }
 
 } // namespace

@@ -36,8 +36,9 @@ void SetCommandNumber(CVariantArgs &argument, VARTYPE vt, LONG value)
     VARIANT number;
     VariantInit(&number);
     number.vt = vt;
+    // The add-on writes a true VT_BOOL as 1, as its peers read it.
     if (vt == VT_BOOL)
-        number.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
+        number.boolVal = value ? 1 : 0;
     else
         number.lVal = value;
     argument.SetValue(number);

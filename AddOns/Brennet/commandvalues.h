@@ -21,5 +21,5 @@ private:
     CVariantArray *m_values;
 };
 
-// A number of 32 bits of type `vt` (VT_I4, VT_UI4) or a VT_BOOL into `argument`.
+// A number of 32 bits of type `vt` (VT_I4, VT_UI4) or a VT_BOOL (1 for true) into `argument`.
 void SetCommandNumber(CVariantArgs &argument, VARTYPE vt, LONG value);
