@@ -20,3 +20,7 @@ extern const QEL_RESOURCE_ENTRY g_BrennetResources[];
 extern const size_t g_BrennetResourceCount;
 extern const QEL_RESOURCE_ENTRY g_BrennetScripts[];
 extern const size_t g_BrennetScriptCount;
+
+// Everything above with the strings and the version resource of the module that links
+// Brennet (libBrennet.so, or a test program standing in for it), made at first use.
+const QEL_MODULE_RESOURCES &BrennetModuleResources();
