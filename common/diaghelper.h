@@ -58,6 +58,8 @@ public:
     UINT GetLevel() const { return m_level; }
     HRESULT GetLastResult() const { return m_lastResult; }
     LPCSTR GetSourceName() const { return m_sourceName; }
+    // A component learns its name after its diagnostics exist (from its string table).
+    void SetSourceName(LPCSTR name) { m_sourceName = name; }
     // Every trace line also goes to OutputDebugStringA while this is set.
     void SetDebugOutput(BOOL on) { m_debugOutput = on; }
 

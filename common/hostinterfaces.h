@@ -24,7 +24,8 @@ interface IQelHostHolder : public IUnknown {
     STDMETHOD(Slot12)() PURE;
     // Slot 13: the object of the configuration profile (IQelCfgProfile2, qelcfgprofile.h).
     STDMETHOD(GetProfile)(IUnknown **ppProfile) PURE;
-    STDMETHOD(Slot14)() PURE;
+    // Slot 14: the GUI-server object that the host gives its servers (its frame).
+    STDMETHOD(GetGuiServer)(IUnknown **ppGuiServer) PURE;
     STDMETHOD(Slot15)() PURE;
     // Slot 16: the object with the code and data window values (IQelWindowValues).
     STDMETHOD(GetWindowValues)(IUnknown **ppWindowValues) PURE;
@@ -217,8 +218,8 @@ interface IQelTargetObject : public IUnknown {
 };
 
 // The target-access object, which command 202 of the host's command group gives: the
-// target's registers, where it stands, and its pointers as linear addresses. The system
-// calls it directly, never asks it for an interface, so it has no identifier here.
+// target's registers, where it stands, and its pointers as linear addresses. Most callers
+// call it directly; the add-on asks for it by identifier.
 interface IQelTargetAccess : public IUnknown {
     // Slot 3: the host's id of a register by its name; E_INVALIDARG for a name the target
     // does not have.
@@ -233,6 +234,7 @@ interface IQelTargetAccess : public IUnknown {
     // parts; E_INVALIDARG for another kind.
     STDMETHOD(PointerToLinear)(LONG kind, ULONG high, ULONG low, ULONG *pLinear) PURE;
 };
+QEL_DEFINE_IID(IQelTargetAccess, 0x4A1D3DD2, 0xCDDD, 0x11D1, 0xB2, 0x66, 0x00, 0xA0, 0x24, 0x57, 0xBF, 0x0F);
 
 // The target-memory interface of the host's debug-server object: the debugger's own view
 // of the target's memory. `space` says which memory (the system passes 3); S_OK when

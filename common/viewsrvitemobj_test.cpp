@@ -250,9 +250,9 @@ TEST_F(ViewServerItem, OfScriptsFailsWithoutAnOwnerThatMakesDocuments)
     ASSERT_TRUE(item.ReadRegistration("StdQelWatchWin", nullptr));
     CComPtr<CHostFrame> other = Make<CHostFrame>();
     ASSERT_EQ(other->RegisterCommand(kCookie, 70, nullptr, nullptr, CComBSTR("StdQelWatchWin")), S_OK);
-    // The frame is no command target: the document command cannot be sent.
+    // A frame without a debug-server object has nobody to pass the document command to.
     item.SetRegistration(kCookie, static_cast<IQelHostFrame *>(other), static_cast<IQelHostFrame *>(other), nullptr);
-    EXPECT_EQ(item.CreateInstance("/doc/a.html"), E_NOINTERFACE);
+    EXPECT_EQ(item.CreateInstance("/doc/a.html"), OLECMDERR_E_UNKNOWNGROUP);
     EXPECT_EQ(item.FindInstanceBySourceFile("/doc/a.html"), nullptr);
 }
 

@@ -398,9 +398,19 @@ HRESULT CHostDebugServer::Answer(const GUID *group, DWORD id, DWORD options, VAR
         out->punkVal = object;
         return S_OK;
     }
-    // Breakpoints and the add-on's notices are the host's own business; the record is
-    // what tests look at.
-    if (group != nullptr && (IsEqualGUID(*group, CGID_QelHostBreakpoints) || IsEqualGUID(*group, CGID_QelFrameAddOn)))
+    if (group != nullptr && IsEqualGUID(*group, CGID_QelFrameAddOn)) {
+        CComPtr<IOleCommandTarget> addOn;
+        {
+            std::lock_guard<std::mutex> hold(m_addOnLock);
+            addOn = m_addOn;
+        }
+        // Held for the call: the add-on may be let go meanwhile by another thread.
+        if (addOn != nullptr)
+            return addOn->Exec(group, id, options, in, out);
+        return S_OK;
+    }
+    // Breakpoints are the host's own business; the record is what tests look at.
+    if (group != nullptr && IsEqualGUID(*group, CGID_QelHostBreakpoints))
         return S_OK;
     CarriedCommands carried = CarriedCommandTarget();
     if (carried.target != nullptr)
@@ -414,6 +424,20 @@ STDMETHODIMP CHostDebugServer::GetServerState(LONG *pState)
         return E_POINTER;
     *pState = m_serverState;
     return S_OK;
+}
+
+STDMETHODIMP CHostDebugServer::GetGuiServer(IUnknown **ppGuiServer)
+{
+    return HandOut(m_guiServer, ppGuiServer);
+}
+
+void CHostDebugServer::SetAddOn(IUnknown *addOn)
+{
+    CComQIPtr<IOleCommandTarget> target(addOn);
+    CComPtr<IOleCommandTarget> previous;
+    std::lock_guard<std::mutex> hold(m_addOnLock);
+    previous.Attach(m_addOn.Detach());
+    m_addOn.Attach(target.Detach());
 }
 
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)

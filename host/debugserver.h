@@ -164,6 +164,11 @@ public:
     CHostTarget *Target() const { return m_target; }
 
     void SetProfile(IUnknown *profile) { m_profile = profile; }
+    // What slot 14 gives: the GUI server (the frame) that the host gives its servers.
+    void SetGuiServer(IUnknown *guiServer) { m_guiServer = guiServer; }
+    // The add-on that receives the commands of the frame add-on's group (NULL: none);
+    // held until another is set, so the host sets NULL once the add-on is cleaned up.
+    void SetAddOn(IUnknown *addOn);
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
     void SetErrorObject(IUnknown *errorObject) { m_errorObject = errorObject; }
     // What slots 18 and 20 give: 0 (boxes may be shown) and NULL unless set.
@@ -204,7 +209,8 @@ public:
     STDMETHODIMP Slot11() override { return E_NOTIMPL; }
     STDMETHODIMP Slot12() override { return E_NOTIMPL; }
     STDMETHODIMP GetProfile(IUnknown **ppProfile) override;
-    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
+    // E_FAIL and NULL while no GUI server is set.
+    STDMETHODIMP GetGuiServer(IUnknown **ppGuiServer) override;
     STDMETHODIMP Slot15() override { return E_NOTIMPL; }
     STDMETHODIMP GetWindowValues(IUnknown **ppWindowValues) override;
     STDMETHODIMP GetErrorObject(IUnknown **ppErrorObject) override;
@@ -213,6 +219,7 @@ public:
     STDMETHODIMP GetOwnerWindow(HWND *pWindow) override;
     // Placeholders of the other interfaces, in slots that the holder gives names.
     STDMETHODIMP Slot13() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot14() override { return E_NOTIMPL; }
     STDMETHODIMP Slot16() override { return E_NOTIMPL; }
     STDMETHODIMP Slot17() override { return E_NOTIMPL; }
     STDMETHODIMP Slot18() override { return E_NOTIMPL; }
@@ -271,7 +278,8 @@ public:
     // host's breakpoint group and of the frame add-on's group with S_OK, doing nothing
     // but recording it; every other command is the carried symbol server's, and without
     // one OLECMDERR_E_NOTSUPPORTED in the host's command group, OLECMDERR_E_UNKNOWNGROUP
-    // in any other. The record of each command gets its result.
+    // in any other. With an add-on set, the commands of the add-on's group are the
+    // add-on's. The record of each command gets its result.
     STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
     STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
 
@@ -296,6 +304,9 @@ private:
     CarriedPoints CarriedContainer();
 
     CComPtr<IUnknown> m_profile;
+    CComPtr<IUnknown> m_guiServer;
+    std::mutex m_addOnLock;
+    CComPtr<IOleCommandTarget> m_addOn;
     CComPtr<IUnknown> m_windowValues;
     CComPtr<IUnknown> m_errorObject;
     std::atomic<LONG> m_noMessageBoxes{0};

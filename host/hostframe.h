@@ -98,10 +98,11 @@ private:
 // CHostView part in *object.
 typedef std::function<HRESULT(IUnknown **view, CHostView **object)> HostViewFactory;
 
-class CHostFrame : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostFrame {
+class CHostFrame : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostFrame, public IOleCommandTarget {
 public:
     BEGIN_COM_MAP(CHostFrame)
         COM_INTERFACE_ENTRY(IQelHostFrame)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
     END_COM_MAP()
 
     void FinalRelease();
@@ -160,6 +161,11 @@ public:
     STDMETHODIMP GetActiveView(DWORD viewServerId, IUnknown **ppView) override;
     STDMETHODIMP Slot15() override { return E_NOTIMPL; }
     STDMETHODIMP NotifySourceFile(BSTR sourceFile, BOOL added) override;
+
+    // As a host frame routes its servers' commands: every command goes to the debug-server
+    // object (hostframecommands.cpp); OLECMDERR_E_UNKNOWNGROUP without one.
+    STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
+    STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
 
 private:
     struct OpenView {

@@ -46,6 +46,7 @@ class CHostTarget : public CComObjectRootEx<CComMultiThreadModel>, public IQelTa
 public:
     BEGIN_COM_MAP(CHostTarget)
         COM_INTERFACE_ENTRY_IID(IID_IUnknown, IQelTargetAccess)
+        COM_INTERFACE_ENTRY(IQelTargetAccess)
     END_COM_MAP()
 
     HRESULT FinalConstruct();

@@ -42,12 +42,12 @@ HostServices::~HostServices()
     QelSetDebugOutputHandler(nullptr, nullptr);
 }
 
-HRESULT RegisterKorvex(void **library, bool report)
+HRESULT RegisterServerLibrary(const char *name, void **library, bool report)
 {
     *library = nullptr;
     HRESULT hr = CO_E_DLLNOTFOUND;
     for (const auto &server : LocateServers(ProgramDirectory())) {
-        if (server.name != "Korvex")
+        if (server.name != name)
             continue;
         if (server.present) {
             *library = dlopen(server.path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -40,10 +40,15 @@ public:
     END_COM_MAP()
 };
 
-// Registers libKorvex.so beside the program as an installer would: loads it and calls
-// its DllRegisterServer; the library stays loaded until *library is closed with
-// dlclose. With `report` the outcome is printed.
-HRESULT RegisterKorvex(void **library, bool report);
+// Registers the server `name` ("Korvex", "Brennet") from its library beside the program
+// as an installer would: loads it and calls its DllRegisterServer; the library stays
+// loaded until *library is closed with dlclose. With `report` the outcome is printed.
+// CO_E_DLLNOTFOUND when the library has not been built.
+HRESULT RegisterServerLibrary(const char *name, void **library, bool report);
+inline HRESULT RegisterKorvex(void **library, bool report)
+{
+    return RegisterServerLibrary("Korvex", library, report);
+}
 
 // Runs `command` with COM initialised, the host's services printing to standard error and
 // libKorvex.so registered, and lets all of it go afterwards: the command's exit status, or

@@ -806,7 +806,7 @@ end"
   printf '%s\n' 'SYSTEM SERVICE bool:false' 'COMPILER SOURCE_FILES_ROOT bstr:""' 'SYSTEM MIXEDMODE bool:false' \
     'SYSTEM SINGLEPROGRAMWINDOW bool:false' 'SYSTEM VARED bool:false' 'COMPILER MAIN_FUNC bstr:main' \
     'COMPILER START_PROC bstr:_start' 'SYSTEM AUTORELOAD bool:true' 'SYSTEM MULTIPROGRAM bool:true' \
-    'SYSTEM IGNOREPROGRAMFROMWSP bool:false' 'SYSTEM DATABASE_SPECIAL bool:false' \
+    'SYSTEM IGNOREPROGRAMFROMWSP bool:false' 'TOOLS CASETOOL bstr:""' 'SYSTEM DATABASE_SPECIAL bool:false' \
     "SYSTEM DATABASE_DIRECTORY bstr:$dir/plain/db" 'SYSTEM AUTOLOADELF bool:false' > "$dir/expected-profile"
   cmp -s "$dir/profile" "$dir/expected-profile" || { echo "FAIL: the profile file holds"; cat "$dir/profile"; exit 1; }
   ;;
@@ -1018,6 +1018,87 @@ answer 226 cancel
 exec 94
 dialogs
 end"
+  ;;
+LoadsTheAddOnsWithTheirProjectAndRunsTheirCommands)
+  # The add-on starts with the workspace as its project, traces what its level lets
+  # through, keeps its command sequences and shows its information box.
+  lib=$(cd "$(dirname "$qelhost")/../lib" && pwd)/libBrennet.so
+  expect 0 "> trace-level 60
+> start
+> traces
+trace${tab}2${tab}QELCaseToolSupport${tab}Storage used as Project Profile
+> addon begin
+result 0x00000000
+> addon end
+result 0x00000000
+> addon end
+result 0x80004005
+> addon
+name${tab}QELCaseToolSupport
+description${tab}Support of Case Tools Connection
+version${tab}Support of Case Tools Connection V3.0.0.1
+initialised${tab}1
+events${tab}1${tab}0${tab}1${tab}1${tab}0
+checked${tab}0
+> answer msgbox ok
+> addon info
+result 0x00000000
+> dialogs
+msgbox${tab}QELCaseToolSupport${tab}Component: QELCaseToolSupport\\nSupport of Case Tools Connection\\nVersion: 3.0.0.1\\nModule: $lib${tab}0x40
+${tab}answer${tab}ok
+> traces
+> end
+" "" "trace-level 60
+start
+traces
+addon begin
+addon end
+addon end
+addon
+answer msgbox ok
+addon info
+dialogs
+traces
+end"
+  # An INI file that exists is the project; one that does not, or none, is refused.
+  : > "$dir/project.ini"
+  expect 0 "> project $dir/project.ini
+> trace-level 50
+> start
+> traces
+trace${tab}2${tab}QELCaseToolSupport${tab}INI file $dir/project.ini used as Project Profile
+> end
+" "" "project $dir/project.ini
+trace-level 50
+start
+traces
+end"
+  expect 0 "> project none
+> start
+addon-error add-on QELCaseToolSupport did not start (0x80004005)
+> traces
+trace${tab}0${tab}QELCaseToolSupport${tab}Invalid project profile  !
+trace${tab}0${tab}QELCaseToolSupport${tab}Component initialisation failed !
+error${tab}QELCaseToolSupport${tab}Invalid project profile  !
+error${tab}QELCaseToolSupport${tab}Component initialisation failed !
+> addon
+name${tab}QELCaseToolSupport
+description${tab}Support of Case Tools Connection
+version${tab}Support of Case Tools Connection V3.0.0.1
+initialised${tab}0
+events${tab}0${tab}0${tab}0${tab}0${tab}0
+checked${tab}0
+> end
+" "" "project none
+start
+traces
+addon
+end"
+  expect 1 "> start
+> trace-level 5
+" "error: line 2: trace-level is out of order
+" "start
+trace-level 5"
   ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }

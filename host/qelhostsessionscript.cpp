@@ -10,6 +10,7 @@
 #include "hostwatchview.h"
 #include "qelhostscript.h"
 #include "qelhostsession.h"
+#include "qelhostsessionaddons.h"
 #include "qelhostsessiondialogs.h"
 #include "qelhostsessionhost.h"
 #include "qelhostsessionoptions.h"
@@ -99,6 +100,8 @@ private:
     std::shared_ptr<HostReports> m_reports;
     SessionDialogs m_dialogs;
     SessionHostCommands m_hostCommands;
+    SessionAddOnCommands m_addOnCommands;
+    void *m_addOnLibrary = nullptr;
     DWORD m_browserClass = 0;
 };
 
@@ -157,9 +160,11 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     for (const ScriptWord &word : words)
         texts.push_back(word.text);
     bool needsDebugger = command == "exec" || command == "views" || command == "progwin" || command == "request-load" ||
-                         command == "dialog" || command == "options" || SessionHostCommands::Handles(command);
+                         command == "dialog" || command == "options" || SessionHostCommands::Handles(command) ||
+                         SessionAddOnCommands::Handles(command);
     bool anyStage = command == "answer" || command == "dialogs";
-    bool beforeStart = command == "workspace" || command == "start" || command == "profile-file";
+    bool beforeStart = command == "workspace" || command == "start" || command == "profile-file" ||
+                       SessionAddOnCommands::BeforeStart(command);
     if (command != "profile" && !beforeStart && !needsDebugger && !anyStage && command != "end")
         return Fail(error, "no command " + command);
     if (m_stage == Stage::Ended || (needsDebugger && m_stage != Stage::Started) ||
@@ -172,6 +177,10 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return Profile(words, error);
     if (command == "profile-file")
         return ProfileFile(words, error);
+    if (SessionAddOnCommands::BeforeStart(command))
+        return m_addOnCommands.Configure(texts, error);
+    if (SessionAddOnCommands::Handles(command))
+        return m_addOnCommands.Run(texts, m_debugger.Host(), m_mainWindow->Handle(), error);
     if (command == "start") {
         if (words.size() != 1)
             return Fail(error, "start takes nothing");
@@ -267,6 +276,10 @@ bool Session::Start(std::string *error)
     HRESULT hr = RegisterKorvex(&m_library, false);
     if (FAILED(hr))
         return Fail(error, "libKorvex.so cannot be registered (" + Hex(hr) + ")");
+    // The add-on is registered where it has been built, as an installer would.
+    hr = RegisterServerLibrary("Brennet", &m_addOnLibrary, false);
+    if (FAILED(hr) && hr != CO_E_DLLNOTFOUND)
+        return Fail(error, "libBrennet.so cannot be registered (" + Hex(hr) + ")");
     LONG registered = RegisterSymbolViewServers();
     if (registered != ERROR_SUCCESS)
         return Fail(error, "the view servers cannot be registered (" + std::to_string(registered) + ")");
@@ -302,6 +315,8 @@ bool Session::Start(std::string *error)
         return Fail(error, "the symbol server did not start");
     // The views of the last session, now that their view servers are registered.
     m_frame->ReopenViews(m_root);
+    m_debugger.Host()->SetGuiServer(static_cast<IQelHostFrame *>(m_frame));
+    m_addOnCommands.Start(m_debugger.debugServer, m_root);
     return true;
 }
 
@@ -386,6 +401,9 @@ bool Session::Finish(bool commit, std::string *error)
     m_stage = Stage::Ended;
     // Kept before Cleanup, in which the handlers remove their commands and with them the views.
     HRESULT kept = commit && m_frame ? m_frame->SaveViews(m_root) : S_OK;
+    m_addOnCommands.End();
+    if (m_debugger.debugServer)
+        m_debugger.Host()->SetGuiServer(nullptr);
     if (started && m_debugger.symbolServer)
         EndDebugger(m_debugger);
     m_debugger.debugServer.Release();
@@ -396,10 +414,11 @@ bool Session::Finish(bool commit, std::string *error)
     commit = commit && viewsKept;
     bool saved = !commit || !m_workspaceGiven || SaveWorkspace(m_root, m_workspacePath, error);
     m_root.Release();
-    if (m_library) {
-        CoFreeUnusedLibraries();
-        dlclose(m_library);
-        m_library = nullptr;
+    CoFreeUnusedLibraries();
+    for (void **library : {&m_addOnLibrary, &m_library}) {
+        if (*library != nullptr)
+            dlclose(*library);
+        *library = nullptr;
     }
     return answered && viewsKept && saved;
 }

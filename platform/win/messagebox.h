@@ -21,6 +21,7 @@
 #define MB_TYPEMASK 0x0000000FL
 // An icon, which the handler sees in the style.
 #define MB_ICONEXCLAMATION 0x00000030L
+#define MB_ICONINFORMATION 0x00000040L
 
 // The handler's answer is the id of the button pressed, given to the caller as it stands.
 // A NULL text or caption reaches the handler as NULL. The handler may be called from any

@@ -1,0 +1,693 @@
+// The component as the host drives it: a host debug-server object with its frame, the
+// host's reports, and a recording tool link made by the link factory.
+#include "brennet.h"
+
+#include <debugserver.h>
+#include <hostcfgprofile.h>
+#include <hostframe.h>
+#include <hostcmdgroups.h>
+#include <messagebox.h>
+#include <oletarcmdcaller.h>
+#include <dialogscript.h>
+#include <moduleversion.h>
+
+#include <commandvalues.h>
+#include <qelsymbol.h>
+#include <qelsymbsrv.h>
+#include <testing/buildpaths.h>
+#include <testing/stgtesting.h>
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <atomic>
+#include <functional>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Records every call of the add-on, one line each, and its own deletion.
+class RecordingLink : public CCaseToolComm {
+public:
+    static std::vector<std::string> s_calls;
+    static BOOL s_connectAnswer;
+
+    static CCaseToolComm *Make(LPCSTR) { return new RecordingLink; }
+
+    ~RecordingLink() override { s_calls.push_back("deleted"); }
+    BOOL Connect(LPCSTR toolText, IUnknown *debugServer, CQelDiagHelper *diagnostics) override
+    {
+        CCaseToolComm::Connect(toolText, debugServer, diagnostics);
+        s_calls.push_back(std::string("Connect ") + toolText);
+        m_connected = s_connectAnswer;
+        return s_connectAnswer;
+    }
+    void Disconnect() override
+    {
+        s_calls.push_back("Disconnect");
+        CCaseToolComm::Disconnect();
+    }
+    BOOL ShowPosition(DWORD valid, LPCSTR file, DWORD line) override
+    {
+        return Record("ShowPosition " + std::to_string(valid) + " " + file + " " + std::to_string(line));
+    }
+    BOOL SetBreakpoint(LPCSTR file, DWORD line, BOOL enabled) override
+    {
+        return Record(std::string("SetBreakpoint ") + file + " " + std::to_string(line) + " " + std::to_string(enabled));
+    }
+    BOOL RemoveAllBreakpoints() override { return Record("RemoveAllBreakpoints"); }
+    BOOL SetRunState(DWORD state) override { return Record("SetRunState " + std::to_string(state)); }
+    BOOL IsConnected() override { return m_connected; }
+    BOOL ShowValue(LPCSTR name, const VARIANT &value) override
+    {
+        return Record(std::string("ShowValue ") + name + " " + std::to_string(value.vt));
+    }
+
+private:
+    static BOOL Record(std::string line)
+    {
+        s_calls.push_back(std::move(line));
+        return TRUE;
+    }
+    BOOL m_connected = FALSE;
+};
+
+std::vector<std::string> RecordingLink::s_calls;
+BOOL RecordingLink::s_connectAnswer = TRUE;
+
+// Counts the component's events in the order they come: "1" to "5" for slots 3 to 7.
+class EventSink : public CComObjectRootEx<CComMultiThreadModel>, public _IQelComponentEvents {
+public:
+    BEGIN_COM_MAP(EventSink)
+        COM_INTERFACE_ENTRY(_IQelComponentEvents)
+    END_COM_MAP()
+
+    std::string events;
+    // Cleanup is called on this component when event 1 comes.
+    IQelComponent *cleanupOnInit = nullptr;
+
+    STDMETHODIMP OnComponentInitialised() override
+    {
+        events += "1";
+        if (cleanupOnInit != nullptr)
+            cleanupOnInit->Cleanup();
+        return S_OK;
+    }
+    STDMETHODIMP OnComponentCleanup() override { return Note("2"); }
+    STDMETHODIMP OnCmdSequenceBegin() override { return Note("3"); }
+    STDMETHODIMP OnCmdSequenceEnd() override { return Note("4"); }
+    STDMETHODIMP OnComponentTest() override { return Note("5"); }
+
+private:
+    HRESULT Note(const char *event)
+    {
+        events += event;
+        return E_FAIL; // a failing sink changes nothing
+    }
+};
+
+CComVariant Text(const char *text)
+{
+    return CComVariant(text);
+}
+
+CComVariant UI4(ULONG value)
+{
+    CComVariant v;
+    v.vt = VT_UI4;
+    v.ulVal = value;
+    return v;
+}
+
+class Brennet : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QelUseRegistryFile(nullptr);
+        RecordingLink::s_calls.clear();
+        RecordingLink::s_connectAnswer = TRUE;
+        previousFactory_ = SetCaseToolFactory(&RecordingLink::Make);
+        reports_ = std::make_shared<QelHost::HostReports>();
+        ASSERT_EQ(QelHost::CreateDebugServer(QelHost::ControllerConfig(), &host_, reports_), S_OK);
+        CComObject<QelHost::CHostFrame> *frame = nullptr;
+        ASSERT_EQ(CComObject<QelHost::CHostFrame>::CreateInstance(&frame), S_OK);
+        frame_ = frame;
+        Host()->SetGuiServer(static_cast<IQelHostFrame *>(frame));
+        ASSERT_EQ(CComObject<CBrennet>::CreateInstance(&brennet_), S_OK);
+        component_ = brennet_;
+        GiveErrorSink();
+        ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage_), S_OK);
+        script_.Install();
+    }
+    void TearDown() override
+    {
+        script_.Uninstall();
+        EXPECT_EQ(script_.Unanswered(), 0u);
+        if (component_ != nullptr)
+            component_->Cleanup();
+        component_.Release();
+        Host()->SetGuiServer(nullptr);
+        frame_.Release();
+        host_.Release();
+        SetCaseToolFactory(previousFactory_);
+        QelUseRegistryFile(nullptr);
+    }
+
+    // The host's error receiver, which Cleanup lets go, as the host gives it before Init.
+    void GiveErrorSink()
+    {
+        CComPtr<IUnknown> errors;
+        Host()->GetErrorObject(&errors);
+        ASSERT_EQ(component_->SetErrorSink(errors), S_OK);
+    }
+    QelHost::CHostDebugServer *Host() const
+    {
+        return static_cast<QelHost::CHostDebugServer *>(static_cast<IQelHostHolder *>(host_.p));
+    }
+    HRESULT Init(const VARIANT &project)
+    {
+        CComVariant target(host_);
+        return component_->Init(target, project, host_);
+    }
+    HRESULT InitWithStorage() { return Init(CComVariant(static_cast<IUnknown *>(storage_.p))); }
+    // Init, the menus connected and the host profile's tool set to `tool` first.
+    void Start(const char *tool)
+    {
+        if (tool != nullptr) {
+            CComPtr<IUnknown> profile;
+            Host()->GetProfile(&profile);
+            auto *host = static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p));
+            ASSERT_EQ(host->SetItem(u"Tools", u"CaseTool", CComVariant(tool)), S_OK);
+        }
+        ASSERT_EQ(InitWithStorage(), S_OK);
+        ASSERT_EQ(component_->ConnectGui(), S_OK);
+    }
+    HRESULT Exec(DWORD id, const std::vector<CComVariant> &values, CVariantArray *out = nullptr)
+    {
+        CVariantArray in(static_cast<int>(values.size()));
+        for (size_t i = 0; i < values.size(); ++i)
+            in[static_cast<int>(i)].SetValue(values[i]);
+        return COleTarCmdCaller(component_, &CGID_QelFrameAddOn).Exec(id, values.empty() ? nullptr : &in, out, 0);
+    }
+    std::vector<std::string> TakeErrors()
+    {
+        std::vector<std::string> texts;
+        std::vector<QelHost::HostError> errors = reports_->Errors();
+        for (size_t i = errorsSeen_; i < errors.size(); ++i)
+            texts.push_back(errors[i].description);
+        errorsSeen_ = errors.size();
+        return texts;
+    }
+    std::vector<std::string> TraceTexts()
+    {
+        std::vector<std::string> texts;
+        for (const QelHost::HostTraceLine &line : reports_->TraceLines())
+            texts.push_back(line.text.substr(0, line.text.find(", Time:")));
+        return texts;
+    }
+    std::vector<std::string> TakeCalls()
+    {
+        std::vector<std::string> calls;
+        calls.swap(RecordingLink::s_calls);
+        return calls;
+    }
+    // The commands of the host's breakpoint group that the host received, "ID VALUE...".
+    std::vector<std::string> HostBreakpointCommands()
+    {
+        std::vector<std::string> lines;
+        for (const QelHost::HostCommand &command : Host()->Commands()->Commands()) {
+            if (!IsEqualGUID(command.group, CGID_QelHostBreakpoints))
+                continue;
+            std::string line = std::to_string(command.id);
+            CVariantArray values(const_cast<VARIANT *>(static_cast<const VARIANT *>(&command.input)), FALSE);
+            for (int i = 0; i < values.GetSize(); ++i) {
+                const VARIANT &value = values[i].GetValue();
+                line += " " + (value.vt == VT_BSTR ? std::string(CString(value.bstrVal)) : std::to_string(value.lVal));
+            }
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    bool Checked(DWORD id)
+    {
+        OLECMD command = {id, 0};
+        EXPECT_EQ(CComQIPtr<IOleCommandTarget>(component_)->QueryStatus(&CGID_QelFrameAddOn, 1, &command, nullptr), S_OK);
+        return (command.cmdf & OLECMDF_LATCHED) != 0;
+    }
+    void Answer(const std::vector<std::string> &words)
+    {
+        std::string error;
+        ASSERT_TRUE(script_.Queue(words, &error)) << error;
+    }
+
+    CaseToolFactory previousFactory_ = nullptr;
+    std::shared_ptr<QelHost::HostReports> reports_;
+    CComPtr<IUnknown> host_;
+    CComPtr<QelHost::CHostFrame> frame_;
+    CComObject<CBrennet> *brennet_ = nullptr;
+    CComPtr<IQelComponent> component_;
+    CComPtr<IStorage> storage_;
+    QelHost::DialogScript script_;
+    size_t errorsSeen_ = 0;
+};
+
+TEST_F(Brennet, GuardedCallsWaitForInitAndCleanupWithoutInitIsHarmless)
+{
+    BOOL busy = TRUE;
+    EXPECT_EQ(component_->IsBusy(0, &busy), E_FAIL);
+    EXPECT_EQ(component_->ConnectGui(), E_FAIL);
+    EXPECT_EQ(component_->BeginCmdSequence(), E_FAIL);
+    EXPECT_EQ(TakeErrors(), std::vector<std::string>(3, "Component was not initialized !"));
+    EXPECT_EQ(component_->IsInitialized(), S_FALSE);
+    EXPECT_EQ(component_->Cleanup(), S_OK);
+}
+
+TEST_F(Brennet, InitRefusesAProjectThatIsNoProfile)
+{
+    std::string missing = (std::filesystem::temp_directory_path() / "brennet-no-such.ini").string();
+    struct Case {
+        CComVariant project;
+        std::string message;
+    } cases[] = {
+        {CComVariant(), "Invalid project profile  !"},
+        {Text(""), "Invalid project profile  !"},
+        {Text(missing.c_str()), "Invalid project profile " + missing + " !"},
+    };
+    for (const Case &c : cases) {
+        GiveErrorSink();
+        EXPECT_EQ(Init(c.project), E_FAIL);
+        EXPECT_EQ(TakeErrors(), (std::vector<std::string>{c.message, "Component initialisation failed !"}));
+        EXPECT_EQ(component_->IsInitialized(), S_FALSE);
+    }
+}
+
+TEST_F(Brennet, EventsAndTracesFollowTheComponentsLifeAtEachLevel)
+{
+    for (DWORD level : {49u, 99u, 100u}) {
+        reports_ = std::make_shared<QelHost::HostReports>();
+        Host()->SetReports(reports_);
+        CComObject<EventSink> *sink = nullptr;
+        ASSERT_EQ(CComObject<EventSink>::CreateInstance(&sink), S_OK);
+        CComPtr<IUnknown> hold(sink->GetUnknown());
+        DWORD cookie = 0;
+        ASSERT_EQ(AtlAdvise(component_, hold, IID__IQelComponentEvents, &cookie), S_OK);
+        ASSERT_EQ(component_->SetDiagnostics(level, host_), S_OK);
+        ASSERT_EQ(InitWithStorage(), S_OK);
+        EXPECT_EQ(InitWithStorage(), S_FALSE);
+        EXPECT_EQ(component_->BeginCmdSequence(), S_OK);
+        EXPECT_EQ(component_->EndCmdSequence(), S_OK);
+        EXPECT_EQ(component_->Test_IQelComponent(), S_OK);
+        EXPECT_EQ(component_->Cleanup(), S_OK);
+        EXPECT_EQ(component_->IsInitialized(), S_FALSE);
+        EXPECT_EQ(sink->events, "1345" "2");
+        std::vector<std::string> expected;
+        if (level > 99)
+            expected.push_back("Init()");
+        if (level > 49)
+            expected.push_back("Storage used as Project Profile");
+        if (level > 99)
+            expected.insert(expected.end(), {"Init, Result: 0x00000000", "BeginCmdSequence", "EndCmdSequence",
+                                             "QelComponentImpl<...>::Test_IQelComponent", "Cleanup()"});
+        EXPECT_EQ(TraceTexts(), expected) << level;
+        EXPECT_EQ(Host()->Registrations(), 0u); // Cleanup let the sink go
+        AtlUnadvise(component_, IID__IQelComponentEvents, cookie);
+    }
+    EXPECT_EQ(TakeErrors(), std::vector<std::string>{});
+}
+
+TEST_F(Brennet, ASinkThatCleansUpDuringInitLeavesItNotReady)
+{
+    CComObject<EventSink> *sink = nullptr;
+    ASSERT_EQ(CComObject<EventSink>::CreateInstance(&sink), S_OK);
+    CComPtr<IUnknown> hold(sink->GetUnknown());
+    sink->cleanupOnInit = component_;
+    DWORD cookie = 0;
+    ASSERT_EQ(AtlAdvise(component_, hold, IID__IQelComponentEvents, &cookie), S_OK);
+    EXPECT_EQ(InitWithStorage(), E_FAIL);
+    EXPECT_EQ(sink->events, "12");
+    // The sink's Cleanup let the error receiver go: the message is the thread's error.
+    EXPECT_EQ(TakeErrors(), std::vector<std::string>{});
+    CComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    CComBSTR text;
+    info->GetDescription(&text);
+    EXPECT_EQ(CString(text), "Not ready after 'Init' event !");
+    EXPECT_EQ(component_->IsInitialized(), S_FALSE);
+    sink->cleanupOnInit = nullptr;
+    EXPECT_EQ(InitWithStorage(), S_OK); // and it can start again
+    AtlUnadvise(component_, IID__IQelComponentEvents, cookie);
+}
+
+TEST_F(Brennet, NameVersionPropertiesAndInformation)
+{
+    CComBSTR name, description, version;
+    EXPECT_EQ(component_->GetName(&description, nullptr), E_POINTER);
+    ASSERT_EQ(component_->GetName(&description, &name), S_OK);
+    EXPECT_EQ(CString(name), "QELCaseToolSupport");
+    EXPECT_EQ(CString(description), "Support of Case Tools Connection");
+    CComPtr<IQelVersionInfo> info;
+    ASSERT_EQ(component_->GetVersion(&info, &version), S_OK);
+    EXPECT_EQ(CString(version), "Support of Case Tools Connection V3.1.4.159");
+    LONG part = 0;
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->GetBuildNumber(&part), S_OK);
+    EXPECT_EQ(part, 159);
+
+    LONG ids[] = {0, 1, 2, -1}, values[] = {9, 9, 9, 9};
+    EXPECT_EQ(component_->GetProperties(4, ids, nullptr), E_POINTER);
+    ASSERT_EQ(component_->GetProperties(4, ids, values), S_OK);
+    EXPECT_EQ(std::vector<LONG>(values, values + 4), (std::vector<LONG>{0, 1, 0, 0}));
+
+    struct Box {
+        std::string text, caption;
+        UINT style = 0;
+    } box;
+    QelSetMessageBoxHandler(
+        [](void *context, HWND, LPCSTR text, LPCSTR caption, UINT style) {
+            *static_cast<Box *>(context) = {text, caption ? caption : "", style};
+            return IDOK;
+        },
+        &box);
+    EXPECT_EQ(component_->ShowInfo(nullptr), S_OK);
+    script_.Install(); // its message-box handler back
+    CString module;
+    Win32Ext::GetModulePath(AfxGetInstanceHandle(), module);
+    EXPECT_EQ(box.text, "Component: QELCaseToolSupport\nSupport of Case Tools Connection\nVersion: 3.1.4.159\nModule: " +
+                            std::string(module));
+    EXPECT_EQ(box.style & 0xF0, static_cast<UINT>(MB_ICONINFORMATION));
+}
+
+TEST_F(Brennet, ACommandSequenceHoldsTheOtherThreadsGuardedCalls)
+{
+    ASSERT_EQ(InitWithStorage(), S_OK);
+    EXPECT_EQ(component_->EndCmdSequence(), E_FAIL); // none begun
+    ASSERT_EQ(component_->BeginCmdSequence(), S_OK);
+    std::atomic<bool> done{false};
+    HRESULT otherEnd = S_OK;
+    IQelComponent *component = component_;
+    std::thread other([&] {
+        BOOL busy = TRUE;
+        component->IsBusy(0, &busy);
+        done = true;
+        otherEnd = component->EndCmdSequence(); // not its sequence
+    });
+    Sleep(200);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(component_->EndCmdSequence(), S_OK);
+    other.join();
+    EXPECT_TRUE(done);
+    EXPECT_EQ(otherEnd, E_FAIL);
+    BOOL busy = TRUE;
+    EXPECT_EQ(component_->IsBusy(0, &busy), S_FALSE); // the lock is free and whole
+    EXPECT_FALSE(busy);
+}
+
+TEST_F(Brennet, AnIniProjectKeepsItsSectionsUnderTheComponentsName)
+{
+    std::string path = (std::filesystem::temp_directory_path() / "brennet-project.ini").string();
+    FILE *file = std::fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    ASSERT_EQ(Init(Text(path.c_str())), S_OK);
+    ASSERT_EQ(brennet_->ProjectProfileKind(), 1);
+    ASSERT_TRUE(brennet_->ProjectProfile()->WriteString("Link", "Tool", "x32"));
+    char text[16] = {};
+    EXPECT_EQ(GetPrivateProfileStringA("QELCaseToolSupport.Link", "Tool", "", text, sizeof text, path.c_str()), 3u);
+    EXPECT_STREQ(text, "x32");
+    component_->Cleanup();
+    std::remove(path.c_str());
+}
+
+TEST_F(Brennet, CommandTwoLinksTheConfiguredToolAndShowsWhereTheProgramStands)
+{
+    Start("EasyCODE Debug Interface");
+    EXPECT_FALSE(Checked(2));
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    // Korvex is not there: the position comes as no position.
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"Connect EasyCODE Debug Interface", "ShowPosition 0  0"}));
+    EXPECT_EQ(HostBreakpointCommands(), std::vector<std::string>{"3 16"});
+    EXPECT_TRUE(Checked(2));
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"Disconnect", "deleted"}));
+    EXPECT_FALSE(Checked(2));
+
+    // A link whose tool does not answer is deleted at once.
+    RecordingLink::s_connectAnswer = FALSE;
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"Connect EasyCODE Debug Interface", "deleted"}));
+    EXPECT_EQ(brennet_->ToolLink(), nullptr);
+}
+
+TEST_F(Brennet, TheDebuggersNoticesReachTheLinkedTool)
+{
+    Start("EasyCODE Debug Interface");
+    EXPECT_EQ(Exec(3, {UI4(1), Text("main.c"), UI4(12)}), S_OK); // no link yet
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    TakeCalls();
+    struct Case {
+        DWORD id;
+        std::vector<CComVariant> values;
+        HRESULT result;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {3, {UI4(1), Text("main.c"), UI4(12)}, S_OK, {"ShowPosition 1 main.c 12"}},
+        {3, {UI4(1), Text("main.c")}, S_OK, {}},
+        {3, {UI4(1), Text("main.c"), UI4(12), UI4(0)}, S_OK, {}},
+        {3, {Text("1"), Text("main.c"), UI4(12)}, S_OK, {"ShowPosition 0 main.c 12"}},
+        {4, {UI4(0)}, S_OK, {"RemoveAllBreakpoints"}},
+        {4, {UI4(2), Text("a.c"), UI4(3), UI4(1), Text("b.c"), UI4(4), UI4(0)}, S_OK,
+         {"RemoveAllBreakpoints", "SetBreakpoint a.c 3 1", "SetBreakpoint b.c 4 0"}},
+        {4, {UI4(2), Text("a.c"), UI4(3), UI4(1)}, E_INVALIDARG, {}},
+        {5, {UI4(3)}, S_OK, {"SetRunState 3"}},
+        {6, {Text("counter"), UI4(7)}, S_OK, {"ShowValue counter 19"}},
+        {6, {Text("counter")}, S_OK, {}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Exec(c.id, c.values), c.result) << c.id;
+        EXPECT_EQ(TakeCalls(), c.calls) << c.id;
+    }
+}
+
+TEST_F(Brennet, TheSetupDialogRunsUntilTheUserChoosesAUsableTool)
+{
+    std::string program = (std::filesystem::temp_directory_path() / "brennet-x32.exe").string();
+    FILE *file = std::fopen(program.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    Start(nullptr);
+    // Cancel changes nothing and links nothing.
+    Answer({"201", "cancel"});
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    EXPECT_EQ(TakeCalls(), std::vector<std::string>{});
+    // A path that names no file opens the dialog again; command 2 links the text stored.
+    Answer({"201", "click:1001", "text:1003=/no/such/x32.exe", "ok"});
+    Answer({"201", "expect:1003=/no/such/x32.exe", "text:1003=" + program, "ok"});
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"Connect " + program, "ShowPosition 0  0"}));
+    EXPECT_EQ(Host()->Commands()->Commands().empty(), false);
+
+    // Command 1 answers whether a tool was chosen.
+    CVariantArray out(1);
+    Answer({"201", "click:1000", "ok"});
+    ASSERT_EQ(Exec(1, {}, &out), S_OK);
+    EXPECT_EQ(out[0].GetValue().vt, VT_BOOL);
+    EXPECT_EQ(out[0].GetValue().boolVal, 1); // written as 1
+    Answer({"201", "cancel"});
+    ASSERT_EQ(Exec(1, {}, &out), S_OK);
+    EXPECT_EQ(out[0].GetValue().boolVal, VARIANT_FALSE);
+    std::remove(program.c_str());
+}
+
+TEST_F(Brennet, RegistrationLeavesTheOtherAddOnsAndTheirKey)
+{
+    const char *addOns = "SOFTWARE\\Tosk\\Qelvane\\Version3\\AddOns";
+    HKEY other = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(addOns) + "\\OtherAddOn").c_str(), 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &other, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(other, "ProgID", 0, REG_SZ, reinterpret_cast<const BYTE *>("QEL.Other.1"), 12);
+    RegCloseKey(other);
+
+    ASSERT_EQ(CBrennet::UpdateRegistry(TRUE), S_OK);
+    auto text = [](HKEY root, const std::string &key, const char *value) {
+        char data[512] = {};
+        LONG size = sizeof data;
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+            return std::string("(none)");
+        DWORD length = sizeof data, type = 0;
+        LONG result = RegQueryValueExA(opened, value, nullptr, &type, reinterpret_cast<BYTE *>(data), &length);
+        RegCloseKey(opened);
+        (void)size;
+        if (result != ERROR_SUCCESS)
+            return std::string("(no value)");
+        return type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD *>(data)) : std::string(data);
+    };
+    std::string key = std::string(addOns) + "\\QELCaseToolSupport";
+    const char *clsid = "CLSID\\{6BF73296-759E-44DF-81AE-B4E31FE2F210}";
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, addOns, nullptr), "QEL AddOns and Extensions");
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, key, nullptr), "Support of Case Tools Connection");
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, key, "ProgID"), "QEL.CaseSupport.1");
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, key, "QEL.Arm7ArchSrv.1"), "1");
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, "QEL.CaseSupport\\CurVer", nullptr), "QEL.CaseSupport.1");
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, std::string(clsid) + "\\InprocServer32", "ThreadingModel"), "Both");
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, std::string(clsid) + "\\TypeLib", nullptr),
+              "{61EA5FE4-E26F-4D22-9A0F-4B11F640E18C}");
+
+    ASSERT_EQ(CBrennet::UpdateRegistry(FALSE), S_OK);
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, key, nullptr), "(none)");
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, clsid, nullptr), "(none)");
+    EXPECT_EQ(text(HKEY_CLASSES_ROOT, "QEL.CaseSupport.1", nullptr), "(none)");
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, std::string(addOns) + "\\OtherAddOn", "ProgID"), "QEL.Other.1");
+    EXPECT_EQ(text(HKEY_LOCAL_MACHINE, addOns, nullptr), "QEL AddOns and Extensions");
+}
+
+} // namespace
+
+namespace {
+
+typedef HRESULT (*EntryPoint)();
+
+// The distinct addresses of `line` of main.c in readelf's decoded line table, in order.
+std::vector<ULONG> ReadelfAddresses(int line)
+{
+    std::vector<ULONG> addresses;
+    FILE *table = std::fopen((std::string(kQelSourceDir) + "/testdata/elf/arm7-mixed.decodedline.txt").c_str(), "r");
+    if (table == nullptr)
+        return addresses;
+    char text[256];
+    while (std::fgets(text, sizeof text, table) != nullptr) {
+        char file[64];
+        int number = 0;
+        unsigned address = 0;
+        if (std::sscanf(text, "%63s %d %x", file, &number, &address) == 3 && std::string(file) == "main.c" &&
+            number == line && std::find(addresses.begin(), addresses.end(), address) == addresses.end())
+            addresses.push_back(address);
+    }
+    std::fclose(table);
+    return addresses;
+}
+
+// Korvex from libKorvex.so inside the host's debug-server object, with arm7-mixed.elf loaded.
+class BrennetWithKorvex : public Brennet {
+protected:
+    void SetUp() override
+    {
+        Brennet::SetUp();
+        library_ = dlopen(kQelKorvexLibraryPath, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library_, nullptr) << dlerror();
+        ASSERT_EQ(reinterpret_cast<EntryPoint>(dlsym(library_, "DllRegisterServer"))(), S_OK);
+        databases_ = (std::filesystem::temp_directory_path() / "brennet-korvex-XXXXXX").string();
+        ASSERT_NE(mkdtemp(databases_.data()), nullptr);
+        ASSERT_EQ(Host()->CreateSymbolServer(CLSID_QelSymbol), S_OK);
+        CComPtr<IUnknown> profile;
+        Host()->GetProfile(&profile);
+        auto *items = static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p));
+        items->SetItem(u"System", u"DATABASE_SPECIAL", CComVariant(true));
+        items->SetItem(u"System", u"DATABASE_DIRECTORY", CComVariant(databases_.c_str()));
+        server_ = CComQIPtr<IQelSymbSrv>(host_);
+        ASSERT_NE(server_, nullptr);
+        workspace_.Attach(NewMemoryStorage());
+        ASSERT_EQ(server_->Init(host_, nullptr), S_OK);
+        ASSERT_EQ(server_->Init(workspace_, static_cast<IQelHostFrame *>(frame_)), S_OK);
+        ASSERT_EQ(server_->RestoreSettings(), S_OK);
+        frame_->SetDebugServer(host_);
+        CComQIPtr<IQelSymbol> symbol(host_);
+        int request = 0;
+        std::string program = std::string(kQelSourceDir) + "/testdata/elf/arm7-mixed.elf";
+        CComPtr<IUnknown> info;
+        ASSERT_EQ(symbol->LoadFile(CComBSTR(program.c_str()), 1, 0, &request), S_OK);
+        ASSERT_EQ(symbol->GetProgramInfo(request, &info), S_OK);
+    }
+    void TearDown() override
+    {
+        if (component_ != nullptr)
+            component_->Cleanup();
+        if (frame_ != nullptr)
+            frame_->SetDebugServer(nullptr);
+        if (server_ != nullptr)
+            server_->Cleanup();
+        server_.Release();
+        Host()->ReleaseSymbolServer();
+        workspace_.Release();
+        Brennet::TearDown();
+        CoFreeUnusedLibraries();
+        if (library_ != nullptr) {
+            reinterpret_cast<EntryPoint>(dlsym(library_, "DllUnregisterServer"))();
+            dlclose(library_);
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(databases_, ignored);
+    }
+    // Handles the thread's messages until `done`, for a few seconds at most.
+    bool PumpUntil(const std::function<bool()> &done)
+    {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&message);
+            if (done())
+                return true;
+            Sleep(5);
+        }
+        return false;
+    }
+
+    void *library_ = nullptr;
+    std::string databases_;
+    CComPtr<IQelSymbSrv> server_;
+    CComPtr<IStorage> workspace_;
+};
+
+TEST_F(BrennetWithKorvex, TheConnectShowsKorvexsPositionAndABreakpointLineSendsItsAddresses)
+{
+    Start("EasyCODE Debug Interface");
+    CVariantArray shown(3);
+    ASSERT_EQ(COleTarCmdCaller(host_, &CLSID_QelSymbol).Exec(29, nullptr, &shown, 0), S_OK);
+    CCommandValues position(&shown);
+    std::string expected = "ShowPosition " + std::to_string(position.UI4(0)) + " " +
+                           std::string(position.Text(1)) + " " + std::to_string(position.UI4(2));
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"Connect EasyCODE Debug Interface", expected}));
+    EXPECT_EQ(HostBreakpointCommands(), std::vector<std::string>{"3 16"});
+
+    CCaseToolComm *link = brennet_->ToolLink();
+    ASSERT_NE(link, nullptr);
+    for (int line : {29, 30}) {
+        size_t before = HostBreakpointCommands().size();
+        ASSERT_TRUE(link->SendBreakpointAddresses(("main.c " + std::to_string(line)).c_str(), 3, TRUE));
+        ASSERT_TRUE(PumpUntil([&] { return HostBreakpointCommands().size() > before; })) << line;
+        // 2, TRUE (as 1), the first record's name, then a triple per address: mode 1,
+        // the address, the third word.
+        QelHost::HostCommand sent = Host()->Commands()->Commands().back();
+        CVariantArray values(&sent.input, FALSE);
+        ASSERT_GE(values.GetSize(), 3);
+        EXPECT_EQ(sent.id, 3u);
+        EXPECT_EQ(values[0].GetValue().vt, VT_UI4);
+        EXPECT_EQ(values[0].GetValue().ulVal, 2u);
+        EXPECT_EQ(values[1].GetValue().vt, VT_BOOL);
+        EXPECT_EQ(values[1].GetValue().boolVal, 1);
+        EXPECT_EQ(CString(values[2].GetValue().bstrVal).Find("main {"), 1);
+        std::vector<ULONG> addresses;
+        for (int i = 3; i + 2 < values.GetSize(); i += 3) {
+            EXPECT_EQ(values[i].GetValue().vt, VT_I4);
+            EXPECT_EQ(values[i].GetValue().lVal, 1);
+            addresses.push_back(values[i + 1].GetValue().ulVal);
+        }
+        EXPECT_EQ(values.GetSize() % 3, 0);
+        EXPECT_EQ(addresses, ReadelfAddresses(line)) << line;
+    }
+    // A line without code sends nothing.
+    size_t before = HostBreakpointCommands().size();
+    ASSERT_TRUE(link->SendBreakpointAddresses("main.c 2", 3, TRUE));
+    PumpUntil([] { return false; });
+    EXPECT_EQ(HostBreakpointCommands().size(), before);
+}
+
+} // namespace
