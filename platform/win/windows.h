@@ -41,6 +41,7 @@
 #include "handles.h"
 #include "imagelist.h"
 #include "inifile.h"
+#include "inputmessages.h"
 #include "interlocked.h"
 #include "lasterror.h"
 #include "libraries.h"
