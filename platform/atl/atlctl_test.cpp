@@ -115,6 +115,19 @@ TEST(AtlWindow, ARefusedCreationLeavesNoWindowAndNoBinding)
     other.DestroyWindow();
 }
 
+TEST(AtlWindow, AWindowOutlivingItsObjectGetsDefaultAnswers)
+{
+    auto *window = new CPlainWindow();
+    RECT rect{0, 0, 10, 10};
+    HWND hWnd = window->Create(nullptr, rect, nullptr, WS_POPUP);
+    ASSERT_NE(hWnd, nullptr);
+    HWND edit = window->m_edit.m_hWnd;
+    delete window;
+    EXPECT_EQ(::SendMessageA(hWnd, kPing, 1, 0), 0);
+    EXPECT_TRUE(::SetWindowTextA(edit, "kept")) << "the edit has its own procedure back";
+    EXPECT_TRUE(::DestroyWindow(hWnd));
+}
+
 const CLSID CLSID_TestControl = {0x1234, 0x5678, 0x9ABC, {1, 2, 3, 4, 5, 6, 7, 8}};
 const COLORREF kFace = RGB(30, 160, 90);
 

@@ -1,5 +1,6 @@
 #include "atlwin.h"
 
+#include <deque>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -69,7 +70,10 @@ LRESULT CALLBACK RoutedWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 {
     CWindowRouter *router = BoundRouter(hWnd);
     if (router == nullptr) {
-        router = TakeCreatingRouter();
+        // Only a window being made takes the object that is making it; one whose object
+        // has gone gets the default answers.
+        if (uMsg == WM_NCCREATE)
+            router = TakeCreatingRouter();
         if (router == nullptr || !BindWindow(hWnd, router))
             return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
     }
@@ -79,8 +83,11 @@ LRESULT CALLBACK RoutedWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lP
 bool RegisterRoutedClass(CWndClassInfo &info, const char *fallbackName)
 {
     if (info.m_lpszClassName == nullptr) {
-        // Kept for the life of the process, as the class it names.
-        info.m_lpszClassName = (new std::string(std::string("ATL:") + fallbackName))->c_str();
+        // Kept for the life of the process, as the classes they name.
+        static auto *names = new std::deque<std::string>();
+        std::lock_guard<std::mutex> guard(g_bindingsLock);
+        if (info.m_lpszClassName == nullptr)
+            info.m_lpszClassName = names->emplace_back(std::string("ATL:") + fallbackName).c_str();
     }
     WNDCLASSA windowClass{};
     windowClass.style = info.m_style;
@@ -125,8 +132,10 @@ LRESULT ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL &bHan
 
 CContainedWindow::~CContainedWindow()
 {
-    if (m_hWnd != nullptr)
-        UnsubclassWindow();
+    // A window that another procedure subclassed after us cannot have its own back; it
+    // keeps ours, which answers as the default does once the object is gone.
+    if (m_hWnd != nullptr && UnsubclassWindow() == nullptr)
+        qelatl::UnbindWindow(m_hWnd);
 }
 
 BOOL CContainedWindow::SubclassWindow(HWND hWnd)

@@ -212,6 +212,15 @@ LRESULT ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL &bHan
 template <class TBase = CWindow>
 class CWindowImplRoot : public TBase, public CMessageMap, public CWindowRouter {
 public:
+    // An object that goes before its window lets the window go: its messages get the
+    // default answers from then on. (Destroying it here would hand its last messages to
+    // an object already half gone.)
+    ~CWindowImplRoot() override
+    {
+        if (this->m_hWnd != nullptr && qelatl::BoundRouter(this->m_hWnd) == this)
+            qelatl::UnbindWindow(this->m_hWnd);
+    }
+
     LRESULT ReflectNotifications(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL &bHandled)
     {
         return qelatl::ReflectNotifications(uMsg, wParam, lParam, bHandled);

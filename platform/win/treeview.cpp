@@ -48,8 +48,8 @@ struct TreeState {
     ULONG_PTR lastHandle = 0;
     Node *caret = nullptr;
     HIMAGELIST images[TVSIL_STATE + 1] = {};
-    // Items may not go while the tree asks its parent about them or tells it of a
-    // deletion: the walk in progress holds them.
+    // Items may not come, go or move while the tree asks its parent about them or tells
+    // it of a deletion: the walk in progress holds them.
     bool locked = false;
     HTREEITEM tipItem = nullptr;
     std::string tip;
@@ -141,7 +141,7 @@ void SetFields(Node &node, const TVITEMA &item)
 HTREEITEM Insert(HWND window, TreeState &tree, const TVINSERTSTRUCTA &insert)
 {
     Node *parent = ParentNode(tree, insert.hParent);
-    if (parent == nullptr)
+    if (parent == nullptr || tree.locked)
         return nullptr;
     Node *after = nullptr;
     bool sorted = insert.hInsertAfter == TVI_SORT;
@@ -158,7 +158,7 @@ HTREEITEM Insert(HWND window, TreeState &tree, const TVINSERTSTRUCTA &insert)
     SetFields(node, insert.item);
     tree.nodes.emplace(node.handle, std::move(made));
     LinkAfter(*parent, node, after);
-    if (sorted && node.next != nullptr && !tree.locked) {
+    if (sorted && node.next != nullptr) {
         // Asked once the item exists, so that the parent can tell its text by its handle.
         tree.locked = true;
         std::string text = TextOf(window, node);
@@ -580,7 +580,7 @@ LRESULT CALLBACK TreeViewProcedure(HWND window, UINT message, WPARAM wParam, LPA
         return Select(window, *tree, static_cast<UINT>(wParam), reinterpret_cast<HTREEITEM>(lParam), TVC_UNKNOWN);
     case TVM_SORTCHILDREN: {
         Node *parent = ParentNode(*tree, reinterpret_cast<HTREEITEM>(lParam));
-        if (parent == nullptr)
+        if (parent == nullptr || tree->locked)
             return FALSE;
         SortLevel(window, *tree, *parent, wParam != 0);
         return TRUE;

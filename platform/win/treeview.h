@@ -174,7 +174,8 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX *init);
 //   sibling whose text sorts after its own; the item's handle, NULL on failure.
 // - TVM_DELETEITEM: the item lParam with its children (TVI_ROOT or NULL: all items); the
 //   parent window is told TVN_DELETEITEMA (itemOld: handle and lParam) for each, children
-//   first, while it can still be read. FALSE while a deletion is being told.
+//   first, while it can still be read. While the tree tells of a deletion or asks for a
+//   text, items are neither inserted, deleted nor sorted (NULL or FALSE).
 // - TVM_EXPAND: wParam TVE_COLLAPSE, TVE_EXPAND or TVE_TOGGLE on item lParam.
 // - TVM_GETNEXTITEM: the item related to lParam by wParam (TVGN_); NULL for none.
 // - TVM_GETITEMA, TVM_SETITEMA: the fields of hItem under mask (TVIF_STATE under
