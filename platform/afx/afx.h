@@ -32,6 +32,8 @@
 #include "afxdialog.h"
 #include "afxolepage.h"
 #include "afxctrls.h"
+#include "afxmenu.h"
+#include "afxtreectrl.h"
 #include "afxfiledialog.h"
 #include "afxwinapp.h"
 #include "afxtime.h"

@@ -23,6 +23,7 @@
 #include "guidtext.h"
 #include "hglobalstream.h"
 #include "liveobjects.h"
+#include "olecontrolsite.h"
 #include "oleidl.h"
 #include "olecmdtarget.h"
 #include "proppage.h"

@@ -118,6 +118,7 @@ std::vector<WindowClassEntry> SystemClasses()
         {"ComboBox", ComboBoxProcedure, word},
         {"msctls_progress32", ProgressBarProcedure, kProgressBarExtraBytes},
         {"SysListView32", ListViewProcedure, word},
+        {"SysTreeView32", TreeViewProcedure, word},
         {kDialogClassName, DefDlgProcA, DLGWINDOWEXTRA},
     };
 }

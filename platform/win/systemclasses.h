@@ -29,6 +29,7 @@ extern const char kDialogClassName[];
 LRESULT CALLBACK ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ProgressBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ListViewProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK TreeViewProcedure(HWND tree, UINT message, WPARAM wParam, LPARAM lParam);
 extern const int kProgressBarExtraBytes;
 
 // The system's classes, which the class table starts with.

@@ -9,6 +9,8 @@
 
 #define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
 
 typedef struct tagCREATESTRUCTA {
     LPVOID lpCreateParams;
