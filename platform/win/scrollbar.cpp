@@ -119,9 +119,13 @@ LRESULT CALLBACK ScrollBarProcedure(HWND window, UINT message, WPARAM wParam, LP
     ScrollBarState *bar = ControlState<ScrollBarState>(window);
     switch (message) {
     case SBM_SETSCROLLINFO:
+        if (lParam == 0)
+            return 0;
         return Apply(window, bar, *reinterpret_cast<const SCROLLINFO *>(lParam), static_cast<BOOL>(wParam));
     case SBM_GETSCROLLINFO: {
         SCROLLINFO *info = reinterpret_cast<SCROLLINFO *>(lParam);
+        if (info == nullptr)
+            return FALSE;
         if ((info->fMask & SIF_RANGE) != 0) {
             info->nMin = bar->minimum;
             info->nMax = bar->maximum;

@@ -131,6 +131,8 @@ TEST_F(ScrollBars, OnlyAScrollBarControlWithAKnownSizeAnswers)
     SCROLLINFO info{sizeof info, SIF_POS, 0, 0, 0, 7, 0};
     EXPECT_EQ(SetScrollInfo(bar, SB_VERT, &info, TRUE), 0);
     EXPECT_FALSE(GetScrollInfo(bar, SB_HORZ, &info));
+    EXPECT_EQ(SendMessageA(bar, SBM_SETSCROLLINFO, TRUE, 0), 0) << "no structure: nothing to read";
+    EXPECT_EQ(SendMessageA(bar, SBM_GETSCROLLINFO, 0, 0), FALSE);
     SCROLLINFO wrongSize = info;
     wrongSize.cbSize = sizeof info - 4;
     EXPECT_EQ(SetScrollInfo(bar, SB_CTL, &wrongSize, TRUE), 0);
