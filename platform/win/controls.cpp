@@ -1,6 +1,7 @@
 #include "controls.h"
 
 #include "dialogs.h"
+#include "syscolors.h"
 #include "systemclasses.h"
 #include "windowclass.h"
 #include "windowmessages.h"
@@ -9,10 +10,8 @@
 
 namespace {
 
-// The window word of a control that keeps its state: a button's check, an edit's limit.
+// The window word of a button that keeps its check.
 const int kStateWord = 0;
-const LONG_PTR kDefaultEditLimit = 32767;
-const LONG_PTR kLargestEditLimit = 0x7FFFFFFE;
 
 DWORD ButtonKind(HWND button)
 {
@@ -22,13 +21,6 @@ DWORD ButtonKind(HWND button)
 bool HasCheck(DWORD kind)
 {
     return kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_RADIOBUTTON || kind == BS_AUTORADIOBUTTON;
-}
-
-void Notify(HWND control, WORD code)
-{
-    HWND parent = GetParent(control);
-    if (parent != nullptr)
-        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
 }
 
 // Clears the other automatic radio buttons of the button's group.
@@ -71,34 +63,11 @@ LRESULT CALLBACK ButtonProcedure(HWND button, UINT message, WPARAM wParam, LPARA
             SetWindowLongPtrA(button, kStateWord, BST_CHECKED);
             ClearGroup(button);
         }
-        Notify(button, BN_CLICKED);
+        qelwin::NotifyParent(button, BN_CLICKED);
         return 0;
     }
     default:
         return DefWindowProcA(button, message, wParam, lParam);
-    }
-}
-
-LRESULT CALLBACK EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_NCCREATE:
-        SetWindowLongPtrA(edit, kStateWord, kDefaultEditLimit);
-        return DefWindowProcA(edit, message, wParam, lParam);
-    case WM_SETTEXT: {
-        LRESULT result = DefWindowProcA(edit, message, wParam, lParam);
-        Notify(edit, EN_CHANGE);
-        return result;
-    }
-    case EM_LIMITTEXT:
-        SetWindowLongPtrA(edit, kStateWord,
-                          wParam == 0 || wParam > static_cast<WPARAM>(kLargestEditLimit) ? kLargestEditLimit
-                                                                                        : static_cast<LONG_PTR>(wParam));
-        return 0;
-    case EM_GETLIMITTEXT:
-        return GetWindowLongPtrA(edit, kStateWord);
-    default:
-        return DefWindowProcA(edit, message, wParam, lParam);
     }
 }
 
@@ -108,12 +77,20 @@ namespace qelwin {
 
 const char kDialogClassName[] = "#32770";
 
+void NotifyParent(HWND control, WORD code)
+{
+    HWND parent = GetParent(control);
+    if (parent != nullptr)
+        SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+}
+
 std::vector<WindowClassEntry> SystemClasses()
 {
     const int word = static_cast<int>(sizeof(LONG_PTR));
     return {
         {"Button", ButtonProcedure, word},
-        {"Edit", EditProcedure, word},
+        {"Edit", EditProcedure, word, 0, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)},
+        {"ScrollBar", ScrollBarProcedure, word},
         {"Static", DefWindowProcA, 0},
         {"ComboBox", ComboBoxProcedure, word},
         {"msctls_progress32", ProgressBarProcedure, kProgressBarExtraBytes},

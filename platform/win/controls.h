@@ -1,8 +1,8 @@
 // The system's controls "Button", "Edit" and "Static".
 //
-// Nothing is drawn: a control keeps its text and state, answers its messages and tells
-// its parent what a user did, as WM_COMMAND with its identifier and a notification code
-// in wParam and its handle in lParam.
+// Buttons and statics draw nothing: a control keeps its text and state, answers its
+// messages and tells its parent what a user did, as WM_COMMAND with its identifier and a
+// notification code in wParam and its handle in lParam. Edits paint (editcontrol.h).
 #pragma once
 
 #include "basetypes.h"
@@ -37,8 +37,8 @@
 // BM_GETCHECK set and read the check of check boxes and radio buttons; push buttons
 // have none.
 //
-// Edits: WM_SETTEXT tells the parent EN_CHANGE. EM_LIMITTEXT (0: the largest) limits what
-// a user types, not what WM_SETTEXT sets, as on Windows; EM_GETLIMITTEXT reads it (32767
-// until it is set).
+// Edits: WM_SETTEXT of a single-line edit tells the parent EN_CHANGE. EM_LIMITTEXT (0: the
+// largest) limits what a user types, not what WM_SETTEXT sets, as on Windows;
+// EM_GETLIMITTEXT reads it (32767 until it is set).
 //
 // Statics: a text.

@@ -1,5 +1,5 @@
 // The window classes that the system provides (inside this layer only; not part of
-// windows.h): the dialog class, the controls "Button", "Edit", "Static" and "ComboBox",
+// windows.h): the dialog class, the controls "Button", "Edit", "Static", "ComboBox" and "ScrollBar",
 // and the common controls "msctls_progress32" and "SysListView32".
 #pragma once
 
@@ -30,6 +30,11 @@ LRESULT CALLBACK ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam, LPAR
 LRESULT CALLBACK ProgressBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ListViewProcedure(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK TreeViewProcedure(HWND tree, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ScrollBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Tells the control's parent, if it has one, WM_COMMAND with the code.
+void NotifyParent(HWND control, WORD code);
 extern const int kProgressBarExtraBytes;
 
 // The system's classes, which the class table starts with.
