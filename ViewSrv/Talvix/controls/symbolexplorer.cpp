@@ -30,6 +30,12 @@ CQelSymbolExplorer::CQelSymbolExplorer() : m_wndTree(WC_TREEVIEWA, this, 1)
 
 CQelSymbolExplorer::~CQelSymbolExplorer() = default;
 
+HRESULT CQelSymbolExplorer::UpdateRegistry(BOOL bRegister)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return RegisterViewServer(&g_SymbolExplorerDescriptor, bRegister);
+}
+
 BOOL CQelSymbolExplorer::PreTranslateAccelerator(LPMSG pMsg, HRESULT &hRet)
 {
     if (pMsg->message == WM_KEYDOWN &&

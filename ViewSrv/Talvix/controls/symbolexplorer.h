@@ -65,6 +65,9 @@ public:
     CQelSymbolExplorer();
     ~CQelSymbolExplorer() override;
 
+    // Registers the control as the view server "StdQelSymbolExplWin" of the symbol server.
+    static HRESULT UpdateRegistry(BOOL bRegister);
+
     BEGIN_COM_MAP(CQelSymbolExplorer)
         COM_INTERFACE_ENTRY(IQelSymbolExplorer)
         COM_INTERFACE_ENTRY2(IDispatch, IQelSymbolExplorer)
