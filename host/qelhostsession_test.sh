@@ -582,6 +582,7 @@ host
 end"
   ;;
 HandlesTheNoticesOfAProgramAndTellsTheExplorer)
+  # (The explorer is the host's double here, which tells what it was called with.)
   # A changed file is reloaded without a question with AUTORELOAD while the user works in the
   # main window, and not while they work elsewhere; otherwise the question decides, one
   # notice at a time, and a notice with a wrong value leaves the next to be handled; nothing
@@ -591,6 +592,7 @@ HandlesTheNoticesOfAProgramAndTellsTheExplorer)
   cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
   echo "not a program" > "$dir/notes.txt"
   expect 0 "> profile System AUTORELOAD/BOOL bool:true
+> double StdQelSymbolExplWin
 > start
 > exec 1 bstr:$dir/a.elf -o 1
 result 0x00000000
@@ -657,6 +659,7 @@ TriCore:	ELF/DWARF 1.1
 	Tasking-Locator-Option \"-f4\"
 	GNU-Linker-Option \"-gdwarf+3\"
 " "profile System AUTORELOAD/BOOL bool:true
+double StdQelSymbolExplWin
 start
 exec 1 bstr:$dir/a.elf -o 1
 wait-command 14

@@ -46,9 +46,41 @@ BOOL CQelSymbolExplorer::PreTranslateAccelerator(LPMSG pMsg, HRESULT &hRet)
     return FALSE;
 }
 
+BOOL CQelSymbolExplorer::RunsNow() const
+{
+    return m_hWnd == nullptr ||
+           (GetWindowThreadProcessId(m_hWnd, nullptr) == GetCurrentThreadId() && m_nPostedCalls.load() == 0);
+}
+
+BOOL CQelSymbolExplorer::Post(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++m_nPostedCalls;
+    if (PostMessage(message, wParam, lParam))
+        return TRUE;
+    --m_nPostedCalls;
+    return FALSE;
+}
+
 STDMETHODIMP CQelSymbolExplorer::SignalLoadingPrgFile(LONG bLoaded, LONG lProgId)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (RunsNow())
+        return LoadingPrgFile(bLoaded, lProgId);
+    if (bLoaded == 1 && m_pSymProc == nullptr)
+        return E_INVALIDARG;
+    Post(kPostedLoading, static_cast<WPARAM>(bLoaded), static_cast<LPARAM>(lProgId));
+    return S_OK;
+}
+
+LRESULT CQelSymbolExplorer::OnPostedLoading(UINT, WPARAM wParam, LPARAM lParam, BOOL &)
+{
+    --m_nPostedCalls;
+    LoadingPrgFile(static_cast<LONG>(wParam), static_cast<LONG>(lParam));
+    return 0;
+}
+
+HRESULT CQelSymbolExplorer::LoadingPrgFile(LONG bLoaded, LONG lProgId)
+{
     if (bLoaded != 1) {
         // The records go with their items; what no item holds any more goes too.
         if (m_tree.GetSafeHwnd() != nullptr)

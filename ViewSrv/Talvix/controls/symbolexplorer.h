@@ -12,6 +12,12 @@
 // Each reply replaces its group whole, with the records stored for its items: a program
 // loaded twice shows each group once. The records of an item go when the item goes, so no
 // handle finds a record that is not its own.
+//
+// The control is apartment-threaded: a call of IQelSymbolExplorer on another thread (the
+// symbol server's worker tells of unloads) runs on the control window's thread, posted
+// there as the platform's marshalling would run it, so that the caller never waits for a
+// thread that may be waiting for it. While such calls wait, the window's own thread queues
+// its calls behind them, so that all run in the order they were made.
 #pragma once
 
 #include "qelipfcontrol.h"
@@ -28,6 +34,7 @@
 #include <atlbase.h>
 #include <atlctl.h>
 
+#include <atomic>
 #include <memory>
 
 // A breakpoint of the host's list as the tree shows it.
@@ -61,6 +68,8 @@ public:
     };
     enum : UINT { kTreeId = 4711, kCmdOpenSelected = 1 };
     enum : UINT { kMenuOpen = 2000, kMenuEnable = 2001, kMenuDisable = 2002, kMenuRemove = 2003 };
+    // The calls that came on another thread, posted to the control window.
+    enum : UINT { kPostedLoading = WM_USER + 101, kPostedBreakpoints = WM_USER + 102 };
 
     CQelSymbolExplorer();
     ~CQelSymbolExplorer() override;
@@ -87,6 +96,8 @@ public:
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
         MESSAGE_HANDLER(RequestMessage(), OnSymbolRequest)
+        MESSAGE_HANDLER(kPostedLoading, OnPostedLoading)
+        MESSAGE_HANDLER(kPostedBreakpoints, OnPostedBreakpoints)
         NOTIFY_HANDLER(kTreeId, TVN_GETDISPINFO, OnGetDispInfo)
         NOTIFY_HANDLER(kTreeId, TVN_GETINFOTIP, OnGetInfoTip)
         NOTIFY_HANDLER(kTreeId, NM_RCLICK, OnRightClick)
@@ -133,6 +144,15 @@ private:
     static void OnFunctions(CFunctionTagArray *functions, DWORD_PTR context);
     static void OnSections(CSectionTagArray *sections, DWORD_PTR context);
     static void OnBreakpointLabels(int requestId, CLabelTagArray *labels, DWORD_PTR context);
+
+    // TRUE when the call can run now: on the control window's thread, with no earlier
+    // call waiting there.
+    BOOL RunsNow() const;
+    BOOL Post(UINT message, WPARAM wParam, LPARAM lParam);
+    HRESULT LoadingPrgFile(LONG bLoaded, LONG lProgId);
+    HRESULT Breakpoints(const VARIANT &vsNames, const VARIANT &vsValues);
+    LRESULT OnPostedLoading(UINT, WPARAM, LPARAM, BOOL &);
+    LRESULT OnPostedBreakpoints(UINT, WPARAM, LPARAM, BOOL &);
 
     UINT RequestMessage() const { return m_nRequestMessage != 0 ? m_nRequestMessage : 0xFFFFFFFFu; }
     int Requester() const { return static_cast<int>(reinterpret_cast<INT_PTR>(m_hWnd)); }
@@ -203,4 +223,5 @@ private:
     CString m_strError;
     IUnknown *m_pDbgSrv = nullptr; // the host's, without a reference of the control's own
     std::unique_ptr<CStorage> m_pStorage;
+    std::atomic<int> m_nPostedCalls{0};
 };

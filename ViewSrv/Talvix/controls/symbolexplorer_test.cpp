@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -497,6 +498,20 @@ TEST_F(SymbolExplorerTest, AMenuCommandForAnItemThatWentMeanwhileDoesNothing)
     Pump();
     EXPECT_EQ(menu.items.size(), 4u);
     EXPECT_EQ(debugServer->commands, std::vector<std::string>{});
+}
+
+TEST_F(SymbolExplorerTest, ACallFromAnotherThreadRunsOnTheControlsThreadInTheOrderOfTheCalls)
+{
+    Load();
+    // The worker tells of an unload while this thread is busy: the call returns at once.
+    std::thread worker([this] { EXPECT_EQ(explorer->SignalLoadingPrgFile(0, 1), S_OK); });
+    worker.join();
+    EXPECT_EQ(Tree(), kLoadedTree) << "nothing changes until the control's thread runs it";
+    // A call made here afterwards runs after it, not before.
+    BreakpointList list({{"x", {0x8000, 1}}});
+    ASSERT_EQ(explorer->SignalBreakpoints(list.names, list.values), S_OK);
+    Pump();
+    EXPECT_EQ(Tree(), (std::vector<std::string>{"0 Breakpoints 3 /1", "1 x 4"}));
 }
 
 TEST_F(SymbolExplorerTest, TheViewServerAnswersItsNamesErrorsServerAndStatusRefresh)

@@ -32,9 +32,39 @@ bool IsNumberArray(const VARIANT &v)
 
 } // namespace
 
+// A call of SignalBreakpoints on another thread, with copies of its arrays, which the
+// caller frees once it returns.
+struct PostedBreakpoints {
+    CComVariant names;
+    CComVariant values;
+};
+
 STDMETHODIMP CQelSymbolExplorer::SignalBreakpoints(VARIANT vsNames, VARIANT vsValues)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    if (RunsNow())
+        return Breakpoints(vsNames, vsValues);
+    auto *posted = new (std::nothrow) PostedBreakpoints;
+    if (posted == nullptr)
+        return E_OUTOFMEMORY;
+    if (FAILED(posted->names.Copy(&vsNames)) || FAILED(posted->values.Copy(&vsValues)) ||
+        !Post(kPostedBreakpoints, 0, reinterpret_cast<LPARAM>(posted))) {
+        delete posted;
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+LRESULT CQelSymbolExplorer::OnPostedBreakpoints(UINT, WPARAM, LPARAM lParam, BOOL &)
+{
+    --m_nPostedCalls;
+    std::unique_ptr<PostedBreakpoints> posted(reinterpret_cast<PostedBreakpoints *>(lParam));
+    Breakpoints(posted->names, posted->values);
+    return 0;
+}
+
+HRESULT CQelSymbolExplorer::Breakpoints(const VARIANT &vsNames, const VARIANT &vsValues)
+{
     // The arrays stay the caller's, who frees them: the control reads them and keeps copies.
     if (m_tree.GetSafeHwnd() == nullptr)
         return S_OK;
