@@ -1,5 +1,6 @@
 #include "qelhostsessionviews.h"
 
+#include "qelhostscript.h"
 #include "qelhostsessionhost.h"
 
 #include <cstdio>
@@ -49,21 +50,6 @@ void PrintTree(HWND tree, HTREEITEM item, int level)
                     (shown.fields.state & TVIS_EXPANDED) != 0 ? 1 : 0);
         PrintTree(tree, Next(tree, TVGN_CHILD, item), level + 1);
     }
-}
-
-// The texts of PATH: split at ">", where "\>" stands for ">" and "\\" for "\".
-std::vector<std::string> PathTexts(const std::string &path)
-{
-    std::vector<std::string> texts(1);
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (path[i] == '\\' && i + 1 < path.size() && (path[i + 1] == '>' || path[i + 1] == '\\'))
-            texts.back() += path[++i];
-        else if (path[i] == '>')
-            texts.emplace_back();
-        else
-            texts.back() += path[i];
-    }
-    return texts;
 }
 
 // The item that PATH names, its ancestors expanded so that it can be seen; NULL when
@@ -131,7 +117,7 @@ bool SessionViewCommands::Run(const std::vector<std::string> &words, CHostFrame 
     UINT message = button == "left" ? WM_LBUTTONDOWN : button == "right" ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK;
     if (button != "left" && button != "right" && button != "double")
         return Fail(error, "click takes left, right or double");
-    HTREEITEM item = FindItem(tree, PathTexts(words[3]));
+    HTREEITEM item = FindItem(tree, SplitItemPath(words[3]));
     RECT label{};
     std::memcpy(&label, &item, sizeof item); // the item goes in where its rectangle comes out
     if (item == nullptr || !SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)))

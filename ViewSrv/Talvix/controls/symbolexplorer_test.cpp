@@ -424,6 +424,13 @@ TEST_F(SymbolExplorerTest, TheBreakpointGroupFollowsTheHostsListAndLeavesItsArra
         BreakpointList list({{"a", {1, 1}}});
         CComVariant numbers = list.values;
         EXPECT_EQ(explorer->SignalBreakpoints(numbers, list.values), E_INVALIDARG);
+        // One name whose index starts at 3: its upper bound promises four.
+        SAFEARRAYBOUND from3 = {1, 3};
+        CComVariant late;
+        V_VT(&late) = VT_ARRAY | VT_BSTR;
+        V_ARRAY(&late) = SafeArrayCreate(VT_BSTR, 1, &from3);
+        BreakpointList four({{"a", {1, 1}}, {"b", {2, 1}}, {"c", {3, 1}}, {"d", {4, 1}}});
+        EXPECT_EQ(explorer->SignalBreakpoints(late, four.values), E_INVALIDARG);
     }
     EXPECT_EQ(Tree(), before);
 

@@ -78,9 +78,12 @@ HRESULT CQelSymbolExplorer::Breakpoints(const VARIANT &vsNames, const VARIANT &v
         m_breakpoints.RemoveAll();
         return S_OK;
     }
-    const ULONG count = static_cast<ULONG>(upper + 1);
+    // The count is the upper bound's, as the host's list starts at 0; a list whose lower
+    // bound is above 0 holds fewer names than that, and is refused with too few numbers.
+    const ULONG count = upper < 0 ? 0 : static_cast<ULONG>(upper) + 1;
     if (count > 0 && (V_VT(&vsNames) != (VT_ARRAY | VT_BSTR) || SafeArrayGetDim(V_ARRAY(&vsNames)) != 1 ||
-                      !IsNumberArray(vsValues) || ElementCount(V_ARRAY(&vsValues)) / 2 < count))
+                      ElementCount(V_ARRAY(&vsNames)) < count || !IsNumberArray(vsValues) ||
+                      ElementCount(V_ARRAY(&vsValues)) / 2 < count))
         return E_INVALIDARG;
 
     if (m_hBreakpoints != nullptr) {
