@@ -427,7 +427,9 @@ bool Session::Finish(bool commit, std::string *error)
     bool saved = !commit || !m_workspaceGiven || SaveWorkspace(m_root, m_workspacePath, error);
     m_root.Release();
     CoFreeUnusedLibraries();
-    for (void **library : {&m_controlsLibrary, &m_addOnLibrary, &m_library}) {
+    // libTalvix.so stays loaded: its controls registered window classes whose procedure is
+    // its own, and the process keeps those classes to its end.
+    for (void **library : {&m_addOnLibrary, &m_library}) {
         if (*library != nullptr)
             dlclose(*library);
         *library = nullptr;
