@@ -30,6 +30,7 @@
 // The records that the double answers with, per group; the status a code finishes with.
 struct TestSymbolAnswers {
     CArray<SectionTag, SectionTag &> sections;
+    CArray<SourceFileTag, SourceFileTag &> sourceFiles;
     CArray<FunctionTag, FunctionTag &> functions;
     CArray<VariableTag, VariableTag &> variables;
     CArray<MemberTag, MemberTag &> members;
@@ -183,11 +184,14 @@ public:
     {
         return Fetch(nRequest, 0, vsNames, vnValues);
     }
-    QEL_TEST_NOTIMPL(SourceFiles, int *)
+    STDMETHODIMP SourceFiles(int *pnRequest) override { return Query(100, "SourceFiles", {}, pnRequest); }
     QEL_TEST_NOTIMPL(SourceFileByPath, BSTR, int *)
     QEL_TEST_NOTIMPL(SourceFileByAddress, LONG, LONG, int *)
     QEL_TEST_NOTIMPL(SourceLineRangesByAddress, LONG, LONG, int *)
-    QEL_TEST_NOTIMPL(GetSourceFiles, int, VARIANT *, VARIANT *)
+    STDMETHODIMP GetSourceFiles(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
+    {
+        return Fetch(nRequest, 100, vsNames, vnValues);
+    }
     STDMETHODIMP Functions(int *pnRequest) override { return Query(200, "Functions", {}, pnRequest); }
     QEL_TEST_NOTIMPL(FunctionByName, BSTR, int *)
     STDMETHODIMP FunctionByAddress(LONG mode, LONG value, int *pnRequest) override
@@ -251,7 +255,10 @@ public:
     {
         return Query(702, "StartupLabels", {std::to_string(nID), Text(bsMain), Text(bsEntry)}, pnRequest);
     }
-    QEL_TEST_NOTIMPL(BreakpointDescription, LONG, LONG, int *)
+    STDMETHODIMP BreakpointDescription(LONG mode, LONG value, int *pnRequest) override
+    {
+        return Query(703, "BreakpointDescription", {Address(mode, value)}, pnRequest);
+    }
     STDMETHODIMP BreakpointAddresses(LONG nID, BSTR bsDescription, int *pnRequest) override
     {
         return Query(704, "BreakpointAddresses", {std::to_string(nID), Text(bsDescription)}, pnRequest);
@@ -410,6 +417,7 @@ private:
             return done;
         switch (done.group) {
         case 0: PackTagRecords(given.sections, &done.names, &done.numbers); break;
+        case 100: PackTagRecords(given.sourceFiles, &done.names, &done.numbers); break;
         case 200: PackTagRecords(given.functions, &done.names, &done.numbers); break;
         case 400: PackTagRecords(given.variables, &done.names, &done.numbers); break;
         case 500: PackTagRecords(given.members, &done.names, &done.numbers); break;

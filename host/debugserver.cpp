@@ -5,6 +5,8 @@
 #include "hosterrorreceiver.h"
 
 #include <hostcmdgroups.h>
+#include <oletarcmdcaller.h>
+#include <qelsymbol.h>
 #include <qelhostframe.h>
 
 namespace QelHost {
@@ -409,13 +411,33 @@ HRESULT CHostDebugServer::Answer(const GUID *group, DWORD id, DWORD options, VAR
             return addOn->Exec(group, id, options, in, out);
         return S_OK;
     }
-    // Breakpoints are the host's own business; the record is what tests look at.
-    if (group != nullptr && IsEqualGUID(*group, CGID_QelHostBreakpoints))
+    // Breakpoints are the host's own business: it keeps its list, and tells the symbol
+    // server of each change.
+    if (group != nullptr && IsEqualGUID(*group, CGID_QelHostBreakpoints)) {
+        if (m_breakpoints.Apply(id, in))
+            TellBreakpoints();
         return S_OK;
+    }
     CarriedCommands carried = CarriedCommandTarget();
     if (carried.target != nullptr)
         return carried.target->Exec(group, id, options, in, out);
     return hostGroup ? OLECMDERR_E_NOTSUPPORTED : OLECMDERR_E_UNKNOWNGROUP;
+}
+
+void CHostDebugServer::TellBreakpoints()
+{
+    CarriedCommands carried = CarriedCommandTarget();
+    if (carried.target == nullptr)
+        return;
+    try {
+        CVariantArray values;
+        m_breakpoints.ChangedInputs(values);
+        COleTarCmdCaller(carried.target, &CLSID_QelSymbol).Exec(HostBreakpointList::kCmdBreakpointsChanged, &values,
+                                                               nullptr, 0);
+    } catch (const _com_error &) {
+    } catch (CException *e) {
+        e->Delete();
+    }
 }
 
 STDMETHODIMP CHostDebugServer::GetServerState(LONG *pState)

@@ -12,6 +12,7 @@
 #include <qelhostframe.h>
 #include <qelsymbsrv.h>
 
+#include "hostbreakpoints.h"
 #include "hostcommands.h"
 #include "hostcontrollerinfo.h"
 #include "hostdownloads.h"
@@ -182,6 +183,8 @@ public:
     void SetDownloads(std::shared_ptr<HostDownloads> downloads) { m_downloads = std::move(downloads); }
     std::shared_ptr<HostDownloads> Downloads() const { return m_downloads; }
     void SetCommands(std::shared_ptr<HostCommands> commands) { m_commands = std::move(commands); }
+    // The breakpoints that the servers set through the host's breakpoint commands.
+    std::vector<HostBreakpoint> Breakpoints() const { return m_breakpoints.Entries(); }
     std::shared_ptr<HostCommands> Commands() const { return m_commands; }
     // Whether QueryInterface offers the extended memory interface; not until asked to, as
     // with most hosts.
@@ -296,6 +299,8 @@ private:
         CComPtr<IOleCommandTarget> target;
     };
     CarriedCommands CarriedCommandTarget();
+    // The symbol server hears the breakpoint list (its command 16).
+    void TellBreakpoints();
     // The carried server's connection-point container, held as the command target is.
     struct CarriedPoints {
         CComPtr<IUnknown> server;
@@ -314,6 +319,7 @@ private:
     std::shared_ptr<HostReports> m_reports = std::make_shared<HostReports>();
     std::shared_ptr<HostDownloads> m_downloads = std::make_shared<HostDownloads>();
     std::shared_ptr<HostCommands> m_commands = std::make_shared<HostCommands>();
+    HostBreakpointList m_breakpoints;
     std::shared_ptr<DebugServerLink> m_controllerLink;
     std::atomic<bool> m_extendedMemory{false};
     std::atomic<LONG> m_serverState{1};

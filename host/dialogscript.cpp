@@ -170,6 +170,7 @@ void DialogScript::Install()
     QelSetFileDialogHandler(OnFile, this);
     QelSetMessageBoxHandler(OnMessageBox, this);
     QelSetFolderBrowseHandler(OnFolder, this);
+    QelSetMenuHandler(OnMenu, this);
     m_installed = true;
 }
 
@@ -181,6 +182,7 @@ void DialogScript::Uninstall()
     QelSetFileDialogHandler(nullptr, nullptr);
     QelSetMessageBoxHandler(nullptr, nullptr);
     QelSetFolderBrowseHandler(nullptr, nullptr);
+    QelSetMenuHandler(nullptr, nullptr);
     m_installed = false;
 }
 
@@ -225,6 +227,16 @@ bool DialogScript::Queue(const std::vector<std::string> &words, std::string *err
         if (!cancel)
             answer.label = words[1];
         answer.address = static_cast<LONG>(address);
+    } else if (first == "menu") {
+        answer.kind = Kind::Menu;
+        char *end = nullptr;
+        unsigned long command = words.size() == 2 ? std::strtoul(words[1].c_str(), &end, 0) : 0;
+        if (words.size() != 2 ||
+            (words[1] != "cancel" && (words[1].empty() || *end != '\0' || command == 0 || command > 0xFFFF))) {
+            *error = "menu takes a command number from 1, or cancel";
+            return false;
+        }
+        answer.command = command;
     } else if (first == "msgbox") {
         answer.kind = Kind::MessageBox;
         answer.button = 0;
@@ -526,6 +538,29 @@ bool DialogScript::AnswerBrowser(const std::string &what, std::string *label, LO
 int DialogScript::OnMessageBox(void *context, HWND owner, LPCSTR text, LPCSTR caption, UINT style)
 {
     return static_cast<DialogScript *>(context)->AnswerMessageBox(owner, text, caption, style);
+}
+
+UINT_PTR CALLBACK DialogScript::OnMenu(const QELMENUITEM *items, int count, int, int, LPVOID context)
+{
+    auto *self = static_cast<DialogScript *>(context);
+    std::vector<std::string> lines{"menu"};
+    for (int i = 0; i < count; ++i) {
+        const QELMENUITEM &item = items[i];
+        if ((item.flags & MF_SEPARATOR) != 0) {
+            lines.push_back("\tseparator");
+            continue;
+        }
+        const char *mark = (item.flags & MF_GRAYED) != 0 ? "grayed" : (item.flags & MF_CHECKED) != 0 ? "checked" : "-";
+        lines.push_back("\titem\t" + std::to_string(item.id) + "\t" + mark + "\t" + OneLine(item.text));
+    }
+    size_t record = self->Record(std::move(lines));
+    Answer answer;
+    if (!self->Take(Kind::Menu, "", "popup menu", &answer)) {
+        self->AddToRecord(record, "\tanswer\tnone");
+        return 0;
+    }
+    self->AddToRecord(record, "\tanswer\t" + answer.text.substr(5));
+    return answer.command;
 }
 
 LPCSTR DialogScript::OnFolder(void *context, const BROWSEINFOA *info)

@@ -1,5 +1,6 @@
 // DialogScript: the user of a headless host, who answers every dialog, file dialog,
-// message box and folder browse of the process from one queue of answers, in order.
+// message box, folder browse and popup menu of the process from one queue of answers, in
+// order.
 //
 // Install puts its handlers in place of the Win32 layer's; every thread is answered from
 // the same queue, so a dialog that the load request's worker opens takes the next answer
@@ -21,6 +22,7 @@
 //   msgbox ok|cancel|yes|no|abort|retry|ignore
 //   folder PATH | folder cancel
 //   browser LABEL [ADDRESS] | browser cancel   the symbol browser's choice
+//   menu ID | menu cancel   the command picked from a popup menu
 #pragma once
 
 #include <windows.h>
@@ -46,7 +48,7 @@ public:
     DialogScript(const DialogScript &) = delete;
     DialogScript &operator=(const DialogScript &) = delete;
 
-    // Installs the four handlers, in place of any others; Uninstall takes them out.
+    // Installs the five handlers, in place of any others; Uninstall takes them out.
     void Install();
     void Uninstall();
 
@@ -79,7 +81,7 @@ public:
     bool AnswerBrowser(const std::string &what, std::string *label, LONG *address);
 
 private:
-    enum class Kind { Dialog, File, MessageBox, Folder, Browser };
+    enum class Kind { Dialog, File, MessageBox, Folder, Browser, Menu };
 
     struct Answer {
         Kind kind = Kind::Dialog;
@@ -90,6 +92,7 @@ private:
         int button = IDOK;                // a box's
         std::string label;                // a browser's choice; "" cancels
         LONG address = 0;
+        UINT_PTR command = 0;             // a menu's; 0 cancels
         std::string text;                 // the answer as given
     };
 
@@ -104,6 +107,7 @@ private:
     static LPCSTR OnFile(void *context, const OPENFILENAMEA *dialog);
     static int OnMessageBox(void *context, HWND owner, LPCSTR text, LPCSTR caption, UINT style);
     static LPCSTR OnFolder(void *context, const BROWSEINFOA *info);
+    static UINT_PTR CALLBACK OnMenu(const QELMENUITEM *items, int count, int x, int y, LPVOID context);
 
     int AnswerDialog(HWND dialog, const std::string &id);
     // Takes the next answer when it is of `kind` (and, for a dialog, of `id`); otherwise

@@ -3,6 +3,7 @@
 #include "hostreports.h"
 
 #include <oletarcmdcaller.h>
+#include <viewsrvregistry.h>
 #include <storagewrapper.h>
 #include <variantarray.h>
 
@@ -14,6 +15,9 @@ namespace {
 
 constexpr DWORD kOpenCommand = 1;
 constexpr DWORD kViewClosed = 16;
+// The host window of a control view until the user sizes it.
+constexpr int kViewWidth = 300;
+constexpr int kViewHeight = 400;
 
 bool IsOpenGroup(const GUID *group)
 {
@@ -66,7 +70,19 @@ HRESULT CHostView::Answer(const ViewCommand &command, VARIANT *)
 
 void CHostFrame::FinalRelease()
 {
+    for (auto &server : m_views) {
+        for (OpenView &open : server.second)
+            LetGo(open);
+    }
+    m_views.clear();
+    m_active.clear();
     SetDebugServer(nullptr);
+}
+
+void CHostFrame::LetGo(OpenView &open)
+{
+    if (open.site != nullptr)
+        open.site->Remove();
 }
 
 void CHostFrame::SetDebugServer(IUnknown *debugServer)
@@ -89,10 +105,28 @@ std::vector<CHostView *> CHostFrame::Views(DWORD cookie) const
     std::vector<CHostView *> views;
     auto found = m_views.find(cookie);
     if (found != m_views.end()) {
-        for (const OpenView &open : found->second)
-            views.push_back(open.object);
+        for (const OpenView &open : found->second) {
+            if (open.object != nullptr)
+                views.push_back(open.object);
+        }
     }
     return views;
+}
+
+std::vector<CHostControlSite *> CHostFrame::ControlViews(const std::string &name) const
+{
+    std::vector<CHostControlSite *> sites;
+    for (const auto &live : m_live) {
+        const FrameRegistration &registration = m_registrations[live.second];
+        auto found = m_views.find(live.first);
+        if (!registration.hasViewServer || registration.viewServer != name || found == m_views.end())
+            continue;
+        for (const OpenView &open : found->second) {
+            if (open.site != nullptr)
+                sites.push_back(open.site);
+        }
+    }
+    return sites;
 }
 
 std::vector<CHostView *> CHostFrame::Views(const std::string &name) const
@@ -160,7 +194,14 @@ STDMETHODIMP CHostFrame::RemoveCommand(DWORD cookie)
         return E_INVALIDARG;
     m_removals.push_back(cookie);
     m_live.erase(cookie);
-    m_views.erase(cookie);
+    auto views = m_views.find(cookie);
+    if (views != m_views.end()) {
+        // Taken out first: a control that goes may call the frame meanwhile.
+        std::vector<OpenView> going = std::move(views->second);
+        m_views.erase(views);
+        for (OpenView &open : going)
+            LetGo(open);
+    }
     m_active.erase(cookie);
     return S_OK;
 }
@@ -207,8 +248,15 @@ STDMETHODIMP CHostFrame::ShowView(DWORD viewServerId, IUnknown *view, IUnknown *
 
 HRESULT CHostFrame::MakeView(DWORD viewServerId, IStorage *storage, OpenView &open)
 {
-    auto factory = m_factories.find(FindRegistration(viewServerId)->viewServer);
+    const std::string name = FindRegistration(viewServerId)->viewServer;
     HRESULT hr = S_OK;
+    open.storage = storage;
+    if (!storage && FAILED(hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                                  &open.storage)))
+        return hr;
+    if (m_doubles.count(name) == 0 && MakeControlView(name, open))
+        return S_OK;
+    auto factory = m_factories.find(name);
     if (factory != m_factories.end()) {
         hr = factory->second(&open.view, &open.object);
     } else {
@@ -220,10 +268,6 @@ HRESULT CHostFrame::MakeView(DWORD viewServerId, IStorage *storage, OpenView &op
         hr = object->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&open.view));
     }
     if (FAILED(hr))
-        return hr;
-    open.storage = storage;
-    if (!storage && FAILED(hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
-                                                  &open.storage)))
         return hr;
     open.object->SetStorage(open.storage);
     open.object->Made(m_debugServerLink);
@@ -245,7 +289,9 @@ STDMETHODIMP CHostFrame::CloseView(DWORD viewServerId, IUnknown *view)
     // may show or close other views meanwhile; the reference held here keeps the object
     // alive until the handler has let go of it.
     CComPtr<IUnknown> closed = open->view;
+    OpenView going = *open;
     views.erase(open);
+    LetGo(going);
     auto active = m_active.find(viewServerId);
     if (active != m_active.end() && active->second == closed) {
         if (views.empty())
@@ -255,6 +301,30 @@ STDMETHODIMP CHostFrame::CloseView(DWORD viewServerId, IUnknown *view)
     }
     TellViewServer(viewServerId, closed, kViewClosed);
     return S_OK;
+}
+
+bool CHostFrame::MakeControlView(const std::string &name, OpenView &open)
+{
+    char text[64] = "";
+    CLSID clsid{};
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(QEL_VIEWSERVER_KEY "\\") + name).c_str(), 0, KEY_READ, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    DWORD bytes = sizeof text - 1;
+    LONG read = RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE *>(text), &bytes);
+    RegCloseKey(key);
+    CComPtr<IUnknown> control;
+    if (read != ERROR_SUCCESS || FAILED(CLSIDFromString(CComBSTR(text), &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void **>(&control))))
+        return false;
+    CHostControlSite *site = nullptr;
+    if (FAILED(CHostControlSite::Embed(control, m_debugServer, open.storage, kViewWidth, kViewHeight, &site)))
+        return false;
+    open.view = control;
+    open.site = site;
+    open.siteHold.Attach(static_cast<IOleClientSite *>(site));
+    return true;
 }
 
 void CHostFrame::TellViewServer(DWORD cookie, IUnknown *view, DWORD code)

@@ -1,8 +1,10 @@
 // The host frame, as far as the command handlers reach it (common/qelhostframe.h), and the
 // views it shows. It draws no window: it records every registration, every menu and
 // tool-bar item and every view request, for tests to look at, and keeps the views that
-// are open, each with a storage of its own in memory. Each view is made by the factory
-// set for its view server's name, by default a CHostView.
+// are open, each with a storage of its own in memory. A view server whose registry key
+// names a class that can be made gets that control as its view, embedded in a host window
+// of its own (hostcontrolsite.h); any other view is made by the factory set for its view
+// server's name, by default a CHostView.
 //
 // Every cookie that comes in is checked: the view slots and slot 7 take only cookies
 // registered through slot 3 (the view slots only those of a view server), and slot 3
@@ -12,6 +14,7 @@
 // the next session, handing each back to the debug-server object it was given.
 #pragma once
 
+#include "hostcontrolsite.h"
 #include "hostcontrollerinfo.h"
 
 #include <atlbase.h>
@@ -20,6 +23,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -118,8 +122,12 @@ public:
     std::vector<CHostView *> Views(DWORD cookie) const;
     // The open views of the view server `name`, under any of its live cookies.
     std::vector<CHostView *> Views(const std::string &name) const;
+    // The sites of the controls that are open as views of the view server `name`.
+    std::vector<CHostControlSite *> ControlViews(const std::string &name) const;
     // Views of the view server `name` are made by `factory` from now on.
     void SetViewFactory(const std::string &name, HostViewFactory factory) { m_factories[name] = std::move(factory); }
+    // The view server `name` gets the factory's views even where its class can be made.
+    void KeepDouble(const std::string &name) { m_doubles.insert(name); }
     // From now on the slot answers E_FAIL, recording nothing (0: no slot fails).
     void FailSlot(int slot) { m_failingSlot = slot; }
     // The debug-server object (NULL: none) that views are handed back to and that the
@@ -127,7 +135,7 @@ public:
     void SetDebugServer(IUnknown *debugServer);
 
     // The open views into the storage "HostViews" of `workspace`, in place of what it
-    // held (hostframeviews.cpp gives the layout).
+    // held (hostframeviews.cpp gives the layout); each control stores its settings first.
     HRESULT SaveViews(IStorage *workspace);
     // Reopens the views kept in `workspace`, each with a copy of its stored storage, and
     // sends each to the debug-server object with the command of its view server's
@@ -170,13 +178,19 @@ public:
 private:
     struct OpenView {
         CComPtr<IUnknown> view;
-        CHostView *object;
+        CHostView *object = nullptr;  // a double's; NULL for a control
         CComPtr<IStorage> storage;
+        CComPtr<IUnknown> siteHold;   // a control's site, which the view holds as long
+        CHostControlSite *site = nullptr;
     };
 
     HRESULT AddItem(int slot, DWORD cookie, int position, HINSTANCE module, int textId);
     // A new view of the view server, with `storage` or (NULL) a new one in memory.
     HRESULT MakeView(DWORD viewServerId, IStorage *storage, OpenView &open);
+    // The control of the view server's class, embedded; FALSE when there is none to make.
+    bool MakeControlView(const std::string &name, OpenView &open);
+    // A view that leaves the frame: a control is let go as the host lets it go.
+    static void LetGo(OpenView &open);
     bool IsViewServer(DWORD cookie) const;
     bool ReopenView(IStorage *record);
     // Sends (VT_UNKNOWN view, VT_UI4 code) to the debug-server object with the command of
@@ -192,6 +206,7 @@ private:
     std::map<DWORD, std::vector<OpenView>> m_views;
     std::map<DWORD, IUnknown *> m_active;
     std::map<std::string, HostViewFactory> m_factories;
+    std::set<std::string> m_doubles;
     int m_failingSlot = 0;
     // The view being handed back to its view server's handler (cookie 0: none).
     struct {

@@ -40,6 +40,13 @@ HRESULT CHostFrame::SaveViews(IStorage *workspace)
 {
     if (!workspace)
         return E_POINTER;
+    // A control writes its settings into its storage when the host asks, not before.
+    for (auto &server : m_views) {
+        for (OpenView &open : server.second) {
+            if (open.site != nullptr)
+                open.site->StoreSettings();
+        }
+    }
     CComPtr<IStorage> records;
     HRESULT hr = workspace->CreateStorage(kHostViews, kMake, 0, 0, &records);
     int number = 0;

@@ -144,8 +144,12 @@ int Start()
     bool ok = false;
     {
         QelHost::HostServices services(stdout);
-        void *library = nullptr;
+        void *library = nullptr, *controls = nullptr;
         hr = QelHost::RegisterKorvex(&library, true);
+        // The controls' views are the host's business: a missing library starts without them.
+        HRESULT controlsRegistered = QelHost::RegisterServerLibrary("Talvix", &controls, true);
+        if (FAILED(controlsRegistered) && controlsRegistered != CO_E_DLLNOTFOUND)
+            hr = controlsRegistered;
         if (SUCCEEDED(hr)) {
             CComPtr<IStorage> workspace;
             hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &workspace);
@@ -158,8 +162,10 @@ int Start()
             }
         }
         CoFreeUnusedLibraries();
-        if (library != nullptr)
-            dlclose(library);
+        for (void *loaded : {controls, library}) {
+            if (loaded != nullptr)
+                dlclose(loaded);
+        }
     }
     CoUninitialize();
     std::printf("qelhost: %s\n", ok ? "symbol servers started and released" : "the symbol servers did not start");

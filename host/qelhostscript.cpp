@@ -243,4 +243,18 @@ std::string FormatValue(const VARIANT &value)
     }
 }
 
+std::vector<std::string> SplitItemPath(const std::string &path)
+{
+    std::vector<std::string> texts(1);
+    for (size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '\\' && i + 1 < path.size() && (path[i + 1] == '>' || path[i + 1] == '\\'))
+            texts.back() += path[++i];
+        else if (path[i] == '>')
+            texts.emplace_back();
+        else
+            texts.back() += path[i];
+    }
+    return texts;
+}
+
 } // namespace QelHost

@@ -46,4 +46,8 @@ std::string FormatValue(const VARIANT &value);
 // quote, a backslash or (with `commaSplits`) a comma.
 std::string QuoteText(const std::string &text, bool commaSplits);
 
+// The texts of a tree item's path: split at ">", where "\>" stands for ">" and "\\" for
+// "\" (every other backslash is itself). Never empty: "" is one empty text.
+std::vector<std::string> SplitItemPath(const std::string &path);
+
 } // namespace QelHost

@@ -1,7 +1,8 @@
 // Fuzz target of qelhost session's script reader: any line is split into words or
 // refused, every word read as a value or refused, and every value read prints as a word
 // that reads as the same value; the words of an answer line are queued as a dialog's
-// answer or refused with a reason.
+// answer or refused with a reason; a click's item path splits into texts that, joined
+// again with every ">" and "\\" escaped, split into the same texts.
 // fuzz-seeds: host/qelhostsession_test.sh
 #include "dialogscript.h"
 #include "qelhostscript.h"
@@ -23,6 +24,23 @@ void CheckWord(const QelHost::ScriptWord &word)
     CComVariant reread;
     if (!QelHost::ParseValue(again[0], reread, &error) ||
         QelHost::FormatValue(reread) != QelHost::FormatValue(value))
+        __builtin_trap();
+}
+
+void CheckItemPath(const std::string &path)
+{
+    std::vector<std::string> texts = QelHost::SplitItemPath(path);
+    std::string joined;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            joined += '>';
+        for (char c : texts[i]) {
+            if (c == '>' || c == '\\')
+                joined += '\\';
+            joined += c;
+        }
+    }
+    if (texts.empty() || QelHost::SplitItemPath(joined) != texts)
         __builtin_trap();
 }
 
@@ -55,6 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 CheckWord(word);
             if (!words.empty() && words[0].text == "answer")
                 CheckAnswer(words, script);
+            if (words.size() == 4 && words[0].text == "click")
+                CheckItemPath(words[3].text);
         }
         if (end == std::string::npos)
             break;

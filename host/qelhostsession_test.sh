@@ -582,6 +582,7 @@ host
 end"
   ;;
 HandlesTheNoticesOfAProgramAndTellsTheExplorer)
+  # (The explorer is the host's double here, which tells what it was called with.)
   # A changed file is reloaded without a question with AUTORELOAD while the user works in the
   # main window, and not while they work elsewhere; otherwise the question decides, one
   # notice at a time, and a notice with a wrong value leaves the next to be handled; nothing
@@ -591,6 +592,7 @@ HandlesTheNoticesOfAProgramAndTellsTheExplorer)
   cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
   echo "not a program" > "$dir/notes.txt"
   expect 0 "> profile System AUTORELOAD/BOOL bool:true
+> double StdQelSymbolExplWin
 > start
 > exec 1 bstr:$dir/a.elf -o 1
 result 0x00000000
@@ -657,6 +659,7 @@ TriCore:	ELF/DWARF 1.1
 	Tasking-Locator-Option \"-f4\"
 	GNU-Linker-Option \"-gdwarf+3\"
 " "profile System AUTORELOAD/BOOL bool:true
+double StdQelSymbolExplWin
 start
 exec 1 bstr:$dir/a.elf -o 1
 wait-command 14
@@ -685,6 +688,125 @@ exec 1 bstr:$dir/notes.txt -o 1
 views
 host
 end"
+  ;;
+ShowsTheProgramInTheSymbolExplorer)
+  # The explorer is Talvix's control in a window of the host's. After a load it shows the
+  # program's files, gdb's functions and the code sections of the symbol server's request
+  # 0; a double click on main shows gdb's line of main in the program window. A
+  # breakpoint that the host sets shows enabled; its menu disables it through the host
+  # with the labels of request 703, and removes it.
+  elf="$(dirname "$0")/../testdata/elf"
+  cp "$elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
+  line=$(sed -n 's/^Line \([0-9]*\) of "src\/main.c" starts at address 0x68 .*/\1/p' "$elf/arm7-mixed.gdb-functions.txt")
+  files="0${tab}Source files${tab}0${tab}3${tab}0
+1${tab}main.c [/work/main/testdata/elf/src/main.c]${tab}0${tab}0${tab}0
+1${tab}startup.s [/work/main/testdata/elf/src/startup.s]${tab}0${tab}0${tab}0
+1${tab}thumb.c [/work/main/testdata/elf/src/thumb.c]${tab}0${tab}0${tab}0"
+  functions="1${tab}main${tab}1${tab}0${tab}0
+1${tab}thumb_checksum${tab}1${tab}0${tab}0
+1${tab}thumb_scale${tab}1${tab}0${tab}0"
+  sections="0${tab}Sections${tab}2${tab}6${tab}0
+1${tab}.text@3${tab}2${tab}0${tab}0
+1${tab}src/main.c@1${tab}2${tab}0${tab}0
+1${tab}src/startup.s@0${tab}2${tab}0${tab}0
+1${tab}src/thumb.c@2${tab}2${tab}0${tab}0"
+  label="'main {/work/main/testdata/elf/src/main.c} .$line+';main.c;1;0;0x0;"
+  expect 0 "> start
+> exec 30
+result 0x00000000
+> exec 1 bstr:$dir/a.elf -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> tree StdQelSymbolExplWin
+$files
+0${tab}Functions${tab}1${tab}1${tab}0
+$functions
+$sections
+> click StdQelSymbolExplWin double Functions>main
+> progwin
+view /work/main/testdata/elf/src/main.c 0 0 $line
+module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F
+> exec -g {692DBD81-4A3F-11D2-B2CD-00A02457BF0F} 3 u4:2 bool:true bstr:main i4:1 u4:0x68 u4:0
+result 0x00000000
+> breakpoints
+breakpoint 0x00000068 1 main
+> answer menu 2002
+> click StdQelSymbolExplWin right \"Breakpoints>main .0\"
+> dialogs
+menu
+${tab}item${tab}2000${tab}-${tab}Open
+${tab}separator
+${tab}item${tab}2002${tab}-${tab}Disable breakpoint
+${tab}item${tab}2003${tab}-${tab}Remove breakpoint
+${tab}answer${tab}2002
+> breakpoints
+breakpoint 0x00000068 0 main
+> tree StdQelSymbolExplWin
+$files
+0${tab}Functions${tab}1${tab}1${tab}1
+$functions
+$sections
+0${tab}Breakpoints${tab}3${tab}1${tab}1
+1${tab}main .0${tab}5${tab}0${tab}0
+> answer menu 2003
+> click StdQelSymbolExplWin right \"Breakpoints>main .0\"
+> breakpoints
+> host
+stores 0
+start 1 0x0 0x68 0
+breakpoints 3 u4:2 bool:true bstr:main i4:1 u4:104 u4:0
+breakpoints 5 u4:2 bool:false bstr:\"$label\" i4:1 u4:104 u4:0
+breakpoints 2 u4:2 bool:1 bstr:\"$label\" i4:1 u4:104 u4:0
+> end
+" "" "start
+exec 30
+exec 1 bstr:$dir/a.elf -o 1
+wait-command 14
+tree StdQelSymbolExplWin
+click StdQelSymbolExplWin double Functions>main
+progwin
+exec -g {692DBD81-4A3F-11D2-B2CD-00A02457BF0F} 3 u4:2 bool:true bstr:main i4:1 u4:0x68 u4:0
+breakpoints
+answer menu 2002
+click StdQelSymbolExplWin right \"Breakpoints>main .0\"
+dialogs
+breakpoints
+tree StdQelSymbolExplWin
+answer menu 2003
+click StdQelSymbolExplWin right \"Breakpoints>main .0\"
+breakpoints
+host
+end"
+  # Against the tools: each function of gdb's files is in "Functions", and each there is a
+  # code symbol of nm's.
+  shown=$(printf '%s\n' "$functions" | cut -f2)
+  for function in $(sed -n 's/^[0-9]*:.* \**\([A-Za-z_][A-Za-z_0-9]*\)(.*/\1/p' "$elf/arm7-mixed.gdb-functions.txt"); do
+    printf '%s\n' "$shown" | grep -qx "$function" || { echo "FAIL: gdb's $function is not shown"; exit 1; }
+  done
+  for function in $shown; do
+    awk -v f="$function" '$3 == f && ($2 == "T" || $2 == "t") { found = 1 } END { exit !found }' "$elf/arm7-mixed.nm.txt" ||
+      { echo "FAIL: nm has no function $function"; exit 1; }
+  done
+  # The sections shown are request 0's of type 1 or 5 with a length, each inside one of
+  # readelf's code sections.
+  "$qelhost" query "$dir/a.elf" 0 2> /dev/null > "$dir/sections" || { echo "FAIL: no sections"; exit 1; }
+  wanted=$(awk -F"$tab" '($2 == "0x1" || $2 == "0x5") && $6 != "0x0" { print $7 }' "$dir/sections" | sort)
+  [ "$wanted" = "$(printf '%s\n' "$sections" | sed 1d | cut -f2 | sort)" ] ||
+    { echo "FAIL: the sections shown are not request 0's code sections"; exit 1; }
+  code=$(awk -F"$tab" '$1 == "section" && $9 ~ /X/ { print $5 ":" $7 }' "$elf/arm7-mixed.elf.expect")
+  for range in $(awk -F"$tab" '($2 == "0x1" || $2 == "0x5") && $6 != "0x0" { print $4 ":" $6 }' "$dir/sections"); do
+    start=$((${range%:*})) end=$((${range%:*} + ${range#*:})) inside=
+    for section in $code; do
+      [ "$start" -ge $((${section%:*})) ] && [ "$end" -le $((${section%:*} + ${section#*:})) ] && inside=1
+    done
+    [ -n "$inside" ] || { echo "FAIL: the section at $start is in no code section of readelf's"; exit 1; }
+  done
   ;;
 SetsTheSymbolServersOptionsOnItsPage)
   # A fresh profile shows its defaults, the database directory and its browse button

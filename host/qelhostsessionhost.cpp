@@ -131,6 +131,11 @@ void PrintModelessDialogs(FILE *out)
     }
 }
 
+void PumpQuietly()
+{
+    Pump(0);
+}
+
 bool PumpUntil(const std::function<bool()> &done, DWORD limit)
 {
     DWORD start = GetTickCount();

@@ -57,6 +57,9 @@ private:
 // then its controls).
 void PrintModelessDialogs(FILE *out);
 
+// Handles the thread's posted messages until 200 ms pass with none.
+void PumpQuietly();
+
 // Handles the thread's posted messages until `done` answers true (checked between
 // messages), for at most `limit` ms; true when it did.
 bool PumpUntil(const std::function<bool()> &done, DWORD limit);

@@ -15,6 +15,7 @@
 #include "qelhostsessionhost.h"
 #include "qelhostsessionoptions.h"
 #include "qelhostsessionprogwin.h"
+#include "qelhostsessionviews.h"
 #include "qelhostsessionwindows.h"
 #include "qelhostworkspace.h"
 
@@ -101,7 +102,9 @@ private:
     SessionDialogs m_dialogs;
     SessionHostCommands m_hostCommands;
     SessionAddOnCommands m_addOnCommands;
+    SessionViewCommands m_viewCommands;
     void *m_addOnLibrary = nullptr;
+    void *m_controlsLibrary = nullptr;
     DWORD m_browserClass = 0;
 };
 
@@ -161,10 +164,10 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         texts.push_back(word.text);
     bool needsDebugger = command == "exec" || command == "views" || command == "progwin" || command == "request-load" ||
                          command == "dialog" || command == "options" || SessionHostCommands::Handles(command) ||
-                         SessionAddOnCommands::Handles(command);
+                         SessionAddOnCommands::Handles(command) || SessionViewCommands::Handles(command);
     bool anyStage = command == "answer" || command == "dialogs";
     bool beforeStart = command == "workspace" || command == "start" || command == "profile-file" ||
-                       SessionAddOnCommands::BeforeStart(command);
+                       SessionAddOnCommands::BeforeStart(command) || SessionViewCommands::BeforeStart(command);
     if (command != "profile" && !beforeStart && !needsDebugger && !anyStage && command != "end")
         return Fail(error, "no command " + command);
     if (m_stage == Stage::Ended || (needsDebugger && m_stage != Stage::Started) ||
@@ -181,6 +184,10 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return m_addOnCommands.Configure(texts, error);
     if (SessionAddOnCommands::Handles(command))
         return m_addOnCommands.Run(texts, m_debugger.Host(), m_mainWindow->Handle(), error);
+    if (SessionViewCommands::BeforeStart(command))
+        return m_viewCommands.Configure(texts, error);
+    if (SessionViewCommands::Handles(command))
+        return m_viewCommands.Run(texts, *m_frame, m_debugger.Host(), error);
     if (command == "start") {
         if (words.size() != 1)
             return Fail(error, "start takes nothing");
@@ -283,6 +290,10 @@ bool Session::Start(std::string *error)
     LONG registered = RegisterSymbolViewServers();
     if (registered != ERROR_SUCCESS)
         return Fail(error, "the view servers cannot be registered (" + std::to_string(registered) + ")");
+    // After the host's own keys, so that the controls' registration is the one that stands.
+    hr = RegisterServerLibrary("Talvix", &m_controlsLibrary, false);
+    if (FAILED(hr) && hr != CO_E_DLLNOTFOUND)
+        return Fail(error, "libTalvix.so cannot be registered (" + Hex(hr) + ")");
     if (!m_root && FAILED(hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &m_root)))
         return Fail(error, "no workspace in memory (" + Hex(hr) + ")");
     if (!MakeDebugger(CLSID_QelSymbol, m_debugger))
@@ -302,6 +313,7 @@ bool Session::Start(std::string *error)
     if (FAILED(hr))
         return Fail(error, "no host frame (" + Hex(hr) + ")");
     m_frame = frame;
+    m_viewCommands.Prepare(*frame);
     frame->SetViewFactory("StdQelWatchWin", WatchViewFactory());
     frame->SetViewFactory("StdQelSymbolExplWin", ExplorerViewFactory());
     frame->SetViewFactory("StdQelProgWin", ProgWinViewFactory());
@@ -415,6 +427,8 @@ bool Session::Finish(bool commit, std::string *error)
     bool saved = !commit || !m_workspaceGiven || SaveWorkspace(m_root, m_workspacePath, error);
     m_root.Release();
     CoFreeUnusedLibraries();
+    // libTalvix.so stays loaded: its controls registered window classes whose procedure is
+    // its own, and the process keeps those classes to its end.
     for (void **library : {&m_addOnLibrary, &m_library}) {
         if (*library != nullptr)
             dlclose(*library);

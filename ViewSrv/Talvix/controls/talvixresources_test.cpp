@@ -1,4 +1,4 @@
 // The test program's own module binds Talvix's resources, once for all its tests.
-#include "talvixtestmodule.h"
+#include "talvixresources.h"
 
-QEL_DEFINE_MODULE_RESOURCES(TalvixTestResources())
+QEL_DEFINE_MODULE_RESOURCES(TalvixModuleResources())

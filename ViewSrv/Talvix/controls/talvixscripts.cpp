@@ -92,10 +92,14 @@ HKLM
 }
 )";
 
+// Only the header tells the image list its images' size and count.
+const BITMAPINFOHEADER kExplorerImages = {sizeof(BITMAPINFOHEADER), 6 * 16, 16, 1, 4, 0, 0, 0, 0, 0, 0};
+
 } // namespace
 
 const QEL_RESOURCE_ENTRY g_TalvixResources[] = {
     {"REGISTRY", MAKEINTRESOURCE(IDR_VIEWSERVER), kViewServerScript, sizeof kViewServerScript - 1},
+    {RT_BITMAP, MAKEINTRESOURCE(IDB_EXPLORER_IMAGES), &kExplorerImages, sizeof kExplorerImages},
 };
 
 const size_t g_TalvixResourceCount = sizeof g_TalvixResources / sizeof g_TalvixResources[0];

@@ -1,11 +1,12 @@
-// Talvix's registry scripts, the module's resources of type "REGISTRY": the template by
-// which every view-server control registers (viewserverregistration.h).
+// Talvix's binary resources: the registry-script template by which every view-server
+// control registers (viewserverregistration.h), and the symbol explorer's images.
 #pragma once
 
 #include <afx.h>
 
 enum : UINT {
     IDR_VIEWSERVER = 204,
+    IDB_EXPLORER_IMAGES = 137, // six images of 16 by 16, one per kind of the explorer's items
 };
 
 extern const QEL_RESOURCE_ENTRY g_TalvixResources[];

@@ -3,6 +3,7 @@
 // module's.
 #include "viewserverregistration.h"
 
+#include "symbolexplorer.h"
 #include "talvixids.h"
 
 #include <atlbase.h>
@@ -22,19 +23,8 @@ const char kViewServerRoot[] = "Software\\Tosk\\Qelvane\\Version3\\View Server";
 const char kSymbolServerKey[] = "Software\\Tosk\\Qelvane\\Version3\\View Server\\{EF0E9413-D9B2-11D1-BC34-006097125629}";
 const char kExplorerClass[] = "CLSID\\{72611521-B1A9-11D3-BFA2-006097125629}";
 
-// The symbol explorer's registration, as its class declares it.
-class CExplorerRegistration : public CComObjectRootEx<CComSingleThreadModel>,
-                              public CComCoClass<CExplorerRegistration, &CLSID_QelSymbolExplorer>,
-                              public IUnknown {
-public:
-    BEGIN_COM_MAP(CExplorerRegistration)
-        COM_INTERFACE_ENTRY(IUnknown)
-    END_COM_MAP()
-    static HRESULT UpdateRegistry(BOOL bRegister) { return RegisterViewServer(&g_SymbolExplorerDescriptor, bRegister); }
-};
-
 BEGIN_OBJECT_MAP(RegistrationMap)
-    OBJECT_ENTRY(CLSID_QelSymbolExplorer, CExplorerRegistration)
+    OBJECT_ENTRY(CLSID_QelSymbolExplorer, CQelSymbolExplorer)
 END_OBJECT_MAP()
 
 class ViewServerRegistration : public EmptyRegistry {

@@ -17,5 +17,8 @@ extern const char kQelComTestServerPath[];
 // libKorvex.so, the in-process server that the host loads (korvex_server_tests).
 extern const char kQelKorvexLibraryPath[];
 
+// libTalvix.so, the symbol window controls' server (talvix_controls_tests).
+extern const char kQelTalvixLibraryPath[];
+
 // A library with a DllGetVersion and a version resource of its own (brennet_tests).
 extern const char kBrennetDllVersionLibraryPath[];

@@ -1,0 +1,32 @@
+#include "talvixapp.h"
+
+#include "symbolexplorer.h"
+
+namespace {
+
+BEGIN_OBJECT_MAP(ObjectMap)
+    OBJECT_ENTRY(CLSID_QelSymbolExplorer, CQelSymbolExplorer)
+END_OBJECT_MAP()
+
+} // namespace
+
+_ATL_OBJMAP_ENTRY *TalvixObjectMap()
+{
+    return ObjectMap;
+}
+
+CTalvixApp::CTalvixApp(CComModule &module) : CWinApp("Talvix"), m_module(module)
+{
+}
+
+BOOL CTalvixApp::InitInstance()
+{
+    m_module.Init(ObjectMap, AfxGetInstanceHandle());
+    return CWinApp::InitInstance();
+}
+
+int CTalvixApp::ExitInstance()
+{
+    m_module.Term();
+    return CWinApp::ExitInstance();
+}

@@ -1,0 +1,97 @@
+// libTalvix.so as the host meets it: registered into an empty registry beside keys of
+// others, its control made by class identifier through the registry, and unregistered.
+#include "talvixids.h"
+
+#include <afx.h>
+#include <atlbase.h>
+#include <qelviewsrv.h>
+
+#include <testing/buildpaths.h>
+#include <testing/emptyregistry.h>
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+typedef HRESULT (*EntryPoint)();
+
+std::string Value(HKEY root, const char *path, const char *name = nullptr)
+{
+    char buffer[1024] = "";
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<none>";
+    DWORD bytes = sizeof buffer;
+    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(buffer), &bytes);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? buffer : "<none>";
+}
+
+class TalvixServer : public EmptyRegistry {
+protected:
+    void SetUp() override
+    {
+        EmptyRegistry::SetUp();
+        library_ = dlopen(kQelTalvixLibraryPath, RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(library_, nullptr) << dlerror();
+    }
+    void TearDown() override
+    {
+        CoFreeUnusedLibraries();
+        dlclose(library_);
+        EmptyRegistry::TearDown();
+    }
+    HRESULT Run(const char *entryPoint)
+    {
+        auto function = reinterpret_cast<EntryPoint>(dlsym(library_, entryPoint));
+        return function != nullptr ? function() : E_NOTIMPL;
+    }
+
+    void *library_ = nullptr;
+};
+
+const char kExplorerServer[] = "CLSID\\{72611521-B1A9-11D3-BFA2-006097125629}\\InprocServer32";
+const char kViewServers[] = "Software\\Tosk\\Qelvane\\Version3\\View Server";
+const char kExplorerView[] = "Software\\Tosk\\Qelvane\\Version3\\View Server\\StdQelSymbolExplWin";
+const char kOthersView[] = "Software\\Tosk\\Qelvane\\Version3\\View Server\\OthersView";
+
+TEST_F(TalvixServer, RegistersTheExplorerWhoseControlComesFromTheLibrary)
+{
+    HKEY others = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kOthersView, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &others, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(others, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>("{0}"), 4);
+    RegCloseKey(others);
+    ASSERT_EQ(Run("DllRegisterServer"), S_OK);
+    char path[4096] = "";
+    ASSERT_NE(realpath(kQelTalvixLibraryPath, path), nullptr);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, kExplorerServer), path);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "QEL.Talvix.1\\CLSID"), "{72611521-B1A9-11D3-BFA2-006097125629}");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExplorerView), "{72611521-B1A9-11D3-BFA2-006097125629}");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExplorerView, "Description"), "Standard QEL Symbol Explorer");
+
+    {
+        CComPtr<IQelViewSrv> view;
+        ASSERT_EQ(CoCreateInstance(CLSID_QelSymbolExplorer, nullptr, CLSCTX_INPROC_SERVER, IID_IQelViewSrv,
+                                   reinterpret_cast<void **>(&view)),
+                  S_OK);
+        CComBSTR name;
+        ASSERT_EQ(view->GetVersion(&name), S_OK);
+        EXPECT_EQ(std::string(CString(name)), "StdQelSymbolExplWin") << "the library's own strings";
+        EXPECT_EQ(Run("DllCanUnloadNow"), S_FALSE) << "while its control lives";
+    }
+    EXPECT_EQ(Run("DllCanUnloadNow"), S_OK);
+
+    ASSERT_EQ(Run("DllUnregisterServer"), S_OK);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, kExplorerServer), "<none>");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExplorerView), "<none>");
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOthersView), "{0}") << "others' view servers stay";
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kViewServers, 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+} // namespace

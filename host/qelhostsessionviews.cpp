@@ -1,0 +1,134 @@
+#include "qelhostsessionviews.h"
+
+#include "qelhostscript.h"
+#include "qelhostsessionhost.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace QelHost {
+
+namespace {
+
+bool Fail(std::string *error, std::string reason)
+{
+    if (error)
+        *error = std::move(reason);
+    return false;
+}
+
+HTREEITEM Next(HWND tree, UINT relation, HTREEITEM item)
+{
+    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
+}
+
+struct ShownItem {
+    std::string text;
+    TVITEMA fields;
+};
+
+ShownItem Shown(HWND tree, HTREEITEM item)
+{
+    char text[260] = "";
+    ShownItem shown{};
+    shown.fields.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_CHILDREN | TVIF_STATE;
+    shown.fields.hItem = item;
+    shown.fields.stateMask = TVIS_EXPANDED;
+    shown.fields.pszText = text;
+    shown.fields.cchTextMax = sizeof text;
+    SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&shown.fields));
+    shown.fields.pszText = nullptr;
+    shown.text = text;
+    return shown;
+}
+
+void PrintTree(HWND tree, HTREEITEM item, int level)
+{
+    for (; item != nullptr; item = Next(tree, TVGN_NEXT, item)) {
+        ShownItem shown = Shown(tree, item);
+        std::printf("%d\t%s\t%d\t%d\t%d\n", level, shown.text.c_str(), shown.fields.iImage, shown.fields.cChildren,
+                    (shown.fields.state & TVIS_EXPANDED) != 0 ? 1 : 0);
+        PrintTree(tree, Next(tree, TVGN_CHILD, item), level + 1);
+    }
+}
+
+// The item that PATH names, its ancestors expanded so that it can be seen; NULL when
+// there is none.
+HTREEITEM FindItem(HWND tree, const std::vector<std::string> &texts)
+{
+    HTREEITEM item = Next(tree, TVGN_ROOT, nullptr);
+    for (size_t depth = 0; depth < texts.size(); ++depth) {
+        while (item != nullptr && Shown(tree, item).text != texts[depth])
+            item = Next(tree, TVGN_NEXT, item);
+        if (item == nullptr || depth + 1 == texts.size())
+            return item;
+        SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(item));
+        item = Next(tree, TVGN_CHILD, item);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool SessionViewCommands::Handles(const std::string &command)
+{
+    return command == "tree" || command == "click" || command == "breakpoints";
+}
+
+bool SessionViewCommands::Configure(const std::vector<std::string> &words, std::string *error)
+{
+    if (words.size() != 2 || words[1].empty())
+        return Fail(error, "double takes a view server's name");
+    m_doubles.insert(words[1]);
+    return true;
+}
+
+void SessionViewCommands::Prepare(CHostFrame &frame) const
+{
+    for (const std::string &name : m_doubles)
+        frame.KeepDouble(name);
+}
+
+bool SessionViewCommands::Run(const std::vector<std::string> &words, CHostFrame &frame, CHostDebugServer *host,
+                              std::string *error)
+{
+    const std::string &command = words[0];
+    PumpQuietly();
+    if (command == "breakpoints") {
+        if (words.size() != 1)
+            return Fail(error, "breakpoints takes nothing");
+        for (const HostBreakpoint &breakpoint : host->Breakpoints())
+            std::printf("breakpoint 0x%08X %d %s\n", static_cast<unsigned>(breakpoint.address), breakpoint.enabled ? 1 : 0,
+                        breakpoint.name.c_str());
+        return true;
+    }
+    const bool click = command == "click";
+    if (words.size() != (click ? 4u : 2u))
+        return Fail(error, click ? "click takes a view, left, right or double, and a path" : "tree takes a view");
+    std::vector<CHostControlSite *> views = frame.ControlViews(words[1]);
+    HWND tree = views.empty() ? nullptr : views.front()->FindChild(WC_TREEVIEWA);
+    if (tree == nullptr)
+        return Fail(error, "no control of " + words[1] + " shows a tree");
+    if (!click) {
+        PrintTree(tree, Next(tree, TVGN_ROOT, nullptr), 0);
+        return true;
+    }
+    const std::string &button = words[2];
+    UINT message = button == "left" ? WM_LBUTTONDOWN : button == "right" ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK;
+    if (button != "left" && button != "right" && button != "double")
+        return Fail(error, "click takes left, right or double");
+    HTREEITEM item = FindItem(tree, SplitItemPath(words[3]));
+    RECT label{};
+    std::memcpy(&label, &item, sizeof item); // the item goes in where its rectangle comes out
+    if (item == nullptr || !SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&label)))
+        return Fail(error, "the tree shows no item " + words[3]);
+    POINT point{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+    POINT screen = point;
+    ClientToScreen(tree, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageA(tree, message, 0, MAKELPARAM(point.x, point.y));
+    PumpQuietly();
+    return true;
+}
+
+} // namespace QelHost
