@@ -94,7 +94,7 @@ bool CX32Peer::Run(const std::string &line)
         return true;
     }
     if (StartsWith(line, "sleep")) {
-        Sleep(static_cast<DWORD>(strtoul(line.c_str() + 5, nullptr, 10)));
+        Wait(static_cast<DWORD>(strtoul(line.c_str() + 5, nullptr, 10)));
         return true;
     }
     if (StartsWith(line, "fail")) {
@@ -111,6 +111,17 @@ bool CX32Peer::Run(const std::string &line)
                              static_cast<DWORD>(line.size() + 1), toAddOn_, nullptr, 0, XTYP_EXECUTE, 2000, nullptr);
     }
     return true;
+}
+
+void CX32Peer::Wait(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    // The timer ends the wait when no message comes.
+    UINT_PTR tick = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, nullptr);
+    MSG message;
+    while (GetTickCount() - start < milliseconds && GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+    KillTimer(nullptr, tick);
 }
 
 bool CX32Peer::Abandoned() const

@@ -3,7 +3,8 @@
 // a client of the add-on's "xdebug" (topic "XDEBUGTOPIC"), connected with a context as X32
 // would, and sends it the lines of a script. Script words of its own: "fail N" refuses
 // the N-th execute string that comes after it, "drop" ends the conversation with the
-// add-on's service, "sleep MS" waits, "exit" ends the peer; every other line is sent.
+// add-on's service, "sleep MS" waits and answers the add-on meanwhile, "exit" ends the
+// peer; every other line is sent.
 //
 // One peer per process; it runs on the thread that starts it, whose messages must be
 // taken (CX32PeerThread does that on a thread of its own).
@@ -37,6 +38,7 @@ public:
 
 private:
     friend class X32PeerCallbacks;
+    void Wait(DWORD milliseconds);
     std::function<void(const std::string &)> log_;
     DWORD instance_ = 0;
     HSZ service_ = nullptr;
