@@ -1,5 +1,6 @@
 // The X32 link's reading of the tool's execute data: any bytes are parsed and dispatched
 // without a read past the data or the 512 bytes that a text may have.
+// fuzz-seeds: testdata/x32/*.txt
 #include "claritycomm.h"
 #include "x32request.h"
 
