@@ -185,7 +185,8 @@ protected:
     HCONV StartPeer(Client &client, PROCESS_INFORMATION *process)
     {
         setenv("QEL_DDEPEER_MODE", "serve", 1);
-        STARTUPINFOA startup = {sizeof startup};
+        STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
         EXPECT_TRUE(CreateProcessA(kQelDdePeerPath, nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
                                    nullptr, nullptr, &startup, process));
         EXPECT_EQ(WaitForInputIdle(process->hProcess, 10000), 0u);

@@ -22,7 +22,8 @@ protected:
     static BOOL Start(const char *program, const char *mode, PROCESS_INFORMATION *process)
     {
         setenv("QEL_DDEPEER_MODE", mode, 1);
-        STARTUPINFOA startup = {sizeof startup};
+        STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_FORCEONFEEDBACK;
         startup.wShowWindow = SW_SHOW;
         return CreateProcessA(program, nullptr, nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
@@ -84,7 +85,8 @@ TEST_F(ProcessStart, RefusesWhatItCannotStartAsAProgram)
     EXPECT_FALSE(Start(PathOf("missing").c_str(), "end", &process));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     char commandLine[] = "peer -x";
-    STARTUPINFOA startup = {sizeof startup};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
     EXPECT_FALSE(CreateProcessA(kQelDdePeerPath, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                 &process));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
