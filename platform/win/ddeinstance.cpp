@@ -20,6 +20,10 @@ namespace qelwin::dde {
 
 namespace {
 
+// The tables and their lock are never destroyed: a program that ends without
+// DdeUninitialize leaves transport threads that still use them while the program's
+// static objects go.
+
 constexpr UINT kEventMessage = WM_USER + 1;
 constexpr UINT kWakeMessage = WM_USER + 2;
 constexpr char kWindowClass[] = "QelDdeInstance";
@@ -27,20 +31,20 @@ constexpr DWORD kKnownFlags = APPCMD_CLIENTONLY | 0x003FF000 | 0x7F000000;
 
 std::map<DWORD, std::shared_ptr<Instance>> &Instances()
 {
-    static std::map<DWORD, std::shared_ptr<Instance>> instances;
-    return instances;
+    static auto *instances = new std::map<DWORD, std::shared_ptr<Instance>>;
+    return *instances;
 }
 
 std::map<uintptr_t, std::shared_ptr<Conversation>> &Conversations()
 {
-    static std::map<uintptr_t, std::shared_ptr<Conversation>> conversations;
-    return conversations;
+    static auto *conversations = new std::map<uintptr_t, std::shared_ptr<Conversation>>;
+    return *conversations;
 }
 
 std::map<uintptr_t, std::vector<uint8_t>> &DataHandles()
 {
-    static std::map<uintptr_t, std::vector<uint8_t>> data;
-    return data;
+    static auto *data = new std::map<uintptr_t, std::vector<uint8_t>>;
+    return *data;
 }
 
 void Post(Instance &instance, UINT message)
@@ -327,8 +331,8 @@ bool RegisterInstanceClass()
 
 std::mutex &Lock()
 {
-    static std::mutex lock;
-    return lock;
+    static auto *lock = new std::mutex;
+    return *lock;
 }
 
 Conversation::~Conversation()

@@ -15,14 +15,14 @@ struct Atom {
 
 std::map<uintptr_t, Atom> &Atoms()
 {
-    static std::map<uintptr_t, Atom> atoms;
-    return atoms;
+    static auto *atoms = new std::map<uintptr_t, Atom>;
+    return *atoms;
 }
 
 std::map<std::string, uintptr_t> &AtomsByKey()
 {
-    static std::map<std::string, uintptr_t> keys;
-    return keys;
+    static auto *keys = new std::map<std::string, uintptr_t>;
+    return *keys;
 }
 
 std::string Folded(const std::string &text)
