@@ -296,8 +296,9 @@ void CClarityComm::Receive(const BYTE *data, DWORD size)
 {
     // A text of the full size without its zero is cut, never read past.
     char text[kReceivedSize];
-    DWORD length = std::min<DWORD>(size, kReceivedSize - 1);
-    memcpy(text, data, length);
+    DWORD length = data != nullptr ? std::min<DWORD>(size, kReceivedSize - 1) : 0;
+    if (length > 0)
+        memcpy(text, data, length);
     text[length] = '\0';
     X32Request request = X32Request::Parse(text);
     switch (request.letter) {
