@@ -1,5 +1,7 @@
 #include "casetoolcomm.h"
 
+#include "caselinkfactory.h"
+
 #include "commandvalues.h"
 
 #include <hostcmdgroups.h>
@@ -19,7 +21,7 @@ constexpr DWORD kBreakpointListKind = 2;
 constexpr LONG kFunctionStatic = 3;
 constexpr LONG kGlobal = 5;
 
-std::atomic<CaseToolFactory> g_factory{nullptr};
+std::atomic<CaseToolFactory> g_factory{&MakeCaseToolLink};
 
 
 CSymbolProcessing &ModuleSymbolClient()

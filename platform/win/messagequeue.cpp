@@ -1,6 +1,7 @@
 #include "messagequeue.h"
 
 #include "lasterror.h"
+#include "processstart.h"
 #include "processthreads.h"
 #include "tickcount.h"
 #include "windowpaint.h"
@@ -216,6 +217,7 @@ MessageQueue::Found MessageQueue::Retrieve(MSG *message, HWND filter, UINT first
 
         if (!wait)
             return Found::Nothing;
+        ReportInputIdle();
         ULONGLONG seen = changes_;
         auto changed = [this, seen] { return changes_ != seen; };
         if (nextDue == Clock::time_point::max())

@@ -53,6 +53,7 @@
 #include "objecthandles.h"
 #include "popupmenu.h"
 #include "procaddress.h"
+#include "processstart.h"
 #include "processthreads.h"
 #include "progressbar.h"
 #include "registeredmessages.h"

@@ -9,6 +9,8 @@ extern const char kQelSourceDir[];
 
 // The second module with resource tables of its own (qelwin_tests).
 extern const char kQelWinTestModulePath[];
+// A program on this layer that serves DDE, or runs without a message loop (qelwin_dde_tests).
+extern const char kQelDdePeerPath[];
 
 // The COM library and the small in-process server built for its tests (qelcom_tests).
 extern const char kQelComLibraryPath[];
