@@ -64,8 +64,10 @@ checked() { printf 'name\tQELCaseToolSupport\ndescription\tSupport of Case Tools
   checked 1
   printf '> end\n'
 } > "$dir/expected-out"
-printf 'Debug -d %s 29\nDebug -s main.c 25\nDebug -r main.c 25\nDebug -c\nDebug -d %s 29\n' "$main" "$main" \
-  > "$dir/expected-log"
+# The breakpoint that the peer set comes back to it from the host's breakpoint list through
+# Korvex, with the program's whole path; the add-on's next list replaces it.
+printf 'Debug -d %s 29\nDebug -s %s 29\nDebug -r %s 29\nDebug -c\nDebug -s main.c 25\nDebug -r main.c 25\nDebug -c\nDebug -d %s 29\n' \
+  "$main" "$main" "$main" "$main" > "$dir/expected-log"
 # The log is complete once the second peer has taken the add-on's position.
 for i in $(seq 50); do
   cmp -s "$dir/peer.log" "$dir/expected-log" && break
