@@ -649,7 +649,7 @@ protected:
     void TearDown() override
     {
         if (host_ != nullptr)
-            Host()->SetAddOn(nullptr);
+            Host()->SetAddOns({});
         if (component_ != nullptr)
             component_->Cleanup();
         if (frame_ != nullptr)
@@ -825,7 +825,7 @@ TEST_F(BrennetWithKorvex, AMarkedLineOfTheProgramWindowIsShownInTheToolAtGdbsLin
     Start("EasyCODE Debug Interface");
     ASSERT_EQ(Exec(2, {}), S_OK);
     TakeCalls();
-    Host()->SetAddOn(component_); // the frame add-on's commands reach it, as the host's start makes them
+    Host()->SetAddOns({component_}); // the frame add-on's commands reach it, as the host's start makes them
     Host()->Target()->Stop(address);
     // The stop tells the tool the run state too; the mark is the one position.
     std::vector<std::string> calls;
