@@ -401,14 +401,18 @@ HRESULT CHostDebugServer::Answer(const GUID *group, DWORD id, DWORD options, VAR
         return S_OK;
     }
     if (group != nullptr && IsEqualGUID(*group, CGID_QelFrameAddOn)) {
-        CComPtr<IOleCommandTarget> addOn;
+        std::vector<CComPtr<IOleCommandTarget>> addOns;
         {
             std::lock_guard<std::mutex> hold(m_addOnLock);
-            addOn = m_addOn;
+            addOns = m_addOns;
         }
-        // Held for the call: the add-on may be let go meanwhile by another thread.
-        if (addOn != nullptr)
-            return addOn->Exec(group, id, options, in, out);
+        // Held for the call: the add-ons may be let go meanwhile by another thread. The
+        // group is one add-on's own, whichever place the registry gives it.
+        for (const CComPtr<IOleCommandTarget> &addOn : addOns) {
+            HRESULT hr = addOn->Exec(group, id, options, in, out);
+            if (hr != OLECMDERR_E_UNKNOWNGROUP)
+                return hr;
+        }
         return S_OK;
     }
     // Breakpoints are the host's own business: it keeps its list, and tells the symbol
@@ -453,13 +457,17 @@ STDMETHODIMP CHostDebugServer::GetGuiServer(IUnknown **ppGuiServer)
     return HandOut(m_guiServer, ppGuiServer);
 }
 
-void CHostDebugServer::SetAddOn(IUnknown *addOn)
+void CHostDebugServer::SetAddOns(const std::vector<IUnknown *> &addOns)
 {
-    CComQIPtr<IOleCommandTarget> target(addOn);
-    CComPtr<IOleCommandTarget> previous;
+    std::vector<CComPtr<IOleCommandTarget>> targets;
+    for (IUnknown *addOn : addOns) {
+        CComQIPtr<IOleCommandTarget> target(addOn);
+        if (target != nullptr)
+            targets.push_back(target);
+    }
     std::lock_guard<std::mutex> hold(m_addOnLock);
-    previous.Attach(m_addOn.Detach());
-    m_addOn.Attach(target.Detach());
+    // The earlier ones are released outside the lock, as `targets` goes.
+    m_addOns.swap(targets);
 }
 
 STDMETHODIMP CHostDebugServer::GetWindowValues(IUnknown **ppWindowValues)

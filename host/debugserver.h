@@ -24,6 +24,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace QelHost {
 
@@ -167,9 +168,10 @@ public:
     void SetProfile(IUnknown *profile) { m_profile = profile; }
     // What slot 14 gives: the GUI server (the frame) that the host gives its servers.
     void SetGuiServer(IUnknown *guiServer) { m_guiServer = guiServer; }
-    // The add-on that receives the commands of the frame add-on's group (NULL: none);
-    // held until another is set, so the host sets NULL once the add-on is cleaned up.
-    void SetAddOn(IUnknown *addOn);
+    // The add-ons that the commands of the frame add-on's group are offered to, in this
+    // order, until one knows the group (none: the host answers them itself); held until
+    // others are set, so the host sets none once they are cleaned up.
+    void SetAddOns(const std::vector<IUnknown *> &addOns);
     void SetWindowValues(IUnknown *windowValues) { m_windowValues = windowValues; }
     void SetErrorObject(IUnknown *errorObject) { m_errorObject = errorObject; }
     // What slots 18 and 20 give: 0 (boxes may be shown) and NULL unless set.
@@ -311,7 +313,7 @@ private:
     CComPtr<IUnknown> m_profile;
     CComPtr<IUnknown> m_guiServer;
     std::mutex m_addOnLock;
-    CComPtr<IOleCommandTarget> m_addOn;
+    std::vector<CComPtr<IOleCommandTarget>> m_addOns;
     CComPtr<IUnknown> m_windowValues;
     CComPtr<IUnknown> m_errorObject;
     std::atomic<LONG> m_noMessageBoxes{0};

@@ -58,10 +58,12 @@ void HostAddOns::Start(IUnknown *debugServer, const VARIANT &project, DWORD leve
         if (m_addOns.back().component == nullptr)
             m_addOns.pop_back();
     }
-    // The frame add-on's commands go to the first add-on, as the host routes them.
+    // The frame add-on's commands are offered to every add-on, to the one whose group it is.
     m_debugServer = debugServer;
-    if (!m_addOns.empty())
-        Host(m_debugServer)->SetAddOn(m_addOns.front().component);
+    std::vector<IUnknown *> components;
+    for (const HostAddOn &addOn : m_addOns)
+        components.push_back(addOn.component);
+    Host(m_debugServer)->SetAddOns(components);
 }
 
 void HostAddOns::StartOne(HostAddOn &addOn, IUnknown *debugServer, const VARIANT &project, DWORD level,
@@ -103,7 +105,7 @@ void HostAddOns::StartOne(HostAddOn &addOn, IUnknown *debugServer, const VARIANT
 void HostAddOns::End()
 {
     if (m_debugServer != nullptr)
-        Host(m_debugServer)->SetAddOn(nullptr);
+        Host(m_debugServer)->SetAddOns({});
     m_debugServer.Release();
     for (HostAddOn &addOn : m_addOns) {
         addOn.component->Cleanup();

@@ -34,4 +34,10 @@ std::vector<HostCommand> HostCommands::Commands() const
     return m_commands;
 }
 
+size_t HostCommands::Count() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_commands.size();
+}
+
 } // namespace QelHost

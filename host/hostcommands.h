@@ -30,6 +30,8 @@ public:
     size_t Add(const GUID *group, DWORD id, const VARIANT *input);
     void SetResult(size_t number, HRESULT result);
     std::vector<HostCommand> Commands() const;
+    // How many came, without copying them.
+    size_t Count() const;
 
 private:
     mutable std::mutex m_lock;

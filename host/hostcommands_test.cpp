@@ -98,6 +98,46 @@ TEST_F(HostCommandsTest, TheBreakpointAndAddOnGroupsAreAnsweredByTheHostAndEvery
     }
 }
 
+// An add-on's command target that knows one group and counts its commands.
+class AddOnTarget : public CComObjectRootEx<CComMultiThreadModel>, public IOleCommandTarget {
+public:
+    BEGIN_COM_MAP(AddOnTarget)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
+    END_COM_MAP()
+
+    const GUID *group = &CGID_QelFrameAddOn;
+    std::vector<DWORD> commands;
+
+    STDMETHODIMP QueryStatus(const GUID *, ULONG, OLECMD *, OLECMDTEXT *) override { return E_NOTIMPL; }
+    STDMETHODIMP Exec(const GUID *commandGroup, DWORD id, DWORD, VARIANT *, VARIANT *) override
+    {
+        if (commandGroup == nullptr || !IsEqualGUID(*commandGroup, *group))
+            return OLECMDERR_E_UNKNOWNGROUP;
+        commands.push_back(id);
+        return id == 9 ? OLECMDERR_E_NOTSUPPORTED : S_OK;
+    }
+};
+
+// The frame add-on's group belongs to one add-on: its commands reach it wherever it
+// stands among the add-ons, and no other add-on after it.
+TEST_F(HostCommandsTest, TheAddOnGroupReachesTheAddOnThatKnowsItWhereverItStands)
+{
+    CComPtr<CHostDebugServer> server = Make<CHostDebugServer>();
+    CComPtr<AddOnTarget> other = Make<AddOnTarget>(), owner = Make<AddOnTarget>(), later = Make<AddOnTarget>();
+    other->group = &CGID_QelTestServerCommands;
+    server->SetAddOns({other, owner, later});
+    EXPECT_EQ(server->Exec(&CGID_QelFrameAddOn, 3, 0, nullptr, nullptr), S_OK);
+    EXPECT_EQ(server->Exec(&CGID_QelFrameAddOn, 9, 0, nullptr, nullptr), OLECMDERR_E_NOTSUPPORTED);
+    EXPECT_EQ(owner->commands, (std::vector<DWORD>{3, 9}));
+    EXPECT_TRUE(other->commands.empty());
+    EXPECT_TRUE(later->commands.empty());
+    // None that knows it: the host answers as without add-ons.
+    server->SetAddOns({other});
+    EXPECT_EQ(server->Exec(&CGID_QelFrameAddOn, 4, 0, nullptr, nullptr), S_OK);
+    server->SetAddOns({});
+    EXPECT_EQ(owner->commands.size(), 2u);
+}
+
 // The server state that the symbol server's commands follow: 1 until the host sets it.
 TEST_F(HostCommandsTest, TheServerStateIsOneUntilSet)
 {

@@ -5,6 +5,9 @@
 #include <debugserver.h>
 #include <hostcfgprofile.h>
 #include <hostframe.h>
+#include <hostprogwinview.h>
+#include <hostviewservers.h>
+#include <hostwatchview.h>
 #include <hostcmdgroups.h>
 #include <messagebox.h>
 #include <oletarcmdcaller.h>
@@ -14,7 +17,9 @@
 #include <commandvalues.h>
 #include <qelsymbol.h>
 #include <qelsymbsrv.h>
+#include <symbolprocessing.h>
 #include <testing/buildpaths.h>
+#include <testing/comallocbalance.h>
 #include <testing/stgtesting.h>
 
 #include <gtest/gtest.h>
@@ -125,10 +130,12 @@ CComVariant UI4(ULONG value)
     return v;
 }
 
-class Brennet : public ::testing::Test {
+// Every test ends with the COM layer's allocations as they were.
+class Brennet : public ComAllocBalance {
 protected:
     void SetUp() override
     {
+        ComAllocBalance::SetUp();
         QelUseRegistryFile(nullptr);
         RecordingLink::s_calls.clear();
         RecordingLink::s_connectAnswer = TRUE;
@@ -157,6 +164,8 @@ protected:
         host_.Release();
         SetCaseToolFactory(previousFactory_);
         QelUseRegistryFile(nullptr);
+        SetErrorInfo(0, nullptr); // the last COM error a command raised
+        ComAllocBalance::TearDown();
     }
 
     // The host's error receiver, which Cleanup lets go, as the host gives it before Init.
@@ -504,6 +513,36 @@ TEST_F(Brennet, TheSetupDialogRunsUntilTheUserChoosesAUsableTool)
     std::remove(program.c_str());
 }
 
+TEST_F(Brennet, NothingIsLeftCountedOnceTheComponentIsCleanedUpAndLetGo)
+{
+    // The module's locks count the host's objects of this test too, and the component.
+    const LONG objects = QelGetLiveComObjects(), locks = _pAtlModule->GetLockCount();
+    CComObject<EventSink> *sink = nullptr;
+    ASSERT_EQ(CComObject<EventSink>::CreateInstance(&sink), S_OK);
+    CComPtr<IUnknown> hold(sink->GetUnknown());
+    DWORD cookie = 0;
+    ASSERT_EQ(AtlAdvise(component_, hold, IID__IQelComponentEvents, &cookie), S_OK);
+    ASSERT_EQ(component_->SetDiagnostics(100, host_), S_OK);
+    Start("EasyCODE Debug Interface");
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    for (DWORD id = 3; id <= 7; ++id)
+        Exec(id, {UI4(1), Text("main.c"), UI4(12)});
+    ASSERT_EQ(component_->BeginCmdSequence(), S_OK);
+    ASSERT_EQ(component_->EndCmdSequence(), S_OK);
+    EXPECT_EQ(component_->Cleanup(), S_OK);
+    EXPECT_EQ(Host()->Registrations(), 0u);
+    AtlUnadvise(component_, IID__IQelComponentEvents, cookie);
+    component_.Release();
+    brennet_ = nullptr;
+    hold.Release();
+    EXPECT_EQ(_pAtlModule->GetLockCount(), locks - 1);
+    EXPECT_EQ(QelGetLiveComObjects(), objects);
+    // The link went with Cleanup.
+    std::vector<std::string> calls = TakeCalls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(calls.end() - 2, calls.end()), (std::vector<std::string>{"Disconnect", "deleted"}));
+}
+
 TEST_F(Brennet, RegistrationLeavesTheOtherAddOnsAndTheirKey)
 {
     const char *addOns = "SOFTWARE\\Tosk\\Qelvane\\Version3\\AddOns";
@@ -585,6 +624,8 @@ protected:
         ASSERT_EQ(reinterpret_cast<EntryPoint>(dlsym(library_, "DllRegisterServer"))(), S_OK);
         databases_ = (std::filesystem::temp_directory_path() / "brennet-korvex-XXXXXX").string();
         ASSERT_NE(mkdtemp(databases_.data()), nullptr);
+        // Korvex's windows (watch, program), whose views the frame's factories make.
+        ASSERT_EQ(QelHost::RegisterSymbolViewServers(), ERROR_SUCCESS);
         ASSERT_EQ(Host()->CreateSymbolServer(CLSID_QelSymbol), S_OK);
         CComPtr<IUnknown> profile;
         Host()->GetProfile(&profile);
@@ -607,6 +648,8 @@ protected:
     }
     void TearDown() override
     {
+        if (host_ != nullptr)
+            Host()->SetAddOns({});
         if (component_ != nullptr)
             component_->Cleanup();
         if (frame_ != nullptr)
@@ -626,9 +669,9 @@ protected:
         std::filesystem::remove_all(databases_, ignored);
     }
     // Handles the thread's messages until `done`, for a few seconds at most.
-    bool PumpUntil(const std::function<bool()> &done)
+    bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds = 10000)
     {
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 10000;) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < milliseconds;) {
             MSG message;
             while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageA(&message);
@@ -689,11 +732,125 @@ TEST_F(BrennetWithKorvex, TheConnectShowsKorvexsPositionAndABreakpointLineSendsI
         EXPECT_EQ(values.GetSize() % 3, 0);
         EXPECT_EQ(addresses, ReadelfAddresses(line)) << line;
     }
-    // A line without code sends nothing.
+    // A line without code sends nothing: the answer to a later request, which comes after
+    // its own, is the only one sent.
     size_t before = HostBreakpointCommands().size();
     ASSERT_TRUE(link->SendBreakpointAddresses("main.c 2", 3, TRUE));
-    PumpUntil([] { return false; });
-    EXPECT_EQ(HostBreakpointCommands().size(), before);
+    ASSERT_TRUE(link->SendBreakpointAddresses("main.c 29", 8, TRUE));
+    ASSERT_TRUE(PumpUntil([&] { return HostBreakpointCommands().size() > before; }));
+    PumpUntil([] { return false; }, 200);
+    std::vector<std::string> sent = HostBreakpointCommands();
+    ASSERT_EQ(sent.size(), before + 1);
+    EXPECT_EQ(sent.back().substr(0, 2), "8 ");
+}
+
+// The indexes that Korvex's command 71 was sent, in order.
+std::vector<LONG> AddWatchSymbolIndexes(QelHost::CHostDebugServer *host)
+{
+    std::vector<LONG> indexes;
+    for (const QelHost::HostCommand &command : host->Commands()->Commands()) {
+        if (!IsEqualGUID(command.group, CLSID_QelSymbol) || command.id != 71)
+            continue;
+        CVariantArray values(const_cast<VARIANT *>(static_cast<const VARIANT *>(&command.input)), FALSE);
+        indexes.push_back(values.GetSize() == 1 && values[0].GetValue().vt == VT_I4 ? values[0].GetValue().lVal : -1);
+    }
+    return indexes;
+}
+
+TEST_F(BrennetWithKorvex, TheWatchRoutineAndCommandSevenAddTheGlobalAtThePcToKorvexsWatchWindow)
+{
+    frame_->SetViewFactory("StdQelWatchWin", QelHost::WatchViewFactory());
+    Host()->Target()->SetPc(0x9C); // line 29 of main, where tick_count is the global
+    Start("EasyCODE Debug Interface");
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    CCaseToolComm *link = brennet_->ToolLink();
+    ASSERT_NE(link, nullptr);
+    auto watchCalls = [&]() -> std::vector<QelHost::WatchViewCall> {
+        std::vector<QelHost::CHostView *> views = frame_->Views("StdQelWatchWin");
+        return views.size() == 1 ? static_cast<QelHost::CHostWatchView *>(views[0])->Calls()
+                                 : std::vector<QelHost::WatchViewCall>();
+    };
+
+    // No watch window yet: the first 71 opens it, the second adds the symbol.
+    ASSERT_TRUE(link->AddWatchVariable("tick_count"));
+    ASSERT_TRUE(PumpUntil([&] { return watchCalls().size() == 1; }));
+    std::vector<LONG> sent = AddWatchSymbolIndexes(Host());
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], sent[1]);
+    EXPECT_EQ(watchCalls()[0].method, "AddWatchSymbol");
+    EXPECT_EQ(watchCalls()[0].id, sent[0]);
+    CSymbolProcessing client;
+    ASSERT_TRUE(client.Attach(host_));
+    CVariableTagArray variable;
+    ASSERT_TRUE(client.GetVariables(client.RequestVariableByIndex(sent[0], 0), variable));
+    ASSERT_EQ(variable.GetSize(), 1);
+    EXPECT_EQ(variable[0].Name, "tick_count");
+    client.Detach();
+
+    // "r*" is rx_buffer's and runs's: nothing goes for it, only for the request after it.
+    ASSERT_TRUE(link->AddWatchVariable("r*"));
+    ASSERT_TRUE(link->AddWatchVariable("runs"));
+    ASSERT_TRUE(PumpUntil([&] { return watchCalls().size() == 2; }));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(AddWatchSymbolIndexes(Host()).size(), 3u);
+    EXPECT_EQ(watchCalls().size(), 2u);
+
+    // Command 7 goes the frame's way with the index it is given.
+    CComVariant index(sent[0]);
+    ASSERT_EQ(Exec(7, {index}), S_OK);
+    ASSERT_EQ(watchCalls().size(), 3u);
+    EXPECT_EQ(watchCalls()[2].id, sent[0]);
+    EXPECT_EQ(AddWatchSymbolIndexes(Host()).back(), sent[0]);
+}
+
+// The line that gdb's `info line` gives for main's address, and that address
+// (testdata/elf/arm7-mixed.gdb-functions.txt, made by make-progwin-oracle.sh).
+bool GdbMainLine(ULONG *line, ULONG *address)
+{
+    FILE *oracle =
+        std::fopen((std::string(kQelSourceDir) + "/testdata/elf/arm7-mixed.gdb-functions.txt").c_str(), "r");
+    if (oracle == nullptr)
+        return false;
+    char text[256];
+    bool found = false;
+    while (!found && std::fgets(text, sizeof text, oracle) != nullptr)
+        found = std::sscanf(text, "Line %u of \"src/main.c\" starts at address %x", line, address) == 2;
+    std::fclose(oracle);
+    return found;
+}
+
+TEST_F(BrennetWithKorvex, AMarkedLineOfTheProgramWindowIsShownInTheToolAtGdbsLine)
+{
+    ULONG line = 0, address = 0;
+    ASSERT_TRUE(GdbMainLine(&line, &address));
+    frame_->SetViewFactory("StdQelProgWin", QelHost::ProgWinViewFactory());
+    CComPtr<IUnknown> profile;
+    Host()->GetProfile(&profile);
+    static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p))
+        ->SetItem(u"Compiler", u"SOURCE_FILES_ROOT", CComVariant((std::string(kQelSourceDir) + "/testdata/elf/src").c_str()));
+    Start("EasyCODE Debug Interface");
+    ASSERT_EQ(Exec(2, {}), S_OK);
+    TakeCalls();
+    Host()->SetAddOns({component_}); // the frame add-on's commands reach it, as the host's start makes them
+    Host()->Target()->Stop(address);
+    // The stop tells the tool the run state too; the mark is the one position.
+    std::vector<std::string> calls;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (std::string &call : TakeCalls()) {
+            if (call.rfind("ShowPosition", 0) == 0)
+                calls.push_back(call);
+        }
+        return !calls.empty();
+    }));
+    PumpUntil([] { return false; }, 200);
+    for (std::string &call : TakeCalls()) {
+        if (call.rfind("ShowPosition", 0) == 0)
+            calls.push_back(call);
+    }
+    ASSERT_EQ(calls.size(), 1u);
+    const std::string suffix = "main.c " + std::to_string(line);
+    EXPECT_EQ(calls[0].substr(0, 15), "ShowPosition 1 ");
+    EXPECT_EQ(calls[0].substr(calls[0].size() - suffix.size()), suffix) << calls[0];
 }
 
 } // namespace

@@ -290,9 +290,10 @@ HRESULT CProgWinViewSrv::MarkLines(CVariantArray *in, CVariantArray *)
     if (windows == nullptr)
         return S_OK;
     HRESULT hr = windows->MarkLines(file, flag, line, kind);
-    // The host frame's add-on shows the marked line too.
+    // The host frame's add-on shows the marked line too. It reads its third value as a
+    // line, so the line goes, not the address: a CASE tool knows its sources by lines.
     if (SUCCEEDED(hr) && flag != 0 && address != 0)
-        SendToGroup(m_pOwner, CGID_QelFrameAddOn, 3, {CComVariant(1u), CComVariant(static_cast<LPCSTR>(file)), CComVariant(address)});
+        SendToGroup(m_pOwner, CGID_QelFrameAddOn, 3, {CComVariant(1u), CComVariant(static_cast<LPCSTR>(file)), CComVariant(line)});
     return hr;
 }
 

@@ -386,7 +386,19 @@ TEST_F(ProgWin, TheIpIsShownAtItsSourceLineWhenTheTargetStops)
     EXPECT_EQ(Window(main)->Marks(), (std::set<std::pair<ULONG, ULONG>>{{kMainLine, 0}}));
     std::vector<DWORD> addOn = Commands(before, CGID_QelFrameAddOn);
     EXPECT_EQ(addOn.front(), 5u) << "the target state";
-    EXPECT_NE(std::find(addOn.begin(), addOn.end(), 3u), addOn.end()) << "the marked line";
+    // The add-on shows the marked line: valid, the file and the line, not the address.
+    std::vector<QelHost::HostCommand> all = Host()->Commands()->Commands();
+    auto marked = std::find_if(all.begin() + static_cast<std::ptrdiff_t>(before), all.end(), [](const auto &command) {
+        return IsEqualGUID(command.group, CGID_QelFrameAddOn) && command.id == 3;
+    });
+    ASSERT_NE(marked, all.end()) << "the marked line";
+    CVariantArray shown(&marked->input, FALSE);
+    ASSERT_EQ(shown.GetSize(), 3);
+    EXPECT_EQ(shown[0].GetValue().vt, VT_UI4);
+    EXPECT_EQ(shown[0].GetValue().ulVal, 1u);
+    EXPECT_EQ(std::string(CString(shown[1].GetValue().bstrVal)), main);
+    EXPECT_EQ(shown[2].GetValue().vt, VT_UI4);
+    EXPECT_EQ(shown[2].GetValue().ulVal, kMainLine);
 
     // Running clears the mark; a window of the range the symbol server asks for shows the
     // IP as code.
