@@ -27,6 +27,10 @@
 
 #define HTCLIENT 1
 
+// Class styles of pop-ups that come and go over the pointer (kept, nothing changes).
+#define CS_OWNDC 0x0020
+#define CS_SAVEBITS 0x0800
+
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
 #define WHEEL_DELTA 120
