@@ -450,7 +450,10 @@ BOOL DrawnListBaseC::GetItem(LVITEMA *item, BOOL copyText, BOOL notify)
 
 BOOL DrawnListBaseC::SetItemText(int row, int subItem, LPCSTR text)
 {
-    return SetItem(row, subItem, LVIF_TEXT, text, 0, 0, 0, 0);
+    // A text the caller sets is the cell's, also where the cell was a callback (as every
+    // new sub-item is); without LVIF_DI_SETITEM it would only reach the set-dispinfo hook
+    // and no sub-item text could ever be set.
+    return SetItem(row, subItem, LVIF_TEXT | LVIF_DI_SETITEM, text, 0, 0, 0, 0);
 }
 
 int DrawnListBaseC::GetItemText(int row, int subItem, LPSTR buffer, int size)
@@ -659,11 +662,12 @@ BOOL DrawnListBaseC::DeleteItems(int first, int count)
     std::vector<DrawnListItem *> records(m_items.begin() + first, m_items.begin() + first + count);
     m_pendingDeletions.push_back(&records);
     for (size_t i = 0; i < records.size(); ++i) {
-        int row = RowOfRecord(records[i], first);
-        if (row < 0)
-            continue;
-        NotifyDeleteItem(row);
-        row = RowOfRecord(records[i], first);
+        int row = RowOfRecord(records[i], first + static_cast<int>(i));
+        if (row >= 0)
+            NotifyDeleteItem(row);
+    }
+    for (DrawnListItem *record : records) {
+        int row = RowOfRecord(record, first);
         if (row >= 0)
             RemoveRow(row);
     }
