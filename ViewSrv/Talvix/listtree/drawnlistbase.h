@@ -12,6 +12,7 @@
 #include "afxwnd.h"
 #include "drawnlistclient.h"
 #include "drawnlistrecords.h"
+#include "drawnlistresources.h"
 #include "listviewnotify.h"
 #include "windowcreate.h"
 #include "windowgeometry.h"
@@ -23,8 +24,6 @@
 class DrawnListTip;
 class DrawnListEdit;
 
-// The cursor shown over a column divider: a resource of the module that holds the list.
-#define IDC_DRAWNLIST_DIVIDER 20692
 // The scroll bars' child ids.
 #define DRAWNLIST_HSCROLL_ID 59904
 #define DRAWNLIST_VSCROLL_ID 59920

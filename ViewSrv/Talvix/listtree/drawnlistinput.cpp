@@ -62,6 +62,7 @@ void DrawnListBaseC::OnDestroy()
 {
     if (m_destroyedFlag != nullptr)
         *m_destroyedFlag = true;
+    m_destroyedFlag = nullptr;
     EndLabelEdit(FALSE);
     if (!HasStyle(LVS_SHAREIMAGELISTS))
         for (CImageList *&list : m_imageLists)

@@ -8,7 +8,19 @@ END_MESSAGE_MAP()
 
 namespace {
 
-const QEL_MODULE_RESOURCES kResources = {nullptr, 0, g_DrawnListResources, g_DrawnListResourceCount};
+// The test program's resources, which every test of the list finds: the list's own and a
+// dialog whose "Static" item stands where a list goes.
+const QEL_DLGITEMTEMPLATE kPlaceholderItems[] = {
+    {"Button", IDOK, "OK", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 5, 5, 40, 14},
+    {"Static", 100, "", WS_TABSTOP | WS_GROUP | WS_VISIBLE, 0, 5, 25, 80, 40},
+    {"Button", IDCANCEL, "Cancel", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 50, 5, 40, 14},
+};
+const QEL_DLGTEMPLATE kPlaceholderDialog = {"Watch", WS_POPUP | WS_VISIBLE, 0, 0, 0, 120, 80, kPlaceholderItems, 3};
+const QEL_RESOURCE_ENTRY kEntries[] = {
+    DRAWNLIST_RESOURCE_ENTRIES,
+    {RT_DIALOG, MAKEINTRESOURCEA(200), &kPlaceholderDialog, sizeof kPlaceholderDialog},
+};
+const QEL_MODULE_RESOURCES kResources = {nullptr, 0, kEntries, 2};
 QEL_DEFINE_MODULE_RESOURCES(kResources)
 
 using Model = DrawnListTest;

@@ -5,10 +5,16 @@
 
 #include "afxinputmap.h"
 #include "afxmodule.h"
+#include "controls.h"
+#include "dialogresults.h"
+#include "dialogs.h"
+#include "dialogtemplate.h"
 #include "drawnlistctrl.h"
+#include "drawnlistedit.h"
 #include "drawnlistresources.h"
 #include "drawnlisttip.h"
 #include "gdiobjects.h"
+#include "testing/controlcapture.h"
 #include "testing/drawingfixture.h"
 #include "windowtable.h"
 
