@@ -182,7 +182,9 @@ int DrawnListBaseC::MeasureCell(DrawnListPaintContext *context)
                 label.OffsetRect(icon.right + 5, (icon.Height() - label.Height()) / 2);
             else
                 label.OffsetRect(5, 2);
-            height = std::max(icon.Height(), label.Height());
+            // The row holds the whole icon rectangle, margin included: a row only as high
+            // as the icon would let the next row paint over the icon's last two lines.
+            height = std::max(static_cast<int>(icon.bottom), static_cast<int>(label.Height()));
         }
     }
     if (itemCell) {
