@@ -97,16 +97,29 @@ void TellParent(HWND window, int code, int position)
                      MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(position)), reinterpret_cast<LPARAM>(window));
 }
 
-void Paint(HWND window, const ScrollBarState &bar)
+// The bar's lengths: across it, along it, and of each arrow box.
+struct BarShape {
+    bool vertical;
+    int breadth, length, box;
+};
+
+BarShape ShapeOf(HWND window)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
     bool vertical = (GetWindowLongA(window, GWL_STYLE) & SBS_VERT) != 0;
     int breadth = vertical ? client.right : client.bottom;
     int length = vertical ? client.bottom : client.right;
-    int box = std::min(breadth, length / 2);
+    return BarShape{vertical, breadth, length, std::min(breadth, length / 2)};
+}
+
+void Paint(HWND window, const ScrollBarState &bar)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    const BarShape shape = ShapeOf(window);
+    const bool vertical = shape.vertical;
+    const int breadth = shape.breadth, length = shape.length, box = shape.box;
     // Spans along the bar become rectangles across its whole breadth.
     auto span = [&](int from, int to) {
         return vertical ? RECT{0, from, breadth, to} : RECT{from, 0, to, breadth};
@@ -128,12 +141,8 @@ void Paint(HWND window, const ScrollBarState &bar)
 // the shaft before or after the thumb a page, the thumb itself nothing (it is dragged).
 void Press(HWND window, const ScrollBarState &bar, int along)
 {
-    RECT client;
-    GetClientRect(window, &client);
-    bool vertical = (GetWindowLongA(window, GWL_STYLE) & SBS_VERT) != 0;
-    int breadth = vertical ? client.right : client.bottom;
-    int length = vertical ? client.bottom : client.right;
-    int box = std::min(breadth, length / 2);
+    const BarShape shape = ShapeOf(window);
+    const int breadth = shape.breadth, length = shape.length, box = shape.box;
     int64_t start = box, end = box;
     bool hasThumb = ThumbSpan(bar, length, breadth, &start, &end);
     int code;
@@ -193,11 +202,9 @@ LRESULT CALLBACK ScrollBarProcedure(HWND window, UINT message, WPARAM wParam, LP
             info->nTrackPos = bar->tracking ? bar->trackPosition : bar->position;
         return TRUE;
     }
-    case WM_LBUTTONDOWN: {
-        bool vertical = (GetWindowLongA(window, GWL_STYLE) & SBS_VERT) != 0;
-        Press(window, *bar, vertical ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam));
+    case WM_LBUTTONDOWN:
+        Press(window, *bar, ShapeOf(window).vertical ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam));
         return 0;
-    }
     case WM_PAINT:
         Paint(window, *bar);
         return 0;

@@ -8,14 +8,6 @@ namespace {
 
 using Input = DrawnListTest;
 
-std::vector<int> Selection(DrawnListBaseC &list)
-{
-    std::vector<int> rows;
-    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED))
-        rows.push_back(row);
-    return rows;
-}
-
 // Rows of 13 pixels from y 18: the middle of row r's label is at (10, 24 + 13 r).
 void Click(CWnd &list, int row, WPARAM keys = 0, bool right = false)
 {

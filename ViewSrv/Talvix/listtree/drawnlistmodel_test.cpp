@@ -25,14 +25,6 @@ QEL_DEFINE_MODULE_RESOURCES(kResources)
 
 using Model = DrawnListTest;
 
-std::vector<int> Selection(DrawnListBaseC &list)
-{
-    std::vector<int> rows;
-    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED))
-        rows.push_back(row);
-    return rows;
-}
-
 TEST_F(Model, InsertedAndDeletedRowsCarryTheFocusDropHighlightAndSelectionWithThem)
 {
     DrawnListCtrl &list = MakeFilled({{"a", "1"}});

@@ -170,6 +170,15 @@ private:
     int frame_;
 };
 
+// The selected rows, from the top.
+inline std::vector<int> Selection(DrawnListBaseC &list)
+{
+    std::vector<int> rows;
+    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED))
+        rows.push_back(row);
+    return rows;
+}
+
 inline COLORREF Sys(int index)
 {
     return GetSysColor(index);
