@@ -1,6 +1,8 @@
 #include "afxwnd.h"
 
 #include "afxexcept.h"
+#include "creationhook.h"
+#include "windowcreate.h"
 #include "debugoutput.h"
 #include "lasterror.h"
 #include "processthreads.h"
@@ -107,28 +109,65 @@ CWnd::~CWnd()
         Detach();
 }
 
+// The framework's creation hook: a window whose procedure is not AfxWndProc is the
+// object's from its first message on, as AfxWndProc would make it for its own classes.
+void BindCreatedWindow(HWND window)
+{
+    CWnd *object = windowBeingCreated;
+    if (object == nullptr ||
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(window, GWLP_WNDPROC)) == &AfxWndProc)
+        return;
+    if (object->SubclassWindow(window))
+        windowBeingCreated = nullptr;
+}
+
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
                     int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam)
 {
     if (m_hWnd != nullptr)
         return FALSE;
+    CREATESTRUCT cs{lpParam, nullptr, nIDorHMenu, hWndParent, nHeight, nWidth, y, x,
+                    static_cast<LONG>(dwStyle), lpszWindowName, lpszClassName, dwExStyle};
+    if (!PreCreateWindow(cs)) {
+        PostNcDestroy();
+        return FALSE;
+    }
     HWND window;
     bool bound;
     {
         CreationScope creation(this);
-        window = ::CreateWindowExA(dwExStyle, lpszClassName, lpszWindowName, dwStyle, x, y, nWidth, nHeight,
-                                   hWndParent, nIDorHMenu, nullptr, lpParam);
+        QEL_CREATION_HOOK before = QelSetCreationHook(&BindCreatedWindow);
+        window = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y,
+                                   cs.cx, cs.cy, cs.hwndParent, cs.hMenu, nullptr, cs.lpCreateParams);
+        QelSetCreationHook(before);
         bound = windowBeingCreated == nullptr;
     }
     if (window == nullptr)
         return FALSE; // refused; PostNcDestroy has run, and may have deleted this object
     if (!bound) {
-        // A class whose procedure is not AfxWndProc: the window would never reach us.
         ::DestroyWindow(window);
         SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT &rect, CWnd *pParentWnd,
+                  UINT nID, CCreateContext *)
+{
+    return CreateEx(0, lpszClassName, lpszWindowName, dwStyle | WS_CHILD, rect.left, rect.top, rect.right - rect.left,
+                    rect.bottom - rect.top, pParentWnd != nullptr ? pParentWnd->m_hWnd : nullptr,
+                    reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)));
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCT &)
+{
+    return TRUE;
+}
+
+CScrollBar *CWnd::GetScrollBarCtrl(int) const
+{
+    return nullptr;
 }
 
 BOOL CWnd::DestroyWindow()

@@ -24,7 +24,10 @@
 
 class CDataExchange;
 class CDC;
+class CFont;
 class CRgn;
+class CScrollBar;
+struct CCreateContext;
 
 class CWnd : public CCmdTarget {
 public:
@@ -41,8 +44,18 @@ public:
     // Makes the window on the calling thread with this object as its permanent object.
     // FALSE when the object already has a window, the class is unknown or not one of
     // AfxRegisterWndClass, or the window's own OnCreate refused.
+    // A window of another class (a control such as "Edit") is subclassed before its first
+    // message, so its messages reach the object's map first. PreCreateWindow may change
+    // the creation's arguments first, or refuse.
     virtual BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, int x, int y,
                           int nWidth, int nHeight, HWND hWndParent, HMENU nIDorHMenu, LPVOID lpParam = nullptr);
+    // A child window (WS_CHILD is added) with the identifier nID.
+    virtual BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT &rect,
+                        CWnd *pParentWnd, UINT nID, CCreateContext *pContext = nullptr);
+    virtual BOOL PreCreateWindow(CREATESTRUCT &cs);
+    // The scroll-bar control that stands for the window's bar `nBar` (SB_HORZ, SB_VERT);
+    // NULL here, as the window has no bars of its own.
+    virtual CScrollBar *GetScrollBarCtrl(int nBar) const;
     virtual BOOL DestroyWindow();
 
     // Binds the object to a live window (of any module or thread) as its permanent
@@ -97,6 +110,11 @@ public:
 
     CWnd *SetFocus();
     static CWnd *GetFocus();
+    CWnd *SetCapture();
+    static CWnd *GetCapture();
+    // WM_SETFONT and WM_GETFONT; the font is the thread's temporary object.
+    void SetFont(CFont *pFont, BOOL bRedraw = TRUE);
+    CFont *GetFont() const;
 
     // MessageBoxA with the window as owner; without a caption, the application's name.
     int MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption = nullptr, UINT nType = MB_OK);

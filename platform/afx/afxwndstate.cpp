@@ -1,6 +1,10 @@
 // CWnd's wrappers of the window state, geometry and dialog-item functions.
 #include "afxwnd.h"
 
+#include "afxgdi.h"
+#include "editcontrol.h"
+#include "userinput.h"
+
 #include "afxwinapp.h"
 #include "controls.h"
 #include "dialogs.h"
@@ -151,6 +155,27 @@ CWnd *CWnd::SetFocus()
 CWnd *CWnd::GetFocus()
 {
     return FromHandle(::GetFocus());
+}
+
+CWnd *CWnd::SetCapture()
+{
+    return FromHandle(::SetCapture(m_hWnd));
+}
+
+CWnd *CWnd::GetCapture()
+{
+    return FromHandle(::GetCapture());
+}
+
+void CWnd::SetFont(CFont *pFont, BOOL bRedraw)
+{
+    ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(pFont != nullptr ? pFont->m_hObject : nullptr),
+                   MAKELPARAM(bRedraw ? 1 : 0, 0));
+}
+
+CFont *CWnd::GetFont() const
+{
+    return CFont::FromHandle(reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0)));
 }
 
 int CWnd::MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType)

@@ -4,6 +4,7 @@
 #include "resources.h"
 #include "systemclasses.h"
 #include "threadinput.h"
+#include "userinput.h"
 #include "windowclass.h"
 #include "windowcreate.h"
 #include "windowfocus.h"
@@ -14,7 +15,9 @@
 #include "windowtable.h"
 #include "winerror.h"
 
+#include <algorithm>
 #include <mutex>
+#include <vector>
 #include <unordered_map>
 
 namespace {
@@ -203,6 +206,39 @@ BOOL QelGetDialogResult(HWND dialog, INT_PTR *result)
     return TRUE;
 }
 
+namespace {
+
+// WM_NEXTDLGCTL: lParam non-zero names the control in wParam; else the focus moves to the
+// next (wParam 0) or previous visible, enabled tab stop after the focus, wrapping round.
+void MoveFocus(HWND dialog, WPARAM wParam, LPARAM lParam)
+{
+    if (lParam != 0) {
+        HWND control = reinterpret_cast<HWND>(wParam);
+        if (control != nullptr && GetParent(control) == dialog)
+            SetFocus(control);
+        return;
+    }
+    std::vector<HWND> stops;
+    for (HWND child : qelwin::ChildWindows(dialog)) {
+        LONG style = GetWindowLongA(child, GWL_STYLE);
+        if ((style & (WS_TABSTOP | WS_VISIBLE)) == (WS_TABSTOP | WS_VISIBLE) && (style & WS_DISABLED) == 0)
+            stops.push_back(child);
+    }
+    if (stops.empty())
+        return;
+    HWND focus = GetFocus();
+    while (focus != nullptr && GetParent(focus) != dialog)
+        focus = GetParent(focus);
+    auto at = std::find(stops.begin(), stops.end(), focus);
+    size_t count = stops.size(), index = at == stops.end() ? count - 1 : size_t(at - stops.begin());
+    if (at == stops.end() && wParam != 0)
+        index = 0;
+    size_t next = wParam == 0 ? (index + 1) % count : (index + count - 1) % count;
+    SetFocus(stops[next]);
+}
+
+} // namespace
+
 LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     auto dialogProc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(dialog, DWLP_DLGPROC));
@@ -219,6 +255,9 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), reinterpret_cast<LPARAM>(cancel));
         return 0;
     }
+    case WM_NEXTDLGCTL:
+        MoveFocus(dialog, wParam, lParam);
+        return 0;
     case WM_NCDESTROY:
         Forget(dialog);
         return DefWindowProcA(dialog, message, wParam, lParam);

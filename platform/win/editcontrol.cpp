@@ -8,6 +8,8 @@
 #include "syscolors.h"
 #include "systemclasses.h"
 #include "textdraw.h"
+#include "userinput.h"
+#include "windowfocus.h"
 #include "windowclass.h"
 #include "windowinfo.h"
 #include "windowmessages.h"
@@ -89,6 +91,81 @@ void PaintLine(HDC dc, const EditState &state, const std::string &text, size_t b
     TabbedTextOutA(dc, highlight.left, top, text.data() + from, static_cast<int>(to - from), stopCount, stops, 1);
 }
 
+// The user's change: the text between the selection's ends becomes `typed` (within the
+// limit), the caret stands after it, and the parent hears EN_UPDATE, then EN_CHANGE.
+void Replace(HWND edit, EditState *state, size_t from, size_t to, const std::string &typed)
+{
+    std::string text = TextOf(edit);
+    from = std::min(from, text.size());
+    to = std::min(std::max(from, to), text.size());
+    if (!typed.empty() && text.size() - (to - from) + typed.size() > state->limit)
+        return;
+    text.replace(from, to - from, typed);
+    DefWindowProcA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    state->selectionStart = state->selectionEnd = static_cast<DWORD>(from + typed.size());
+    InvalidateRect(edit, nullptr, TRUE);
+    qelwin::NotifyParent(edit, EN_UPDATE);
+    // The parent may have destroyed the edit on EN_UPDATE.
+    if (qelwin::ControlState<EditState>(edit) == state)
+        qelwin::NotifyParent(edit, EN_CHANGE);
+}
+
+// A line break, CR LF, is one step of the caret and goes as a whole.
+bool IsLineBreakBefore(const std::string &text, size_t at)
+{
+    return at >= 2 && at <= text.size() && text.compare(at - 2, 2, "\r\n") == 0;
+}
+
+void Type(HWND edit, EditState *state, char character)
+{
+    size_t from = state->selectionStart, to = state->selectionEnd;
+    if (character == '\b') {
+        if (from == to && from == 0)
+            return;
+        if (from == to)
+            from -= IsLineBreakBefore(TextOf(edit), from) ? 2 : 1;
+        Replace(edit, state, from, to, std::string());
+    } else if (character == '\r') {
+        if (IsMultiLine(edit))
+            Replace(edit, state, from, to, "\r\n");
+    } else if (static_cast<unsigned char>(character) >= 0x20 || character == '\t') {
+        Replace(edit, state, from, to, std::string(1, character));
+    }
+}
+
+void MoveCaret(HWND edit, EditState *state, WPARAM key)
+{
+    std::string text = TextOf(edit);
+    size_t length = text.size(), caret = state->selectionEnd;
+    switch (key) {
+    case VK_LEFT:
+        caret = state->selectionStart != state->selectionEnd ? state->selectionStart
+                : caret == 0                                ? 0
+                                                            : caret - (IsLineBreakBefore(text, caret) ? 2 : 1);
+        break;
+    case VK_RIGHT:
+        caret = state->selectionStart != state->selectionEnd ? state->selectionEnd
+                                                             : std::min(caret + (IsLineBreakBefore(text, caret + 2) ? 2 : 1), length);
+        break;
+    case VK_HOME:
+        caret = 0;
+        break;
+    case VK_END:
+        caret = length;
+        break;
+    case VK_DELETE:
+        if (state->selectionStart != state->selectionEnd)
+            Replace(edit, state, state->selectionStart, state->selectionEnd, std::string());
+        else if (caret < length)
+            Replace(edit, state, caret, caret + (IsLineBreakBefore(text, caret + 2) ? 2 : 1), std::string());
+        return;
+    default:
+        return;
+    }
+    state->selectionStart = state->selectionEnd = static_cast<DWORD>(caret);
+    InvalidateRect(edit, nullptr, TRUE);
+}
+
 void Paint(HWND edit, const EditState &state)
 {
     PAINTSTRUCT paint;
@@ -160,6 +237,19 @@ LRESULT CALLBACK EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lP
         return reinterpret_cast<LRESULT>(state->font);
     case WM_PAINT:
         Paint(edit, *state);
+        return 0;
+    case WM_CHAR:
+        if ((GetWindowLongA(edit, GWL_STYLE) & WS_DISABLED) == 0)
+            Type(edit, state, static_cast<char>(wParam));
+        return 0;
+    case WM_KEYDOWN:
+        if ((GetWindowLongA(edit, GWL_STYLE) & WS_DISABLED) == 0)
+            MoveCaret(edit, state, wParam);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTCHARS | DLGC_WANTARROWS;
+    case WM_KILLFOCUS:
+        NotifyParent(edit, EN_KILLFOCUS);
         return 0;
     default:
         return DefWindowProcA(edit, message, wParam, lParam);

@@ -1,6 +1,9 @@
 #include "scrollbar.h"
 
 #include "controlstate.h"
+#include "crtstring.h"
+#include "userinput.h"
+#include "windowtable.h"
 #include "devicecontext.h"
 #include "drawing.h"
 #include "lasterror.h"
@@ -23,6 +26,9 @@ struct ScrollBarState {
     int maximum = 100;
     UINT page = 0;
     int position = 0;
+    // While the thumb is dragged: where it stands, which SIF_TRACKPOS reads.
+    bool tracking = false;
+    int trackPosition = 0;
 };
 
 // The highest position: the page's last item may reach the maximum, no further.
@@ -67,16 +73,53 @@ void DrawArrowBox(HDC dc, RECT box, bool vertical, bool towardsStart)
     }
 }
 
-void Paint(HWND window, const ScrollBarState &bar)
+// The thumb's span along the bar; false when the bar shows none.
+bool ThumbSpan(const ScrollBarState &bar, int length, int breadth, int64_t *start, int64_t *end)
 {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
+    const int kSmallestThumb = 8;
+    int box = std::min(breadth, length / 2);
+    int64_t shaft = length - 2 * box, travel = TopPosition(bar) - bar.minimum;
+    int64_t count = int64_t(bar.maximum) - bar.minimum + 1;
+    int64_t thumb = bar.page == 0 ? breadth : std::max<int64_t>(shaft * bar.page / count, kSmallestThumb);
+    if (travel <= 0 || thumb > shaft)
+        return false;
+    *start = box + (shaft - thumb) * (int64_t(bar.position) - bar.minimum) / travel;
+    *end = *start + thumb;
+    return true;
+}
+
+void TellParent(HWND window, int code, int position)
+{
+    bool vertical = (GetWindowLongA(window, GWL_STYLE) & SBS_VERT) != 0;
+    HWND parent = GetParent(window);
+    if (parent != nullptr)
+        SendMessageA(parent, vertical ? WM_VSCROLL : WM_HSCROLL,
+                     MAKEWPARAM(static_cast<WORD>(code), static_cast<WORD>(position)), reinterpret_cast<LPARAM>(window));
+}
+
+// The bar's lengths: across it, along it, and of each arrow box.
+struct BarShape {
+    bool vertical;
+    int breadth, length, box;
+};
+
+BarShape ShapeOf(HWND window)
+{
     RECT client;
     GetClientRect(window, &client);
     bool vertical = (GetWindowLongA(window, GWL_STYLE) & SBS_VERT) != 0;
     int breadth = vertical ? client.right : client.bottom;
     int length = vertical ? client.bottom : client.right;
-    int box = std::min(breadth, length / 2);
+    return BarShape{vertical, breadth, length, std::min(breadth, length / 2)};
+}
+
+void Paint(HWND window, const ScrollBarState &bar)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    const BarShape shape = ShapeOf(window);
+    const bool vertical = shape.vertical;
+    const int breadth = shape.breadth, length = shape.length, box = shape.box;
     // Spans along the bar become rectangles across its whole breadth.
     auto span = [&](int from, int to) {
         return vertical ? RECT{0, from, breadth, to} : RECT{from, 0, to, breadth};
@@ -86,16 +129,37 @@ void Paint(HWND window, const ScrollBarState &bar)
         DrawArrowBox(dc, span(0, box), vertical, true);
         DrawArrowBox(dc, span(length - box, length), vertical, false);
     }
-    const int kSmallestThumb = 8;
-    int64_t shaft = length - 2 * box, travel = TopPosition(bar) - bar.minimum;
-    int64_t count = int64_t(bar.maximum) - bar.minimum + 1;
-    int64_t thumb = bar.page == 0 ? breadth : std::max<int64_t>(shaft * bar.page / count, kSmallestThumb);
-    if (travel > 0 && thumb <= shaft) {
-        int64_t start = box + (shaft - thumb) * (int64_t(bar.position) - bar.minimum) / travel;
-        RECT rect = span(static_cast<int>(start), static_cast<int>(start + thumb));
+    int64_t start = 0, end = 0;
+    if (ThumbSpan(bar, length, breadth, &start, &end)) {
+        RECT rect = span(static_cast<int>(start), static_cast<int>(end));
         DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH);
     }
     EndPaint(window, &paint);
+}
+
+// Where a press at `along` pixels from the bar's start lands: an arrow scrolls a line,
+// the shaft before or after the thumb a page, the thumb itself nothing (it is dragged).
+void Press(HWND window, const ScrollBarState &bar, int along)
+{
+    const BarShape shape = ShapeOf(window);
+    const int breadth = shape.breadth, length = shape.length, box = shape.box;
+    int64_t start = box, end = box;
+    bool hasThumb = ThumbSpan(bar, length, breadth, &start, &end);
+    int code;
+    if (along < box)
+        code = SB_LINEUP;
+    else if (along >= length - box)
+        code = SB_LINEDOWN;
+    else if (!hasThumb)
+        return;
+    else if (along < start)
+        code = SB_PAGEUP;
+    else if (along >= end)
+        code = SB_PAGEDOWN;
+    else
+        return;
+    TellParent(window, code, 0);
+    TellParent(window, SB_ENDSCROLL, 0);
 }
 
 // Windows that are no scroll bar answer the SBM_ messages 0 through DefWindowProcA.
@@ -135,9 +199,12 @@ LRESULT CALLBACK ScrollBarProcedure(HWND window, UINT message, WPARAM wParam, LP
         if ((info->fMask & SIF_POS) != 0)
             info->nPos = bar->position;
         if ((info->fMask & SIF_TRACKPOS) != 0)
-            info->nTrackPos = bar->position;
+            info->nTrackPos = bar->tracking ? bar->trackPosition : bar->position;
         return TRUE;
     }
+    case WM_LBUTTONDOWN:
+        Press(window, *bar, ShapeOf(window).vertical ? GET_Y_LPARAM(lParam) : GET_X_LPARAM(lParam));
+        return 0;
     case WM_PAINT:
         Paint(window, *bar);
         return 0;
@@ -153,6 +220,32 @@ int SetScrollInfo(HWND window, int bar, LPCSCROLLINFO info, BOOL redraw)
     if (!CanAsk(bar, info))
         return 0;
     return static_cast<int>(SendMessageA(window, SBM_SETSCROLLINFO, static_cast<WPARAM>(redraw), reinterpret_cast<LPARAM>(info)));
+}
+
+BOOL QelScrollBarThumb(HWND bar, int position, BOOL final)
+{
+    std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(bar);
+    if (record == nullptr || _stricmp(record->className.c_str(), "ScrollBar") != 0)
+        return FALSE;
+    ScrollBarState *state = qelwin::ControlState<ScrollBarState>(bar);
+    if (state == nullptr)
+        return FALSE;
+    int track = static_cast<int>(std::clamp<int64_t>(position, state->minimum, TopPosition(*state)));
+    state->tracking = true;
+    state->trackPosition = track;
+    TellParent(bar, SB_THUMBTRACK, track);
+    if (final) {
+        // The parent may have destroyed the bar meanwhile.
+        if (qelwin::LookUpWindow(bar) == nullptr)
+            return TRUE;
+        TellParent(bar, SB_THUMBPOSITION, track);
+        if (qelwin::LookUpWindow(bar) == nullptr)
+            return TRUE;
+        state->tracking = false;
+        TellParent(bar, SB_ENDSCROLL, 0);
+        return TRUE;
+    }
+    return TRUE;
 }
 
 BOOL GetScrollInfo(HWND window, int bar, LPSCROLLINFO info)

@@ -3,10 +3,12 @@
 #include "crtstring.h"
 #include "lasterror.h"
 #include "systemclasses.h"
+#include "userinput.h"
 #include "windowcreate.h"
 #include "windowpaint.h"
 #include "windowmessages.h"
 #include "windowstate.h"
+#include "windowtable.h"
 #include "winerror.h"
 
 #include <mutex>
@@ -93,6 +95,22 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
     case WM_ERASEBKGND:
         return qelwin::DefaultPaintMessage(window, message, wParam);
+    case WM_CANCELMODE:
+        if (GetCapture() == window)
+            ReleaseCapture();
+        return 0;
+    case WM_SETCURSOR: {
+        // The parent may choose for its children; else the class's cursor, when it has one.
+        HWND parent = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 ? GetParent(window) : nullptr;
+        if (parent != nullptr && SendMessageA(parent, WM_SETCURSOR, wParam, lParam) != 0)
+            return TRUE;
+        std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(window);
+        qelwin::WindowClassEntry entry;
+        if (LOWORD(lParam) == HTCLIENT && record != nullptr && qelwin::FindWindowClass(record->className.c_str(), &entry) &&
+            entry.cursor != nullptr)
+            SetCursor(entry.cursor);
+        return FALSE;
+    }
     default:
         return 0;
     }

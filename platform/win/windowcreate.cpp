@@ -1,5 +1,7 @@
 #include "windowcreate.h"
 
+#include "creationhook.h"
+
 #include "lasterror.h"
 #include "messagequeue.h"
 #include "processthreads.h"
@@ -12,6 +14,8 @@
 #include "windowstate.h"
 #include "windowtable.h"
 #include "winerror.h"
+
+#include <utility>
 
 namespace {
 
@@ -35,7 +39,14 @@ struct Removal {
     }
 };
 
+thread_local QEL_CREATION_HOOK t_creationHook = nullptr;
+
 } // namespace
+
+QEL_CREATION_HOOK QelSetCreationHook(QEL_CREATION_HOOK hook)
+{
+    return std::exchange(t_creationHook, hook);
+}
 
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter)
@@ -73,6 +84,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
     HWND window = qelwin::InsertWindow(record);
     if (window == nullptr)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
+    if (t_creationHook != nullptr)
+        t_creationHook(window);
 
     CREATESTRUCTA create{parameter, instance, menu,  parent, height,   width,
                          y,         x,        static_cast<LONG>(style), name, className, exStyle};

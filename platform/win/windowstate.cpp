@@ -2,6 +2,8 @@
 
 #include "lasterror.h"
 #include "threadinput.h"
+#include "userinput.h"
+#include "windowfocus.h"
 #include "windowcreate.h"
 #include "windowmessages.h"
 #include "windowpaint.h"
@@ -194,6 +196,23 @@ BOOL EnableWindow(HWND window, BOOL enable)
         return FALSE;
     const bool wasDisabled = (StyleOf(*record) & WS_DISABLED) != 0;
     ChangeStyle(*record, WS_DISABLED, !enable);
+    if (wasDisabled == (enable == FALSE))
+        return wasDisabled ? TRUE : FALSE;
+    // A disabled window takes no input: it gives up the focus, inside it too, and the
+    // capture.
+    if (!enable) {
+        for (HWND focus = GetFocus(); focus != nullptr; focus = GetParent(focus)) {
+            if (focus == window) {
+                SetFocus(nullptr);
+                break;
+            }
+            if ((GetWindowLongA(focus, GWL_STYLE) & WS_CHILD) == 0)
+                break;
+        }
+        if (GetCapture() == window)
+            ReleaseCapture();
+    }
+    SendMessageA(window, WM_ENABLE, enable ? TRUE : FALSE, 0);
     return wasDisabled ? TRUE : FALSE;
 }
 

@@ -7,6 +7,9 @@
 // The source tree, for the inputs in testdata/ (every test program).
 extern const char kQelSourceDir[];
 
+// The scene player of the owner-drawn list (qellisttreescene_tests).
+extern const char kListTreePaint[];
+
 // The second module with resource tables of its own (qelwin_tests).
 extern const char kQelWinTestModulePath[];
 // A program on this layer that serves DDE, or runs without a message loop (qelwin_dde_tests).

@@ -1,0 +1,6 @@
+// DrawnListCtrl: the concrete owner-drawn list.
+#pragma once
+
+#include "drawnlistbase.h"
+
+class DrawnListCtrl : public DrawnListBaseC {};

@@ -1,0 +1,28 @@
+// A scene for the owner-drawn list: a script of what a user and an owner do to one list,
+// played in a shown 1024x768 pop-up, with what the list then shows written out.
+//
+// One command a line, words split at blanks, a text bare or in double quotes (\" and \\
+// inside), `#` to the end of the line a comment, numbers decimal or 0x hexadecimal:
+//
+//     list W H STYLE EXSTYLE     column TEXT FORMAT WIDTH     item TEXT [SUBTEXT...]
+//     image R N                  images normal|small|state CX N
+//     key NAME[+shift][+ctrl]    type TEXT                    wheel DELTA
+//     click X Y [right] [double] [shift] [ctrl]               move X Y
+//     vscroll|hscroll CODE [POS] focus    edit R C             probe X Y
+//
+// The output, tab-separated, texts escaped (\\, \t, \n), client coordinates with right and
+// bottom exclusive: "notify CODE ROW" per WM_NOTIFY the pop-up got, "pixel X Y RRGGBB" per
+// probe; at the end "row R TOP HEIGHT STATE" per painted row, "cell R C LEFT RIGHT TEXT"
+// per cell, "header C TEXT", "tip L T R B TEXT" (screen) when the tip shows, and, both
+// windows gone, "live WINDOWS OBJECTS" that the scene left.
+#pragma once
+
+#include <string>
+
+struct ListSceneResult {
+    std::string output;
+    bool failed = false; // the output ends with "error: line N: REASON"
+};
+
+// Plays the scene; writes the list window with its children to `pngPath` unless NULL.
+ListSceneResult PlayListScene(const std::string &scene, const char *pngPath);

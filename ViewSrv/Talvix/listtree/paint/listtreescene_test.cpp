@@ -1,0 +1,73 @@
+#include "testing/buildpaths.h"
+
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+
+namespace {
+
+struct Played {
+    std::string output;
+    int status = -1;
+};
+
+Played Play(const std::string &scene, const std::string &png)
+{
+    Played run;
+    std::string command = std::string(kListTreePaint) + " " + scene + " " + png;
+    FILE *pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    char buffer[4096];
+    size_t count;
+    while ((count = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, count);
+    int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string Contents(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string Testdata(const std::string &name)
+{
+    return std::string(kQelSourceDir) + "/testdata/listtree/" + name;
+}
+
+// The output was worked out by hand from the scene (watch-like.expected says how).
+TEST(ListTreePaint, TheWatchLikeSceneShowsWhatWasWorkedOut)
+{
+    std::string png = testing::TempDir() + "watch-like.png";
+    Played run = Play(Testdata("watch-like.scene"), png);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, Contents(Testdata("watch-like.out")));
+    EXPECT_EQ(Contents(png).substr(1, 3), "PNG");
+}
+
+TEST(ListTreePaint, ErrorsNameTheLineAndUsageIsStatusTwo)
+{
+    std::string scene = testing::TempDir() + "broken.scene";
+    std::ofstream(scene) << "# a list first\nlist 100 50 1 0\ncolumn Name 0 80\nitem \"open\n";
+    Played run = Play(scene, testing::TempDir() + "broken.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.output, "error: line 4: a quoted text is not closed\n");
+    std::ofstream(scene) << "column Name 0 80\n";
+    run = Play(scene, testing::TempDir() + "broken.png");
+    EXPECT_EQ(run.output, "error: line 1: no list yet\n");
+    std::ofstream(scene) << "list 100 50 1 0\nkey NOSUCHKEY\n";
+    run = Play(scene, testing::TempDir() + "broken.png");
+    EXPECT_EQ(run.output, "error: line 2: no such key: NOSUCHKEY\n");
+    EXPECT_EQ(Play("", "").status, 2);
+}
+
+} // namespace
