@@ -87,7 +87,7 @@ JetValue FromDirect(const VARIANT &value, short type, const char *source)
 {
     if (value.vt == VT_NULL)
         return type == dbBoolean ? JetValue::OfInteger(0) : JetValue(); // Jet's Yes/No is never Null
-    TempVariant converted;
+    // Only a value that needs converting pays for a temporary VARIANT.
     switch (type) {
     case dbLong:
         if (value.vt == VT_UI4)
@@ -104,23 +104,34 @@ JetValue FromDirect(const VARIANT &value, short type, const char *source)
                 ThrowJet(source, JET_NUMERIC_OVERFLOW);
             return JetValue::OfInteger(value.vt == VT_I8 ? value.llVal : static_cast<int64_t>(value.ullVal));
         }
-        ChangeType(&converted, value, VT_I4, source);
-        return JetValue::OfInteger(converted.lVal);
+        {
+            TempVariant converted;
+            ChangeType(&converted, value, VT_I4, source);
+            return JetValue::OfInteger(converted.lVal);
+        }
     case dbText:
         if (value.vt == VT_BSTR)
             return JetValue::OfText(BstrToAnsi(value.bstrVal));
-        ChangeType(&converted, value, VT_BSTR, source);
-        return JetValue::OfText(BstrToAnsi(converted.bstrVal));
+        {
+            TempVariant converted;
+            ChangeType(&converted, value, VT_BSTR, source);
+            return JetValue::OfText(BstrToAnsi(converted.bstrVal));
+        }
     case dbDate:
         if (value.vt == VT_DATE)
             return OfReal(value.date);
         if (value.vt == VT_BSTR)
             ThrowJet(source, JET_CONVERSION); // no date parsing: dates travel as dates
-        ChangeType(&converted, value, VT_R8, source);
-        return OfReal(converted.dblVal);
-    case dbBoolean:
+        {
+            TempVariant converted;
+            ChangeType(&converted, value, VT_R8, source);
+            return OfReal(converted.dblVal);
+        }
+    case dbBoolean: {
+        TempVariant converted;
         ChangeType(&converted, value, VT_BOOL, source);
         return JetValue::OfInteger(converted.boolVal ? -1 : 0);
+    }
     default:
         return AsGiven(value, source);
     }
@@ -250,7 +261,9 @@ JetValue ReadColumn(sqlite3_stmt *statement, int column)
     }
 }
 
-int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
+namespace {
+
+int Bind(sqlite3_stmt *statement, int parameter, const JetValue &value, sqlite3_destructor_type textLife)
 {
     switch (value.kind) {
     case JetValue::Integer:
@@ -259,10 +272,22 @@ int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
         return sqlite3_bind_double(statement, parameter, value.real);
     case JetValue::Text:
         return sqlite3_bind_text(statement, parameter, value.text.data(), static_cast<int>(value.text.size()),
-                                 SQLITE_TRANSIENT);
+                                 textLife);
     default:
         return sqlite3_bind_null(statement, parameter);
     }
+}
+
+} // namespace
+
+int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
+{
+    return Bind(statement, parameter, value, SQLITE_TRANSIENT);
+}
+
+int BindHeldValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
+{
+    return Bind(statement, parameter, value, SQLITE_STATIC);
 }
 
 } // namespace qeldao

@@ -52,6 +52,9 @@ void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char 
 
 JetValue ReadColumn(sqlite3_stmt *statement, int column);
 int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value);
+// As BindValue, but SQLite reads the text where it lies: `value` must stay as it is
+// until the statement has been stepped and reset.
+int BindHeldValue(sqlite3_stmt *statement, int parameter, const JetValue &value);
 
 // Code page 1252 bytes to a BSTR and back.
 BSTR AnsiToBstr(const std::string &text);

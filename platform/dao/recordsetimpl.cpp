@@ -14,12 +14,13 @@ int RecordsetImpl::FindColumn(std::string_view name)
     CheckOpen();
     name = StripBrackets(name);
     const size_t count = m_columns.size();
+    size_t column = m_hint < count ? m_hint : 0;
     for (size_t k = 0; k < count; ++k) {
-        size_t column = (m_hint + k) % count;
         if (SameName(m_columns[column].name, name)) {
             m_hint = column + 1;
             return static_cast<int>(column);
         }
+        column = column + 1 == count ? 0 : column + 1;
     }
     ThrowJet(SRC_RECORDSET, JET_ITEM_NOT_FOUND);
 }

@@ -309,10 +309,11 @@ void TableCursor::Update()
             return "INSERT INTO " + QuoteName(m_table->name) + "(" + m_table->ColumnList() + ") VALUES(" +
                    Placeholders(count) + ")";
         });
-        for (size_t c = 0; c < count; ++c)
-            BindValue(insert, static_cast<int>(c + 1), m_buffer[c]);
         m_db->BeforeChange();
+        // The buffer stays untouched until the insert has been reset.
         ResetOnExit reset{insert};
+        for (size_t c = 0; c < count; ++c)
+            BindHeldValue(insert, static_cast<int>(c + 1), m_buffer[c]);
         int rc = sqlite3_step(insert);
         if (rc != SQLITE_DONE)
             m_db->Fail(rc, SRC_RECORDSET);
@@ -340,13 +341,13 @@ void TableCursor::Update()
         m_update = m_db->Prepare(sql + " WHERE rowid = ?" + std::to_string(count + 1), SRC_RECORDSET);
     }
     sqlite3_stmt *update = m_update.get();
-    for (size_t c = 0; c < count; ++c)
-        if (!m_table->fields[c].IsAuto())
-            BindValue(update, static_cast<int>(c + 1), m_buffer[c]);
-    sqlite3_bind_int64(update, static_cast<int>(count + 1), m_rowId);
     m_db->BeforeChange();
     {
         ResetOnExit reset{update};
+        for (size_t c = 0; c < count; ++c)
+            if (!m_table->fields[c].IsAuto())
+                BindHeldValue(update, static_cast<int>(c + 1), m_buffer[c]);
+        sqlite3_bind_int64(update, static_cast<int>(count + 1), m_rowId);
         int rc = sqlite3_step(update);
         if (rc != SQLITE_DONE)
             m_db->Fail(rc, SRC_RECORDSET);
