@@ -242,21 +242,38 @@ void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char 
 
 JetValue ReadColumn(sqlite3_stmt *statement, int column)
 {
+    JetValue value;
+    ReadColumnInto(statement, column, &value);
+    return value;
+}
+
+void ReadColumnInto(sqlite3_stmt *statement, int column, JetValue *into)
+{
+    // The value ends as a fresh one would; clear() keeps the text's buffer.
+    into->integer = 0;
+    into->real = 0;
+    into->text.clear();
     switch (sqlite3_column_type(statement, column)) {
     case SQLITE_INTEGER:
-        return JetValue::OfInteger(sqlite3_column_int64(statement, column));
+        into->kind = JetValue::Integer;
+        into->integer = sqlite3_column_int64(statement, column);
+        return;
     case SQLITE_FLOAT:
-        return OfReal(sqlite3_column_double(statement, column));
+        into->kind = JetValue::Real;
+        into->real = sqlite3_column_double(statement, column);
+        return;
     case SQLITE_NULL:
-        return JetValue();
+        into->kind = JetValue::Null;
+        return;
     default: {
         // Text, or a blob a damaged or foreign file may hold: its bytes are the text.
         const void *bytes = sqlite3_column_blob(statement, column);
         int length = sqlite3_column_bytes(statement, column);
         if (!bytes && length > 0)
             throw std::bad_alloc();
-        return JetValue::OfText(bytes ? std::string(static_cast<const char *>(bytes), static_cast<size_t>(length))
-                                      : std::string());
+        into->kind = JetValue::Text;
+        into->text.assign(bytes ? static_cast<const char *>(bytes) : "", static_cast<size_t>(length));
+        return;
     }
     }
 }

@@ -51,6 +51,8 @@ JetValue ValueFromVariant(const VARIANT &value, short type, const char *source);
 void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char *source);
 
 JetValue ReadColumn(sqlite3_stmt *statement, int column);
+// As ReadColumn, into a value whose text buffer a row read before may have left for reuse.
+void ReadColumnInto(sqlite3_stmt *statement, int column, JetValue *into);
 int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value);
 // As BindValue, but SQLite reads the text where it lies: `value` must stay as it is
 // until the statement has been stepped and reset.

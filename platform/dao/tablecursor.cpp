@@ -97,10 +97,10 @@ bool TableCursor::Fetch(sqlite3_stmt *statement)
     m_rowId = sqlite3_column_int64(statement, 0);
     m_keys.resize(keyCount);
     for (size_t k = 0; k < keyCount; ++k)
-        m_keys[k] = ReadColumn(statement, static_cast<int>(1 + k));
+        ReadColumnInto(statement, static_cast<int>(1 + k), &m_keys[k]);
     m_row.resize(m_columns.size());
     for (size_t c = 0; c < m_columns.size(); ++c)
-        m_row[c] = ReadColumn(statement, static_cast<int>(1 + keyCount + c));
+        ReadColumnInto(statement, static_cast<int>(1 + keyCount + c), &m_row[c]);
     return true;
 }
 
@@ -279,12 +279,12 @@ void TableCursor::AddNew()
     CheckWritable();
     m_mode = NoEdit;
     m_buffer.resize(m_columns.size());
-    for (size_t c = 0; c < m_columns.size(); ++c) {
-        const FieldSchema &field = m_table->fields[c];
-        // Jet gives the auto number at AddNew, so that the new record shows it at once.
-        m_buffer[c] = field.IsAuto() ? JetValue::OfInteger(m_db->TakeAutoNumber(*m_table, *m_counters, SRC_RECORDSET))
-                                     : field.newValue;
-    }
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        m_buffer[c] = m_table->fields[c].newValue;
+    // Jet gives the auto number at AddNew, so that the new record shows it at once.
+    if (m_table->autoField >= 0)
+        m_buffer[m_table->autoField] =
+            JetValue::OfInteger(m_db->TakeAutoNumber(*m_table, *m_counters, SRC_RECORDSET));
     m_mode = Adding;
 }
 
