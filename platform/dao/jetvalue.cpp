@@ -187,6 +187,30 @@ JetValue ValueFromVariant(const VARIANT &value, short type, const char *source)
     return FromDirect(value, type, source);
 }
 
+bool StorePlainValue(const VARIANT &value, short type, JetValue *into)
+{
+    if (type == dbLong && value.vt == VT_I4) {
+        into->kind = JetValue::Integer;
+        into->integer = value.lVal;
+        into->real = 0;
+        into->text.clear();
+        return true;
+    }
+    if (type == dbText && value.vt == VT_BSTR) {
+        UINT length = SysStringLen(value.bstrVal);
+        into->kind = JetValue::Text;
+        into->integer = 0;
+        into->real = 0;
+        // As in BstrToAnsi: what a surrogate pair leaves unwritten stays NUL.
+        into->text.assign(length, '\0');
+        if (length)
+            WideCharToMultiByte(CP_ACP, 0, value.bstrVal, static_cast<int>(length), into->text.data(),
+                                static_cast<int>(length), nullptr, nullptr);
+        return true;
+    }
+    return false;
+}
+
 void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char *source)
 {
     if (value.kind == JetValue::Null) {

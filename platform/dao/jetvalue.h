@@ -46,6 +46,9 @@ using JetRow = std::vector<JetValue>;
 // it comes. A value that does not convert raises 3421 (3349 for a number out of range)
 // from `source`.
 JetValue ValueFromVariant(const VARIANT &value, short type, const char *source);
+// ValueFromVariant for the two plain cases of a row (a Long given as VT_I4, a Text as
+// VT_BSTR), written into `into` so that its text buffer is kept; false for any other.
+bool StorePlainValue(const VARIANT &value, short type, JetValue *into);
 // `out` must be empty (VT_EMPTY); a stored value that the type cannot show (as in a
 // damaged file) raises 3421 or 3349.
 void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char *source);

@@ -40,7 +40,8 @@ void RecordsetImpl::SetValue(int column, const VARIANT &value)
     const ColumnInfo &info = m_columns[column];
     if ((info.attributes & dbAutoIncrField) || !IsUpdatable(column))
         ThrowJet(SRC_FIELD, JET_NOT_UPDATABLE, info.name);
-    m_buffer[column] = ValueFromVariant(value, info.type, SRC_FIELD);
+    if (!StorePlainValue(value, info.type, &m_buffer[column]))
+        m_buffer[column] = ValueFromVariant(value, info.type, SRC_FIELD);
 }
 
 bool RecordsetImpl::IsUpdatable(int) const
