@@ -87,7 +87,7 @@ JetValue FromDirect(const VARIANT &value, short type, const char *source)
 {
     if (value.vt == VT_NULL)
         return type == dbBoolean ? JetValue::OfInteger(0) : JetValue(); // Jet's Yes/No is never Null
-    TempVariant converted;
+    // Only a value that needs converting pays for a temporary VARIANT.
     switch (type) {
     case dbLong:
         if (value.vt == VT_UI4)
@@ -104,23 +104,34 @@ JetValue FromDirect(const VARIANT &value, short type, const char *source)
                 ThrowJet(source, JET_NUMERIC_OVERFLOW);
             return JetValue::OfInteger(value.vt == VT_I8 ? value.llVal : static_cast<int64_t>(value.ullVal));
         }
-        ChangeType(&converted, value, VT_I4, source);
-        return JetValue::OfInteger(converted.lVal);
+        {
+            TempVariant converted;
+            ChangeType(&converted, value, VT_I4, source);
+            return JetValue::OfInteger(converted.lVal);
+        }
     case dbText:
         if (value.vt == VT_BSTR)
             return JetValue::OfText(BstrToAnsi(value.bstrVal));
-        ChangeType(&converted, value, VT_BSTR, source);
-        return JetValue::OfText(BstrToAnsi(converted.bstrVal));
+        {
+            TempVariant converted;
+            ChangeType(&converted, value, VT_BSTR, source);
+            return JetValue::OfText(BstrToAnsi(converted.bstrVal));
+        }
     case dbDate:
         if (value.vt == VT_DATE)
             return OfReal(value.date);
         if (value.vt == VT_BSTR)
             ThrowJet(source, JET_CONVERSION); // no date parsing: dates travel as dates
-        ChangeType(&converted, value, VT_R8, source);
-        return OfReal(converted.dblVal);
-    case dbBoolean:
+        {
+            TempVariant converted;
+            ChangeType(&converted, value, VT_R8, source);
+            return OfReal(converted.dblVal);
+        }
+    case dbBoolean: {
+        TempVariant converted;
         ChangeType(&converted, value, VT_BOOL, source);
         return JetValue::OfInteger(converted.boolVal ? -1 : 0);
+    }
     default:
         return AsGiven(value, source);
     }
@@ -174,6 +185,30 @@ JetValue ValueFromVariant(const VARIANT &value, short type, const char *source)
         return FromDirect(direct, type, source);
     }
     return FromDirect(value, type, source);
+}
+
+bool StorePlainValue(const VARIANT &value, short type, JetValue *into)
+{
+    if (type == dbLong && value.vt == VT_I4) {
+        into->kind = JetValue::Integer;
+        into->integer = value.lVal;
+        into->real = 0;
+        into->text.clear();
+        return true;
+    }
+    if (type == dbText && value.vt == VT_BSTR) {
+        UINT length = SysStringLen(value.bstrVal);
+        into->kind = JetValue::Text;
+        into->integer = 0;
+        into->real = 0;
+        // As in BstrToAnsi: what a surrogate pair leaves unwritten stays NUL.
+        into->text.assign(length, '\0');
+        if (length)
+            WideCharToMultiByte(CP_ACP, 0, value.bstrVal, static_cast<int>(length), into->text.data(),
+                                static_cast<int>(length), nullptr, nullptr);
+        return true;
+    }
+    return false;
 }
 
 void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char *source)
@@ -231,26 +266,45 @@ void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char 
 
 JetValue ReadColumn(sqlite3_stmt *statement, int column)
 {
+    JetValue value;
+    ReadColumnInto(statement, column, &value);
+    return value;
+}
+
+void ReadColumnInto(sqlite3_stmt *statement, int column, JetValue *into)
+{
+    // The value ends as a fresh one would; clear() keeps the text's buffer.
+    into->integer = 0;
+    into->real = 0;
+    into->text.clear();
     switch (sqlite3_column_type(statement, column)) {
     case SQLITE_INTEGER:
-        return JetValue::OfInteger(sqlite3_column_int64(statement, column));
+        into->kind = JetValue::Integer;
+        into->integer = sqlite3_column_int64(statement, column);
+        return;
     case SQLITE_FLOAT:
-        return OfReal(sqlite3_column_double(statement, column));
+        into->kind = JetValue::Real;
+        into->real = sqlite3_column_double(statement, column);
+        return;
     case SQLITE_NULL:
-        return JetValue();
+        into->kind = JetValue::Null;
+        return;
     default: {
         // Text, or a blob a damaged or foreign file may hold: its bytes are the text.
         const void *bytes = sqlite3_column_blob(statement, column);
         int length = sqlite3_column_bytes(statement, column);
         if (!bytes && length > 0)
             throw std::bad_alloc();
-        return JetValue::OfText(bytes ? std::string(static_cast<const char *>(bytes), static_cast<size_t>(length))
-                                      : std::string());
+        into->kind = JetValue::Text;
+        into->text.assign(bytes ? static_cast<const char *>(bytes) : "", static_cast<size_t>(length));
+        return;
     }
     }
 }
 
-int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
+namespace {
+
+int Bind(sqlite3_stmt *statement, int parameter, const JetValue &value, sqlite3_destructor_type textLife)
 {
     switch (value.kind) {
     case JetValue::Integer:
@@ -259,10 +313,22 @@ int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
         return sqlite3_bind_double(statement, parameter, value.real);
     case JetValue::Text:
         return sqlite3_bind_text(statement, parameter, value.text.data(), static_cast<int>(value.text.size()),
-                                 SQLITE_TRANSIENT);
+                                 textLife);
     default:
         return sqlite3_bind_null(statement, parameter);
     }
+}
+
+} // namespace
+
+int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
+{
+    return Bind(statement, parameter, value, SQLITE_TRANSIENT);
+}
+
+int BindHeldValue(sqlite3_stmt *statement, int parameter, const JetValue &value)
+{
+    return Bind(statement, parameter, value, SQLITE_STATIC);
 }
 
 } // namespace qeldao

@@ -46,12 +46,20 @@ using JetRow = std::vector<JetValue>;
 // it comes. A value that does not convert raises 3421 (3349 for a number out of range)
 // from `source`.
 JetValue ValueFromVariant(const VARIANT &value, short type, const char *source);
+// ValueFromVariant for the two plain cases of a row (a Long given as VT_I4, a Text as
+// VT_BSTR), written into `into` so that its text buffer is kept; false for any other.
+bool StorePlainValue(const VARIANT &value, short type, JetValue *into);
 // `out` must be empty (VT_EMPTY); a stored value that the type cannot show (as in a
 // damaged file) raises 3421 or 3349.
 void ValueToVariant(const JetValue &value, short type, VARIANT *out, const char *source);
 
 JetValue ReadColumn(sqlite3_stmt *statement, int column);
+// As ReadColumn, into a value whose text buffer a row read before may have left for reuse.
+void ReadColumnInto(sqlite3_stmt *statement, int column, JetValue *into);
 int BindValue(sqlite3_stmt *statement, int parameter, const JetValue &value);
+// As BindValue, but SQLite reads the text where it lies: `value` must stay as it is
+// until the statement has been stepped and reset.
+int BindHeldValue(sqlite3_stmt *statement, int parameter, const JetValue &value);
 
 // Code page 1252 bytes to a BSTR and back.
 BSTR AnsiToBstr(const std::string &text);

@@ -14,12 +14,13 @@ int RecordsetImpl::FindColumn(std::string_view name)
     CheckOpen();
     name = StripBrackets(name);
     const size_t count = m_columns.size();
+    size_t column = m_hint < count ? m_hint : 0;
     for (size_t k = 0; k < count; ++k) {
-        size_t column = (m_hint + k) % count;
         if (SameName(m_columns[column].name, name)) {
             m_hint = column + 1;
             return static_cast<int>(column);
         }
+        column = column + 1 == count ? 0 : column + 1;
     }
     ThrowJet(SRC_RECORDSET, JET_ITEM_NOT_FOUND);
 }
@@ -39,7 +40,8 @@ void RecordsetImpl::SetValue(int column, const VARIANT &value)
     const ColumnInfo &info = m_columns[column];
     if ((info.attributes & dbAutoIncrField) || !IsUpdatable(column))
         ThrowJet(SRC_FIELD, JET_NOT_UPDATABLE, info.name);
-    m_buffer[column] = ValueFromVariant(value, info.type, SRC_FIELD);
+    if (!StorePlainValue(value, info.type, &m_buffer[column]))
+        m_buffer[column] = ValueFromVariant(value, info.type, SRC_FIELD);
 }
 
 bool RecordsetImpl::IsUpdatable(int) const

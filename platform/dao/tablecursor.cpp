@@ -97,10 +97,10 @@ bool TableCursor::Fetch(sqlite3_stmt *statement)
     m_rowId = sqlite3_column_int64(statement, 0);
     m_keys.resize(keyCount);
     for (size_t k = 0; k < keyCount; ++k)
-        m_keys[k] = ReadColumn(statement, static_cast<int>(1 + k));
+        ReadColumnInto(statement, static_cast<int>(1 + k), &m_keys[k]);
     m_row.resize(m_columns.size());
     for (size_t c = 0; c < m_columns.size(); ++c)
-        m_row[c] = ReadColumn(statement, static_cast<int>(1 + keyCount + c));
+        ReadColumnInto(statement, static_cast<int>(1 + keyCount + c), &m_row[c]);
     return true;
 }
 
@@ -279,12 +279,12 @@ void TableCursor::AddNew()
     CheckWritable();
     m_mode = NoEdit;
     m_buffer.resize(m_columns.size());
-    for (size_t c = 0; c < m_columns.size(); ++c) {
-        const FieldSchema &field = m_table->fields[c];
-        // Jet gives the auto number at AddNew, so that the new record shows it at once.
-        m_buffer[c] = field.IsAuto() ? JetValue::OfInteger(m_db->TakeAutoNumber(*m_table, *m_counters, SRC_RECORDSET))
-                                     : field.newValue;
-    }
+    for (size_t c = 0; c < m_columns.size(); ++c)
+        m_buffer[c] = m_table->fields[c].newValue;
+    // Jet gives the auto number at AddNew, so that the new record shows it at once.
+    if (m_table->autoField >= 0)
+        m_buffer[m_table->autoField] =
+            JetValue::OfInteger(m_db->TakeAutoNumber(*m_table, *m_counters, SRC_RECORDSET));
     m_mode = Adding;
 }
 
@@ -309,10 +309,11 @@ void TableCursor::Update()
             return "INSERT INTO " + QuoteName(m_table->name) + "(" + m_table->ColumnList() + ") VALUES(" +
                    Placeholders(count) + ")";
         });
-        for (size_t c = 0; c < count; ++c)
-            BindValue(insert, static_cast<int>(c + 1), m_buffer[c]);
         m_db->BeforeChange();
+        // The buffer stays untouched until the insert has been reset.
         ResetOnExit reset{insert};
+        for (size_t c = 0; c < count; ++c)
+            BindHeldValue(insert, static_cast<int>(c + 1), m_buffer[c]);
         int rc = sqlite3_step(insert);
         if (rc != SQLITE_DONE)
             m_db->Fail(rc, SRC_RECORDSET);
@@ -340,13 +341,13 @@ void TableCursor::Update()
         m_update = m_db->Prepare(sql + " WHERE rowid = ?" + std::to_string(count + 1), SRC_RECORDSET);
     }
     sqlite3_stmt *update = m_update.get();
-    for (size_t c = 0; c < count; ++c)
-        if (!m_table->fields[c].IsAuto())
-            BindValue(update, static_cast<int>(c + 1), m_buffer[c]);
-    sqlite3_bind_int64(update, static_cast<int>(count + 1), m_rowId);
     m_db->BeforeChange();
     {
         ResetOnExit reset{update};
+        for (size_t c = 0; c < count; ++c)
+            if (!m_table->fields[c].IsAuto())
+                BindHeldValue(update, static_cast<int>(c + 1), m_buffer[c]);
+        sqlite3_bind_int64(update, static_cast<int>(count + 1), m_rowId);
         int rc = sqlite3_step(update);
         if (rc != SQLITE_DONE)
             m_db->Fail(rc, SRC_RECORDSET);

@@ -251,6 +251,27 @@ TEST_F(TableCursorTest, EditUpdateAndCancelUpdate)
     EXPECT_EQ(TextOf(other.GetField("Name")), "new");
 }
 
+// Rows and edits reuse their text buffers: a shorter text after a longer one must not
+// keep any of the longer one, in the edit buffer nor in the record read.
+TEST_F(TableCursorTest, EachRecordShowsOnlyItsOwnText)
+{
+    const std::string longName(40, 'L');
+    Add(1, 1, 1, longName.c_str());
+    m_rs.AddNew();
+    Set(m_rs, "K1", 2L);
+    Set(m_rs, "K2", 1L);
+    Set(m_rs, "K3", 1L);
+    Set(m_rs, "Name", longName.c_str());
+    Set(m_rs, "Name", "ab");
+    m_rs.Update();
+    Add(3, 1, 1, "");
+    m_rs.SetIndex("Keys");
+    std::vector<std::string> names;
+    for (m_rs.MoveFirst(); !m_rs.IsEOF(); m_rs.MoveNext())
+        names.push_back(TextOf(m_rs.GetField("Name")));
+    EXPECT_EQ(names, (std::vector<std::string>{longName, "ab", ""}));
+}
+
 TEST_F(TableCursorTest, RecordCountIsExact)
 {
     EXPECT_EQ(m_rs.GetRecordCount(), 0);
