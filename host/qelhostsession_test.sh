@@ -937,7 +937,9 @@ ReadsTheLoadedProgramThroughThePositionDialog)
   # position dialog finds a global, after it reads the program's flash through a keyword
   # type of the target's word (the program has a _Bool). A load that fails tells its error
   # to the host. The program is moved where no machine has its sources, and the stop's
-  # source is cancelled, so the IP shows as code on every machine.
+  # source is cancelled, so the IP shows as code on every machine. The stop asks for its
+  # source once the symbol server has answered, so the session lets that dialog come before
+  # it opens its own.
   cp "$(dirname "$0")/../testdata/elf/keywords.elf" "$dir/a.elf" || exit 1
   at=$(grep -abo /work/main/testdata/elf "$dir/a.elf" | cut -d: -f1)
   printf /nowhere/qelvane/testsx | dd of="$dir/a.elf" bs=1 seek="$at" conv=notrunc 2> /dev/null
@@ -953,6 +955,7 @@ out 0 bool:1
 pos ok 0x000000E4
 > answer file cancel
 > target stop 0x64
+> pump 1000
 > answer 226 text:247=\"*(unsigned *)&rom_word\" ok
 > dialog pos
 pos ok 0xCAFEF00D
@@ -966,6 +969,7 @@ answer 226 text:247=&rom_word ok
 dialog pos
 answer file cancel
 target stop 0x64
+pump 1000
 answer 226 text:247=\"*(unsigned *)&rom_word\" ok
 dialog pos
 end"
