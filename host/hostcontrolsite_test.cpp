@@ -157,7 +157,8 @@ TEST_F(HostControlViews, TheControlLivesInAHostWindowFromItsInitToItsClose)
     CComPtr<IOleInPlaceFrame> inPlaceFrame;
     CComPtr<IOleInPlaceUIWindow> document;
     RECT position{}, clip{};
-    OLEINPLACEFRAMEINFO info = {sizeof info};
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
     ASSERT_EQ(inPlaceSite->GetWindowContext(&inPlaceFrame, &document, &position, &clip, &info), S_OK);
     EXPECT_EQ(position.right, 120);
     CComQIPtr<IOleCommandTarget> target(inPlaceFrame);

@@ -144,7 +144,9 @@ TEST_F(Input, EveryScrollCodeMovesTheTopRowWithinTheRows)
     EXPECT_TRUE(QelScrollBarThumb(bar, 50, TRUE));
     EXPECT_EQ(list.GetTopIndex(), 34);
     QelPaintPending();
-    SCROLLINFO info{sizeof info, SIF_ALL};
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
     GetScrollInfo(bar, SB_CTL, &info);
     EXPECT_EQ(info.nPos, 34);
     EXPECT_EQ(info.nPage, 6u);

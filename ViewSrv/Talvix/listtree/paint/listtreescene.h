@@ -1,8 +1,9 @@
 // A scene for the owner-drawn list: a script of what a user and an owner do to one list,
 // played in a shown 1024x768 pop-up, with what the list then shows written out.
 //
-// One command a line, words split at blanks, a text bare or in double quotes (\" and \\
-// inside), `#` to the end of the line a comment, numbers decimal or 0x hexadecimal:
+// One command a line, words split at blanks, a text bare or in double quotes (a backslash escapes
+// a quote or a backslash inside), `#` to the end of the line a comment, numbers decimal or 0x
+// hexadecimal:
 //
 //     list W H STYLE EXSTYLE     column TEXT FORMAT WIDTH     item TEXT [SUBTEXT...]
 //     image R N                  images normal|small|state CX N
