@@ -102,18 +102,21 @@ Routine SendEveryLine(const std::string &program, const std::vector<std::pair<st
                 return 1;
             }
         }
-        // The answers come through the client's window; a minute without one ends the wait.
+        // The answers come through the client's window, so the wait blocks for the next
+        // message rather than polling, which would add a sleep to every answer; a thread
+        // timer wakes it to see that a minute without an answer ends the wait.
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, nullptr);
         auto progress = std::chrono::steady_clock::now();
         while (host->Commands()->Count() - before < lines.size() && SecondsSince(progress) < 60) {
             const size_t count = host->Commands()->Count();
             MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&message);
+            if (GetMessageA(&message, nullptr, 0, 0) <= 0)
+                break;
+            DispatchMessageA(&message);
             if (host->Commands()->Count() != count)
                 progress = std::chrono::steady_clock::now();
-            else
-                Sleep(1);
         }
+        KillTimer(nullptr, timer);
         routine.seconds = SecondsSince(start);
         routine.sent = host->Commands()->Count() - before;
         link.Disconnect();
