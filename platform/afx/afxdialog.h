@@ -23,6 +23,7 @@ public:
     // The dialog's result (EndDialog's), -1 when it could not be made.
     virtual INT_PTR DoModal();
     // Makes the dialog modeless; FALSE when it could not be made.
+    using CWnd::Create;
     BOOL Create(UINT nIDTemplate, CWnd *pParentWnd = nullptr);
     BOOL Create(LPCTSTR lpszTemplateName, CWnd *pParentWnd = nullptr);
     void EndDialog(int nResult);

@@ -102,7 +102,7 @@ void DrawnListBaseC::UpdateVertScroll(int count)
     }
     CRect after;
     GetListClientRect(&after);
-    if (after != before && AutoSizeColumns())
+    if (!after.EqualRect(&before) && AutoSizeColumns())
         Invalidate(FALSE);
 }
 
