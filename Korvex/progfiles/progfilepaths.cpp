@@ -104,20 +104,25 @@ BOOL CreateDirectoryPath(CString path)
     if (isDirectory(path))
         return TRUE;
     // Every level from the whole path up, each cut at a separator; the first that can be
-    // made has an existing parent, and the deeper ones follow from it.
+    // made has an existing parent, and the deeper ones follow from it. Another loader may
+    // make a level between the test and the attempt: a level that stands is as good as made.
     std::vector<int> cuts{path.GetLength()};
     for (int i = path.GetLength() - 1; i > 0; --i) {
         if (path[i] == '/' && path[i - 1] != '/')
             cuts.push_back(i);
     }
+    auto makeLevel = [&](size_t cut) {
+        CString level = path.Left(cuts[cut]);
+        return CreateDirectory(level, nullptr) || isDirectory(level);
+    };
     size_t made = 0;
-    while (made < cuts.size() && !CreateDirectory(path.Left(cuts[made]), nullptr))
+    while (made < cuts.size() && !makeLevel(made))
         ++made;
     if (made == cuts.size())
         return FALSE;
     while (made > 0) {
         --made;
-        if (!CreateDirectory(path.Left(cuts[made]), nullptr))
+        if (!makeLevel(made))
             return FALSE;
     }
     return isDirectory(path) ? TRUE : FALSE;

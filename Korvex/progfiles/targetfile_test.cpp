@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -452,6 +453,21 @@ TEST_F(TargetFileTest, CreateDirectoryPathMakesEveryMissingLevel)
     EXPECT_TRUE(CreateDirectoryPath(deep.c_str())) << "an existing directory";
     EXPECT_FALSE(CreateDirectoryPath(""));
     EXPECT_FALSE(CreateDirectoryPath((Write("file", "") + "/sub").c_str())) << "below a file";
+}
+
+TEST_F(TargetFileTest, LoadersMakingSiblingFoldersAtOnceAllSucceed)
+{
+    // Programs loaded at once into one new database folder each make its missing parents.
+    for (int round = 0; round < 20; ++round) {
+        std::string parent = m_folder + "/round" + std::to_string(round) + "/shared";
+        std::vector<std::future<BOOL>> made;
+        for (int i = 0; i < 8; ++i) {
+            std::string folder = parent + "/program" + std::to_string(i);
+            made.push_back(std::async(std::launch::async, [folder] { return CreateDirectoryPath(folder.c_str()); }));
+        }
+        for (auto &each : made)
+            ASSERT_TRUE(each.get()) << "round " << round;
+    }
 }
 
 TEST(HostMainWindow, FindsTheDesktopOfThisProcessByItsTitle)
