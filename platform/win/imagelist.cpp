@@ -31,6 +31,8 @@ struct ImageList {
     int count;
     UINT flags;
     COLORREF background = CLR_NONE;
+    // The image of each overlay 1 to 15, -1 for none.
+    int overlays[15] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     std::vector<uint32_t> pixels;
     std::vector<uint8_t> transparent;
 
@@ -160,6 +162,30 @@ int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask)
     return AddImages(list, image, nullptr, qelwin::PixelOf(mask), OfMaskColor);
 }
 
+namespace {
+
+// Image `index` at device point `at`; transparent pixels keep what is under them when
+// `keepUnder`, else take the background.
+void DrawImage(const ImageList &list, int index, qelwin::DeviceContext &target, qelwin::DeviceContext::Point at,
+               bool keepUnder)
+{
+    uint32_t backgroundPixel = qelwin::PixelOf(list.background);
+    RECT area = qelwin::Clamp(at.x, at.y, at.x + list.cx, at.y + list.cy, target.Bounds());
+    size_t first = static_cast<size_t>(index) * list.ImageSize();
+    for (LONG row = area.top; row < area.bottom; ++row) {
+        size_t from = first + static_cast<size_t>(row - at.y) * list.cx + static_cast<size_t>(area.left - at.x);
+        uint32_t *out = &qelwin::PixelAt(target, area.left, row);
+        for (LONG i = 0; i < area.right - area.left; ++i, ++from) {
+            if (list.transparent[from] == 0)
+                out[i] = list.pixels[from];
+            else if (!keepUnder)
+                out[i] = backgroundPixel;
+        }
+    }
+}
+
+} // namespace
+
 BOOL ImageList_Draw(HIMAGELIST handle, int index, HDC dc, int x, int y, UINT style)
 {
     std::shared_ptr<qelwin::DeviceContext> target = qelwin::LookUpDC(dc);
@@ -174,20 +200,27 @@ BOOL ImageList_Draw(HIMAGELIST handle, int index, HDC dc, int x, int y, UINT sty
         return TRUE;
     bool keepUnder = (style & ILD_TRANSPARENT) != 0 || list->background == CLR_NONE ||
                      list->background == CLR_DEFAULT;
-    uint32_t backgroundPixel = qelwin::PixelOf(list->background);
     qelwin::DeviceContext::Point at = target->ToDevice(x, y);
-    RECT area = qelwin::Clamp(at.x, at.y, at.x + list->cx, at.y + list->cy, target->Bounds());
-    size_t first = static_cast<size_t>(index) * list->ImageSize();
-    for (LONG row = area.top; row < area.bottom; ++row) {
-        size_t from = first + static_cast<size_t>(row - at.y) * list->cx + static_cast<size_t>(area.left - at.x);
-        uint32_t *out = &qelwin::PixelAt(*target, area.left, row);
-        for (LONG i = 0; i < area.right - area.left; ++i, ++from) {
-            if (list->transparent[from] == 0)
-                out[i] = list->pixels[from];
-            else if (!keepUnder)
-                out[i] = backgroundPixel;
-        }
+    DrawImage(*list, index, *target, at, keepUnder);
+    UINT overlay = (style & ILD_OVERLAYMASK) >> 8;
+    if (overlay >= 1 && overlay <= 15) {
+        int image = list->overlays[overlay - 1];
+        if (image >= 0 && image < list->count)
+            DrawImage(*list, image, *target, at, true);
     }
+    return TRUE;
+}
+
+BOOL ImageList_SetOverlayImage(HIMAGELIST handle, int image, int overlay)
+{
+    LiveLists &live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    ImageList *list = Find(live, handle);
+    if (list == nullptr || image < 0 || image >= list->count || overlay < 1 || overlay > 15) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    list->overlays[overlay - 1] = image;
     return TRUE;
 }
 
@@ -241,6 +274,46 @@ HIMAGELIST ImageList_Duplicate(HIMAGELIST handle)
         }
     }
     return Insert(copy);
+}
+
+HIMAGELIST ImageList_Merge(HIMAGELIST first, int firstIndex, HIMAGELIST second, int secondIndex, int dx, int dy)
+{
+    ImageList *merged = nullptr;
+    {
+        LiveLists &live = Live();
+        std::lock_guard<std::mutex> hold(live.lock);
+        ImageList *a = Find(live, first), *b = Find(live, second);
+        if (a == nullptr || b == nullptr || firstIndex < 0 || firstIndex >= a->count || secondIndex < 0 ||
+            secondIndex >= b->count || dx < 0 || dy < 0 || dx > kLargestSide - b->cx || dy > kLargestSide - b->cy) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        int cx = std::max(a->cx, dx + b->cx), cy = std::max(a->cy, dy + b->cy);
+        try {
+            merged = new ImageList(cx, cy, 1, ILC_MASK);
+            merged->pixels.assign(merged->ImageSize(), 0);
+            merged->transparent.assign(merged->ImageSize(), 1);
+        } catch (const std::bad_alloc &) {
+            delete merged;
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        auto lay = [&](const ImageList &from, int index, int left, int top) {
+            size_t start = static_cast<size_t>(index) * from.ImageSize();
+            for (int y = 0; y < from.cy; ++y)
+                for (int x = 0; x < from.cx; ++x) {
+                    size_t at = start + static_cast<size_t>(y) * from.cx + x;
+                    size_t to = static_cast<size_t>(top + y) * cx + static_cast<size_t>(left + x);
+                    if (from.transparent[at] == 0) {
+                        merged->pixels[to] = from.pixels[at];
+                        merged->transparent[to] = 0;
+                    }
+                }
+        };
+        lay(*a, firstIndex, 0, 0);
+        lay(*b, secondIndex, dx, dy);
+    }
+    return Insert(merged);
 }
 
 HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, COLORREF, UINT type, UINT)
