@@ -469,6 +469,9 @@ void DrawnTreeBaseC::DrawCell(DrawnListPaintContext *context)
         // The bold font may be made again for the next row: this one lets it go.
         dc->SelectObject(before);
     }
-    if (row == GetFocusItem() && IsFocused() && !editing)
-        dc->DrawFocusRect(&label);
+    // One pixel out, so that the dots never cross the first letter.
+    if (row == GetFocusItem() && IsFocused() && !editing) {
+        CRect focus(label.left - 1, label.top, label.right + 1, label.bottom);
+        dc->DrawFocusRect(&focus);
+    }
 }
