@@ -13,6 +13,7 @@
 namespace {
 
 const char kHangingIndent[] = "\\{HI}";
+const int kTextInset = 1;
 
 CPen *g_textPen = nullptr;
 CPen *g_shadowPen = nullptr;
@@ -148,7 +149,9 @@ LPCSTR DrawnTreeBaseC::NodeText(_Node *)
 void DrawnTreeBaseC::CalcTextRect(CDC *dc, _Node *node, LPCSTR text, CRect *rect)
 {
     const UINT kFormat = DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS;
-    int left = rect->left, right = std::max(rect->right, rect->left + 1);
+    // The text stands one pixel inside the label on either side, clear of the focus
+    // rectangle drawn around it.
+    int left = rect->left + kTextInset, right = std::max(rect->right - kTextInset, left + 1);
     if (IsMultiLine()) {
         const char *marker = std::strstr(text, kHangingIndent);
         if (marker == nullptr) {
@@ -158,7 +161,7 @@ void DrawnTreeBaseC::CalcTextRect(CDC *dc, _Node *node, LPCSTR text, CRect *rect
             if (*text != '\0')
                 dc->DrawText(text, static_cast<int>(std::strlen(text)), &measure, kFormat | DT_WORDBREAK);
             rect->bottom = measure.bottom;
-            rect->right = measure.right;
+            rect->right = measure.right + kTextInset;
         } else {
             CString head(text, static_cast<int>(marker - text) + 1);
             CString tail(marker + sizeof kHangingIndent - 1);
@@ -175,7 +178,7 @@ void DrawnTreeBaseC::CalcTextRect(CDC *dc, _Node *node, LPCSTR text, CRect *rect
             else
                 measure.bottom = measure.top + dc->GetTextExtent("X", 1).cy;
             rect->bottom = measure.bottom;
-            rect->right = std::max(static_cast<int>(measure.right), left + headWidth);
+            rect->right = std::max(static_cast<int>(measure.right), left + headWidth) + kTextInset;
         }
         rect->bottom += 2;
         return;
@@ -188,7 +191,7 @@ void DrawnTreeBaseC::CalcTextRect(CDC *dc, _Node *node, LPCSTR text, CRect *rect
         measure.bottom = measure.top + dc->GetTextExtent("X", 1).cy;
     int width = std::max(static_cast<int>(measure.Width()),
                          static_cast<int>(dc->GetTabbedTextExtent(text, length, 0, nullptr).cx));
-    rect->right = left + width;
+    rect->right = left + width + kTextInset;
     rect->bottom = measure.bottom + 2;
 }
 
@@ -449,6 +452,7 @@ void DrawnTreeBaseC::DrawCell(DrawnListPaintContext *context)
         dc->FillSolidRect(&label, context->fill);
         CRect text = label;
         text.OffsetRect(0, 1);
+        text.DeflateRect(kTextInset, 0);
         LPCSTR value = context->item.pszText;
         const UINT kFormat = DT_NOPREFIX | DT_EXPANDTABS;
         if (!IsMultiLine()) {
@@ -469,9 +473,6 @@ void DrawnTreeBaseC::DrawCell(DrawnListPaintContext *context)
         // The bold font may be made again for the next row: this one lets it go.
         dc->SelectObject(before);
     }
-    // One pixel out, so that the dots never cross the first letter.
-    if (row == GetFocusItem() && IsFocused() && !editing) {
-        CRect focus(label.left - 1, label.top, label.right + 1, label.bottom);
-        dc->DrawFocusRect(&focus);
-    }
+    if (row == GetFocusItem() && IsFocused() && !editing)
+        dc->DrawFocusRect(&label);
 }

@@ -171,27 +171,29 @@ TEST_F(TreePainting, BoldDisabledFocusAndTheSingleLineEllipsis)
     ASSERT_NE(context.font, nullptr);
     context.font->GetLogFont(&face);
     EXPECT_EQ(face.lfWeight, 700);
-    // The focus rectangle one pixel around the selected label, which is in the highlight
-    // colours.
+    // The focus rectangle, dotted, around the selected label (6-32: the text one pixel
+    // inside), which is in the highlight colours.
     tree.SetFocus();
     tree.Select(plain, TVGN_CARET);
     {
         ListShot shot(tree);
-        EXPECT_EQ(shot.At(5, 0), Inverted(Sys(COLOR_WINDOW)));
-        EXPECT_EQ(shot.At(6, 0), Sys(COLOR_HIGHLIGHT));
-        EXPECT_EQ(shot.At(7, 0), Inverted(Sys(COLOR_HIGHLIGHT)));
-        EXPECT_EQ(shot.At(6, 1), Sys(COLOR_HIGHLIGHT));
+        EXPECT_EQ(shot.At(5, 0), Sys(COLOR_WINDOW));
+        EXPECT_EQ(shot.At(6, 0), Inverted(Sys(COLOR_HIGHLIGHT)));
+        EXPECT_EQ(shot.At(7, 0), Sys(COLOR_HIGHLIGHT));
+        EXPECT_EQ(shot.At(31, 13), Inverted(Sys(COLOR_HIGHLIGHT)));
+        EXPECT_EQ(shot.At(31, 14), Sys(COLOR_HIGHLIGHT));
+        EXPECT_EQ(shot.At(32, 0), Sys(COLOR_WINDOW));
         EXPECT_EQ(shot.Read({0, 0, 198, 16}, Sys(COLOR_HIGHLIGHTTEXT)), "Name");
     }
-    // A narrow first column cuts a long single-line label with an ellipsis: from 6 to
-    // 60 - 5, 8 cells of 6 pixels.
+    // A narrow first column cuts a long single-line label with an ellipsis: the label
+    // from 6 to 60 - 5, its text one pixel inside, 7 cells of 6 pixels.
     tree.SetColumnWidth(0, 60);
     tree.AddColumn("Value", LVCFMT_LEFT, 100, 1);
     tree.SetItemText(plain, "abcdefghijklmnop");
     parent_.SetFocus();
     {
         ListShot shot(tree);
-        EXPECT_EQ(shot.Read({0, 0, 60, 16}, text), "abcde...");
+        EXPECT_EQ(shot.Read({0, 0, 60, 16}, text), "abcd...");
     }
 }
 
@@ -204,10 +206,11 @@ TEST_F(TreePainting, AHangingIndentLabelWrapsItsValueRightOfTheName)
     EXPECT_EQ(tree.GetTreeExStyle() & DTS_EX_MULTILINELABELS, static_cast<DWORD>(DTS_EX_MULTILINELABELS));
     tree.InsertItem("n = \\{HI}one two three four");
     ListShot shot(tree);
-    // The name's 4 cells from 6 to 30; the value from 30 to 108 - 5 holds 12 cells.
+    // The label from 6 to 108 - 5, its text one pixel inside: the name's 4 cells from 7 to
+    // 31, the value from 31 to 102, 11 cells.
     EXPECT_EQ(shot.Read({0, 0, 108, 60}, Sys(COLOR_WINDOWTEXT)), "n = one two\nthree four");
-    EXPECT_EQ(shot.Read({30, 14, 108, 28}, Sys(COLOR_WINDOWTEXT)), "three four");
-    EXPECT_EQ(shot.Read({0, 14, 30, 28}, Sys(COLOR_WINDOWTEXT)), "");
+    EXPECT_EQ(shot.Read({31, 14, 108, 28}, Sys(COLOR_WINDOWTEXT)), "three four");
+    EXPECT_EQ(shot.Read({0, 14, 31, 28}, Sys(COLOR_WINDOWTEXT)), "");
 }
 
 } // namespace
