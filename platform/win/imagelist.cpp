@@ -1,6 +1,7 @@
 #include "imagelist.h"
 
 #include "devicecontext.h"
+#include "dibreader.h"
 #include "gdipixels.h"
 #include "gdistate.h"
 #include "lasterror.h"
@@ -316,7 +317,7 @@ HIMAGELIST ImageList_Merge(HIMAGELIST first, int firstIndex, HIMAGELIST second, 
     return Insert(merged);
 }
 
-HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, COLORREF, UINT type, UINT)
+HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, COLORREF mask, UINT type, UINT)
 {
     if (type != IMAGE_BITMAP || cx < 1) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -327,29 +328,34 @@ HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, CO
         return nullptr;
     const void *data = LockResource(LoadResource(instance, resource));
     DWORD size = SizeofResource(instance, resource);
-    BITMAPINFOHEADER header;
-    if (data == nullptr || size < sizeof header) {
+    qelwin::DibPixels dib;
+    if (!qelwin::ReadDib(data, size, &dib) || dib.width < cx) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    std::memcpy(&header, data, sizeof header);
-    // A bitmap larger than any surface here is damaged, not a picture to hold.
-    LONG height = header.biHeight == INT32_MIN ? 0 : header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    if (header.biSize < sizeof header || header.biSize > size || header.biWidth < cx || header.biWidth > kLargestSide ||
-        height < 1 || height > kLargestSide) {
-        SetLastError(ERROR_INVALID_DATA);
+    bool masked = mask != CLR_NONE;
+    uint32_t maskPixel = mask == CLR_DEFAULT ? dib.pixels[0] : qelwin::PixelOf(mask);
+    ImageList *list = new (std::nothrow) ImageList(cx, dib.height, dib.width / cx, masked ? ILC_MASK : 0);
+    if (list == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    ImageList *list = new (std::nothrow) ImageList(cx, height, header.biWidth / cx, 0);
-    if (list != nullptr) {
-        try {
-            list->pixels.assign(static_cast<size_t>(list->count) * list->ImageSize(), 0);
-            list->transparent.assign(list->pixels.size(), 0);
-        } catch (const std::bad_alloc &) {
-            delete list;
-            list = nullptr;
-        }
+    try {
+        list->pixels.assign(static_cast<size_t>(list->count) * list->ImageSize(), 0);
+        list->transparent.assign(list->pixels.size(), 0);
+    } catch (const std::bad_alloc &) {
+        delete list;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
     }
+    for (int i = 0; i < list->count; ++i)
+        for (LONG y = 0; y < dib.height; ++y)
+            for (LONG x = 0; x < cx; ++x) {
+                uint32_t pixel = dib.pixels[static_cast<size_t>(y) * dib.width + static_cast<size_t>(i) * cx + x];
+                size_t to = static_cast<size_t>(i) * list->ImageSize() + static_cast<size_t>(y) * cx + x;
+                list->pixels[to] = pixel;
+                list->transparent[to] = masked && pixel == maskPixel ? 1 : 0;
+            }
     return Insert(list);
 }
 

@@ -2,8 +2,7 @@
 // pixels are transparent, drawn into device contexts.
 //
 // A list keeps its images' pixels itself (no GDI object of its own), so duplicating it
-// copies them and it counts for nothing in QelGdiLiveObjects. One made from a bitmap
-// resource knows its image size and count; its images are black.
+// copies them and it counts for nothing in QelGdiLiveObjects.
 #pragma once
 
 #include "basetypes.h"
@@ -52,11 +51,12 @@ typedef struct tagBITMAPINFOHEADER {
 } BITMAPINFOHEADER;
 
 // The list of the images `cx` pixels wide side by side in the RT_BITMAP resource `name`
-// of `instance` (a device-independent bitmap: its BITMAPINFOHEADER first). Only the
-// header is read, checked against the resource's size: NULL (ERROR_INVALID_DATA) for a
-// resource too short for its header, a header size beyond the resource, or no whole
-// image; NULL for a missing resource, a type other than IMAGE_BITMAP or `cx` < 1. The
-// grow count, mask colour and flags mean nothing without drawing.
+// of `instance`: a device-independent bitmap (dibreader.h) of BI_RGB pixels of 4, 8, 24
+// or 32 bits, rows in either order. Pixels of colour `mask` are transparent (CLR_DEFAULT:
+// the top-left pixel's colour; CLR_NONE: none is). NULL (ERROR_INVALID_DATA) for a
+// bitmap that the resource does not hold whole or that is narrower than one image; NULL
+// for a missing resource, a type other than IMAGE_BITMAP or `cx` < 1. The grow count and
+// flags mean nothing here.
 HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int grow, COLORREF mask, UINT type, UINT flags);
 inline HIMAGELIST ImageList_LoadImage(HINSTANCE instance, LPCSTR name, int cx, int grow, COLORREF mask, UINT type,
                                       UINT flags)
