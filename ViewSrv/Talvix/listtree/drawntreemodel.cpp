@@ -548,6 +548,14 @@ BOOL DrawnTreeBaseC::GetItemRect(HTREEITEM item, CRect *rect, BOOL textOnly)
 
 int DrawnTreeBaseC::CompareItems(HTREEITEM a, HTREEITEM b)
 {
+    // Texts the nodes hold are compared where they are; only the owner's need asking.
+    _Node *left = LiveNode(a), *right = LiveNode(b);
+    if (left != nullptr && right != nullptr && left->m_item.pszText != LPSTR_TEXTCALLBACKA &&
+        right->m_item.pszText != LPSTR_TEXTCALLBACKA) {
+        LPCSTR one = left->m_item.pszText != nullptr ? left->m_item.pszText : "";
+        LPCSTR two = right->m_item.pszText != nullptr ? right->m_item.pszText : "";
+        return _mbsicmp(reinterpret_cast<const unsigned char *>(one), reinterpret_cast<const unsigned char *>(two));
+    }
     CString first = GetItemText(a, 0), second = GetItemText(b, 0);
     return _mbsicmp(reinterpret_cast<const unsigned char *>(static_cast<LPCSTR>(first)),
                     reinterpret_cast<const unsigned char *>(static_cast<LPCSTR>(second)));

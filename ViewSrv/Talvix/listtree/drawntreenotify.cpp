@@ -162,8 +162,10 @@ CImageList *DrawnTreeBaseC::SetImageList(CImageList *list, int which)
 
 void DrawnTreeBaseC::RedrawItem(HTREEITEM item)
 {
+    // A row out of view has nothing to redraw; finding where it would be costs a walk
+    // over every row above it.
     int row = RowOfNode(LiveNode(item));
-    if (row >= 0)
+    if (row >= 0 && m_hWnd != nullptr && row >= GetTopIndex() && row < GetEndVisibleIndex())
         InvalidateItem(row);
 }
 
