@@ -19,7 +19,6 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-
 #include <cstdio>
 #include <memory>
 #include <string>

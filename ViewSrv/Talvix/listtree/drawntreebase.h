@@ -7,9 +7,9 @@
 
 #include "drawnlistctrl.h"
 #include "drawntreenode.h"
+#include "drawntreenodeset.h"
 #include "treeview.h"
 
-#include <unordered_set>
 
 class CDataExchange;
 class DrawnSubItemTextStorage;
@@ -263,7 +263,7 @@ protected:
     int m_indent = 20;
     DWORD m_treeStyle = 0;
     DWORD m_treeExStyle = 0;
-    std::unordered_set<_Node *> m_liveNodes;
+    DrawnTreeNodeSet m_liveNodes;
     // The window style's tree bits, kept from before creation to after the list's.
     DWORD m_pendingTreeStyle = 0;
 };

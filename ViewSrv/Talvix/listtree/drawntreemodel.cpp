@@ -62,8 +62,8 @@ _Node *DrawnTreeBaseC::LiveNode(HTREEITEM item)
 {
     if (item == nullptr || item == TVI_ROOT)
         return nullptr;
-    auto found = m_liveNodes.find(reinterpret_cast<_Node *>(item));
-    return found != m_liveNodes.end() ? *found : nullptr;
+    _Node *node = reinterpret_cast<_Node *>(item);
+    return m_liveNodes.Contains(node) ? node : nullptr;
 }
 
 _Node *DrawnTreeBaseC::ParentNode(HTREEITEM item)
@@ -113,8 +113,9 @@ bool DrawnTreeBaseC::IsShown(_Node *node)
 {
     if (node == nullptr || node == m_root || (node->m_flags & DTF_HIDDEN) != 0)
         return false;
-    for (_Node *up = node->Parent(); up != nullptr && up != m_root; up = up->Parent())
-        if (!up->IsExpanded() || (up->m_flags & DTF_HIDDEN) != 0)
+    // A node taken out of the tree (while the owner hears of its deletion) is never shown.
+    for (_Node *up = node->Parent(); up != m_root; up = up->Parent())
+        if (up == nullptr || !up->IsExpanded() || (up->m_flags & DTF_HIDDEN) != 0)
             return false;
     return true;
 }
@@ -764,12 +765,12 @@ HTREEITEM DrawnTreeBaseC::InsertItem(const TV_INSERTSTRUCT *insert)
         return nullptr;
     EnsureRoot();
     _Node *parent = ParentNode(insert->hParent);
-    if (parent == nullptr)
+    if (parent == nullptr || parent->m_deleting)
         return nullptr;
     _Node *node = CreateNode();
     if (node == nullptr)
         return nullptr;
-    m_liveNodes.insert(node);
+    m_liveNodes.Insert(node);
     TV_ITEM fields = insert->item;
     fields.hItem = reinterpret_cast<HTREEITEM>(node);
     fields.mask |= TVIF_HANDLE;
@@ -778,7 +779,7 @@ HTREEITEM DrawnTreeBaseC::InsertItem(const TV_INSERTSTRUCT *insert)
     StoreFields(node, &fields);
     node->SetExpanded(expanded != 0);
     if (!Link(parent, node, insert->hInsertAfter)) {
-        m_liveNodes.erase(node);
+        m_liveNodes.Erase(node);
         delete node;
         return nullptr;
     }
@@ -853,8 +854,7 @@ BOOL DrawnTreeBaseC::DeleteOneNode(_Node *node, bool wholeTree)
     node->Unlink();
     if (m_hWnd != nullptr)
         NotifyItemDeleted(handle);
-    node->DeleteChildren();
-    m_liveNodes.erase(node);
+    m_liveNodes.Erase(node);
     if (m_subItemTexts != nullptr)
         m_subItemTexts->RemoveItemTexts(handle);
     delete node;

@@ -411,7 +411,8 @@ BOOL DrawnTreeBaseC::MoveItem(HTREEITEM item, HTREEITEM newParent, BOOL redraw, 
 {
     _Node *node = LiveNode(item);
     _Node *target = ParentNode(newParent);
-    if (node == nullptr || target == nullptr || target == node || node->IsAncestorOf(target))
+    if (node == nullptr || target == nullptr || target == node || node->IsAncestorOf(target) || node->m_deleting ||
+        target->m_deleting)
         return FALSE;
     if (after != nullptr && after != TVI_ROOT && after != TVI_FIRST && after != TVI_LAST && after != TVI_SORT &&
         after != TVI_SORTDESCENDING) {
@@ -480,16 +481,17 @@ void DrawnTreeBaseC::RelabelRows(_Node *parent)
     if (parent != m_root && (!parent->IsExpanded() || RowOfNode(parent) < 0))
         return;
     int first = parent == m_root ? 0 : RowOfNode(parent) + 1;
-    // The rows keep their records and so their selection and focus: they move with the
-    // nodes they show, so that these stay on their items.
-    std::vector<DrawnListItem *> records;
     int end = first;
     while (end < GetItemCount() && parent->IsAncestorOf(NodeOfRow(end)))
-        records.push_back(m_items[static_cast<size_t>(end++)]);
+        ++end;
     std::vector<_Node *> order;
     AddRowsFor(parent, first, &order);
-    if (order.size() != records.size())
+    if (static_cast<int>(order.size()) != end - first)
         return;
+    // Each row's record goes with the node it shows, and with it the node's measured
+    // height and label: nothing needs measuring again. The focus, drop highlight and
+    // selection follow their nodes (NodeOfRow has left each node's old row in it).
+    std::vector<DrawnListItem *> records(m_items.begin() + first, m_items.begin() + end);
     int focus = GetFocusItem(), drop = GetDropHighlight();
     _Node *focusNode = focus >= first && focus < end ? NodeOfRow(focus) : nullptr;
     _Node *dropNode = drop >= first && drop < end ? NodeOfRow(drop) : nullptr;
@@ -497,33 +499,23 @@ void DrawnTreeBaseC::RelabelRows(_Node *parent)
     for (int row = first; row < end; ++row)
         if (IsSelected(row))
             selectedNodes.push_back(NodeOfRow(row));
-    for (size_t i = 0; i < order.size(); ++i) {
-        records[i]->data = reinterpret_cast<LPARAM>(order[i]);
-        order[i]->m_row = first + static_cast<int>(i);
-    }
-    // The selection is kept by row: take the moved rows out and put them back where their
-    // nodes now are.
     for (int row = first; row < end; ++row)
         if (IsSelected(row))
             RemoveFromSelection(row);
+    for (size_t i = 0; i < order.size(); ++i) {
+        m_items[static_cast<size_t>(first) + i] = records[static_cast<size_t>(order[i]->m_row - first)];
+        order[i]->m_row = first + static_cast<int>(i);
+    }
     for (_Node *node : selectedNodes)
         AddToSelection(node->m_row);
-    if (focusNode != nullptr) {
-        m_items[static_cast<size_t>(focus)]->state &= ~static_cast<UINT>(LVIS_FOCUSED);
+    if (focusNode != nullptr)
         m_focusRow = focusNode->m_row;
-        m_items[static_cast<size_t>(m_focusRow)]->state |= LVIS_FOCUSED;
-    }
-    if (dropNode != nullptr) {
-        m_items[static_cast<size_t>(drop)]->state &= ~static_cast<UINT>(LVIS_DROPHILITED);
+    if (dropNode != nullptr)
         m_dropRow = dropNode->m_row;
-        m_items[static_cast<size_t>(m_dropRow)]->state |= LVIS_DROPHILITED;
-    }
     if (m_anchorRow >= first && m_anchorRow < end)
         m_anchorRow = m_focusRow;
-    if (m_hWnd != nullptr) {
-        InvalidateAllRowHeights();
+    if (m_hWnd != nullptr)
         InvalidateRows(first, GetItemCount() - 1);
-    }
 }
 
 BOOL DrawnTreeBaseC::SortChildren(HTREEITEM parent, BOOL recursive, BOOL ascending)
