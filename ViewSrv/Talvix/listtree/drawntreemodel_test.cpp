@@ -452,6 +452,42 @@ TEST_F(DrawnTreeModelTest, ItemFieldsKeepTheOwnersValueAndBuffersTheirCapacity)
     EXPECT_EQ(tree.GetItemText(item, 1), CString(""));
 }
 
+int ByValue(LPARAM a, LPARAM b, LPARAM direction)
+{
+    return static_cast<int>((a - b) * direction);
+}
+
+TEST_F(DrawnTreeModelTest, SortingKeepsFocusSelectionAndDropHighlightOnTheirItems)
+{
+    DrawnTreeCtrl &tree = Make();
+    HTREEITEM c = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, "c", 0, 0, 0, 0, 1, TVI_ROOT, TVI_LAST);
+    HTREEITEM a = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, "a", 0, 0, 0, 0, 3, TVI_ROOT, TVI_LAST);
+    HTREEITEM b = tree.InsertItem(TVIF_TEXT | TVIF_PARAM, "b", 0, 0, 0, 0, 2, TVI_ROOT, TVI_LAST);
+    tree.InsertItem("inner", a);
+    tree.Expand(a, TVE_EXPAND);
+    ASSERT_TRUE(tree.Select(c, TVGN_CARET));
+    ASSERT_TRUE(tree.SelectDropTarget(b));
+    parent_.log.clear();
+    ASSERT_TRUE(tree.SortChildren(TVI_ROOT));
+    EXPECT_EQ(Rows(), (Texts{"a", "  inner", "b", "c"}));
+    EXPECT_EQ(tree.GetSelectedItem(), c);
+    EXPECT_EQ(tree.GetNextItem(nullptr, 32), c);
+    EXPECT_EQ(tree.GetDropHilightItem(), b);
+    EXPECT_EQ(parent_.log, std::vector<std::string>{}); // unnotified
+    // The caller's comparison of the owner's values, descending here: c (1) last.
+    TV_SORTCB sort{};
+    sort.hParent = TVI_ROOT;
+    sort.lpfnCompare = ByValue;
+    sort.lParam = -1;
+    ASSERT_TRUE(tree.SortChildrenCB(&sort));
+    EXPECT_EQ(Rows(), (Texts{"a", "  inner", "b", "c"}));
+    sort.lParam = 1;
+    ASSERT_TRUE(tree.SortChildrenCB(&sort));
+    EXPECT_EQ(Rows(), (Texts{"c", "b", "a", "  inner"}));
+    EXPECT_EQ(tree.GetSelectedItem(), c);
+    EXPECT_EQ(tree.GetDropHilightItem(), b);
+}
+
 TEST(DrawnSubItemTextStorageTest, KeepsTextsPerItemAndSubItemAndCutsToTheBuffer)
 {
     DrawnSubItemTextStorage storage;
