@@ -3,6 +3,7 @@
 // its template's control with DDX_Control.
 #pragma once
 
+#include "afxgdi.h"
 #include "afxstring.h"
 #include "afxwnd.h"
 #include "basetypes.h"
@@ -61,6 +62,17 @@ public:
     COLORREF SetBkColor(COLORREF cr);
     COLORREF GetBkColor() const;
     BOOL GetImageInfo(int nImage, IMAGEINFO *pImageInfo) const;
+    // Image nImage becomes overlay nOverlay (1 to 15, imagelist.h).
+    BOOL SetOverlayImage(int nImage, int nOverlay);
+    // One image: image nImage1 of the first list with image nImage2 of the second laid
+    // over it at (dx, dy) (ImageList_Merge); the object's list before is destroyed.
+    BOOL Create(CImageList &imageList1, int nImage1, CImageList &imageList2, int nImage2, int dx, int dy);
+    // A drag of image nImage (imagelistdrag.h): kept, not drawn.
+    BOOL BeginDrag(int nImage, CPoint ptHotSpot);
+    static BOOL DragEnter(CWnd *pWndLock, CPoint point);
+    static BOOL DragMove(CPoint pt);
+    static BOOL DragLeave(CWnd *pWndLock);
+    static void EndDrag();
     operator HIMAGELIST() const { return m_hImageList; }
     HIMAGELIST GetSafeHandle() const { return m_hImageList; }
 

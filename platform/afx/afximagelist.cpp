@@ -1,6 +1,7 @@
 #include "afxctrls.h"
 #include "afxdc.h"
 #include "afxgdi.h"
+#include "imagelistdrag.h"
 
 BOOL CImageList::Create(int cx, int cy, UINT nFlags, int nInitial, int nGrow)
 {
@@ -63,4 +64,44 @@ COLORREF CImageList::GetBkColor() const
 BOOL CImageList::GetImageInfo(int nImage, IMAGEINFO *pImageInfo) const
 {
     return ImageList_GetImageInfo(m_hImageList, nImage, pImageInfo);
+}
+
+BOOL CImageList::SetOverlayImage(int nImage, int nOverlay)
+{
+    return ImageList_SetOverlayImage(m_hImageList, nImage, nOverlay);
+}
+
+BOOL CImageList::Create(CImageList &imageList1, int nImage1, CImageList &imageList2, int nImage2, int dx, int dy)
+{
+    HIMAGELIST merged = ImageList_Merge(imageList1.m_hImageList, nImage1, imageList2.m_hImageList, nImage2, dx, dy);
+    if (merged == nullptr)
+        return FALSE;
+    DeleteImageList();
+    m_hImageList = merged;
+    return TRUE;
+}
+
+BOOL CImageList::BeginDrag(int nImage, CPoint ptHotSpot)
+{
+    return ImageList_BeginDrag(m_hImageList, nImage, ptHotSpot.x, ptHotSpot.y);
+}
+
+BOOL CImageList::DragEnter(CWnd *pWndLock, CPoint point)
+{
+    return ImageList_DragEnter(pWndLock != nullptr ? pWndLock->m_hWnd : nullptr, point.x, point.y);
+}
+
+BOOL CImageList::DragMove(CPoint pt)
+{
+    return ImageList_DragMove(pt.x, pt.y);
+}
+
+BOOL CImageList::DragLeave(CWnd *pWndLock)
+{
+    return ImageList_DragLeave(pWndLock != nullptr ? pWndLock->m_hWnd : nullptr);
+}
+
+void CImageList::EndDrag()
+{
+    ImageList_EndDrag();
 }

@@ -1,4 +1,5 @@
 #include "afx.h"
+#include "imagelistdrag.h"
 
 #include "testing/drawingfixture.h"
 
@@ -41,6 +42,28 @@ TEST_F(CImageListTest, AddsDrawsAndCopiesThroughTheFrameworkForms)
     IMAGEINFO info;
     EXPECT_TRUE(copy.GetImageInfo(1, &info));
     EXPECT_EQ(info.rcImage, (RECT{3, 0, 6, 3}));
+    // Image 1, its centre see-through, as overlay 1 over image 0 keeps image 0's centre.
+    EXPECT_TRUE(copy.SetOverlayImage(1, 1));
+    EXPECT_FALSE(copy.SetOverlayImage(2, 1));
+    // Merged: image 0 with image 1 four pixels right of it, 7 x 3, the column between
+    // them see-through.
+    CImageList merged;
+    ASSERT_TRUE(merged.Create(copy, 0, copy, 1, 4, 0));
+    EXPECT_EQ(merged.GetImageCount(), 1);
+    EXPECT_TRUE(merged.Draw(dc, 0, CPoint(30, 10), ILD_TRANSPARENT));
+    EXPECT_EQ(Count(RECT{30, 10, 37, 13}, kQelInk), 9 + 8);
+    EXPECT_EQ(GetPixel(dc_, 33, 11), kQelPaper);
+    EXPECT_EQ(GetPixel(dc_, 35, 11), kQelPaper);
+    // A drag keeps its image and place.
+    EXPECT_TRUE(merged.BeginDrag(0, CPoint(1, 1)));
+    EXPECT_TRUE(CImageList::DragEnter(nullptr, CPoint(5, 6)));
+    EXPECT_TRUE(CImageList::DragMove(CPoint(7, 8)));
+    POINT at{};
+    EXPECT_NE(ImageList_GetDragImage(&at, nullptr), nullptr);
+    EXPECT_EQ(at.x, 7);
+    EXPECT_TRUE(CImageList::DragLeave(nullptr));
+    CImageList::EndDrag();
+    EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr);
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "combobox.h"
+#include "devicecontext.h"
+#include "drawing.h"
+#include "gdiobjects.h"
 #include "dialogs.h"
 #include "globalmemory.h"
 #include "imagelist.h"
+#include "imagelistdrag.h"
 #include "lasterror.h"
 #include "listview.h"
 #include "progressbar.h"
@@ -197,39 +201,172 @@ TEST(GlobalMemory, BlocksAreCheckedHandles)
 
 // The list's count is the bitmap's width in images; only a header that fits the resource
 // is read.
-TEST(ImageList, CountsTheImagesOfABitmapResource)
+// A device-independent bitmap: header, colour table (0x00RRGGBB each), then `rows` as
+// stored, each already padded to 4 bytes.
+std::vector<BYTE> Dib(LONG width, LONG height, WORD bits, const std::vector<DWORD> &colors,
+                      const std::vector<std::vector<BYTE>> &rows, DWORD used = 0)
 {
-    struct Dib {
-        BITMAPINFOHEADER header;
-        BYTE bits[64];
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = bits;
+    header.biClrUsed = used;
+    std::vector<BYTE> bytes(sizeof header);
+    std::memcpy(bytes.data(), &header, sizeof header);
+    for (DWORD color : colors)
+        for (int shift : {0, 8, 16, 24})
+            bytes.push_back(static_cast<BYTE>(color >> shift));
+    for (const auto &row : rows)
+        bytes.insert(bytes.end(), row.begin(), row.end());
+    return bytes;
+}
+
+// The pixel of image `index` at (x, y), drawn over white.
+COLORREF PixelOfImage(HIMAGELIST list, int index, int x, int y)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 32, 32);
+    HGDIOBJ before = SelectObject(dc, bitmap);
+    RECT all = {0, 0, 32, 32};
+    HBRUSH white = CreateSolidBrush(RGB(255, 255, 255));
+    FillRect(dc, &all, white);
+    ImageList_Draw(list, index, dc, 0, 0, ILD_TRANSPARENT);
+    COLORREF color = GetPixel(dc, x, y);
+    SelectObject(dc, before);
+    DeleteObject(white);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return color;
+}
+
+TEST(ImageList, ReadsTheBitmapsPixelsInEitherRowOrderWithTheirMask)
+{
+    // 4 bits, bottom up, 32 x 4: image 0 red over green, image 1 blue; a row is 16 bytes.
+    std::vector<std::vector<BYTE>> rows4;
+    for (int stored = 0; stored < 4; ++stored) {
+        BYTE left = stored < 2 ? 0x22 : 0x11; // stored from the bottom: the top two are red
+        std::vector<BYTE> row(8, left);
+        row.resize(16, 0x33);
+        rows4.push_back(row);
+    }
+    std::vector<BYTE> four = Dib(32, 4, 4, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF}, rows4, 4);
+    // 8 bits, top down, 4 x 2, two colours used; magenta is the mask.
+    std::vector<BYTE> eight = Dib(4, -2, 8, {0xFFFFFF, 0xFF00FF}, {{0, 1, 1, 0}, {1, 1, 1, 1}}, 2);
+    // 24 bits, bottom up, 3 x 2: rows of 9 bytes padded to 12; the top-left pixel is the mask.
+    std::vector<BYTE> twentyFour = Dib(3, 2, 24, {},
+                                       {{0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80, 0x90, 0, 0, 0},
+                                        {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0, 0, 0}});
+    std::vector<BYTE> thirtyTwo = Dib(1, 1, 32, {}, {{0x33, 0x22, 0x11, 0xFF}});
+    const QEL_RESOURCE_ENTRY entries[] = {
+        {RT_BITMAP, MAKEINTRESOURCE(130), four.data(), static_cast<DWORD>(four.size())},
+        {RT_BITMAP, MAKEINTRESOURCE(131), eight.data(), static_cast<DWORD>(eight.size())},
+        {RT_BITMAP, MAKEINTRESOURCE(132), twentyFour.data(), static_cast<DWORD>(twentyFour.size())},
+        {RT_BITMAP, MAKEINTRESOURCE(133), thirtyTwo.data(), static_cast<DWORD>(thirtyTwo.size())},
     };
-    static const Dib twoImages = {{40, 32, 16, 1, 4, 0, 0, 0, 0, 0, 0}, {}};
-    static const Dib hugeHeader = {{4000, 32, 16, 1, 4, 0, 0, 0, 0, 0, 0}, {}};
-    static const QEL_RESOURCE_ENTRY entries[] = {
-        {RT_BITMAP, MAKEINTRESOURCE(130), &twoImages, sizeof twoImages},
-        {RT_BITMAP, MAKEINTRESOURCE(131), &twoImages, 20},
-        {RT_BITMAP, MAKEINTRESOURCE(132), &hugeHeader, sizeof hugeHeader},
-    };
-    static const QEL_MODULE_RESOURCES tables = {nullptr, 0, entries, 3};
+    const QEL_MODULE_RESOURCES tables = {nullptr, 0, entries, 4};
     static int anchor;
     HINSTANCE module = QelRegisterModule(&anchor, &tables);
     ASSERT_NE(module, nullptr);
-    HIMAGELIST list = ImageList_LoadImageA(module, MAKEINTRESOURCE(130), 16, 1, 255, IMAGE_BITMAP, 0);
+    HIMAGELIST list = ImageList_LoadImageA(module, MAKEINTRESOURCE(130), 16, 1, CLR_NONE, IMAGE_BITMAP, 0);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(ImageList_GetImageCount(list), 2);
     int cx = 0, cy = 0;
     EXPECT_TRUE(ImageList_GetIconSize(list, &cx, &cy));
     EXPECT_EQ(cx, 16);
-    EXPECT_EQ(cy, 16);
+    EXPECT_EQ(cy, 4);
+    EXPECT_EQ(PixelOfImage(list, 0, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(PixelOfImage(list, 0, 15, 3), RGB(0, 255, 0));
+    EXPECT_EQ(PixelOfImage(list, 1, 7, 2), RGB(0, 0, 255));
     EXPECT_TRUE(ImageList_Destroy(list));
     EXPECT_FALSE(ImageList_Destroy(list));
-    EXPECT_EQ(ImageList_GetImageCount(list), 0);
-    for (int id : {131, 132}) {
-        EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(id), 16, 1, 255, IMAGE_BITMAP, 0), nullptr);
+    list = ImageList_LoadImageA(module, MAKEINTRESOURCE(131), 4, 1, RGB(255, 0, 255), IMAGE_BITMAP, 0);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(PixelOfImage(list, 0, 0, 0), RGB(255, 255, 255));
+    EXPECT_EQ(PixelOfImage(list, 0, 1, 0), RGB(255, 255, 255)); // magenta: see-through to white
+    EXPECT_EQ(PixelOfImage(list, 0, 3, 0), RGB(255, 255, 255));
+    ImageList_Destroy(list);
+    list = ImageList_LoadImageA(module, MAKEINTRESOURCE(132), 3, 1, CLR_DEFAULT, IMAGE_BITMAP, 0);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(PixelOfImage(list, 0, 0, 0), RGB(255, 255, 255)); // the top-left colour is the mask
+    EXPECT_EQ(PixelOfImage(list, 0, 1, 0), RGB(0x06, 0x05, 0x04));
+    EXPECT_EQ(PixelOfImage(list, 0, 2, 1), RGB(0x90, 0x80, 0x70));
+    ImageList_Destroy(list);
+    list = ImageList_LoadImageA(module, MAKEINTRESOURCE(133), 1, 1, CLR_NONE, IMAGE_BITMAP, 0);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(PixelOfImage(list, 0, 0, 0), RGB(0x11, 0x22, 0x33));
+    ImageList_Destroy(list);
+    EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(130), 64, 1, CLR_NONE, IMAGE_BITMAP, 0), nullptr);
+    EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(134), 16, 1, CLR_NONE, IMAGE_BITMAP, 0), nullptr);
+    QelUnregisterModule(module);
+}
+
+TEST(ImageList, ADragKeepsItsOwnCopyWithItsHotSpotAndPosition)
+{
+    HIMAGELIST list = ImageList_Create(8, 8, ILC_COLOR32 | ILC_MASK, 1, 0);
+    EXPECT_FALSE(ImageList_BeginDrag(list, 0, 1, 2)); // no image yet
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 8, 8);
+    ASSERT_EQ(ImageList_Add(list, bitmap, nullptr), 0);
+    EXPECT_FALSE(ImageList_DragMove(5, 5));
+    ASSERT_TRUE(ImageList_BeginDrag(list, 0, 3, 4));
+    ImageList_Destroy(list); // the drag has its own copy
+    EXPECT_TRUE(ImageList_DragEnter(nullptr, 10, 20));
+    EXPECT_TRUE(ImageList_DragMove(30, 40));
+    POINT position{}, hotSpot{};
+    HIMAGELIST dragged = ImageList_GetDragImage(&position, &hotSpot);
+    ASSERT_NE(dragged, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(dragged), 1);
+    EXPECT_EQ(position.x, 30);
+    EXPECT_EQ(position.y, 40);
+    EXPECT_EQ(hotSpot.x, 3);
+    EXPECT_EQ(hotSpot.y, 4);
+    EXPECT_TRUE(ImageList_DragLeave(nullptr));
+    ImageList_EndDrag();
+    EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(dragged), 0);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+TEST(ImageList, ADamagedBitmapGivesNoListAndIsNeverReadBeyondItsEnd)
+{
+    std::vector<BYTE> good = Dib(4, 2, 8, {0, 0xFFFFFF}, {{0, 1, 0, 1}, {1, 0, 1, 0}}, 2);
+    auto changed = [&](size_t at, const void *value, size_t size) {
+        std::vector<BYTE> bytes = good;
+        std::memcpy(bytes.data() + at, value, size);
+        return bytes;
+    };
+    const LONG kMinHeight = INT32_MIN, kTall = -20000, kWide = 20000;
+    const DWORD kBigHeader = 4000, kTooManyColours = 300, kRle = 1;
+    const WORD kSixteen = 16;
+    std::vector<std::vector<BYTE>> damaged = {
+        std::vector<BYTE>(good.begin(), good.end() - 1),          // the last row cut
+        std::vector<BYTE>(good.begin(), good.begin() + 44),       // the colour table cut
+        std::vector<BYTE>(good.begin(), good.begin() + 20),       // the header cut
+        changed(0, &kBigHeader, 4),                               // a header beyond the end
+        changed(4, &kWide, 4), changed(8, &kTall, 4), changed(8, &kMinHeight, 4),
+        changed(14, &kSixteen, 2), changed(16, &kRle, 4), changed(32, &kTooManyColours, 4),
+        Dib(4, 1, 8, {0, 0xFFFFFF}, {{0, 1, 2, 0}}, 2),           // an index beyond the table
+    };
+    std::vector<QEL_RESOURCE_ENTRY> entries;
+    for (size_t i = 0; i < damaged.size(); ++i)
+        entries.push_back({RT_BITMAP, MAKEINTRESOURCE(140 + i), damaged[i].data(), static_cast<DWORD>(damaged[i].size())});
+    entries.push_back({RT_BITMAP, MAKEINTRESOURCE(139), good.data(), static_cast<DWORD>(good.size())});
+    const QEL_MODULE_RESOURCES tables = {nullptr, 0, entries.data(), entries.size()};
+    static int anchor;
+    HINSTANCE module = QelRegisterModule(&anchor, &tables);
+    ASSERT_NE(module, nullptr);
+    HIMAGELIST list = ImageList_LoadImageA(module, MAKEINTRESOURCE(139), 2, 1, CLR_NONE, IMAGE_BITMAP, 0);
+    EXPECT_NE(list, nullptr);
+    ImageList_Destroy(list);
+    for (size_t i = 0; i < damaged.size(); ++i) {
+        SCOPED_TRACE("damage " + std::to_string(i));
+        SetLastError(0);
+        EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(140 + i), 2, 1, CLR_NONE, IMAGE_BITMAP, 0), nullptr);
         EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
     }
-    EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(130), 64, 1, 255, IMAGE_BITMAP, 0), nullptr);
-    EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(133), 16, 1, 255, IMAGE_BITMAP, 0), nullptr);
     QelUnregisterModule(module);
 }
 

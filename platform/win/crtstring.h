@@ -9,3 +9,10 @@
 
 int _stricmp(const char *a, const char *b);
 int _strnicmp(const char *a, const char *b, size_t count);
+
+// Code page 1252 has one byte a character, so the multibyte comparison follows
+// _stricmp's rules.
+inline int _mbsicmp(const unsigned char *a, const unsigned char *b)
+{
+    return _stricmp(reinterpret_cast<const char *>(a), reinterpret_cast<const char *>(b));
+}

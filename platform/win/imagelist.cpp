@@ -1,6 +1,8 @@
 #include "imagelist.h"
+#include "imagelistdrag.h"
 
 #include "devicecontext.h"
+#include "dibreader.h"
 #include "gdipixels.h"
 #include "gdistate.h"
 #include "lasterror.h"
@@ -31,6 +33,8 @@ struct ImageList {
     int count;
     UINT flags;
     COLORREF background = CLR_NONE;
+    // The image of each overlay 1 to 15, -1 for none.
+    int overlays[15] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     std::vector<uint32_t> pixels;
     std::vector<uint8_t> transparent;
 
@@ -160,6 +164,30 @@ int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask)
     return AddImages(list, image, nullptr, qelwin::PixelOf(mask), OfMaskColor);
 }
 
+namespace {
+
+// Image `index` at device point `at`; transparent pixels keep what is under them when
+// `keepUnder`, else take the background.
+void DrawImage(const ImageList &list, int index, qelwin::DeviceContext &target, qelwin::DeviceContext::Point at,
+               bool keepUnder)
+{
+    uint32_t backgroundPixel = qelwin::PixelOf(list.background);
+    RECT area = qelwin::Clamp(at.x, at.y, at.x + list.cx, at.y + list.cy, target.Bounds());
+    size_t first = static_cast<size_t>(index) * list.ImageSize();
+    for (LONG row = area.top; row < area.bottom; ++row) {
+        size_t from = first + static_cast<size_t>(row - at.y) * list.cx + static_cast<size_t>(area.left - at.x);
+        uint32_t *out = &qelwin::PixelAt(target, area.left, row);
+        for (LONG i = 0; i < area.right - area.left; ++i, ++from) {
+            if (list.transparent[from] == 0)
+                out[i] = list.pixels[from];
+            else if (!keepUnder)
+                out[i] = backgroundPixel;
+        }
+    }
+}
+
+} // namespace
+
 BOOL ImageList_Draw(HIMAGELIST handle, int index, HDC dc, int x, int y, UINT style)
 {
     std::shared_ptr<qelwin::DeviceContext> target = qelwin::LookUpDC(dc);
@@ -174,20 +202,27 @@ BOOL ImageList_Draw(HIMAGELIST handle, int index, HDC dc, int x, int y, UINT sty
         return TRUE;
     bool keepUnder = (style & ILD_TRANSPARENT) != 0 || list->background == CLR_NONE ||
                      list->background == CLR_DEFAULT;
-    uint32_t backgroundPixel = qelwin::PixelOf(list->background);
     qelwin::DeviceContext::Point at = target->ToDevice(x, y);
-    RECT area = qelwin::Clamp(at.x, at.y, at.x + list->cx, at.y + list->cy, target->Bounds());
-    size_t first = static_cast<size_t>(index) * list->ImageSize();
-    for (LONG row = area.top; row < area.bottom; ++row) {
-        size_t from = first + static_cast<size_t>(row - at.y) * list->cx + static_cast<size_t>(area.left - at.x);
-        uint32_t *out = &qelwin::PixelAt(*target, area.left, row);
-        for (LONG i = 0; i < area.right - area.left; ++i, ++from) {
-            if (list->transparent[from] == 0)
-                out[i] = list->pixels[from];
-            else if (!keepUnder)
-                out[i] = backgroundPixel;
-        }
+    DrawImage(*list, index, *target, at, keepUnder);
+    UINT overlay = (style & ILD_OVERLAYMASK) >> 8;
+    if (overlay >= 1 && overlay <= 15) {
+        int image = list->overlays[overlay - 1];
+        if (image >= 0 && image < list->count)
+            DrawImage(*list, image, *target, at, true);
     }
+    return TRUE;
+}
+
+BOOL ImageList_SetOverlayImage(HIMAGELIST handle, int image, int overlay)
+{
+    LiveLists &live = Live();
+    std::lock_guard<std::mutex> hold(live.lock);
+    ImageList *list = Find(live, handle);
+    if (list == nullptr || image < 0 || image >= list->count || overlay < 1 || overlay > 15) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    list->overlays[overlay - 1] = image;
     return TRUE;
 }
 
@@ -243,7 +278,47 @@ HIMAGELIST ImageList_Duplicate(HIMAGELIST handle)
     return Insert(copy);
 }
 
-HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, COLORREF, UINT type, UINT)
+HIMAGELIST ImageList_Merge(HIMAGELIST first, int firstIndex, HIMAGELIST second, int secondIndex, int dx, int dy)
+{
+    ImageList *merged = nullptr;
+    {
+        LiveLists &live = Live();
+        std::lock_guard<std::mutex> hold(live.lock);
+        ImageList *a = Find(live, first), *b = Find(live, second);
+        if (a == nullptr || b == nullptr || firstIndex < 0 || firstIndex >= a->count || secondIndex < 0 ||
+            secondIndex >= b->count || dx < 0 || dy < 0 || dx > kLargestSide - b->cx || dy > kLargestSide - b->cy) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        int cx = std::max(a->cx, dx + b->cx), cy = std::max(a->cy, dy + b->cy);
+        try {
+            merged = new ImageList(cx, cy, 1, ILC_MASK);
+            merged->pixels.assign(merged->ImageSize(), 0);
+            merged->transparent.assign(merged->ImageSize(), 1);
+        } catch (const std::bad_alloc &) {
+            delete merged;
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return nullptr;
+        }
+        auto lay = [&](const ImageList &from, int index, int left, int top) {
+            size_t start = static_cast<size_t>(index) * from.ImageSize();
+            for (int y = 0; y < from.cy; ++y)
+                for (int x = 0; x < from.cx; ++x) {
+                    size_t at = start + static_cast<size_t>(y) * from.cx + x;
+                    size_t to = static_cast<size_t>(top + y) * cx + static_cast<size_t>(left + x);
+                    if (from.transparent[at] == 0) {
+                        merged->pixels[to] = from.pixels[at];
+                        merged->transparent[to] = 0;
+                    }
+                }
+        };
+        lay(*a, firstIndex, 0, 0);
+        lay(*b, secondIndex, dx, dy);
+    }
+    return Insert(merged);
+}
+
+HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, COLORREF mask, UINT type, UINT)
 {
     if (type != IMAGE_BITMAP || cx < 1) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -254,29 +329,34 @@ HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int, CO
         return nullptr;
     const void *data = LockResource(LoadResource(instance, resource));
     DWORD size = SizeofResource(instance, resource);
-    BITMAPINFOHEADER header;
-    if (data == nullptr || size < sizeof header) {
+    qelwin::DibPixels dib;
+    if (!qelwin::ReadDib(data, size, &dib) || dib.width < cx) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    std::memcpy(&header, data, sizeof header);
-    // A bitmap larger than any surface here is damaged, not a picture to hold.
-    LONG height = header.biHeight == INT32_MIN ? 0 : header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    if (header.biSize < sizeof header || header.biSize > size || header.biWidth < cx || header.biWidth > kLargestSide ||
-        height < 1 || height > kLargestSide) {
-        SetLastError(ERROR_INVALID_DATA);
+    bool masked = mask != CLR_NONE;
+    uint32_t maskPixel = mask == CLR_DEFAULT ? dib.pixels[0] : qelwin::PixelOf(mask);
+    ImageList *list = new (std::nothrow) ImageList(cx, dib.height, dib.width / cx, masked ? ILC_MASK : 0);
+    if (list == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    ImageList *list = new (std::nothrow) ImageList(cx, height, header.biWidth / cx, 0);
-    if (list != nullptr) {
-        try {
-            list->pixels.assign(static_cast<size_t>(list->count) * list->ImageSize(), 0);
-            list->transparent.assign(list->pixels.size(), 0);
-        } catch (const std::bad_alloc &) {
-            delete list;
-            list = nullptr;
-        }
+    try {
+        list->pixels.assign(static_cast<size_t>(list->count) * list->ImageSize(), 0);
+        list->transparent.assign(list->pixels.size(), 0);
+    } catch (const std::bad_alloc &) {
+        delete list;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
     }
+    for (int i = 0; i < list->count; ++i)
+        for (LONG y = 0; y < dib.height; ++y)
+            for (LONG x = 0; x < cx; ++x) {
+                uint32_t pixel = dib.pixels[static_cast<size_t>(y) * dib.width + static_cast<size_t>(i) * cx + x];
+                size_t to = static_cast<size_t>(i) * list->ImageSize() + static_cast<size_t>(y) * cx + x;
+                list->pixels[to] = pixel;
+                list->transparent[to] = masked && pixel == maskPixel ? 1 : 0;
+            }
     return Insert(list);
 }
 
@@ -313,4 +393,98 @@ BOOL ImageList_Destroy(HIMAGELIST handle)
     }
     delete list;
     return TRUE;
+}
+
+namespace {
+
+// The drag of this process: the list copy, its hot spot, its place.
+struct DragState {
+    std::mutex lock;
+    HIMAGELIST image = nullptr;
+    POINT hotSpot{};
+    POINT position{};
+    HWND window = nullptr;
+};
+
+DragState &Drag()
+{
+    static DragState *drag = new DragState;
+    return *drag;
+}
+
+} // namespace
+
+BOOL ImageList_BeginDrag(HIMAGELIST list, int index, int dx, int dy)
+{
+    if (index < 0 || index >= ImageList_GetImageCount(list)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    HIMAGELIST copy = ImageList_Merge(list, index, list, index, 0, 0);
+    if (copy == nullptr)
+        return FALSE;
+    ImageList_EndDrag();
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    drag.image = copy;
+    drag.hotSpot = POINT{dx, dy};
+    drag.position = POINT{0, 0};
+    drag.window = nullptr;
+    return TRUE;
+}
+
+BOOL ImageList_DragEnter(HWND window, int x, int y)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (drag.image == nullptr)
+        return FALSE;
+    drag.window = window;
+    drag.position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL ImageList_DragMove(int x, int y)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (drag.image == nullptr)
+        return FALSE;
+    drag.position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL ImageList_DragLeave(HWND)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (drag.image == nullptr)
+        return FALSE;
+    drag.window = nullptr;
+    return TRUE;
+}
+
+void ImageList_EndDrag()
+{
+    HIMAGELIST image;
+    {
+        DragState &drag = Drag();
+        std::lock_guard<std::mutex> hold(drag.lock);
+        image = drag.image;
+        drag.image = nullptr;
+        drag.window = nullptr;
+    }
+    if (image != nullptr)
+        ImageList_Destroy(image);
+}
+
+HIMAGELIST ImageList_GetDragImage(POINT *position, POINT *hotSpot)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (position != nullptr)
+        *position = drag.position;
+    if (hotSpot != nullptr)
+        *hotSpot = drag.hotSpot;
+    return drag.image;
 }

@@ -2,8 +2,7 @@
 // pixels are transparent, drawn into device contexts.
 //
 // A list keeps its images' pixels itself (no GDI object of its own), so duplicating it
-// copies them and it counts for nothing in QelGdiLiveObjects. One made from a bitmap
-// resource knows its image size and count; its images are black.
+// copies them and it counts for nothing in QelGdiLiveObjects.
 #pragma once
 
 #include "basetypes.h"
@@ -26,6 +25,8 @@ QEL_DECLARE_HANDLE(HIMAGELIST);
 
 #define ILD_NORMAL 0x0000
 #define ILD_TRANSPARENT 0x0001
+#define ILD_OVERLAYMASK 0x0F00
+#define INDEXTOOVERLAYMASK(i) ((UINT)(i) << 8)
 
 typedef struct _IMAGEINFO {
     HBITMAP hbmImage;
@@ -50,11 +51,12 @@ typedef struct tagBITMAPINFOHEADER {
 } BITMAPINFOHEADER;
 
 // The list of the images `cx` pixels wide side by side in the RT_BITMAP resource `name`
-// of `instance` (a device-independent bitmap: its BITMAPINFOHEADER first). Only the
-// header is read, checked against the resource's size: NULL (ERROR_INVALID_DATA) for a
-// resource too short for its header, a header size beyond the resource, or no whole
-// image; NULL for a missing resource, a type other than IMAGE_BITMAP or `cx` < 1. The
-// grow count, mask colour and flags mean nothing without drawing.
+// of `instance`: a device-independent bitmap (dibreader.h) of BI_RGB pixels of 4, 8, 24
+// or 32 bits, rows in either order. Pixels of colour `mask` are transparent (CLR_DEFAULT:
+// the top-left pixel's colour; CLR_NONE: none is). NULL (ERROR_INVALID_DATA) for a
+// bitmap that the resource does not hold whole or that is narrower than one image; NULL
+// for a missing resource, a type other than IMAGE_BITMAP or `cx` < 1. The grow count and
+// flags mean nothing here.
 HIMAGELIST ImageList_LoadImageA(HINSTANCE instance, LPCSTR name, int cx, int grow, COLORREF mask, UINT type, UINT flags);
 inline HIMAGELIST ImageList_LoadImage(HINSTANCE instance, LPCSTR name, int cx, int grow, COLORREF mask, UINT type,
                                       UINT flags)
@@ -83,6 +85,10 @@ BOOL ImageList_Draw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style
 // have it) for none; CLR_DEFAULT counts as CLR_NONE. Answers the one before (CLR_NONE
 // for no live list).
 COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF color);
+// Makes `image` overlay `overlay` (1 to 15), which ImageList_Draw puts over an image when
+// the style holds INDEXTOOVERLAYMASK(overlay), its transparent pixels keeping what is
+// under them. FALSE for an image out of the list or another overlay number.
+BOOL ImageList_SetOverlayImage(HIMAGELIST list, int image, int overlay);
 COLORREF ImageList_GetBkColor(HIMAGELIST list);
 // The image's rectangle in the list's strip of images (i * cx, 0, (i + 1) * cx, cy). The
 // bitmaps are not given out (NULL): the list keeps its pixels to itself. FALSE for an
@@ -91,6 +97,12 @@ BOOL ImageList_GetImageInfo(HIMAGELIST list, int index, IMAGEINFO *info);
 // A new list with copies of the images, masks, size, flags and background colour,
 // independent of the source from then on; NULL for no live list.
 HIMAGELIST ImageList_Duplicate(HIMAGELIST list);
+
+// A new masked list of one image: image `firstIndex` of `first` with image
+// `secondIndex` of `second` laid over it at (dx, dy), both with their transparent
+// pixels, sized to hold both; NULL for a list or index that is not there or a negative
+// offset.
+HIMAGELIST ImageList_Merge(HIMAGELIST first, int firstIndex, HIMAGELIST second, int secondIndex, int dx, int dy);
 
 // The image count; 0 for a list that is not live.
 int ImageList_GetImageCount(HIMAGELIST list);

@@ -90,11 +90,16 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
     return SetWindowPos(window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT flags)
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags)
 {
     std::shared_ptr<qelwin::WindowRecord> record = qelwin::LookUpWindow(window);
     if (record == nullptr || record->queue == nullptr) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    if ((flags & SWP_NOZORDER) == 0 && record->child && insertAfter != window &&
+        !qelwin::PlaceChildAfter(window, insertAfter == HWND_TOP ? nullptr : insertAfter)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     bool resized = false;

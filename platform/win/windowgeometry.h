@@ -3,8 +3,9 @@
 // A child window's rectangle lies in its parent's client area, any other window's on
 // the screen, a fixed 1024 by 768 pixels (the desktop's rectangle). A window with
 // WS_BORDER and without WS_DLGFRAME has a frame of 1 pixel, and its client area lies 1
-// pixel inside it; every other window's client area is the whole window. There is no
-// z-order: SetWindowPos keeps the order as it is.
+// pixel inside it; every other window's client area is the whole window. Child windows
+// stand in a Z order among their siblings (windowstate.h's GetWindow), which
+// SetWindowPos changes; top-level windows keep theirs.
 #pragma once
 
 #include "basetypes.h"
@@ -22,6 +23,8 @@
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
 
+#define HWND_TOP ((HWND)0)
+
 // The window's rectangle in screen coordinates. FALSE with ERROR_INVALID_WINDOW_HANDLE for
 // no window, ERROR_INVALID_PARAMETER for a NULL rectangle.
 BOOL GetWindowRect(HWND window, LPRECT rect);
@@ -38,7 +41,10 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 
 // As MoveWindow, but SWP_NOMOVE and SWP_NOSIZE keep the position or the size;
 // SWP_SHOWWINDOW and SWP_HIDEWINDOW show or hide the window as ShowWindow does (without
-// activation under SWP_NOACTIVATE). `insertAfter` is taken and not used.
+// activation under SWP_NOACTIVATE). Unless SWP_NOZORDER a child window moves in its
+// siblings' Z order: to the top for HWND_TOP, else right after the sibling
+// `insertAfter` (FALSE with ERROR_INVALID_PARAMETER, nothing changed, for a window that
+// is no sibling).
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 
 // Between a window's client coordinates and the screen's.

@@ -257,12 +257,15 @@ HWND GetWindow(HWND window, UINT command)
         std::vector<HWND> children = qelwin::ChildWindows(window);
         return children.empty() ? nullptr : children.front();
     }
-    if (command != GW_HWNDNEXT || !record->child)
+    if ((command != GW_HWNDNEXT && command != GW_HWNDPREV) || !record->child)
         return nullptr;
     std::vector<HWND> siblings = qelwin::ChildWindows(record->parent);
-    for (size_t i = 0; i + 1 < siblings.size(); ++i) {
-        if (siblings[i] == window)
-            return siblings[i + 1];
+    for (size_t i = 0; i < siblings.size(); ++i) {
+        if (siblings[i] != window)
+            continue;
+        if (command == GW_HWNDNEXT)
+            return i + 1 < siblings.size() ? siblings[i + 1] : nullptr;
+        return i > 0 ? siblings[i - 1] : nullptr;
     }
     return nullptr;
 }

@@ -69,11 +69,13 @@ int GetDlgCtrlID(HWND window);
 int GetClassNameA(HWND window, LPSTR name, int maxCount);
 
 #define GW_HWNDNEXT 2
+#define GW_HWNDPREV 3
 #define GW_CHILD 5
 
-// GW_CHILD: the window's first child window; GW_HWNDNEXT: the child window made after
-// this one in the same parent. NULL when there is none, for another command and for no
-// window.
+// GW_CHILD: the window's first child window; GW_HWNDNEXT and GW_HWNDPREV: the child
+// window after or before this one in the siblings' Z order (the order they were made in
+// unless SetWindowPos moved one). NULL when there is none, for another command and for
+// no window.
 HWND GetWindow(HWND window, UINT command);
 
 // The 32-bit values: GWL_STYLE, GWL_EXSTYLE, GWLP_ID. SetWindowLongA answers the value

@@ -70,6 +70,39 @@ public:
 
     HWND Desktop() const { return desktop_; }
 
+    // Puts the child `handle` first among its siblings (`after` NULL) or right after the
+    // sibling `after`. The siblings share out their serials anew, so that the order
+    // against every other window stays.
+    bool PlaceAfter(HWND handle, HWND after)
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        Slot *moved = Find(handle);
+        if (moved == nullptr || !moved->window->child)
+            return false;
+        HWND parent = moved->window->parent;
+        std::vector<Slot *> siblings;
+        for (Slot &slot : slots_)
+            if (slot.window != nullptr && slot.window->child && slot.window->parent == parent && &slot != moved)
+                siblings.push_back(&slot);
+        std::sort(siblings.begin(), siblings.end(), [](const Slot *a, const Slot *b) { return a->serial < b->serial; });
+        auto at = siblings.begin();
+        if (after != nullptr) {
+            at = std::find_if(siblings.begin(), siblings.end(), [after](const Slot *slot) { return slot->window->handle == after; });
+            if (at == siblings.end())
+                return false;
+            ++at;
+        }
+        std::vector<ULONGLONG> serials;
+        for (const Slot *slot : siblings)
+            serials.push_back(slot->serial);
+        serials.push_back(moved->serial);
+        std::sort(serials.begin(), serials.end());
+        siblings.insert(at, moved);
+        for (size_t i = 0; i < siblings.size(); ++i)
+            siblings[i]->serial = serials[i];
+        return true;
+    }
+
     // The windows for which `select` holds, newest first.
     template <typename Select> std::vector<HWND> Windows(Select select)
     {
@@ -148,6 +181,11 @@ std::vector<HWND> TopLevelWindows()
 std::vector<HWND> DependentWindows(HWND handle)
 {
     return Table().Windows([handle](const WindowRecord &window) { return window.parent == handle; });
+}
+
+bool PlaceChildAfter(HWND window, HWND after)
+{
+    return Table().PlaceAfter(window, after);
 }
 
 std::vector<HWND> ChildWindows(HWND handle)

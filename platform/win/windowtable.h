@@ -71,8 +71,13 @@ std::vector<HWND> TopLevelWindows();
 // The child windows and owned windows of `handle`.
 std::vector<HWND> DependentWindows(HWND handle);
 
-// The child windows of `handle` in the order they were made (a dialog's template order).
+// The child windows of `handle` in their Z order, the top first: the order they were
+// made in (a dialog's template order) unless SetWindowPos moved one.
 std::vector<HWND> ChildWindows(HWND handle);
+
+// Moves the child window in its siblings' order: first for `after` NULL, else right
+// after the sibling `after`; false for no child window or no such sibling.
+bool PlaceChildAfter(HWND window, HWND after);
 
 // Every live window: what a test counts to see that none is left.
 size_t WindowCount();

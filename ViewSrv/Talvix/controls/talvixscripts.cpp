@@ -92,8 +92,14 @@ HKLM
 }
 )";
 
-// Only the header tells the image list its images' size and count.
-const BITMAPINFOHEADER kExplorerImages = {sizeof(BITMAPINFOHEADER), 6 * 16, 16, 1, 4, 0, 0, 0, 0, 0, 0};
+// Six black 16x16 images, 4 bits a pixel: the header, a colour table of one colour (black)
+// and rows of 48 bytes of colour 0.
+struct ExplorerImages {
+    BITMAPINFOHEADER header;
+    BYTE colors[4];
+    BYTE rows[16 * 48];
+};
+const ExplorerImages kExplorerImages = {{sizeof(BITMAPINFOHEADER), 6 * 16, 16, 1, 4, 0, 0, 0, 0, 1, 0}, {}, {}};
 
 } // namespace
 

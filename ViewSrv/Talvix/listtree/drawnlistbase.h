@@ -389,6 +389,11 @@ protected:
     void ResetRowHeights();
     // Places the edit over the label of the cell under edit, with its margins.
     void PlaceEdit();
+    // Rows that a derived list keeps in line with a model of its own, put in and taken
+    // out (records deleted) at once and without notifications; the focus, drop-highlight
+    // and anchor rows and the selection follow as for single rows.
+    void InsertRowRecords(int row, DrawnListItem *const *records, int count);
+    void RemoveRowRecords(int first, int count);
 
     int m_wheelRemainder = 0;
     int m_topIndex = 0;

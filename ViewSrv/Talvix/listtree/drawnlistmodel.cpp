@@ -651,6 +651,66 @@ void DrawnListBaseC::RemoveRow(int row)
         --m_selection[at];
 }
 
+void DrawnListBaseC::InsertRowRecords(int row, DrawnListItem *const *records, int count)
+{
+    if (count <= 0)
+        return;
+    row = std::clamp(row, 0, GetItemCount());
+    m_items.insert(m_items.begin() + row, records, records + count);
+    for (int *at : {&m_focusRow, &m_dropRow, &m_anchorRow})
+        if (*at >= row)
+            *at += count;
+    if (m_editRow >= row)
+        m_editRow += count;
+    if (m_pendingEditRow >= row)
+        m_pendingEditRow += count;
+    bool found;
+    for (int at = SelectionIndex(row, &found); at < m_selection.GetSize(); ++at)
+        m_selection[at] += static_cast<DWORD>(count);
+}
+
+void DrawnListBaseC::RemoveRowRecords(int first, int count)
+{
+    count = std::min(count, GetItemCount() - first);
+    if (first < 0 || count <= 0)
+        return;
+    int end = first + count;
+    for (int row = first; row < end; ++row) {
+        DrawnListItem *record = m_items[static_cast<size_t>(row)];
+        for (std::vector<DrawnListItem *> *pending : m_pendingDeletions)
+            std::replace(pending->begin(), pending->end(), record, static_cast<DrawnListItem *>(nullptr));
+        if (record == m_editRecord)
+            m_editRecord = nullptr;
+        delete record;
+    }
+    m_items.erase(m_items.begin() + first, m_items.begin() + end);
+    auto moveUp = [&](int &at, UINT bit) {
+        if (at >= end) {
+            at -= count;
+        } else if (at >= first) {
+            at = first - 1;
+            if (ValidRow(at) && bit != 0)
+                m_items[static_cast<size_t>(at)]->state |= bit;
+        }
+    };
+    moveUp(m_focusRow, LVIS_FOCUSED);
+    moveUp(m_dropRow, LVIS_DROPHILITED);
+    moveUp(m_anchorRow, 0);
+    if (m_editRow >= end)
+        m_editRow -= count;
+    if (m_pendingEditRow >= first)
+        m_pendingEditRow = m_pendingEditRow < end ? -1 : m_pendingEditRow - count;
+    bool found;
+    int from = SelectionIndex(first, &found), to = from;
+    while (to < m_selection.GetSize() && static_cast<int>(m_selection[to]) < end)
+        ++to;
+    if (to > from)
+        m_selection.RemoveAt(from, to - from);
+    for (int at = from; at < m_selection.GetSize(); ++at)
+        m_selection[at] -= static_cast<DWORD>(count);
+    m_topIndex = std::clamp(m_topIndex, 0, std::max(GetItemCount() - 1, 0));
+}
+
 BOOL DrawnListBaseC::DeleteItems(int first, int count)
 {
     if (!ValidRow(first) || count <= 0)

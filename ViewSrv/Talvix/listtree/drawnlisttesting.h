@@ -66,6 +66,16 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// Handles every message that waits.
+inline void PumpQueue()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 class DrawnListTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -109,14 +119,7 @@ protected:
         return list;
     }
 
-    static void Pump()
-    {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
+    static void Pump() { PumpQueue(); }
 
     std::unique_ptr<QelDistinctPalette> palette_;
     ListParent parent_;

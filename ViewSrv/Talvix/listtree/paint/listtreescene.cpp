@@ -5,6 +5,7 @@
 #include "drawingchecks.h"
 #include "drawnlistctrl.h"
 #include "drawnlisttip.h"
+#include "drawntreectrl.h"
 #include "gdiobjects.h"
 #include "imagelist.h"
 #include "syscolors.h"
@@ -25,6 +26,7 @@ const long kMaxImages = 64;
 const int kMaxItems = 5000;
 const int kMaxColumns = 64;
 const long kMaxCoordinate = 100000;
+const int kMaxDepth = 64;
 
 std::string Escaped(const std::string &text)
 {
@@ -104,11 +106,50 @@ bool Number(const std::string &word, long *value)
 class ScenePopup : public CWnd {
 public:
     std::string *out = nullptr;
+    DrawnTreeCtrl *tree = nullptr;
 
 protected:
+    // The text of a notified tree item as stored: "-" for none or a callback text.
+    std::string TextOf(HTREEITEM item)
+    {
+        _Node *node = tree != nullptr ? tree->LiveNode(item) : nullptr;
+        LPCSTR text = node != nullptr ? node->m_item.pszText : nullptr;
+        return text == nullptr || text == LPSTR_TEXTCALLBACKA ? "-" : Escaped(text);
+    }
+    // Tree notifications: "notify CODE TEXT"; a callback count is answered 1.
+    bool TreeNotify(NMHDR *header, LRESULT *result)
+    {
+        UINT code = header->code;
+        if (tree == nullptr || code > TVN_FIRST || code < TVN_KEYDOWN)
+            return false;
+        *result = 0;
+        if (out == nullptr)
+            return true;
+        std::string text = "-";
+        if (code == TVN_GETDISPINFOA || code == TVN_SETDISPINFOA || code == TVN_BEGINLABELEDITA ||
+            code == TVN_ENDLABELEDITA) {
+            NMTVDISPINFOA *info = reinterpret_cast<NMTVDISPINFOA *>(header);
+            text = TextOf(info->item.hItem);
+            if (code == TVN_GETDISPINFOA && (info->item.mask & TVIF_CHILDREN) != 0)
+                info->item.cChildren = 1;
+            // An edit the user ends with Return is taken.
+            if (code == TVN_ENDLABELEDITA)
+                *result = 1;
+        } else if (code == TVN_KEYDOWN) {
+            text = std::to_string(reinterpret_cast<TV_KEYDOWN *>(header)->wVKey);
+        } else {
+            NM_TREEVIEW *info = reinterpret_cast<NM_TREEVIEW *>(header);
+            text = TextOf(info->itemNew.hItem != nullptr ? info->itemNew.hItem : info->itemOld.hItem);
+        }
+        *out += "notify\t" + std::to_string(static_cast<int>(code)) + "\t" + text + "\n";
+        return true;
+    }
+
     BOOL OnNotify(WPARAM, LPARAM lParam, LRESULT *result) override
     {
         NMHDR *header = reinterpret_cast<NMHDR *>(lParam);
+        if (TreeNotify(header, result) || out == nullptr)
+            return TRUE;
         int row = -1;
         if (header->code == LVN_DELETEITEM || header->code == LVN_INSERTITEM)
             row = reinterpret_cast<NMLISTVIEW *>(lParam)->iItem;
@@ -167,12 +208,160 @@ private:
     }
     HWND KeyTarget() { return GetFocus() != nullptr ? nullptr : list_->m_hWnd; }
     void Report();
+    bool MakeWindow(const std::vector<long> &numbers, bool tree, std::string *reason);
+    bool AddNode(const std::vector<std::string> &words, std::string *reason);
+    // The node that the texts joined by / lead to from the top; NULL for none.
+    HTREEITEM Find(const std::string &path);
+    void ReportTreeRow(int row);
 
     std::string *out_;
     std::unique_ptr<ScenePopup> popup_;
     std::unique_ptr<DrawnListCtrl> list_;
+    DrawnTreeCtrl *tree_ = nullptr;
     std::vector<std::unique_ptr<CImageList>> images_;
+    // The last node made at each level, for the next node one level deeper.
+    std::vector<HTREEITEM> lastAtLevel_;
+    bool firstColumn_ = true;
 };
+
+bool Scene::MakeWindow(const std::vector<long> &numbers, bool tree, std::string *reason)
+{
+    if (list_ != nullptr) {
+        *reason = "a list exists already";
+        return false;
+    }
+    if (numbers[0] < 1 || numbers[1] < 1 || numbers[0] > kMaxListSide || numbers[1] > kMaxListSide) {
+        *reason = "a list size out of range";
+        return false;
+    }
+    popup_ = std::make_unique<ScenePopup>();
+    popup_->out = out_;
+    if (!popup_->CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr)) {
+        *reason = "no pop-up";
+        return false;
+    }
+    popup_->ShowWindow(SW_SHOW);
+    SetActiveWindow(popup_->m_hWnd);
+    if (tree) {
+        auto made = std::make_unique<DrawnTreeCtrl>();
+        tree_ = made.get();
+        list_ = std::move(made);
+        popup_->tree = tree_;
+    } else {
+        list_ = std::make_unique<DrawnListCtrl>();
+    }
+    DWORD style = static_cast<DWORD>(numbers[2]) & ~(WS_POPUP | WS_CHILD);
+    if (!list_->Create(style | WS_CHILD | WS_VISIBLE | WS_BORDER, static_cast<DWORD>(numbers[3]),
+                       CRect(0, 0, static_cast<int>(numbers[0]), static_cast<int>(numbers[1])), popup_.get(), 1,
+                       nullptr)) {
+        list_.reset();
+        tree_ = nullptr;
+        popup_->tree = nullptr;
+        *reason = "the list was not made";
+        return false;
+    }
+    if (tree_ != nullptr) {
+        tree_->SetIndent(static_cast<int>(numbers[4]));
+        tree_->EnableSubItemTexts(TRUE);
+    }
+    list_->SetRedraw(TRUE);
+    return true;
+}
+
+bool Scene::AddNode(const std::vector<std::string> &words, std::string *reason)
+{
+    long level;
+    if (words.size() < 4 || !Number(words[1], &level)) {
+        *reason = words.size() < 4 ? "too few words" : "not a number: " + words[1];
+        return false;
+    }
+    if (level < 1 || level > kMaxDepth || static_cast<size_t>(level) > lastAtLevel_.size() + 1 ||
+        (level > 1 && lastAtLevel_[static_cast<size_t>(level) - 2] == nullptr)) {
+        *reason = "no node at the level above";
+        return false;
+    }
+    if (tree_->GetItemCount() >= kMaxItems || static_cast<long>(words.size()) - 3 > kMaxColumns) {
+        *reason = "too many nodes or texts";
+        return false;
+    }
+    TV_INSERTSTRUCT insert{};
+    insert.hParent = level == 1 ? TVI_ROOT : lastAtLevel_[static_cast<size_t>(level) - 2];
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_STATE;
+    insert.item.pszText = const_cast<LPSTR>(words[3].c_str());
+    insert.item.stateMask = 0xFFFF;
+    bool hidden = false, disabled = false;
+    if (words[2] != "-") {
+        std::istringstream flags(words[2]);
+        std::string flag;
+        while (std::getline(flags, flag, ',')) {
+            size_t equals = flag.find('=');
+            std::string name = flag.substr(0, equals), value = equals == std::string::npos ? "" : flag.substr(equals + 1);
+            long number = 0;
+            bool numbered = equals != std::string::npos && Number(value, &number) && number >= 0 && number <= kMaxImages;
+            if (name == "expanded" && equals == std::string::npos) {
+                insert.item.state |= TVIS_EXPANDED;
+            } else if (name == "bold" && equals == std::string::npos) {
+                insert.item.state |= TVIS_BOLD;
+            } else if (name == "hidden" && equals == std::string::npos) {
+                hidden = true;
+            } else if (name == "disabled" && equals == std::string::npos) {
+                disabled = true;
+            } else if (name == "children" && (numbered || value == "callback")) {
+                insert.item.mask |= TVIF_CHILDREN;
+                insert.item.cChildren = value == "callback" ? I_CHILDRENCALLBACK : static_cast<int>(number);
+            } else if (name == "image" && numbered) {
+                insert.item.mask |= TVIF_IMAGE;
+                insert.item.iImage = static_cast<int>(number);
+            } else if (name == "selimage" && numbered) {
+                insert.item.mask |= TVIF_SELECTEDIMAGE;
+                insert.item.iSelectedImage = static_cast<int>(number);
+            } else if (name == "state" && numbered && number <= 15) {
+                insert.item.state |= INDEXTOSTATEIMAGEMASK(number);
+            } else {
+                *reason = "no such node flag: " + flag;
+                return false;
+            }
+        }
+    }
+    HTREEITEM node = tree_->InsertItem(&insert);
+    if (node == nullptr) {
+        *reason = "the node was not made";
+        return false;
+    }
+    lastAtLevel_.resize(static_cast<size_t>(level));
+    lastAtLevel_[static_cast<size_t>(level) - 1] = node;
+    for (size_t i = 4; i < words.size(); ++i)
+        tree_->SetSubItemText(node, static_cast<int>(i - 3), words[i].c_str());
+    if (disabled) {
+        DrawnTreeItemFlags flags;
+        flags.valid = 1;
+        flags.value = flags.mask = DTF_DISABLED;
+        tree_->SetItemFlags(node, &flags);
+    }
+    if (hidden)
+        tree_->SetItemHidden(node, TRUE);
+    return true;
+}
+
+HTREEITEM Scene::Find(const std::string &path)
+{
+    HTREEITEM parent = TVI_ROOT, found = nullptr;
+    std::istringstream parts(path);
+    std::string part;
+    while (std::getline(parts, part, '/')) {
+        found = nullptr;
+        for (HTREEITEM child = tree_->GetChildItem(parent); child != nullptr; child = tree_->GetNextSiblingItem(child))
+            if (std::string(tree_->GetItemText(child)) == part) {
+                found = child;
+                break;
+            }
+        if (found == nullptr)
+            return nullptr;
+        parent = found;
+    }
+    return found;
+}
 
 bool Scene::Run(const std::vector<std::string> &words, std::string *reason)
 {
@@ -201,36 +390,15 @@ bool Scene::Run(const std::vector<std::string> &words, std::string *reason)
         }
         return true;
     };
-    if (command == "list") {
-        if (!exactly(5) || !numbersFrom(1, 4))
+    if (command == "list" || command == "tree") {
+        bool tree = command == "tree";
+        if (!exactly(tree ? 6 : 5) || !numbersFrom(1, tree ? 5 : 4))
             return false;
-        if (list_ != nullptr) {
-            *reason = "a list exists already";
-            return false;
-        }
-        if (numbers[0] < 1 || numbers[1] < 1 || numbers[0] > kMaxListSide || numbers[1] > kMaxListSide) {
-            *reason = "a list size out of range";
+        if (tree && (numbers[4] < 0 || numbers[4] > kMaxImageSide)) {
+            *reason = "an indent out of range";
             return false;
         }
-        popup_ = std::make_unique<ScenePopup>();
-        popup_->out = out_;
-        if (!popup_->CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 1024, 768, nullptr, nullptr)) {
-            *reason = "no pop-up";
-            return false;
-        }
-        popup_->ShowWindow(SW_SHOW);
-        SetActiveWindow(popup_->m_hWnd);
-        list_ = std::make_unique<DrawnListCtrl>();
-        DWORD style = static_cast<DWORD>(numbers[2]) & ~(WS_POPUP | WS_CHILD);
-        if (!list_->Create(style | WS_CHILD | WS_VISIBLE | WS_BORDER, static_cast<DWORD>(numbers[3]),
-                           CRect(0, 0, static_cast<int>(numbers[0]), static_cast<int>(numbers[1])), popup_.get(), 1,
-                           nullptr)) {
-            list_.reset();
-            *reason = "the list was not made";
-            return false;
-        }
-        list_->SetRedraw(TRUE);
-        return true;
+        return MakeWindow(numbers, tree, reason);
     }
     if (!NeedList(reason))
         return false;
@@ -241,7 +409,39 @@ bool Scene::Run(const std::vector<std::string> &words, std::string *reason)
             *reason = "too many columns or a width out of range";
             return false;
         }
-        list_->AddColumn(words[1].c_str(), static_cast<int>(numbers[0]) & 3, static_cast<int>(numbers[1]), -1);
+        // A tree comes with its first column: the first column command sets it.
+        if (tree_ != nullptr && firstColumn_) {
+            list_->SetColumnText(0, words[1].c_str());
+            list_->SetColumnFormat(0, static_cast<int>(numbers[0]) & 3);
+            list_->SetColumnWidth(0, static_cast<int>(numbers[1]));
+        } else {
+            list_->AddColumn(words[1].c_str(), static_cast<int>(numbers[0]) & 3, static_cast<int>(numbers[1]), -1);
+        }
+        firstColumn_ = false;
+    } else if (tree_ != nullptr && (command == "item" || command == "image")) {
+        *reason = "a list's command: " + command;
+        return false;
+    } else if (tree_ == nullptr && (command == "node" || command == "expand" || command == "collapse" ||
+                                    command == "select" || command == "sort")) {
+        *reason = "a tree's command: " + command;
+        return false;
+    } else if (command == "node") {
+        if (!AddNode(words, reason))
+            return false;
+    } else if (command == "expand" || command == "collapse" || command == "select" || command == "sort") {
+        if (!exactly(2))
+            return false;
+        HTREEITEM node = Find(words[1]);
+        if (node == nullptr) {
+            *reason = "no such node: " + words[1];
+            return false;
+        }
+        if (command == "expand" || command == "collapse")
+            tree_->Expand(node, command == "expand" ? TVE_EXPAND : TVE_COLLAPSE, TRUE);
+        else if (command == "select")
+            tree_->Select(node, TVGN_CARET);
+        else
+            tree_->SortChildren(node, FALSE, TRUE);
     } else if (command == "item") {
         if (words.size() < 2) {
             *reason = "too few words";
@@ -265,7 +465,7 @@ bool Scene::Run(const std::vector<std::string> &words, std::string *reason)
     } else if (command == "images") {
         if (!exactly(4) || !numbersFrom(2, 2))
             return false;
-        int which = words[1] == "normal" ? LVSIL_NORMAL : words[1] == "small" ? LVSIL_SMALL
+        int which = words[1] == "normal" ? LVSIL_NORMAL : words[1] == "small" && tree_ == nullptr ? LVSIL_SMALL
                                                         : words[1] == "state" ? LVSIL_STATE : -1;
         if (which < 0 || numbers[0] < 1 || numbers[0] > kMaxImageSide || numbers[1] < 1 || numbers[1] > kMaxImages) {
             *reason = "images: a kind, size or count out of range";
@@ -446,13 +646,21 @@ void Scene::Report()
         if (!list.GetCellRect(row, 0, &cell, 0) || cell.top >= rows.bottom)
             break;
         char line[96];
-        std::snprintf(line, sizeof line, "row\t%d\t%ld\t%ld\t%X\n", row, static_cast<long>(cell.top),
-                      static_cast<long>(cell.Height()), list.GetItemState(row, 0xFFFF));
-        *out_ += line;
+        if (tree_ != nullptr) {
+            ReportTreeRow(row);
+        } else {
+            std::snprintf(line, sizeof line, "row\t%d\t%ld\t%ld\t%X\n", row, static_cast<long>(cell.top),
+                          static_cast<long>(cell.Height()), list.GetItemState(row, 0xFFFF));
+            *out_ += line;
+        }
         for (int column = 0; column < list.GetColumnCount(); ++column) {
             list.GetCellRect(row, column, &cell, 0);
             CRect visible;
             visible.IntersectRect(&cell, &rows);
+            // A tree's item cell is read on its label: the lines and buttons are no text.
+            CRect label;
+            if (tree_ != nullptr && list.GetColumnAt(column)->subItem == 0 && list.GetCellRect(row, column, &label, 2))
+                visible.IntersectRect(&visible, &label);
             std::string text = visible.IsRectEmpty() ? "" : read(visible, cellColors);
             std::snprintf(line, sizeof line, "cell\t%d\t%d\t%ld\t%ld\t", row, column, static_cast<long>(cell.left),
                           static_cast<long>(cell.right));
@@ -483,6 +691,32 @@ void Scene::Report()
     }
 }
 
+// "row R TOP HEIGHT STATE LEVEL", "label R L T R B" and, where one is drawn,
+// "button R L T R B".
+void Scene::ReportTreeRow(int row)
+{
+    CRect cell, label, button;
+    tree_->GetCellRect(row, 0, &cell, 0);
+    tree_->GetCellRect(row, 0, &label, 2);
+    HTREEITEM item = tree_->GetItemAtIndex(row);
+    int level = tree_->GetLevel(item);
+    char line[128];
+    std::snprintf(line, sizeof line, "row\t%d\t%ld\t%ld\t%X\t%d\nlabel\t%d\t%ld\t%ld\t%ld\t%ld\n", row,
+                  static_cast<long>(cell.top), static_cast<long>(cell.Height()), tree_->GetItemState(row, 0xFFFF),
+                  level, row, static_cast<long>(label.left), static_cast<long>(label.top),
+                  static_cast<long>(label.right), static_cast<long>(label.bottom));
+    *out_ += line;
+    DWORD style = tree_->GetTreeStyle();
+    bool rootLines = (style & TVS_LINESATROOT) != 0 && (style & (TVS_HASBUTTONS | TVS_HASLINES)) != 0;
+    if ((style & TVS_HASBUTTONS) != 0 && (level > 1 || rootLines) && tree_->ItemHasChildren(item) &&
+        tree_->GetButtonRect(&button, row) > 0) {
+        std::snprintf(line, sizeof line, "button\t%d\t%ld\t%ld\t%ld\t%ld\n", row, static_cast<long>(button.left),
+                      static_cast<long>(button.top), static_cast<long>(button.right),
+                      static_cast<long>(button.bottom));
+        *out_ += line;
+    }
+}
+
 void Scene::Finish(bool report, const char *pngPath)
 {
     if (report && list_ != nullptr && list_->m_hWnd != nullptr) {
@@ -494,7 +728,13 @@ void Scene::Finish(bool report, const char *pngPath)
             DeleteObject(shot);
         }
     }
+    // What the windows say as they go is not part of the scene.
+    if (popup_ != nullptr)
+        popup_->out = nullptr;
     list_.reset();
+    tree_ = nullptr;
+    if (popup_ != nullptr)
+        popup_->tree = nullptr;
     if (popup_ != nullptr && popup_->m_hWnd != nullptr)
         popup_->DestroyWindow();
     popup_.reset();
@@ -531,7 +771,7 @@ ListSceneResult PlayListScene(const std::string &scene, const char *pngPath)
         if (!result.failed)
             player.Finish(true, pngPath);
     }
-    DrawnListBaseC::DeleteGridPens();
+    DrawnTreeBaseC::DeleteSharedResources();
     if (!result.failed) {
         char line[64];
         std::snprintf(line, sizeof line, "live\t%ld\t%ld\n", static_cast<long>(qelwin::WindowCount()) - static_cast<long>(windows),

@@ -44,14 +44,48 @@ std::string Testdata(const std::string &name)
     return std::string(kQelSourceDir) + "/testdata/listtree/" + name;
 }
 
-// The output was worked out by hand from the scene (watch-like.expected says how).
+// Plays testdata/listtree/NAME.scene: its output was worked out by hand (NAME.txt says
+// how), and it writes its picture.
+void ExpectWorkedOut(const std::string &name)
+{
+    std::string png = testing::TempDir() + name + ".png";
+    Played run = Play(Testdata(name + ".scene"), png);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.output, Contents(Testdata(name + ".out")));
+    EXPECT_EQ(Contents(png).substr(1, 3), "PNG");
+}
+
 TEST(ListTreePaint, TheWatchLikeSceneShowsWhatWasWorkedOut)
 {
-    std::string png = testing::TempDir() + "watch-like.png";
-    Played run = Play(Testdata("watch-like.scene"), png);
+    ExpectWorkedOut("watch-like");
+}
+
+TEST(ListTreePaint, TheLocalsLikeTreeSceneShowsWhatWasWorkedOut)
+{
+    ExpectWorkedOut("locals-like");
+}
+
+TEST(ListTreePaint, TreeCommandsNameWhatIsWrong)
+{
+    std::string scene = testing::TempDir() + "broken-tree.scene";
+    std::string png = testing::TempDir() + "broken-tree.png";
+    std::ofstream(scene) << "tree 100 50 7 0 16\nnode 2 - orphan\n";
+    EXPECT_EQ(Play(scene, png).output, "error: line 2: no node at the level above\n");
+    std::ofstream(scene) << "tree 100 50 7 0 16\nnode 1 expanded,shiny top\n";
+    EXPECT_EQ(Play(scene, png).output, "error: line 2: no such node flag: shiny\n");
+    std::ofstream(scene) << "tree 100 50 7 0 16\nnode 1 - top\nexpand top/missing\n";
+    EXPECT_EQ(Play(scene, png).output, "error: line 3: no such node: top/missing\n");
+    std::ofstream(scene) << "tree 100 50 7 0 16\nitem x\n";
+    EXPECT_EQ(Play(scene, png).output, "error: line 2: a list's command: item\n");
+    std::ofstream(scene) << "list 100 50 1 0\nnode 1 - top\n";
+    EXPECT_EQ(Play(scene, png).output, "error: line 2: a tree's command: node\n");
+    // A callback count is answered 1 and nothing comes of expanding it.
+    std::ofstream(scene) << "tree 100 50 7 0 16\nnode 1 children=callback lazy\nexpand lazy\n";
+    Played run = Play(scene, png);
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.output, Contents(Testdata("watch-like.out")));
-    EXPECT_EQ(Contents(png).substr(1, 3), "PNG");
+    EXPECT_NE(run.output.find("notify\t-405\tlazy\n"), std::string::npos);
+    EXPECT_EQ(run.output.find("notify\t-406"), std::string::npos);
+    EXPECT_NE(run.output.find("button\t0\t"), std::string::npos);
 }
 
 TEST(ListTreePaint, ErrorsNameTheLineAndUsageIsStatusTwo)
