@@ -63,8 +63,9 @@ LRESULT Add(HWND combo, ComboState *state, LPCSTR text)
     item.text = text != nullptr ? text : "";
     auto at = state->items.end();
     if (Sorted(combo))
-        at = std::find_if(state->items.begin(), state->items.end(),
-                          [&](const ComboItem &other) { return lstrcmpiA(item.text.c_str(), other.text.c_str()) < 0; });
+        at = std::upper_bound(state->items.begin(), state->items.end(), item, [](const ComboItem &a, const ComboItem &b) {
+            return lstrcmpiA(a.text.c_str(), b.text.c_str()) < 0;
+        });
     const LRESULT index = at - state->items.begin();
     state->items.insert(at, std::move(item));
     // The selection stays with its item.
@@ -89,11 +90,21 @@ LRESULT Delete(HWND combo, ComboState *state, WPARAM index)
     return static_cast<LRESULT>(state->items.size());
 }
 
-LRESULT FindExact(const ComboState &state, WPARAM after, LPCSTR text)
+LRESULT FindExact(HWND combo, const ComboState &state, WPARAM after, LPCSTR text)
 {
     const size_t count = state.items.size();
     if (text == nullptr || count == 0)
         return CB_ERR;
+    // A sorted list holds the texts equal to it side by side: the first of them is found
+    // by halves.
+    if (Sorted(combo) && static_cast<int>(after) < 0) {
+        auto first = std::lower_bound(state.items.begin(), state.items.end(), text, [](const ComboItem &item, LPCSTR t) {
+            return lstrcmpiA(item.text.c_str(), t) < 0;
+        });
+        return first != state.items.end() && lstrcmpiA(first->text.c_str(), text) == 0
+                   ? static_cast<LRESULT>(first - state.items.begin())
+                   : CB_ERR;
+    }
     const size_t first = static_cast<int>(after) < 0 || after >= count ? 0 : after + 1;
     for (size_t step = 0; step < count; ++step) {
         size_t index = (first + step) % count;
@@ -231,7 +242,7 @@ LRESULT CALLBACK ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam, LPAR
     case CB_GETITEMDATA:
         return InList(*state, wParam) ? state->items[wParam].data : CB_ERR;
     case CB_FINDSTRINGEXACT:
-        return FindExact(*state, wParam, reinterpret_cast<LPCSTR>(lParam));
+        return FindExact(combo, *state, wParam, reinterpret_cast<LPCSTR>(lParam));
     case CB_SHOWDROPDOWN:
         ShowList(combo, state, wParam != 0);
         return TRUE;

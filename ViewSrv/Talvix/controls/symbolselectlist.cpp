@@ -8,6 +8,7 @@
 #include <qelsymbol.h>
 
 #include <new>
+#include <set>
 #include <vector>
 
 namespace {
@@ -135,19 +136,27 @@ void CQelSymbolSelectList::SetToolText(LPCSTR text)
     ::SendMessageA(m_hWndToolTip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+// The platform's lookup is blind to case; the entries equal to the text that way stand
+// together in the sorted list, and among them the one with exactly the text is the entry.
 int CQelSymbolSelectList::FindExactText(const CString &text) const
 {
+    const LRESULT first = m_wndCombo.SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                                 reinterpret_cast<LPARAM>(static_cast<LPCSTR>(text)));
+    if (first == CB_ERR)
+        return -1;
     const int count = static_cast<int>(m_wndCombo.SendMessage(CB_GETCOUNT));
-    for (int index = 0; index < count; ++index) {
+    for (int index = static_cast<int>(first); index < count; ++index) {
         const LRESULT length = m_wndCombo.SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
-        if (length != text.GetLength())
-            continue;
+        if (length < 0)
+            break;
         CString entry;
         m_wndCombo.SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index),
                                reinterpret_cast<LPARAM>(entry.GetBuffer(static_cast<int>(length))));
         entry.ReleaseBuffer(static_cast<int>(length));
         if (entry == text)
             return index;
+        if (entry.CompareNoCase(text) != 0)
+            break;
     }
     return -1;
 }
@@ -222,12 +231,20 @@ STDMETHODIMP CQelSymbolSelectList::RemoveAllViewServerEntries(IUnknown *pUnkView
                 addresses.push_back(address);
         }
         std::vector<IUnknown *> released;
-        for (UINT address : addresses) {
-            if (m_wndCombo.m_hWnd != nullptr) {
-                int index = FindAddress(address);
-                if (index >= 0)
-                    m_wndCombo.SendMessage(CB_DELETESTRING, static_cast<WPARAM>(index));
+        if (m_wndCombo.m_hWnd != nullptr && !addresses.empty()) {
+            // The first entry of each address, found in one pass and deleted from the
+            // last one up, so that each deletion leaves the indexes before it as they were.
+            std::set<UINT> going(addresses.begin(), addresses.end());
+            std::vector<int> doomed;
+            const int count = static_cast<int>(m_wndCombo.SendMessage(CB_GETCOUNT));
+            for (int index = 0; index < count && !going.empty(); ++index) {
+                if (going.erase(static_cast<UINT>(m_wndCombo.SendMessage(CB_GETITEMDATA, static_cast<WPARAM>(index)))) != 0)
+                    doomed.push_back(index);
             }
+            for (auto index = doomed.rbegin(); index != doomed.rend(); ++index)
+                m_wndCombo.SendMessage(CB_DELETESTRING, static_cast<WPARAM>(*index));
+        }
+        for (UINT address : addresses) {
             m_viewServers.RemoveKey(address);
             released.push_back(pUnkViewServer);
         }
