@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,20 @@ struct ComboItem {
     LPARAM data = 0;
 };
 
+// Items stand apart, owned by the state, so that an insertion into a long list moves
+// plain pointers only.
 struct ComboState {
-    std::vector<ComboItem> items;
+    ComboState() = default;
+    ComboState(const ComboState &) = delete;
+    ComboState &operator=(const ComboState &) = delete;
+    ~ComboState() { Clear(); }
+    void Clear()
+    {
+        for (ComboItem *item : items)
+            delete item;
+        items.clear();
+    }
+    std::vector<ComboItem *> items;
     int selection = CB_ERR;
     HFONT font = nullptr;
     bool dropped = false;
@@ -59,15 +72,17 @@ bool Sorted(HWND combo)
 
 LRESULT Add(HWND combo, ComboState *state, LPCSTR text)
 {
-    ComboItem item;
-    item.text = text != nullptr ? text : "";
+    auto item = std::make_unique<ComboItem>();
+    item->text = text != nullptr ? text : "";
     auto at = state->items.end();
     if (Sorted(combo))
-        at = std::upper_bound(state->items.begin(), state->items.end(), item, [](const ComboItem &a, const ComboItem &b) {
-            return lstrcmpiA(a.text.c_str(), b.text.c_str()) < 0;
-        });
+        at = std::upper_bound(state->items.begin(), state->items.end(), item->text,
+                              [](const std::string &t, const ComboItem *other) {
+                                  return lstrcmpiA(t.c_str(), other->text.c_str()) < 0;
+                              });
     const LRESULT index = at - state->items.begin();
-    state->items.insert(at, std::move(item));
+    state->items.insert(at, item.get());
+    item.release();
     // The selection stays with its item.
     if (state->selection != CB_ERR && state->selection >= index)
         ++state->selection;
@@ -78,6 +93,7 @@ LRESULT Delete(HWND combo, ComboState *state, WPARAM index)
 {
     if (!InList(*state, index))
         return CB_ERR;
+    delete state->items[index];
     state->items.erase(state->items.begin() + static_cast<std::ptrdiff_t>(index));
     const int removed = static_cast<int>(index);
     if (state->selection == removed) {
@@ -98,17 +114,18 @@ LRESULT FindExact(HWND combo, const ComboState &state, WPARAM after, LPCSTR text
     // A sorted list holds the texts equal to it side by side: the first of them is found
     // by halves.
     if (Sorted(combo) && static_cast<int>(after) < 0) {
-        auto first = std::lower_bound(state.items.begin(), state.items.end(), text, [](const ComboItem &item, LPCSTR t) {
-            return lstrcmpiA(item.text.c_str(), t) < 0;
-        });
-        return first != state.items.end() && lstrcmpiA(first->text.c_str(), text) == 0
+        auto first = std::lower_bound(state.items.begin(), state.items.end(), text,
+                                      [](const ComboItem *item, LPCSTR t) {
+                                          return lstrcmpiA(item->text.c_str(), t) < 0;
+                                      });
+        return first != state.items.end() && lstrcmpiA((*first)->text.c_str(), text) == 0
                    ? static_cast<LRESULT>(first - state.items.begin())
                    : CB_ERR;
     }
     const size_t first = static_cast<int>(after) < 0 || after >= count ? 0 : after + 1;
     for (size_t step = 0; step < count; ++step) {
         size_t index = (first + step) % count;
-        if (lstrcmpiA(state.items[index].text.c_str(), text) == 0)
+        if (lstrcmpiA(state.items[index]->text.c_str(), text) == 0)
             return static_cast<LRESULT>(index);
     }
     return CB_ERR;
@@ -125,7 +142,7 @@ LRESULT Select(HWND combo, ComboState *state, WPARAM index)
     if (!InList(*state, index))
         return CB_ERR;
     state->selection = static_cast<int>(index);
-    DefWindowProcA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state->items[index].text.c_str()));
+    DefWindowProcA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(state->items[index]->text.c_str()));
     InvalidateRect(combo, nullptr, TRUE);
     return state->selection;
 }
@@ -215,7 +232,7 @@ LRESULT CALLBACK ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam, LPAR
     case CB_DELETESTRING:
         return Delete(combo, state, wParam);
     case CB_RESETCONTENT:
-        state->items.clear();
+        state->Clear();
         state->selection = CB_ERR;
         DefWindowProcA(combo, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
         InvalidateRect(combo, nullptr, TRUE);
@@ -225,22 +242,22 @@ LRESULT CALLBACK ComboBoxProcedure(HWND combo, UINT message, WPARAM wParam, LPAR
     case CB_GETCURSEL:
         return state->selection;
     case CB_GETLBTEXTLEN:
-        return InList(*state, wParam) ? static_cast<LRESULT>(state->items[wParam].text.size()) : CB_ERR;
+        return InList(*state, wParam) ? static_cast<LRESULT>(state->items[wParam]->text.size()) : CB_ERR;
     case CB_GETLBTEXT:
         if (!InList(*state, wParam) || lParam == 0)
             return CB_ERR;
-        std::memcpy(reinterpret_cast<char *>(lParam), state->items[wParam].text.c_str(),
-                    state->items[wParam].text.size() + 1);
-        return static_cast<LRESULT>(state->items[wParam].text.size());
+        std::memcpy(reinterpret_cast<char *>(lParam), state->items[wParam]->text.c_str(),
+                    state->items[wParam]->text.size() + 1);
+        return static_cast<LRESULT>(state->items[wParam]->text.size());
     case CB_SETCURSEL:
         return Select(combo, state, wParam);
     case CB_SETITEMDATA:
         if (!InList(*state, wParam))
             return CB_ERR;
-        state->items[wParam].data = lParam;
+        state->items[wParam]->data = lParam;
         return TRUE;
     case CB_GETITEMDATA:
-        return InList(*state, wParam) ? state->items[wParam].data : CB_ERR;
+        return InList(*state, wParam) ? state->items[wParam]->data : CB_ERR;
     case CB_FINDSTRINGEXACT:
         return FindExact(combo, *state, wParam, reinterpret_cast<LPCSTR>(lParam));
     case CB_SHOWDROPDOWN:

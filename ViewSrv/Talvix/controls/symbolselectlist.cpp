@@ -16,6 +16,8 @@ namespace {
 enum : DWORD { kCmdSelectListShown = 22, kCmdChoice = 22 };
 const char kToolText[] = "Select program function";
 const char kNamedToolText[] = "Select %s program function";
+// A program window lists tens of thousands of functions: the map's chains stay short.
+const UINT kMapBuckets = 16411;
 const DWORD kComboStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_SORT | CBS_DROPDOWNLIST;
 
 // The font that the list starts with: Arial of 8 points.
@@ -50,7 +52,7 @@ CComPtr<I> Query(IUnknown *object)
 
 CQelSymbolSelectList::CQelSymbolSelectList() : m_wndCombo("ComboBox", this, 1)
 {
-    m_viewServers.InitHashTable(17);
+    m_viewServers.InitHashTable(kMapBuckets, FALSE);
     m_pFont = MakeStartFont();
     const SIZEL pixels{kWidth, kHeight};
     AtlPixelToHiMetric(&pixels, &m_sizeExtent);
