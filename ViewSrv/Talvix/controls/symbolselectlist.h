@@ -102,6 +102,8 @@ private:
 
     CContainedWindow m_wndCombo;
     HWND m_hWndToolTip = nullptr;
-    CComPtr<IUnknown> m_pDbgSrv;
+    // The host's, without a reference of the list's own: the host keeps the list's
+    // announcement (command 22, with the list in it) as long as itself.
+    IUnknown *m_pDbgSrv = nullptr;
     CMap<UINT, UINT, IUnknown *, IUnknown *> m_viewServers;
 };
