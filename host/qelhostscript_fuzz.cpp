@@ -8,6 +8,7 @@
 // fuzz-seeds: host/qelhostsession_test.sh
 #include "dialogscript.h"
 #include "hostframe.h"
+#include "hostreports.h"
 #include "qelhostscript.h"
 #include "qelhostselectlistline.h"
 
@@ -93,7 +94,7 @@ void CheckHostName(const std::vector<std::string> &texts)
     frame->SetDebuggerName(name);
     CComBSTR given;
     // A NUL inside the text ends it, as every text of the host's interfaces.
-    if (hold->GetDebuggerName(&given) != S_OK || std::string(CString(given.m_str)) != name.substr(0, name.find('\0')))
+    if (hold->GetDebuggerName(&given) != S_OK || QelHost::AnsiText(given.m_str) != name.substr(0, name.find('\0')))
         __builtin_trap();
 }
 
