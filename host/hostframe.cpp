@@ -42,6 +42,10 @@ void CHostView::Made(const std::shared_ptr<DebugServerLink> &)
 {
 }
 
+void CHostView::Gone()
+{
+}
+
 STDMETHODIMP CHostView::Exec(const GUID *group, DWORD id, DWORD, VARIANT *in, VARIANT *out)
 {
     ViewCommand command{group ? *group : GUID_NULL, id, {}};
@@ -83,6 +87,16 @@ void CHostFrame::LetGo(OpenView &open)
 {
     if (open.site != nullptr)
         open.site->Remove();
+    if (open.object != nullptr)
+        open.object->Gone();
+}
+
+STDMETHODIMP CHostFrame::GetDebuggerName(BSTR *pbstrName)
+{
+    if (pbstrName == nullptr)
+        return E_POINTER;
+    *pbstrName = CComBSTR(m_debuggerName.c_str()).Detach();
+    return *pbstrName != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 void CHostFrame::SetDebugServer(IUnknown *debugServer)

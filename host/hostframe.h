@@ -18,6 +18,7 @@
 #include "hostcontrollerinfo.h"
 
 #include <atlbase.h>
+#include <hostdebuggername.h>
 #include <qelhostframe.h>
 
 #include <functional>
@@ -84,6 +85,8 @@ public:
     // The frame has made the view and given it its storage. `debugServer` leads to the
     // frame's debug-server object for as long as the frame holds one.
     virtual void Made(const std::shared_ptr<DebugServerLink> &debugServer);
+    // The frame lets the view go (closed, or its registration removed, or the frame ends).
+    virtual void Gone();
 
     STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
     STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
@@ -102,11 +105,17 @@ private:
 // CHostView part in *object.
 typedef std::function<HRESULT(IUnknown **view, CHostView **object)> HostViewFactory;
 
-class CHostFrame : public CComObjectRootEx<CComMultiThreadModel>, public IQelHostFrame, public IOleCommandTarget {
+// As the GUI server, the frame also answers the debugger's name (IQelDebuggerName),
+// "ARM7 Debugger" unless set.
+class CHostFrame : public CComObjectRootEx<CComMultiThreadModel>,
+                   public IQelHostFrame,
+                   public IOleCommandTarget,
+                   public IQelDebuggerName {
 public:
     BEGIN_COM_MAP(CHostFrame)
         COM_INTERFACE_ENTRY(IQelHostFrame)
         COM_INTERFACE_ENTRY(IOleCommandTarget)
+        COM_INTERFACE_ENTRY(IQelDebuggerName)
     END_COM_MAP()
 
     void FinalRelease();
@@ -175,6 +184,13 @@ public:
     STDMETHODIMP QueryStatus(const GUID *group, ULONG count, OLECMD *cmds, OLECMDTEXT *text) override;
     STDMETHODIMP Exec(const GUID *group, DWORD id, DWORD options, VARIANT *in, VARIANT *out) override;
 
+    void SetDebuggerName(const std::string &name) { m_debuggerName = name; }
+    STDMETHODIMP Slot03() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot04() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot05() override { return E_NOTIMPL; }
+    STDMETHODIMP Slot06() override { return E_NOTIMPL; }
+    STDMETHODIMP GetDebuggerName(BSTR *pbstrName) override;
+
 private:
     struct OpenView {
         CComPtr<IUnknown> view;
@@ -215,6 +231,7 @@ private:
     } m_handingBack;
     CComPtr<IUnknown> m_debugServer;
     std::shared_ptr<DebugServerLink> m_debugServerLink = std::make_shared<DebugServerLink>();
+    std::string m_debuggerName = "ARM7 Debugger";
 };
 
 } // namespace QelHost

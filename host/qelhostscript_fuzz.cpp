@@ -2,10 +2,15 @@
 // refused, every word read as a value or refused, and every value read prints as a word
 // that reads as the same value; the words of an answer line are queued as a dialog's
 // answer or refused with a reason; a click's item path splits into texts that, joined
-// again with every ">" and "\\" escaped, split into the same texts.
+// again with every ">" and "\\" escaped, split into the same texts; a select-list line
+// read is written again and reads the same, and a host name comes back from the GUI
+// server as it was given.
 // fuzz-seeds: host/qelhostsession_test.sh
 #include "dialogscript.h"
+#include "hostframe.h"
+#include "hostreports.h"
 #include "qelhostscript.h"
+#include "qelhostselectlistline.h"
 
 #include <cstdint>
 #include <string>
@@ -56,6 +61,43 @@ void CheckAnswer(const std::vector<QelHost::ScriptWord> &words, QelHost::DialogS
         __builtin_trap();
 }
 
+void CheckSelectList(const std::vector<std::string> &texts)
+{
+    QelHost::SelectListLine line, again;
+    std::string error;
+    if (!QelHost::ParseSelectListLine(texts, &line, &error)) {
+        if (error.empty())
+            __builtin_trap();
+        return;
+    }
+    std::vector<std::string> written{"select-list"};
+    if (line.pick) {
+        written.push_back("pick");
+        written.push_back(std::to_string(line.index));
+        if (line.close)
+            written.push_back("close");
+    }
+    if (!QelHost::ParseSelectListLine(written, &again, &error) || again.pick != line.pick ||
+        again.index != line.index || again.close != line.close)
+        __builtin_trap();
+}
+
+void CheckHostName(const std::vector<std::string> &texts)
+{
+    std::string name, error;
+    if (!QelHost::ParseHostNameLine(texts, &name, &error))
+        return;
+    CComObject<QelHost::CHostFrame> *frame = nullptr;
+    if (FAILED(CComObject<QelHost::CHostFrame>::CreateInstance(&frame)))
+        return;
+    CComPtr<IQelDebuggerName> hold(frame);
+    frame->SetDebuggerName(name);
+    CComBSTR given;
+    // A NUL inside the text ends it, as every text of the host's interfaces.
+    if (hold->GetDebuggerName(&given) != S_OK || QelHost::AnsiText(given.m_str) != name.substr(0, name.find('\0')))
+        __builtin_trap();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -75,6 +117,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 CheckAnswer(words, script);
             if (words.size() == 4 && words[0].text == "click")
                 CheckItemPath(words[3].text);
+            std::vector<std::string> texts;
+            for (const QelHost::ScriptWord &word : words)
+                texts.push_back(word.text);
+            if (!texts.empty() && texts[0] == "select-list")
+                CheckSelectList(texts);
+            if (!texts.empty() && texts[0] == "host-name")
+                CheckHostName(texts);
         }
         if (end == std::string::npos)
             break;

@@ -1145,6 +1145,110 @@ exec 94
 dialogs
 end"
   ;;
+SelectsTheProgramsFunctionsFromTheToolBar)
+  # The tool bar's select list names the host's debugger in its tip. The program window
+  # lists the program's functions there, in the list's order, each at nm's address
+  # (arm7-mixed.selectlist.txt, made by make-selectlist-oracle.sh). Moving to entry 2
+  # records a choice of final 0 in the window that listed it, closing the list one of
+  # final 1, which shows the function at gdb's line in a window of its file. When the
+  # windows go, the list empties.
+  elf=$(cd "$(dirname "$0")/../testdata/elf" && pwd)
+  oracle="$elf/arm7-mixed.selectlist.txt"
+  cp "$elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
+  entries=$(while read -r _ function at _ _; do printf 'entry %s 0x%X\n' "$function" "$at"; done < "$oracle")
+  set -- $(sed -n 3p "$oracle")
+  name=$2 address=$(($3)) line=$4 file=$5
+  [ "$name" = thumb_scale ] || { echo "FAIL: entry 2 of the oracle is $name"; exit 1; }
+  thumb=/work/main/testdata/$(basename "$elf")/$file
+  modules="module main.c
+  main 0x68-0x10F
+module startup.s
+module thumb.c
+  thumb_checksum 0x110-0x13B
+  thumb_scale 0x13C-0x14F"
+  group={CDAD36E0-2868-11D2-BCB8-006097125629}
+  expect 0 "> start
+> wait-command 22
+> select-list
+selected -1
+tip \"Select ARM7 program function\"
+> answer file $elf/src/main.c
+> exec 10
+result 0x00000000
+> exec 1 bstr:$dir/a.elf -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> select-list
+$entries
+selected 0
+tip \"Select ARM7 program function\"
+> select-list pick 2
+> select-list pick 2 close
+> views
+view StdQelProgWin $elf/src/main.c
+  command $group 10 u4:0 bstr:$elf/src/main.c bstr:\"\"
+  command $group 13
+  command $group 14
+  command $group 22 u4:$address bool:false
+  command $group 22 u4:$address bool:true
+view StdQelProgWin $thumb
+  command $group 10 u4:0 bstr:$thumb bstr:$thumb
+  command $group 15 u4:$line u4:$address bstr:$thumb
+> progwin
+view $elf/src/main.c 0 0 0
+$modules
+view $thumb 0 0 $line
+$modules
+> exec 92
+result 0x00000000
+> select-list
+selected -1
+tip \"Select ARM7 program function\"
+> end
+" "" "start
+wait-command 22
+select-list
+answer file $elf/src/main.c
+exec 10
+exec 1 bstr:$dir/a.elf -o 1
+wait-command 14
+select-list
+select-list pick 2
+select-list pick 2 close
+views
+progwin
+exec 92
+select-list
+end"
+  expect 0 "> host-name \"TriCore Debugger\"
+> start
+> select-list
+selected -1
+tip \"Select TriCore program function\"
+> end
+" "" "host-name \"TriCore Debugger\"
+start
+select-list
+end"
+  for line in "select-list pick" "select-list pick -1" "select-list pick 0 now" "select-list all"; do
+    expect 1 "> start
+> $line
+" "error: line 2: select-list takes nothing, or pick, an entry's number and close
+" "start
+$line"
+  done
+  expect 1 "> start
+> select-list pick 0
+" "error: line 2: the select list has no entry 0
+" "start
+select-list pick 0"
+  expect 1 "> start
+> host-name ARM7
+" "error: line 2: host-name is out of order
+" "start
+host-name ARM7"
+  ;;
 LoadsTheAddOnsWithTheirProjectAndRunsTheirCommands)
   # The add-on starts with the workspace as its project, traces what its level lets
   # through, keeps its command sequences and shows its information box.

@@ -15,6 +15,7 @@
 #include "qelhostsessionhost.h"
 #include "qelhostsessionoptions.h"
 #include "qelhostsessionprogwin.h"
+#include "qelhostsessionselectlist.h"
 #include "qelhostsessionviews.h"
 #include "qelhostsessionwindows.h"
 #include "qelhostworkspace.h"
@@ -103,6 +104,7 @@ private:
     SessionHostCommands m_hostCommands;
     SessionAddOnCommands m_addOnCommands;
     SessionViewCommands m_viewCommands;
+    SessionSelectList m_selectList;
     void *m_addOnLibrary = nullptr;
     void *m_controlsLibrary = nullptr;
     DWORD m_browserClass = 0;
@@ -164,10 +166,12 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         texts.push_back(word.text);
     bool needsDebugger = command == "exec" || command == "views" || command == "progwin" || command == "request-load" ||
                          command == "dialog" || command == "options" || SessionHostCommands::Handles(command) ||
-                         SessionAddOnCommands::Handles(command) || SessionViewCommands::Handles(command);
+                         SessionAddOnCommands::Handles(command) || SessionViewCommands::Handles(command) ||
+                         SessionSelectList::Handles(command);
     bool anyStage = command == "answer" || command == "dialogs";
     bool beforeStart = command == "workspace" || command == "start" || command == "profile-file" ||
-                       SessionAddOnCommands::BeforeStart(command) || SessionViewCommands::BeforeStart(command);
+                       SessionAddOnCommands::BeforeStart(command) || SessionViewCommands::BeforeStart(command) ||
+                       SessionSelectList::BeforeStart(command);
     if (command != "profile" && !beforeStart && !needsDebugger && !anyStage && command != "end")
         return Fail(error, "no command " + command);
     if (m_stage == Stage::Ended || (needsDebugger && m_stage != Stage::Started) ||
@@ -188,6 +192,10 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return m_viewCommands.Configure(texts, error);
     if (SessionViewCommands::Handles(command))
         return m_viewCommands.Run(texts, *m_frame, m_debugger.Host(), error);
+    if (SessionSelectList::BeforeStart(command))
+        return m_selectList.Configure(texts, error);
+    if (SessionSelectList::Handles(command))
+        return m_selectList.Run(texts, error);
     if (command == "start") {
         if (words.size() != 1)
             return Fail(error, "start takes nothing");
@@ -314,9 +322,12 @@ bool Session::Start(std::string *error)
         return Fail(error, "no host frame (" + Hex(hr) + ")");
     m_frame = frame;
     m_viewCommands.Prepare(*frame);
+    m_selectList.Prepare(*frame);
+    // The tool bar's list is there before the first program window lists its functions.
+    m_selectList.Make();
     frame->SetViewFactory("StdQelWatchWin", WatchViewFactory());
     frame->SetViewFactory("StdQelSymbolExplWin", ExplorerViewFactory());
-    frame->SetViewFactory("StdQelProgWin", ProgWinViewFactory());
+    frame->SetViewFactory("StdQelProgWin", ProgWinViewFactory(m_selectList.List()));
     frame->SetDebugServer(m_debugger.debugServer);
     hr = m_root->OpenStorage(u"QelSymbol", nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, nullptr, 0, &m_storage);
     if (hr == STG_E_FILENOTFOUND)
@@ -328,6 +339,7 @@ bool Session::Start(std::string *error)
     // The views of the last session, now that their view servers are registered.
     m_frame->ReopenViews(m_root);
     m_debugger.Host()->SetGuiServer(static_cast<IQelHostFrame *>(m_frame));
+    m_selectList.Init(m_debugger.debugServer);
     m_addOnCommands.Start(m_debugger.debugServer, m_root);
     return true;
 }
@@ -420,6 +432,7 @@ bool Session::Finish(bool commit, std::string *error)
         EndDebugger(m_debugger);
     m_debugger.debugServer.Release();
     m_frame.Release();
+    m_selectList.End();
     m_storage.Release();
     m_mainWindow.reset();
     bool viewsKept = SUCCEEDED(kept) || Fail(error, "the views cannot be kept in the workspace (" + Hex(kept) + ")");

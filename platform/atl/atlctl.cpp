@@ -62,6 +62,64 @@ HRESULT CComControlBase::FireViewChange()
     return S_OK;
 }
 
+void AtlPixelToHiMetric(const SIZEL *lpSizeInPix, LPSIZEL lpSizeInHiMetric)
+{
+    const LONGLONG kHiMetricPerInch = 2540, kPixelsPerInch = 96;
+    auto convert = [&](LONG pixels) {
+        LONGLONG scaled = pixels * kHiMetricPerInch;
+        return static_cast<LONG>((scaled + (scaled < 0 ? -kPixelsPerInch : kPixelsPerInch) / 2) / kPixelsPerInch);
+    };
+    lpSizeInHiMetric->cx = convert(lpSizeInPix->cx);
+    lpSizeInHiMetric->cy = convert(lpSizeInPix->cy);
+}
+
+namespace {
+
+// Calls `tell` on every sink of the control's IPropertyNotifySink point, until it answers
+// false.
+template <class Tell>
+void ForEachPropertySink(CComControlBase &control, Tell tell)
+{
+    CComPtr<IConnectionPointContainer> container;
+    CComPtr<IConnectionPoint> point;
+    CComPtr<IEnumConnections> connections;
+    if (FAILED(control.ControlQueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void **>(&container))) ||
+        container == nullptr || FAILED(container->FindConnectionPoint(IID_IPropertyNotifySink, &point)) ||
+        FAILED(point->EnumConnections(&connections)))
+        return;
+    CONNECTDATA connection{};
+    while (connections->Next(1, &connection, nullptr) == S_OK) {
+        CComQIPtr<IPropertyNotifySink> sink(connection.pUnk);
+        if (connection.pUnk != nullptr)
+            connection.pUnk->Release();
+        if (sink != nullptr && !tell(sink.p))
+            return;
+    }
+}
+
+} // namespace
+
+HRESULT CComControlBase::FireOnRequestEdit(DISPID dispid)
+{
+    HRESULT answer = S_OK;
+    ForEachPropertySink(*this, [&](IPropertyNotifySink *sink) {
+        if (sink->OnRequestEdit(dispid) != S_FALSE)
+            return true;
+        answer = S_FALSE;
+        return false;
+    });
+    return answer;
+}
+
+HRESULT CComControlBase::FireOnChanged(DISPID dispid)
+{
+    ForEachPropertySink(*this, [&](IPropertyNotifySink *sink) {
+        sink->OnChanged(dispid);
+        return true;
+    });
+    return S_OK;
+}
+
 HRESULT CComControlBase::InPlaceActivate(LONG iVerb, const RECT *prcPosRect)
 {
     if (m_spClientSite == nullptr)

@@ -13,7 +13,9 @@
 //
 // A control class derives from CComControl<T>, the three implementations and the COM
 // base classes, lists the interfaces in its COM map and chains CComControl<T> from its
-// message map.
+// message map. A control with the stock font property derives from CStockPropImpl too
+// (atlstockprop.h); its container hears of the change through the control's point of
+// IPropertyNotifySink (FireOnRequestEdit, FireOnChanged).
 #pragma once
 
 #include <ole2.h>
@@ -42,6 +44,10 @@ struct ATL_DRAWINFO {
     LPCRECTL prcBounds;
 };
 
+// Pixels of a screen of 96 dots per inch as HIMETRIC units (hundredths of a millimetre),
+// rounded to the nearest.
+void AtlPixelToHiMetric(const SIZEL *lpSizeInPix, LPSIZEL lpSizeInHiMetric);
+
 class CComControlBase {
 public:
     explicit CComControlBase(HWND &h) : m_hWndCD(h) {}
@@ -63,6 +69,11 @@ public:
     HRESULT GetAmbientUserMode(BOOL &bUserMode);
     // Asks for the control to be drawn again.
     HRESULT FireViewChange();
+    // What the sinks of the control's IPropertyNotifySink point hear of the property
+    // `dispid`: FireOnRequestEdit answers S_FALSE when one of them forbids the change,
+    // S_OK otherwise (also without a point or sinks); FireOnChanged tells them of it.
+    HRESULT FireOnRequestEdit(DISPID dispid);
+    HRESULT FireOnChanged(DISPID dispid);
 
     // Activates the control in its site's window for `iVerb` (at `prcPosRect` when
     // given): S_OK, S_FALSE when the site refuses, E_FAIL without an in-place site or
@@ -92,6 +103,7 @@ public:
     CComPtr<IOleInPlaceSite> m_spInPlaceSite;
     RECT m_rcPos{};
     SIZE m_sizeExtent{2540, 2540}; // HIMETRIC: one inch each way until the site sets it
+    CComPtr<IFontDisp> m_pFont;    // the stock font property (CStockPropImpl)
     BOOL m_bInPlaceActive = FALSE;
     BOOL m_bUIActive = FALSE;
     HWND &m_hWndCD;
@@ -227,3 +239,5 @@ public:
     STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow *, BOOL) override { return S_OK; }
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
 };
+
+#include "atlstockprop.h"

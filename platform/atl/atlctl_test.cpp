@@ -302,3 +302,144 @@ TEST_F(ControlFixture, VerbsAndExtentAsTheSiteAsks)
 }
 
 } // namespace
+
+// A dual interface with the stock font property, as a control's wizard declares it.
+interface IFontedControl : public IDispatch {
+    STDMETHOD(putref_Font)(IFontDisp *pFont) PURE;
+    STDMETHOD(put_Font)(IFontDisp *pFont) PURE;
+    STDMETHOD(get_Font)(IFontDisp **ppFont) PURE;
+};
+QEL_DEFINE_IID(IFontedControl, 0x1234, 0x5678, 0x9ABC, 9, 9, 9, 9, 9, 9, 9, 9);
+
+BEGIN_DISPATCH_TABLE(IFontedControl)
+END_DISPATCH_TABLE()
+
+namespace {
+
+const CLSID CLSID_FontedControl = {0x1235, 0x5678, 0x9ABC, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+class CFontedControl : public CComObjectRootEx<CComSingleThreadModel>,
+                       public CComCoClass<CFontedControl, &CLSID_FontedControl>,
+                       public CComControl<CFontedControl>,
+                       public CStockPropImpl<CFontedControl, IFontedControl, &IID_IFontedControl>,
+                       public IConnectionPointContainerImpl<CFontedControl>,
+                       public IConnectionPointImpl<CFontedControl, &IID_IPropertyNotifySink> {
+public:
+    BEGIN_COM_MAP(CFontedControl)
+        COM_INTERFACE_ENTRY(IFontedControl)
+        COM_INTERFACE_ENTRY(IConnectionPointContainer)
+    END_COM_MAP()
+    BEGIN_CONNECTION_POINT_MAP(CFontedControl)
+        CONNECTION_POINT_ENTRY(IID_IPropertyNotifySink)
+    END_CONNECTION_POINT_MAP()
+    BEGIN_MSG_MAP(CFontedControl)
+        CHAIN_MSG_MAP(CComControl<CFontedControl>)
+    END_MSG_MAP()
+
+    void OnFontChanged() { ++fontChanges; }
+    int fontChanges = 0;
+};
+
+// The container's side: it may forbid changes, and hears of the ones made.
+class CPropertySink : public CComObjectRootEx<CComSingleThreadModel>, public IPropertyNotifySink {
+public:
+    BEGIN_COM_MAP(CPropertySink)
+        COM_INTERFACE_ENTRY(IPropertyNotifySink)
+    END_COM_MAP()
+    STDMETHODIMP OnChanged(DISPID dispID) override
+    {
+        changed.push_back(dispID);
+        return S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return allow ? S_OK : S_FALSE; }
+    std::vector<DISPID> changed;
+    bool allow = true;
+};
+
+CComPtr<IFontDisp> Font(const char16_t *name, LONGLONG points)
+{
+    std::u16string face(name);
+    FONTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.lpstrName = face.data();
+    desc.cySize.int64 = points * 10000;
+    desc.sWeight = FW_BOLD;
+    CComPtr<IFontDisp> font;
+    EXPECT_EQ(OleCreateFontIndirect(&desc, IID_IFontDisp, reinterpret_cast<void **>(&font)), S_OK);
+    return font;
+}
+
+} // namespace
+
+TEST(OleFont, IsAFontOfTheDrawingLayerAsDescribedAndMadeAnewAfterAChange)
+{
+    CComQIPtr<IFont> font(Font(u"arial", 8));
+    ASSERT_NE(font, nullptr);
+    HFONT first = nullptr, again = nullptr, changed = nullptr;
+    ASSERT_EQ(font->get_hFont(&first), S_OK);
+    ASSERT_EQ(font->get_hFont(&again), S_OK);
+    EXPECT_EQ(first, again) << "the font's own, kept";
+    LOGFONTA logical{};
+    ASSERT_EQ(GetObjectA(first, sizeof logical, &logical), static_cast<int>(sizeof logical));
+    EXPECT_EQ(logical.lfHeight, -11) << "8 points at 96 dots per inch";
+    EXPECT_EQ(logical.lfWeight, FW_BOLD);
+    EXPECT_STREQ(logical.lfFaceName, "arial");
+    BOOL bold = FALSE;
+    font->get_Bold(&bold);
+    EXPECT_TRUE(bold);
+    CY size{};
+    size.int64 = 12 * 10000;
+    font->put_Size(size);
+    ASSERT_EQ(font->get_hFont(&changed), S_OK);
+    EXPECT_NE(changed, first);
+    GetObjectA(changed, sizeof logical, &logical);
+    EXPECT_EQ(logical.lfHeight, -16);
+    CComPtr<IFont> copy;
+    ASSERT_EQ(font->Clone(&copy), S_OK);
+    CComBSTR name;
+    copy->get_Name(&name);
+    EXPECT_EQ(std::u16string(name.m_str), u"arial");
+
+    FONTDESC wrong{};
+    void *none = reinterpret_cast<void *>(1);
+    EXPECT_EQ(OleCreateFontIndirect(&wrong, IID_IFont, &none), E_INVALIDARG);
+    EXPECT_EQ(none, nullptr);
+    EXPECT_EQ(OleCreateFontIndirect(nullptr, IID_IFont, &none), E_POINTER);
+
+    const SIZEL pixels{150, 20};
+    SIZEL himetric{};
+    AtlPixelToHiMetric(&pixels, &himetric);
+    EXPECT_EQ(himetric.cx, 3969);
+    EXPECT_EQ(himetric.cy, 529);
+}
+
+TEST(StockFont, AsksTheContainerKeepsACopyAndTellsOfTheChange)
+{
+    CComObject<CFontedControl> *control = nullptr;
+    ASSERT_EQ(CComObject<CFontedControl>::CreateInstance(&control), S_OK);
+    CComPtr<IFontedControl> hold(control);
+    CComObject<CPropertySink> *sink = nullptr;
+    ASSERT_EQ(CComObject<CPropertySink>::CreateInstance(&sink), S_OK);
+    CComPtr<IPropertyNotifySink> holdSink(sink);
+    DWORD cookie = 0;
+    ASSERT_EQ(AtlAdvise(hold, holdSink, IID_IPropertyNotifySink, &cookie), S_OK);
+
+    CComPtr<IFontDisp> arial = Font(u"arial", 8), shown;
+    sink->allow = false;
+    EXPECT_EQ(hold->put_Font(arial), S_FALSE);
+    hold->get_Font(&shown);
+    EXPECT_EQ(shown, nullptr) << "the container forbade it";
+    EXPECT_TRUE(sink->changed.empty());
+    sink->allow = true;
+    EXPECT_EQ(hold->put_Font(arial), S_OK);
+    hold->get_Font(&shown);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(CComPtr<IUnknown>(shown).IsEqualObject(arial)) << "a copy";
+    shown.Release();
+    EXPECT_EQ(hold->putref_Font(arial), S_OK);
+    hold->get_Font(&shown);
+    EXPECT_TRUE(CComPtr<IUnknown>(shown).IsEqualObject(arial)) << "the font itself";
+    EXPECT_EQ(sink->changed, (std::vector<DISPID>{DISPID_FONT, DISPID_FONT}));
+    EXPECT_EQ(control->fontChanges, 2);
+    EXPECT_EQ(AtlUnadvise(hold, IID_IPropertyNotifySink, cookie), S_OK);
+}

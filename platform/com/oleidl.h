@@ -20,7 +20,7 @@ interface IEnumSTATDATA;
 struct tagLOGPALETTE;
 typedef struct tagLOGPALETTE LOGPALETTE;
 
-typedef SIZE SIZEL;
+typedef SIZE SIZEL, *LPSIZEL;
 typedef HANDLE HOLEMENU;
 typedef RECT BORDERWIDTHS;
 typedef RECT *LPBORDERWIDTHS;

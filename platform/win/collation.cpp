@@ -105,10 +105,13 @@ struct SortKey {
     std::vector<unsigned> specials; // position * 256 + byte of each hyphen or apostrophe
 };
 
-SortKey MakeKey(const char *text)
+// Into `key`, whose buffers are kept from call to call: sorting a long list compares
+// texts many times over, and each comparison would otherwise allocate its two keys.
+void MakeKey(const char *text, SortKey &key)
 {
     const Table &table = Weights();
-    SortKey key;
+    key.elements.clear();
+    key.specials.clear();
     for (unsigned position = 0; text[position] != '\0'; ++position) {
         unsigned char c = static_cast<unsigned char>(text[position]);
         const ByteWeights &w = table.byte[c];
@@ -117,7 +120,6 @@ SortKey MakeKey(const char *text)
         for (unsigned i = 0; i < w.count; ++i)
             key.elements.push_back(w.element[i]);
     }
-    return key;
 }
 
 template <typename Get> int CompareLevel(const std::vector<Element> &a, const std::vector<Element> &b, Get get)
@@ -149,7 +151,9 @@ int Compare(const char *a, const char *b, bool withCase)
 {
     if (a == nullptr || b == nullptr)
         return a == b ? 0 : (a == nullptr ? -1 : 1);
-    SortKey ka = MakeKey(a), kb = MakeKey(b);
+    thread_local SortKey ka, kb;
+    MakeKey(a, ka);
+    MakeKey(b, kb);
     if (int r = CompareLevel(ka.elements, kb.elements, [](const Element &e) { return e.primary; }))
         return r;
     if (int r = CompareLevel(ka.elements, kb.elements, [](const Element &e) { return unsigned(e.accent); }))

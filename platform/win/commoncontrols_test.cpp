@@ -6,12 +6,15 @@
 #include "globalmemory.h"
 #include "imagelist.h"
 #include "imagelistdrag.h"
+#include "inputmessages.h"
 #include "lasterror.h"
 #include "listview.h"
 #include "progressbar.h"
 #include "resources.h"
+#include "tooltip.h"
 #include "windowclass.h"
 #include "windowcreate.h"
+#include "windowgeometry.h"
 #include "windowinfo.h"
 #include "windowmessages.h"
 #include "windowstate.h"
@@ -99,6 +102,98 @@ TEST_F(CommonControls, AComboBoxKeepsItsItemsAndAnEditText)
     SendMessageA(combo, CB_RESETCONTENT, 0, 0);
     EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(Text(combo), "");
+}
+
+// A sorted list puts each text in the platform's order, keeps a value per item that
+// follows it, finds texts blind to case, and tells the parent of what the user does in
+// the open list and of its closing only.
+TEST_F(CommonControls, ASortedComboBoxListsInThePlatformsOrderAndTellsWhatTheUserPicks)
+{
+    HWND combo = CreateWindowExA(0, "ComboBox", "", WS_CHILD | CBS_SORT | CBS_DROPDOWNLIST, 0, 0, 50, 50, parent_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(4)), nullptr, nullptr);
+    ASSERT_NE(combo, nullptr);
+    for (const char *text : {"zeta", "Beta", "alpha", "beta", "_start"})
+        SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    std::vector<std::string> order;
+    for (int i = 0; i < 5; ++i) {
+        char item[16] = "";
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+        order.push_back(item);
+        EXPECT_EQ(SendMessageA(combo, CB_SETITEMDATA, static_cast<WPARAM>(i), 100 + i), TRUE);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"_start", "alpha", "Beta", "beta", "zeta"}))
+        << "equal texts blind to case stay in the order they came";
+    EXPECT_EQ(SendMessageA(combo, CB_SETITEMDATA, 5, 1), CB_ERR);
+    EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("BETA")), 2);
+    EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, 2, reinterpret_cast<LPARAM>("BETA")), 3) << "after item 2";
+    EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, 3, reinterpret_cast<LPARAM>("alpha")), 1) << "round again";
+    EXPECT_EQ(SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("bet")), CB_ERR);
+
+    SendMessageA(combo, CB_SETCURSEL, 3, 0);
+    EXPECT_EQ(SendMessageA(combo, CB_DELETESTRING, 1, 0), 4);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), 2) << "the selection follows its item";
+    EXPECT_EQ(SendMessageA(combo, CB_GETITEMDATA, 2, 0), 103);
+    EXPECT_EQ(SendMessageA(combo, CB_DELETESTRING, 2, 0), 3);
+    EXPECT_EQ(SendMessageA(combo, CB_GETCURSEL, 0, 0), CB_ERR) << "and goes with it";
+    EXPECT_EQ(Text(combo), "");
+    EXPECT_EQ(SendMessageA(combo, CB_DELETESTRING, 3, 0), CB_ERR);
+    EXPECT_TRUE(told.empty()) << "nothing the user did";
+
+    ASSERT_TRUE(QelComboPick(combo, 1, FALSE));
+    ASSERT_TRUE(QelComboPick(combo, 1, FALSE));
+    ASSERT_TRUE(QelComboPick(combo, 2, TRUE));
+    EXPECT_EQ(told, (std::vector<std::string>{"command:4:1", "command:4:1", "command:4:8"}))
+        << "a change each, then the closing";
+    EXPECT_EQ(Text(combo), "zeta");
+    told.clear();
+    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    EXPECT_TRUE(told.empty()) << "a closed list does not close again";
+    EXPECT_FALSE(QelComboPick(combo, 3, TRUE));
+    EXPECT_FALSE(QelComboPick(parent_, 0, TRUE));
+}
+
+// A tool tip keeps its tools by window and id, their texts and rectangles, and what is
+// relayed to it.
+TEST_F(CommonControls, AToolTipKeepsItsToolsAndWhatIsRelayed)
+{
+    HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, parent_, nullptr, nullptr, nullptr);
+    ASSERT_NE(tip, nullptr);
+    RECT where{};
+    GetWindowRect(tip, &where);
+    EXPECT_EQ(where.left, 0);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = parent_;
+    tool.uId = 1;
+    tool.lpszText = const_cast<LPSTR>("Select program function");
+    EXPECT_TRUE(SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
+    tool.lpszText = const_cast<LPSTR>("Select ARM7 program function");
+    SendMessageA(tip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    char text[12] = "";
+    tool.lpszText = text;
+    SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, "Select ARM7") << "cut to the buffer with its NUL";
+    tool.uId = 2;
+    SendMessageA(tip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, "") << "no such tool";
+    tool.cbSize = 8;
+    EXPECT_FALSE(SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)));
+
+    EXPECT_EQ(SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, 300), -1);
+    SendMessageA(tip, TTM_ACTIVATE, TRUE, 0);
+    MSG move{};
+    move.hwnd = parent_;
+    move.message = WM_MOUSEMOVE;
+    move.pt = POINT{12, 5};
+    SendMessageA(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&move));
+    QELTOOLTIPSTATE state{};
+    ASSERT_TRUE(QelGetToolTipState(tip, &state));
+    EXPECT_TRUE(state.active);
+    EXPECT_EQ(state.maxTipWidth, 300);
+    EXPECT_TRUE(state.relayed);
+    EXPECT_EQ(state.lastRelayed.pt.x, 12);
+    EXPECT_FALSE(QelGetToolTipState(parent_, &state));
 }
 
 // The position stays inside the range; setting one answers the old.

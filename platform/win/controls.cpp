@@ -96,6 +96,7 @@ std::vector<WindowClassEntry> SystemClasses()
         {"msctls_progress32", ProgressBarProcedure, kProgressBarExtraBytes},
         {"SysListView32", ListViewProcedure, word},
         {"SysTreeView32", TreeViewProcedure, word},
+        {"tooltips_class32", ToolTipProcedure, word},
         {kDialogClassName, DefDlgProcA, DLGWINDOWEXTRA},
     };
 }

@@ -16,9 +16,6 @@
 #define ES_AUTOHSCROLL 0x0080L
 #define ES_WANTRETURN 0x1000L
 
-#define WM_SETFONT 0x0030
-#define WM_GETFONT 0x0031
-
 // EM_GETSEL fills the DWORDs wParam and lParam point at (either may be NULL) with the
 // selection's start and end and answers MAKELONG(start, end). EM_SETSEL takes start and
 // end in any order; an end of -1 means the end of the text, a start of -1 removes the

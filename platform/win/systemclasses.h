@@ -32,6 +32,7 @@ LRESULT CALLBACK ListViewProcedure(HWND list, UINT message, WPARAM wParam, LPARA
 LRESULT CALLBACK TreeViewProcedure(HWND tree, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK EditProcedure(HWND edit, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK ScrollBarProcedure(HWND bar, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK ToolTipProcedure(HWND tip, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Tells the control's parent, if it has one, WM_COMMAND with the code.
 void NotifyParent(HWND control, WORD code);

@@ -64,6 +64,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR name, DWORD style, 
             return Fail(ERROR_ACCESS_DENIED);
     }
 
+    if (x == CW_USEDEFAULT)
+        x = y = 0;
     auto record = std::make_shared<qelwin::WindowRecord>();
     record->procedure = windowClass.procedure;
     record->classStyle = windowClass.style;

@@ -12,6 +12,13 @@
 #define WS_CLIPSIBLINGS 0x04000000L
 #define WS_CLIPCHILDREN 0x02000000L
 
+// The child does not tell its parent of its creation and destruction (nor does any
+// window here).
+#define WS_EX_NOPARENTNOTIFY 0x00000004L
+
+// In place of a position or size: the system chooses, here the origin and no size.
+#define CW_USEDEFAULT ((int)0x80000000)
+
 typedef struct tagCREATESTRUCTA {
     LPVOID lpCreateParams;
     HINSTANCE hInstance;

@@ -23,6 +23,9 @@ typedef struct tagMSG {
 #define WM_DESTROY 0x0002
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
+// The font a control draws its text in (wParam; lParam: redraw at once), and the font it has.
+#define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_TIMER 0x0113

@@ -64,6 +64,7 @@
 #include "tempfiles.h"
 #include "textconv.h"
 #include "textdraw.h"
+#include "tooltip.h"
 #include "threadobjects.h"
 #include "tickcount.h"
 #include "treeview.h"

@@ -1,4 +1,4 @@
-// The dispatch tables of the interfaces that Talvix's view-server controls implement,
+// The dispatch tables of the interfaces that Talvix's controls implement,
 // which the type library TALVIXLib describes on the original platform: each member's
 // dispatch id and name. A member whose last parameter is a pure out-value answers it as
 // the call's result.
@@ -8,6 +8,7 @@
 
 #include <atlbase.h>
 #include <qelsymbolexplorer.h>
+#include <qelsymbolselectlist.h>
 #include <qelviewsrv.h>
 
 BEGIN_DISPATCH_TABLE(IQelViewSrv)
@@ -24,4 +25,11 @@ END_DISPATCH_TABLE()
 BEGIN_DISPATCH_TABLE(IQelSymbolExplorer)
     DISPATCH_METHOD_ENTRY(1, u"SignalLoadingPrgFile", &IQelSymbolExplorer::SignalLoadingPrgFile)
     DISPATCH_METHOD_ENTRY(2, u"SignalBreakpoints", &IQelSymbolExplorer::SignalBreakpoints)
+END_DISPATCH_TABLE()
+
+// The stock font is a property of the list's type library, which Invoke does not reach.
+BEGIN_DISPATCH_TABLE(IQelSymbolSelectList)
+    DISPATCH_METHOD_ENTRY(1, u"Init", &IQelSymbolSelectList::Init)
+    DISPATCH_METHOD_ENTRY(2, u"AddSymbolListEntry", &IQelSymbolSelectList::AddSymbolListEntry)
+    DISPATCH_METHOD_ENTRY(3, u"RemoveAllViewServerEntries", &IQelSymbolSelectList::RemoveAllViewServerEntries)
 END_DISPATCH_TABLE()

@@ -92,6 +92,43 @@ HKLM
 }
 )";
 
+// The select list is no view server: it registers as a control of its own type library.
+const char kSelectListScript[] = R"(HKCR
+{
+    QEL.QelSymbolSelectList.1 = s 'QelSymbolSelectList Class'
+    {
+        CLSID = s '{9563DFBA-B8D4-11D2-94C2-00A02457BF0F}'
+    }
+    QEL.QelSymbolSelectList = s 'QelSymbolSelectList Class'
+    {
+        CLSID = s '{9563DFBA-B8D4-11D2-94C2-00A02457BF0F}'
+        CurVer = s 'QEL.QelSymbolSelectList.1'
+    }
+    NoRemove CLSID
+    {
+        ForceRemove {9563DFBA-B8D4-11D2-94C2-00A02457BF0F} = s 'QelSymbolSelectList Class'
+        {
+            ProgID = s 'QEL.QelSymbolSelectList.1'
+            VersionIndependentProgID = s 'QEL.QelSymbolSelectList'
+            ForceRemove 'Programmable'
+            InprocServer32 = s '%MODULE%'
+            {
+                val ThreadingModel = s 'Apartment'
+            }
+            ForceRemove 'Control'
+            ForceRemove 'Insertable'
+            ForceRemove 'ToolboxBitmap32' = s '%MODULE%, 103'
+            'MiscStatus' = s '0'
+            {
+                '1' = s '131473'
+            }
+            'TypeLib' = s '{EF0E9403-D9B2-11D1-BC34-006097125629}'
+            'Version' = s '1.0'
+        }
+    }
+}
+)";
+
 // Six black 16x16 images, 4 bits a pixel: the header, a colour table of one colour (black)
 // and rows of 48 bytes of colour 0.
 struct ExplorerImages {
@@ -105,6 +142,7 @@ const ExplorerImages kExplorerImages = {{sizeof(BITMAPINFOHEADER), 6 * 16, 16, 1
 
 const QEL_RESOURCE_ENTRY g_TalvixResources[] = {
     {"REGISTRY", MAKEINTRESOURCE(IDR_VIEWSERVER), kViewServerScript, sizeof kViewServerScript - 1},
+    {"REGISTRY", MAKEINTRESOURCE(IDR_SYMBOLSELECTLIST), kSelectListScript, sizeof kSelectListScript - 1},
     {RT_BITMAP, MAKEINTRESOURCE(IDB_EXPLORER_IMAGES), &kExplorerImages, sizeof kExplorerImages},
 };
 

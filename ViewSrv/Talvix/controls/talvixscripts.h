@@ -1,11 +1,13 @@
 // Talvix's binary resources: the registry-script template by which every view-server
-// control registers (viewserverregistration.h), and the symbol explorer's images.
+// control registers (viewserverregistration.h), the select list's registry script, and
+// the symbol explorer's images.
 #pragma once
 
 #include <afx.h>
 
 enum : UINT {
     IDR_VIEWSERVER = 204,
+    IDR_SYMBOLSELECTLIST = 103, // the select list's own script
     IDB_EXPLORER_IMAGES = 137, // six images of 16 by 16, one per kind of the explorer's items
 };
 

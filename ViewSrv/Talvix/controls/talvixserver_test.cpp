@@ -1,9 +1,10 @@
 // libTalvix.so as the host meets it: registered into an empty registry beside keys of
-// others, its control made by class identifier through the registry, and unregistered.
+// others, its controls made by class identifier through the registry, and unregistered.
 #include "talvixids.h"
 
 #include <afx.h>
 #include <atlbase.h>
+#include <qelsymbolselectlist.h>
 #include <qelviewsrv.h>
 
 #include <testing/buildpaths.h>
@@ -56,6 +57,7 @@ protected:
 const char kExplorerServer[] = "CLSID\\{72611521-B1A9-11D3-BFA2-006097125629}\\InprocServer32";
 const char kViewServers[] = "Software\\Tosk\\Qelvane\\Version3\\View Server";
 const char kExplorerView[] = "Software\\Tosk\\Qelvane\\Version3\\View Server\\StdQelSymbolExplWin";
+const char kSelectListKey[] = "CLSID\\{9563DFBA-B8D4-11D2-94C2-00A02457BF0F}";
 const char kOthersView[] = "Software\\Tosk\\Qelvane\\Version3\\View Server\\OthersView";
 
 TEST_F(TalvixServer, RegistersTheExplorerWhoseControlComesFromTheLibrary)
@@ -72,6 +74,23 @@ TEST_F(TalvixServer, RegistersTheExplorerWhoseControlComesFromTheLibrary)
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "QEL.Talvix.1\\CLSID"), "{72611521-B1A9-11D3-BFA2-006097125629}");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExplorerView), "{72611521-B1A9-11D3-BFA2-006097125629}");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExplorerView, "Description"), "Standard QEL Symbol Explorer");
+    // The select list registers as a control of its own, by its own script.
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "QEL.QelSymbolSelectList\\CurVer"), "QEL.QelSymbolSelectList.1");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "QEL.QelSymbolSelectList.1\\CLSID"), "{9563DFBA-B8D4-11D2-94C2-00A02457BF0F}");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, kSelectListKey), "QelSymbolSelectList Class");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (std::string(kSelectListKey) + "\\InprocServer32").c_str()), path);
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (std::string(kSelectListKey) + "\\ToolboxBitmap32").c_str()),
+              std::string(path) + ", 103");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (std::string(kSelectListKey) + "\\TypeLib").c_str()),
+              "{EF0E9403-D9B2-11D1-BC34-006097125629}");
+    {
+        CLSID clsid{};
+        ASSERT_EQ(CLSIDFromProgID(u"QEL.QelSymbolSelectList", &clsid), S_OK);
+        CComPtr<IQelSymbolSelectList> list;
+        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IQelSymbolSelectList,
+                                   reinterpret_cast<void **>(&list)),
+                  S_OK);
+    }
 
     {
         CComPtr<IQelViewSrv> view;
@@ -87,6 +106,7 @@ TEST_F(TalvixServer, RegistersTheExplorerWhoseControlComesFromTheLibrary)
 
     ASSERT_EQ(Run("DllUnregisterServer"), S_OK);
     EXPECT_EQ(Value(HKEY_CLASSES_ROOT, kExplorerServer), "<none>");
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, kSelectListKey), "<none>");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kExplorerView), "<none>");
     EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, kOthersView), "{0}") << "others' view servers stay";
     HKEY key = nullptr;
