@@ -1,6 +1,7 @@
 #include "hostecdebug.h"
 
 #include "hosteventsources.h"
+#include "qelhostscript.h"
 
 namespace QelHost {
 
@@ -229,6 +230,14 @@ std::vector<EcDebugCall> EcDebugDouble::TakeCalls()
     std::vector<EcDebugCall> calls;
     calls.swap(m_shared->calls);
     return calls;
+}
+
+std::string FormatEcDebugCall(const EcDebugCall &call)
+{
+    std::string line = (call.iface == 2 ? "2:" : "") + std::to_string(call.slot);
+    for (const CComVariant &value : call.values)
+        line += " " + FormatValue(value);
+    return line;
 }
 
 bool EcDebugEventOut(int iface, DISPID dispid, size_t index)

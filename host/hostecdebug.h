@@ -14,6 +14,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 namespace QelHost {
@@ -67,6 +68,9 @@ private:
     std::shared_ptr<EcDebugShared> m_shared;
     DWORD m_cookie = 0;
 };
+
+// A call as the session prints it: "[2:]SLOT VALUE..." (qelhostscript.h's values).
+std::string FormatEcDebugCall(const EcDebugCall &call);
 
 // Whether the event `dispid` of `iface` takes argument `index` (0 the first) by reference.
 bool EcDebugEventOut(int iface, DISPID dispid, size_t index);

@@ -58,12 +58,8 @@ protected:
     Lines Calls()
     {
         Lines lines;
-        for (const QelHost::EcDebugCall &call : tool_.TakeCalls()) {
-            std::string line = (call.iface == 2 ? "2:" : "") + std::to_string(call.slot);
-            for (const CComVariant &value : call.values)
-                line += " " + QelHost::FormatValue(value);
-            lines.push_back(line);
-        }
+        for (const QelHost::EcDebugCall &call : tool_.TakeCalls())
+            lines.push_back(QelHost::FormatEcDebugCall(call));
         return lines;
     }
     // The host's breakpoint-group commands since the last look: "ID VALUE...".
