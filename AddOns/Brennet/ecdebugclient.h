@@ -135,7 +135,7 @@ public:
     // IsEcDebugUsable, else the report that the client cannot work.
     bool CheckEcDebug();
 
-    const CEcDebugSink &ToolSink() const { return m_sink; }
+    CEcDebugSink &ToolSink() { return m_sink; }
 
 protected:
     CComPtr<IEcDebug> m_ecDebug;
