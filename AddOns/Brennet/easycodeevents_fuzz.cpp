@@ -9,37 +9,14 @@
 #include <debugserver.h>
 #include <hostecdebug.h>
 
+#include "testing/fuzzinput.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Reads the input from the front; past its end every read gives 0.
-class Input {
-public:
-    Input(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
-    bool AtEnd() const { return m_at >= m_size; }
-    uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
-    uint32_t Word()
-    {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value = value << 8 | Byte();
-        return value;
-    }
-    std::string Text()
-    {
-        std::string text;
-        for (size_t length = Byte() % 40; length > 0 && !AtEnd(); --length)
-            text.push_back(static_cast<char>(Byte()));
-        return text;
-    }
-
-private:
-    const uint8_t *m_data;
-    size_t m_size, m_at = 0;
-};
 
 // The arguments of one call and what they point to, freed as a caller of [out]
 // arguments frees them: what the sink left there, and what was there before.
@@ -68,7 +45,7 @@ struct Arguments {
             VariantClear(&variants[i]);
         }
     }
-    void Decode(size_t i, Input &input)
+    void Decode(size_t i, FuzzInput &input)
     {
         VARIANT &arg = args[i];
         switch (input.Byte() % 11) {
@@ -98,7 +75,7 @@ struct Arguments {
     }
 };
 
-void Invoke(IDispatch *sink, int iface, Input &input)
+void Invoke(IDispatch *sink, int iface, FuzzInput &input)
 {
     // Dispids 0 to 25: every event and a few that are none.
     const DISPID dispid = input.Byte() % 26;
@@ -142,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             link.ToolSink().FirstEvents::QelSinkUnknown());
         CComQIPtr<IDispatch> second(
             link.ToolSink().SecondEvents::QelSinkUnknown());
-        Input input(data, size);
+        FuzzInput input(data, size);
         for (int events = 0; !input.AtEnd() && events < 64; ++events) {
             bool secondInterface = (input.Byte() & 1) != 0;
             Invoke(secondInterface ? second : first, secondInterface ? 2 : 1, input);
