@@ -18,6 +18,7 @@ profile System DATABASE_SPECIAL/BOOL bool:true
 profile System DATABASE_DIRECTORY/BSTR bstr:$dir
 start
 exec -g $addon 2
+addon
 traces
 easycode on
 exec -g $addon 2
@@ -40,13 +41,16 @@ END
 "$qelhost" session "$dir/script" > "$dir/out" 2> "$dir/err"
 status=$?
 
+checked() { printf 'name\tQELCaseToolSupport\ndescription\tSupport of Case Tools Connection\nversion\tSupport of Case Tools Connection V3.0.0.1\ninitialised\t1\nevents\t1\t0\t0\t0\t0\nchecked\t%s\n' "$1"; }
 {
   printf '> easycode\n> profile Tools CaseTool/BSTR "bstr:EasyCODE Debug Interface"\n'
   printf '> profile System DATABASE_SPECIAL/BOOL bool:true\n> profile System DATABASE_DIRECTORY/BSTR bstr:%s\n' "$dir"
-  printf '> start\n> exec -g %s 2\nresult 0x00000000\n> traces\n' "$addon"
+  printf '> start\n> exec -g %s 2\nresult 0x00000000\n> addon\n' "$addon"
+  checked 0
+  printf '> traces\n'
   printf 'trace\t2\tEasyCode Add-on\tCEcDebugClient():\\nError creating EasyCODE Debug object:\\nhResult = m_ptrEcDebug.CoCreateInstance(CLSID_EcDebug);\\nhResult==80040154\n'
   printf '> easycode on\n> exec -g %s 2\nresult 0x00000000\n> addon\n' "$addon"
-  printf 'name\tQELCaseToolSupport\ndescription\tSupport of Case Tools Connection\nversion\tSupport of Case Tools Connection V3.0.0.1\ninitialised\t1\nevents\t1\t0\t0\t0\t0\nchecked\t1\n'
+  checked 1
   printf '> easycode\ncall 21 bstr:"QEL Debugee"\ncall 17\n'
   printf '> request-load %s\nload %s 0 0\n' "$program" "$program"
   sed -n '/^0\t/p' "$dir/out"
