@@ -1,5 +1,6 @@
 #include "hostcommobject.h"
 
+#include "hostcomplexmemory.h"
 #include "hosttarget.h"
 
 #include <qelcommvariable.h>
@@ -34,6 +35,10 @@ HRESULT CHostCommObject::Init(CHostTarget *target)
     if (target == nullptr)
         return E_POINTER;
     HRESULT hr = target->CreateComplexMemory(&m_memory);
+    if (SUCCEEDED(hr)) {
+        m_target = target;
+        target->AddCommObject(this);
+    }
     for (int i = 0; i < 2 && SUCCEEDED(hr); ++i) {
         CComObject<CHostIdleObject> *idle = nullptr;
         hr = CComObject<CHostIdleObject>::CreateInstance(&idle);
@@ -43,6 +48,56 @@ HRESULT CHostCommObject::Init(CHostTarget *target)
         }
     }
     return hr;
+}
+
+void CHostCommObject::FinalRelease()
+{
+    // The complex memory holds the target, so it is there still.
+    if (m_target != nullptr)
+        m_target->RemoveCommObject(this);
+}
+
+bool CHostCommObject::TryAddRef()
+{
+    LONG count = 1; // a guess; each exchange that fails tells the count that stands
+    for (;;) {
+        if (count <= 0)
+            return false; // its last reference has gone
+        LONG before = CComMultiThreadModel::CompareExchange(&m_dwRef, count + 1, count);
+        if (before == count)
+            return true;
+        count = before;
+    }
+}
+
+bool CHostCommObject::HasSink()
+{
+    ObjectLock hold(this);
+    for (IUnknown **sink = m_vec.begin(); sink < m_vec.end(); ++sink) {
+        if (*sink != nullptr)
+            return true;
+    }
+    return false;
+}
+
+void CHostCommObject::OnStop()
+{
+    IUnknown *user = m_memory != nullptr ? static_cast<CHostComplexMemory *>(m_memory.p)->User() : nullptr;
+    if (user == nullptr || !HasSink())
+        return;
+    CComQIPtr<IQelUniCommStub> stub(user);
+    if (stub == nullptr)
+        return;
+    stub->Refresh(0);
+    ++m_refreshes;
+    CComVariant object(user);
+    CComVariant count;
+    count.vt = VT_UI4;
+    count.ulVal = m_refreshes;
+    CComVariant flag;
+    flag.vt = VT_BOOL;
+    flag.boolVal = VARIANT_TRUE;
+    FireEvent(DISPID_COMMOBJECT_FIRST, {object, count, flag});
 }
 
 HRESULT CHostCommObject::QueryParts(void *self, REFIID iid, void **ppv)

@@ -1,9 +1,12 @@
 #include "hosttarget.h"
 
+#include "hostcommobject.h"
 #include "hostcomplexmemory.h"
 #include "hostimages.h"
 
 #include <elfformat.h>
+
+#include <algorithm>
 
 namespace QelHost {
 
@@ -214,6 +217,30 @@ void CHostTarget::Stop(ULONG pc)
     SetPc(pc);
     ChangeState(kTargetStopped);
     m_stateSource->FireStateNotify(pc, 0xFFFFFFFF);
+    std::vector<CHostCommObject *> objects;
+    {
+        std::lock_guard<std::mutex> hold(m_commLock);
+        for (CHostCommObject *object : m_commObjects) {
+            if (object->TryAddRef())
+                objects.push_back(object);
+        }
+    }
+    for (CHostCommObject *object : objects) {
+        object->OnStop();
+        object->GetUnknown()->Release();
+    }
+}
+
+void CHostTarget::AddCommObject(CHostCommObject *object)
+{
+    std::lock_guard<std::mutex> hold(m_commLock);
+    m_commObjects.push_back(object);
+}
+
+void CHostTarget::RemoveCommObject(CHostCommObject *object)
+{
+    std::lock_guard<std::mutex> hold(m_commLock);
+    m_commObjects.erase(std::remove(m_commObjects.begin(), m_commObjects.end(), object), m_commObjects.end());
 }
 
 void CHostTarget::Pattern(UINT code)

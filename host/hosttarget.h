@@ -23,6 +23,8 @@
 
 namespace QelHost {
 
+class CHostCommObject;
+
 // The ways into the target's memory, each with its counters.
 enum class MemoryPort { Host, TargetMemory, ComplexMemory };
 
@@ -106,6 +108,10 @@ public:
 
     // A new complex-memory object over this target's memory, the caller's reference.
     HRESULT CreateComplexMemory(IQelComplexMemory **ppMemory);
+    // The inner communication objects told of each stop, after its events; held without
+    // a reference, each takes itself out as it goes.
+    void AddCommObject(CHostCommObject *object);
+    void RemoveCommObject(CHostCommObject *object);
 
     // IQelTargetAccess.
     STDMETHODIMP GetRegisterId(BSTR name, LONG *pId) override;
@@ -129,6 +135,8 @@ private:
     std::function<bool(const MemoryAccess &)> m_chooser;
     CComPtr<CHostTargetStateSource> m_stateSource;
     CComPtr<CHostPatternSource> m_patternSource;
+    std::mutex m_commLock;
+    std::vector<CHostCommObject *> m_commObjects;
 };
 
 } // namespace QelHost

@@ -1,12 +1,13 @@
 // Fuzz target of qelhost session's script reader: any line is split into words or
 // refused, every word read as a value or refused, and every value read prints as a word
 // that reads as the same value; the words of an answer line are queued as a dialog's
-// answer or refused with a reason; a click's item path splits into texts that, joined
-// again with every ">" and "\\" escaped, split into the same texts; a select-list line
-// read is written again and reads the same, and a host name comes back from the GUI
-// server as it was given.
-// fuzz-seeds: host/qelhostsession_test.sh
+// answer or refused with a reason, and those of an easycode line read as its command or
+// refused with one; a click's item path splits into texts that, joined again with every
+// ">" and "\\" escaped, split into the same texts; a select-list line read is written
+// again and reads the same, and a host name comes back from the GUI server as it was given.
+// fuzz-seeds: host/qelhost*_test.sh
 #include "dialogscript.h"
+#include "hostecdebugscript.h"
 #include "hostframe.h"
 #include "hostreports.h"
 #include "qelhostscript.h"
@@ -58,6 +59,21 @@ void CheckAnswer(const std::vector<QelHost::ScriptWord> &words, QelHost::DialogS
     std::string error;
     bool queued = script.Queue(texts, &error);
     if (queued != (script.Unanswered() == before + 1) || (!queued && error.empty()))
+        __builtin_trap();
+}
+
+// An easycode line is a command with a number of its interface, or a reason.
+void CheckEasyCode(const std::vector<QelHost::ScriptWord> &words)
+{
+    QelHost::EcDebugScriptCommand command;
+    std::string error;
+    if (!QelHost::ParseEcDebugCommand(words, &command, &error)) {
+        if (error.empty())
+            __builtin_trap();
+        return;
+    }
+    if (command.iface < 1 || command.iface > 2 || command.values.size() > 8 ||
+        (command.kind == QelHost::EcDebugScriptCommand::Event && command.values.size() + 3 != words.size()))
         __builtin_trap();
 }
 
@@ -115,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 CheckWord(word);
             if (!words.empty() && words[0].text == "answer")
                 CheckAnswer(words, script);
+            if (!words.empty() && words[0].text == "easycode")
+                CheckEasyCode(words);
             if (words.size() == 4 && words[0].text == "click")
                 CheckItemPath(words[3].text);
             std::vector<std::string> texts;

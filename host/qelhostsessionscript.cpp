@@ -12,6 +12,7 @@
 #include "qelhostsession.h"
 #include "qelhostsessionaddons.h"
 #include "qelhostsessiondialogs.h"
+#include "qelhostsessioneasycode.h"
 #include "qelhostsessionhost.h"
 #include "qelhostsessionoptions.h"
 #include "qelhostsessionprogwin.h"
@@ -108,6 +109,8 @@ private:
     void *m_addOnLibrary = nullptr;
     void *m_controlsLibrary = nullptr;
     DWORD m_browserClass = 0;
+
+    EcDebugDouble m_easyCode;
 };
 
 bool Fail(std::string *error, std::string reason)
@@ -168,7 +171,7 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
                          command == "dialog" || command == "options" || SessionHostCommands::Handles(command) ||
                          SessionAddOnCommands::Handles(command) || SessionViewCommands::Handles(command) ||
                          SessionSelectList::Handles(command);
-    bool anyStage = command == "answer" || command == "dialogs";
+    bool anyStage = command == "answer" || command == "dialogs" || command == "easycode";
     bool beforeStart = command == "workspace" || command == "start" || command == "profile-file" ||
                        SessionAddOnCommands::BeforeStart(command) || SessionViewCommands::BeforeStart(command) ||
                        SessionSelectList::BeforeStart(command);
@@ -205,6 +208,8 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return Exec(words, error);
     if (command == "answer")
         return m_dialogs.Answer(texts, error);
+    if (command == "easycode")
+        return RunEasyCodeCommand(m_easyCode, words, error);
     if (command == "dialog")
         return RunWindowsDialog(m_debugger.debugServer, m_storage, texts, error);
     if (command == "options") {

@@ -13,6 +13,9 @@
 #include <oletarcmdcaller.h>
 #include <dialogscript.h>
 #include <moduleversion.h>
+#include <hostecdebug.h>
+#include <caselinkfactory.h>
+#include <easycodecomm.h>
 
 #include <commandvalues.h>
 #include <qelsymbol.h>
@@ -641,7 +644,7 @@ protected:
         frame_->SetDebugServer(host_);
         CComQIPtr<IQelSymbol> symbol(host_);
         int request = 0;
-        std::string program = std::string(kQelSourceDir) + "/testdata/elf/arm7-mixed.elf";
+        std::string program = std::string(kQelSourceDir) + "/testdata/elf/" + Program();
         CComPtr<IUnknown> info;
         ASSERT_EQ(symbol->LoadFile(CComBSTR(program.c_str()), 1, 0, &request), S_OK);
         ASSERT_EQ(symbol->GetProgramInfo(request, &info), S_OK);
@@ -668,6 +671,7 @@ protected:
         std::error_code ignored;
         std::filesystem::remove_all(databases_, ignored);
     }
+    virtual const char *Program() const { return "arm7-mixed.elf"; }
     // Handles the thread's messages until `done`, for a few seconds at most.
     bool PumpUntil(const std::function<bool()> &done, DWORD milliseconds = 10000)
     {
@@ -851,6 +855,230 @@ TEST_F(BrennetWithKorvex, AMarkedLineOfTheProgramWindowIsShownInTheToolAtGdbsLin
     const std::string suffix = "main.c " + std::to_string(line);
     EXPECT_EQ(calls[0].substr(0, 15), "ShowPosition 1 ");
     EXPECT_EQ(calls[0].substr(calls[0].size() - suffix.size()), suffix) << calls[0];
+}
+
+// The add-on's own EasyCODE link, against the EasyCODE double, with Korvex answering.
+class EasyCodeWithKorvex : public BrennetWithKorvex {
+protected:
+    void SetUp() override
+    {
+        BrennetWithKorvex::SetUp();
+        SetCaseToolFactory(&MakeCaseToolLink);
+        ASSERT_EQ(tool_.On(true), S_OK);
+    }
+    void TearDown() override
+    {
+        if (component_ != nullptr)
+            component_->Cleanup();
+        tool_.Off();
+        tool_.TakeCalls();
+        BrennetWithKorvex::TearDown();
+    }
+    // Linked, with the frame add-on's commands reaching the add-on as the host's start
+    // makes them; the calls of the link's start taken.
+    CEasyCodeComm *Link(std::vector<std::string> *started = nullptr)
+    {
+        Start("EasyCODE Debug Interface");
+        EXPECT_EQ(Exec(2, {}), S_OK);
+        Host()->SetAddOns({component_});
+        std::vector<std::string> calls = ToolCalls();
+        if (started != nullptr)
+            *started = calls;
+        return dynamic_cast<CEasyCodeComm *>(brennet_->ToolLink());
+    }
+    std::vector<std::string> ToolCalls()
+    {
+        std::vector<std::string> lines;
+        for (const QelHost::EcDebugCall &call : tool_.TakeCalls())
+            lines.push_back(QelHost::FormatEcDebugCall(call));
+        return lines;
+    }
+    HRESULT Fire(int iface, DISPID dispid, std::vector<CComVariant> args)
+    {
+        HRESULT answer = E_UNEXPECTED;
+        EXPECT_TRUE(tool_.Fire(iface, dispid, args, &answer, nullptr));
+        return answer;
+    }
+    // The values shown in the tool (slot 18) since the last look; a stop also shows the
+    // position and the run state.
+    std::vector<std::string> ShownValues()
+    {
+        std::vector<std::string> values;
+        for (const std::string &call : ToolCalls()) {
+            if (call.rfind("18 ", 0) == 0)
+                values.push_back(call);
+        }
+        return values;
+    }
+    // The breakpoint-group commands after the first `seen`: the id, the flag (or -1 for
+    // address values) and the addresses.
+    struct SentBreakpoint {
+        DWORD id;
+        LONG flag;
+        std::vector<ULONG> addresses;
+    };
+    std::vector<SentBreakpoint> SentBreakpoints(size_t seen)
+    {
+        std::vector<SentBreakpoint> sent;
+        size_t index = 0;
+        for (const QelHost::HostCommand &command : Host()->Commands()->Commands()) {
+            if (!IsEqualGUID(command.group, CGID_QelHostBreakpoints) || index++ < seen)
+                continue;
+            CVariantArray values(const_cast<VARIANT *>(static_cast<const VARIANT *>(&command.input)), FALSE);
+            SentBreakpoint one{command.id, -1, {}};
+            if (command.id == 8) {
+                for (int i = 0; i < values.GetSize(); ++i)
+                    one.addresses.push_back(values[i].GetValue().ulVal);
+            } else if (values.GetSize() >= 3) {
+                one.flag = values[1].GetValue().boolVal;
+                for (int i = 3; i + 2 < values.GetSize(); i += 3)
+                    one.addresses.push_back(values[i + 1].GetValue().ulVal);
+            }
+            sent.push_back(one);
+        }
+        return sent;
+    }
+
+    QelHost::EcDebugDouble tool_;
+};
+
+TEST_F(EasyCodeWithKorvex, TheLinkStartsTheToolAndItsBreakpointEventsSendTheLinesAddresses)
+{
+    std::vector<std::string> started;
+    CEasyCodeComm *link = Link(&started);
+    ASSERT_NE(link, nullptr);
+    ASSERT_GE(started.size(), 2u);
+    EXPECT_EQ(started[0], "21 bstr:\"QEL Debugee\"");
+    EXPECT_EQ(started[1], "17");
+    const size_t seen = HostBreakpointCommands().size();
+
+    EXPECT_EQ(Fire(1, 1, {CComVariant("main.c"), CComVariant(LONG(29))}), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return SentBreakpoints(seen).size() == 1; }));
+    EXPECT_EQ(SentBreakpoints(seen)[0].id, 3u);
+    EXPECT_EQ(SentBreakpoints(seen)[0].addresses, ReadelfAddresses(29));
+
+    // The stored breakpoints of a file, whatever case either is written in.
+    ASSERT_TRUE(link->SetBreakpoint("main.c", 29, TRUE));
+    ASSERT_TRUE(link->SetBreakpoint("MAIN.C", 30, TRUE));
+    ASSERT_TRUE(link->SetBreakpoint("util.c", 5, TRUE));
+    EXPECT_EQ(Fire(1, 21, {CComVariant("Main.c")}), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return SentBreakpoints(seen).size() == 3; }));
+    EXPECT_EQ(Fire(1, 19, {CComVariant("none.c")}), E_FAIL);
+    EXPECT_EQ(Fire(2, 3, {CComVariant("main.c"), CComVariant(LONG(30))}), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return SentBreakpoints(seen).size() == 4; }));
+    PumpUntil([] { return false; }, 200);
+    std::vector<SentBreakpoint> sent = SentBreakpoints(seen);
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[1].id, 5u);
+    EXPECT_EQ(sent[1].flag, 1);
+    EXPECT_EQ(sent[1].addresses, ReadelfAddresses(29));
+    EXPECT_EQ(sent[2].addresses, ReadelfAddresses(30));
+    EXPECT_EQ(sent[3].id, 8u);
+    EXPECT_EQ(sent[3].addresses, ReadelfAddresses(30));
+}
+
+TEST_F(EasyCodeWithKorvex, TheToolsWatchWindowEventsAddAndDeleteTheGlobalAtThePcInKorvex)
+{
+    frame_->SetViewFactory("StdQelWatchWin", QelHost::WatchViewFactory());
+    Host()->Target()->SetPc(0x9C); // line 29 of main, where tick_count is the global
+    ASSERT_NE(Link(), nullptr);
+    auto watchCalls = [&]() -> std::vector<QelHost::WatchViewCall> {
+        std::vector<QelHost::CHostView *> views = frame_->Views("StdQelWatchWin");
+        return views.size() == 1 ? static_cast<QelHost::CHostWatchView *>(views[0])->Calls()
+                                 : std::vector<QelHost::WatchViewCall>();
+    };
+    EXPECT_EQ(Fire(1, 14, {CComVariant("tick_count")}), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return watchCalls().size() == 1; }));
+    EXPECT_EQ(watchCalls()[0].method, "AddWatchSymbol");
+    std::vector<LONG> added = AddWatchSymbolIndexes(Host());
+    ASSERT_FALSE(added.empty());
+    EXPECT_EQ(watchCalls()[0].id, added.back());
+
+    auto deleted = [&] {
+        std::vector<LONG> indexes;
+        for (const QelHost::HostCommand &command : Host()->Commands()->Commands()) {
+            if (IsEqualGUID(command.group, CLSID_QelSymbol) && command.id == 72)
+                indexes.push_back(CVariantArray(&const_cast<QelHost::HostCommand &>(command).input, FALSE)[0]
+                                      .GetValue()
+                                      .lVal);
+        }
+        return indexes;
+    };
+    // "r*" is rx_buffer's and runs's: nothing goes for it, only for the request after it.
+    EXPECT_EQ(Fire(1, 15, {CComVariant("r*")}), S_OK);
+    EXPECT_EQ(Fire(1, 15, {CComVariant("tick_count")}), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return !deleted().empty(); }));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(deleted(), std::vector<LONG>{added.back()});
+}
+
+// The same on the watch program, whose globals' values gdb knows.
+class EasyCodeOnWatchProgram : public EasyCodeWithKorvex {
+protected:
+    const char *Program() const override { return "watch-O0.elf"; }
+};
+
+// gdb's print/d of a global of watch-O0.elf (watch-format.txt).
+std::string GdbDecimal(const std::string &name)
+{
+    FILE *oracle = std::fopen((std::string(kQelSourceDir) + "/testdata/elf/watch-format.txt").c_str(), "r");
+    if (oracle == nullptr)
+        return "";
+    char text[512];
+    std::string prefix = "watch-O0.elf\t" + name + "\td\t", answer;
+    while (answer.empty() && std::fgets(text, sizeof text, oracle) != nullptr) {
+        std::string line = text;
+        if (line.rfind(prefix, 0) == 0)
+            answer = line.substr(prefix.size(), line.find_last_not_of("\r\n") + 1 - prefix.size());
+    }
+    std::fclose(oracle);
+    return answer;
+}
+
+TEST_F(EasyCodeOnWatchProgram, AWatchForTheToolShowsTheValueAtTheNextStopAndOnlyTheLatestIsFollowed)
+{
+    std::string reason;
+    ASSERT_TRUE(Host()->Target()->LoadProgram((std::string(kQelSourceDir) + "/testdata/elf/watch-O0.elf").c_str(),
+                                              &reason))
+        << reason;
+    const ULONG main = 0x26C;
+    Host()->Target()->SetPc(main);
+    CEasyCodeComm *link = Link();
+    ASSERT_NE(link, nullptr);
+
+    auto shown = [&](const std::string &name) {
+        EXPECT_EQ(Fire(1, 13, {CComVariant(name.c_str())}), S_OK);
+        EXPECT_TRUE(PumpUntil([&] { return link->PendingWatches() == 0 && link->FollowsWatch(); })) << name;
+        Host()->Target()->Stop(main);
+        EXPECT_FALSE(link->FollowsWatch()) << "one value per watch";
+        return ShownValues();
+    };
+    std::vector<std::string> calls = shown("g_int");
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0], "18 bstr:g_int i4:" + GdbDecimal("g_int"));
+    const LONG written = 1234567;
+    ASSERT_TRUE(Host()->Target()->WriteMemory(QelHost::MemoryPort::Host, 0x40000008, 4,
+                                              reinterpret_cast<const BYTE *>(&written)));
+    EXPECT_EQ(shown("g_int"), std::vector<std::string>{"18 bstr:g_int i4:1234567"});
+    Host()->Target()->Stop(main);
+    EXPECT_EQ(ShownValues(), std::vector<std::string>{}) << "a stop without a watch shows nothing";
+
+    // Twenty watches at once: the latest answer is followed, the older objects are
+    // pooled (four at most) and the map of requests is empty again.
+    const char *names[] = {"g_schar", "g_uchar", "g_char",  "g_short", "g_ushort", "g_int",     "g_uint",
+                           "g_long",  "g_ulong", "g_llong", "g_ullong", "g_float", "g_double",  "g_byte",
+                           "g_zero",  "origin",  "grid",    "missing", "g_level", "shared_name"};
+    for (const char *name : names)
+        EXPECT_EQ(Fire(1, 13, {CComVariant(name)}), S_OK) << name;
+    ASSERT_TRUE(PumpUntil([&] { return link->PendingWatches() == 0; }));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(link->FollowsWatch());
+    EXPECT_EQ(link->PendingWatches(), 0);
+    EXPECT_EQ(link->PooledWatches(), 4);
+    Host()->Target()->Stop(main);
+    calls = ShownValues();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].rfind("18 bstr:", 0), 0u) << calls[0];
 }
 
 } // namespace

@@ -16,6 +16,8 @@
 #include <hostframe.h>
 #include <oletarcmdcaller.h>
 
+#include "testing/fuzzinput.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -56,33 +58,8 @@ private:
     }
 };
 
-// Reads the input from the front; past its end every read gives 0.
-class Input {
-public:
-    Input(const uint8_t *data, size_t size) : m_data(data), m_size(size) {}
-    bool AtEnd() const { return m_at >= m_size; }
-    uint8_t Byte() { return m_at < m_size ? m_data[m_at++] : 0; }
-    uint32_t Word()
-    {
-        uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value = value << 8 | Byte();
-        return value;
-    }
-    std::string Text()
-    {
-        std::string text;
-        for (size_t length = Byte() % 40; length > 0 && !AtEnd(); --length)
-            text.push_back(static_cast<char>(Byte()));
-        return text;
-    }
 
-private:
-    const uint8_t *m_data;
-    size_t m_size, m_at = 0;
-};
-
-CComVariant Value(Input &input)
+CComVariant Value(FuzzInput &input)
 {
     CComVariant value;
     switch (input.Byte() % 8) {
@@ -123,7 +100,7 @@ DWORD UI4(const std::vector<CComVariant> &values, size_t index)
 }
 
 // Runs one command and checks what reached the link against what its list allows.
-void RunCommand(IQelComponent *component, CBrennet *brennet, Input &input)
+void RunCommand(IQelComponent *component, CBrennet *brennet, FuzzInput &input)
 {
     const DWORD id = 1 + input.Byte() % 7;
     const uint8_t shape = input.Byte();
@@ -189,7 +166,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     debugServer->SetGuiServer(static_cast<IQelHostFrame *>(frame));
     CComPtr<IUnknown> profile;
     debugServer->GetProfile(&profile);
-    Input input(data, size);
+    FuzzInput input(data, size);
     // The first byte: whether a tool is configured, so that command 2 links at once.
     if ((input.Byte() & 1) != 0)
         static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p))

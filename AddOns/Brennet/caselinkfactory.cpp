@@ -1,12 +1,13 @@
 #include "caselinkfactory.h"
 
 #include "claritycomm.h"
+#include "easycodecomm.h"
 
 #include <cstring>
 
 CCaseToolComm *MakeCaseToolLink(LPCSTR toolText)
 {
     if (toolText != nullptr && strcmp(toolText, "EasyCODE Debug Interface") == 0)
-        return nullptr;
+        return new CEasyCodeComm;
     return new CClarityComm;
 }

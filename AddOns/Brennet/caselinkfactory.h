@@ -3,6 +3,6 @@
 
 #include "casetoolcomm.h"
 
-// NULL for "EasyCODE Debug Interface", which has no link yet; an X32 link for any other
-// text, which is the path of X32's program.
+// An EasyCODE link for "EasyCODE Debug Interface"; an X32 link for any other text, which
+// is the path of X32's program.
 CCaseToolComm *MakeCaseToolLink(LPCSTR toolText);

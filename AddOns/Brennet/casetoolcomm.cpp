@@ -53,6 +53,12 @@ void CCaseToolComm::Disconnect()
     m_debugServer.Release();
 }
 
+CSymbolProcessing *CCaseToolComm::SymbolClient()
+{
+    CSymbolProcessing &client = ModuleSymbolClient();
+    return m_debugServer != nullptr && client.Attach(m_debugServer) ? &client : nullptr;
+}
+
 BOOL CCaseToolComm::ShowPosition(DWORD, LPCSTR, DWORD)
 {
     return TRUE;

@@ -16,6 +16,8 @@
 
 #include <map>
 
+class CSymbolProcessing;
+
 class CCaseToolComm {
 public:
     CCaseToolComm() = default;
@@ -45,6 +47,10 @@ public:
     BOOL AddWatchVariable(LPCSTR name);
 
 protected:
+    // The module's symbol-request client bound to the debug-server object; NULL when it
+    // cannot be bound.
+    CSymbolProcessing *SymbolClient();
+
     CComPtr<IUnknown> m_debugServer;
     CQelDiagHelper *m_diagnostics = nullptr;
 

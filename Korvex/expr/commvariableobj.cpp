@@ -41,6 +41,15 @@ void CQelCommVariableObj::FinalRelease()
     m_pUnkMarshaler.Release();
 }
 
+STDMETHODIMP CQelCommVariableObj::FindConnectionPoint(REFIID riid, IConnectionPoint **ppCP)
+{
+    if (ppCP == nullptr || riid != DIID__QelCommObjectEvents)
+        return IConnectionPointContainerImpl<CQelCommVariableObj>::FindConnectionPoint(riid, ppCP);
+    *ppCP = nullptr;
+    CComQIPtr<IConnectionPointContainer> inner(m_pInner);
+    return inner != nullptr ? inner->FindConnectionPoint(riid, ppCP) : CONNECT_E_NOCONNECTION;
+}
+
 STDMETHODIMP CQelCommVariableObj::InterfaceSupportsErrorInfo(REFIID riid)
 {
     return riid == qel_uuidof<IQelCommVariableObj>() ? S_OK : S_FALSE;
@@ -127,8 +136,10 @@ CQelBasicVarNode *CQelCommVariableObj::NewNode(DWORD typeClass, LONG *children)
 
 LONG CQelCommVariableObj::ShowItem(const CString &name, LONG type, LONG children, LONG item)
 {
+    // Without a tree the root keeps the handle of an item still to come, so that a caller
+    // that has no tree reaches the root by it (AddMembers with 0xFFFF0000).
     if (m_pTree == nullptr)
-        return 0;
+        return kNoItemYet;
     CComBSTR text(name);
     LONG shown = kNoItemYet;
     HRESULT hr;

@@ -22,6 +22,7 @@
 #include "varnode.h"
 
 #include <atlbase.h>
+#include <eventsinkids.h>
 #include <qelcommonwatch.h>
 #include <qelcommvariable.h>
 #include <symbolprocessing.h>
@@ -59,6 +60,10 @@ public:
     DECLARE_PROTECT_FINAL_CONSTRUCT()
     HRESULT FinalConstruct();
     void FinalRelease();
+
+    // The events of the communication object are the inner object's: their point is
+    // handed out as its three interfaces are (CONNECT_E_NOCONNECTION before an owner).
+    STDMETHOD(FindConnectionPoint)(REFIID riid, IConnectionPoint **ppCP) override;
 
     // ISupportErrorInfo: S_OK for IQelCommVariableObj only.
     STDMETHOD(InterfaceSupportsErrorInfo)(REFIID riid) override;

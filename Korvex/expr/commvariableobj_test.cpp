@@ -4,6 +4,7 @@
 #include <debugserver.h>
 #include <hostwatchtree.h>
 #include <programinfointerfaces.h>
+#include <qelcommobjsink.h>
 #include <qelsymbol.h>
 
 #include <gtest/gtest.h>
@@ -540,6 +541,66 @@ TEST_F(CommVariableTest, ARefreshAndAGuiThreadShareTheObject)
     }
     stop = true;
     refresher.join();
+}
+
+// The add-on's way with a variable object: no tree, members added to the root by the
+// handle of an item still to come, and the value heard of through the inner object's
+// events at each stop.
+class CommEvents : public CQelCommObjSink {
+public:
+    void OnCommObjectEvent(IUnknown *source, ULONG number, BOOL flag) override
+    {
+        heard.push_back({CComPtr<IUnknown>(source), number, flag});
+    }
+    struct Event {
+        CComPtr<IUnknown> source;
+        ULONG number;
+        BOOL flag;
+    };
+    std::vector<Event> heard;
+};
+
+TEST_F(CommVariableTest, WithoutATreeTheRootIsReachedByTheHandleToComeAndStopsFireTheInnersEvents)
+{
+    Variable s{"s", "(global)", "struct pair"};
+    s.typeCode = 5;
+    s.typeIndex = 40;
+    s.bits = 64;
+    ASSERT_EQ(object->CreateVariable(0, Names({s}), Values({s}), nullptr, 0), S_OK);
+    EXPECT_EQ(RootItem(), static_cast<LONG>(0xFFFF0000));
+    ASSERT_EQ(AddMembers(static_cast<LONG>(0xFFFF0000), {{"a"}, {"b", "int", 0, 11, 32, 0, 32}}), S_OK);
+    LONG baseType = 0;
+    EXPECT_EQ(object->GetBaseType(static_cast<LONG>(0xFFFF0000), &baseType), S_OK);
+    EXPECT_EQ(baseType, -1) << "the members went to the root";
+
+    // Before an owner there is no inner object, so no point either.
+    CComPtr<IUnknown> bare;
+    ASSERT_EQ(CreateCommVariableObject(&bare), S_OK);
+    CComPtr<IConnectionPoint> none;
+    EXPECT_EQ(CComQIPtr<IConnectionPointContainer>(bare)->FindConnectionPoint(DIID__QelCommObjectEvents, &none),
+              CONNECT_E_NOCONNECTION);
+
+    Poke(kRam, {7, 0, 0, 0, 9, 0, 0, 0});
+    CommEvents events;
+    ASSERT_TRUE(events.Advise(object));
+    host->Target()->Stop(0x100);
+    host->Target()->Stop(0x100);
+    ASSERT_EQ(events.heard.size(), 2u);
+    EXPECT_TRUE(events.heard[0].source.IsEqualObject(object));
+    EXPECT_EQ(events.heard[0].number, 1u);
+    EXPECT_EQ(events.heard[1].number, 2u) << "the refreshes counted";
+    EXPECT_TRUE(events.heard[1].flag);
+    // The stop refreshed the object before it told of it.
+    ASSERT_EQ(object->UpdateItemText(0), S_OK);
+    CComVariant value;
+    EXPECT_EQ(CComQIPtr<IQelCommVariableObj>(object)->GetValue(&value), S_OK);
+    CComBSTR text;
+    EXPECT_EQ(object->GetItemString(static_cast<LONG>(0xFFFF0000), 0, &text), S_OK);
+    EXPECT_STREQ(CString(text.m_str), "s");
+    // Without a sink the stop leaves the object to its window.
+    events.Unadvise();
+    host->Target()->Stop(0x100);
+    EXPECT_EQ(events.heard.size(), 2u);
 }
 
 } // namespace
