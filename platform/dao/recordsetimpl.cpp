@@ -1,6 +1,7 @@
 #include "recordsetimpl.h"
 
 #include "daoconst.h"
+#include "daovariant.h"
 #include "jeterror.h"
 #include "jetnames.h"
 
@@ -42,6 +43,28 @@ void RecordsetImpl::SetValue(int column, const VARIANT &value)
         ThrowJet(SRC_FIELD, JET_NOT_UPDATABLE, info.name);
     if (!StorePlainValue(value, info.type, &m_buffer[column]))
         m_buffer[column] = ValueFromVariant(value, info.type, SRC_FIELD);
+}
+
+void RecordsetImpl::SetText(int column, std::string_view text)
+{
+    CheckOpen();
+    if (m_mode == NoEdit)
+        ThrowJet(SRC_FIELD, JET_UPDATE_WITHOUT_EDIT);
+    const ColumnInfo &info = m_columns[column];
+    if ((info.attributes & dbAutoIncrField) || !IsUpdatable(column))
+        ThrowJet(SRC_FIELD, JET_NOT_UPDATABLE, info.name);
+    if (info.type != dbText) {
+        // Another type converts the text as it converts a BSTR.
+        SetValue(column, CdbVariant(std::string(text).c_str()));
+        return;
+    }
+    // Every byte of code page 1252 comes back from UTF-16 as it went: the text is stored
+    // as it stands.
+    JetValue &held = m_buffer[column];
+    held.kind = JetValue::Text;
+    held.integer = 0;
+    held.real = 0;
+    held.text.assign(text.data(), text.size());
 }
 
 bool RecordsetImpl::IsUpdatable(int) const

@@ -35,6 +35,8 @@ public:
 
     void GetValue(int column, VARIANT *out);
     void SetValue(int column, const VARIANT &value);
+    // SetValue of the text as a VT_BSTR.
+    void SetText(int column, std::string_view text);
 
     virtual void AddNew() = 0;
     virtual void Edit() = 0;
