@@ -152,6 +152,10 @@ int CTaskingOutGlobals::ReadGlobals(HWND progressWindow)
     m_fileIndexes.clear();
     m_nCurrentFile = 0;
     m_nMarkedFile = 0;
+    m_markedFiles.clear();
+    m_sectionFileRows.clear();
+    m_modulSectionRows.clear();
+    m_modulSectionAllowed.clear();
     m_pFunction.reset();
     m_scopes.clear();
     m_nDepth = 0;
@@ -307,6 +311,11 @@ void CTaskingOutGlobals::MarkSourceLines()
 {
     if (m_nCurrentFile == 0 || m_nCurrentFile == m_nMarkedFile)
         return;
+    // A module's lines go back and forth between its files (a header's and its own).
+    if (!m_markedFiles.insert(m_nCurrentFile).second) {
+        m_nMarkedFile = m_nCurrentFile;
+        return;
+    }
     if (SeekKey(m_sourceFiles, IDS_DB_SOURCEFILEINDEXKEY, CdbVariant(m_nCurrentFile))) {
         m_sourceFiles.Edit();
         m_sourceFiles.m_Type = 1000;
@@ -364,7 +373,7 @@ void CTaskingOutGlobals::SelectSourceFile(WORD number)
 void CTaskingOutGlobals::RelateSection(WORD section, BOOL withModule)
 {
     const CdbVariant sectionKey(static_cast<LONG>(section));
-    if (m_nCurrentFile != 0) {
+    if (m_nCurrentFile != 0 && m_sectionFileRows.emplace(section, m_nCurrentFile).second) {
         const CdbVariant fileKey(m_nCurrentFile);
         if (!SeekKey(m_sectionSourceFiles, IDS_DB_SECTIONSOURCEFILEKEY, sectionKey, &fileKey)) {
             m_sectionSourceFiles.AddNew();
@@ -374,8 +383,15 @@ void CTaskingOutGlobals::RelateSection(WORD section, BOOL withModule)
         }
     }
     // The interrupt vectors belong to no module, though every module adds to them.
-    if (!withModule || m_nModul == 0 || !SeekKey(m_sections, IDS_DB_SECTIONINDEXKEY, sectionKey) ||
-        m_sections.m_Name == "?INTVECT")
+    if (!withModule || m_nModul == 0)
+        return;
+    auto allowed = m_modulSectionAllowed.find(section);
+    if (allowed == m_modulSectionAllowed.end())
+        allowed = m_modulSectionAllowed
+                      .emplace(section, SeekKey(m_sections, IDS_DB_SECTIONINDEXKEY, sectionKey) &&
+                                            m_sections.m_Name != "?INTVECT")
+                      .first;
+    if (!allowed->second || !m_modulSectionRows.emplace(m_nModul, section).second)
         return;
     const CdbVariant modulKey(m_nModul);
     if (!SeekKey(m_modulSections, IDS_DB_MODULSECTIONKEY, modulKey, &sectionKey)) {
