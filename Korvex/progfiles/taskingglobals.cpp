@@ -49,7 +49,8 @@ CTaskingOutGlobals::CTaskingOutGlobals(CQelDatabase &database, DWORD programId, 
       m_sourceFiles(database.GetDatabase()), m_database(database), m_program(database.GetDatabase()),
       m_functions(database.GetDatabase()), m_sections(database.GetDatabase()),
       m_modulSourceFiles(database.GetDatabase()), m_modulSections(database.GetDatabase()),
-      m_sectionSourceFiles(database.GetDatabase()), m_decoded(kDecodeBufferSize)
+      m_sectionSourceFiles(database.GetDatabase()), m_markedSourceFiles(database.GetDatabase()),
+      m_decoded(kDecodeBufferSize)
 {
 }
 
@@ -316,10 +317,10 @@ void CTaskingOutGlobals::MarkSourceLines()
         m_nMarkedFile = m_nCurrentFile;
         return;
     }
-    if (SeekKey(m_sourceFiles, IDS_DB_SOURCEFILEINDEXKEY, CdbVariant(m_nCurrentFile))) {
-        m_sourceFiles.Edit();
-        m_sourceFiles.m_Type = 1000;
-        m_sourceFiles.Update();
+    if (SeekKey(m_markedSourceFiles, IDS_DB_SOURCEFILEINDEXKEY, CdbVariant(m_nCurrentFile))) {
+        m_markedSourceFiles.Edit();
+        m_markedSourceFiles.m_Type = 1000;
+        m_markedSourceFiles.Update();
     }
     m_nMarkedFile = m_nCurrentFile;
 }

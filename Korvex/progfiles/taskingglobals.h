@@ -156,6 +156,10 @@ private:
     CDBModulSourceFileRel m_modulSourceFiles;
     CDBModulSectionRel m_modulSections;
     CDBSectionSourceFileRel m_sectionSourceFiles;
+    // The SourceFiles rows by their index, for marking them: m_sourceFiles seeks by path,
+    // and a recordset that changed its index at every module would read its first row
+    // each time.
+    CDBSourceFiles m_markedSourceFiles;
     BOOL m_bAnalyzed = FALSE;
     CKeyedSeek m_seek;
 
