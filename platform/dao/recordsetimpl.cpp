@@ -33,7 +33,7 @@ void RecordsetImpl::GetValue(int column, VARIANT *out)
     ValueToVariant(row[column], m_columns[column].type, out, SRC_FIELD);
 }
 
-void RecordsetImpl::SetValue(int column, const VARIANT &value)
+const ColumnInfo &RecordsetImpl::ColumnToSet(int column)
 {
     CheckOpen();
     if (m_mode == NoEdit)
@@ -41,19 +41,19 @@ void RecordsetImpl::SetValue(int column, const VARIANT &value)
     const ColumnInfo &info = m_columns[column];
     if ((info.attributes & dbAutoIncrField) || !IsUpdatable(column))
         ThrowJet(SRC_FIELD, JET_NOT_UPDATABLE, info.name);
+    return info;
+}
+
+void RecordsetImpl::SetValue(int column, const VARIANT &value)
+{
+    const ColumnInfo &info = ColumnToSet(column);
     if (!StorePlainValue(value, info.type, &m_buffer[column]))
         m_buffer[column] = ValueFromVariant(value, info.type, SRC_FIELD);
 }
 
 void RecordsetImpl::SetText(int column, std::string_view text)
 {
-    CheckOpen();
-    if (m_mode == NoEdit)
-        ThrowJet(SRC_FIELD, JET_UPDATE_WITHOUT_EDIT);
-    const ColumnInfo &info = m_columns[column];
-    if ((info.attributes & dbAutoIncrField) || !IsUpdatable(column))
-        ThrowJet(SRC_FIELD, JET_NOT_UPDATABLE, info.name);
-    if (info.type != dbText) {
+    if (ColumnToSet(column).type != dbText) {
         // Another type converts the text as it converts a BSTR.
         SetValue(column, CdbVariant(std::string(text).c_str()));
         return;

@@ -73,6 +73,8 @@ protected:
     virtual void DropStatements() = 0;
 
     void CheckOpen() const;
+    // The column of an open edit that may be set; raises 3020 or 3164 otherwise.
+    const ColumnInfo &ColumnToSet(int column);
     void CheckWritable() const;
     bool HasCurrent() const { return !m_eof && !m_bof; }
 
