@@ -55,6 +55,11 @@ std::vector<DWORD> UnitOffsets(const Dwarf2Sections &sections)
 }
 
 // The units read by the threads, handed to the writer in order.
+//
+// Each wake costs a system call and a switch of threads, so the writer wakes only who is
+// waiting for what it did: a reader that has run READ_AHEAD units ahead sleeps until half
+// of that room is free again (all readers together, as they all wait for the same room),
+// and a reader wakes the writer only for the unit it waits for.
 class UnitQueue {
 public:
     explicit UnitQueue(size_t count) : m_units(count) {}
@@ -63,7 +68,11 @@ public:
     bool Take(size_t *index)
     {
         std::unique_lock<std::mutex> lock(m_lock);
-        m_room.wait(lock, [&] { return m_stopped || m_next >= m_units.size() || m_next < m_written + READ_AHEAD; });
+        if (!HasRoom()) {
+            ++m_sleepingReaders;
+            m_room.wait(lock, [&] { return HasRoom(); });
+            --m_sleepingReaders;
+        }
         if (m_stopped || m_next >= m_units.size())
             return false;
         *index = m_next++;
@@ -71,26 +80,34 @@ public:
     }
     void Put(size_t index, std::unique_ptr<Dwarf2UnitGlobals> unit)
     {
+        bool awaited;
         {
             std::lock_guard<std::mutex> lock(m_lock);
             m_units[index] = std::move(unit);
+            awaited = m_writerWaiting && index == m_written;
         }
-        m_ready.notify_all();
+        if (awaited)
+            m_ready.notify_one();
     }
-    // Waits for unit `index`, which the writer then owns.
+    // Waits for unit `index`, the one after those written, which the writer then owns.
     std::unique_ptr<Dwarf2UnitGlobals> Wait(size_t index)
     {
         std::unique_lock<std::mutex> lock(m_lock);
+        m_writerWaiting = true;
         m_ready.wait(lock, [&] { return m_units[index] != nullptr; });
+        m_writerWaiting = false;
         return std::move(m_units[index]);
     }
     void Written(size_t count)
     {
+        bool wake;
         {
             std::lock_guard<std::mutex> lock(m_lock);
             m_written = count;
+            wake = m_sleepingReaders > 0 && m_next < m_written + READ_AHEAD / 2;
         }
-        m_room.notify_all();
+        if (wake)
+            m_room.notify_all();
     }
     void Stop()
     {
@@ -102,11 +119,15 @@ public:
     }
 
 private:
+    bool HasRoom() const { return m_stopped || m_next >= m_units.size() || m_next < m_written + READ_AHEAD; }
+
     std::mutex m_lock;
     std::condition_variable m_ready, m_room;
     std::vector<std::unique_ptr<Dwarf2UnitGlobals>> m_units;
     size_t m_next = 0;
     size_t m_written = 0;
+    size_t m_sleepingReaders = 0;
+    bool m_writerWaiting = false;
     bool m_stopped = false;
 };
 

@@ -315,13 +315,15 @@ void CQelTargetFile::PostProgressTotal(HWND window, DWORD total)
 
 void CQelTargetFile::PostProgressPosition(HWND window, DWORD position)
 {
-    if (!IsWindow(window) || m_nProgressTotal == 0)
+    // Readers call this for every record; the window is looked up only when a step is
+    // reached.
+    if (m_nProgressTotal == 0)
         return;
     DWORD step = m_nProgressTotal / 20;
     if (step == 0)
         return;
     DWORD reached = position / step;
-    if (reached > m_nProgressStep || position == m_nProgressTotal) {
+    if ((reached > m_nProgressStep || position == m_nProgressTotal) && IsWindow(window)) {
         m_nProgressStep = reached;
         PostProgress(window, QEL_PROGRESS_POSITION, position);
     }

@@ -49,7 +49,8 @@ CTaskingOutGlobals::CTaskingOutGlobals(CQelDatabase &database, DWORD programId, 
       m_sourceFiles(database.GetDatabase()), m_database(database), m_program(database.GetDatabase()),
       m_functions(database.GetDatabase()), m_sections(database.GetDatabase()),
       m_modulSourceFiles(database.GetDatabase()), m_modulSections(database.GetDatabase()),
-      m_sectionSourceFiles(database.GetDatabase()), m_decoded(kDecodeBufferSize)
+      m_sectionSourceFiles(database.GetDatabase()), m_markedSourceFiles(database.GetDatabase()),
+      m_decoded(kDecodeBufferSize)
 {
 }
 
@@ -152,6 +153,10 @@ int CTaskingOutGlobals::ReadGlobals(HWND progressWindow)
     m_fileIndexes.clear();
     m_nCurrentFile = 0;
     m_nMarkedFile = 0;
+    m_markedFiles.clear();
+    m_sectionFileRows.clear();
+    m_modulSectionRows.clear();
+    m_modulSectionAllowed.clear();
     m_pFunction.reset();
     m_scopes.clear();
     m_nDepth = 0;
@@ -307,10 +312,15 @@ void CTaskingOutGlobals::MarkSourceLines()
 {
     if (m_nCurrentFile == 0 || m_nCurrentFile == m_nMarkedFile)
         return;
-    if (SeekKey(m_sourceFiles, IDS_DB_SOURCEFILEINDEXKEY, CdbVariant(m_nCurrentFile))) {
-        m_sourceFiles.Edit();
-        m_sourceFiles.m_Type = 1000;
-        m_sourceFiles.Update();
+    // A module's lines go back and forth between its files (a header's and its own).
+    if (!m_markedFiles.insert(m_nCurrentFile).second) {
+        m_nMarkedFile = m_nCurrentFile;
+        return;
+    }
+    if (SeekKey(m_markedSourceFiles, IDS_DB_SOURCEFILEINDEXKEY, CdbVariant(m_nCurrentFile))) {
+        m_markedSourceFiles.Edit();
+        m_markedSourceFiles.m_Type = 1000;
+        m_markedSourceFiles.Update();
     }
     m_nMarkedFile = m_nCurrentFile;
 }
@@ -364,7 +374,7 @@ void CTaskingOutGlobals::SelectSourceFile(WORD number)
 void CTaskingOutGlobals::RelateSection(WORD section, BOOL withModule)
 {
     const CdbVariant sectionKey(static_cast<LONG>(section));
-    if (m_nCurrentFile != 0) {
+    if (m_nCurrentFile != 0 && m_sectionFileRows.emplace(section, m_nCurrentFile).second) {
         const CdbVariant fileKey(m_nCurrentFile);
         if (!SeekKey(m_sectionSourceFiles, IDS_DB_SECTIONSOURCEFILEKEY, sectionKey, &fileKey)) {
             m_sectionSourceFiles.AddNew();
@@ -374,8 +384,15 @@ void CTaskingOutGlobals::RelateSection(WORD section, BOOL withModule)
         }
     }
     // The interrupt vectors belong to no module, though every module adds to them.
-    if (!withModule || m_nModul == 0 || !SeekKey(m_sections, IDS_DB_SECTIONINDEXKEY, sectionKey) ||
-        m_sections.m_Name == "?INTVECT")
+    if (!withModule || m_nModul == 0)
+        return;
+    auto allowed = m_modulSectionAllowed.find(section);
+    if (allowed == m_modulSectionAllowed.end())
+        allowed = m_modulSectionAllowed
+                      .emplace(section, SeekKey(m_sections, IDS_DB_SECTIONINDEXKEY, sectionKey) &&
+                                            m_sections.m_Name != "?INTVECT")
+                      .first;
+    if (!allowed->second || !m_modulSectionRows.emplace(m_nModul, section).second)
         return;
     const CdbVariant modulKey(m_nModul);
     if (!SeekKey(m_modulSections, IDS_DB_MODULSECTIONKEY, modulKey, &sectionKey)) {

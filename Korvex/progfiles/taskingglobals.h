@@ -44,7 +44,10 @@
 #include "taskingsections.h"
 
 #include <map>
+#include <set>
 #include <unordered_map>
+#include <unordered_set>
+#include <utility>
 #include <vector>
 
 // The deepest nesting of blocks inside a function that the passes follow.
@@ -153,6 +156,10 @@ private:
     CDBModulSourceFileRel m_modulSourceFiles;
     CDBModulSectionRel m_modulSections;
     CDBSectionSourceFileRel m_sectionSourceFiles;
+    // The SourceFiles rows by their index, for marking them: m_sourceFiles seeks by path,
+    // and a recordset that changed its index at every module would read its first row
+    // each time.
+    CDBSourceFiles m_markedSourceFiles;
     BOOL m_bAnalyzed = FALSE;
     CKeyedSeek m_seek;
 
@@ -167,6 +174,12 @@ private:
     std::unordered_map<WORD, LONG> m_fileIndexes; // the file's numbers -> SourceFiles
     LONG m_nCurrentFile = 0;                      // 0: unknown
     LONG m_nMarkedFile = 0;                       // the last file marked as having lines
+    // The rows that this globals pass has already found or written, which it need not
+    // seek again: it runs in one transaction, and nothing else changes them meanwhile.
+    std::unordered_set<LONG> m_markedFiles;                 // SourceFiles marked as having lines
+    std::set<std::pair<LONG, LONG>> m_sectionFileRows;      // SectionSourceFileRelation
+    std::set<std::pair<LONG, LONG>> m_modulSectionRows;     // ModulSectionRelation
+    std::unordered_map<LONG, bool> m_modulSectionAllowed;   // a Sections row, not the vectors
     std::unique_ptr<PendingFunction> m_pFunction;
     std::vector<DWORD> m_scopes; // the record numbers of the open blocks
     size_t m_nDepth = 0;         // the nesting, also beyond what m_scopes follows

@@ -79,7 +79,7 @@ void DFX_Text(CQelFieldExchange *pFX, LPCTSTR name, CString &value)
         else
             value.Empty();
     } else {
-        field.SetValue(CdbVariant(static_cast<LPCTSTR>(value)));
+        field.SetValue(static_cast<LPCTSTR>(value));
     }
 }
 

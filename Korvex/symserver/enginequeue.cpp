@@ -328,6 +328,8 @@ BOOL CSymbolEngine::RunRequest(CSymbolRequest *request, Notice &notice, BOOL &re
         // Its handler destroyed the engine: there is nothing left to fetch it from.
         request->m_pWaiter->bRemoved = m_bLeftToWorker;
         request->m_pWaiter = nullptr;
+        // Woken under the lock, the waiter would only wait for the lock next.
+        hold.unlock();
         m_SyncDone.notify_all();
     } else if (!request->IsSynchronous()) {
         // Taken down now: once the lock is left the requester may fetch it at once.

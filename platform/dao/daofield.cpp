@@ -118,6 +118,13 @@ VOID CdbField::SetValue(const VARIANT &value)
     m_pRecordset->SetValue(m_nColumn, value);
 }
 
+VOID CdbField::SetValue(LPCSTR text)
+{
+    if (!m_pRecordset)
+        ThrowJet(SRC_FIELD, JET_INVALID_OPERATION);
+    m_pRecordset->SetText(m_nColumn, text ? text : "");
+}
+
 LONG CdbFields::GetCount()
 {
     if (m_pRecordset)

@@ -39,6 +39,9 @@ public:
     // The value in the current record of a recordset's field.
     CdbVariant GetValue();
     VOID SetValue(const VARIANT &value);
+    // Code page 1252 text (NULL gives the empty text), as SetValue of it as a VARIANT
+    // would store it; a text column takes it without a BSTR made and undone.
+    VOID SetValue(LPCSTR text);
 
 private:
     friend struct qeldao::DaoAccess;

@@ -1,6 +1,7 @@
 #include "recordsetimpl.h"
 
 #include "daoconst.h"
+#include "daovariant.h"
 #include "jeterror.h"
 #include "jetnames.h"
 
@@ -32,7 +33,7 @@ void RecordsetImpl::GetValue(int column, VARIANT *out)
     ValueToVariant(row[column], m_columns[column].type, out, SRC_FIELD);
 }
 
-void RecordsetImpl::SetValue(int column, const VARIANT &value)
+const ColumnInfo &RecordsetImpl::ColumnToSet(int column)
 {
     CheckOpen();
     if (m_mode == NoEdit)
@@ -40,8 +41,30 @@ void RecordsetImpl::SetValue(int column, const VARIANT &value)
     const ColumnInfo &info = m_columns[column];
     if ((info.attributes & dbAutoIncrField) || !IsUpdatable(column))
         ThrowJet(SRC_FIELD, JET_NOT_UPDATABLE, info.name);
+    return info;
+}
+
+void RecordsetImpl::SetValue(int column, const VARIANT &value)
+{
+    const ColumnInfo &info = ColumnToSet(column);
     if (!StorePlainValue(value, info.type, &m_buffer[column]))
         m_buffer[column] = ValueFromVariant(value, info.type, SRC_FIELD);
+}
+
+void RecordsetImpl::SetText(int column, std::string_view text)
+{
+    if (ColumnToSet(column).type != dbText) {
+        // Another type converts the text as it converts a BSTR.
+        SetValue(column, CdbVariant(std::string(text).c_str()));
+        return;
+    }
+    // Every byte of code page 1252 comes back from UTF-16 as it went: the text is stored
+    // as it stands.
+    JetValue &held = m_buffer[column];
+    held.kind = JetValue::Text;
+    held.integer = 0;
+    held.real = 0;
+    held.text.assign(text.data(), text.size());
 }
 
 bool RecordsetImpl::IsUpdatable(int) const

@@ -35,6 +35,8 @@ public:
 
     void GetValue(int column, VARIANT *out);
     void SetValue(int column, const VARIANT &value);
+    // SetValue of the text as a VT_BSTR.
+    void SetText(int column, std::string_view text);
 
     virtual void AddNew() = 0;
     virtual void Edit() = 0;
@@ -71,6 +73,8 @@ protected:
     virtual void DropStatements() = 0;
 
     void CheckOpen() const;
+    // The column of an open edit that may be set; raises 3020 or 3164 otherwise.
+    const ColumnInfo &ColumnToSet(int column);
     void CheckWritable() const;
     bool HasCurrent() const { return !m_eof && !m_bof; }
 

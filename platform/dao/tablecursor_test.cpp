@@ -335,4 +335,34 @@ TEST_F(TableCursorTest, AnIndexThatIgnoresNullsLeavesTheirRecordsOutOfItsOrder)
     EXPECT_EQ(rs.GetRecordCount(), 4);
 }
 
+// A text given to a field as narrow text is stored as the same text given as a BSTR:
+// every byte of code page 1252 (the unassigned ones too) comes back, the empty text is
+// not Null, a number column converts it, and the auto number still refuses it.
+TEST_F(TableCursorTest, ATextSetAsNarrowTextIsStoredAsItsBstrIs)
+{
+    const std::string bytes = "\x80\x81\x8D\x8F\x90\x9D\xFF a";
+    m_rs.AddNew();
+    m_rs.Fields["Name"].SetValue(bytes.c_str());
+    m_rs.Fields["K1"].SetValue("12");
+    Set(m_rs, "K2", 2);
+    Set(m_rs, "K3", 3);
+    EXPECT_EQ(JetErrorOf([&] { m_rs.Fields["Id"].SetValue("7"); }), 3164);
+    m_rs.Update();
+    m_rs.AddNew();
+    m_rs.Fields["Name"].SetValue("");
+    Set(m_rs, "K1", 1);
+    Set(m_rs, "K2", 1);
+    Set(m_rs, "K3", 1);
+    EXPECT_EQ(JetErrorOf([&] { m_rs.Fields["K2"].SetValue("two"); }), 3421);
+    m_rs.Update();
+
+    m_rs.SetIndex("IdKey");
+    m_rs.MoveFirst();
+    EXPECT_EQ(TextOf(m_rs.GetField("Name")), bytes);
+    EXPECT_EQ(LongOf(m_rs.GetField("K1")), 12);
+    m_rs.MoveNext();
+    EXPECT_EQ(TextOf(m_rs.GetField("Name")), "");
+    EXPECT_EQ(m_rs.GetRecordCount(), 2);
+}
+
 } // namespace
