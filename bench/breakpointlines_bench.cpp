@@ -16,6 +16,8 @@
 #include "benchfirmware.h"
 
 #include <casetoolcomm.h>
+#include <hostcmdgroups.h>
+#include <hostcommands.h>
 #include <qelhostprogram.h>
 
 #include <benchmark/benchmark.h>
@@ -79,6 +81,16 @@ struct Routine {
     std::string failure;
 };
 
+// The commands of the breakpoint group that the host received after the first `before`.
+size_t BreakpointCommandsAfter(const QelHost::HostCommands &record, size_t before)
+{
+    const std::vector<QelHost::HostCommand> commands = record.Commands();
+    size_t count = 0;
+    for (size_t i = before; i < commands.size(); ++i)
+        count += IsEqualGUID(commands[i].group, CGID_QelHostBreakpoints) && commands[i].id == 3 ? 1 : 0;
+    return count;
+}
+
 // The routine for each line, through Korvex to the host's record.
 Routine SendEveryLine(const std::string &program, const std::vector<std::pair<std::string, int>> &lines)
 {
@@ -105,20 +117,25 @@ Routine SendEveryLine(const std::string &program, const std::vector<std::pair<st
         // The answers come through the client's window, so the wait blocks for the next
         // message rather than polling, which would add a sleep to every answer; a thread
         // timer wakes it to see that a minute without an answer ends the wait.
+        // The host also records what the load sends it, and that may come late: only
+        // the breakpoint commands count, looked for once the record is long enough.
         const UINT_PTR timer = SetTimer(nullptr, 0, 100, nullptr);
         auto progress = std::chrono::steady_clock::now();
-        while (host->Commands()->Count() - before < lines.size() && SecondsSince(progress) < 60) {
+        while (routine.sent < lines.size() && SecondsSince(progress) < 60) {
             const size_t count = host->Commands()->Count();
             MSG message;
             if (GetMessageA(&message, nullptr, 0, 0) <= 0)
                 break;
             DispatchMessageA(&message);
-            if (host->Commands()->Count() != count)
-                progress = std::chrono::steady_clock::now();
+            const size_t now = host->Commands()->Count();
+            if (now == count)
+                continue;
+            progress = std::chrono::steady_clock::now();
+            if (now - before >= lines.size())
+                routine.sent = BreakpointCommandsAfter(*host->Commands(), before);
         }
         KillTimer(nullptr, timer);
         routine.seconds = SecondsSince(start);
-        routine.sent = host->Commands()->Count() - before;
         link.Disconnect();
         return 0;
     });
