@@ -165,7 +165,9 @@ void BreakpointsOfEveryLine(benchmark::State &state)
         fs::copy_file(firmware, program);
         SendEveryLine(program.string(), {});
         routine = SendEveryLine(program.string(), lines);
-        if (routine.failure.empty() && routine.sent != lines.size())
+        // The record may also hold what the load sent the host after the routine began
+        // counting, so more commands than lines is no failure.
+        if (routine.failure.empty() && routine.sent < lines.size())
             routine.failure = "only " + std::to_string(routine.sent) + " of " + std::to_string(lines.size()) +
                               " lines reached the host, so the routine times failures";
         if (!routine.failure.empty()) {

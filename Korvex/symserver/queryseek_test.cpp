@@ -1,5 +1,6 @@
 // The bounds that the translation adds to the containment tests of the stored queries
-// (so that an index seeks their rows) change no answer: on every firmware program, with
+// (so that an index seeks their rows), and the equalities that it writes for "In" a
+// subquery of one aggregate row, change no answer: on every firmware program, with
 // every module read and rows added that hold Nulls or lie at the top of the address
 // space, each stored query that gets a bound answers with the same rows, in the same
 // order, as its text without the bounds, at the edges of every function, block and
@@ -14,6 +15,7 @@
 
 #include <climits>
 #include <optional>
+#include <regex>
 
 namespace {
 
@@ -36,6 +38,14 @@ std::string WithoutBounds(std::string sql)
         sql.erase(begin, end + 1 - begin);
     }
     return sql;
+}
+
+// The statement with each "= (SELECT MAX(" written back as the stored text's "In"; no
+// stored text compares with "=" to such a subquery itself.
+std::string WithoutSingleRowEqualities(const std::string &sql)
+{
+    static const std::regex equality("=(\\s*)\\(SELECT (MIN|MAX|COUNT|SUM|AVG)\\(");
+    return std::regex_replace(sql, equality, "IN$1(SELECT $2(");
 }
 
 struct RawDatabase {
@@ -90,7 +100,7 @@ struct RawDatabase {
 
 class QuerySeekTest : public QueryOracleTest {};
 
-TEST_F(QuerySeekTest, BoundedContainmentTestsAnswerAsTheStoredTextsDo)
+TEST_F(QuerySeekTest, SeekingFormsAnswerAsTheStoredTextsDo)
 {
     for (const std::string &program : Programs()) {
         SCOPED_TRACE(program);
@@ -154,13 +164,15 @@ TEST_F(QuerySeekTest, BoundedContainmentTestsAnswerAsTheStoredTextsDo)
             return false;
         };
 
-        int bounded = 0;
+        int bounded = 0, singleRow = 0;
         for (const auto &[folded, query] : queries) {
             const qeldao::TranslatedQuery translated = qeldao::TranslateJetSql(query.second, query.first, catalog, "test");
-            if (translated.sql.find(kBoundMarker) == std::string::npos)
+            const std::string plain = WithoutSingleRowEqualities(WithoutBounds(translated.sql));
+            const bool hasBound = translated.sql.find(kBoundMarker) != std::string::npos;
+            if (!hasBound && plain == translated.sql)
                 continue;
-            ++bounded;
-            const std::string plain = WithoutBounds(translated.sql);
+            bounded += hasBound ? 1 : 0;
+            singleRow += plain != WithoutBounds(translated.sql) ? 1 : 0;
             std::vector<short> types;
             std::vector<const std::vector<LONG> *> lists;
             for (const qeldao::JetParameter &parameter : translated.parameters) {
@@ -187,6 +199,7 @@ TEST_F(QuerySeekTest, BoundedContainmentTestsAnswerAsTheStoredTextsDo)
             }
         }
         EXPECT_GE(bounded, 10) << "the stored queries that test containment";
+        EXPECT_GE(singleRow, 4) << "the stored queries that ask In a minimum or maximum";
         m_client.reset();
     }
 }

@@ -429,6 +429,7 @@ void DatabaseImpl::Close()
             child->Detach();
     m_children.clear();
     m_watchers.clear();
+    m_statements->Close();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
@@ -457,10 +458,12 @@ void DatabaseImpl::ExecInternal(const std::string &sql, const char *source)
 
 Statement DatabaseImpl::Prepare(const std::string &sql, const char *source)
 {
+    sqlite3 *db = Handle(source);
+    if (sqlite3_stmt *kept = m_statements->Take(sql))
+        return Statement(kept, m_statements, m_statements->Home(sql));
     sqlite3_stmt *raw = nullptr;
     const char *tail = nullptr;
-    int rc = sqlite3_prepare_v3(Handle(source), sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                                &raw, &tail);
+    int rc = sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &raw, &tail);
     Statement statement(raw);
     if (rc != SQLITE_OK)
         Fail(rc, source);
@@ -469,7 +472,7 @@ Statement DatabaseImpl::Prepare(const std::string &sql, const char *source)
     for (; tail && *tail; ++tail)
         if (*tail != ' ' && *tail != '\t' && *tail != '\r' && *tail != '\n')
             ThrowJet(source, JET_TEXT_AFTER_END);
-    return statement;
+    return Statement(statement.Disown(), m_statements, m_statements->Home(sql));
 }
 
 int DatabaseImpl::Authorize(void *self, int action, const char *a, const char *, const char *, const char *)

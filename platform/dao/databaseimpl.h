@@ -74,7 +74,8 @@ public:
     bool IsReadOnly() const { return m_readOnly; }
     const std::string &Path() const { return m_path; }
 
-    // A statement of the system's SQL or of a recordset (under the authorizer).
+    // A statement of the system's SQL or of a recordset (under the authorizer). One that
+    // ran that text before and was let go is taken again rather than prepared anew.
     Statement Prepare(const std::string &sql, const char *source);
     [[noreturn]] void Fail(int rc, const char *source) const;
 
@@ -133,6 +134,7 @@ private:
     std::vector<std::weak_ptr<DatabaseChild>> m_children;
     std::vector<ChangeWatcher *> m_watchers;
     QueryCatalog m_catalog;
+    std::shared_ptr<StatementCache> m_statements = std::make_shared<StatementCache>();
 };
 
 } // namespace qeldao

@@ -4,6 +4,7 @@
 #include "jeterror.h"
 #include "jetnames.h"
 #include "jetsqlbounds.h"
+#include "jetsqlsinglerow.h"
 #include "jetsqltokens.h"
 
 #include <map>
@@ -379,11 +380,12 @@ private:
         std::string out;
         size_t previousEnd = first < n ? tokens[first].begin : sql.size();
         const std::map<size_t, RangeBound> bounds = FindRangeBounds(tokens, first, m_catalog);
+        const std::set<size_t> singleRowIns = FindSingleRowIns(tokens, first);
         for (size_t k = first; k < n; ++k) {
             const SqlToken &token = tokens[k];
             out += sql.substr(previousEnd, token.begin - previousEnd);
             const size_t at = k;
-            out += TokenText(tokens, first, k);
+            out += singleRowIns.count(at) ? "=" : TokenText(tokens, first, k);
             previousEnd = tokens[k].end;
             auto alias = shape.aliasAfter.find(at);
             if (alias != shape.aliasAfter.end())
