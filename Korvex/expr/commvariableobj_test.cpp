@@ -173,7 +173,7 @@ TEST_F(CommVariableTest, TheOwnerGivesTheInnerObjectThatAnswersTheCommunicationI
     CComPtr<IUnknown> noCommands(static_cast<IQelTargetAccess *>(host->Target()));
     EXPECT_EQ(fresh->SetOwner(noCommands), E_INVALIDARG);
     ASSERT_EQ(fresh->SetOwner(owner), S_OK);
-    for (const IID *iid : {&qel_uuidof<IQelComplexMemory>(), &IID_QelCommObject28CDD976, &IID_QelCommObjectA139F070}) {
+    for (const IID *iid : {&qel_uuidof<IQelComplexMemory>(), &IID_QelCommObject28CDD976, &IID_IQelValueNotices}) {
         CComPtr<IUnknown> part;
         EXPECT_EQ(made->QueryInterface(*iid, reinterpret_cast<void **>(&part)), S_OK);
     }
