@@ -241,6 +241,12 @@ end'
   expect 1 "> answer 215 push:1 ok
 " 'error: line 1: not an action: push:1
 ' 'answer 215 push:1 ok'
+  # A property put names the item, the property and a number.
+  expect 1 "> answer 292 prop:1045=4:50 prop:1045=5:200 ok
+> answer 292 prop:1045=4 ok
+" 'error: line 2: not an action: prop:1045=4
+' 'answer 292 prop:1045=4:50 prop:1045=5:200 ok
+answer 292 prop:1045=4 ok'
   ;;
 WorksTheSymbolServersDialogs)
   # The position dialog stays open for a text that does not evaluate, takes the browser's

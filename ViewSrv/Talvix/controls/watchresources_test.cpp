@@ -3,6 +3,7 @@
 #include "watchresources.h"
 
 #include <afxctrls.h>
+#include <hostperiodeditor.h>
 
 #include <gtest/gtest.h>
 
@@ -117,6 +118,30 @@ TEST(WatchResources, TheDisplayFormatDialogOffersTheThreeOptionsInItsGroup)
             << id;
     }
     DestroyWindow(dialog);
+}
+
+TEST(WatchResources, TheRefreshPeriodDialogEmbedsTheHostsPeriodEditor)
+{
+    DWORD cookie = 0;
+    ASSERT_EQ(QelHost::RegisterPeriodEditor(&cookie), S_OK);
+    CDialog dialog(IDD_WATCH_PERIOD);
+    ASSERT_TRUE(dialog.Create(IDD_WATCH_PERIOD));
+    char text[64];
+    GetWindowTextA(dialog.m_hWnd, text, sizeof text);
+    EXPECT_STREQ(text, "Refresh Period for Watch Entry");
+    HWND editor = GetDlgItem(dialog.m_hWnd, IDC_WATCH_PERIOD_EDITOR);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_NE(QelHost::HostControlDispatch(editor), nullptr) << "the host's editor";
+    RECT client;
+    GetClientRect(dialog.m_hWnd, &client);
+    RECT units{0, 0, 246, 145};
+    MapDialogRect(dialog.m_hWnd, &units);
+    EXPECT_EQ(client.right, units.right);
+    EXPECT_NE(GetDlgItem(dialog.m_hWnd, IDOK), nullptr);
+    EXPECT_NE(GetDlgItem(dialog.m_hWnd, IDCANCEL), nullptr);
+    dialog.DestroyWindow();
+    EXPECT_FALSE(IsWindow(editor));
+    CoRevokeClassObject(cookie);
 }
 
 } // namespace
