@@ -3,8 +3,9 @@
 // reaches the target's memory through it.
 //
 // It answers the complex-memory interface with a complex-memory object of the simulated
-// target, and the two further interfaces of a communication object, which the system
-// never calls, with idle objects. The three are objects of their own, made with it.
+// target, the value notices with a notice part (hostvaluenotices.h), and the further
+// interface of a communication object, which the system never calls, with an idle
+// object. The three are objects of their own, made with it.
 #pragma once
 
 #include <atlbase.h>
@@ -46,7 +47,8 @@ private:
     static HRESULT QueryParts(void *self, REFIID iid, void **ppv);
 
     CComPtr<IQelComplexMemory> m_memory;
-    CComPtr<IUnknown> m_idle[2];
+    CComPtr<IUnknown> m_idle;
+    CComPtr<IQelValueNotices> m_notices;
 };
 
 // A new inner communication object over `target`, the caller's reference.

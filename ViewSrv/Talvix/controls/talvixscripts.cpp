@@ -1,5 +1,7 @@
 #include "talvixscripts.h"
 
+#include "watchresources.h"
+
 namespace {
 
 // Every %NAME% is filled per control by RegisterViewServer; MODULE is the library's path.
@@ -106,6 +108,7 @@ const ExplorerImages kExplorerImages = {{sizeof(BITMAPINFOHEADER), 6 * 16, 16, 1
 const QEL_RESOURCE_ENTRY g_TalvixResources[] = {
     {"REGISTRY", MAKEINTRESOURCE(IDR_VIEWSERVER), kViewServerScript, sizeof kViewServerScript - 1},
     {RT_BITMAP, MAKEINTRESOURCE(IDB_EXPLORER_IMAGES), &kExplorerImages, sizeof kExplorerImages},
+    WATCH_RESOURCE_ENTRIES,
 };
 
 const size_t g_TalvixResourceCount = sizeof g_TalvixResources / sizeof g_TalvixResources[0];
