@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "globalmemory.h"
 #include "imagelist.h"
+#include "imagelistdrag.h"
 #include "lasterror.h"
 #include "listview.h"
 #include "progressbar.h"
@@ -299,6 +300,34 @@ TEST(ImageList, ReadsTheBitmapsPixelsInEitherRowOrderWithTheirMask)
     EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(130), 64, 1, CLR_NONE, IMAGE_BITMAP, 0), nullptr);
     EXPECT_EQ(ImageList_LoadImageA(module, MAKEINTRESOURCE(134), 16, 1, CLR_NONE, IMAGE_BITMAP, 0), nullptr);
     QelUnregisterModule(module);
+}
+
+TEST(ImageList, ADragKeepsItsOwnCopyWithItsHotSpotAndPosition)
+{
+    HIMAGELIST list = ImageList_Create(8, 8, ILC_COLOR32 | ILC_MASK, 1, 0);
+    EXPECT_FALSE(ImageList_BeginDrag(list, 0, 1, 2)); // no image yet
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, 8, 8);
+    ASSERT_EQ(ImageList_Add(list, bitmap, nullptr), 0);
+    EXPECT_FALSE(ImageList_DragMove(5, 5));
+    ASSERT_TRUE(ImageList_BeginDrag(list, 0, 3, 4));
+    ImageList_Destroy(list); // the drag has its own copy
+    EXPECT_TRUE(ImageList_DragEnter(nullptr, 10, 20));
+    EXPECT_TRUE(ImageList_DragMove(30, 40));
+    POINT position{}, hotSpot{};
+    HIMAGELIST dragged = ImageList_GetDragImage(&position, &hotSpot);
+    ASSERT_NE(dragged, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(dragged), 1);
+    EXPECT_EQ(position.x, 30);
+    EXPECT_EQ(position.y, 40);
+    EXPECT_EQ(hotSpot.x, 3);
+    EXPECT_EQ(hotSpot.y, 4);
+    EXPECT_TRUE(ImageList_DragLeave(nullptr));
+    ImageList_EndDrag();
+    EXPECT_EQ(ImageList_GetDragImage(nullptr, nullptr), nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(dragged), 0);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
 }
 
 TEST(ImageList, ADamagedBitmapGivesNoListAndIsNeverReadBeyondItsEnd)

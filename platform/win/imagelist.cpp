@@ -1,4 +1,5 @@
 #include "imagelist.h"
+#include "imagelistdrag.h"
 
 #include "devicecontext.h"
 #include "dibreader.h"
@@ -392,4 +393,98 @@ BOOL ImageList_Destroy(HIMAGELIST handle)
     }
     delete list;
     return TRUE;
+}
+
+namespace {
+
+// The drag of this process: the list copy, its hot spot, its place.
+struct DragState {
+    std::mutex lock;
+    HIMAGELIST image = nullptr;
+    POINT hotSpot{};
+    POINT position{};
+    HWND window = nullptr;
+};
+
+DragState &Drag()
+{
+    static DragState *drag = new DragState;
+    return *drag;
+}
+
+} // namespace
+
+BOOL ImageList_BeginDrag(HIMAGELIST list, int index, int dx, int dy)
+{
+    if (index < 0 || index >= ImageList_GetImageCount(list)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    HIMAGELIST copy = ImageList_Merge(list, index, list, index, 0, 0);
+    if (copy == nullptr)
+        return FALSE;
+    ImageList_EndDrag();
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    drag.image = copy;
+    drag.hotSpot = POINT{dx, dy};
+    drag.position = POINT{0, 0};
+    drag.window = nullptr;
+    return TRUE;
+}
+
+BOOL ImageList_DragEnter(HWND window, int x, int y)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (drag.image == nullptr)
+        return FALSE;
+    drag.window = window;
+    drag.position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL ImageList_DragMove(int x, int y)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (drag.image == nullptr)
+        return FALSE;
+    drag.position = POINT{x, y};
+    return TRUE;
+}
+
+BOOL ImageList_DragLeave(HWND)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (drag.image == nullptr)
+        return FALSE;
+    drag.window = nullptr;
+    return TRUE;
+}
+
+void ImageList_EndDrag()
+{
+    HIMAGELIST image;
+    {
+        DragState &drag = Drag();
+        std::lock_guard<std::mutex> hold(drag.lock);
+        image = drag.image;
+        drag.image = nullptr;
+        drag.window = nullptr;
+    }
+    if (image != nullptr)
+        ImageList_Destroy(image);
+}
+
+HIMAGELIST ImageList_GetDragImage(POINT *position, POINT *hotSpot)
+{
+    DragState &drag = Drag();
+    std::lock_guard<std::mutex> hold(drag.lock);
+    if (position != nullptr)
+        *position = drag.position;
+    if (hotSpot != nullptr)
+        *hotSpot = drag.hotSpot;
+    return drag.image;
 }
