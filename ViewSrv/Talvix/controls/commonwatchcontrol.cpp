@@ -345,7 +345,7 @@ void CCommonWatchControl::OnReadPc()
         m_bRefreshPending = FALSE;
         return;
     }
-    m_codeAddress = CAddressValue(1, pc, 0);
+    m_codeAddress = CAddressValue(pc, 1, 0);
     QueueRefresh();
 }
 

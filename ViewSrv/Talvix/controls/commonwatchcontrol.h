@@ -96,7 +96,7 @@ public:
 
     // Lets the debug server go: its registration, the sinks, the symbol-request client
     // and every variable object.
-    void ReleaseServer();
+    virtual void ReleaseServer();
 
     // The image of a variable's type code.
     static int ImageOfType(LONG type);
@@ -125,6 +125,10 @@ public:
     void OnTargetStateChange(ULONG oldState, ULONG newState) override;
     void OnPatternEnd(ULONG first, ULONG second) override;
 
+    // A new variable object from the host (command 200 with 8), told where its notices
+    // go and given the register map; NULL when none could be made.
+    CComPtr<IQelCommVariableObj> NewVariableObject();
+
     // Puts the window options on the item, its children and its later siblings.
     void ApplyOptions(HTREEITEM first);
 
@@ -147,9 +151,6 @@ protected:
 
     // Asks the debug server to update the object, or keeps it until the target stops.
     void UpdateObject(IUnknown *object, LONG write);
-    // A new variable object from the host (command 200 with 8), told where its notices
-    // go and given the register map; NULL when none could be made.
-    CComPtr<IQelCommVariableObj> NewVariableObject();
     // One more item shows the object, with a reference of the tree's.
     void HoldObject(IUnknown *object);
     // One item less shows it; with the last one the object leaves the tree's bookkeeping
