@@ -376,3 +376,9 @@ HTREEITEM CCommonWatchControl::TakePending(int requestId)
     m_pending.erase(found);
     return item;
 }
+
+void CCommonWatchControl::NoteRefusedRequest(LPCSTR what)
+{
+    int lastError = m_pSymProc != nullptr ? m_pSymProc->GetLastError() : -1;
+    m_strError.Format("The symbol server did not take %s (error %d).", what, lastError);
+}

@@ -106,7 +106,15 @@ public:
     CString TipTextOf(HTREEITEM item);
 
     IUnknown *GetDebugServer() const { return m_pDbgSrv; }
-    const CString &GetErrorText() const { return m_strError; }
+    // The last error, cleared by the reading.
+    CString TakeErrorText()
+    {
+        CString text = m_strError;
+        m_strError.Empty();
+        return text;
+    }
+    // The view's storage given to InitServer; NULL for none.
+    IStorage *GetViewStorage() const { return m_pStorage != nullptr ? m_pStorage->GetStorage() : nullptr; }
     const MessageIds &Messages() const { return m_messages; }
     IQelCommVariableObj *VariableOf(HTREEITEM item);
     HTREEITEM ItemOfId(LONG id) const { return m_ids.Find(id); }
@@ -162,6 +170,8 @@ protected:
     // The item that a request was made for; NULL when it is gone.
     HTREEITEM TakePending(int requestId);
     void SetError(LPCSTR text) { m_strError = text; }
+    // Keeps the error text of a request that the symbol server did not take.
+    void NoteRefusedRequest(LPCSTR what);
     // Value notices come here for the object that lParam names.
     void OnValueNotice(LPARAM identity);
     void OnReadPc();

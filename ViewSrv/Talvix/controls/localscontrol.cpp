@@ -115,7 +115,11 @@ void CLocalsControl::RequestLocals(DWORD mode, DWORD value)
         return;
     int requester = static_cast<int>(reinterpret_cast<INT_PTR>(m_hWnd));
     int request = m_pSymProc->RequestLocalsInScope(static_cast<LONG>(mode), static_cast<LONG>(value), nullptr, requester);
-    m_pSymProc->RegisterVariablesRawCallbackWithId(request, OnLocals, reinterpret_cast<DWORD_PTR>(this));
+    if (request == 0 ||
+        !m_pSymProc->RegisterVariablesRawCallbackWithId(request, OnLocals, reinterpret_cast<DWORD_PTR>(this))) {
+        m_bRefreshPending = FALSE;
+        NoteRefusedRequest("the request of the locals");
+    }
 }
 
 void CLocalsControl::OnTargetStateNotify(ULONG, ULONG second)

@@ -1,10 +1,12 @@
 #include "talvixapp.h"
 
+#include "qellocals.h"
 #include "symbolexplorer.h"
 
 namespace {
 
 BEGIN_OBJECT_MAP(ObjectMap)
+    OBJECT_ENTRY(CLSID_QelLocals, CQelLocals)
     OBJECT_ENTRY(CLSID_QelSymbolExplorer, CQelSymbolExplorer)
 END_OBJECT_MAP()
 
