@@ -51,31 +51,6 @@ HRESULT Argument(const DISPPARAMS *parameters, VARTYPE type, VARIANT *value, UIN
     return S_OK;
 }
 
-class CHostPeriodEditorFactory : public CComObjectRootEx<CComMultiThreadModel>, public IClassFactory {
-public:
-    BEGIN_COM_MAP(CHostPeriodEditorFactory)
-        COM_INTERFACE_ENTRY(IClassFactory)
-    END_COM_MAP()
-
-    STDMETHODIMP CreateInstance(IUnknown *pUnkOuter, REFIID riid, void **ppvObject) override
-    {
-        if (ppvObject == nullptr)
-            return E_POINTER;
-        *ppvObject = nullptr;
-        if (pUnkOuter != nullptr)
-            return CLASS_E_NOAGGREGATION;
-        CComObject<CHostPeriodEditor> *editor = nullptr;
-        HRESULT hr = CComObject<CHostPeriodEditor>::CreateInstance(&editor);
-        if (FAILED(hr))
-            return hr;
-        editor->AddRef();
-        hr = editor->QueryInterface(riid, ppvObject);
-        editor->Release();
-        return hr;
-    }
-    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
-
 } // namespace
 
 void CHostPeriodEditor::FinalRelease()
@@ -259,14 +234,12 @@ HRESULT RegisterPeriodEditor(DWORD *pCookie)
     if (pCookie == nullptr)
         return E_POINTER;
     *pCookie = 0;
-    CComObject<CHostPeriodEditorFactory> *factory = nullptr;
-    HRESULT hr = CComObject<CHostPeriodEditorFactory>::CreateInstance(&factory);
-    if (FAILED(hr))
-        return hr;
-    factory->AddRef();
-    hr = CoRegisterClassObject(CLSID_QelPeriodEditor, static_cast<IClassFactory *>(factory), CLSCTX_INPROC_SERVER,
-                               REGCLS_MULTIPLEUSE, pCookie);
-    factory->Release(); // the class table holds it now
+    CComPtr<IClassFactory> factory;
+    HRESULT hr = CHostPeriodEditor::_ClassFactoryCreatorClass::CreateInstance(
+        reinterpret_cast<void *>(&CHostPeriodEditor::_CreatorClass::CreateInstance), IID_IClassFactory,
+        reinterpret_cast<void **>(&factory));
+    if (SUCCEEDED(hr))
+        hr = CoRegisterClassObject(CLSID_QelPeriodEditor, factory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, pCookie);
     return hr;
 }
 

@@ -24,6 +24,8 @@ class CHostPeriodEditor : public CComObjectRootEx<CComSingleThreadModel>,
                           public IOleInPlaceActiveObjectImpl<CHostPeriodEditor>,
                           public IDispatch {
 public:
+    DECLARE_NOT_AGGREGATABLE(CHostPeriodEditor)
+
     BEGIN_COM_MAP(CHostPeriodEditor)
         COM_INTERFACE_ENTRY(IDispatch)
         COM_INTERFACE_ENTRY(IOleObject)

@@ -148,7 +148,7 @@ TEST_F(PeriodEditorTest, TheEntryPropertyFindsOrMakesTheEntryOfItsPeriodsAndHold
         EXPECT_EQ(record.References(shared), 2) << "the queue's and the editor's";
         EXPECT_EQ(record.References(other), 1) << "what the enumeration gave back";
 
-        dialog.m_editor.InvokeHelper(4, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, Types(VTS_I4), 50L);
+        dialog.m_editor.InvokeHelper(4, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, Types(VTS_I4), static_cast<LONG>(50));
         LONG made = dialog.Get(1);
         EXPECT_NE(made, shared);
         EXPECT_NE(made, other);
@@ -190,7 +190,7 @@ TEST_F(PeriodEditorTest, FailedCallsRaiseTheFrameworksExceptions)
         e->Delete();
     }
     try {
-        dialog.m_editor.InvokeHelper(5, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, Types(VTS_I4), -1L);
+        dialog.m_editor.InvokeHelper(5, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, Types(VTS_I4), static_cast<LONG>(-1));
         ADD_FAILURE() << "no exception";
     } catch (COleDispatchException *e) {
         EXPECT_EQ(e->m_scError, E_INVALIDARG);

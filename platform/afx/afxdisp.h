@@ -41,12 +41,14 @@ public:
 [[noreturn]] void AfxThrowOleDispatchException(WORD code, LPCTSTR description, UINT helpContext = 0);
 
 // The types of InvokeHelper's arguments, one byte each, as its parameter-information
-// string lists them; the arguments follow in that order.
+// string lists them; the arguments follow in that order, each of the C type that its code
+// names: VTS_I2 a short, VTS_I4 a LONG (32 bits: a long literal is 64 here), VTS_R8 a
+// double, VTS_BOOL a BOOL, VTS_BSTR an LPCSTR, VTS_DISPATCH and VTS_UNKNOWN pointers.
 #define VTS_NONE ""
 #define VTS_I2 "\x02"
 #define VTS_I4 "\x03"
 #define VTS_R8 "\x05"
-#define VTS_BSTR "\x08" // an ANSI text (LPCTSTR)
+#define VTS_BSTR "\x08"
 #define VTS_DISPATCH "\x09"
 #define VTS_BOOL "\x0B"
 #define VTS_UNKNOWN "\x0D"

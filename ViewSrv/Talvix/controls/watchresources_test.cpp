@@ -3,6 +3,7 @@
 #include "watchresources.h"
 
 #include <afxctrls.h>
+#include <drawingchecks.h>
 #include <hostperiodeditor.h>
 
 #include <gtest/gtest.h>
@@ -132,6 +133,9 @@ TEST(WatchResources, TheRefreshPeriodDialogEmbedsTheHostsPeriodEditor)
     HWND editor = GetDlgItem(dialog.m_hWnd, IDC_WATCH_PERIOD_EDITOR);
     ASSERT_NE(editor, nullptr);
     EXPECT_NE(QelHost::HostControlDispatch(editor), nullptr) << "the host's editor";
+    dialog.ShowWindow(SW_SHOW);
+    QelPaintPending();
+    EXPECT_TRUE(QelShot(dialog.m_hWnd, "watch-period-dialog"));
     RECT client;
     GetClientRect(dialog.m_hWnd, &client);
     RECT units{0, 0, 246, 145};
