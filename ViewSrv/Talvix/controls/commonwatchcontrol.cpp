@@ -127,6 +127,8 @@ void CCommonWatchControl::ReleaseServer()
         m_pSymProc->Detach();
     m_pSymProc.reset();
     m_pending.clear();
+    // A batch that was begun and never committed lets its objects go too.
+    m_batch.clear();
     if (m_hWnd != nullptr)
         DrawnTreeBaseC::DeleteAllItems();
     m_deferred.clear();

@@ -3,7 +3,7 @@
 // the texts and marks are read back from the pixels.
 #include "commonwatchcontrol.h"
 #include "talvixstrings.h"
-#include "watchtesting.h"
+#include "watchtreetest.h"
 
 #include <drawingchecks.h>
 #include <dialogs.h>
@@ -174,6 +174,18 @@ TEST_F(CommonWatchTest, ABatchTakesMoreMembersThanAnnouncedAndAnswersTheirNumber
     EXPECT_EQ(tree_.PendingRequestCount(), 0u);
     symbols_->WaitUntilIdle();
     Pump();
+}
+
+TEST_F(CommonWatchTest, ABatchLeftOpenLetsItsObjectsGoWithTheDebugServer)
+{
+    auto *variable = Add(ScriptedVariableScript());
+    ULONG shown = variable->m_dwRef;
+    CComVariant values;
+    ASSERT_EQ(tree_.InsertItemBatch(0, nullptr, 0, 1, nullptr, &values), S_OK);
+    ASSERT_EQ(tree_.InsertItemBatch(1, nullptr, 0, 0, static_cast<IQelCommVariableObj *>(variable), &values), S_OK);
+    EXPECT_EQ(variable->m_dwRef, shown + 1);
+    tree_.ReleaseServer();
+    EXPECT_EQ(variable->m_dwRef, 1u) << "neither the item nor the open batch holds it";
 }
 
 TEST_F(CommonWatchTest, ATreeThatCannotTakeAnItemIsAFailureNotAnItemAtTheRoot)

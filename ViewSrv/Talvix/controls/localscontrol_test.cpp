@@ -1,7 +1,7 @@
 // The locals window's tree as its user sees it across stops of the target: which locals it
 // shows, what stays from one stop to the next, its menu and its stored options.
 #include "localscontrol.h"
-#include "watchtesting.h"
+#include "watchtreetest.h"
 
 #include <popupmenu.h>
 #include <tagtransfer.h>
@@ -108,6 +108,7 @@ TEST_F(LocalsTest, ALocalStillInScopeKeepsItsItemExpansionAndFormatAndOnlyItsVal
     EXPECT_EQ(tree_.ItemOfId(point->item), kept);
     EXPECT_EQ(Shown(), (std::vector<std::string>{"point|0101", "x|1", "y|2", "total|65"}));
     EXPECT_EQ(tree_.ShownLocals(), (std::vector<LONG>{21, 23}));
+    QelShot(tree_.m_hWnd, "locals-view");
     EXPECT_EQ(server_->calls, (std::vector<std::string>{"update 0 0 0", "withdraw 1"}));
     std::vector<std::string> calls = symbols_->Calls();
     EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string &c) { return c.rfind("Lifetime(", 0) == 0; }),

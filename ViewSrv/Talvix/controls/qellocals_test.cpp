@@ -1,7 +1,7 @@
 // The locals view as the host embeds it: its view-server interface, its registration,
 // and the variable code filling its tree through the control.
 #include "qellocals.h"
-#include "watchtesting.h"
+#include "watchtreetest.h"
 
 #include <testing/controlsite.h>
 #include <testing/emptyregistry.h>
