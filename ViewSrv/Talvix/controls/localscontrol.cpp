@@ -178,6 +178,8 @@ void CLocalsControl::OnLocalsAnswer(const VARIANT &names, const VARIANT &values)
             FAILED(variable->GetItemHandle(&handle)) || ItemOfId(handle) == nullptr)
             continue;
         m_locals[index] = variable;
+        // A new local is read at once: its value is what the user opened the window for.
+        UpdateObject(variable, 0);
         if (m_pSymProc != nullptr) {
             int request = m_pSymProc->RequestLifetime(index, requester);
             if (request != 0) {

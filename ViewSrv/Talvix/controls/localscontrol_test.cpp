@@ -69,7 +69,8 @@ TEST_F(LocalsTest, AFunctionWithoutLocalsShowsOneEmptyRowAndOneWithLocalsShowsTh
         tree_.OnLocalsAnswer(none.names, none.values);
     }
     EXPECT_EQ(Shown(), (std::vector<std::string>{"|"})) << "exactly one empty row";
-    EXPECT_EQ(server_->calls, (std::vector<std::string>{"withdraw 0", "withdraw 1"}));
+    EXPECT_EQ(server_->calls, (std::vector<std::string>{"update 0 0 0", "update 1 0 0", "withdraw 0", "withdraw 1"}))
+        << "each new local is read, each gone one withdrawn";
 }
 
 TEST_F(LocalsTest, ALocalStillInScopeKeepsItsItemExpansionAndFormatAndOnlyItsValueIsRead)
@@ -109,7 +110,7 @@ TEST_F(LocalsTest, ALocalStillInScopeKeepsItsItemExpansionAndFormatAndOnlyItsVal
     EXPECT_EQ(Shown(), (std::vector<std::string>{"point|0101", "x|1", "y|2", "total|65"}));
     EXPECT_EQ(tree_.ShownLocals(), (std::vector<LONG>{21, 23}));
     QelShot(tree_.m_hWnd, "locals-view");
-    EXPECT_EQ(server_->calls, (std::vector<std::string>{"update 0 0 0", "withdraw 1"}));
+    EXPECT_EQ(server_->calls, (std::vector<std::string>{"update 0 0 0", "withdraw 1", "update 2 0 0"}));
     std::vector<std::string> calls = symbols_->Calls();
     EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string &c) { return c.rfind("Lifetime(", 0) == 0; }),
               3);
