@@ -1274,6 +1274,43 @@ end"
 " "start
 trace-level 5"
   ;;
+ShotsAndKeysTheLocalsView)
+  # The locals view of a stopped program takes keys and text and is shot as a PNG; a key
+  # with a modifier of no keyboard says so.
+  elf=$(cd "$(dirname "$0")/../testdata/elf" && pwd)
+  sections="load $elf/watch-O0.elf 0 0
+0${tab}0x1${tab}0x1${tab}0x0${tab}0x0${tab}0x64${tab}src/startup.s@0
+0${tab}0x1${tab}0x1${tab}0x68${tab}0x0${tab}0x28C${tab}src/watch.c@1
+0${tab}0x1${tab}0x1${tab}0x2F4${tab}0x0${tab}0x3C${tab}src/watch2.c@2
+0${tab}0x1${tab}0x1${tab}0x330${tab}0x0${tab}0x9D0${tab}.text@3
+0${tab}0x2${tab}0x1${tab}0xD00${tab}0x0${tab}0x54${tab}.rodata@4
+0${tab}0x3${tab}0x1${tab}0x40000000${tab}0x0${tab}0xD8${tab}.data@5"
+  expect 1 "> start
+> request-load $elf/watch-O0.elf
+$sections
+> target load $elf/watch-O0.elf
+> exec 60
+result 0x00000000
+> answer file cancel
+> target core $elf/watch-O0-frame1.core
+> shot StdQelLocalsWin $dir/locals.png
+> key StdQelLocalsWin DOWN+shift
+> type StdQelLocalsWin ab
+> key StdQelLocalsWin DOWN+alt
+" "error: line 10: a key takes +shift and +ctrl only
+" "start
+request-load $elf/watch-O0.elf
+target load $elf/watch-O0.elf
+exec 60
+answer file cancel
+target core $elf/watch-O0-frame1.core
+shot StdQelLocalsWin $dir/locals.png
+key StdQelLocalsWin DOWN+shift
+type StdQelLocalsWin ab
+key StdQelLocalsWin DOWN+alt"
+  [ "$(head -c 8 "$dir/locals.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
+    { echo "FAIL: the shot is no PNG"; exit 1; }
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }
