@@ -200,8 +200,11 @@ void CLocalsControl::OnLifetime(int requestId, VARIANT *numbers, DWORD_PTR conte
     LONG index = request->second;
     self->m_lifetimeRequests.erase(request);
     auto local = self->m_locals.find(index);
-    if (local != self->m_locals.end() && numbers != nullptr)
-        local->second->SetLifetimes(*numbers);
+    if (local == self->m_locals.end() || numbers == nullptr)
+        return;
+    // A local whose place follows the program position has one only now.
+    local->second->SetLifetimes(*numbers);
+    self->UpdateObject(local->second, 0);
 }
 
 std::vector<LONG> CLocalsControl::ShownLocals()
