@@ -8,7 +8,7 @@
 
 namespace {
 
-enum : UINT { kTextTitle = 0, kTextName = 1 };
+enum : int { kTextTitle = 0, kTextName = 1 };
 constexpr int kHelpTopic = 8;
 // The tree as the control makes it: buttons and lines at the root, no label editing.
 const DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT;
@@ -18,16 +18,6 @@ const ViewServerDescriptor kLocalsDescriptor = {
     IDR_VIEWSERVER, &CLSID_QelLocals, &CLSID_QelSymbol, &LIBID_TALVIXLib, 1, IDS_LOCALS_TEXTS,
     205, 206, -1, 5, 7, 5, 0, 0, 0, 200, 200, 0};
 
-HRESULT TextSetPart(UINT part, BSTR *out)
-{
-    if (out == nullptr)
-        return E_INVALIDARG;
-    CString texts;
-    if (!texts.LoadString(IDS_LOCALS_TEXTS))
-        return E_INVALIDARG;
-    *out = ViewServerTextPart(texts, static_cast<int>(part)).AllocSysString();
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
-}
 
 } // namespace
 
@@ -48,8 +38,7 @@ HRESULT CQelLocals::UpdateRegistry(BOOL bRegister)
 
 BOOL CQelLocals::PreTranslateAccelerator(LPMSG pMsg, HRESULT &hRet)
 {
-    if (pMsg->message == WM_KEYDOWN &&
-        (pMsg->wParam == VK_LEFT || pMsg->wParam == VK_RIGHT || pMsg->wParam == VK_UP || pMsg->wParam == VK_DOWN)) {
+    if (IsViewArrowKey(pMsg)) {
         hRet = S_FALSE;
         return TRUE;
     }
@@ -59,7 +48,7 @@ BOOL CQelLocals::PreTranslateAccelerator(LPMSG pMsg, HRESULT &hRet)
 STDMETHODIMP CQelLocals::GetVersion(BSTR *pbstrVersion)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return TextSetPart(kTextName, pbstrVersion);
+    return ViewServerTextSetPart(IDS_LOCALS_TEXTS, kTextName, pbstrVersion);
 }
 
 STDMETHODIMP CQelLocals::GetErrorInfo(BSTR *pbstrError)
@@ -114,7 +103,7 @@ STDMETHODIMP CQelLocals::Cleanup()
 STDMETHODIMP CQelLocals::GetTitle(BSTR *pbstrTitle)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return TextSetPart(kTextTitle, pbstrTitle);
+    return ViewServerTextSetPart(IDS_LOCALS_TEXTS, kTextTitle, pbstrTitle);
 }
 
 STDMETHODIMP CQelLocals::StoreSettings()
