@@ -131,6 +131,24 @@ TEST_F(QelLocalsTest, TheVariableCodeFillsTheTreeThroughTheControl)
     EXPECT_EQ(server_->refreshWindow, 0);
 }
 
+TEST_F(QelLocalsTest, StoredOptionsComeBackInTheNextViewOfTheSameStorage)
+{
+    CComPtr<IStorage> storage;
+    ASSERT_EQ(StgCreateDocfile(nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_CREATE, 0, &storage), S_OK);
+    IUnknown *debugServer = static_cast<IOleCommandTarget *>(server_);
+    ASSERT_EQ(locals_->Init(debugServer, storage), S_OK);
+    locals_->Tree().SetOptions(FALSE, TRUE, TRUE);
+    EXPECT_EQ(locals_->StoreSettings(), S_OK);
+    locals_->Cleanup();
+    locals_->Tree().SetOptions(FALSE, FALSE, FALSE);
+    ASSERT_EQ(locals_->Init(debugServer, storage), S_OK);
+    EXPECT_FALSE(locals_->Tree().GetHexadecimal());
+    EXPECT_TRUE(locals_->Tree().GetAscii());
+    EXPECT_TRUE(locals_->Tree().GetExponential());
+    symbols_->WaitUntilIdle();
+    Pump();
+}
+
 // The default value of a key; "<none>" when the key is not there.
 std::string DefaultValue(LPCSTR path)
 {
