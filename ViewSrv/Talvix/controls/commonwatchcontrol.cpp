@@ -15,8 +15,8 @@
 
 namespace {
 
-// The host's communication-queue commands: a new variable object, the register object.
-const DWORD kNewCommObject = 200;
+// The host's communication-queue commands: a new variable object (command 200 with this
+// number), the register object.
 const DWORD kCommVariable = 8;
 const DWORD kTargetAccess = 202;
 
