@@ -7,6 +7,8 @@
 #include "dialogscript.h"
 #include "qelhostscript.h"
 
+#include <userinput.h>
+
 #include <cstdint>
 #include <string>
 
@@ -56,6 +58,17 @@ void CheckAnswer(const std::vector<QelHost::ScriptWord> &words, QelHost::DialogS
         __builtin_trap();
 }
 
+// A key word names a key, or is refused with a reason, never both.
+void CheckKeyName(const std::string &text)
+{
+    int key = -1;
+    UINT modifiers = ~0u;
+    std::string error;
+    bool named = QelHost::ParseKeyName(text, &key, &modifiers, &error);
+    if (named != (key != 0) || named == !error.empty() || (modifiers & ~static_cast<UINT>(MK_SHIFT | MK_CONTROL)) != 0)
+        __builtin_trap();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -75,6 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 CheckAnswer(words, script);
             if (words.size() == 4 && words[0].text == "click")
                 CheckItemPath(words[3].text);
+            if (words.size() == 3 && words[0].text == "key")
+                CheckKeyName(words[2].text);
         }
         if (end == std::string::npos)
             break;

@@ -108,20 +108,10 @@ bool RunInput(const std::vector<std::string> &words, CHostControlSite *view, std
         PumpQuietly();
         return true;
     }
-    std::string name = words[2];
+    int key = 0;
     UINT modifiers = 0;
-    for (size_t plus; (plus = name.rfind('+')) != std::string::npos && plus > 0; name.erase(plus)) {
-        std::string modifier = name.substr(plus + 1);
-        if (modifier == "shift")
-            modifiers |= MK_SHIFT;
-        else if (modifier == "ctrl")
-            modifiers |= MK_CONTROL;
-        else
-            return Fail(error, "a key takes +shift and +ctrl only");
-    }
-    int key = QelKeyFromName(name.c_str());
-    if (key == 0)
-        return Fail(error, "no key " + name);
+    if (!ParseKeyName(words[2], &key, &modifiers, error))
+        return false;
     QelSendKey(window, key, modifiers);
     PumpQuietly();
     return true;
