@@ -370,3 +370,96 @@ interface IQelStorageEnum : public IUnknown {
     // past the last. The caller frees the name.
     STDMETHOD(GetName)(LONG position, BSTR *pbstrName) PURE;
 };
+
+// The services of the host's debug-server object behind the watch and locals windows:
+// refreshing variable objects, the target's state, the windows told at a stop, the value
+// notices of a communication object, the periodic refresh queue and the target's memory
+// access. The host's identifiers of these are not known, so the interfaces below carry
+// identifiers of this stand-in's own, all but the value notices, whose identifier the
+// communication object answers.
+
+// The variable-update service: the host refreshes a variable object (IQelUniCommStub)
+// and tells its tree.
+interface IQelVariableUpdate : public IUnknown {
+    // Slot 3: reads (`write` 0) or writes (1) the object's values, then posts the
+    // object's value notice; `deferred` is 1 for an update that waited for a stop.
+    STDMETHOD(Update)(IUnknown *object, LONG deferred, LONG write) PURE;
+    // Slot 4: the object is gone from its tree; nothing more is done for it.
+    STDMETHOD(Withdraw)(IUnknown *object) PURE;
+};
+QEL_DEFINE_IID(IQelVariableUpdate, 0x58F0F11D, 0x4E1F, 0x47D3, 0xA6, 0xE1, 0x4F, 0x71, 0x0D, 0x32, 0x7C, 0xA1);
+
+// Target states as this interface answers them.
+enum : ULONG { QEL_TARGET_NONE = 1, QEL_TARGET_STOPPED = 2, QEL_TARGET_RUNNING = 3 };
+
+interface IQelTargetState : public IUnknown {
+    // Slot 3: 1 no target, 2 stopped, 3 running.
+    STDMETHOD(GetTargetState)(ULONG *pState) PURE;
+};
+QEL_DEFINE_IID(IQelTargetState, 0x84E38159, 0x67A6, 0x40AF, 0xA0, 0x03, 0xA4, 0x3B, 0xCA, 0x94, 0x1E, 0x7F);
+
+// The windows that the host tells, by posting their message, when values must be
+// refreshed (at every stop of the target).
+interface IQelRefreshWindows : public IUnknown {
+    // Slot 3: registers `window` with `message`; a second call for it replaces the message.
+    STDMETHOD(Register)(LONG window, UINT message) PURE;
+    // Slot 4: lets the window go; S_FALSE when it was not registered.
+    STDMETHOD(Unregister)(LONG window) PURE;
+};
+QEL_DEFINE_IID(IQelRefreshWindows, 0xECBA1336, 0x428A, 0x4DEE, 0x86, 0xEC, 0x7F, 0x70, 0x24, 0x82, 0xFA, 0xF6);
+
+// The value notices of a communication object, which its variable object passes on to its
+// inner object: after each update the host posts `message` to `window`, with the variable
+// object's identity (its IUnknown) as lParam.
+interface IQelValueNotices : public IUnknown {
+    // Slot 3: window 0 stops the notices.
+    STDMETHOD(SetNotifyWindow)(LONG window, UINT message) PURE;
+};
+QEL_DEFINE_IID(IQelValueNotices, 0xA139F070, 0xC583, 0x42AD, 0xB8, 0xFE, 0x6E, 0x3E, 0x6A, 0x11, 0x6C, 0x62);
+
+// Period modes of the refresh queue: the running period is used while the target runs,
+// the holded one while it is stopped.
+enum : LONG { QEL_PERIOD_HOLDED = 2, QEL_PERIOD_RUNNING = 3 };
+
+// The refresh queue: counted entries, each with two periods in ms (0: off), that refresh
+// the variable objects attached to them. An entry handle is a number, never 0.
+interface IQelRefreshQueue : public IUnknown {
+    // Slot 3: a new entry of the kind (kind, subKind), with one reference for the caller.
+    STDMETHOD(CreateEntry)(LONG kind, LONG subKind, LONG *pEntry) PURE;
+    // Slot 4: the first entry of that kind after `after` (0: from the start), with a
+    // reference for the caller; S_FALSE and 0 past the last.
+    STDMETHOD(NextEntry)(LONG kind, LONG subKind, LONG after, LONG *pEntry) PURE;
+    // Slots 5 and 6: an entry's period for a mode; E_INVALIDARG for an unknown entry or mode.
+    STDMETHOD(GetPeriod)(LONG entry, LONG mode, LONG *pPeriod) PURE;
+    STDMETHOD(SetPeriod)(LONG entry, LONG mode, LONG period) PURE;
+    // Slots 7 and 8: the entry's references; the last release detaches its objects and
+    // ends it.
+    STDMETHOD(AddRefEntry)(LONG entry) PURE;
+    STDMETHOD(ReleaseEntry)(LONG entry) PURE;
+    // Slots 9 and 10: the object is refreshed with the entry's periods; the entry holds it
+    // while it is attached.
+    STDMETHOD(Attach)(LONG entry, IUnknown *object, LONG parameter) PURE;
+    STDMETHOD(Detach)(LONG entry, IUnknown *object) PURE;
+};
+QEL_DEFINE_IID(IQelRefreshQueue, 0x1BF34A0F, 0xD5D2, 0x473A, 0x86, 0xA4, 0x86, 0xF8, 0xD6, 0xCB, 0x90, 0x2D);
+
+interface IQelRefreshQueueState : public IUnknown {
+    // Slot 3: TRUE when the refresh queue can be used.
+    STDMETHOD(IsQueueAvailable)(BOOL *pAvailable) PURE;
+};
+QEL_DEFINE_IID(IQelRefreshQueueState, 0xB8154C9A, 0xF3C1, 0x4CC3, 0x85, 0xA5, 0xC7, 0x61, 0xD1, 0xDD, 0xE3, 0xEB);
+
+// The target's memory-access object, which the interface below gives. The system calls it
+// directly, never asks it for an interface, so it has no identifier.
+interface IQelMemoryAccessObject : public IUnknown {
+    // Slot 3: a capability of the target: `kind` 1 asks for property `id` (289 memory is
+    // read fast while the target runs, 278 it is read at all while it runs); E_INVALIDARG
+    // for another kind or property.
+    STDMETHOD(GetProperty)(LONG kind, LONG id, LONG *pValue) PURE;
+};
+
+interface IQelMemoryAccess : public IUnknown {
+    // Slot 3: the memory-access object, with a reference for the caller.
+    STDMETHOD(GetMemoryAccess)(IQelMemoryAccessObject **ppAccess) PURE;
+};
+QEL_DEFINE_IID(IQelMemoryAccess, 0x44F73FD4, 0x6F57, 0x483C, 0xB9, 0x4B, 0x32, 0x48, 0x11, 0x64, 0x4B, 0x90);

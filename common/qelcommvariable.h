@@ -60,7 +60,6 @@ interface IQelUniCommStub : public IUnknown {
 QEL_DEFINE_IID(IQelUniCommStub, 0xC992E6D0, 0xF9F4, 0x11D1, 0xB2, 0x92, 0x00, 0xA0, 0x24, 0x57, 0xBF, 0x0F);
 
 // The inner communication object that a variable object gets from its owner (command 200
-// with 7) answers these two besides the complex-memory interface; the system never calls
-// them, so they are known by identifier only.
+// with 7) answers this one besides the complex-memory and value-notice interfaces
+// (hostinterfaces.h); the system never calls it, so it is known by identifier only.
 DEFINE_GUID(IID_QelCommObject28CDD976, 0x28CDD976, 0xBBD4, 0x11D1, 0xB2, 0x61, 0x00, 0xA0, 0x24, 0x57, 0xBF, 0x0F);
-DEFINE_GUID(IID_QelCommObjectA139F070, 0xA139F070, 0xC583, 0x42AD, 0xB8, 0xFE, 0x6E, 0x3E, 0x6A, 0x11, 0x6C, 0x62);

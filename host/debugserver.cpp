@@ -195,9 +195,17 @@ HRESULT CHostDebugServer::FinalConstruct()
 {
     CComObject<CHostTarget> *target = nullptr;
     HRESULT hr = Create(&target);
-    if (SUCCEEDED(hr))
-        m_target.Attach(target);
-    return hr;
+    if (FAILED(hr))
+        return hr;
+    m_target.Attach(target);
+    CComAggObject<CHostVariableServices> *services = nullptr;
+    hr = CComAggObject<CHostVariableServices>::CreateInstance(GetUnknown(), &services);
+    if (FAILED(hr))
+        return hr;
+    services->m_contained.SetTarget(m_target);
+    m_variableServices = &services->m_contained;
+    m_services = static_cast<IUnknown *>(services);
+    return S_OK;
 }
 
 void CHostDebugServer::SetControllerLink(std::shared_ptr<DebugServerLink> link)
@@ -216,6 +224,8 @@ void CHostDebugServer::FinalRelease()
     // The symbol server goes while this object is still whole, since it may still ask it
     // for interfaces as it ends.
     ReleaseSymbolServer();
+    m_variableServices = nullptr;
+    m_services.Release();
 }
 
 STDMETHODIMP CHostDebugServer::DownloadBlock(DWORD start, DWORD length, const BYTE *data, DWORD kind, DWORD programId)

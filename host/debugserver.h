@@ -18,6 +18,7 @@
 #include "hostdownloads.h"
 #include "hostreports.h"
 #include "hosttarget.h"
+#include "hostvariableservices.h"
 
 #include <atomic>
 #include <map>
@@ -155,6 +156,12 @@ public:
         COM_INTERFACE_ENTRY(IQelServerState)
         COM_INTERFACE_ENTRY(IConnectionPointContainer)
         {&qel_uuidof<IQelExtendedMemory>(), &CHostDebugServer::QueryExtendedMemory},
+        COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelVariableUpdate>(), m_services)
+        COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelTargetState>(), m_services)
+        COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelRefreshWindows>(), m_services)
+        COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelRefreshQueue>(), m_services)
+        COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelRefreshQueueState>(), m_services)
+        COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelMemoryAccess>(), m_services)
         {&qel_uuidof<IQelSymbSrv>(), &CHostDebugServer::QuerySymbolServer},
         {nullptr, &CHostDebugServer::QueryAggregated},
     END_COM_MAP()
@@ -164,6 +171,9 @@ public:
 
     // The simulated target; it lives as long as this object at least.
     CHostTarget *Target() const { return m_target; }
+    // The services behind the watch and locals windows (hostvariableservices.h), which
+    // this object offers; they live as long as it does.
+    CHostVariableServices *VariableServices() const { return m_variableServices; }
 
     void SetProfile(IUnknown *profile) { m_profile = profile; }
     // What slot 14 gives: the GUI server (the frame) that the host gives its servers.
@@ -326,6 +336,8 @@ private:
     std::atomic<bool> m_extendedMemory{false};
     std::atomic<LONG> m_serverState{1};
     CComPtr<CHostTarget> m_target;
+    CComPtr<IUnknown> m_services; // the inner IUnknown of the aggregated services
+    CHostVariableServices *m_variableServices = nullptr;
     std::mutex m_symbolServerLock;
     CComPtr<IUnknown> m_symbolServer;
     CComPtr<IUnknown> m_aggregated; // the inner IUnknown of the symbol server it carries

@@ -1,5 +1,9 @@
 #include "dialogcontrols.h"
 
+#include "hostperiodeditor.h"
+
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,7 +12,7 @@ namespace QelHost {
 namespace {
 
 struct ControlAction {
-    std::string kind; // "pick", "row" or "drop"
+    std::string kind; // "pick", "row", "drop" or "prop"
     int control = 0;
     std::string value;
 };
@@ -26,7 +30,7 @@ bool Parse(const std::string &action, ControlAction *parsed)
     if (colon == std::string::npos || equals == std::string::npos || equals < colon)
         return false;
     parsed->kind = action.substr(0, colon);
-    if (parsed->kind != "pick" && parsed->kind != "row" && parsed->kind != "drop")
+    if (parsed->kind != "pick" && parsed->kind != "row" && parsed->kind != "drop" && parsed->kind != "prop")
         return false;
     long id = 0;
     if (!Number(action.substr(colon + 1, equals - colon - 1), -0x8000, 0xFFFF, &id))
@@ -34,6 +38,14 @@ bool Parse(const std::string &action, ControlAction *parsed)
     parsed->control = static_cast<int>(id);
     parsed->value = action.substr(equals + 1);
     return true;
+}
+
+// A property put's "DISPID:VALUE", both decimal (a DISPID may be negative).
+bool ParseProperty(const std::string &value, long *dispid, long *number)
+{
+    size_t colon = value.find(':');
+    return colon != std::string::npos && Number(value.substr(0, colon), INT32_MIN, INT32_MAX, dispid) &&
+           Number(value.substr(colon + 1), INT32_MIN, INT32_MAX, number);
 }
 
 // Row R and its flags ":state", ":double", in any order.
@@ -93,6 +105,9 @@ bool IsControlAction(const std::string &action)
         return Number(parsed.value, 0, 0xFFFF, &number);
     if (parsed.kind == "row")
         return ParseRow(parsed.value, &row, &onState, &twice);
+    long dispid = 0;
+    if (parsed.kind == "prop")
+        return ParseProperty(parsed.value, &dispid, &number);
     return true;
 }
 
@@ -114,6 +129,38 @@ bool DoControlAction(HWND dialog, const std::string &action, std::string *error)
             return false;
         }
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(parsed.control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(control));
+        return true;
+    }
+    if (parsed.kind == "prop") {
+        long dispid = 0, number = 0;
+        ParseProperty(parsed.value, &dispid, &number);
+        CComPtr<IDispatch> item = HostControlDispatch(control);
+        if (item == nullptr) {
+            *error = action + ": control " + std::to_string(parsed.control) + " is no ActiveX item";
+            return false;
+        }
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_I4;
+        value.lVal = static_cast<LONG>(number);
+        DISPID named = DISPID_PROPERTYPUT;
+        DISPPARAMS parameters{};
+        parameters.rgvarg = &value;
+        parameters.cArgs = 1;
+        parameters.rgdispidNamedArgs = &named;
+        parameters.cNamedArgs = 1;
+        EXCEPINFO exception{};
+        HRESULT hr = item->Invoke(static_cast<DISPID>(dispid), IID_NULL, 0, DISPATCH_PROPERTYPUT, &parameters, nullptr,
+                                  &exception, nullptr);
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrHelpFile);
+        if (FAILED(hr)) {
+            char code[16];
+            std::snprintf(code, sizeof code, "0x%08X", static_cast<unsigned>(hr));
+            *error = action + ": the property put failed with " + code;
+            return false;
+        }
         return true;
     }
     if (parsed.kind == "row") {

@@ -4,6 +4,8 @@
 //   row:C=R[:state][:double]   clicks row R of list C, on its state icon or its label,
 //                              once or twice (QelClickListItem)
 //   drop:C=TEXT                drops TEXT, without a NUL, on control C (QelDropText)
+//   prop:C=DISPID:VALUE        puts the property DISPID of the ActiveX item C (one of the
+//                              host's controls, hostperiodeditor.h) to the number VALUE
 #pragma once
 
 #include <ole2.h>

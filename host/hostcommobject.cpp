@@ -2,14 +2,13 @@
 
 #include "hostcomplexmemory.h"
 #include "hosttarget.h"
+#include "hostvaluenotices.h"
 
 #include <qelcommvariable.h>
 
 namespace QelHost {
 
 namespace {
-
-const IID *const kIdleInterfaces[2] = {&IID_QelCommObject28CDD976, &IID_QelCommObjectA139F070};
 
 HRESULT HandOut(IUnknown *object, void **ppv)
 {
@@ -39,14 +38,18 @@ HRESULT CHostCommObject::Init(CHostTarget *target)
         m_target = target;
         target->AddCommObject(this);
     }
-    for (int i = 0; i < 2 && SUCCEEDED(hr); ++i) {
-        CComObject<CHostIdleObject> *idle = nullptr;
+    CComObject<CHostIdleObject> *idle = nullptr;
+    if (SUCCEEDED(hr))
         hr = CComObject<CHostIdleObject>::CreateInstance(&idle);
-        if (SUCCEEDED(hr)) {
-            idle->SetInterface(*kIdleInterfaces[i]);
-            m_idle[i] = idle->GetUnknown();
-        }
+    if (SUCCEEDED(hr)) {
+        idle->SetInterface(IID_QelCommObject28CDD976);
+        m_idle = idle->GetUnknown();
     }
+    CComObject<CHostValueNotices> *notices = nullptr;
+    if (SUCCEEDED(hr))
+        hr = CComObject<CHostValueNotices>::CreateInstance(&notices);
+    if (SUCCEEDED(hr))
+        m_notices = static_cast<IQelValueNotices *>(notices);
     return hr;
 }
 
@@ -105,10 +108,10 @@ HRESULT CHostCommObject::QueryParts(void *self, REFIID iid, void **ppv)
     auto *object = static_cast<CHostCommObject *>(self);
     if (iid == qel_uuidof<IQelComplexMemory>())
         return HandOut(object->m_memory, ppv);
-    for (int i = 0; i < 2; ++i) {
-        if (iid == *kIdleInterfaces[i])
-            return HandOut(object->m_idle[i], ppv);
-    }
+    if (iid == qel_uuidof<IQelValueNotices>())
+        return HandOut(object->m_notices, ppv);
+    if (iid == IID_QelCommObject28CDD976)
+        return HandOut(object->m_idle, ppv);
     return E_NOINTERFACE;
 }
 

@@ -3,8 +3,9 @@
 // reaches the target's memory through it.
 //
 // It answers the complex-memory interface with a complex-memory object of the simulated
-// target, and the two further interfaces of a communication object, which the system
-// never calls, with idle objects. The three are objects of their own, made with it.
+// target, the value notices with a notice part (hostvaluenotices.h), and the further
+// interface of a communication object, which the system never calls, with an idle
+// object. The three are objects of their own, made with it.
 //
 // It offers the point of the communication-object events. At every stop of the target,
 // an object with a sink there refreshes its user (the object that slot 24 of its complex
@@ -69,7 +70,8 @@ private:
     bool HasSink();
 
     CComPtr<IQelComplexMemory> m_memory;
-    CComPtr<IUnknown> m_idle[2];
+    CComPtr<IUnknown> m_idle;
+    CComPtr<IQelValueNotices> m_notices;
     CHostTarget *m_target = nullptr;
     ULONG m_refreshes = 0;
 };

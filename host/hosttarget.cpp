@@ -229,6 +229,13 @@ void CHostTarget::Stop(ULONG pc)
         object->OnStop();
         object->GetUnknown()->Release();
     }
+    std::vector<std::pair<HWND, UINT>> windows;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        windows = m_refreshWindows;
+    }
+    for (const auto &[window, message] : windows)
+        PostMessageA(window, message, 0, 0);
 }
 
 void CHostTarget::AddCommObject(CHostCommObject *object)
@@ -241,6 +248,48 @@ void CHostTarget::RemoveCommObject(CHostCommObject *object)
 {
     std::lock_guard<std::mutex> hold(m_commLock);
     m_commObjects.erase(std::remove(m_commObjects.begin(), m_commObjects.end(), object), m_commObjects.end());
+}
+
+ULONG CHostTarget::HostState() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_hasPc || m_runState == kTargetRunning ? m_runState : QEL_TARGET_NONE;
+}
+
+void CHostTarget::RegisterRefreshWindow(HWND window, UINT message)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    for (auto &entry : m_refreshWindows) {
+        if (entry.first == window) {
+            entry.second = message;
+            return;
+        }
+    }
+    m_refreshWindows.emplace_back(window, message);
+}
+
+bool CHostTarget::UnregisterRefreshWindow(HWND window)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    for (auto entry = m_refreshWindows.begin(); entry != m_refreshWindows.end(); ++entry) {
+        if (entry->first == window) {
+            m_refreshWindows.erase(entry);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CHostTarget::SetRunningAccess(RunningAccess access)
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_runningAccess = access;
+}
+
+RunningAccess CHostTarget::GetRunningAccess() const
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_runningAccess;
 }
 
 void CHostTarget::Pattern(UINT code)

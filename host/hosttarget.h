@@ -44,6 +44,9 @@ struct MemoryCounters {
 // Target states as the target-state events give them.
 enum : ULONG { kTargetStopped = 2, kTargetRunning = 3 };
 
+// How the target reaches its memory while it runs: fast, slowly, or not at all.
+enum class RunningAccess { Fast, Slow, None };
+
 class CHostTarget : public CComObjectRootEx<CComMultiThreadModel>, public IQelTargetAccess {
 public:
     BEGIN_COM_MAP(CHostTarget)
@@ -100,6 +103,19 @@ public:
     ULONG RunState() const;
     void Run();
     void Stop(ULONG pc);
+    // The state as the target-state interface answers it: 1 while the target stands
+    // nowhere yet (no program, core or stop) and does not run, else the run state.
+    ULONG HostState() const;
+
+    // The windows that get their message, posted, after the events of every stop. A
+    // second registration of a window replaces its message; Unregister: FALSE for a
+    // window that was not registered.
+    void RegisterRefreshWindow(HWND window, UINT message);
+    bool UnregisterRefreshWindow(HWND window);
+
+    // Memory access while running, fast at first.
+    void SetRunningAccess(RunningAccess access);
+    RunningAccess GetRunningAccess() const;
     void Pattern(UINT code);
 
     // The event sources, whose connection points the debug-server object offers.
@@ -130,6 +146,8 @@ private:
     HostRegisters m_registers;
     bool m_hasPc = false;
     ULONG m_runState = kTargetStopped;
+    RunningAccess m_runningAccess = RunningAccess::Fast;
+    std::vector<std::pair<HWND, UINT>> m_refreshWindows;
     MemoryCounters m_counters[3];
     DWORD m_lastSpace = 0;
     std::function<bool(const MemoryAccess &)> m_chooser;

@@ -3,6 +3,7 @@
 #include "hostreports.h"
 
 #include <safearrayvariant.h>
+#include <userinput.h>
 
 #include <cerrno>
 #include <climits>
@@ -255,6 +256,29 @@ std::vector<std::string> SplitItemPath(const std::string &path)
             texts.back() += path[i];
     }
     return texts;
+}
+
+bool ParseKeyName(const std::string &text, int *key, UINT *modifiers, std::string *error)
+{
+    std::string name = text;
+    *key = 0;
+    *modifiers = 0;
+    for (size_t plus; (plus = name.rfind('+')) != std::string::npos && plus > 0; name.erase(plus)) {
+        std::string modifier = name.substr(plus + 1);
+        if (modifier == "shift")
+            *modifiers |= MK_SHIFT;
+        else if (modifier == "ctrl")
+            *modifiers |= MK_CONTROL;
+        else {
+            if (error != nullptr)
+                *error = "a key takes +shift and +ctrl only";
+            return false;
+        }
+    }
+    *key = QelKeyFromName(name.c_str());
+    if (*key == 0 && error != nullptr)
+        *error = "no key " + name;
+    return *key != 0;
 }
 
 } // namespace QelHost

@@ -50,4 +50,8 @@ std::string QuoteText(const std::string &text, bool commaSplits);
 // "\" (every other backslash is itself). Never empty: "" is one empty text.
 std::vector<std::string> SplitItemPath(const std::string &path);
 
+// The key and modifiers (MK_SHIFT, MK_CONTROL) of a key word KEY[+shift][+ctrl]; false
+// with the reason for a modifier or a key that there is not.
+bool ParseKeyName(const std::string &text, int *key, UINT *modifiers, std::string *error);
+
 } // namespace QelHost

@@ -13,6 +13,8 @@
 #include "qelhostscript.h"
 #include "qelhostselectlistline.h"
 
+#include <userinput.h>
+
 #include <cstdint>
 #include <string>
 
@@ -114,6 +116,17 @@ void CheckHostName(const std::vector<std::string> &texts)
         __builtin_trap();
 }
 
+// A key word names a key, or is refused with a reason, never both.
+void CheckKeyName(const std::string &text)
+{
+    int key = -1;
+    UINT modifiers = ~0u;
+    std::string error;
+    bool named = QelHost::ParseKeyName(text, &key, &modifiers, &error);
+    if (named != (key != 0) || named == !error.empty() || (modifiers & ~static_cast<UINT>(MK_SHIFT | MK_CONTROL)) != 0)
+        __builtin_trap();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -142,6 +155,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 CheckSelectList(texts);
             if (!texts.empty() && texts[0] == "host-name")
                 CheckHostName(texts);
+            if (words.size() == 3 && words[0].text == "key")
+                CheckKeyName(words[2].text);
         }
         if (end == std::string::npos)
             break;

@@ -1,6 +1,7 @@
 #include "qelhostsession.h"
 
 #include "hostmsgbox.h"
+#include "hostperiodeditor.h"
 #include "hoststoragehandler.h"
 #include "serverlocator.h"
 
@@ -31,6 +32,9 @@ HostServices::HostServices(FILE *echo) : m_reports(std::make_shared<HostReports>
     hr = RegisterStorageHandlerClass(&m_storageHandlerCookie);
     if (FAILED(hr))
         std::fprintf(stderr, "qelhost: no storage handler (0x%08X)\n", static_cast<unsigned>(hr));
+    hr = RegisterPeriodEditor(&m_periodEditorCookie);
+    if (FAILED(hr))
+        std::fprintf(stderr, "qelhost: no period editor (0x%08X)\n", static_cast<unsigned>(hr));
 }
 
 HostServices::~HostServices()
@@ -39,6 +43,8 @@ HostServices::~HostServices()
         CoRevokeClassObject(m_msgBoxCookie);
     if (m_storageHandlerCookie != 0)
         CoRevokeClassObject(m_storageHandlerCookie);
+    if (m_periodEditorCookie != 0)
+        CoRevokeClassObject(m_periodEditorCookie);
     QelSetDebugOutputHandler(nullptr, nullptr);
 }
 

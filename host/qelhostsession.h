@@ -15,7 +15,8 @@
 namespace QelHost {
 
 // What the servers reach of the host beside its objects: the message-box class and the
-// debug output, both printed to `echo` as they arrive, and the storage-handler class.
+// debug output, both printed to `echo` as they arrive, the storage-handler class and the
+// period editor's class.
 class HostServices {
 public:
     explicit HostServices(FILE *echo);
@@ -30,6 +31,7 @@ private:
     std::shared_ptr<HostReports> m_reports;
     DWORD m_msgBoxCookie = 0;
     DWORD m_storageHandlerCookie = 0;
+    DWORD m_periodEditorCookie = 0;
 };
 
 // The GUI server that the host hands to its symbol servers; it offers no frame yet.

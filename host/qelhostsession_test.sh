@@ -241,6 +241,12 @@ end'
   expect 1 "> answer 215 push:1 ok
 " 'error: line 1: not an action: push:1
 ' 'answer 215 push:1 ok'
+  # A property put names the item, the property and a number.
+  expect 1 "> answer 292 prop:1045=4:50 prop:1045=5:200 ok
+> answer 292 prop:1045=4 ok
+" 'error: line 2: not an action: prop:1045=4
+' 'answer 292 prop:1045=4:50 prop:1045=5:200 ok
+answer 292 prop:1045=4 ok'
   ;;
 WorksTheSymbolServersDialogs)
   # The position dialog stays open for a text that does not evaluate, takes the browser's
@@ -1010,7 +1016,7 @@ end"
   for line in "target" "target stop" "target stop 0x100000000" "target run now" "pattern 0 0x68" "pattern 0 -1 4" \
               "progwin all"; do
     case $line in
-    target*) reason="target takes run, or stop and an address" ;;
+    target*) reason="target takes run, stop ADDR, load FILE, core CORE, access fast|slow|none or write ADDR HEX" ;;
     pattern*) reason="pattern takes a kind, a start address and a length" ;;
     *) reason="progwin takes nothing" ;;
     esac
@@ -1023,6 +1029,48 @@ $line"
   expect 1 "> progwin
 " "error: line 1: progwin is out of order
 " "progwin"
+  ;;
+LoadsAProgramAndACoreAndWritesTheTarget)
+  # What the target then holds the host's tests compare with readelf and gdb; here the
+  # session's words reach it, and what it refuses says why.
+  elf=$(cd "$(dirname "$0")/../testdata/elf" && pwd)
+  expect 0 "> start
+> target load $elf/watch-O0.elf
+> target core $elf/watch-O0-frame1.core
+> target access slow
+> target access none
+> target write 0x40000008 2A000000
+> animate 100
+> target run
+> animate 0
+> end
+" "" "start
+target load $elf/watch-O0.elf
+target core $elf/watch-O0-frame1.core
+target access slow
+target access none
+target write 0x40000008 2A000000
+animate 100
+target run
+animate 0
+end"
+  for line in "target load $dir/none.elf" "target core $elf/watch-O0.elf" "target write 0x30000000 00" \
+              "target write 0x40000008 2A0" "target write 0x40000008 zz" "target access quick" "animate" \
+              "animate 60001"; do
+    case $line in
+    "target load"*) reason="The file $dir/none.elf cannot be opened: No such file or directory." ;;
+    "target core"*) reason="The file is no core file (ELF type 2)." ;;
+    "target write 0x3"*) reason="the target has no memory at 0x30000000 for 1 bytes" ;;
+    "target write"*) reason="target write takes an address and an even number of hex digits" ;;
+    "target access"*) reason="target access takes fast, slow or none" ;;
+    *) reason="animate takes a time in ms, up to 60000" ;;
+    esac
+    expect 1 "> start
+> $line
+" "error: line 2: $reason
+" "start
+$line"
+  done
   ;;
 ShowsTheProgramInItsWindows)
   # The sample program, built where no machine has its sources: its units name the bare
@@ -1329,6 +1377,43 @@ end"
 " "error: line 2: trace-level is out of order
 " "start
 trace-level 5"
+  ;;
+ShotsAndKeysTheLocalsView)
+  # The locals view of a stopped program takes keys and text and is shot as a PNG; a key
+  # with a modifier of no keyboard says so.
+  elf=$(cd "$(dirname "$0")/../testdata/elf" && pwd)
+  sections="load $elf/watch-O0.elf 0 0
+0${tab}0x1${tab}0x1${tab}0x0${tab}0x0${tab}0x64${tab}src/startup.s@0
+0${tab}0x1${tab}0x1${tab}0x68${tab}0x0${tab}0x28C${tab}src/watch.c@1
+0${tab}0x1${tab}0x1${tab}0x2F4${tab}0x0${tab}0x3C${tab}src/watch2.c@2
+0${tab}0x1${tab}0x1${tab}0x330${tab}0x0${tab}0x9D0${tab}.text@3
+0${tab}0x2${tab}0x1${tab}0xD00${tab}0x0${tab}0x54${tab}.rodata@4
+0${tab}0x3${tab}0x1${tab}0x40000000${tab}0x0${tab}0xD8${tab}.data@5"
+  expect 1 "> start
+> request-load $elf/watch-O0.elf
+$sections
+> target load $elf/watch-O0.elf
+> exec 60
+result 0x00000000
+> answer file cancel
+> target core $elf/watch-O0-frame1.core
+> shot StdQelLocalsWin $dir/locals.png
+> key StdQelLocalsWin DOWN+shift
+> type StdQelLocalsWin ab
+> key StdQelLocalsWin DOWN+alt
+" "error: line 10: a key takes +shift and +ctrl only
+" "start
+request-load $elf/watch-O0.elf
+target load $elf/watch-O0.elf
+exec 60
+answer file cancel
+target core $elf/watch-O0-frame1.core
+shot StdQelLocalsWin $dir/locals.png
+key StdQelLocalsWin DOWN+shift
+type StdQelLocalsWin ab
+key StdQelLocalsWin DOWN+alt"
+  [ "$(head -c 8 "$dir/locals.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
+    { echo "FAIL: the shot is no PNG"; exit 1; }
   ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }

@@ -27,6 +27,23 @@ bool Fail(std::string *error, std::string reason)
     return false;
 }
 
+// Bytes written as pairs of hex digits, at least one pair.
+bool ParseHexBytes(const std::string &text, std::vector<BYTE> *bytes)
+{
+    auto digit = [](char c) {
+        return c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    };
+    if (text.empty() || text.size() % 2 != 0)
+        return false;
+    for (size_t i = 0; i < text.size(); i += 2) {
+        int high = digit(text[i]), low = digit(text[i + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        bytes->push_back(static_cast<BYTE>(high * 16 + low));
+    }
+    return true;
+}
+
 bool HandleOneMessage()
 {
     MSG message;
@@ -157,7 +174,7 @@ SessionHostCommands::~SessionHostCommands()
 bool SessionHostCommands::Handles(const std::string &command)
 {
     return command == "quiet" || command == "activate" || command == "pump" || command == "wait-command" ||
-           command == "host" || command == "target" || command == "pattern";
+           command == "host" || command == "target" || command == "pattern" || command == "animate";
 }
 
 bool SessionHostCommands::Run(const std::vector<std::string> &words, CHostDebugServer *host, HWND mainWindow,
@@ -188,6 +205,12 @@ bool SessionHostCommands::Run(const std::vector<std::string> &words, CHostDebugS
         return Target(words, host, error);
     if (command == "pattern")
         return Pattern(words, host, error);
+    if (command == "animate") {
+        if (words.size() != 2 || !ParseScriptNumber(words[1], 0, kWaitLimit, &number))
+            return Fail(error, "animate takes a time in ms, up to 60000");
+        host->VariableServices()->Animate(static_cast<DWORD>(number));
+        return true;
+    }
     if (words.size() != 1)
         return Fail(error, "host takes nothing");
     PrintHost(host);
@@ -253,14 +276,50 @@ bool SessionHostCommands::WaitCommand(const std::vector<std::string> &words, CHo
 
 bool SessionHostCommands::Target(const std::vector<std::string> &words, CHostDebugServer *host, std::string *error)
 {
+    CHostTarget *target = host->Target();
     long long address = 0;
+    std::string reason;
     if (words.size() == 2 && words[1] == "run") {
-        host->Target()->Run();
+        target->Run();
+        return true;
+    }
+    if (words.size() == 3 && words[1] == "load") {
+        if (!target->LoadProgram(words[2].c_str(), &reason))
+            return Fail(error, reason);
+        return true;
+    }
+    if (words.size() == 3 && words[1] == "core") {
+        ULONG pc = 0;
+        if (!target->LoadCore(words[2].c_str(), &reason))
+            return Fail(error, reason);
+        if (target->GetPc(&pc))
+            target->Stop(pc);
+        return true;
+    }
+    if (words.size() == 3 && words[1] == "access") {
+        const std::pair<const char *, RunningAccess> kinds[] = {
+            {"fast", RunningAccess::Fast}, {"slow", RunningAccess::Slow}, {"none", RunningAccess::None}};
+        for (const auto &[name, access] : kinds) {
+            if (words[2] == name) {
+                target->SetRunningAccess(access);
+                return true;
+            }
+        }
+        return Fail(error, "target access takes fast, slow or none");
+    }
+    if (words.size() == 4 && words[1] == "write") {
+        std::vector<BYTE> bytes;
+        if (!ParseScriptNumber(words[2], 0, 0xFFFFFFFFLL, &address) || !ParseHexBytes(words[3], &bytes))
+            return Fail(error, "target write takes an address and an even number of hex digits");
+        if (!target->WriteMemory(MemoryPort::Host, static_cast<DWORD>(address), static_cast<DWORD>(bytes.size()),
+                                 bytes.data()))
+            return Fail(error, "the target has no memory at " + words[2] + " for " + std::to_string(bytes.size()) +
+                                   " bytes");
         return true;
     }
     if (words.size() != 3 || words[1] != "stop" || !ParseScriptNumber(words[2], 0, 0xFFFFFFFFLL, &address))
-        return Fail(error, "target takes run, or stop and an address");
-    host->Target()->Stop(static_cast<ULONG>(address));
+        return Fail(error, "target takes run, stop ADDR, load FILE, core CORE, access fast|slow|none or write ADDR HEX");
+    target->Stop(static_cast<ULONG>(address));
     return true;
 }
 

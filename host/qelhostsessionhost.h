@@ -14,6 +14,12 @@
 //                        each command of the host's breakpoint group
 //   target run | target stop ADDR   the simulated target runs, or stops with its program
 //                        counter at ADDR, telling the sinks of its target-state events
+//   target load FILE     the program file's allocated sections into the target's memory
+//   target core CORE     a core's registers and memory, then target stop at its PC
+//   target access fast|slow|none   how the target reads memory while it runs
+//   target write ADDR HEX   writes the bytes (pairs of hex digits) into the target
+//   animate MS           moves the host's refresh queue on by MS ms, updating each attached
+//                        object whose period passed
 //   pattern KIND START LENGTH   the target-pattern event of a range of code to show: prints
 //                        what the sinks answered ("result 0xHHHHHHHH", S_OK without sinks)
 #pragma once

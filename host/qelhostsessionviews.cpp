@@ -3,6 +3,9 @@
 #include "qelhostscript.h"
 #include "qelhostsessionhost.h"
 
+#include <drawingchecks.h>
+#include <userinput.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -68,11 +71,58 @@ HTREEITEM FindItem(HWND tree, const std::vector<std::string> &texts)
     return nullptr;
 }
 
+// The window of the view that takes the user's keys: its drawn tree (control 4711) when
+// it has one, else its tree view, else the control's own window.
+HWND InputWindow(CHostControlSite *view)
+{
+    HWND top = view->Window();
+    std::vector<HWND> pending{top};
+    while (!pending.empty()) {
+        HWND window = pending.back();
+        pending.pop_back();
+        if (window != top && GetDlgCtrlID(window) == 4711)
+            return window;
+        for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
+            pending.push_back(child);
+    }
+    HWND tree = view->FindChild(WC_TREEVIEWA);
+    return tree != nullptr ? tree : top;
+}
+
+// key VIEW KEY[+shift][+ctrl], type VIEW TEXT, shot VIEW FILE.
+bool RunInput(const std::vector<std::string> &words, CHostControlSite *view, std::string *error)
+{
+    const std::string &command = words[0];
+    if (command == "shot") {
+        QelPaintPending();
+        HBITMAP shot = QelCaptureWindow(view->Window(), TRUE);
+        BOOL written = shot != nullptr && QelWritePng(shot, words[2].c_str());
+        if (shot != nullptr)
+            DeleteObject(shot);
+        return written ? true : Fail(error, "the shot cannot be written to " + words[2]);
+    }
+    HWND window = InputWindow(view);
+    SetFocus(window);
+    if (command == "type") {
+        QelSendText(window, words[2].c_str());
+        PumpQuietly();
+        return true;
+    }
+    int key = 0;
+    UINT modifiers = 0;
+    if (!ParseKeyName(words[2], &key, &modifiers, error))
+        return false;
+    QelSendKey(window, key, modifiers);
+    PumpQuietly();
+    return true;
+}
+
 } // namespace
 
 bool SessionViewCommands::Handles(const std::string &command)
 {
-    return command == "tree" || command == "click" || command == "breakpoints";
+    return command == "tree" || command == "click" || command == "breakpoints" || command == "key" ||
+           command == "type" || command == "shot";
 }
 
 bool SessionViewCommands::Configure(const std::vector<std::string> &words, std::string *error)
@@ -101,6 +151,15 @@ bool SessionViewCommands::Run(const std::vector<std::string> &words, CHostFrame 
             std::printf("breakpoint 0x%08X %d %s\n", static_cast<unsigned>(breakpoint.address), breakpoint.enabled ? 1 : 0,
                         breakpoint.name.c_str());
         return true;
+    }
+    if (command == "key" || command == "type" || command == "shot") {
+        if (words.size() != 3 || words[2].empty())
+            return Fail(error, command + " takes a view and " +
+                                   (command == "key" ? "a key" : command == "type" ? "a text" : "a file"));
+        std::vector<CHostControlSite *> views = frame.ControlViews(words[1]);
+        if (views.empty())
+            return Fail(error, "no control shows " + words[1]);
+        return RunInput(words, views.front(), error);
     }
     const bool click = command == "click";
     if (words.size() != (click ? 4u : 2u))

@@ -7,6 +7,10 @@
 //   click VIEW left|right|double PATH   a mouse click on the item that PATH names: the
 //                        texts shown from the root down, joined by ">" ("\>" inside a text)
 //   breakpoints          "breakpoint 0xADDRESS ENABLED NAME" per entry of the host's list
+//   key VIEW KEY[+shift][+ctrl]   a key pressed in the view's tree (KEY: a VK_ name less
+//                        its VK_, a letter or a digit)
+//   type VIEW TEXT       the characters typed into the view's tree
+//   shot VIEW FILE       what the view shows, with its child windows, as a PNG
 // Each handles the messages that have come before it reads or clicks, until 200 ms pass
 // with none, so that the replies to the control's requests are in.
 #pragma once

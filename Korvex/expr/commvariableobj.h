@@ -51,7 +51,7 @@ public:
         COM_INTERFACE_ENTRY_AGGREGATE(IID_IMarshal, m_pUnkMarshaler)
         COM_INTERFACE_ENTRY_AGGREGATE(IID_QelCommObject28CDD976, m_pInner)
         COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelComplexMemory>(), m_pInner)
-        COM_INTERFACE_ENTRY_AGGREGATE(IID_QelCommObjectA139F070, m_pInner)
+        COM_INTERFACE_ENTRY_AGGREGATE(qel_uuidof<IQelValueNotices>(), m_pInner)
     END_COM_MAP()
 
     BEGIN_CONNECTION_POINT_MAP(CQelCommVariableObj)

@@ -174,7 +174,7 @@ TEST_F(CommVariableTest, TheOwnerGivesTheInnerObjectThatAnswersTheCommunicationI
     CComPtr<IUnknown> noCommands(static_cast<IQelTargetAccess *>(host->Target()));
     EXPECT_EQ(fresh->SetOwner(noCommands), E_INVALIDARG);
     ASSERT_EQ(fresh->SetOwner(owner), S_OK);
-    for (const IID *iid : {&qel_uuidof<IQelComplexMemory>(), &IID_QelCommObject28CDD976, &IID_QelCommObjectA139F070}) {
+    for (const IID *iid : {&qel_uuidof<IQelComplexMemory>(), &IID_QelCommObject28CDD976, &IID_IQelValueNotices}) {
         CComPtr<IUnknown> part;
         EXPECT_EQ(made->QueryInterface(*iid, reinterpret_cast<void **>(&part)), S_OK);
     }
@@ -494,6 +494,46 @@ TEST_F(CommVariableTest, ChoosingClearForASetBitWritesItThroughTheTree)
     EXPECT_EQ(Peek(kRam, 1), (std::vector<BYTE>{0x02}));
     Show();
     EXPECT_EQ(String(0, 1), "0");
+}
+
+LRESULT CALLBACK NoticeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(CommVariableTest, TheHostsUpdateReadsTheVariableAndPostsItsNoticeToTheWindowItWasGiven)
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = NoticeWindowProc;
+    windowClass.lpszClassName = "CommVariableNotices";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, "CommVariableNotices", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                  nullptr);
+    ASSERT_NE(window, nullptr);
+    Poke(kRam, {42, 0, 0, 0});
+    ASSERT_EQ(Create({"x"}), S_OK);
+    // The tree gives its window through the variable object, which passes it on.
+    CComQIPtr<IQelValueNotices> notices(object);
+    ASSERT_NE(notices, nullptr);
+    ASSERT_EQ(notices->SetNotifyWindow(static_cast<LONG>(reinterpret_cast<LONG_PTR>(window)), 0xC321), S_OK);
+
+    Poke(kRam, {43, 0, 0, 0});
+    CComQIPtr<IQelVariableUpdate> update(owner);
+    ASSERT_EQ(update->Update(object, 0, 0), S_OK);
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, window, 0xC000, 0xFFFF, PM_REMOVE));
+    EXPECT_EQ(msg.message, 0xC321u);
+    CComPtr<IUnknown> identity;
+    object->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity));
+    EXPECT_EQ(msg.lParam, reinterpret_cast<LPARAM>(identity.p));
+    EXPECT_FALSE(PeekMessageA(&msg, window, 0xC000, 0xFFFF, PM_REMOVE)) << "one notice per update";
+    // The tree's notice handler makes the texts anew: the value read by the update.
+    ASSERT_EQ(object->UpdateItemText(0), S_OK);
+    EXPECT_EQ(String(0, 1), "43");
+    ASSERT_EQ(host->VariableServices()->Calls().size(), 1u);
+    EXPECT_EQ(host->VariableServices()->Calls()[0].refreshed, 1);
+    ASSERT_EQ(notices->SetNotifyWindow(0, 0), S_OK);
+    DestroyWindow(window);
 }
 
 TEST_F(CommVariableTest, DetachSkipsReadsUntilTheNextRefresh)

@@ -11,6 +11,7 @@
 #include "afxdiag.h"
 #include "afxobject.h"
 #include "afxexcept.h"
+#include "afxdisp.h"
 #include "afxstring.h"
 #include "afxposition.h"
 #include "afxelements.h"

@@ -1,9 +1,15 @@
 #include "afxdialog.h"
 
 #include "afxmodule.h"
+#include "afxocc.h"
 #include "dialogs.h"
+#include "dialogtemplate.h"
+#include "guidtext.h"
+#include "windowgeometry.h"
 #include "resources.h"
 #include "windowfocus.h"
+
+#include <cstring>
 
 namespace {
 
@@ -73,6 +79,10 @@ BOOL CDialog::Create(LPCTSTR lpszTemplateName, CWnd *pParentWnd)
     HWND dialog = ::CreateDialogParamA(AfxFindResourceHandle(lpszTemplateName, RT_DIALOG), lpszTemplateName,
                                        m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : nullptr, AfxDlgProc,
                                        reinterpret_cast<LPARAM>(this));
+    if (dialog != nullptr && m_bControlsFailed) {
+        ::DestroyWindow(dialog);
+        return FALSE;
+    }
     return dialog != nullptr && m_hWnd == dialog;
 }
 
@@ -99,9 +109,65 @@ void CDialog::OnCancel()
     EndDialog(IDCANCEL);
 }
 
+bool CDialog::CreateControlItems()
+{
+    LPCTSTR name = TemplateName();
+    HINSTANCE module = AfxFindResourceHandle(name, RT_DIALOG);
+    HRSRC resource = ::FindResourceA(module, name, RT_DIALOG);
+    const auto *layout = resource != nullptr
+                             ? static_cast<const QEL_DLGTEMPLATE *>(::LockResource(::LoadResource(module, resource)))
+                             : nullptr;
+    if (layout == nullptr || layout->items == nullptr)
+        return true;
+    for (UINT i = 0; i < layout->itemCount; ++i) {
+        const QEL_DLGITEMTEMPLATE &item = layout->items[i];
+        if (item.className == nullptr || item.className[0] != '{')
+            continue;
+        std::u16string text(item.className, item.className + std::strlen(item.className));
+        CLSID clsid;
+        RECT rect{item.x, item.y, item.x + item.cx, item.y + item.cy};
+        if (FAILED(CLSIDFromString(text.c_str(), &clsid)) || !::MapDialogRect(m_hWnd, &rect))
+            return false;
+        auto control = std::make_unique<CWnd>();
+        if (!control->CreateControl(clsid, item.text, item.style | WS_CHILD, rect, this,
+                                    static_cast<UINT>(item.id)))
+            return false;
+        COleControlSite *site = control->m_pCtrlSite;
+        site->AddRef();
+        m_controlItems.emplace_back(std::move(control), site);
+    }
+    return true;
+}
+
+void CDialog::DestroyControlItems()
+{
+    std::vector<std::pair<std::unique_ptr<CWnd>, COleControlSite *>> items;
+    items.swap(m_controlItems);
+    for (auto &[holder, site] : items) {
+        if (CWnd *owner = site->Owner())
+            owner->CloseControlSite();
+        site->Close();
+        site->Release();
+    }
+}
+
 LRESULT CDialog::HandleInitDialog(WPARAM, LPARAM)
 {
+    m_bControlsFailed = !CreateControlItems();
+    if (m_bControlsFailed) {
+        DestroyControlItems();
+        ::EndDialog(m_hWnd, -1); // a modeless dialog is destroyed by Create
+        return FALSE;
+    }
     return OnInitDialog();
+}
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // The controls go while their parent still stands, as the container lets them go.
+    if (message == WM_DESTROY)
+        DestroyControlItems();
+    return CWnd::WindowProc(message, wParam, lParam);
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)

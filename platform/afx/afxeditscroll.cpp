@@ -4,7 +4,7 @@
 
 namespace {
 
-BOOL CreateControl(CWnd *object, LPCSTR className, DWORD style, const RECT &rect, CWnd *parent, UINT id)
+BOOL CreateChildControl(CWnd *object, LPCSTR className, DWORD style, const RECT &rect, CWnd *parent, UINT id)
 {
     return object->CreateEx(0, className, "", style | WS_CHILD, rect.left, rect.top, rect.right - rect.left,
                             rect.bottom - rect.top, parent != nullptr ? parent->m_hWnd : nullptr,
@@ -15,7 +15,7 @@ BOOL CreateControl(CWnd *object, LPCSTR className, DWORD style, const RECT &rect
 
 BOOL CEdit::Create(DWORD dwStyle, const RECT &rect, CWnd *pParentWnd, UINT nID)
 {
-    return CreateControl(this, "Edit", dwStyle, rect, pParentWnd, nID);
+    return CreateChildControl(this, "Edit", dwStyle, rect, pParentWnd, nID);
 }
 
 void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
@@ -40,7 +40,7 @@ BOOL CEdit::SetTabStops()
 
 BOOL CScrollBar::Create(DWORD dwStyle, const RECT &rect, CWnd *pParentWnd, UINT nID)
 {
-    return CreateControl(this, "ScrollBar", dwStyle, rect, pParentWnd, nID);
+    return CreateChildControl(this, "ScrollBar", dwStyle, rect, pParentWnd, nID);
 }
 
 BOOL CScrollBar::SetScrollInfo(LPSCROLLINFO lpScrollInfo, BOOL bRedraw)

@@ -98,10 +98,11 @@ void ReportHandlerException(CException *exception, UINT message)
 
 } // namespace
 
-CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr) {}
+CWnd::CWnd() : m_hWnd(nullptr), m_pCtrlSite(nullptr), m_pfnSuper(nullptr) {}
 
 CWnd::~CWnd()
 {
+    CloseControlSite();
     if (m_hWnd != nullptr && FromHandlePermanent(m_hWnd) == this && IsWindow(m_hWnd) &&
         GetWindowThreadProcessId(m_hWnd, nullptr) == GetCurrentThreadId())
         ::DestroyWindow(m_hWnd); // its messages reach CWnd's own handlers only, now
@@ -172,6 +173,10 @@ CScrollBar *CWnd::GetScrollBarCtrl(int) const
 
 BOOL CWnd::DestroyWindow()
 {
+    if (m_pCtrlSite != nullptr) {
+        CloseControlSite();
+        return TRUE;
+    }
     if (m_hWnd == nullptr)
         return FALSE;
     BOOL destroyed = ::DestroyWindow(m_hWnd);

@@ -22,8 +22,11 @@
 #include "windowpaint.h"
 #include "windowtimers.h"
 
+#include <ole2.h>
+
 class CDataExchange;
 class CDC;
+class COleControlSite;
 class CFont;
 class CRgn;
 class CScrollBar;
@@ -142,7 +145,27 @@ public:
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 
+    // ActiveX controls (afxocc.h). CreateControl makes the control of class `clsid`,
+    // activated in place at `rect` of the parent's client area with the id nID, and binds
+    // this object to its window through a control site; FALSE when it cannot be made.
+    BOOL CreateControl(REFCLSID clsid, LPCTSTR pszWindowName, DWORD dwStyle, const RECT &rect,
+                       CWnd *pParentWnd, UINT nID);
+    // Calls the control's IDispatch: the member `dwDispID` as wFlags says (a property put
+    // passes its value as the named argument), with the arguments whose types
+    // pbParamInfo lists (VTS_ codes, afxdisp.h), the result converted to vtRet into
+    // *pvRet (VT_EMPTY: none). Throws COleDispatchException when the control raised an
+    // exception, COleException for any other failure, a control without IDispatch among them.
+    void InvokeHelper(DISPID dwDispID, WORD wFlags, VARTYPE vtRet, void *pvRet, const BYTE *pbParamInfo, ...);
+    // The control's IUnknown, without a reference for the caller; NULL for a window that
+    // is no control.
+    IUnknown *GetControlUnknown();
+    // Takes over the control that a dialog made for its item nIDC, site and window.
+    BOOL AttachControlSite(CWnd *pWndParent, UINT nIDC);
+    // Lets the control go (its window goes with it); nothing for a window that is no control.
+    void CloseControlSite();
+
     HWND m_hWnd;
+    COleControlSite *m_pCtrlSite;
 
 protected:
     // The message map's handler, else DefWindowProc.

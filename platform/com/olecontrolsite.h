@@ -18,6 +18,12 @@ typedef struct tagPOINTF {
 // or is being designed.
 #define DISPID_AMBIENT_USERMODE (-709)
 
+// Stock properties of a control: its back colour (VT_I4, an OLE_COLOR) and its font
+// (VT_DISPATCH).
+#define DISPID_BACKCOLOR (-501)
+#define DISPID_FONT (-512)
+typedef DWORD OLE_COLOR;
+
 interface IOleControlSite : public IUnknown {
     STDMETHOD(OnControlInfoChanged)() PURE;                                                   // 3
     STDMETHOD(LockInPlaceActive)(BOOL fLock) PURE;                                            // 4

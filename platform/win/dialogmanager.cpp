@@ -122,6 +122,10 @@ HWND qelwin::MakeDialog(HINSTANCE instance, LPCSTR templateName, HWND parent, DL
     HWND firstTabStop = nullptr;
     for (UINT i = 0; i < layout->itemCount; ++i) {
         const QEL_DLGITEMTEMPLATE &item = layout->items[i];
+        // An item of an ActiveX class (a class identifier in braces) is the framework's
+        // to make, as its control container makes it on Windows.
+        if (item.className != nullptr && item.className[0] == '{')
+            continue;
         RECT rect = Pixels(dialog, item.x, item.y, item.cx, item.cy);
         HWND control = CreateWindowExA(item.exStyle, item.className, item.text, item.style | WS_CHILD, rect.left,
                                        rect.top, rect.right - rect.left, rect.bottom - rect.top, dialog,

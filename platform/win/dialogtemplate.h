@@ -9,7 +9,8 @@
 #include "basetypes.h"
 
 struct QEL_DLGITEMTEMPLATE {
-    LPCSTR className; // "Button", "Edit", "Static" or a registered class
+    LPCSTR className; // "Button", "Edit", "Static", a registered class, or an ActiveX
+                      // class as "{CLSID}", which the framework makes (afxdialog.h)
     int id;
     LPCSTR text; // NULL for none
     DWORD style; // WS_CHILD is added

@@ -11,6 +11,11 @@
 // NUL; answers the count written.
 int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size);
 
+// As QelReadText, telling also how each byte of the text was drawn: `styles` (room for
+// `size` bytes too, or NULL) gets 'b' for a bold glyph, 'r' for a regular one and a blank
+// for a blank or a line end between them.
+int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LPSTR styles, int size);
+
 // Writes the bitmap as an 8-bit RGB PNG file. FALSE for no live bitmap or a file that
 // cannot be written.
 BOOL QelWritePng(HBITMAP bitmap, LPCSTR path);

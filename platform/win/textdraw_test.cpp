@@ -48,6 +48,35 @@ TEST_F(TextDrawing, EveryGlyphAndItsBoldFormReadBackAsItself)
     }
 }
 
+TEST_F(TextDrawing, TheStylesTellBoldGlyphsFromRegularOnesAcrossLines)
+{
+    UseFont(FW_NORMAL);
+    TextOutA(dc_, 7, 5, "ab", 2);
+    TextOutA(dc_, 7, 40, "1 .", 3);
+    HFONT bold = nullptr;
+    {
+        LOGFONTA wanted{};
+        wanted.lfHeight = -17;
+        wanted.lfWeight = FW_BOLD;
+        bold = CreateFontIndirectA(&wanted);
+    }
+    HGDIOBJ regular = SelectObject(dc_, bold);
+    TextOutA(dc_, 7 + 4 * 6, 5, "Cd", 2);
+    TextOutA(dc_, 7 + 3 * 6, 40, "x", 1);
+    SelectObject(dc_, regular);
+    DeleteObject(bold);
+
+    RECT all{0, 0, kWidth, kHeight};
+    char text[64], styles[64];
+    ASSERT_EQ(QelReadTextStyles(dc_, &all, kQelInk, text, styles, sizeof text), 11);
+    EXPECT_STREQ(text, "ab  Cd\n1 .x");
+    EXPECT_STREQ(styles, "rr  bb r rb");
+    // Cut short with the text, and a caller that wants no styles gets the same text.
+    ASSERT_EQ(QelReadTextStyles(dc_, &all, kQelInk, text, styles, 6), 5);
+    EXPECT_STREQ(styles, "rr  b");
+    EXPECT_EQ(Read(), "ab  Cd\n1 .x");
+}
+
 TEST_F(TextDrawing, GlyphsStandInTheirCellsAndOtherBytesAreBoxes)
 {
     struct Case {

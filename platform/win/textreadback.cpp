@@ -59,6 +59,11 @@ struct Hit {
 
 int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size)
 {
+    return QelReadTextStyles(dc, rect, color, buffer, nullptr, size);
+}
+
+int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LPSTR styles, int size)
+{
     std::shared_ptr<qelwin::DeviceContext> found = qelwin::LookUpDC(dc);
     if (found == nullptr || rect == nullptr || buffer == nullptr || size < 1 || found->surface == nullptr)
         return 0;
@@ -70,6 +75,8 @@ int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size
                                                                context.surface->height - context.offset.y}));
     LONG width = area.right - area.left, height = area.bottom - area.top;
     buffer[0] = '\0';
+    if (styles != nullptr)
+        styles[0] = '\0';
     if (width <= 0 || height <= 0)
         return 0;
     // rows[y][x]: the 6 pixels from x rightwards in the colour, bit 5 the leftmost; what
@@ -139,7 +146,7 @@ int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size
         lines[hit.top].push_back(hit);
     }
 
-    std::string text;
+    std::string text, style;
     for (auto &[top, line] : lines) {
         std::sort(line.begin(), line.end(), [](const Hit &a, const Hit &b) { return a.x < b.x; });
         if (!text.empty())
@@ -149,11 +156,18 @@ int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size
                 LONG gap = line[i].x - line[i - 1].x - kCellWidth;
                 text.append(static_cast<size_t>(std::max<LONG>(0, (gap + kCellWidth / 2) / kCellWidth)), ' ');
             }
+            style.resize(text.size(), ' ');
             text.push_back(line[i].glyph.byte);
+            style.push_back(line[i].glyph.bold ? 'b' : 'r');
         }
     }
+    style.resize(text.size(), ' ');
     size_t count = std::min(text.size(), static_cast<size_t>(size - 1));
     std::memcpy(buffer, text.data(), count);
     buffer[count] = '\0';
+    if (styles != nullptr) {
+        std::memcpy(styles, style.data(), count);
+        styles[count] = '\0';
+    }
     return static_cast<int>(count);
 }

@@ -5,6 +5,7 @@
 #include "systemclasses.h"
 #include "userinput.h"
 #include "windowcreate.h"
+#include "windowgeometry.h"
 #include "windowpaint.h"
 #include "windowmessages.h"
 #include "windowstate.h"
@@ -95,6 +96,20 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT:
     case WM_ERASEBKGND:
         return qelwin::DefaultPaintMessage(window, message, wParam);
+    case WM_RBUTTONUP: {
+        // As the platform does: the button's release asks for the context menu, at the
+        // point on the screen.
+        POINT point = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ClientToScreen(window, &point);
+        SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                     MAKELPARAM(static_cast<WORD>(point.x), static_cast<WORD>(point.y)));
+        return 0;
+    }
+    case WM_CONTEXTMENU:
+        // A child that shows no menu of its own lets its parent show one.
+        if ((GetWindowLongA(window, GWL_STYLE) & WS_CHILD) != 0 && GetParent(window) != nullptr)
+            return SendMessageA(GetParent(window), WM_CONTEXTMENU, wParam, lParam);
+        return 0;
     case WM_CANCELMODE:
         if (GetCapture() == window)
             ReleaseCapture();

@@ -6,20 +6,9 @@
 
 namespace {
 
-enum : UINT { kTextTitle = 0, kTextName = 1 };
+enum : int { kTextTitle = 0, kTextName = 1 };
 constexpr UINT kHelpTopic = 4;
 
-// Part `part` of the explorer's text set as a new BSTR.
-HRESULT TextSetPart(UINT part, BSTR *out)
-{
-    if (out == nullptr)
-        return E_INVALIDARG;
-    CString texts;
-    if (!texts.LoadString(IDS_SYMBOLEXPLORER_TEXTS))
-        return E_INVALIDARG;
-    *out = ViewServerTextPart(texts, static_cast<int>(part)).AllocSysString();
-    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
-}
 
 } // namespace
 
@@ -38,8 +27,7 @@ HRESULT CQelSymbolExplorer::UpdateRegistry(BOOL bRegister)
 
 BOOL CQelSymbolExplorer::PreTranslateAccelerator(LPMSG pMsg, HRESULT &hRet)
 {
-    if (pMsg->message == WM_KEYDOWN &&
-        (pMsg->wParam == VK_LEFT || pMsg->wParam == VK_RIGHT || pMsg->wParam == VK_UP || pMsg->wParam == VK_DOWN)) {
+    if (IsViewArrowKey(pMsg)) {
         hRet = S_FALSE;
         return TRUE;
     }
@@ -100,7 +88,7 @@ HRESULT CQelSymbolExplorer::LoadingPrgFile(LONG bLoaded, LONG lProgId)
 STDMETHODIMP CQelSymbolExplorer::GetVersion(BSTR *pbstrVersion)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return TextSetPart(kTextName, pbstrVersion);
+    return ViewServerTextSetPart(IDS_SYMBOLEXPLORER_TEXTS, kTextName, pbstrVersion);
 }
 
 STDMETHODIMP CQelSymbolExplorer::GetErrorInfo(BSTR *pbstrError)
@@ -152,7 +140,7 @@ STDMETHODIMP CQelSymbolExplorer::Cleanup()
 STDMETHODIMP CQelSymbolExplorer::GetTitle(BSTR *pbstrTitle)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return TextSetPart(kTextTitle, pbstrTitle);
+    return ViewServerTextSetPart(IDS_SYMBOLEXPLORER_TEXTS, kTextTitle, pbstrTitle);
 }
 
 STDMETHODIMP CQelSymbolExplorer::StoreSettings()

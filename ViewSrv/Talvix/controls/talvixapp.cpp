@@ -1,11 +1,13 @@
 #include "talvixapp.h"
 
+#include "qellocals.h"
 #include "symbolexplorer.h"
 #include "symbolselectlist.h"
 
 namespace {
 
 BEGIN_OBJECT_MAP(ObjectMap)
+    OBJECT_ENTRY(CLSID_QelLocals, CQelLocals)
     OBJECT_ENTRY(CLSID_QelSymbolExplorer, CQelSymbolExplorer)
     OBJECT_ENTRY(CLSID_QelSymbolSelectList, CQelSymbolSelectList)
 END_OBJECT_MAP()

@@ -1,5 +1,9 @@
 #include "talvixscripts.h"
 
+#include "watchresources.h"
+
+#include <drawnlistresources.h>
+
 namespace {
 
 // Every %NAME% is filled per control by RegisterViewServer; MODULE is the library's path.
@@ -144,6 +148,8 @@ const QEL_RESOURCE_ENTRY g_TalvixResources[] = {
     {"REGISTRY", MAKEINTRESOURCE(IDR_VIEWSERVER), kViewServerScript, sizeof kViewServerScript - 1},
     {"REGISTRY", MAKEINTRESOURCE(IDR_SYMBOLSELECTLIST), kSelectListScript, sizeof kSelectListScript - 1},
     {RT_BITMAP, MAKEINTRESOURCE(IDB_EXPLORER_IMAGES), &kExplorerImages, sizeof kExplorerImages},
+    WATCH_RESOURCE_ENTRIES,
+    DRAWNLIST_RESOURCE_ENTRIES,
 };
 
 const size_t g_TalvixResourceCount = sizeof g_TalvixResources / sizeof g_TalvixResources[0];

@@ -1,6 +1,6 @@
 // Talvix's binary resources: the registry-script template by which every view-server
-// control registers (viewserverregistration.h), the select list's registry script, and
-// the symbol explorer's images.
+// control registers (viewserverregistration.h), the select list's registry script, the
+// symbol explorer's images and the watch and locals windows' resources (watchresources.h).
 #pragma once
 
 #include <afx.h>

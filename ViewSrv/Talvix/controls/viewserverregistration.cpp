@@ -154,3 +154,20 @@ HRESULT RegisterViewServer(const ViewServerDescriptor *descriptor, BOOL bRegiste
         return E_FAIL;
     }
 }
+
+HRESULT ViewServerTextSetPart(UINT textSetId, int index, BSTR *out)
+{
+    if (out == nullptr)
+        return E_INVALIDARG;
+    CString texts;
+    if (!texts.LoadString(textSetId))
+        return E_INVALIDARG;
+    *out = ViewServerTextPart(texts, index).AllocSysString();
+    return *out != nullptr ? S_OK : E_OUTOFMEMORY;
+}
+
+BOOL IsViewArrowKey(const MSG *message)
+{
+    return message->message == WM_KEYDOWN && (message->wParam == VK_LEFT || message->wParam == VK_RIGHT ||
+                                              message->wParam == VK_UP || message->wParam == VK_DOWN);
+}

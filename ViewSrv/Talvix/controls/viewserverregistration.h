@@ -38,6 +38,11 @@ HRESULT RegisterViewServer(const ViewServerDescriptor *descriptor, BOOL bRegiste
 
 // Part `index` of a text of parts separated by "\n"; "" past the last.
 CString ViewServerTextPart(const CString &texts, int index);
+// Part `index` of the text set `textSetId` as a new BSTR: E_INVALIDARG for a null `out`
+// or a text set that does not load, E_OUTOFMEMORY when no BSTR can be made.
+HRESULT ViewServerTextSetPart(UINT textSetId, int index, BSTR *out);
+// TRUE for the arrow keys, which a view's tree keeps rather than the host's accelerators.
+BOOL IsViewArrowKey(const MSG *message);
 
 // %SERVER%: the file name of the module's full path before its first dot, without the
 // "lib" that Linux puts before a library's name, so that the ProgIDs read as the Windows
