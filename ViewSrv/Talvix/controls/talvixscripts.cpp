@@ -1,5 +1,9 @@
 #include "talvixscripts.h"
 
+#include "selectdialogresources.h"
+#include "drawnlistresources.h"
+#include "selectimagesbitmap.h"
+
 namespace {
 
 // Every %NAME% is filled per control by RegisterViewServer; MODULE is the library's path.
@@ -106,6 +110,9 @@ const ExplorerImages kExplorerImages = {{sizeof(BITMAPINFOHEADER), 6 * 16, 16, 1
 const QEL_RESOURCE_ENTRY g_TalvixResources[] = {
     {"REGISTRY", MAKEINTRESOURCE(IDR_VIEWSERVER), kViewServerScript, sizeof kViewServerScript - 1},
     {RT_BITMAP, MAKEINTRESOURCE(IDB_EXPLORER_IMAGES), &kExplorerImages, sizeof kExplorerImages},
+    {RT_BITMAP, MAKEINTRESOURCE(IDB_SELECT_IMAGES), g_SelectImagesBitmap, sizeof g_SelectImagesBitmap},
+    {RT_DIALOG, MAKEINTRESOURCE(IDD_SYMBOL_SELECT), &g_SymbolSelectDialog, sizeof g_SymbolSelectDialog},
+    DRAWNLIST_RESOURCE_ENTRIES,
 };
 
 const size_t g_TalvixResourceCount = sizeof g_TalvixResources / sizeof g_TalvixResources[0];
