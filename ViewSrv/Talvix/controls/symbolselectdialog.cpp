@@ -74,6 +74,26 @@ void CQelSymbolSelectDialog::DoDataExchange(CDataExchange *exchange)
 BOOL CQelSymbolSelectDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    switch (m_mode) {
+    case CODE_LABEL:
+        SetWindowText("Select Code Label");
+        break;
+    case DATA_LABEL:
+        SetWindowText("Select Data Label");
+        break;
+    case WATCH_BROWSER:
+        SetWindowText("Select Watch");
+        SetDlgItemText(IDOK, "&Add");
+        break;
+    case ENUMERATION_LISTER:
+        SetWindowText("Select Enumeration Value");
+        break;
+    case SFR_LISTER:
+        SetWindowText("Select Special Function Register");
+        break;
+    default:
+        break;
+    }
     m_tree.PrepareSelectTree();
     m_tree.SetOwnerDialog(this);
     m_tree.SetChosenList(&m_chosen);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "selecttree.h"
-#include "symbolbrowsermode.h"
+#include <qelsymbolbrowser.h>
 
 #include <afxdialog.h>
 #include <ole2.h>

@@ -1,11 +1,13 @@
 #include "talvixapp.h"
 
+#include "symbolbrowser.h"
 #include "symbolexplorer.h"
 
 namespace {
 
 BEGIN_OBJECT_MAP(ObjectMap)
     OBJECT_ENTRY(CLSID_QelSymbolExplorer, CQelSymbolExplorer)
+    OBJECT_ENTRY(CLSID_QelSymbolBrowser, CQelSymbolBrowser)
 END_OBJECT_MAP()
 
 } // namespace
