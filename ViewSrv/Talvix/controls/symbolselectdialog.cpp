@@ -139,6 +139,10 @@ LRESULT CQelSymbolSelectDialog::WindowProc(UINT message, WPARAM wParam, LPARAM l
 
 void CQelSymbolSelectDialog::StartRequests()
 {
+    if (m_mode == ENUMERATION_LISTER) {
+        BuildEnumerationList();
+        return;
+    }
     if (m_client == nullptr)
         return;
     DWORD_PTR self = reinterpret_cast<DWORD_PTR>(this);
@@ -154,9 +158,6 @@ void CQelSymbolSelectDialog::StartRequests()
         m_client->RegisterSectionsCallback(m_client->RequestSections(Requester()), OnSections, self);
         m_client->RegisterFunctionsCallback(m_client->RequestFunctions(Requester()), OnFunctions, self);
         m_client->RegisterLabelsCallback(m_client->RequestCodeLabel(nullptr, Requester()), OnCodeLabels, self);
-        break;
-    case ENUMERATION_LISTER:
-        BuildEnumerationList();
         break;
     default:
         break;
