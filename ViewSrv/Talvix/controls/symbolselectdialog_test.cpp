@@ -314,6 +314,43 @@ TEST_F(SymbolSelectDialogTest, ALongNameShowsItsEndAndTheDialogIsDrawnAsTheUserS
     EXPECT_NE(rows.Read(client, GetSysColor(COLOR_WINDOWTEXT)).find("All Globals/Statics"), std::string::npos);
 }
 
+// The margins of the tree to the dialog's edges and the buttons' places on either side of
+// the centre line stay as they were laid out, whatever size the user gives the dialog.
+TEST_F(SymbolSelectDialogTest, TheTreeAndButtonsFollowTheDialogsSize)
+{
+    Open(CODE_LABEL);
+    PumpQueue();
+    auto rectOf = [&](int id) {
+        CRect rect;
+        ::GetWindowRect(::GetDlgItem(dialog_->m_hWnd, id), &rect);
+        CPoint a = rect.TopLeft(), b = rect.BottomRight();
+        dialog_->ScreenToClient(&a);
+        dialog_->ScreenToClient(&b);
+        return CRect(a, b);
+    };
+    CRect client;
+    dialog_->GetClientRect(&client);
+    CRect tree = rectOf(IDC_SELECT_TREE), close = rectOf(IDCANCEL);
+    CRect window;
+    dialog_->GetWindowRect(&window);
+    dialog_->MoveWindow(window.left, window.top, window.Width() + 101, window.Height() + 60);
+    PumpQueue();
+    CRect grown;
+    dialog_->GetClientRect(&grown);
+    ASSERT_EQ(grown.Width(), client.Width() + 101);
+    CRect tree2 = rectOf(IDC_SELECT_TREE), select2 = rectOf(IDOK), close2 = rectOf(IDCANCEL);
+    EXPECT_EQ(tree2.TopLeft(), tree.TopLeft());
+    EXPECT_EQ(grown.right - tree2.right, client.right - tree.right);
+    EXPECT_EQ(grown.bottom - tree2.bottom, client.bottom - tree.bottom);
+    EXPECT_EQ(close2.Size(), close.Size());
+    EXPECT_EQ(select2.Size(), close.Size());
+    EXPECT_EQ(grown.bottom - close2.top, client.bottom - close.top);
+    EXPECT_EQ(select2.top, close2.top);
+    int offset = (close.left - client.Width() / 2) / 2;
+    EXPECT_EQ(close2.left, grown.Width() / 2 + offset);
+    EXPECT_EQ(select2.right, grown.Width() / 2 - offset);
+}
+
 TEST(SymbolSelectSubGroups, TextsFromScopeTextsOfEveryShape)
 {
     EXPECT_EQ(std::string(CQelSymbolSelectDialog::SubGroupText("'src/main.c' {init}", true)), "init 'src/main.c' ");
