@@ -124,6 +124,20 @@ LRESULT CQelSymbolSelectDialog::OnSizeMessage(WPARAM, LPARAM lParam)
     return 0;
 }
 
+// The dialog stays at least 8 buttons high and 3 wide; whichever edge is dragged, only the
+// bottom and right edges give way.
+LRESULT CQelSymbolSelectDialog::OnSizing(WPARAM, LPARAM lParam)
+{
+    RECT *rect = reinterpret_cast<RECT *>(lParam);
+    if (rect == nullptr || !m_layoutTaken)
+        return TRUE;
+    if (rect->bottom - rect->top < 8 * m_button.cy)
+        rect->bottom = rect->top + 8 * m_button.cy;
+    if (rect->right - rect->left < 3 * m_button.cx)
+        rect->right = rect->left + 3 * m_button.cx;
+    return TRUE;
+}
+
 void CQelSymbolSelectDialog::TakeLayout()
 {
     CRect client, rect;

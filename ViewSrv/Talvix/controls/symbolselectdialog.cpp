@@ -6,6 +6,7 @@
 #include <afxmsgmap.h>
 #include <afxpaintmap.h>
 #include <collation.h>
+#include <windowsizing.h>
 
 namespace {
 
@@ -16,6 +17,7 @@ const DWORD kGroupData = 0xFFFFFFFF;
 BEGIN_MESSAGE_MAP(CQelSymbolSelectDialog, CDialog)
 ON_MESSAGE(WM_KICKIDLE, OnKickIdle)
 ON_MESSAGE(WM_SIZE, OnSizeMessage)
+ON_MESSAGE(WM_SIZING, OnSizing)
 ON_NOTIFY(TVN_GETDISPINFOA, IDC_SELECT_TREE, OnGetDispInfo)
 ON_NOTIFY(TVN_ITEMEXPANDINGA, IDC_SELECT_TREE, OnItemExpanding)
 ON_NOTIFY(NM_RETURN, IDC_SELECT_TREE, OnReturn)

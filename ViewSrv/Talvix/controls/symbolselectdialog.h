@@ -47,6 +47,7 @@ protected:
     afx_msg LRESULT OnKickIdle(WPARAM, LPARAM);
     LRESULT OnRequestMessage(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnSizeMessage(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnSizing(WPARAM wParam, LPARAM lParam);
     afx_msg void OnGetDispInfo(NMHDR *header, LRESULT *result);
     afx_msg void OnItemExpanding(NMHDR *header, LRESULT *result);
     afx_msg void OnReturn(NMHDR *header, LRESULT *result);

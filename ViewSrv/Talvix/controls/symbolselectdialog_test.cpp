@@ -6,6 +6,7 @@
 #include <allocstats.h>
 #include <symbolservertesting.h>
 #include <testing/messagepump.h>
+#include <windowsizing.h>
 
 namespace {
 
@@ -349,6 +350,17 @@ TEST_F(SymbolSelectDialogTest, TheTreeAndButtonsFollowTheDialogsSize)
     int offset = (close.left - client.Width() / 2) / 2;
     EXPECT_EQ(close2.left, grown.Width() / 2 + offset);
     EXPECT_EQ(select2.right, grown.Width() / 2 - offset);
+
+    RECT dragged{100, 100, 110, 105};
+    dialog_->SendMessage(WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&dragged));
+    EXPECT_EQ(dragged.left, 100) << "the dragged left edge stays; the right one gives way";
+    EXPECT_EQ(dragged.top, 100);
+    EXPECT_EQ(dragged.right, 100 + 3 * close.Width());
+    EXPECT_EQ(dragged.bottom, 100 + 8 * close.Height());
+    RECT roomy{0, 0, 500, 600};
+    dialog_->SendMessage(WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&roomy));
+    EXPECT_EQ(roomy.right, 500);
+    EXPECT_EQ(roomy.bottom, 600);
 }
 
 TEST(SymbolSelectSubGroups, TextsFromScopeTextsOfEveryShape)
