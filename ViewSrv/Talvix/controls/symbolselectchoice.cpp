@@ -14,7 +14,8 @@ const DWORD kGroupData = 0xFFFFFFFF;
 LONG NumberAt(SAFEARRAY *values, LONG index)
 {
     LONG lower = 0, upper = -1;
-    if (values == nullptr || SafeArrayGetLBound(values, 1, &lower) != S_OK ||
+    // An element is read by one index: an array of more dimensions holds no numbers here.
+    if (values == nullptr || SafeArrayGetDim(values) != 1 || SafeArrayGetLBound(values, 1, &lower) != S_OK ||
         SafeArrayGetUBound(values, 1, &upper) != S_OK || index < 0 || index > upper - lower)
         return 0;
     VARTYPE type = VT_EMPTY;
@@ -86,7 +87,9 @@ void CQelSymbolSelectDialog::BuildEnumerationList()
     SAFEARRAY *names = (m_names.vt & VT_ARRAY) != 0 ? m_names.parray : nullptr;
     SAFEARRAY *values = (m_values.vt & VT_ARRAY) != 0 ? m_values.parray : nullptr;
     LONG lower = 0, upper = -1;
-    if (names == nullptr || values == nullptr || SafeArrayGetLBound(names, 1, &lower) != S_OK ||
+    // The names are read by one index each, so only a one-dimensional array can hold them.
+    if (names == nullptr || values == nullptr || SafeArrayGetDim(names) != 1 ||
+        SafeArrayGetLBound(names, 1, &lower) != S_OK ||
         SafeArrayGetUBound(names, 1, &upper) != S_OK)
         return;
     HTREEITEM chosen = nullptr;

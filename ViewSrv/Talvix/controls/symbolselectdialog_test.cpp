@@ -286,6 +286,27 @@ TEST_F(SymbolSelectDialogTest, TheEnumerationListSelectsTheLastSetValueAndLeaves
     SafeArrayDestroy(values);
 }
 
+// Arrays of two dimensions cannot be read by one index: no list, nothing read past them.
+TEST_F(SymbolSelectDialogTest, AnEnumerationOfTwoDimensionalArraysListsNothing)
+{
+    SAFEARRAYBOUND bounds[2] = {{2, 0}, {2, 0}};
+    VARIANT names, values;
+    names.vt = VT_ARRAY | VT_BSTR;
+    names.parray = SafeArrayCreate(VT_BSTR, 2, bounds);
+    values.vt = VT_ARRAY | VT_I4;
+    values.parray = SafeArrayCreate(VT_I4, 2, bounds);
+    dialog_ = std::make_unique<CQelSymbolSelectDialog>(&owner_);
+    dialog_->SetMode(ENUMERATION_LISTER);
+    dialog_->SetInitialValues(names, values);
+    ASSERT_TRUE(dialog_->Create(IDD_SYMBOL_SELECT, &owner_));
+    tree_ = static_cast<DrawnTreeBaseC *>(CWnd::FromHandle(::GetDlgItem(dialog_->m_hWnd, IDC_SELECT_TREE)));
+    dialog_->SendMessage(WM_KICKIDLE, 0, 0);
+    EXPECT_EQ(Rows(), std::vector<std::string>{"Sorting ..."});
+    dialog_.reset();
+    VariantClear(&names);
+    VariantClear(&values);
+}
+
 TEST_F(SymbolSelectDialogTest, ALongNameShowsItsEndAndTheDialogIsDrawnAsTheUserSeesIt)
 {
     AddVariable(byCode_[401].variables, Variable("a_rather_long_global_name", "", 1, 0x10));
