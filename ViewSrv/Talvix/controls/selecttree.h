@@ -27,7 +27,6 @@ public:
     // The item values drawn in bold; the array stays the caller's.
     void SetChosenList(const CDWordArray *chosen) { m_chosen = chosen; }
 
-    using DrawnTreeCtrl::SetPaintFont;
     void SetPaintFont(DrawnListPaintContext *context) override;
 
 protected:
