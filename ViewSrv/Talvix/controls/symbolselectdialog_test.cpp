@@ -328,7 +328,7 @@ TEST_F(SymbolSelectDialogTest, ALongNameShowsItsEndAndTheDialogIsDrawnAsTheUserS
     QelPaintPending();
     HBITMAP shot = QelCaptureWindow(dialog_->m_hWnd, TRUE);
     ASSERT_NE(shot, nullptr);
-    EXPECT_TRUE(QelWritePng(shot, "/tmp/i54_selectdialog.png"));
+    EXPECT_TRUE(QelWritePng(shot, "symbolselectdialog.png"));
     DeleteObject(shot);
     ListShot rows(*tree_);
     CRect client;
