@@ -1,5 +1,6 @@
 #include "userinput.h"
 
+#include "keyboardlayout.h"
 #include "windowgeometry.h"
 #include "windowmessages.h"
 #include "windowfocus.h"
@@ -46,39 +47,6 @@ bool MakeMouseMessage(HWND window, UINT message, int x, int y, WPARAM keys, Mous
         ScreenToClient(target, &at);
     *made = MouseMessage{target, message, keys, PointWord(at)};
     return true;
-}
-
-// The character a key types on a US keyboard, 0 for none.
-char CharacterOf(int key, bool shift)
-{
-    if (key >= 'A' && key <= 'Z')
-        return static_cast<char>(shift ? key : key - 'A' + 'a');
-    if (key >= '0' && key <= '9')
-        return shift ? ")!@#$%^&*("[key - '0'] : static_cast<char>(key);
-    switch (key) {
-    case VK_SPACE:
-        return ' ';
-    case VK_RETURN:
-        return '\r';
-    case VK_BACK:
-        return '\b';
-    case VK_TAB:
-        return '\t';
-    case VK_ESCAPE:
-        return 0x1B;
-    case VK_OEM_PLUS:
-        return shift ? '+' : '=';
-    case VK_OEM_MINUS:
-        return shift ? '_' : '-';
-    case VK_ADD:
-        return '+';
-    case VK_SUBTRACT:
-        return '-';
-    case VK_MULTIPLY:
-        return '*';
-    default:
-        return 0;
-    }
 }
 
 HWND KeyTarget(HWND window)
@@ -137,7 +105,7 @@ LRESULT QelSendKey(HWND window, int virtualKey, UINT modifiers)
         return 0;
     Modifiers held(modifiers);
     LRESULT result = SendMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1);
-    char character = (modifiers & MK_CONTROL) != 0 ? 0 : CharacterOf(virtualKey, (modifiers & MK_SHIFT) != 0);
+    char character = (modifiers & MK_CONTROL) != 0 ? 0 : qelwin::UsCharacterOf(virtualKey, (modifiers & MK_SHIFT) != 0);
     // The key-down may have moved the focus (Tab, Return ending an edit): the character and
     // the key-up go where the focus now is, as they would from a keyboard.
     HWND now = KeyTarget(window);
@@ -153,7 +121,7 @@ BOOL QelPostKey(HWND window, int virtualKey, UINT modifiers)
     HWND target = KeyTarget(window);
     if (target == nullptr)
         return FALSE;
-    char character = (modifiers & MK_CONTROL) != 0 ? 0 : CharacterOf(virtualKey, (modifiers & MK_SHIFT) != 0);
+    char character = (modifiers & MK_CONTROL) != 0 ? 0 : qelwin::UsCharacterOf(virtualKey, (modifiers & MK_SHIFT) != 0);
     if (!PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(virtualKey), 1))
         return FALSE;
     if (character != 0)

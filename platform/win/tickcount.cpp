@@ -1,16 +1,31 @@
 #include "tickcount.h"
 
+#include "testing/tickcountoffset.h"
+
+#include <atomic>
+
 #include <cerrno>
 #include <ctime>
 #include <sched.h>
 #include <unistd.h>
+
+namespace {
+
+std::atomic<DWORD> g_tickOffset{0};
+
+} // namespace
+
+void QelAdvanceTickCount(DWORD milliseconds)
+{
+    g_tickOffset += milliseconds;
+}
 
 DWORD GetTickCount()
 {
     timespec now;
     clock_gettime(CLOCK_BOOTTIME, &now);
     ULONGLONG ms = static_cast<ULONGLONG>(now.tv_sec) * 1000u + static_cast<ULONGLONG>(now.tv_nsec) / 1000000u;
-    return static_cast<DWORD>(ms);
+    return static_cast<DWORD>(ms) + g_tickOffset.load();
 }
 
 void Sleep(DWORD milliseconds)

@@ -75,6 +75,14 @@
 // Bit 15 set while the key is down; bit 0 toggles at each press.
 SHORT GetKeyState(int virtualKey);
 
+// The calling thread's 256 key states (bit 7 down, bit 0 toggled), as GetKeyState gives
+// them. FALSE for a NULL buffer.
+BOOL GetKeyboardState(PBYTE state);
+// The character that `virtualKey` types on a US keyboard in `state` (Shift and Ctrl read
+// from it; Ctrl with a letter types its control character): 1 with it in *character, 0
+// for none. The scan code and flags change nothing here.
+int ToAscii(UINT virtualKey, UINT scanCode, const BYTE *state, LPWORD character, UINT flags);
+
 // The calling thread's capture: mouse messages go to `window` wherever the cursor is.
 // The window that loses it gets WM_CAPTURECHANGED (lParam: the new holder). SetCapture
 // answers the previous holder; NULL, changing nothing, for a window that is not the

@@ -243,3 +243,33 @@ TEST_F(UserInput, TypingIntoAnEditChangesItsTextAndTellsTheParent)
 }
 
 } // namespace
+
+TEST(KeyboardLayout, ToAsciiTypesWhatAUsKeyboardTypesInTheKeyState)
+{
+    BYTE state[256];
+    WORD typed = 0;
+    ASSERT_TRUE(GetKeyboardState(state));
+    EXPECT_EQ(state[VK_SHIFT] & 0x80, 0);
+    EXPECT_EQ(ToAscii('A', 0x1E, state, &typed, 0), 1);
+    EXPECT_EQ(typed, 'a');
+    EXPECT_EQ(ToAscii(VK_MULTIPLY, 0x37, state, &typed, 0), 1);
+    EXPECT_EQ(typed, '*');
+    EXPECT_EQ(ToAscii(VK_F2, 0x3C, state, &typed, 0), 0) << "a key without a character";
+
+    QelSetKeyState(VK_SHIFT, TRUE);
+    ASSERT_TRUE(GetKeyboardState(state));
+    QelSetKeyState(VK_SHIFT, FALSE);
+    EXPECT_NE(state[VK_SHIFT] & 0x80, 0);
+    EXPECT_EQ(ToAscii('B', 0x30, state, &typed, 0), 1);
+    EXPECT_EQ(typed, 'B');
+    EXPECT_EQ(ToAscii('2', 0x03, state, &typed, 0), 1);
+    EXPECT_EQ(typed, '@');
+
+    QelSetKeyState(VK_CONTROL, TRUE);
+    ASSERT_TRUE(GetKeyboardState(state));
+    QelSetKeyState(VK_CONTROL, FALSE);
+    EXPECT_EQ(ToAscii('C', 0x2E, state, &typed, 0), 1);
+    EXPECT_EQ(typed, 3) << "Ctrl+C types its control character";
+    EXPECT_EQ(ToAscii('2', 0x03, state, &typed, 0), 0);
+    EXPECT_FALSE(GetKeyboardState(nullptr));
+}

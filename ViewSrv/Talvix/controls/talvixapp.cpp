@@ -1,6 +1,7 @@
 #include "talvixapp.h"
 
 #include "qellocals.h"
+#include "symbolbrowser.h"
 #include "symbolexplorer.h"
 #include "symbolselectlist.h"
 
@@ -10,6 +11,7 @@ BEGIN_OBJECT_MAP(ObjectMap)
     OBJECT_ENTRY(CLSID_QelLocals, CQelLocals)
     OBJECT_ENTRY(CLSID_QelSymbolExplorer, CQelSymbolExplorer)
     OBJECT_ENTRY(CLSID_QelSymbolSelectList, CQelSymbolSelectList)
+    OBJECT_ENTRY(CLSID_QelSymbolBrowser, CQelSymbolBrowser)
 END_OBJECT_MAP()
 
 } // namespace

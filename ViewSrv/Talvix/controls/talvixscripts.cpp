@@ -1,5 +1,8 @@
 #include "talvixscripts.h"
 
+#include "selectdialogresources.h"
+#include "selectimagesbitmap.h"
+#include "symbolbrowser.h"
 #include "watchresources.h"
 
 #include <drawnlistresources.h>
@@ -96,6 +99,33 @@ HKLM
 }
 )";
 
+// The symbol browser: a plain class of the library, made by its class identifier.
+const char kSymbolBrowserScript[] = R"(HKCR
+{
+    QEL.SymbolBrowser.1 = s 'QelSymbolBrowser Class'
+    {
+        CLSID = s '{7BE169D0-4418-4FFD-BC71-BF90B413BCB4}'
+    }
+    QEL.SymbolBrowser = s 'QelSymbolBrowser Class'
+    {
+        CLSID = s '{7BE169D0-4418-4FFD-BC71-BF90B413BCB4}'
+        CurVer = s 'QEL.SymbolBrowser.1'
+    }
+    NoRemove CLSID
+    {
+        ForceRemove {7BE169D0-4418-4FFD-BC71-BF90B413BCB4} = s 'QelSymbolBrowser Class'
+        {
+            ProgID = s 'QEL.SymbolBrowser.1'
+            VersionIndependentProgID = s 'QEL.SymbolBrowser'
+            InprocServer32 = s '%MODULE%'
+            {
+                val ThreadingModel = s 'Apartment'
+            }
+        }
+    }
+}
+)";
+
 // The select list is no view server: it registers as a control of its own type library.
 const char kSelectListScript[] = R"(HKCR
 {
@@ -147,7 +177,10 @@ const ExplorerImages kExplorerImages = {{sizeof(BITMAPINFOHEADER), 6 * 16, 16, 1
 const QEL_RESOURCE_ENTRY g_TalvixResources[] = {
     {"REGISTRY", MAKEINTRESOURCE(IDR_VIEWSERVER), kViewServerScript, sizeof kViewServerScript - 1},
     {"REGISTRY", MAKEINTRESOURCE(IDR_SYMBOLSELECTLIST), kSelectListScript, sizeof kSelectListScript - 1},
+    {"REGISTRY", MAKEINTRESOURCE(IDR_SYMBOL_BROWSER), kSymbolBrowserScript, sizeof kSymbolBrowserScript - 1},
     {RT_BITMAP, MAKEINTRESOURCE(IDB_EXPLORER_IMAGES), &kExplorerImages, sizeof kExplorerImages},
+    {RT_BITMAP, MAKEINTRESOURCE(IDB_SELECT_IMAGES), g_SelectImagesBitmap, sizeof g_SelectImagesBitmap},
+    {RT_DIALOG, MAKEINTRESOURCE(IDD_SYMBOL_SELECT), &g_SymbolSelectDialog, sizeof g_SymbolSelectDialog},
     WATCH_RESOURCE_ENTRIES,
     DRAWNLIST_RESOURCE_ENTRIES,
 };

@@ -1,4 +1,4 @@
-// The host's main window, the owner of the symbol server's message boxes and dialogs.
+// The host's main window, the owner of the servers' message boxes and dialogs.
 #pragma once
 
 #include <afx.h>
