@@ -868,6 +868,7 @@ protected:
     }
     void TearDown() override
     {
+        tool_.OnCall(nullptr);
         if (component_ != nullptr)
             component_->Cleanup();
         tool_.Off();
@@ -1108,6 +1109,43 @@ TEST_F(EasyCodeOnWatchProgram, AWatchForTheToolShowsTheValueAtTheNextStopAndOnly
     calls = ShownValues();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].rfind("18 bstr:", 0), 0u) << calls[0];
+}
+
+TEST_F(EasyCodeOnWatchProgram, TheAddOnCleanedUpWhileTheToolShowsAValueLetsTheLinkGoAfterTheStop)
+{
+    std::string reason;
+    ASSERT_TRUE(Host()->Target()->LoadProgram((std::string(kQelSourceDir) + "/testdata/elf/watch-O0.elf").c_str(),
+                                              &reason))
+        << reason;
+    Host()->Target()->SetPc(0x26C);
+    CEasyCodeComm *link = Link();
+    ASSERT_NE(link, nullptr);
+    const LONG linked = _pAtlModule->GetLockCount();
+    EXPECT_EQ(Fire(1, 13, {CComVariant("g_int")}), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return link->PendingWatches() == 0 && link->FollowsWatch(); }));
+    // The value reaches the tool inside the stop's event of the variable object; the host
+    // ends the add-on meanwhile.
+    bool cleaned = false;
+    tool_.OnCall([&](const QelHost::EcDebugCall &call) {
+        if (call.slot == 18 && !cleaned) {
+            cleaned = true;
+            EXPECT_EQ(component_->Cleanup(), S_OK);
+        }
+    });
+    Host()->Target()->Stop(0x26C);
+    tool_.OnCall(nullptr);
+    ASSERT_TRUE(cleaned);
+    EXPECT_EQ(brennet_->ToolLink(), nullptr);
+    std::vector<std::string> calls = ToolCalls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2], "18 bstr:g_int i4:" + GdbDecimal("g_int"));
+    EXPECT_EQ(calls.back(), "15") << "debugging ends in the tool at once";
+    EXPECT_EQ(tool_.Sinks(1) + tool_.Sinks(2), 0);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(ToolCalls(), std::vector<std::string>{});
+    // The link, its watch object and the tool's object are gone once the stop is over;
+    // the stop's own objects stay the host's.
+    EXPECT_LE(_pAtlModule->GetLockCount(), linked);
 }
 
 TEST_F(EasyCodeOnWatchProgram, EveryWatchObjectGoesWithTheLinkFollowedPooledOrWaiting)
