@@ -39,9 +39,9 @@ LRESULT CALLBACK LinkEndWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return 0;
 }
 
-// FALSE when no window could be made: the link is then kept rather than deleted under
-// its caller.
-bool DeleteFromMessageLoop(CCaseToolComm *link)
+// When no window can be made or posted to, the link is kept rather than deleted under its
+// caller.
+void DeleteFromMessageLoop(CCaseToolComm *link)
 {
     static const bool registered = [] {
         WNDCLASSA windowClass = {};
@@ -53,16 +53,13 @@ bool DeleteFromMessageLoop(CCaseToolComm *link)
                                                nullptr, nullptr)
                              : nullptr;
     if (window == nullptr)
-        return false;
+        return;
     _pAtlModule->Lock();
     if (!PostMessageA(window, kDeleteLinkMessage, 0, reinterpret_cast<LPARAM>(link))) {
         _pAtlModule->Unlock();
         DestroyWindow(window);
-        return false;
     }
-    return true;
 }
-
 
 CSymbolProcessing &ModuleSymbolClient()
 {
