@@ -138,10 +138,24 @@ private:
     {
         if (iface == 0)
             iface = 1;
-        std::lock_guard<std::mutex> hold(m_shared->lock);
-        m_shared->calls.push_back({iface, slot, std::move(values)});
-        auto failure = m_shared->failures.find({iface, slot});
-        return failure != m_shared->failures.end() ? failure->second : S_OK;
+        std::function<void(const EcDebugCall &)> action;
+        EcDebugCall call{iface, slot, std::move(values)};
+        HRESULT answer = S_OK;
+        {
+            std::lock_guard<std::mutex> hold(m_shared->lock);
+            m_shared->calls.push_back(call);
+            auto failure = m_shared->failures.find({iface, slot});
+            if (failure != m_shared->failures.end())
+                answer = failure->second;
+            action = m_shared->onCall;
+        }
+        // Outside the lock: the action may call the double again. The object is held
+        // through it, as a server holds itself while it serves a call.
+        if (action) {
+            CComPtr<IEcDebug> self(this);
+            action(call);
+        }
+        return answer;
     }
 
     std::shared_ptr<EcDebugShared> m_shared;
@@ -230,6 +244,18 @@ std::vector<EcDebugCall> EcDebugDouble::TakeCalls()
     std::vector<EcDebugCall> calls;
     calls.swap(m_shared->calls);
     return calls;
+}
+
+void EcDebugDouble::OnCall(std::function<void(const EcDebugCall &)> action)
+{
+    std::lock_guard<std::mutex> hold(m_shared->lock);
+    m_shared->onCall = std::move(action);
+}
+
+CComPtr<IEcDebug> EcDebugDouble::Newest()
+{
+    std::lock_guard<std::mutex> hold(m_shared->lock);
+    return CComPtr<IEcDebug>(m_shared->newest);
 }
 
 std::string FormatEcDebugCall(const EcDebugCall &call)

@@ -11,6 +11,7 @@
 #include <atlbase.h>
 #include <ecdebug.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -36,6 +37,7 @@ struct EcDebugShared {
     std::map<std::pair<int, int>, HRESULT> failures;
     bool refuseSecond = false;
     CHostEcDebug *newest = nullptr; // no reference: each object takes itself out as it goes
+    std::function<void(const EcDebugCall &)> onCall;
 };
 
 class EcDebugDouble {
@@ -54,6 +56,13 @@ public:
     void SetFailure(int iface, int slot, HRESULT hr);
     // The calls since the last TakeCalls.
     std::vector<EcDebugCall> TakeCalls();
+    // Runs `action` inside each call that an object receives from now on, after it is
+    // recorded, as a tool that calls back or pumps its messages meanwhile would; an empty
+    // action ends it.
+    void OnCall(std::function<void(const EcDebugCall &)> action);
+    // The newest object, held for the caller (as EasyCODE stays when the add-on lets its
+    // object go); NULL when none lives.
+    CComPtr<IEcDebug> Newest();
     // Fires event `dispid` of `iface` to the newest object's sinks with `args` (first
     // argument first). The arguments the event takes by reference (dispid 2 of
     // _IEcDebugEvents2: the third and fourth) start as given and come back in *outs.

@@ -307,7 +307,7 @@ void CBrennet::ConnectTool(const CString &toolText)
     if (link == nullptr)
         return;
     if (!link->Connect(toolText, m_debugServer, &m_diag)) {
-        delete link;
+        link->Destroy();
         return;
     }
     m_link = link;
@@ -334,5 +334,5 @@ void CBrennet::DisconnectTool()
     CCaseToolComm *link = m_link;
     m_link = nullptr;
     link->Disconnect();
-    delete link;
+    link->Destroy();
 }

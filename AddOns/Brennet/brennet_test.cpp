@@ -868,6 +868,7 @@ protected:
     }
     void TearDown() override
     {
+        tool_.OnCall(nullptr);
         if (component_ != nullptr)
             component_->Cleanup();
         tool_.Off();
@@ -950,31 +951,60 @@ TEST_F(EasyCodeWithKorvex, TheLinkStartsTheToolAndItsBreakpointEventsSendTheLine
     ASSERT_GE(started.size(), 2u);
     EXPECT_EQ(started[0], "21 bstr:\"QEL Debugee\"");
     EXPECT_EQ(started[1], "17");
+    // Stored breakpoints of main.c, whatever case either name is written in. The host
+    // sends its own list to the tool after each change of it, so they are stored anew
+    // before each event.
+    auto store = [&] {
+        ASSERT_TRUE(link->RemoveAllBreakpoints());
+        ASSERT_TRUE(link->SetBreakpoint("main.c", 29, TRUE));
+        ASSERT_TRUE(link->SetBreakpoint("MAIN.C", 30, TRUE));
+        ASSERT_TRUE(link->SetBreakpoint("util.c", 5, TRUE));
+    };
+    const std::vector<ULONG> line29 = ReadelfAddresses(29), line30 = ReadelfAddresses(30);
+    ASSERT_FALSE(line29.empty());
+    ASSERT_FALSE(line30.empty());
+
+    // Each event's host command: the id, its flag (-1 for the address values of 8) and
+    // the addresses, one command per line.
+    struct Case {
+        int iface;
+        DISPID dispid;
+        std::vector<CComVariant> args;
+        std::vector<SentBreakpoint> sent;
+    } cases[] = {
+        {1, 1, {CComVariant("main.c"), CComVariant(LONG(29))}, {{3, 1, line29}}},
+        {1, 2, {CComVariant("main.c"), CComVariant(LONG(29))}, {{2, 1, line29}}},
+        {1, 3, {CComVariant("main.c"), CComVariant(LONG(30))}, {{5, 1, line30}}},
+        {1, 4, {CComVariant("main.c"), CComVariant(LONG(30))}, {{5, 0, line30}}},
+        {1, 19, {CComVariant("Main.c")}, {{2, 1, line29}, {2, 1, line30}}},
+        {1, 21, {CComVariant("main.C")}, {{5, 1, line29}, {5, 1, line30}}},
+        {1, 23, {CComVariant("MAIN.c")}, {{5, 0, line29}, {5, 0, line30}}},
+        {2, 3, {CComVariant("main.c"), CComVariant(LONG(30))}, {{8, -1, line30}}},
+    };
+    for (const Case &c : cases) {
+        store();
+        const size_t seen = HostBreakpointCommands().size();
+        EXPECT_EQ(Fire(c.iface, c.dispid, c.args), S_OK) << c.dispid;
+        EXPECT_TRUE(PumpUntil([&] { return SentBreakpoints(seen).size() >= c.sent.size(); })) << c.dispid;
+        PumpUntil([] { return false; }, 100);
+        std::vector<SentBreakpoint> sent = SentBreakpoints(seen);
+        ASSERT_EQ(sent.size(), c.sent.size()) << c.dispid;
+        // The answers of two lines may come in either order.
+        if (sent.size() == 2 && sent[0].addresses != c.sent[0].addresses)
+            std::swap(sent[0], sent[1]);
+        for (size_t i = 0; i < sent.size(); ++i) {
+            EXPECT_EQ(sent[i].id, c.sent[i].id) << c.dispid;
+            EXPECT_EQ(sent[i].flag, c.sent[i].flag) << c.dispid;
+            EXPECT_EQ(sent[i].addresses, c.sent[i].addresses) << c.dispid;
+        }
+    }
+    // A file without stored breakpoints sends nothing.
+    store();
     const size_t seen = HostBreakpointCommands().size();
-
-    EXPECT_EQ(Fire(1, 1, {CComVariant("main.c"), CComVariant(LONG(29))}), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return SentBreakpoints(seen).size() == 1; }));
-    EXPECT_EQ(SentBreakpoints(seen)[0].id, 3u);
-    EXPECT_EQ(SentBreakpoints(seen)[0].addresses, ReadelfAddresses(29));
-
-    // The stored breakpoints of a file, whatever case either is written in.
-    ASSERT_TRUE(link->SetBreakpoint("main.c", 29, TRUE));
-    ASSERT_TRUE(link->SetBreakpoint("MAIN.C", 30, TRUE));
-    ASSERT_TRUE(link->SetBreakpoint("util.c", 5, TRUE));
-    EXPECT_EQ(Fire(1, 21, {CComVariant("Main.c")}), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return SentBreakpoints(seen).size() == 3; }));
-    EXPECT_EQ(Fire(1, 19, {CComVariant("none.c")}), E_FAIL);
-    EXPECT_EQ(Fire(2, 3, {CComVariant("main.c"), CComVariant(LONG(30))}), S_OK);
-    ASSERT_TRUE(PumpUntil([&] { return SentBreakpoints(seen).size() == 4; }));
+    for (DISPID dispid : {19, 21, 23})
+        EXPECT_EQ(Fire(1, dispid, {CComVariant("none.c")}), E_FAIL) << dispid;
     PumpUntil([] { return false; }, 200);
-    std::vector<SentBreakpoint> sent = SentBreakpoints(seen);
-    ASSERT_EQ(sent.size(), 4u);
-    EXPECT_EQ(sent[1].id, 5u);
-    EXPECT_EQ(sent[1].flag, 1);
-    EXPECT_EQ(sent[1].addresses, ReadelfAddresses(29));
-    EXPECT_EQ(sent[2].addresses, ReadelfAddresses(30));
-    EXPECT_EQ(sent[3].id, 8u);
-    EXPECT_EQ(sent[3].addresses, ReadelfAddresses(30));
+    EXPECT_EQ(SentBreakpoints(seen).size(), 0u);
 }
 
 TEST_F(EasyCodeWithKorvex, TheToolsWatchWindowEventsAddAndDeleteTheGlobalAtThePcInKorvex)
@@ -1079,6 +1109,73 @@ TEST_F(EasyCodeOnWatchProgram, AWatchForTheToolShowsTheValueAtTheNextStopAndOnly
     calls = ShownValues();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].rfind("18 bstr:", 0), 0u) << calls[0];
+}
+
+TEST_F(EasyCodeOnWatchProgram, TheAddOnCleanedUpWhileTheToolShowsAValueLetsTheLinkGoAfterTheStop)
+{
+    std::string reason;
+    ASSERT_TRUE(Host()->Target()->LoadProgram((std::string(kQelSourceDir) + "/testdata/elf/watch-O0.elf").c_str(),
+                                              &reason))
+        << reason;
+    Host()->Target()->SetPc(0x26C);
+    CEasyCodeComm *link = Link();
+    ASSERT_NE(link, nullptr);
+    const LONG linked = _pAtlModule->GetLockCount();
+    EXPECT_EQ(Fire(1, 13, {CComVariant("g_int")}), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return link->PendingWatches() == 0 && link->FollowsWatch(); }));
+    // The value reaches the tool inside the stop's event of the variable object; the host
+    // ends the add-on meanwhile.
+    bool cleaned = false;
+    tool_.OnCall([&](const QelHost::EcDebugCall &call) {
+        if (call.slot == 18 && !cleaned) {
+            cleaned = true;
+            EXPECT_EQ(component_->Cleanup(), S_OK);
+        }
+    });
+    Host()->Target()->Stop(0x26C);
+    tool_.OnCall(nullptr);
+    ASSERT_TRUE(cleaned);
+    EXPECT_EQ(brennet_->ToolLink(), nullptr);
+    std::vector<std::string> calls = ToolCalls();
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2], "18 bstr:g_int i4:" + GdbDecimal("g_int"));
+    EXPECT_EQ(calls.back(), "15") << "debugging ends in the tool at once";
+    EXPECT_EQ(tool_.Sinks(1) + tool_.Sinks(2), 0);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(ToolCalls(), std::vector<std::string>{});
+    // The link, its watch object and the tool's object are gone once the stop is over;
+    // the stop's own objects stay the host's.
+    EXPECT_LE(_pAtlModule->GetLockCount(), linked);
+}
+
+TEST_F(EasyCodeOnWatchProgram, EveryWatchObjectGoesWithTheLinkFollowedPooledOrWaiting)
+{
+    std::string reason;
+    ASSERT_TRUE(Host()->Target()->LoadProgram((std::string(kQelSourceDir) + "/testdata/elf/watch-O0.elf").c_str(),
+                                              &reason))
+        << reason;
+    Host()->Target()->SetPc(0x26C);
+    CEasyCodeComm *link = Link();
+    ASSERT_NE(link, nullptr);
+    // The module counts the host's objects, among them the inner object of each of
+    // Korvex's variable objects, and the tool's object.
+    const LONG linked = _pAtlModule->GetLockCount();
+    const char *names[] = {"g_schar", "g_uchar", "g_char", "g_short", "g_ushort", "g_int", "g_uint", "g_long",
+                           "g_ulong", "g_llong"};
+    for (const char *name : names)
+        EXPECT_EQ(Fire(1, 13, {CComVariant(name)}), S_OK) << name;
+    ASSERT_TRUE(PumpUntil([&] { return link->PendingWatches() == 0; }));
+    PumpUntil([] { return false; }, 200);
+    EXPECT_TRUE(link->FollowsWatch());
+    EXPECT_EQ(link->PooledWatches(), 4);
+    EXPECT_GT(_pAtlModule->GetLockCount(), linked);
+    // Ten more whose answers are still to come when the link goes.
+    for (const char *name : names)
+        EXPECT_EQ(Fire(1, 13, {CComVariant(name)}), S_OK) << name;
+    EXPECT_TRUE(PumpUntil([&] { return link->PendingWatches() > 0; }));
+    EXPECT_EQ(component_->Cleanup(), S_OK);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(_pAtlModule->GetLockCount(), linked - 1) << "only the tool's object is let go besides them";
 }
 
 } // namespace

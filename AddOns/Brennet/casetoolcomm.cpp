@@ -23,6 +23,43 @@ constexpr LONG kGlobal = 5;
 
 std::atomic<CaseToolFactory> g_factory{&MakeCaseToolLink};
 
+// Posted to a window made for one link that was let go inside its callback: the link is
+// in lParam, and the window goes with it.
+constexpr UINT kDeleteLinkMessage = WM_USER + 1;
+constexpr char kLinkEndWindowClass[] = "QelCaseToolLinkEnd";
+
+LRESULT CALLBACK LinkEndWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != kDeleteLinkMessage)
+        return DefWindowProcA(window, message, wParam, lParam);
+    delete reinterpret_cast<CCaseToolComm *>(lParam);
+    DestroyWindow(window);
+    // The module held itself for the message, whose handler is its code.
+    _pAtlModule->Unlock();
+    return 0;
+}
+
+// When no window can be made or posted to, the link is kept rather than deleted under its
+// caller.
+void DeleteFromMessageLoop(CCaseToolComm *link)
+{
+    static const bool registered = [] {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = &LinkEndWindowProc;
+        windowClass.lpszClassName = kLinkEndWindowClass;
+        return RegisterClassA(&windowClass) != 0;
+    }();
+    HWND window = registered ? CreateWindowExA(0, kLinkEndWindowClass, "", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                               nullptr, nullptr)
+                             : nullptr;
+    if (window == nullptr)
+        return;
+    _pAtlModule->Lock();
+    if (!PostMessageA(window, kDeleteLinkMessage, 0, reinterpret_cast<LPARAM>(link))) {
+        _pAtlModule->Unlock();
+        DestroyWindow(window);
+    }
+}
 
 CSymbolProcessing &ModuleSymbolClient()
 {
@@ -51,6 +88,27 @@ void CCaseToolComm::Disconnect()
     ModuleSymbolClient().Detach();
     m_pendingBreakpoints.clear();
     m_debugServer.Release();
+    // The add-on's, which may go before a link let go inside its callback.
+    m_diagnostics = nullptr;
+}
+
+void CCaseToolComm::Destroy()
+{
+    if (m_callbacks == 0) {
+        delete this;
+        return;
+    }
+    if (m_letGo)
+        return;
+    m_letGo = true;
+    Disconnect();
+    EndTool();
+}
+
+CCaseToolComm::CallbackScope::~CallbackScope()
+{
+    if (--m_link.m_callbacks == 0 && m_link.m_letGo)
+        DeleteFromMessageLoop(&m_link);
 }
 
 CSymbolProcessing *CCaseToolComm::SymbolClient()
@@ -128,6 +186,7 @@ BOOL CCaseToolComm::AddWatchVariable(LPCSTR name)
 void CaseToolAnswers::Labels(int requestId, CLabelTagArray *labels, DWORD_PTR context)
 {
     auto *link = reinterpret_cast<CCaseToolComm *>(context);
+    CCaseToolComm::CallbackScope scope(*link);
     auto pending = link->m_pendingBreakpoints.find(requestId);
     if (pending == link->m_pendingBreakpoints.end())
         return;
@@ -163,6 +222,7 @@ void CaseToolAnswers::Labels(int requestId, CLabelTagArray *labels, DWORD_PTR co
 void CaseToolAnswers::Variables(CVariableTagArray *variables, DWORD_PTR context)
 {
     auto *link = reinterpret_cast<CCaseToolComm *>(context);
+    CCaseToolComm::CallbackScope scope(*link);
     if (variables == nullptr || variables->GetSize() != 1 || link->m_debugServer == nullptr)
         return;
     const VariableTag &variable = (*variables)[0];

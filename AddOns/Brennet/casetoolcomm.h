@@ -36,6 +36,13 @@ public:
     virtual BOOL IsConnected();
     virtual BOOL ShowValue(LPCSTR name, const VARIANT &value);
 
+    // Lets the link go. Inside one of the link's own callbacks (an event of its tool or of
+    // a host object, an answer of the symbol server) whose handling lets go of the link or
+    // of the add-on, the link is disconnected and ends its tool at once, but is deleted
+    // only from the thread's message loop once the callback has returned: the caller of
+    // the callback still holds and calls the link's sinks.
+    void Destroy();
+
     // Asks the symbol server for the code addresses of `descriptor` ("FILE LINE"); when
     // the answer holds any, sends `hostCommand` of the host's breakpoint group with them
     // as a breakpoint address list (2, 3, 5; `flag` its second element) or, for 8, as
@@ -47,6 +54,25 @@ public:
     BOOL AddWatchVariable(LPCSTR name);
 
 protected:
+    // Marks one callback of the link for as long as it runs.
+    class CallbackScope {
+    public:
+        explicit CallbackScope(CCaseToolComm &link) : m_link(link) { ++m_link.m_callbacks; }
+        ~CallbackScope();
+        CallbackScope(const CallbackScope &) = delete;
+        CallbackScope &operator=(const CallbackScope &) = delete;
+
+    private:
+        CCaseToolComm &m_link;
+    };
+
+    // What Destroy ends of the tool at once when it cannot delete the link yet, and what
+    // the destructor ends otherwise: the base holds no tool.
+    virtual void EndTool() {}
+    // Destroy came inside a callback: the link is disconnected and its tool ended, and
+    // it waits to be deleted.
+    bool IsLetGo() const { return m_letGo; }
+
     // The module's symbol-request client bound to the debug-server object; NULL when it
     // cannot be bound.
     CSymbolProcessing *SymbolClient();
@@ -62,6 +88,8 @@ private:
     };
     // By request id, until the answer comes or Disconnect drops the requests.
     std::map<int, PendingBreakpoint> m_pendingBreakpoints;
+    int m_callbacks = 0;
+    bool m_letGo = false;
 };
 
 // Sends Korvex's command 71, add watch symbol, with `symbolIndex` to `target`, and once

@@ -53,7 +53,16 @@ CEasyCodeComm::CEasyCodeComm()
 
 CEasyCodeComm::~CEasyCodeComm()
 {
+    // A link let go inside its callback was disconnected and ended its tool then; another
+    // link may hold the module's symbol client by now.
+    if (IsLetGo())
+        return;
     Disconnect();
+    EndTool();
+}
+
+void CEasyCodeComm::EndTool()
+{
     if (IsEcDebugUsable())
         m_ecDebug->EndDebugging();
     ReleaseEcDebug();
@@ -164,6 +173,7 @@ BOOL CEasyCodeComm::OnEcDebugEvent(const EcDebugEvent &event)
 {
     if (m_ecDebug == nullptr)
         return FALSE;
+    CallbackScope scope(*this);
     return event.iface == 1 ? OnToolEvent(event.dispid, event) : OnToolEvent2(event.dispid, event);
 }
 
@@ -222,7 +232,9 @@ BOOL CEasyCodeComm::OnToolEvent2(DISPID dispid, const EcDebugEvent &event)
     }
     case 6: {
         BOOL any = FALSE, all = TRUE;
-        for (int i = 0; i < m_bpFiles.GetSize() && i < m_bpLines.GetSize() && i < m_bpEnabled.GetSize(); ++i) {
+        for (int i = 0; i < m_bpFiles.GetSize() && i < m_bpLines.GetSize() && i < m_bpEnabled.GetSize() &&
+                        m_ecDebug != nullptr;
+             ++i) {
             if (m_bpFiles[i].CompareNoCase(event.text) != 0)
                 continue;
             any = TRUE;
@@ -236,14 +248,16 @@ BOOL CEasyCodeComm::OnToolEvent2(DISPID dispid, const EcDebugEvent &event)
     }
 }
 
+// These follow a call that may have let the link go.
 BOOL CEasyCodeComm::ShowStored(HRESULT (STDMETHODCALLTYPE IEcDebug::*show)(BSTR, LONG))
 {
-    return Succeeded((m_ecDebug->*show)(CComBSTR(m_file), m_line));
+    return m_ecDebug != nullptr && Succeeded((m_ecDebug->*show)(CComBSTR(m_file), m_line));
 }
 
 BOOL CEasyCodeComm::ResendBreakpoint(int index)
 {
-    return Succeeded(m_ecDebug->SetBreakpoint(CComBSTR(m_bpFiles[index]), static_cast<LONG>(m_bpLines[index]),
+    return m_ecDebug != nullptr &&
+           Succeeded(m_ecDebug->SetBreakpoint(CComBSTR(m_bpFiles[index]), static_cast<LONG>(m_bpLines[index]),
                                               static_cast<LONG>(m_bpEnabled[index]), 1));
 }
 

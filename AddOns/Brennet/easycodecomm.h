@@ -10,6 +10,11 @@
 // four, unadvised and reset; each answer takes its object out of the request map. At the
 // next stop the followed object's value goes to the tool (the add-on's command 6, which
 // the host routes back to ShowValue) and the object returns to the pool.
+//
+// A tool's event, a communication object's event or a symbol server's answer may lead to
+// the link being let go before its handler returns (the host, or the tool while it is
+// called, gives the add-on a command meanwhile): the handlers then touch the tool no more,
+// and Destroy deletes the link only after the callback (CCaseToolComm).
 #pragma once
 
 #include "casetoolcomm.h"
@@ -48,6 +53,10 @@ public:
     int PooledWatches() const { return m_pool.GetSize(); }
     bool FollowsWatch() const { return m_followed != nullptr && IsAdvised(); }
     DWORD RunMode() const { return m_runMode; }
+
+protected:
+    // Tells EasyCODE that debugging ends (slot 15) and lets its object go.
+    void EndTool() override;
 
 private:
     friend class EasyCodeAnswers;

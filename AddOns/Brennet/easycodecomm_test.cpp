@@ -18,6 +18,23 @@ namespace {
 
 typedef std::vector<std::string> Lines;
 
+// A link that counts its deletion.
+class CountedLink : public CEasyCodeComm {
+public:
+    explicit CountedLink(int *deleted) : m_deleted(deleted) {}
+    ~CountedLink() override { ++*m_deleted; }
+
+private:
+    int *m_deleted;
+};
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
 CComVariant I4(LONG value)
 {
     CComVariant v;
@@ -38,6 +55,8 @@ protected:
     void TearDown() override
     {
         link_.reset();
+        tool_.OnCall(nullptr);
+        PumpMessages();
         tool_.Off();
         tool_.TakeCalls();
         host_.Release();
@@ -252,6 +271,126 @@ TEST_F(EasyCodeComm, DisconnectEndsTheToolsEventsAndTheLinksEndTellsTheTool)
     EXPECT_EQ(link_->ToolSink().FirstCookie(), 0xFEFEFEFEu);
     link_.reset();
     EXPECT_EQ(Calls(), Lines{"15"});
+}
+
+TEST_F(EasyCodeComm, ALinkLetGoInsideTheToolsCallEndsTheToolAtOnceAndIsDeletedAfterTheEvent)
+{
+    // Each event, and the call of the tool in which the add-on lets the link go (the tool
+    // pumps its messages while it is called, say, and the user switches the link off).
+    struct Case {
+        int iface;
+        DISPID dispid;
+        std::vector<CComVariant> args;
+        std::string during;
+    } cases[] = {
+        {1, 9, {}, "10"},
+        {1, 17, {CComVariant("Other")}, "21 bstr:Other"},
+        {2, 4, {}, "9 bstr:\"\" i4:1"},
+        {2, 5, {}, "26 bstr:main.c i4:12 i4:1 i4:1"},
+        {2, 6, {CComVariant("MAIN.C")}, "26 bstr:main.c i4:12 i4:1 i4:1"},
+        {2, 7, {}, "9 bstr:main.c i4:3"},
+        {2, 8, {}, "2:10 i4:0"},
+    };
+    for (const Case &c : cases) {
+        int deleted = 0;
+        link_ = std::make_unique<CountedLink>(&deleted);
+        Connect();
+        ASSERT_TRUE(link_->ShowPosition(1, "main.c", 3));
+        ASSERT_TRUE(link_->SetBreakpoint("main.c", 12, TRUE));
+        ASSERT_TRUE(link_->SetBreakpoint("Main.c", 14, TRUE));
+        Calls();
+        bool letGo = false;
+        tool_.OnCall([&](const QelHost::EcDebugCall &call) {
+            if (!letGo && QelHost::FormatEcDebugCall(call) == c.during) {
+                letGo = true;
+                link_.release()->Destroy();
+            }
+        });
+        Fire(c.iface, c.dispid, c.args);
+        tool_.OnCall(nullptr);
+        ASSERT_TRUE(letGo) << c.dispid;
+        // The tool hears that debugging ends, and nothing after it.
+        EXPECT_EQ(Calls(), (Lines{c.during, "15"})) << c.iface << ":" << c.dispid;
+        EXPECT_EQ(tool_.Sinks(1) + tool_.Sinks(2), 0) << c.dispid;
+        EXPECT_EQ(deleted, 0) << "the tool's call into the sink has not returned yet";
+        PumpMessages();
+        EXPECT_EQ(deleted, 1) << c.dispid;
+        EXPECT_EQ(Calls(), Lines{}) << c.dispid;
+    }
+}
+
+TEST_F(EasyCodeComm, ADisconnectDuringAnEventLeavesTheLinkToConnectAgainAndTheOldToolUnheard)
+{
+    Connect();
+    tool_.OnCall([&](const QelHost::EcDebugCall &call) {
+        if (call.slot == 10)
+            link_->Disconnect();
+    });
+    EXPECT_EQ(Fire(1, 9), S_OK);
+    tool_.OnCall(nullptr);
+    EXPECT_EQ(tool_.Sinks(1) + tool_.Sinks(2), 0);
+    EXPECT_EQ(Fire(1, 10), S_OK) << "no sink is left to answer";
+    EXPECT_EQ(HostCommands(), Lines{});
+
+    // A new link makes a new object of the tool, advised once; the old one stays unheard.
+    link_->Connect("EasyCODE Debug Interface", host_, nullptr);
+    EXPECT_EQ(Calls(), (Lines{"10", "21 bstr:\"QEL Debugee\"", "17"}));
+    EXPECT_EQ(tool_.Sinks(1), 1);
+    EXPECT_EQ(Fire(1, 10), S_OK);
+    EXPECT_EQ(HostCommands(), Lines{"7"});
+
+    // Events after the link is gone, from a tool that is still there, reach nothing.
+    CComPtr<IEcDebug> stays = tool_.Newest();
+    link_.reset();
+    EXPECT_EQ(Calls(), Lines{"15"});
+    for (DISPID dispid : {5, 8, 10, 13})
+        EXPECT_EQ(Fire(1, dispid, dispid == 13 ? std::vector<CComVariant>{CComVariant("x")} : std::vector<CComVariant>{}),
+                  S_OK);
+    EXPECT_EQ(Fire(2, 4), S_OK);
+    EXPECT_EQ(Calls(), Lines{});
+    EXPECT_EQ(HostCommands(), Lines{});
+}
+
+TEST_F(EasyCodeComm, AToolThatFailsEverySlotGetsEachCallOnceAndEveryAnswerIsAFailure)
+{
+    Connect();
+    ASSERT_TRUE(link_->SetBreakpoint("main.c", 12, TRUE));
+    Calls();
+    for (int slot = 3; slot <= 32; ++slot)
+        tool_.SetFailure(1, slot, E_FAIL);
+    tool_.SetFailure(2, 10, E_FAIL);
+    EXPECT_FALSE(link_->SetBreakpoint("main.c", 13, TRUE));
+    EXPECT_FALSE(link_->RemoveAllBreakpoints());
+    EXPECT_FALSE(link_->SetRunState(0));
+    EXPECT_FALSE(link_->SetRunState(1));
+    EXPECT_FALSE(link_->ShowValue("x", CComVariant(1)));
+    EXPECT_EQ(Calls(), (Lines{"26 bstr:main.c i4:13 i4:1 i4:1", "32 i4:1", "17", "10", "18 bstr:x i4:1"}));
+    EXPECT_FALSE(link_->SetBreakpoint("main.c", 14, TRUE)) << "kept, though the tool refused it";
+    Calls();
+    struct Case {
+        int iface;
+        DISPID dispid;
+        std::vector<CComVariant> args;
+        Lines calls;
+    } cases[] = {
+        {1, 8, {}, {"15"}},
+        {1, 9, {}, {"10"}},
+        {1, 17, {CComVariant("Other")}, {"21 bstr:Other"}},
+        {2, 5, {}, {"26 bstr:main.c i4:14 i4:1 i4:1"}},
+        {2, 6, {CComVariant("main.c")}, {"26 bstr:main.c i4:14 i4:1 i4:1"}},
+        {2, 7, {}, {"9 bstr:\"\" i4:1"}},
+        {2, 8, {}, {"2:10 i4:2"}},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(Fire(c.iface, c.dispid, c.args), E_FAIL) << c.iface << ":" << c.dispid;
+        EXPECT_EQ(Calls(), c.calls) << c.iface << ":" << c.dispid;
+    }
+    EXPECT_EQ(Traces(), Lines{});
+    // A link that cannot even start is not made.
+    link_ = std::make_unique<CEasyCodeComm>();
+    EXPECT_FALSE(link_->Connect("EasyCODE Debug Interface", host_, nullptr));
+    EXPECT_EQ(Calls(), (Lines{"15", "21 bstr:\"QEL Debugee\""}));
+    EXPECT_EQ(Traces(), Lines{"Init():\nFehler bei hr = m_ptrEcDebug->Init(...);\nhr==80004005"});
 }
 
 } // namespace

@@ -117,6 +117,7 @@ void CEasyCodeComm::AskRegisterMap(CSymbolProcessing &client)
 
 void CEasyCodeComm::OnRegisterMap(CRegisterMapTagArray *map)
 {
+    CallbackScope scope(*this);
     m_registerPairs.Clear();
     if (map == nullptr || map->GetSize() == 0 || m_access == nullptr)
         return;
@@ -143,6 +144,7 @@ void CEasyCodeComm::OnRegisterMap(CRegisterMapTagArray *map)
 
 void CEasyCodeComm::OnVariables(int kind, VARIANT *names, VARIANT *numbers)
 {
+    CallbackScope scope(*this);
     if (names == nullptr || numbers == nullptr || m_debugServer == nullptr)
         return;
     CVariableTagArray variables;
@@ -216,6 +218,7 @@ void CEasyCodeComm::StartToolWatch(VARIANT *names, VARIANT *numbers, const Varia
 
 void CEasyCodeComm::OnMembers(int requestId, VARIANT *names, VARIANT *numbers)
 {
+    CallbackScope scope(*this);
     IQelCommVariableObj *object = nullptr;
     if (!m_memberWatches.Lookup(requestId, object))
         return;
@@ -227,6 +230,7 @@ void CEasyCodeComm::OnMembers(int requestId, VARIANT *names, VARIANT *numbers)
 
 void CEasyCodeComm::OnLifetime(int requestId, VARIANT *numbers)
 {
+    CallbackScope scope(*this);
     IQelCommVariableObj *found = nullptr;
     if (!m_watches.Lookup(requestId, found))
         return;
@@ -272,6 +276,7 @@ void CEasyCodeComm::OnCommObjectEvent(IUnknown *object, ULONG, BOOL)
 {
     if (m_followed == nullptr || object == nullptr || !m_followed.IsEqualObject(object) || m_debugServer == nullptr)
         return;
+    CallbackScope scope(*this);
     CComPtr<IQelCommVariableObj> followed = m_followed;
     try {
         followed->UpdateItemText(0);
@@ -287,7 +292,10 @@ void CEasyCodeComm::OnCommObjectEvent(IUnknown *object, ULONG, BOOL)
         e->Delete();
     } catch (const _com_error &) {
     }
-    Pool(followed);
+    // Disconnected meanwhile (the value reached a tool that had the add-on let the link
+    // go): the object was reset and let go with the others.
+    if (m_debugServer != nullptr)
+        Pool(followed);
 }
 
 void CEasyCodeComm::DropWatches()

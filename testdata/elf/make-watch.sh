@@ -23,6 +23,8 @@
 #                                       of the programs, its members, elements and
 #                                       pointed-to objects, with print/d, /x, /c, print,
 #                                       print &PATH and whatis (FORMAT d x c value addr type)
+#   watch-O0.decodedline.txt            readelf's decoded line table of watch.c in
+#                                       watch-O0.elf, the command in its first line
 #
 # ANSWER is gdb's text without "$N = " (whatis without "type = "). A CONTEXT names a
 # program or a core of testdata/elf; a core's program is its name up to "-frame" or
@@ -58,6 +60,10 @@ python3 make-frames.py frames watch-O1.elf
 python3 make-watch-oracles.py eval keywords.elf watch-O0.elf watch-O1.elf watch-O0-frame1.core watch-O0-frame2.core \
     watch-O0-thumb1.core watch-O1-frame1.core watch-O1-frame2.core > watch-eval.txt
 python3 make-watch-oracles.py format watch-O0.elf watch-O1.elf > watch-format.txt
+{
+    echo "# arm-none-eabi-readelf --debug-dump=decodedline testdata/elf/watch-O0.elf | sed -n '/^watch\.c:\$/,/^\$/p'"
+    arm-none-eabi-readelf --debug-dump=decodedline watch-O0.elf | sed -n '/^watch\.c:$/,/^$/p'
+} > watch-O0.decodedline.txt
 qelhost=../../build/bin/qelhost
 if [ -x "$qelhost" ]; then
     if ! out=$({ cut -f2 watch-eval.txt; cut -f2 watch-format.txt; } | sort -u |
