@@ -1,12 +1,15 @@
 #include "internal/blocktable.h"
 
-#include <new>
+#include <cstdlib>
+#include <cstring>
 
 namespace qelcom {
 
 namespace {
 
-constexpr size_t kFirstCapacity = 16;
+constexpr size_t kFirstCapacity = 2 * kGroupSlots;
+constexpr size_t kLineBytes = 64;
+static_assert(kGroupSlots * sizeof(void *) == kLineBytes, "a group of slots is one cache line");
 
 // At most half the slots are used: a probe then ends after two or three slots on
 // average, found or not, and there is always an empty slot to end it.
@@ -19,7 +22,7 @@ bool Crowded(size_t size, size_t capacity)
 
 BlockTable::~BlockTable()
 {
-    delete[] slots_;
+    std::free(slots_);
 }
 
 size_t BlockTable::Find(const void *block) const
@@ -34,9 +37,12 @@ size_t BlockTable::Find(const void *block) const
 bool BlockTable::Grow()
 {
     const size_t capacity = capacity_ ? 2 * capacity_ : kFirstCapacity;
-    const void **slots = new (std::nothrow) const void *[capacity]();
+    // Aligned, so that each group of slots is one line of the cache.
+    const size_t bytes = capacity * sizeof(void *);
+    const void **slots = static_cast<const void **>(std::aligned_alloc(kLineBytes, bytes));
     if (!slots)
         return false;
+    std::memset(slots, 0, bytes);
     const void **old = slots_;
     const size_t oldCapacity = capacity_;
     slots_ = slots;
@@ -45,7 +51,7 @@ bool BlockTable::Grow()
     for (size_t k = 0; k < oldCapacity; ++k)
         if (old[k])
             slots_[Find(old[k])] = old[k];
-    delete[] old;
+    std::free(old);
     return true;
 }
 
