@@ -8,6 +8,8 @@
 
 #include <atlbase.h>
 
+#include <cstdint>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -32,10 +34,16 @@ public:
     std::vector<HostCommand> Commands() const;
     // How many came, without copying them.
     size_t Count() const;
+    // How many of the commands numbered `first` to before `last` (at most the end) have
+    // that group and id, without copying them: a caller that waits for commands counts
+    // each once.
+    size_t CountOf(const GUID &group, DWORD id, size_t first = 0, size_t last = SIZE_MAX) const;
 
 private:
     mutable std::mutex m_lock;
-    std::vector<HostCommand> m_commands;
+    // A deque, so that the record grows without copying what it holds: a CComVariant
+    // moves only by a deep copy, and the inputs hold whole arrays.
+    std::deque<HostCommand> m_commands;
 };
 
 } // namespace QelHost

@@ -96,6 +96,14 @@ TEST_F(HostCommandsTest, TheBreakpointAndAddOnGroupsAreAnsweredByTheHostAndEvery
         EXPECT_TRUE(commands[i].answered);
         EXPECT_EQ(commands[i].result, results[i]);
     }
+    // Counted by group and id, from a number on.
+    const QelHost::HostCommands &record = *server->Commands();
+    EXPECT_EQ(record.CountOf(CGID_QelHostBreakpoints, 3), 1u);
+    EXPECT_EQ(record.CountOf(CGID_QelHostBreakpoints, 5), 0u);
+    EXPECT_EQ(record.CountOf(CGID_QelFrameAddOn, 5, 1), 1u);
+    EXPECT_EQ(record.CountOf(CGID_QelFrameAddOn, 5, 2), 0u);
+    EXPECT_EQ(record.CountOf(CGID_QelFrameAddOn, 5, 0, 1), 0u);
+    EXPECT_EQ(record.CountOf(CGID_QelHostBreakpoints, 3, 9), 0u);
 }
 
 // An add-on's command target that knows one group and counts its commands.

@@ -2,6 +2,8 @@
 
 #include "qeldbexception.h"
 
+#include <cstring>
+
 IMPLEMENT_DYNAMIC(CQelRecordset, CObject)
 
 namespace {
@@ -43,6 +45,8 @@ void DFX_Long(CQelFieldExchange *pFX, LPCTSTR name, LONG &value)
     BOOL autoIncrement;
     CdbField &field = pFX->NextField(name, &autoIncrement);
     if (pFX->m_nMode == CQelFieldExchange::Read) {
+        if (field.GetLong(value))
+            return;
         CdbVariant number;
         value = Converted(field.GetValue(), VT_I4, number) ? number.lVal : 0;
     } else if (!autoIncrement) {
@@ -73,6 +77,13 @@ void DFX_Text(CQelFieldExchange *pFX, LPCTSTR name, CString &value)
     BOOL autoIncrement;
     CdbField &field = pFX->NextField(name, &autoIncrement);
     if (pFX->m_nMode == CQelFieldExchange::Read) {
+        if (field.GetText(value)) {
+            // A zero inside the text ends it, as it ends the text read through UTF-16.
+            const int end = static_cast<int>(std::strlen(value));
+            if (end < value.GetLength())
+                value = value.Left(end);
+            return;
+        }
         CdbVariant text;
         if (Converted(field.GetValue(), VT_BSTR, text))
             value = static_cast<LPCWSTR>(text.bstrVal);

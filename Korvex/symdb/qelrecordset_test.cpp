@@ -4,6 +4,10 @@
 #include "qeltabledef.h"
 #include "symdbtesting.h"
 
+#include <sqlite3.h>
+
+#include <cstring>
+
 namespace {
 
 // A recordset of a table made for these tests: an auto number, a Long, a text that
@@ -195,6 +199,34 @@ TEST_F(RecordsetTest, SeekTakesOneTwoOrThreeKeysAndTextKeysAsText)
     ASSERT_TRUE(rs.Seek("=", &one, &text, &flag));
     EXPECT_TRUE(rs.m_Flag);
     EXPECT_STREQ(rs.m_Label, "one");
+}
+
+TEST_F(RecordsetTest, ATextMemberEndsAtAZeroInsideTheTextAndKeepsEveryOtherByte)
+{
+    AddItem(1, "one");
+    AddItem(2, "two");
+    AddItem(3, "three");
+    m_db.Close();
+    // What a damaged or foreign file may hold: the program's own writes hold neither.
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(PathOf("test.mdb"), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "UPDATE Items SET Label = x'61620063' WHERE Code = 1;"
+                           "UPDATE Items SET Label = x'E9E8' WHERE Code = 3",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+    m_db = m_engine.CreateWorkspace("ws", "admin", "").OpenDatabase(PathOf("test.mdb"), TRUE);
+    CItems rs(&m_db);
+    rs.Open(dbOpenSnapshot, "SELECT * FROM Items ORDER BY Code", 0);
+    const char *const labels[] = {"ab", "two", "\xE9\xE8"};
+    for (const char *label : labels) {
+        ASSERT_FALSE(rs.IsEOF());
+        EXPECT_STREQ(rs.m_Label, label);
+        EXPECT_EQ(rs.m_Label.GetLength(), static_cast<int>(std::strlen(label)));
+        rs.MoveNext();
+    }
+    EXPECT_TRUE(rs.IsEOF());
 }
 
 TEST_F(RecordsetTest, FlagsAndFullResolutionDatesRoundTrip)

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -109,6 +113,89 @@ TEST_F(Bstr, FreeingAStringItDidNotMakeIsRefusedAndCounted)
     SysFreeString(reinterpret_cast<BSTR>(buffer + 2));
     EXPECT_EQ(std::u16string(buffer + 2), u"fake");
     ExpectInvalidFrees(1);
+}
+
+TEST_F(Bstr, TheLiveCountFollowsStringsMadeAndFreedInAnyOrder)
+{
+    // Enough strings that the set grows many times, freed in a random order between
+    // new ones: every free of a live string must be taken and none may be counted twice.
+    std::mt19937 random(58);
+    std::vector<BSTR> live;
+    for (int step = 0; step < 60000; ++step) {
+        if (live.empty() || random() % 3 != 0) {
+            BSTR text = SysAllocString(u"live");
+            ASSERT_NE(text, nullptr);
+            live.push_back(text);
+        } else {
+            std::swap(live[random() % live.size()], live.back());
+            SysFreeString(live.back());
+            live.pop_back();
+        }
+        if (step % 10000 == 0) {
+            ASSERT_EQ(QelGetComAllocCounts().bstrs, Before().bstrs + static_cast<LONG>(live.size()));
+        }
+    }
+    ASSERT_EQ(QelGetComAllocCounts().bstrs, Before().bstrs + static_cast<LONG>(live.size()));
+    ASSERT_EQ(QelGetComAllocCounts().invalidFrees, Before().invalidFrees);
+    std::shuffle(live.begin(), live.end(), random);
+    for (BSTR text : live) {
+        EXPECT_EQ(std::u16string(text), u"live");
+        SysFreeString(text);
+    }
+    // Nothing is made between, so no address has come back: each is refused.
+    for (size_t k = 0; k < 100; ++k)
+        SysFreeString(live[k]);
+    ExpectInvalidFrees(100);
+}
+
+TEST_F(Bstr, ThreadsMakeAndFreeStringsAtOnceAndASecondFreeIsRefusedOnce)
+{
+    const int kThreads = 8;
+    const int kPerThread = 20000;
+    // Each thread makes strings and frees most of them at once; it keeps every eighth,
+    // which the next thread frees, so that strings are freed by a thread that did not
+    // make them.
+    std::vector<std::vector<BSTR>> kept(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t, &kept] {
+            std::u16string text = u"thread " + std::u16string(1, static_cast<char16_t>(u'0' + t));
+            for (int k = 0; k < kPerThread; ++k) {
+                BSTR made = SysAllocString(text.c_str());
+                if (k % 8 == 0)
+                    kept[t].push_back(made);
+                else
+                    SysFreeString(made);
+            }
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    threads.clear();
+    EXPECT_EQ(QelGetComAllocCounts().bstrs, Before().bstrs + kThreads * kPerThread / 8);
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([t, &kept] {
+            for (BSTR text : kept[(t + 1) % kThreads])
+                SysFreeString(text);
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    threads.clear();
+    EXPECT_EQ(QelGetComAllocCounts().bstrs, Before().bstrs);
+    EXPECT_EQ(QelGetComAllocCounts().invalidFrees, Before().invalidFrees);
+
+    // Two threads free the same strings: each string is freed once, and the other free
+    // of it is refused, whichever thread comes first.
+    std::vector<BSTR> shared;
+    for (int k = 0; k < 4000; ++k)
+        shared.push_back(SysAllocString(u"shared"));
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&shared] {
+            for (BSTR text : shared)
+                SysFreeString(text);
+        });
+    for (std::thread &thread : threads)
+        thread.join();
+    ExpectInvalidFrees(4000);
 }
 
 TEST_F(Bstr, ImpossibleLengthsGiveNull)

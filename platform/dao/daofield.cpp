@@ -2,6 +2,8 @@
 #include "jeterror.h"
 #include "jetnames.h"
 
+#include <cstring>
+
 using namespace qeldao;
 
 namespace {
@@ -109,6 +111,29 @@ CdbVariant CdbField::GetValue()
     CdbVariant value;
     m_pRecordset->GetValue(m_nColumn, &value);
     return value;
+}
+
+BOOL CdbField::GetText(CString &text)
+{
+    if (!m_pRecordset)
+        ThrowJet(SRC_FIELD, JET_INVALID_OPERATION);
+    const std::string *held = m_pRecordset->HeldText(m_nColumn);
+    if (!held)
+        return FALSE;
+    // The member's buffer is reused from row to row.
+    const int length = static_cast<int>(held->size());
+    if (length)
+        std::memcpy(text.GetBufferSetLength(length), held->data(), held->size());
+    else
+        text.Empty();
+    return TRUE;
+}
+
+BOOL CdbField::GetLong(LONG &value)
+{
+    if (!m_pRecordset)
+        ThrowJet(SRC_FIELD, JET_INVALID_OPERATION);
+    return m_pRecordset->HeldLong(m_nColumn, &value);
 }
 
 VOID CdbField::SetValue(const VARIANT &value)

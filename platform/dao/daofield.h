@@ -38,6 +38,12 @@ public:
 
     // The value in the current record of a recordset's field.
     CdbVariant GetValue();
+    // The value as the record holds it, where it is code page 1252 text (of a Text or
+    // computed field) or a number that a Long shows as it stands (of a Long or computed
+    // field): no VARIANT or BSTR made and undone. FALSE, the argument left alone, for
+    // any other value (Null, or one that GetValue would convert).
+    BOOL GetText(CString &text);
+    BOOL GetLong(LONG &value);
     VOID SetValue(const VARIANT &value);
     // Code page 1252 text (NULL gives the empty text), as SetValue of it as a VARIANT
     // would store it; a text column takes it without a BSTR made and undone.

@@ -1,5 +1,10 @@
 #include "daotestfolder.h"
 
+#include <sqlite3.h>
+
+#include <map>
+#include <string>
+
 using namespace qeldaotest;
 
 namespace {
@@ -81,6 +86,94 @@ TEST_F(TableDefTest, LongIsSigned32BitsAndKeepsTheBitsOfAnUnsignedValue)
     tooBig.vt = VT_I8;
     tooBig.llVal = 0x100000000LL;
     EXPECT_EQ(JetErrorOf([&] { m_rs.SetField("ProgramIndex", &tooBig); }), 3349);
+}
+
+// Code page 1252 bytes of a BSTR, every unit as it stands.
+std::string AnsiOf(BSTR text)
+{
+    std::string bytes(SysStringLen(text), '\0');
+    if (!bytes.empty())
+        WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(bytes.size()), bytes.data(),
+                            static_cast<int>(bytes.size()), nullptr, nullptr);
+    return bytes;
+}
+
+TEST_F(TableDefTest, TextsAndNumbersReadAsHeldAreWhatGetValueGivesAndOthersAreLeftToIt)
+{
+    {
+        CdbDatabase db = NewDatabase("odd.mdb");
+        CdbTableDef table = db.CreateTableDef("Odd");
+        AddField(table, "K", dbLong, 0, TRUE);
+        AddField(table, "T", dbText);
+        AddField(table, "L", dbLong);
+        db.TableDefs.Append(table);
+        db.Close();
+    }
+    // Values a foreign or damaged file may hold beside the plain ones: a text with a zero
+    // inside, a fraction, a number or a text that no Long holds.
+    sqlite3 *raw = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(PathOf("odd.mdb").c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw,
+                           "INSERT INTO Odd(K, T, L) VALUES(1, 'text', 7), (2, '', -2147483648), (3, NULL, NULL),"
+                           " (4, '42', 2.5), (5, x'61006263', 4294967296), (6, x'E974E9', 'nine')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(raw);
+
+    struct Expected {
+        bool text, number, next; // read as held: T, L, and the computed L + 1
+    };
+    const std::map<LONG, Expected> expected = {
+        {1, {true, true, true}},   {2, {true, true, true}},    {3, {false, false, false}},
+        {4, {true, false, false}}, {5, {true, false, false}}, {6, {true, false, true}},
+    };
+    CdbDatabase db = Workspace().OpenDatabase(PathOf("odd.mdb").c_str(), TRUE);
+    CdbRecordset rs = db.OpenRecordset("SELECT K, T, L, L + 1 AS Next FROM Odd", dbOpenSnapshot);
+    int rows = 0;
+    for (; !rs.IsEOF(); rs.MoveNext(), ++rows) {
+        const LONG key = LongOf(rs.GetField("K"));
+        SCOPED_TRACE(key);
+        const Expected &want = expected.at(key);
+        CString text("kept");
+        CdbField t = rs.Fields["T"];
+        ASSERT_EQ(t.GetText(text) != FALSE, want.text);
+        if (want.text) {
+            CdbVariant value = t.GetValue();
+            ASSERT_EQ(value.vt, VT_BSTR);
+            EXPECT_EQ(std::string(static_cast<LPCSTR>(text), text.GetLength()), AnsiOf(value.bstrVal));
+        } else {
+            EXPECT_STREQ(text, "kept");
+        }
+        for (auto [name, direct] : {std::pair{"L", want.number}, std::pair{"Next", want.next}}) {
+            LONG number = 4711;
+            CdbField field = rs.Fields[name];
+            ASSERT_EQ(field.GetLong(number) != FALSE, direct) << name;
+            if (direct)
+                EXPECT_EQ(number, LongOf(field.GetValue())) << name;
+            else
+                EXPECT_EQ(number, 4711) << name;
+            // A Long field holds no text to read.
+            EXPECT_FALSE(field.GetText(text)) << name;
+        }
+    }
+    EXPECT_EQ(rows, 6);
+    // The plain values read as held in a table-type recordset and in an open edit too.
+    CdbRecordset table = db.OpenRecordset("Odd", dbOpenTable);
+    CString text;
+    LONG number = 0;
+    ASSERT_TRUE(table.Fields["T"].GetText(text));
+    ASSERT_TRUE(table.Fields["L"].GetLong(number));
+    EXPECT_STREQ(text, "text");
+    EXPECT_EQ(number, 7);
+    table.Edit();
+    Set(table, "T", "changed");
+    Set(table, "L", 8L);
+    ASSERT_TRUE(table.Fields["T"].GetText(text));
+    ASSERT_TRUE(table.Fields["L"].GetLong(number));
+    EXPECT_STREQ(text, "changed");
+    EXPECT_EQ(number, 8);
+    table.CancelUpdate();
+    db.Close();
 }
 
 TEST_F(TableDefTest, TextLongerThanItsSizeIsStoredWhole)

@@ -6,6 +6,7 @@
 #include "jetnames.h"
 
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace qeldao {
@@ -31,6 +32,26 @@ void RecordsetImpl::GetValue(int column, VARIANT *out)
     CheckOpen();
     const JetRow &row = m_mode != NoEdit ? m_buffer : CurrentRow();
     ValueToVariant(row[column], m_columns[column].type, out, SRC_FIELD);
+}
+
+const std::string *RecordsetImpl::HeldText(int column)
+{
+    CheckOpen();
+    const short type = m_columns[column].type;
+    const JetValue &value = (m_mode != NoEdit ? m_buffer : CurrentRow())[column];
+    return (type == dbText || type == 0) && value.kind == JetValue::Text ? &value.text : nullptr;
+}
+
+bool RecordsetImpl::HeldLong(int column, LONG *out)
+{
+    CheckOpen();
+    const short type = m_columns[column].type;
+    const JetValue &value = (m_mode != NoEdit ? m_buffer : CurrentRow())[column];
+    if ((type != dbLong && type != 0) || value.kind != JetValue::Integer ||
+        value.integer < std::numeric_limits<LONG>::min() || value.integer > std::numeric_limits<LONG>::max())
+        return false;
+    *out = static_cast<LONG>(value.integer);
+    return true;
 }
 
 const ColumnInfo &RecordsetImpl::ColumnToSet(int column)

@@ -34,6 +34,12 @@ public:
     int FindColumn(std::string_view name);
 
     void GetValue(int column, VARIANT *out);
+    // The value as it is held, for readers that want it without a VARIANT: the text of
+    // a Text or computed column that holds text (valid until the recordset moves or its
+    // edit changes), or the number of a Long or computed column that a Long shows as it
+    // stands. NULL or false for any other value, which GetValue converts.
+    const std::string *HeldText(int column);
+    bool HeldLong(int column, LONG *value);
     void SetValue(int column, const VARIANT &value);
     // SetValue of the text as a VT_BSTR.
     void SetText(int column, std::string_view text);
