@@ -72,8 +72,6 @@ protected:
     // Destroy came inside a callback: the link is disconnected and its tool ended, and
     // it waits to be deleted.
     bool IsLetGo() const { return m_letGo; }
-    // One of the link's callbacks runs: what its caller still uses must outlive it.
-    bool InCallback() const { return m_callbacks > 0; }
 
     // The module's symbol-request client bound to the debug-server object; NULL when it
     // cannot be bound.

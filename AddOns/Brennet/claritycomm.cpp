@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -126,18 +127,39 @@ void EndDde(LinkDde &dde)
         DestroyWindow(dde.window);
 }
 
+// The DDE callback's calls under way, and the links' DDE sides closed meanwhile: an
+// instance cannot end inside its own callback, nor in a message loop run inside it, so
+// each is posted to its window once the outermost call has returned.
+int g_ddeCalls = 0;
+std::vector<LinkDde> g_closedInCall;
+
 // When the teardown cannot be posted, the instance is kept rather than ended under its
 // own callback.
-void EndDdeAfterCallback(LinkDde &dde)
+void PostClosedInCall()
 {
-    UnregisterOwnService(dde);
-    auto *posted = new LinkDde(dde);
-    _pAtlModule->Lock();
-    if (!PostMessageA(dde.window, kEndDdeMessage, 0, reinterpret_cast<LPARAM>(posted))) {
-        _pAtlModule->Unlock();
-        delete posted;
+    std::vector<LinkDde> closed;
+    closed.swap(g_closedInCall);
+    for (const LinkDde &dde : closed) {
+        auto *posted = new LinkDde(dde);
+        _pAtlModule->Lock();
+        if (!PostMessageA(dde.window, kEndDdeMessage, 0, reinterpret_cast<LPARAM>(posted))) {
+            _pAtlModule->Unlock();
+            delete posted;
+        }
     }
 }
+
+class DdeCall {
+public:
+    DdeCall() { ++g_ddeCalls; }
+    ~DdeCall()
+    {
+        if (--g_ddeCalls == 0)
+            PostClosedInCall();
+    }
+    DdeCall(const DdeCall &) = delete;
+    DdeCall &operator=(const DdeCall &) = delete;
+};
 
 LRESULT CALLBACK LinkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -166,6 +188,7 @@ HDDEDATA CALLBACK ClarityCallbacks::Dde(UINT type, UINT, HCONV conversation, HSZ
                                         HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2)
 {
     bool otherInstance = data2 == 0;
+    DdeCall call;
     // What the callback leads to may let the link go; it is deleted once the callback has
     // returned.
     std::optional<CClarityComm::CallbackScope> scope;
@@ -272,13 +295,15 @@ void CClarityComm::Disconnect()
 {
     if (!Owns())
         return;
-    // Inside one of its DDE callbacks (the tool's request led to the link being switched
-    // off, or the tool's end arrived meanwhile) the link is closed at once, and its
-    // instance ends from the message loop.
-    if (InCallback() && g_state.instance != 0)
-        EndDdeAfterCallback(g_state);
-    else
+    // Inside a DDE callback (the tool's request led to the link being switched off, or the
+    // tool's end arrived meanwhile) the link is closed at once, and its instance ends from
+    // the message loop.
+    if (g_ddeCalls > 0 && g_state.instance != 0) {
+        UnregisterOwnService(g_state);
+        g_closedInCall.push_back(g_state);
+    } else {
         EndDde(g_state);
+    }
     // The breakpoint list is the module's and outlives the link.
     static_cast<LinkDde &>(g_state) = LinkDde();
     g_state.owner = nullptr;

@@ -280,17 +280,19 @@ TEST_F(ClarityComm, StartsNothingThatIsMissingAndWaitsForNoToolThatEnds)
 
 TEST_F(ClarityComm, ALinkLetGoOrClosedInsideTheToolsRequestEndsItsInstanceAndItselfAfterTheCallback)
 {
-    // The tool's "XDebug -g" leads the host to switch the link off; or the tool's end
-    // arrives, and is acted on, while the link carries out the request, before or without
-    // the link being let go.
+    // The tool's "XDebug -g" leads the host to switch the link off, perhaps running a
+    // message loop afterwards (a dialog, say); or the tool's end arrives, and is acted on,
+    // while the link carries out the request, before or without the link being let go.
     struct Case {
         const char *name;
         bool toolEndsFirst;
         bool letGo;
+        bool loopAfter;
     } cases[] = {
-        {"let go", false, true},
-        {"the tool ends, then let go", true, true},
-        {"the tool ends", true, false},
+        {"let go", false, true, false},
+        {"let go, then a message loop", false, true, true},
+        {"the tool ends, then let go", true, true, false},
+        {"the tool ends", true, false, true},
     };
     StartPeer();
     CComObject<CActingHost> *acting = nullptr;
@@ -318,6 +320,8 @@ TEST_F(ClarityComm, ALinkLetGoOrClosedInsideTheToolsRequestEndsItsInstanceAndIts
                 }
                 if (c.letGo)
                     link->Destroy();
+                if (c.loopAfter)
+                    PumpMessages();
                 EXPECT_EQ(deleted, 0) << c.name << ": the request has not been answered yet";
             };
             bool answered = tool.Execute("XDebug -g");
@@ -341,5 +345,5 @@ TEST_F(ClarityComm, ALinkLetGoOrClosedInsideTheToolsRequestEndsItsInstanceAndIts
         EXPECT_TRUE(link_.ShowPosition(1, "main.c", 4)) << c.name;
         link_.Disconnect();
     }
-    EXPECT_EQ(peer_->Log(), (std::vector<std::string>(3, "Debug -d main.c 4")));
+    EXPECT_EQ(peer_->Log(), (std::vector<std::string>(4, "Debug -d main.c 4")));
 }
