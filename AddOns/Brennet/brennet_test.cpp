@@ -627,8 +627,12 @@ protected:
         ASSERT_EQ(reinterpret_cast<EntryPoint>(dlsym(library_, "DllRegisterServer"))(), S_OK);
         databases_ = (std::filesystem::temp_directory_path() / "brennet-korvex-XXXXXX").string();
         ASSERT_NE(mkdtemp(databases_.data()), nullptr);
-        // Korvex's windows (watch, program), whose views the frame's factories make.
+        // Korvex's windows (watch, program), whose views the frame's factories make. The
+        // program window is the host's double of it, as in qelhost's session: the frame's
+        // plain view refuses the window's commands, so Korvex, never told that the window
+        // shows the position, would open one more window at every stop.
         ASSERT_EQ(QelHost::RegisterSymbolViewServers(), ERROR_SUCCESS);
+        frame_->SetViewFactory("StdQelProgWin", QelHost::ProgWinViewFactory());
         ASSERT_EQ(Host()->CreateSymbolServer(CLSID_QelSymbol), S_OK);
         CComPtr<IUnknown> profile;
         Host()->GetProfile(&profile);
@@ -823,11 +827,27 @@ bool GdbMainLine(ULONG *line, ULONG *address)
     return found;
 }
 
+TEST_F(BrennetWithKorvex, StopsAfterTheFirstShowTheirPositionInItsWindowAndLeaveNothingCounted)
+{
+    ULONG line = 0, address = 0;
+    ASSERT_TRUE(GdbMainLine(&line, &address));
+    Host()->Target()->Stop(address);
+    ASSERT_TRUE(PumpUntil([&] { return frame_->Views("StdQelProgWin").size() == 1; }));
+    PumpUntil([] { return false; }, 200);
+    const LONG shown = _pAtlModule->GetLockCount();
+    for (ULONG pc : {address, address + 4, address}) {
+        Host()->Target()->Run();
+        Host()->Target()->Stop(pc);
+        PumpUntil([] { return false; }, 200);
+    }
+    EXPECT_EQ(frame_->Views("StdQelProgWin").size(), 1u);
+    EXPECT_EQ(_pAtlModule->GetLockCount(), shown);
+}
+
 TEST_F(BrennetWithKorvex, AMarkedLineOfTheProgramWindowIsShownInTheToolAtGdbsLine)
 {
     ULONG line = 0, address = 0;
     ASSERT_TRUE(GdbMainLine(&line, &address));
-    frame_->SetViewFactory("StdQelProgWin", QelHost::ProgWinViewFactory());
     CComPtr<IUnknown> profile;
     Host()->GetProfile(&profile);
     static_cast<QelHost::CHostCfgProfile *>(static_cast<IQelCfgProfile2 *>(profile.p))

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -20,6 +23,9 @@ constexpr DWORD kReceivedSize = 512;
 // Posted to the link's window: the tool ended its conversation, so the link goes, once
 // the DDE callback that told it has returned.
 constexpr UINT kCloseLinkMessage = WM_USER + 1;
+// Posted to the window of a link closed inside one of its DDE callbacks, with the link's
+// DDE side (LinkDde) in lParam: the instance cannot end inside its own callback.
+constexpr UINT kEndDdeMessage = WM_USER + 2;
 constexpr char kLinkWindowClass[] = "QelClarityLink";
 
 // Host commands without arguments that the tool's letters ask for.
@@ -31,18 +37,23 @@ constexpr DWORD kHostSetBreakpoints = 3;
 constexpr DWORD kHostRemoveBreakpoints = 2;
 constexpr DWORD kHostRunToAddresses = 8;
 
-struct ClarityState {
-    CClarityComm *owner = nullptr;
+// The DDE side of a link: its instance, its names, its conversation with the tool, and
+// the window its teardown is posted to.
+struct LinkDde {
     DWORD instance = 0;
     HSZ toolService = nullptr;
     HSZ toolTopic = nullptr;
     HSZ ownService = nullptr;
     HSZ ownTopic = nullptr;
     HCONV outgoing = nullptr;
+    HWND window = nullptr;
+};
+
+struct ClarityState : LinkDde {
+    CClarityComm *owner = nullptr;
     HCONV incoming = nullptr;
     // The tool has ended its conversation; the link is closed and waits for its teardown.
     bool closing = false;
-    HWND window = nullptr;
     CStringArray breakpoints;
 };
 
@@ -90,10 +101,77 @@ public:
 
 namespace {
 
+// The service name goes first, so that no tool reaches an instance on its way out.
+void UnregisterOwnService(LinkDde &dde)
+{
+    if (dde.instance == 0 || dde.ownService == nullptr)
+        return;
+    DdeNameService(dde.instance, dde.ownService, nullptr, DNS_UNREGISTER);
+    DdeFreeStringHandle(dde.instance, dde.ownService);
+    dde.ownService = nullptr;
+}
+
+void EndDde(LinkDde &dde)
+{
+    if (dde.instance != 0) {
+        UnregisterOwnService(dde);
+        if (dde.outgoing != nullptr)
+            DdeDisconnect(dde.outgoing);
+        for (HSZ string : {dde.toolService, dde.toolTopic, dde.ownTopic}) {
+            if (string != nullptr)
+                DdeFreeStringHandle(dde.instance, string);
+        }
+        DdeUninitialize(dde.instance);
+    }
+    if (dde.window != nullptr)
+        DestroyWindow(dde.window);
+}
+
+// The DDE callback's calls under way, and the links' DDE sides closed meanwhile: an
+// instance cannot end inside its own callback, nor in a message loop run inside it, so
+// each is posted to its window once the outermost call has returned.
+int g_ddeCalls = 0;
+std::vector<LinkDde> g_closedInCall;
+
+// When the teardown cannot be posted, the instance is kept rather than ended under its
+// own callback.
+void PostClosedInCall()
+{
+    std::vector<LinkDde> closed;
+    closed.swap(g_closedInCall);
+    for (const LinkDde &dde : closed) {
+        auto *posted = new LinkDde(dde);
+        _pAtlModule->Lock();
+        if (!PostMessageA(dde.window, kEndDdeMessage, 0, reinterpret_cast<LPARAM>(posted))) {
+            _pAtlModule->Unlock();
+            delete posted;
+        }
+    }
+}
+
+class DdeCall {
+public:
+    DdeCall() { ++g_ddeCalls; }
+    ~DdeCall()
+    {
+        if (--g_ddeCalls == 0)
+            PostClosedInCall();
+    }
+    DdeCall(const DdeCall &) = delete;
+    DdeCall &operator=(const DdeCall &) = delete;
+};
+
 LRESULT CALLBACK LinkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kCloseLinkMessage) {
         ClarityCallbacks::CloseLink();
+        return 0;
+    }
+    if (message == kEndDdeMessage) {
+        std::unique_ptr<LinkDde> dde(reinterpret_cast<LinkDde *>(lParam));
+        EndDde(*dde);
+        // The module held itself for the message, whose handler is its code.
+        _pAtlModule->Unlock();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -110,6 +188,12 @@ HDDEDATA CALLBACK ClarityCallbacks::Dde(UINT type, UINT, HCONV conversation, HSZ
                                         HDDEDATA data, ULONG_PTR data1, ULONG_PTR data2)
 {
     bool otherInstance = data2 == 0;
+    DdeCall call;
+    // What the callback leads to may let the link go; it is deleted once the callback has
+    // returned.
+    std::optional<CClarityComm::CallbackScope> scope;
+    if (g_state.owner != nullptr)
+        scope.emplace(*g_state.owner);
     switch (type) {
     case XTYP_CONNECT:
         return reinterpret_cast<HDDEDATA>(IsOwnName(string1, string2) && data1 != 0 && otherInstance ? TRUE : FALSE);
@@ -211,29 +295,20 @@ void CClarityComm::Disconnect()
 {
     if (!Owns())
         return;
-    if (g_state.instance != 0) {
-        DWORD instance = g_state.instance;
-        if (g_state.ownService != nullptr) {
-            DdeNameService(instance, g_state.ownService, nullptr, DNS_UNREGISTER);
-            DdeFreeStringHandle(instance, g_state.ownService);
-        }
-        if (g_state.outgoing != nullptr)
-            DdeDisconnect(g_state.outgoing);
-        for (HSZ string : {g_state.toolService, g_state.toolTopic, g_state.ownTopic}) {
-            if (string != nullptr)
-                DdeFreeStringHandle(instance, string);
-        }
-        DdeUninitialize(instance);
+    // Inside a DDE callback (the tool's request led to the link being switched off, or the
+    // tool's end arrived meanwhile) the link is closed at once, and its instance ends from
+    // the message loop.
+    if (g_ddeCalls > 0 && g_state.instance != 0) {
+        UnregisterOwnService(g_state);
+        g_closedInCall.push_back(g_state);
+    } else {
+        EndDde(g_state);
     }
-    if (g_state.window != nullptr)
-        DestroyWindow(g_state.window);
     // The breakpoint list is the module's and outlives the link.
+    static_cast<LinkDde &>(g_state) = LinkDde();
     g_state.owner = nullptr;
-    g_state.instance = 0;
-    g_state.toolService = g_state.toolTopic = g_state.ownService = g_state.ownTopic = nullptr;
-    g_state.outgoing = g_state.incoming = nullptr;
+    g_state.incoming = nullptr;
     g_state.closing = false;
-    g_state.window = nullptr;
     CCaseToolComm::Disconnect();
 }
 

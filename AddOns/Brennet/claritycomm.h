@@ -7,6 +7,11 @@
 // The state of the link is the module's, so there is one X32 link per process: while one
 // link is connected, another one's Connect answers 0 and changes nothing. The DDE
 // callbacks come on the thread that connected, from its message loop.
+//
+// A tool's request, or the tool's end, may lead to the link being switched off or let go
+// before its DDE callback returns: the link is closed at once (its service name gone,
+// its state free for the next link), while its DDE instance ends, and Destroy deletes
+// the link, from the message loop once the callback has returned.
 #pragma once
 
 #include "casetoolcomm.h"

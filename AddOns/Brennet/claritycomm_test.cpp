@@ -13,10 +13,90 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
+
+// A debug-server object that runs an action inside each command it is sent.
+class CActingHost : public CComObjectRootEx<CComSingleThreadModel>, public IOleCommandTarget {
+public:
+    BEGIN_COM_MAP(CActingHost)
+        COM_INTERFACE_ENTRY(IOleCommandTarget)
+    END_COM_MAP()
+
+    STDMETHODIMP QueryStatus(const GUID *, ULONG, OLECMD[], OLECMDTEXT *) override { return E_NOTIMPL; }
+    STDMETHODIMP Exec(const GUID *, DWORD id, DWORD, VARIANT *, VARIANT *) override
+    {
+        if (onCommand)
+            onCommand(id);
+        return S_OK;
+    }
+
+    std::function<void(DWORD)> onCommand;
+};
+
+// A link that counts its deletion.
+class CountedLink : public CClarityComm {
+public:
+    explicit CountedLink(int *deleted) : m_deleted(deleted) {}
+    ~CountedLink() override { ++*m_deleted; }
+
+private:
+    int *m_deleted;
+};
+
+// The tool's side of the add-on's service, on the test's own thread: its requests are
+// answered while it waits for them.
+class ToolRequests {
+public:
+    ToolRequests()
+    {
+        DdeInitializeA(&instance_, [](UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR) -> HDDEDATA {
+            return nullptr;
+        }, APPCMD_CLIENTONLY, 0);
+        service_ = DdeCreateStringHandleA(instance_, "xdebug", CP_WINANSI);
+        topic_ = DdeCreateStringHandleA(instance_, "XDEBUGTOPIC", CP_WINANSI);
+        CONVCONTEXT context = {sizeof context, 0, 0, CP_WINANSI, 0, 0, {}};
+        conversation_ = DdeConnect(instance_, service_, topic_, &context);
+    }
+    ~ToolRequests()
+    {
+        Drop();
+        DdeFreeStringHandle(instance_, service_);
+        DdeFreeStringHandle(instance_, topic_);
+        DdeUninitialize(instance_);
+    }
+    bool Connected() const { return conversation_ != nullptr; }
+    // Whether the add-on acknowledged it.
+    bool Execute(const char *text)
+    {
+        return DdeClientTransaction(reinterpret_cast<LPBYTE>(const_cast<char *>(text)),
+                                    static_cast<DWORD>(strlen(text) + 1), conversation_, nullptr, 0, XTYP_EXECUTE,
+                                    2000, nullptr) != nullptr;
+    }
+    void Drop()
+    {
+        if (conversation_ != nullptr)
+            DdeDisconnect(conversation_);
+        conversation_ = nullptr;
+    }
+
+private:
+    DWORD instance_ = 0;
+    HSZ service_ = nullptr;
+    HSZ topic_ = nullptr;
+    HCONV conversation_ = nullptr;
+};
+
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
 
 class ClarityComm : public ::testing::Test {
 protected:
@@ -196,4 +276,74 @@ TEST_F(ClarityComm, StartsNothingThatIsMissingAndWaitsForNoToolThatEnds)
     EXPECT_FALSE(link_.Connect("/bin/true", host_, nullptr));
     EXPECT_FALSE(link_.IsConnected());
     EXPECT_EQ(qelwin::dde::LiveDdeObjects(), 0u);
+}
+
+TEST_F(ClarityComm, ALinkLetGoOrClosedInsideTheToolsRequestEndsItsInstanceAndItselfAfterTheCallback)
+{
+    // The tool's "XDebug -g" leads the host to switch the link off, perhaps running a
+    // message loop afterwards (a dialog, say); or the tool's end arrives, and is acted on,
+    // while the link carries out the request, before or without the link being let go.
+    struct Case {
+        const char *name;
+        bool toolEndsFirst;
+        bool letGo;
+        bool loopAfter;
+    } cases[] = {
+        {"let go", false, true, false},
+        {"let go, then a message loop", false, true, true},
+        {"the tool ends, then let go", true, true, false},
+        {"the tool ends", true, false, true},
+    };
+    StartPeer();
+    CComObject<CActingHost> *acting = nullptr;
+    ASSERT_EQ(CComObject<CActingHost>::CreateInstance(&acting), S_OK);
+    CComPtr<IUnknown> host(acting->GetUnknown());
+    // The peer's own.
+    const size_t ddeObjects = qelwin::dde::LiveDdeObjects();
+    for (const Case &c : cases) {
+        int deleted = 0;
+        auto *link = new CountedLink(&deleted);
+        ASSERT_TRUE(link->Connect("", host, nullptr)) << c.name;
+        const LONG locks = _pAtlModule->GetLockCount();
+        {
+            ToolRequests tool;
+            ASSERT_TRUE(tool.Connected()) << c.name;
+            bool acted = false;
+            acting->onCommand = [&](DWORD id) {
+                if (id != 7 || acted)
+                    return;
+                acted = true;
+                if (c.toolEndsFirst) {
+                    tool.Drop();
+                    EXPECT_TRUE(QelPumpMessagesUntil([&] { return !link->IsConnected(); })) << c.name;
+                    PumpMessages();
+                }
+                if (c.letGo)
+                    link->Destroy();
+                if (c.loopAfter)
+                    PumpMessages();
+                EXPECT_EQ(deleted, 0) << c.name << ": the request has not been answered yet";
+            };
+            bool answered = tool.Execute("XDebug -g");
+            acting->onCommand = nullptr;
+            ASSERT_TRUE(acted) << c.name;
+            if (!c.toolEndsFirst) {
+                EXPECT_TRUE(answered) << c.name << ": the request that ended the link is acknowledged";
+            }
+        }
+        PumpMessages();
+        EXPECT_EQ(deleted, c.letGo ? 1 : 0) << c.name;
+        if (!c.letGo) {
+            EXPECT_FALSE(link->IsConnected()) << c.name;
+            delete link;
+        }
+        EXPECT_TRUE(QelPumpMessagesUntil([&] { return qelwin::dde::LiveDdeObjects() == ddeObjects; }, 2000))
+            << c.name << ": " << qelwin::dde::LiveDdeObjects() << " DDE objects, not " << ddeObjects;
+        EXPECT_EQ(_pAtlModule->GetLockCount(), locks) << c.name;
+        // The X32 link is free for the next one.
+        ASSERT_TRUE(link_.Connect("", host_, nullptr)) << c.name;
+        EXPECT_TRUE(link_.ShowPosition(1, "main.c", 4)) << c.name;
+        link_.Disconnect();
+    }
+    EXPECT_EQ(peer_->Log(), (std::vector<std::string>(4, "Debug -d main.c 4")));
 }
