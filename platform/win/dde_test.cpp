@@ -176,7 +176,7 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(qelwin::dde::LiveDdeObjects(), 0u);
-        // The transport threads have let go of their sockets once the instances are gone.
+        // The threads' queues let go of their sockets once the instances are gone.
         EXPECT_TRUE(QelPumpMessagesUntil([this] { return QelOpenDescriptors() == descriptors_; }, 2000));
         EXPECT_EQ(QelUnreapedChildren(), "");
     }

@@ -37,12 +37,13 @@ HCONV TryService(const std::shared_ptr<Instance> &instance, const std::string &p
     conversation->client = true;
     conversation->service = request.service;
     conversation->topic = request.topic;
+    bool watched = false;
     {
         std::lock_guard<std::mutex> hold(Lock());
+        watched = WatchConversation(*instance, conversation);
         instance->conversations.push_back(conversation);
-        WakeTransport(*instance);
     }
-    if (SendAll(fd, EncodeFrame(request))) {
+    if (watched && SendAll(fd, EncodeFrame(request))) {
         WaitOnOwnThread(*instance, kConnectWait, [&] {
             return conversation->answered || conversation->state == Conversation::State::Ended;
         });
@@ -88,8 +89,13 @@ HDDEDATA DdeNameService(DWORD id, HSZ service, HSZ reserved, UINT command)
             instance->lastError = DMLERR_SYS_ERROR;
             return nullptr;
         }
-        instance->services.push_back(std::make_shared<Service>(name, listener));
-        WakeTransport(*instance);
+        auto registered = std::make_shared<Service>(name, listener);
+        if (!WatchService(*instance, registered)) {
+            unlink(listener.path.c_str());
+            instance->lastError = DMLERR_SYS_ERROR;
+            return nullptr;
+        }
+        instance->services.push_back(registered);
     }
     if ((command & DNS_UNREGISTER) != 0) {
         auto &services = instance->services;
@@ -98,11 +104,11 @@ HDDEDATA DdeNameService(DWORD id, HSZ service, HSZ reserved, UINT command)
                 ++own;
                 continue;
             }
-            // Unreachable at once; the socket closes when the transport lets go of it.
+            // Unreachable at once; the socket closes when the thread's queue lets go of it.
             unlink((*own)->listener.path.c_str());
+            Unwatch(*instance, (*own)->listener.fd);
             own = services.erase(own);
         }
-        WakeTransport(*instance);
     }
     return reinterpret_cast<HDDEDATA>(1);
 }

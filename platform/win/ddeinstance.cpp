@@ -1,7 +1,8 @@
-// DDE instances: their table, their transport thread, their hidden window and the
+// DDE instances: their table, the reading of their sockets, their hidden window and the
 // events that it delivers to the callback.
 #include "ddeinstance.h"
 
+#include "messagequeue.h"
 #include "processthreads.h"
 #include "windowclass.h"
 #include "windowcreate.h"
@@ -11,8 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -21,7 +20,7 @@ namespace qelwin::dde {
 namespace {
 
 // The tables and their lock are never destroyed: a program that ends without
-// DdeUninitialize leaves transport threads that still use them while the program's
+// DdeUninitialize leaves threads with instances that still use them while the program's
 // static objects go.
 
 constexpr UINT kEventMessage = WM_USER + 1;
@@ -59,13 +58,14 @@ void PushEvent(Instance &instance, Event event)
     Post(instance, kEventMessage);
 }
 
-// With Lock() held, on the transport thread: the partner has ended, or broke the rules.
-void EndFromTransport(Instance &instance, const std::shared_ptr<Conversation> &conversation)
+// With Lock() held, on the instance's thread: the partner has ended, or broke the rules.
+void EndFromPartner(Instance &instance, const std::shared_ptr<Conversation> &conversation)
 {
     if (conversation->closedHere || conversation->state == Conversation::State::Ended)
         return;
     conversation->state = Conversation::State::Ended;
     shutdown(conversation->fd, SHUT_RDWR);
+    Unwatch(instance, conversation->fd);
     PushEvent(instance, Event{Event::Kind::Ended, conversation, Frame()});
 }
 
@@ -102,15 +102,18 @@ bool TakeFrame(Instance &instance, const std::shared_ptr<Conversation> &conversa
     return false;
 }
 
-void ReadConversation(Instance &instance, const std::shared_ptr<Conversation> &conversation)
+void ReadConversation(DWORD id, const std::shared_ptr<Conversation> &conversation)
 {
     uint8_t buffer[16384];
     ssize_t got = recv(conversation->fd, buffer, sizeof buffer, MSG_DONTWAIT);
     if (got < 0 && (errno == EAGAIN || errno == EINTR))
         return;
     std::lock_guard<std::mutex> hold(Lock());
+    std::shared_ptr<Instance> instance = FindInstance(id);
+    if (instance == nullptr || conversation->closedHere || conversation->state == Conversation::State::Ended)
+        return;
     if (got <= 0) {
-        EndFromTransport(instance, conversation);
+        EndFromPartner(*instance, conversation);
         return;
     }
     conversation->reader.Append(buffer, static_cast<size_t>(got));
@@ -119,63 +122,25 @@ void ReadConversation(Instance &instance, const std::shared_ptr<Conversation> &c
         FrameReader::Status status = conversation->reader.Next(&frame);
         if (status == FrameReader::Status::NeedMore)
             return;
-        if (status == FrameReader::Status::Malformed || !TakeFrame(instance, conversation, std::move(frame))) {
-            EndFromTransport(instance, conversation);
+        if (status == FrameReader::Status::Malformed || !TakeFrame(*instance, conversation, std::move(frame))) {
+            EndFromPartner(*instance, conversation);
             return;
         }
     }
 }
 
-void Accept(Instance &instance, const Service &service)
+void Accept(DWORD id, const Service &service)
 {
     int fd = accept4(service.listener.fd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0)
         return;
     LimitSendWait(fd);
     auto conversation = std::make_shared<Conversation>(fd);
-    conversation->instance = instance.id;
+    conversation->instance = id;
     std::lock_guard<std::mutex> hold(Lock());
-    if (!instance.stopping)
-        instance.conversations.push_back(conversation);
-}
-
-void RunTransport(Instance *instance)
-{
-    for (;;) {
-        std::vector<std::shared_ptr<Service>> services;
-        std::vector<std::shared_ptr<Conversation>> conversations;
-        {
-            std::lock_guard<std::mutex> hold(Lock());
-            if (instance->stopping)
-                return;
-            services = instance->services;
-            for (const auto &conversation : instance->conversations) {
-                if (!conversation->closedHere && conversation->state != Conversation::State::Ended)
-                    conversations.push_back(conversation);
-            }
-        }
-        std::vector<pollfd> polled;
-        polled.push_back({instance->wakeRead, POLLIN, 0});
-        for (const auto &service : services)
-            polled.push_back({service->listener.fd, POLLIN, 0});
-        for (const auto &conversation : conversations)
-            polled.push_back({conversation->fd, POLLIN, 0});
-        if (poll(polled.data(), polled.size(), -1) < 0)
-            continue;
-        if (polled[0].revents != 0) {
-            char drained[64];
-            while (read(instance->wakeRead, drained, sizeof drained) > 0) {
-            }
-        }
-        for (size_t i = 0; i < services.size(); ++i) {
-            if (polled[1 + i].revents != 0)
-                Accept(*instance, *services[i]);
-        }
-        for (size_t i = 0; i < conversations.size(); ++i) {
-            if (polled[1 + services.size() + i].revents != 0)
-                ReadConversation(*instance, conversations[i]);
-        }
-    }
+    std::shared_ptr<Instance> instance = FindInstance(id);
+    if (instance != nullptr && !instance->stopping && WatchConversation(*instance, conversation))
+        instance->conversations.push_back(conversation);
 }
 
 void SendReply(const std::shared_ptr<Conversation> &conversation, Frame reply)
@@ -381,14 +346,23 @@ void CloseHere(Instance &instance, const std::shared_ptr<Conversation> &conversa
     RemoveConversationHandle(*conversation);
     auto &list = instance.conversations;
     list.erase(std::remove(list.begin(), list.end(), conversation), list.end());
-    WakeTransport(instance);
+    Unwatch(instance, conversation->fd);
 }
 
-void WakeTransport(Instance &instance)
+bool WatchConversation(Instance &instance, const std::shared_ptr<Conversation> &conversation)
 {
-    char byte = 0;
-    // A full pipe already wakes it.
-    [[maybe_unused]] ssize_t written = write(instance.wakeWrite, &byte, 1);
+    return instance.queue->Watch(conversation->fd,
+                                 [id = instance.id, conversation] { ReadConversation(id, conversation); });
+}
+
+bool WatchService(Instance &instance, const std::shared_ptr<Service> &service)
+{
+    return instance.queue->Watch(service->listener.fd, [id = instance.id, service] { Accept(id, *service); });
+}
+
+void Unwatch(Instance &instance, int fd)
+{
+    instance.queue->Unwatch(fd);
 }
 
 void SetError(DWORD id, UINT error)
@@ -472,17 +446,10 @@ UINT DdeInitializeA(LPDWORD instanceId, PFNCALLBACK callback, DWORD flags, DWORD
     if (DdeFolder().empty() || !RegisterInstanceClass())
         return DMLERR_SYS_ERROR;
     auto instance = std::make_shared<Instance>();
-    int wake[2];
-    if (pipe2(wake, O_CLOEXEC | O_NONBLOCK) != 0)
-        return DMLERR_SYS_ERROR;
-    instance->wakeRead = wake[0];
-    instance->wakeWrite = wake[1];
     instance->window = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    if (instance->window == nullptr) {
-        close(wake[0]);
-        close(wake[1]);
+    if (instance->window == nullptr)
         return DMLERR_SYS_ERROR;
-    }
+    instance->queue = qelwin::CurrentQueue();
     instance->thread = GetCurrentThreadId();
     instance->callback = callback;
     instance->flags = flags;
@@ -492,7 +459,6 @@ UINT DdeInitializeA(LPDWORD instanceId, PFNCALLBACK callback, DWORD flags, DWORD
         instance->id = nextId++;
         Instances()[instance->id] = instance;
     }
-    instance->transport = std::thread(&RunTransport, instance.get());
     *instanceId = instance->id;
     return DMLERR_NO_ERROR;
 }
@@ -509,17 +475,15 @@ BOOL DdeUninitialize(DWORD id)
         instance->stopping = true;
         for (auto conversation : std::vector<std::shared_ptr<Conversation>>(instance->conversations))
             CloseHere(*instance, conversation);
-        for (const auto &service : instance->services)
+        for (const auto &service : instance->services) {
             unlink(service->listener.path.c_str());
+            Unwatch(*instance, service->listener.fd);
+        }
         instance->services.clear();
         instance->inbox.clear();
         DropAllStrings(id);
-        WakeTransport(*instance);
     }
-    instance->transport.join();
     DestroyWindow(instance->window);
-    close(instance->wakeRead);
-    close(instance->wakeWrite);
     return TRUE;
 }
 

@@ -1,17 +1,21 @@
 // DDE instances and conversations (inside this layer only; not part of ddeml.h).
 //
 // Locking: one mutex, Lock(), guards every table and every field below that more than one
-// thread touches. Callbacks, socket writes and waits run without it.
+// thread touches. Callbacks, socket writes and waits run without it. It may be held while
+// a message queue's lock is taken, never the other way round.
 //
-// Each instance has a transport thread that accepts conversations on the instance's
-// services and reads every conversation's frames. Requests of a partner (connect,
-// execute) and a partner's end become events in the instance's inbox, each announced by
-// a message posted to the instance's hidden window, so that the instance's own thread
-// runs the callback. Answers to the instance's own requests are stored on their
-// conversation, and a message wakes the thread that waits for them.
+// The thread that initialised an instance reads the instance's sockets itself: its
+// message queue watches the listening socket of each service and the socket of each
+// conversation, so GetMessage and PeekMessage on that thread accept conversations and read
+// frames. Requests of a partner (connect, execute) and a partner's end become events in
+// the instance's inbox, each announced by a message posted to the instance's hidden
+// window, so that the callback runs when the thread's message loop dispatches it. Answers
+// to the instance's own requests are stored on their conversation, and a message ends the
+// GetMessage of the wait for them.
 //
 // A socket is closed only when the last reference to its conversation or service goes,
-// so the transport thread never polls a number that has been closed and reused.
+// and the queue holds one as long as it may poll the socket, so it never polls a number
+// that has been closed and reused.
 #pragma once
 
 #include "ddeframes.h"
@@ -25,8 +29,11 @@
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
+
+namespace qelwin {
+class MessageQueue;
+}
 
 namespace qelwin::dde {
 
@@ -55,7 +62,7 @@ struct Conversation {
     uint32_t nextTransaction = 1;
     std::set<uint32_t> waiting;
     std::map<uint32_t, uint32_t> replies;
-    FrameReader reader; // the transport thread's only
+    FrameReader reader; // the instance's thread's only
 };
 
 struct Service {
@@ -79,11 +86,9 @@ struct Instance {
     PFNCALLBACK callback = nullptr;
     DWORD flags = 0;
     HWND window = nullptr;
+    std::shared_ptr<MessageQueue> queue; // the thread's
     UINT lastError = DMLERR_NO_ERROR;
     bool stopping = false;
-    int wakeRead = -1;
-    int wakeWrite = -1;
-    std::thread transport;
     std::vector<std::shared_ptr<Service>> services;
     std::vector<std::shared_ptr<Conversation>> conversations;
     std::deque<Event> inbox;
@@ -97,8 +102,11 @@ HCONV AddConversationHandle(const std::shared_ptr<Conversation> &conversation);
 void RemoveConversationHandle(Conversation &conversation);
 // Ends the conversation from this side: the partner reads its end.
 void CloseHere(Instance &instance, const std::shared_ptr<Conversation> &conversation);
-// The transport thread looks again at the instance's sockets.
-void WakeTransport(Instance &instance);
+// The instance's thread reads the conversation's frames, or accepts conversations with the
+// service, from its message retrieval; false when the thread has ended.
+bool WatchConversation(Instance &instance, const std::shared_ptr<Conversation> &conversation);
+bool WatchService(Instance &instance, const std::shared_ptr<Service> &service);
+void Unwatch(Instance &instance, int fd);
 void SetError(DWORD instance, UINT error);
 
 // String handles (with Lock() held).

@@ -9,6 +9,9 @@
 #include "winerror.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace qelwin {
 
@@ -80,6 +83,12 @@ LRESULT CallWindowProcedure(const WindowRecord &window, UINT message, WPARAM wPa
     return procedure(window.handle, message, wParam, lParam);
 }
 
+MessageQueue::~MessageQueue()
+{
+    if (wakeFd_ >= 0)
+        close(wakeFd_);
+}
+
 void MessageQueue::Wake()
 {
     std::lock_guard<std::mutex> hold(lock_);
@@ -90,6 +99,97 @@ void MessageQueue::Changed()
 {
     ++changes_;
     wake_.notify_all();
+    if (pollSleeping_ && !wakeSignalled_) {
+        wakeSignalled_ = true;
+        uint64_t one = 1;
+        [[maybe_unused]] ssize_t written = write(wakeFd_, &one, sizeof one);
+    }
+}
+
+bool MessageQueue::Watch(int fd, std::function<void()> onReadable)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    if (closed_)
+        return false;
+    if (wakeFd_ < 0 && (wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0)
+        return false;
+    watched_.push_back({fd, std::move(onReadable)});
+    ++watchChanges_;
+    Changed();
+    return true;
+}
+
+void MessageQueue::Unwatch(int fd)
+{
+    std::vector<Watched> dropped;
+    std::lock_guard<std::mutex> hold(lock_);
+    for (auto watched = watched_.begin(); watched != watched_.end();) {
+        if (watched->fd == fd) {
+            dropped.push_back(std::move(*watched));
+            watched = watched_.erase(watched);
+        } else {
+            ++watched;
+        }
+    }
+    ++watchChanges_;
+    Changed();
+    // `dropped` goes after the lock: a handler may hold the last reference to its socket.
+}
+
+void MessageQueue::PollDescriptors(bool sleep, ULONGLONG seen, Clock::time_point deadline)
+{
+    if (watchChanges_.load() == polledChanges_ && polled_.empty())
+        return;
+    std::vector<Watched> dropped;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (watchChanges_.load() != polledChanges_) {
+            dropped.swap(polled_);
+            polled_ = watched_;
+            polledChanges_ = watchChanges_.load();
+            pollfds_.assign(1, pollfd{wakeFd_, POLLIN, 0});
+            for (const Watched &watched : polled_)
+                pollfds_.push_back({watched.fd, POLLIN, 0});
+        }
+        if (polled_.empty()) {
+            // Nothing left to watch: the thread waits as any other, and holds no
+            // descriptor for it.
+            if (wakeFd_ >= 0)
+                close(wakeFd_);
+            wakeFd_ = -1;
+            return;
+        }
+        if (sleep && changes_ != seen)
+            sleep = false;
+        pollSleeping_ = sleep;
+    }
+    timespec timeout = {0, 0};
+    if (sleep && deadline != Clock::time_point::max()) {
+        auto left = std::max(deadline - Clock::now(), Clock::duration::zero());
+        auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        timeout.tv_sec = static_cast<time_t>(seconds.count());
+        timeout.tv_nsec = static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count());
+    }
+    bool unlimited = sleep && deadline == Clock::time_point::max();
+    int ready = ppoll(pollfds_.data(), pollfds_.size(), unlimited ? nullptr : &timeout, nullptr);
+    if (sleep) {
+        std::lock_guard<std::mutex> hold(lock_);
+        pollSleeping_ = false;
+        if (wakeSignalled_) {
+            uint64_t count = 0;
+            [[maybe_unused]] ssize_t got = read(wakeFd_, &count, sizeof count);
+            wakeSignalled_ = false;
+        }
+    }
+    for (size_t i = 0; ready > 0 && i < polled_.size(); ++i) {
+        if (pollfds_[i + 1].revents == 0)
+            continue;
+        // A handler that changed what is watched has made this list stale; the rest are
+        // still readable at the next look.
+        if (watchChanges_.load() != polledChanges_)
+            break;
+        polled_[i].onReadable();
+    }
 }
 
 bool MessageQueue::IsOwnWindow(HWND window) const
@@ -154,8 +254,12 @@ void MessageQueue::HandleSentMessages()
 
 MessageQueue::Found MessageQueue::Retrieve(MSG *message, HWND filter, UINT first, UINT last, bool remove, bool wait)
 {
+    bool justPolled = false;
     for (;;) {
         HandleSentMessages();
+        if (!justPolled)
+            PollDescriptors(false, 0, Clock::time_point());
+        justPolled = false;
         std::unique_lock<std::mutex> hold(lock_);
         if (!sent_.empty())
             continue; // sent while we looked: handled before anything is taken
@@ -219,6 +323,12 @@ MessageQueue::Found MessageQueue::Retrieve(MSG *message, HWND filter, UINT first
             return Found::Nothing;
         ReportInputIdle();
         ULONGLONG seen = changes_;
+        if (!polled_.empty() || watchChanges_.load() != polledChanges_) {
+            hold.unlock();
+            PollDescriptors(true, seen, nextDue);
+            justPolled = true;
+            continue;
+        }
         auto changed = [this, seen] { return changes_ != seen; };
         if (nextDue == Clock::time_point::max())
             wake_.wait(hold, changed);
@@ -323,13 +433,23 @@ void MessageQueue::ForgetWindow(HWND window)
 void MessageQueue::Close()
 {
     std::deque<std::shared_ptr<SentMessage>> unanswered;
+    std::vector<Watched> dropped;
     {
         std::lock_guard<std::mutex> hold(lock_);
         closed_ = true;
         unanswered.swap(sent_);
         posted_.clear();
         timers_.clear();
+        dropped.swap(watched_);
+        ++watchChanges_;
+        if (wakeFd_ >= 0)
+            close(wakeFd_);
+        wakeFd_ = -1;
     }
+    // On the owner thread, which polls no more.
+    polled_.clear();
+    pollfds_.clear();
+    polledChanges_ = watchChanges_.load();
     for (const std::shared_ptr<SentMessage> &message : unanswered)
         message->sender->Complete(*message, 0);
 }

@@ -13,17 +13,26 @@
 // One thread waits on a queue's condition variable: its owner, in GetMessage or while
 // its own SendMessage waits for the reply. Every change that may end such a wait counts
 // up `changes_` under the lock and notifies.
+//
+// A thread may also wait on descriptors (the sockets of its DDE conversations): while it
+// has any, GetMessage and PeekMessage look at them too, and the owner runs the handler of
+// each one that can be read, so the thread reads its own sockets without another thread
+// waking it. Its message wait is then a poll on them and on `wakeFd_`, which Changed()
+// signals while the owner sleeps there.
 #pragma once
 
 #include "basetypes.h"
 #include "windowmessages.h"
 #include "windowtimers.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <poll.h>
 #include <vector>
 
 namespace qelwin {
@@ -46,6 +55,7 @@ struct SentMessage {
 class MessageQueue {
 public:
     explicit MessageQueue(DWORD threadId) : threadId_(threadId) {}
+    ~MessageQueue();
     MessageQueue(const MessageQueue &) = delete;
     MessageQueue &operator=(const MessageQueue &) = delete;
 
@@ -63,6 +73,12 @@ public:
     void Complete(SentMessage &message, LRESULT result);
     // A window of the thread needs painting: a thread that waits for a message looks again.
     void Wake();
+    // The owner runs `onReadable` whenever `fd` can be read (or has hung up), from its
+    // message retrieval, before it takes posted messages. `fd` must stay open as long as
+    // the handler lives: the owner lets go of the handler only after Unwatch, the next
+    // time it looks for messages. False when the thread has ended.
+    bool Watch(int fd, std::function<void()> onReadable);
+    void Unwatch(int fd);
 
     // From the owner thread only.
 
@@ -99,7 +115,18 @@ private:
         Clock::time_point due;
     };
 
+    struct Watched {
+        int fd;
+        std::function<void()> onReadable;
+    };
+
     void HandleSentMessages();
+    // Owner thread, without lock_: runs the handlers of the watched descriptors that can
+    // be read, waiting for one of them or a change of the queue until `deadline` when
+    // `sleep` (none: not at all).
+    // `seen` is the count of changes that the owner has looked at: a later one ends the
+    // wait. A handler never looks for messages itself.
+    void PollDescriptors(bool sleep, ULONGLONG seen, Clock::time_point deadline);
     // Called with lock_ held.
     bool IsOwnWindow(HWND window) const;
     void Changed();
@@ -115,6 +142,16 @@ private:
     bool quit_ = false;
     int quitCode_ = 0;
     bool closed_ = false;
+    std::vector<Watched> watched_;
+    // Read by the owner without the lock, to skip the descriptors when it has none.
+    std::atomic<ULONGLONG> watchChanges_{0};
+    int wakeFd_ = -1;
+    bool pollSleeping_ = false;
+    bool wakeSignalled_ = false;
+    // The owner's copy of `watched_` as of `polledChanges_`.
+    std::vector<Watched> polled_;
+    std::vector<pollfd> pollfds_;
+    ULONGLONG polledChanges_ = 0;
 };
 
 // The calling thread's queue, made on first use.
