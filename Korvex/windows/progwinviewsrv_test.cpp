@@ -443,3 +443,27 @@ TEST_F(ProgWin, ASourceTheUserDoesNotGiveIsShownAsCodeWithoutAskingAgain)
 }
 
 } // namespace
+
+TEST_F(ProgWin, AWindowThatCannotShowTheStopIsClosedAgainAndNoneArePiledUp)
+{
+    // The frame's plain view takes no program-window commands, as a window that cannot
+    // show a file refuses it.
+    Frame()->SetViewFactory("StdQelProgWin", [](IUnknown **view, QelHost::CHostView **object) {
+        CComObject<QelHost::CHostView> *plain = nullptr;
+        HRESULT hr = CComObject<QelHost::CHostView>::CreateInstance(&plain);
+        if (FAILED(hr))
+            return hr;
+        *object = plain;
+        return plain->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(view));
+    });
+    ASSERT_EQ(profile_->SetItem(u"Compiler", u"SOURCE_FILES_ROOT", Text((dir_ / "src").string())), S_OK);
+    LoadSample();
+    for (int stop = 0; stop < 3; ++stop) {
+        const size_t before = CommandCount();
+        Host()->Target()->Run();
+        Host()->Target()->Stop(kMain);
+        ASSERT_TRUE(Pump([&] { return !Commands(before, CGID_QelFrameAddOn).empty(); }));
+        QelPumpMessagesUntil([] { return false; }, 50);
+        EXPECT_TRUE(Frame()->Views("StdQelProgWin").empty()) << "after stop " << stop;
+    }
+}

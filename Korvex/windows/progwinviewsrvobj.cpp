@@ -58,23 +58,33 @@ HRESULT CProgWinViewSrvObj::ShowFile(DWORD mode, LPCSTR file, const VARIANT &val
     if (ActivateBySourceFile(file))
         return S_OK;
     CViewSrvInstObj *instance = nullptr;
+    BOOL opened = FALSE;
     if (reuse && !m_instances.IsEmpty()) {
         instance = m_instances.GetHead();
         ActivateView(instance->GetView());
     } else {
+        const INT_PTR before = m_instances.GetCount();
         HRESULT hr = OpenView(&instance);
         if (FAILED(hr))
             return hr;
         if (instance == nullptr)
             return E_FAIL;
+        opened = m_instances.GetCount() > before;
     }
+    IUnknown *view = instance->GetView();
     if (mode == 1)
-        m_temporary.insert(instance->GetView());
+        m_temporary.insert(view);
     else
-        m_temporary.erase(instance->GetView());
+        m_temporary.erase(view);
     HRESULT hr = Send(instance, kViewShow, {CComVariant(mode), CComVariant(file), CComVariant(value)});
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
         AssignSourceFile(instance, file);
+    } else if (opened) {
+        // A view opened for this file that cannot show it would stay empty, and the next
+        // show would open yet another one beside it.
+        m_temporary.erase(view);
+        CloseView(view);
+    }
     return hr;
 }
 
