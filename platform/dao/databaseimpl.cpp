@@ -579,6 +579,68 @@ void DatabaseImpl::AppendTable(TableSchema schema, const char *source)
     m_tables[folded] = std::make_shared<const TableSchema>(std::move(schema));
 }
 
+void DatabaseImpl::AppendIndex(const std::string &tableName, IndexSchema index,
+                               const std::vector<std::string> &fieldNames, const char *source)
+{
+    Handle(source);
+    if (m_readOnly)
+        ThrowJet(source, JET_READ_ONLY);
+    std::shared_ptr<const TableSchema> table = FindTable(tableName);
+    if (!table)
+        ThrowJet(source, JET_ITEM_NOT_FOUND);
+    if (index.primary || index.required)
+        ThrowJet(source, JET_NOT_SUPPORTED);
+    TableSchema schema = *table;
+    index.fields.clear();
+    for (const std::string &name : fieldNames) {
+        int field = schema.FindField(name);
+        if (field < 0)
+            ThrowDao(source, JET_ITEM_NOT_FOUND,
+                     "The index '" + index.name + "' names the field '" + name + "', which the table does not have.");
+        index.fields.push_back(field);
+    }
+    schema.indexes.push_back(std::move(index));
+    schema.Derive(source);
+    const IndexSchema &made = schema.indexes.back();
+
+    BeforeChange();
+    InternalScope internal(m_internal);
+    ExecInternal("SAVEPOINT qel_define", source);
+    try {
+        for (const std::string &statement : schema.CreateIndexSql(schema.indexes.size() - 1))
+            ExecInternal(statement, source);
+        sqlite3_stmt *raw = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, "INSERT INTO MSysDaoIndexes VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)", -1, &raw,
+                                    nullptr);
+        Statement insert(raw);
+        if (rc != SQLITE_OK)
+            Fail(rc, source);
+        for (size_t k = 0; k < made.fields.size(); ++k) {
+            const JetValue values[] = {JetValue::OfText(schema.name),
+                                       JetValue::OfText(made.name),
+                                       JetValue::OfInteger(int64_t(k)),
+                                       JetValue::OfText(schema.fields[made.fields[k]].name),
+                                       JetValue::OfInteger(made.primary),
+                                       JetValue::OfInteger(made.unique),
+                                       JetValue::OfInteger(made.ignoreNulls),
+                                       JetValue::OfInteger(made.required)};
+            for (int v = 0; v < 8; ++v)
+                BindValue(raw, v + 1, values[v]);
+            rc = sqlite3_step(raw);
+            sqlite3_reset(raw);
+            if (rc != SQLITE_DONE)
+                Fail(rc, source);
+        }
+        ExecInternal("RELEASE qel_define", source);
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK TO qel_define; RELEASE qel_define", nullptr, nullptr, nullptr);
+        throw;
+    }
+    // Recordsets open on the table keep the definition they were opened with.
+    std::string folded = FoldName(schema.name);
+    m_tables[folded] = std::make_shared<const TableSchema>(std::move(schema));
+}
+
 void DatabaseImpl::StoreQuery(const std::string &name, const std::string &sql, const char *source)
 {
     Handle(source);

@@ -84,6 +84,11 @@ public:
     bool FindQuery(std::string_view name, std::string *storedName, std::string *sql) const;
     const QueryCatalog &Catalog() const { return m_catalog; }
     void AppendTable(TableSchema schema, const char *source);
+    // Adds `index` (its fields by name) to the table of that name, which holds rows
+    // already; neither primary nor required, since those would change what the table's
+    // columns take.
+    void AppendIndex(const std::string &tableName, IndexSchema index, const std::vector<std::string> &fieldNames,
+                     const char *source);
     void StoreQuery(const std::string &name, const std::string &sql, const char *source);
 
     // Row counts and auto numbers, kept in memory between calls.

@@ -75,6 +75,8 @@ struct TableSchema {
 
     std::string CreateTableSql() const;
     std::vector<std::string> CreateIndexSql() const;
+    // The statements that make the index of that position alone.
+    std::vector<std::string> CreateIndexSql(size_t position) const;
     // The SQLite names of the indexes that a file of the table must hold: those that
     // CreateIndexSql makes but the ".seek" ones, which older files lack.
     std::vector<std::string> SqliteIndexNames() const;
