@@ -2,6 +2,7 @@
 
 #include "companions.h"
 #include "daoerror.h"
+#include "filedigest.h"
 #include "jeterror.h"
 #include "jetlike.h"
 #include "jetnames.h"
@@ -107,6 +108,7 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Open(const std::string &path, bool e
     db->Tune(source);
     db->CheckPages(source);
     db->LoadDefinitions(source);
+    db->m_sound = true;
     return db;
 }
 
@@ -122,6 +124,7 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Create(const std::string &path, cons
         db->Connect(true, source);
         db->Tune(source);
         db->CreateCatalog(password, source);
+        db->m_sound = true;
     } catch (...) {
         // Leave no half-made file behind: the file is ours, made a moment ago. It goes
         // while the claim still holds it, so that nobody opens it in between.
@@ -289,6 +292,11 @@ void DatabaseImpl::CheckFormat(const std::string &password, const char *source)
 
 void DatabaseImpl::CheckPages(const char *source)
 {
+    // A file that is still as this engine left it needs no check: reading it whole
+    // costs a small part of checking its pages.
+    FileDigest digest;
+    if (ReadFileDigest(m_claim->Descriptor(), &digest) && digest.stored == digest.computed)
+        return;
     // The first query would find the damage otherwise, long after the file was taken
     // as sound. quick_check reads every page of every b-tree, but does not compare the
     // indexes with their tables' rows.
@@ -430,10 +438,32 @@ void DatabaseImpl::Close()
     m_children.clear();
     m_watchers.clear();
     m_statements->Close();
+    LeaveDigest();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
     m_claim.reset();
+}
+
+void DatabaseImpl::LeaveDigest()
+{
+    // Only a connection that holds the file alone knows that nobody changes it while it
+    // reads it. Whatever fails here leaves a digest that does not match: the next open
+    // checks the pages, as it would without one.
+    if (m_readOnly || !m_sound || !m_claim || !m_claim->IsExclusive())
+        return;
+    InternalScope internal(m_internal);
+    // What closing would roll back goes first, so that the digest is of the file that
+    // the close leaves.
+    if (!sqlite3_get_autocommit(m_db) && sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return;
+    FileDigest digest;
+    if (!ReadFileDigest(m_claim->Descriptor(), &digest) || digest.stored == digest.computed)
+        return;
+    std::string sql = "BEGIN; PRAGMA user_version = " + std::to_string(DigestHigh(digest.computed)) +
+                      "; PRAGMA application_id = " + std::to_string(DigestLow(digest.computed)) + "; COMMIT";
+    if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 sqlite3 *DatabaseImpl::Handle(const char *source) const
@@ -445,6 +475,8 @@ sqlite3 *DatabaseImpl::Handle(const char *source) const
 
 void DatabaseImpl::Fail(int rc, const char *source) const
 {
+    if ((rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB)
+        m_sound = false;
     ThrowSqlite(m_db, rc, source);
 }
 

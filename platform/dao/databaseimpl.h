@@ -9,7 +9,8 @@
 // without the mark: those are refused before SQLite may write to them. A file
 // is damaged (3049) only when its mark has been read: whatever hides the mark makes it
 // a file of no known kind (3343). Every page is checked at open, so that a damaged
-// file is refused then and not at some later query.
+// file is refused then and not at some later query, unless the file is still as a
+// connection of this engine left it (filedigest.h).
 //
 // Statements that the system's SQL or the engine's recordsets run may touch the tables
 // of the Jet definitions only: an authorizer refuses SQLite's and the engine's own
@@ -124,6 +125,9 @@ private:
     void CheckCompanions(const char *source);
     void CheckFormat(const std::string &password, const char *source);
     void CheckPages(const char *source);
+    // Leaves the digest of the file as it now is in its header, when this connection
+    // holds the file alone and has seen no damage in it.
+    void LeaveDigest();
     void LoadDefinitions(const char *source);
     static int Authorize(void *self, int action, const char *a, const char *b, const char *db, const char *view);
 
@@ -133,6 +137,9 @@ private:
     sqlite3 *m_db = nullptr;
     bool m_internal = false;
     int m_depth = 0;
+    // Whether the file was found or made sound and has shown no damage since; only then
+    // may its digest be left at the close.
+    mutable bool m_sound = false;
     std::map<std::string, std::shared_ptr<const TableSchema>> m_tables;      // by folded name
     std::map<std::string, std::pair<std::string, std::string>> m_queries;  // folded -> (name, SQL)
     std::map<std::string, std::shared_ptr<TableCounters>> m_counters;
