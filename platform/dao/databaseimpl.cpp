@@ -438,6 +438,13 @@ void DatabaseImpl::Close()
     m_children.clear();
     m_watchers.clear();
     m_statements->Close();
+    if (!m_readOnly && !sqlite3_get_autocommit(m_db)) {
+        // What closing rolls back keeps its auto numbers taken.
+        InternalScope internal(m_internal);
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        ForgetCounts();
+        KeepAutoNumbersTaken();
+    }
     LeaveDigest();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
@@ -701,8 +708,10 @@ void DatabaseImpl::StoreQuery(const std::string &name, const std::string &sql, c
 std::shared_ptr<TableCounters> DatabaseImpl::Counters(const TableSchema &table)
 {
     std::shared_ptr<TableCounters> &counters = m_counters[FoldName(table.name)];
-    if (!counters)
+    if (!counters) {
         counters = std::make_shared<TableCounters>();
+        counters->table = table.name;
+    }
     return counters;
 }
 
@@ -719,31 +728,77 @@ int64_t DatabaseImpl::RowCount(const TableSchema &table, const char *source)
     return counters->rowCount;
 }
 
+namespace {
+
+std::string AutoNumberMark(const std::string &table)
+{
+    return "NextAutoNumber " + table;
+}
+
+} // namespace
+
+Statement DatabaseImpl::PrepareInternal(const std::string &sql, const char *source)
+{
+    // Never from the cache of the system's statements, which the authorizer passed.
+    sqlite3_stmt *raw = nullptr;
+    int rc = sqlite3_prepare_v2(Handle(source), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
+    Statement statement(raw);
+    if (rc != SQLITE_OK)
+        Fail(rc, source);
+    return statement;
+}
+
 int64_t DatabaseImpl::TakeAutoNumber(const TableSchema &table, TableCounters &counters, const char *source)
 {
     if (!counters.autoNumberKnown) {
-        // The highest number given so far: SQLite's sequence, or a higher row that a
-        // foreign hand put in. A number once handed out in this session is not
-        // handed out again either, even when its record was never stored.
+        // The next number by the file's mark, past the highest row (one that a foreign
+        // hand put in) and past SQLite's sequence of a file made before the mark was
+        // kept. A number once handed out in this session is not handed out again
+        // either, even when its record was never stored.
         InternalScope internal(m_internal);
-        sqlite3_stmt *raw = nullptr;
-        std::string sql = "SELECT max(IFNULL((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-                          "IFNULL((SELECT max(rowid) FROM " +
-                          QuoteName(table.name) + "), 0))";
-        int rc = sqlite3_prepare_v2(Handle(source), sql.c_str(), -1, &raw, nullptr);
-        Statement highest(raw);
-        if (rc != SQLITE_OK)
-            Fail(rc, source);
-        BindValue(raw, 1, JetValue::OfText(table.name));
-        rc = sqlite3_step(raw);
+        Statement sequence =
+            PrepareInternal("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'", source);
+        if (sqlite3_step(sequence.get()) != SQLITE_ROW)
+            Fail(sqlite3_errcode(m_db), source);
+        const bool hasSequence = sqlite3_column_int(sequence.get(), 0) != 0;
+        std::string sql = "SELECT max(IFNULL((SELECT max(rowid) FROM " + QuoteName(table.name) +
+                          "), 0) + 1, IFNULL((SELECT CAST(Value AS INTEGER) FROM MSysDaoInfo WHERE Name = ?2), 1)";
+        if (hasSequence)
+            sql += ", IFNULL((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0) + 1";
+        Statement highest = PrepareInternal(sql + ")", source);
+        BindValue(highest.get(), 1, JetValue::OfText(table.name));
+        BindValue(highest.get(), 2, JetValue::OfText(AutoNumberMark(table.name)));
+        int rc = sqlite3_step(highest.get());
         if (rc != SQLITE_ROW)
             Fail(rc, source);
-        counters.nextAutoNumber = std::max<int64_t>(counters.nextAutoNumber, sqlite3_column_int64(raw, 0) + 1);
+        counters.nextAutoNumber = std::max<int64_t>(counters.nextAutoNumber, sqlite3_column_int64(highest.get(), 0));
         counters.autoNumberKnown = true;
     }
     if (counters.nextAutoNumber > 2147483647)
         ThrowJet(source, JET_NUMERIC_OVERFLOW); // auto numbers are Long
-    return counters.nextAutoNumber++;
+    int64_t number = counters.nextAutoNumber++;
+    // Outside a transaction the record is stored by its own statement: the mark goes
+    // first, so that no later session takes the number again.
+    if (m_depth == 0)
+        MarkAutoNumbers(source);
+    return number;
+}
+
+void DatabaseImpl::MarkAutoNumbers(const char *source)
+{
+    InternalScope internal(m_internal);
+    for (auto &[folded, counters] : m_counters) {
+        if (counters->nextAutoNumber <= counters->markedAutoNumber || counters->nextAutoNumber == 0)
+            continue;
+        Statement mark = PrepareInternal("INSERT OR REPLACE INTO MSysDaoInfo(Name, Value) VALUES(?1, ?2)", source);
+        BindValue(mark.get(), 1, JetValue::OfText(AutoNumberMark(counters->table)));
+        BindValue(mark.get(), 2, JetValue::OfText(std::to_string(counters->nextAutoNumber)));
+        int rc = sqlite3_step(mark.get());
+        sqlite3_reset(mark.get());
+        if (rc != SQLITE_DONE)
+            Fail(rc, source);
+        counters->markedAutoNumber = counters->nextAutoNumber;
+    }
 }
 
 void DatabaseImpl::ForgetCounts()
@@ -751,6 +806,8 @@ void DatabaseImpl::ForgetCounts()
     for (auto &[name, counters] : m_counters) {
         counters->rowCount = -1;
         counters->autoNumberKnown = false;
+        // A mark written inside a transaction that is gone went with it.
+        counters->markedAutoNumber = 0;
     }
 }
 
@@ -774,10 +831,13 @@ void DatabaseImpl::CommitTrans(const char *source)
         m_depth = 0;
         ForgetCounts();
         LoadDefinitions(source);
+        KeepAutoNumbersTaken();
         ThrowDao(source, JET_NO_TRANSACTION,
                  "The transaction was rolled back after an earlier error; nothing was committed.");
     }
     try {
+        if (m_depth == 1)
+            MarkAutoNumbers(source);
         ExecInternal(m_depth == 1 ? std::string("COMMIT") : "RELEASE qel_" + std::to_string(m_depth - 1), source);
     } catch (...) {
         if (sqlite3_get_autocommit(m_db))
@@ -805,6 +865,19 @@ void DatabaseImpl::Rollback(const char *source)
     // Tables defined and rows counted inside the transaction may be gone.
     ForgetCounts();
     LoadDefinitions(source);
+    if (m_depth == 0)
+        MarkAutoNumbers(source);
+}
+
+void DatabaseImpl::KeepAutoNumbersTaken()
+{
+    // Already failing: what the caller reports is the failure it is in. A mark that
+    // cannot be written leaves the numbers of the lost records to be taken again in a
+    // later session, as SQLite's own sequence would.
+    try {
+        MarkAutoNumbers(SRC_DATABASE);
+    } catch (const CdbException &) {
+    }
 }
 
 void DatabaseImpl::Adopt(const std::shared_ptr<DatabaseChild> &child)

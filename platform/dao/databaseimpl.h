@@ -54,9 +54,11 @@ protected:
 
 // What a recordset of a table shares with the others of the same table.
 struct TableCounters {
+    std::string table;          // the table's name as defined
     int64_t rowCount = -1;     // -1: not known
     int64_t nextAutoNumber = 0; // 0: to be read from the file
     bool autoNumberKnown = false;
+    int64_t markedAutoNumber = 0; // the next number as the file's mark holds it; 0: not known
 };
 
 class DatabaseImpl {
@@ -95,6 +97,12 @@ public:
     // Row counts and auto numbers, kept in memory between calls.
     std::shared_ptr<TableCounters> Counters(const TableSchema &table);
     int64_t RowCount(const TableSchema &table, const char *source);
+    // The next auto number of the table. SQLite's row id would take the highest row's
+    // number again once that row is deleted or rolled back, so the engine hands the
+    // numbers out itself and keeps the next one in MSysDaoInfo ("NextAutoNumber T"),
+    // written at the commit of the outermost transaction, after a rollback, and at
+    // once outside transactions: no number is handed out twice for a file, even to a
+    // record that was never stored.
     int64_t TakeAutoNumber(const TableSchema &table, TableCounters &counters, const char *source);
     // After statements that may have changed any table in ways the counters missed.
     void ForgetCounts();
@@ -118,6 +126,8 @@ private:
     void Connect(bool exclusive, const char *source);
     void Tune(const char *source);
     void ExecInternal(const std::string &sql, const char *source);
+    // One of the engine's own statements, prepared anew; run it inside InternalScope.
+    Statement PrepareInternal(const std::string &sql, const char *source);
     void CreateCatalog(const std::string &password, const char *source);
     struct FormatRows;
     static FormatRows ReadFormatRows(sqlite3 *db);
@@ -125,6 +135,10 @@ private:
     void CheckCompanions(const char *source);
     void CheckFormat(const std::string &password, const char *source);
     void CheckPages(const char *source);
+    // Writes the mark of every table whose next auto number has passed it.
+    void MarkAutoNumbers(const char *source);
+    // The same after a rollback that the caller did not ask for, without raising.
+    void KeepAutoNumbersTaken();
     // Leaves the digest of the file as it now is in its header, when this connection
     // holds the file alone and has seen no damage in it.
     void LeaveDigest();

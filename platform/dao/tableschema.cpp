@@ -222,7 +222,7 @@ std::string TableSchema::CreateTableSql() const
         std::string column = QuoteName(field.name);
         sql += (i ? ", " : "") + column + " " + TypeSql(field);
         if (field.IsAuto())
-            sql += " PRIMARY KEY AUTOINCREMENT";
+            sql += " PRIMARY KEY";
         else if (field.notNull)
             sql += " NOT NULL";
         if (field.newValue.kind != JetValue::Null && !field.IsAuto())
