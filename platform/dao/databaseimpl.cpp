@@ -645,6 +645,16 @@ void DatabaseImpl::AppendIndex(const std::string &tableName, IndexSchema index,
     BeforeChange();
     InternalScope internal(m_internal);
     ExecInternal("SAVEPOINT qel_define", source);
+    // The index is made from the table's keys, sorted: with temporary storage in memory
+    // SQLite's sorter allocates every key apart, with a file it packs them into one
+    // buffer, which it writes out only when they outgrow the page cache. Should the
+    // setting not change (it cannot while a temporary table is open), the index is
+    // made all the same, only slower.
+    sqlite3_exec(m_db, "PRAGMA temp_store=FILE", nullptr, nullptr, nullptr);
+    struct MemoryAgain {
+        sqlite3 *db;
+        ~MemoryAgain() { sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr); }
+    } memoryAgain{m_db};
     try {
         for (const std::string &statement : schema.CreateIndexSql(schema.indexes.size() - 1))
             ExecInternal(statement, source);
