@@ -2,7 +2,8 @@
 // Internal to the library.
 //
 // The file is an SQLite database with four tables of the engine's own: MSysDaoInfo
-// (the format mark and the password check value), MSysDaoFields and MSysDaoIndexes
+// (the format mark, the password check value and the next auto number of each table
+// that has one), MSysDaoFields and MSysDaoIndexes
 // (the Jet definition of every table) and MSysDaoQueries (the stored queries, by name,
 // in their Jet SQL). A file without them is no database of this engine (3343), and
 // neither is one with a write-ahead log or one whose hot journal lies beside a file
