@@ -144,7 +144,7 @@ TEST_F(DaoEngineTest, AFileIsDamagedOnlyWhenItsMarkCanBeRead)
 TEST_F(DaoEngineTest, OnlyAFileAsTheEngineLeftItOpensUnchecked)
 {
     // The file's digest lies in its header; damage to it leaves a file whose pages are
-    // checked, and found sound.
+    // checked, and found sound. A connection that only reads it leaves it as it was.
     MakeDatabase("d.mdb", dbLangGeneral);
     std::string bytes;
     {
@@ -161,10 +161,17 @@ TEST_F(DaoEngineTest, OnlyAFileAsTheEngineLeftItOpensUnchecked)
         EXPECT_EQ(LongOf(db.OpenRecordset("T").GetField("Id")), 7);
         db.Close();
     }
+    {
+        std::ifstream in(PathOf("d.mdb"), std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == digestDamaged);
+    }
 
     // Damage that comes while the file is open, and that a read finds, is not taken
-    // for the file's state at the close.
+    // for the file's state at the close, though the connection changed the file.
     CdbDatabase db = Workspace().OpenDatabase(PathOf("d.mdb").c_str(), TRUE, FALSE, "MS Access");
+    CdbTableDef added = db.CreateTableDef("U");
+    AddField(added, "X", dbLong);
+    db.TableDefs.Append(added);
     {
         std::fstream out(PathOf("d.mdb"), std::ios::binary | std::ios::in | std::ios::out);
         out.seekp(static_cast<std::streamoff>(bytes.size() - 4096)); // the page of table T

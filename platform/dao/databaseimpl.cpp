@@ -457,7 +457,7 @@ void DatabaseImpl::LeaveDigest()
     // Only a connection that holds the file alone knows that nobody changes it while it
     // reads it. Whatever fails here leaves a digest that does not match: the next open
     // checks the pages, as it would without one.
-    if (m_readOnly || !m_sound || !m_claim || !m_claim->IsExclusive())
+    if (m_readOnly || !m_sound || !m_changed || !m_claim || !m_claim->IsExclusive())
         return;
     InternalScope internal(m_internal);
     // What closing would roll back goes first, so that the digest is of the file that
@@ -805,6 +805,7 @@ void DatabaseImpl::MarkAutoNumbers(const char *source)
         BindValue(mark.get(), 2, JetValue::OfText(std::to_string(counters->nextAutoNumber)));
         int rc = sqlite3_step(mark.get());
         sqlite3_reset(mark.get());
+        m_changed = true;
         if (rc != SQLITE_DONE)
             Fail(rc, source);
         counters->markedAutoNumber = counters->nextAutoNumber;
@@ -915,6 +916,7 @@ void DatabaseImpl::Unwatch(ChangeWatcher *watcher)
 
 void DatabaseImpl::BeforeChange()
 {
+    m_changed = true;
     // A watcher is told once; one that fails to make sure of its rows fails the change.
     while (!m_watchers.empty()) {
         ChangeWatcher *watcher = m_watchers.back();

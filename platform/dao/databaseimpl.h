@@ -141,7 +141,7 @@ private:
     // The same after a rollback that the caller did not ask for, without raising.
     void KeepAutoNumbersTaken();
     // Leaves the digest of the file as it now is in its header, when this connection
-    // holds the file alone and has seen no damage in it.
+    // holds the file alone, changed it and has seen no damage in it.
     void LeaveDigest();
     void LoadDefinitions(const char *source);
     static int Authorize(void *self, int action, const char *a, const char *b, const char *db, const char *view);
@@ -152,9 +152,11 @@ private:
     sqlite3 *m_db = nullptr;
     bool m_internal = false;
     int m_depth = 0;
-    // Whether the file was found or made sound and has shown no damage since; only then
-    // may its digest be left at the close.
+    // Whether the file was found or made sound and has shown no damage since, and
+    // whether this connection changed it: only then is its digest left at the close, so
+    // that a file that was only read is left as it was.
     mutable bool m_sound = false;
+    bool m_changed = false;
     std::map<std::string, std::shared_ptr<const TableSchema>> m_tables;      // by folded name
     std::map<std::string, std::pair<std::string, std::string>> m_queries;  // folded -> (name, SQL)
     std::map<std::string, std::shared_ptr<TableCounters>> m_counters;
