@@ -28,7 +28,14 @@ struct IndexDefinition {
     // implies that it is not Null, so the planner takes such an index as well, and it
     // needs no second order that places the Nulls.
     BOOL ignoreNulls = FALSE;
+    // Only the stored queries use it, and the load of a program fills its table: a
+    // database built for a load gets it once the load's rows are in, since SQLite makes
+    // an index from the sorted rows several times faster than it keeps one up as rows
+    // come one by one.
+    BOOL afterLoad = FALSE;
 };
+
+const BOOL AFTER_LOAD = TRUE;
 
 struct TableDefinition {
     UINT name;
@@ -56,8 +63,8 @@ const FieldDefinition kSectionFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB
 // section (the translation of the stored queries bounds "v < start + length" so).
 const IndexDefinition kSectionIndexes[] = {
     {IDS_DB_SECTIONINDEXKEY, {IDS_DB_SECTIONINDEX}, 1, TRUE, TRUE},
-    {IDS_DB_SECTIONADDRESSKEY, {IDS_DB_ADDRESSMODE, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE, TRUE},
-    {IDS_DB_SECTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE, TRUE}};
+    {IDS_DB_SECTIONADDRESSKEY, {IDS_DB_ADDRESSMODE, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE, TRUE, AFTER_LOAD},
+    {IDS_DB_SECTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE, TRUE, AFTER_LOAD}};
 
 const FieldDefinition kModulFields[] = {{IDS_DB_MODULINDEX, L, REQ},
                                   {IDS_DB_NAME, T, AZL},
@@ -96,9 +103,9 @@ const FieldDefinition kFunctionFields[] = {{IDS_DB_FUNCTIONINDEX, L, REQ}, {IDS_
 // by its name in a module.
 const IndexDefinition kFunctionIndexes[] = {
     {IDS_DB_FUNCTIONINDEXKEY, {IDS_DB_FUNCTIONINDEX}, 1, TRUE, TRUE},
-    {IDS_DB_FUNCTIONADDRESSKEY, {IDS_DB_ADDRESSMODE, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE},
-    {IDS_DB_FUNCTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE},
-    {IDS_DB_FUNCTIONBYNAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE}};
+    {IDS_DB_FUNCTIONADDRESSKEY, {IDS_DB_ADDRESSMODE, IDS_DB_ADDRESSVALUE}, 2, FALSE, FALSE, FALSE, AFTER_LOAD},
+    {IDS_DB_FUNCTIONLENGTHKEY, {IDS_DB_LENGTH}, 1, FALSE, FALSE, FALSE, AFTER_LOAD},
+    {IDS_DB_FUNCTIONBYNAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE, FALSE, AFTER_LOAD}};
 
 const FieldDefinition kTypeFields[] = {{IDS_DB_TYPEINDEX, L, REQ}, {IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_TYPEID, L, REQ},
                                  {IDS_DB_NAME, T, AZL},     {IDS_DB_DATA_1, L, REQ},     {IDS_DB_DATA_2, L, 0},
@@ -121,17 +128,17 @@ const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {I
 // module read, is read whole by each request at a stop.
 const IndexDefinition kSymbolIndexes[] = {
     {IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE},
-    {IDS_DB_SYMBOLSCOPEKEY, {IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 2, FALSE, FALSE},
-    {IDS_DB_SYMBOLADDRESSKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_2, IDS_DB_DATA_3}, 3, FALSE, FALSE, TRUE},
-    {IDS_DB_SYMBOLLENGTHKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_4}, 2, FALSE, FALSE, TRUE},
-    {IDS_DB_SYMBOLMODULKEY, {IDS_DB_MODULINDEX, IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 3, FALSE, FALSE}};
+    {IDS_DB_SYMBOLSCOPEKEY, {IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 2, FALSE, FALSE, FALSE, AFTER_LOAD},
+    {IDS_DB_SYMBOLADDRESSKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_2, IDS_DB_DATA_3}, 3, FALSE, FALSE, TRUE, AFTER_LOAD},
+    {IDS_DB_SYMBOLLENGTHKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_4}, 2, FALSE, FALSE, TRUE, AFTER_LOAD},
+    {IDS_DB_SYMBOLMODULKEY, {IDS_DB_MODULINDEX, IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 3, FALSE, FALSE, FALSE, AFTER_LOAD}};
 
 const FieldDefinition kModulSectionFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SECTIONINDEX, L, REQ}};
 // The module of an address is found from its section: without the second key every
 // query that joins the module of an address reads the whole relation once per row.
 const IndexDefinition kModulSectionIndexes[] = {
     {IDS_DB_MODULSECTIONKEY, {IDS_DB_MODULINDEX, IDS_DB_SECTIONINDEX}, 2, TRUE, TRUE},
-    {IDS_DB_SECTIONMODULKEY, {IDS_DB_SECTIONINDEX}, 1, FALSE, FALSE}};
+    {IDS_DB_SECTIONMODULKEY, {IDS_DB_SECTIONINDEX}, 1, FALSE, FALSE, FALSE, AFTER_LOAD}};
 
 const FieldDefinition kModulSourceFileFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
 const IndexDefinition kModulSourceFileIndexes[] = {
@@ -198,7 +205,23 @@ LONG SizeOf(SHORT type)
     }
 }
 
-void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition)
+CQelIndexInfo IndexInfo(const IndexDefinition &x, CString (&fieldNames)[3])
+{
+    for (SHORT k = 0; k < x.fieldCount; ++k)
+        fieldNames[k] = LoadText(x.fields[k]);
+    CQelIndexInfo info;
+    info.m_strName = LoadText(x.name);
+    info.m_pFieldNames = fieldNames;
+    info.m_nFields = x.fieldCount;
+    info.m_bPrimary = x.primary;
+    info.m_bUnique = x.unique;
+    info.m_bIgnoreNulls = x.ignoreNulls;
+    return info;
+}
+
+// Makes the table with its indexes, but for those made after the load when
+// `indexesAfterLoad` holds.
+void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition, BOOL indexesAfterLoad)
 {
     CQelTableDef table(pDatabase);
     table.Create(LoadText(definition.name));
@@ -216,17 +239,10 @@ void CreateTable(CdbDatabase *pDatabase, const TableDefinition &definition)
     }
     for (size_t i = 0; i < definition.indexCount; ++i) {
         const IndexDefinition &x = definition.indexes[i];
+        if (x.afterLoad && indexesAfterLoad)
+            continue;
         CString fieldNames[3];
-        for (SHORT k = 0; k < x.fieldCount; ++k)
-            fieldNames[k] = LoadText(x.fields[k]);
-        CQelIndexInfo info;
-        info.m_strName = LoadText(x.name);
-        info.m_pFieldNames = fieldNames;
-        info.m_nFields = x.fieldCount;
-        info.m_bPrimary = x.primary;
-        info.m_bUnique = x.unique;
-        info.m_bIgnoreNulls = x.ignoreNulls;
-        table.AddIndex(info);
+        table.AddIndex(IndexInfo(x, fieldNames));
     }
     table.Append();
 }
@@ -308,10 +324,10 @@ BOOL HasStoredQueries(CdbDatabase *pDatabase)
                               });
 }
 
-void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime)
+void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime, BOOL indexesAfterLoad)
 {
     for (const TableDefinition &definition : kTablesBeforeQueries) {
-        CreateTable(pDatabase, definition);
+        CreateTable(pDatabase, definition, indexesAfterLoad);
         if (definition.name == IDS_DB_VERSION) {
             CDBVersion version(pDatabase);
             version.AddNew();
@@ -323,11 +339,39 @@ void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &crea
     if (!CreateStoredQueries(pDatabase))
         ThrowQeldbException(3265, "Korvex.SymbolDatabase", "The string table lacks stored queries of the symbol database.");
     for (const TableDefinition &definition : kTablesAfterQueries)
-        CreateTable(pDatabase, definition);
-    CreateTable(pDatabase, kWritersTable);
+        CreateTable(pDatabase, definition, indexesAfterLoad);
+    CreateTable(pDatabase, kWritersTable, indexesAfterLoad);
     CDBWriters writers(pDatabase);
     writers.AddNew();
-    writers.m_Schema = kSymbolDatabaseSchema;
+    // A database that still lacks indexes is of no schema that a build makes whole.
+    writers.m_Schema = indexesAfterLoad ? kSymbolDatabaseSchemaUnfinished : kSymbolDatabaseSchema;
     writers.m_Readers = kSymbolDatabaseReaders;
+    writers.Update();
+}
+
+void CreateSymbolDatabaseLoadIndexes(CdbDatabase *pDatabase)
+{
+    auto addTo = [pDatabase](const TableDefinition &definition) {
+        CQelTableDef table(pDatabase);
+        BOOL opened = FALSE;
+        for (size_t i = 0; i < definition.indexCount; ++i) {
+            const IndexDefinition &x = definition.indexes[i];
+            if (!x.afterLoad)
+                continue;
+            if (!opened)
+                table.Open(LoadText(definition.name));
+            opened = TRUE;
+            CString fieldNames[3];
+            table.AddIndex(IndexInfo(x, fieldNames));
+        }
+    };
+    for (const TableDefinition &definition : kTablesBeforeQueries)
+        addTo(definition);
+    for (const TableDefinition &definition : kTablesAfterQueries)
+        addTo(definition);
+    CDBWriters writers(pDatabase);
+    writers.Open();
+    writers.Edit();
+    writers.m_Schema = kSymbolDatabaseSchema;
     writers.Update();
 }

@@ -14,12 +14,21 @@ const LONG kSymbolDatabaseVersion = 214;
 // This system's own marks of what wrote a database (its Writers row): the schema as
 // this build makes it (its indexes), and the rows that its readers write. A change of
 // either raises its number, so that databases that an older build wrote are rebuilt.
-const LONG kSymbolDatabaseSchema = 2;
+const LONG kSymbolDatabaseSchema = 3;
 const LONG kSymbolDatabaseReaders = 1;
+// The schema mark of a database built for a load that has not yet made the indexes
+// that only the stored queries use.
+const LONG kSymbolDatabaseSchemaUnfinished = 0;
 
 // Makes the tables and stored queries of a new database in their order, and writes the
-// Version row with `creationTime`. A failure throws CQeldbException.
-void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime);
+// Version row with `creationTime`. With `indexesAfterLoad`, the indexes that only the
+// stored queries use, on the tables that a program's load fills, are left for
+// CreateSymbolDatabaseLoadIndexes. A failure throws CQeldbException.
+void CreateSymbolDatabaseSchema(CdbDatabase *pDatabase, const COleDateTime &creationTime,
+                                BOOL indexesAfterLoad = FALSE);
+// Makes the indexes left for after the load, over the rows that it wrote, and marks the
+// schema whole. A failure throws CQeldbException.
+void CreateSymbolDatabaseLoadIndexes(CdbDatabase *pDatabase);
 
 // The text of a string-table id; FALSE when there is none.
 using StringSource = std::function<BOOL(UINT id, CString &text)>;

@@ -202,6 +202,53 @@ TEST_F(OpenForProgramTest, ADatabaseThatAnOlderBuildWroteIsRebuilt)
     }
 }
 
+// The indexes of a file, as SQLite makes them and as the engine's catalog keeps them.
+std::string IndexesOf(const CString &path)
+{
+    sqlite3 *db = nullptr;
+    EXPECT_EQ(sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    std::string text;
+    auto collect = [](void *out, int columns, char **values, char **) {
+        for (int c = 0; c < columns; ++c)
+            *static_cast<std::string *>(out) += std::string(values[c] ? values[c] : "NULL") + "|";
+        *static_cast<std::string *>(out) += "\n";
+        return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db,
+                           "SELECT name, sql FROM sqlite_master WHERE type = 'index' ORDER BY name;"
+                           "SELECT * FROM MSysDaoIndexes ORDER BY TableName, IndexName, Position",
+                           collect, &text, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    return text;
+}
+
+TEST_F(OpenForProgramTest, ADatabaseBuiltForALoadIsKeptOnceTheLoadHasMadeItsIndexes)
+{
+    // A load that never made them (a process that died after committing its rows, say)
+    // left a database whose stored queries would read whole tables.
+    {
+        CQelDatabase db;
+        db.SetIndexesAfterLoad(TRUE);
+        ASSERT_TRUE(db.OpenForProgram(m_program, m_program, FALSE));
+        MarkLoaded(db, m_program);
+    }
+    EXPECT_FALSE(NextLoadKeeps());
+    const std::string builtWhole = IndexesOf(m_database);
+    ASSERT_EQ(remove(m_database), 0);
+
+    {
+        CQelDatabase db;
+        db.SetIndexesAfterLoad(TRUE);
+        ASSERT_TRUE(db.OpenForProgram(m_program, m_program, FALSE));
+        MarkLoaded(db, m_program);
+        db.MakeLoadIndexes();
+        db.MakeLoadIndexes(); // made once
+    }
+    EXPECT_EQ(IndexesOf(m_database), builtWhole);
+    EXPECT_TRUE(NextLoadKeeps());
+}
+
 TEST_F(OpenForProgramTest, AProgramFileWrittenAgainWithinTheSameSecondIsRebuilt)
 {
     MakeLoadedDatabase();

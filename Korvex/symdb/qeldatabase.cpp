@@ -32,7 +32,8 @@ CString ForeignFileText(const CString &path)
 } // namespace
 
 CQelDatabase::CQelDatabase()
-    : m_pDatabase(nullptr), m_pWorkspace(nullptr), m_pEngine(nullptr), m_bOpen(FALSE), m_bBuilt(FALSE)
+    : m_pDatabase(nullptr), m_pWorkspace(nullptr), m_pEngine(nullptr), m_bOpen(FALSE), m_bBuilt(FALSE),
+      m_bIndexesAfterLoad(FALSE), m_bLoadIndexesMissing(FALSE)
 {
 }
 
@@ -125,7 +126,7 @@ BOOL CQelDatabase::Create(CString path)
         // One transaction, so that a process that dies now leaves a file without
         // tables, which the next open rebuilds, never half a schema.
         BeginTrans();
-        CreateSymbolDatabaseSchema(m_pDatabase, COleDateTime(status.m_ctime));
+        CreateSymbolDatabaseSchema(m_pDatabase, COleDateTime(status.m_ctime), m_bIndexesAfterLoad);
         CommitTrans();
         Close(TRUE);
         Open(path, TRUE, FALSE);
@@ -135,13 +136,25 @@ BOOL CQelDatabase::Create(CString path)
         throw;
     }
     m_strPath = path;
+    m_bLoadIndexesMissing = m_bIndexesAfterLoad;
     return TRUE;
+}
+
+void CQelDatabase::MakeLoadIndexes()
+{
+    if (!m_bLoadIndexesMissing)
+        return;
+    if (!m_bOpen)
+        ThrowQeldbException(3420, kSource, "The symbol database is not open.");
+    CreateSymbolDatabaseLoadIndexes(m_pDatabase);
+    m_bLoadIndexesMissing = FALSE;
 }
 
 BOOL CQelDatabase::OpenForProgram(CString basePath, CString programPath, BOOL rebuild)
 {
     CString path = CutFileExtension(basePath) + LoadStringText(IDS_DB_EXTENSION);
     m_bBuilt = FALSE;
+    m_bLoadIndexesMissing = FALSE;
     BOOL opened = FALSE;
     BOOL stale = FALSE; // a file of ours is there to be deleted
     try {

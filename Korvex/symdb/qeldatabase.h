@@ -52,6 +52,14 @@ public:
     void CommitTrans();
     void Rollback();
 
+    // Whether a database that OpenForProgram builds from now on leaves the indexes that
+    // only the stored queries use for MakeLoadIndexes, which the load calls once it has
+    // written its rows. Such a database is not current until they are made.
+    void SetIndexesAfterLoad(BOOL afterLoad) { m_bIndexesAfterLoad = afterLoad; }
+    // Makes the indexes that the database built for this load still lacks; nothing for a
+    // database that has them. A failure throws CQeldbException.
+    void MakeLoadIndexes();
+
     BOOL IsOpen() const { return m_bOpen; }
     // Whether the last OpenForProgram built the database anew, rather than keeping the
     // one it found.
@@ -73,4 +81,6 @@ private:
     CdbDBEngine *m_pEngine;
     BOOL m_bOpen;
     BOOL m_bBuilt;
+    BOOL m_bIndexesAfterLoad;
+    BOOL m_bLoadIndexesMissing;
 };

@@ -11,6 +11,11 @@ void CQelTableDef::Create(LPCTSTR name, LONG attributes)
     QeldbCall([&] { m_TableDef = m_pDatabase->CreateTableDef(name, attributes); });
 }
 
+void CQelTableDef::Open(LPCTSTR name)
+{
+    QeldbCall([&] { m_TableDef = m_pDatabase->TableDefs[name]; });
+}
+
 void CQelTableDef::AddField(const CQelFieldInfo &info)
 {
     QeldbCall([&] {

@@ -1,4 +1,5 @@
-// CQelTableDef: builds one table of a new database, field by field and index by index.
+// CQelTableDef: builds one table of a new database, field by field and index by index,
+// or adds indexes to a table that exists.
 #pragma once
 
 #include <afx.h>
@@ -35,6 +36,8 @@ public:
 
     // A table of this database, with no source table or connect text.
     void Create(LPCTSTR name, LONG attributes = 0);
+    // A table that the database holds: each index added is made at once.
+    void Open(LPCTSTR name);
     void AddField(const CQelFieldInfo &field);
     void AddIndex(const CQelIndexInfo &index);
     // Makes the table with its fields and indexes in the database.

@@ -102,6 +102,35 @@ TEST_F(SymbolWritersTest, EveryWriterWritesItsRow)
     EXPECT_EQ(Rows(), expected);
 }
 
+// A client may hold the index of a symbol that a module read wrote before it failed
+// and was rolled back: no symbol written later takes it, nor after the database was
+// closed and opened again.
+TEST_F(SymbolWritersTest, TheIndexesOfARolledBackModuleReadAreNeverTakenAgain)
+{
+    const SymbolRecordTag global{M, "counter", 1, {0x10, 1, 0x8000, 0, 0, 0}};
+    auto lastIndex = [this] {
+        CDBSymbolInfo rs(m_db);
+        LONG last = 0;
+        for (rs.Open(); !rs.IsEOF(); rs.MoveNext())
+            last = rs.m_SymbolIndex;
+        return last;
+    };
+    WriteGlobalSymbol(global, *m_rs, FALSE); // 1
+    m_database.BeginTrans();
+    WriteGlobalSymbol(global, *m_rs, FALSE);
+    WriteGlobalSymbol(global, *m_rs, FALSE); // 2 and 3, gone with the module read
+    m_database.Rollback();
+    EXPECT_EQ(lastIndex(), 1);
+    m_rs.reset();
+    m_database.Close(FALSE);
+
+    ASSERT_TRUE(m_database.Open(PathOf("prog.mdb"), TRUE, FALSE));
+    m_db = m_database.GetDatabase();
+    m_rs = std::make_unique<CDBSymbolInfo>(m_db);
+    WriteGlobalSymbol(global, *m_rs, FALSE);
+    EXPECT_EQ(lastIndex(), 4);
+}
+
 TEST_F(SymbolWritersTest, SharedTypesPackTheTypeIntoModuleZero)
 {
     WriteGlobalSymbol({M, "g", 1, {0x10, 1, 0x100, 0}}, *m_rs, TRUE);

@@ -118,6 +118,7 @@ void CSymbolEngine::OnLoadFile(CSymbolRequest &request)
     {
         // Owned here until it is open: a database that refuses to open is freed.
         std::unique_ptr<CQelDatabase> database(new CQelDatabase);
+        database->SetIndexesAfterLoad(TRUE);
         const BOOL rebuild = QueryDebugServer(SYF_GET_FOREIGN_DEBUG_SERVER) != nullptr;
         if (!database->OpenForProgram(DatabaseBasePath(path), path, rebuild)) {
             Fail(request, StatusDatabaseError, "The symbol database of " + path + " cannot be opened.");
@@ -155,6 +156,7 @@ void CSymbolEngine::OnLoadFile(CSymbolRequest &request)
             return;
         }
         reader->ReadGlobals(window);
+        m_Databases[ProgramCount]->MakeLoadIndexes();
         // The client may let go of the object as soon as it has it.
         reader->SetProgramInfo(nullptr);
         CDBModuls moduls(m_Databases[ProgramCount]->GetDatabase());

@@ -12,6 +12,9 @@ class CdbTableDefs {
 public:
     // Creates the table with its fields and indexes.
     VOID Append(CdbTableDef &tableDef);
+    // The definition of a table of the database (blind to case), to which indexes may be
+    // appended; its Fields and Indexes collections do not list what the table has.
+    CdbTableDef operator[](LPCTSTR pstrName);
 
 private:
     friend struct qeldao::DaoAccess;

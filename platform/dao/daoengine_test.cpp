@@ -141,6 +141,47 @@ TEST_F(DaoEngineTest, AFileIsDamagedOnlyWhenItsMarkCanBeRead)
     }
 }
 
+TEST_F(DaoEngineTest, OnlyAFileAsTheEngineLeftItOpensUnchecked)
+{
+    // The file's digest lies in its header; damage to it leaves a file whose pages are
+    // checked, and found sound. A connection that only reads it leaves it as it was.
+    MakeDatabase("d.mdb", dbLangGeneral);
+    std::string bytes;
+    {
+        std::ifstream in(PathOf("d.mdb"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(bytes.size(), 4 * 4096u);
+    std::string digestDamaged = bytes;
+    digestDamaged.replace(60, 4, 4, '\x5A');
+    digestDamaged.replace(68, 4, 4, '\x5A');
+    std::ofstream(PathOf("d.mdb"), std::ios::binary | std::ios::trunc) << digestDamaged;
+    {
+        CdbDatabase db = Workspace().OpenDatabase(PathOf("d.mdb").c_str(), TRUE, FALSE, "MS Access");
+        EXPECT_EQ(LongOf(db.OpenRecordset("T").GetField("Id")), 7);
+        db.Close();
+    }
+    {
+        std::ifstream in(PathOf("d.mdb"), std::ios::binary);
+        EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(in), {}) == digestDamaged);
+    }
+
+    // Damage that comes while the file is open, and that a read finds, is not taken
+    // for the file's state at the close, though the connection changed the file.
+    CdbDatabase db = Workspace().OpenDatabase(PathOf("d.mdb").c_str(), TRUE, FALSE, "MS Access");
+    CdbTableDef added = db.CreateTableDef("U");
+    AddField(added, "X", dbLong);
+    db.TableDefs.Append(added);
+    {
+        std::fstream out(PathOf("d.mdb"), std::ios::binary | std::ios::in | std::ios::out);
+        out.seekp(static_cast<std::streamoff>(bytes.size() - 4096)); // the page of table T
+        out << std::string(12, '\x5A');
+    }
+    EXPECT_EQ(JetErrorOf([&] { db.OpenRecordset("T"); }), 3049);
+    db.Close();
+    EXPECT_EQ(JetErrorOf([&] { Workspace().OpenDatabase(PathOf("d.mdb").c_str(), TRUE, TRUE, "MS Access"); }), 3049);
+}
+
 TEST_F(DaoEngineTest, ADatabaseOpenedReadOnlyRefusesChanges)
 {
     MakeDatabase("r.mdb", dbLangGeneral);

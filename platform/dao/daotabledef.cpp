@@ -72,10 +72,20 @@ VOID CdbIndexes::Append(CdbIndex &index)
     const std::shared_ptr<IndexDef> &def = DaoAccess::Impl(index);
     if (!def || def->appended || std::find(table.indexes.begin(), table.indexes.end(), def) != table.indexes.end())
         ThrowJet(SRC_TABLEDEF, JET_INVALID_OPERATION);
-    if (table.appended)
-        ThrowJet(SRC_TABLEDEF, JET_NOT_SUPPORTED);
     if (!IsValidObjectName(def->name))
         ThrowJet(SRC_TABLEDEF, JET_BAD_NAME, def->name);
+    if (table.appended) {
+        // The table exists: the index is made at once, over the rows it holds.
+        IndexSchema schema;
+        schema.name = def->name;
+        schema.primary = def->primary;
+        schema.unique = def->unique;
+        schema.ignoreNulls = def->ignoreNulls;
+        schema.required = def->required;
+        table.db->AppendIndex(table.name, std::move(schema), def->fields, SRC_TABLEDEF);
+        def->appended = true;
+        return;
+    }
     for (const std::shared_ptr<IndexDef> &other : table.indexes)
         if (SameName(other->name, def->name))
             ThrowJet(SRC_TABLEDEF, JET_INDEX_EXISTS);
@@ -105,6 +115,21 @@ CdbIndex CdbTableDef::CreateIndex(LPCTSTR pstrName)
     auto def = std::make_shared<IndexDef>();
     def->name = pstrName ? pstrName : "";
     return DaoAccess::Index(def);
+}
+
+CdbTableDef CdbTableDefs::operator[](LPCTSTR pstrName)
+{
+    if (!m_pDatabase)
+        ThrowJet(SRC_DATABASE, JET_OBJECT_CLOSED);
+    m_pDatabase->Handle(SRC_DATABASE);
+    std::shared_ptr<const TableSchema> schema = m_pDatabase->FindTable(StripBrackets(pstrName ? pstrName : ""));
+    if (!schema)
+        ThrowJet(SRC_DATABASE, JET_ITEM_NOT_FOUND);
+    auto table = std::make_shared<TableDefImpl>();
+    table->db = m_pDatabase;
+    table->name = schema->name;
+    table->appended = true;
+    return DaoAccess::TableDef(table);
 }
 
 VOID CdbTableDefs::Append(CdbTableDef &tableDef)

@@ -27,6 +27,9 @@ private:
 
 class CdbIndexes {
 public:
+    // To a table not yet appended, the index is made with it; to one that exists (from
+    // TableDefs[name]), it is made at once over the rows it holds, and may be neither
+    // primary nor required.
     VOID Append(CdbIndex &index);
 
 private:

@@ -301,4 +301,45 @@ TEST_F(TableDefTest, DefinitionsSurviveReopeningTheFile)
     rs.SetIndex("SymbolIndexKey");
 }
 
+TEST_F(TableDefTest, AnIndexAppendedToATableThatHoldsRowsOrdersThemAndStaysWithTheFile)
+{
+    AddProgram(3, "c");
+    AddProgram(1, "a");
+    AddProgram(2, "b");
+    CdbTableDef existing = m_db.TableDefs["[program]"];
+    AddIndex(existing, "SourceKey", {"Source"});
+    auto sources = [](CdbRecordset &rs) {
+        std::string order;
+        for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext())
+            order += TextOf(rs.GetField("Source"));
+        return order;
+    };
+    CdbRecordset rs = m_db.OpenRecordset("Program");
+    rs.SetIndex("SourceKey");
+    EXPECT_EQ(sources(rs), "abc");
+    CdbVariant key("b");
+    rs.Seek("=", 1, &key);
+    ASSERT_FALSE(rs.GetNoMatch());
+    EXPECT_EQ(LongOf(rs.GetField("ProgramIndex")), 2);
+
+    // What Jet refuses leaves the table as it was: a unique index over duplicates, a
+    // second primary key, a name taken, a field or table that is not there.
+    AddProgram(4, "a");
+    EXPECT_EQ(JetErrorOf([&] { AddIndex(existing, "UniqueSource", {"Source"}, FALSE, TRUE); }), 3022);
+    EXPECT_EQ(JetErrorOf([&] { AddIndex(existing, "Primary", {"Name"}, TRUE, TRUE); }), 3251);
+    EXPECT_EQ(JetErrorOf([&] { AddIndex(existing, "sourcekey", {"Name"}); }), 3284);
+    EXPECT_EQ(JetErrorOf([&] { AddIndex(existing, "Missing", {"Size"}); }), 3265);
+    EXPECT_EQ(JetErrorOf([&] { m_db.TableDefs["Nowhere"]; }), 3265);
+    EXPECT_EQ(JetErrorOf([&] { rs.SetIndex("UniqueSource"); }), 3015);
+    AddProgram(5, "a");
+
+    rs.Close();
+    m_rs.Close();
+    m_db.Close();
+    m_db = Workspace().OpenDatabase(PathOf("test.mdb").c_str(), TRUE, FALSE, "MS Access");
+    CdbRecordset again = m_db.OpenRecordset("Program");
+    again.SetIndex("SourceKey");
+    EXPECT_EQ(sources(again), "aaabc");
+}
+
 } // namespace

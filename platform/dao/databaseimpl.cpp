@@ -2,6 +2,7 @@
 
 #include "companions.h"
 #include "daoerror.h"
+#include "filedigest.h"
 #include "jeterror.h"
 #include "jetlike.h"
 #include "jetnames.h"
@@ -107,6 +108,7 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Open(const std::string &path, bool e
     db->Tune(source);
     db->CheckPages(source);
     db->LoadDefinitions(source);
+    db->m_sound = true;
     return db;
 }
 
@@ -122,6 +124,7 @@ std::shared_ptr<DatabaseImpl> DatabaseImpl::Create(const std::string &path, cons
         db->Connect(true, source);
         db->Tune(source);
         db->CreateCatalog(password, source);
+        db->m_sound = true;
     } catch (...) {
         // Leave no half-made file behind: the file is ours, made a moment ago. It goes
         // while the claim still holds it, so that nobody opens it in between.
@@ -289,6 +292,11 @@ void DatabaseImpl::CheckFormat(const std::string &password, const char *source)
 
 void DatabaseImpl::CheckPages(const char *source)
 {
+    // A file that is still as this engine left it needs no check: reading it whole
+    // costs a small part of checking its pages.
+    FileDigest digest;
+    if (ReadFileDigest(m_claim->Descriptor(), &digest) && digest.stored == digest.computed)
+        return;
     // The first query would find the damage otherwise, long after the file was taken
     // as sound. quick_check reads every page of every b-tree, but does not compare the
     // indexes with their tables' rows.
@@ -430,10 +438,39 @@ void DatabaseImpl::Close()
     m_children.clear();
     m_watchers.clear();
     m_statements->Close();
+    if (!m_readOnly && !sqlite3_get_autocommit(m_db)) {
+        // What closing rolls back keeps its auto numbers taken.
+        InternalScope internal(m_internal);
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        ForgetCounts();
+        KeepAutoNumbersTaken();
+    }
+    LeaveDigest();
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_depth = 0;
     m_claim.reset();
+}
+
+void DatabaseImpl::LeaveDigest()
+{
+    // Only a connection that holds the file alone knows that nobody changes it while it
+    // reads it. Whatever fails here leaves a digest that does not match: the next open
+    // checks the pages, as it would without one.
+    if (m_readOnly || !m_sound || !m_changed || !m_claim || !m_claim->IsExclusive())
+        return;
+    InternalScope internal(m_internal);
+    // What closing would roll back goes first, so that the digest is of the file that
+    // the close leaves.
+    if (!sqlite3_get_autocommit(m_db) && sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return;
+    FileDigest digest;
+    if (!ReadFileDigest(m_claim->Descriptor(), &digest) || digest.stored == digest.computed)
+        return;
+    std::string sql = "BEGIN; PRAGMA user_version = " + std::to_string(DigestHigh(digest.computed)) +
+                      "; PRAGMA application_id = " + std::to_string(DigestLow(digest.computed)) + "; COMMIT";
+    if (sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 sqlite3 *DatabaseImpl::Handle(const char *source) const
@@ -445,6 +482,8 @@ sqlite3 *DatabaseImpl::Handle(const char *source) const
 
 void DatabaseImpl::Fail(int rc, const char *source) const
 {
+    if ((rc & 0xFF) == SQLITE_CORRUPT || (rc & 0xFF) == SQLITE_NOTADB)
+        m_sound = false;
     ThrowSqlite(m_db, rc, source);
 }
 
@@ -579,6 +618,78 @@ void DatabaseImpl::AppendTable(TableSchema schema, const char *source)
     m_tables[folded] = std::make_shared<const TableSchema>(std::move(schema));
 }
 
+void DatabaseImpl::AppendIndex(const std::string &tableName, IndexSchema index,
+                               const std::vector<std::string> &fieldNames, const char *source)
+{
+    Handle(source);
+    if (m_readOnly)
+        ThrowJet(source, JET_READ_ONLY);
+    std::shared_ptr<const TableSchema> table = FindTable(tableName);
+    if (!table)
+        ThrowJet(source, JET_ITEM_NOT_FOUND);
+    if (index.primary || index.required)
+        ThrowJet(source, JET_NOT_SUPPORTED);
+    TableSchema schema = *table;
+    index.fields.clear();
+    for (const std::string &name : fieldNames) {
+        int field = schema.FindField(name);
+        if (field < 0)
+            ThrowDao(source, JET_ITEM_NOT_FOUND,
+                     "The index '" + index.name + "' names the field '" + name + "', which the table does not have.");
+        index.fields.push_back(field);
+    }
+    schema.indexes.push_back(std::move(index));
+    schema.Derive(source);
+    const IndexSchema &made = schema.indexes.back();
+
+    BeforeChange();
+    InternalScope internal(m_internal);
+    ExecInternal("SAVEPOINT qel_define", source);
+    // The index is made from the table's keys, sorted: with temporary storage in memory
+    // SQLite's sorter allocates every key apart, with a file it packs them into one
+    // buffer, which it writes out only when they outgrow the page cache. Should the
+    // setting not change (it cannot while a temporary table is open), the index is
+    // made all the same, only slower.
+    sqlite3_exec(m_db, "PRAGMA temp_store=FILE", nullptr, nullptr, nullptr);
+    struct MemoryAgain {
+        sqlite3 *db;
+        ~MemoryAgain() { sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr); }
+    } memoryAgain{m_db};
+    try {
+        for (const std::string &statement : schema.CreateIndexSql(schema.indexes.size() - 1))
+            ExecInternal(statement, source);
+        sqlite3_stmt *raw = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, "INSERT INTO MSysDaoIndexes VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)", -1, &raw,
+                                    nullptr);
+        Statement insert(raw);
+        if (rc != SQLITE_OK)
+            Fail(rc, source);
+        for (size_t k = 0; k < made.fields.size(); ++k) {
+            const JetValue values[] = {JetValue::OfText(schema.name),
+                                       JetValue::OfText(made.name),
+                                       JetValue::OfInteger(int64_t(k)),
+                                       JetValue::OfText(schema.fields[made.fields[k]].name),
+                                       JetValue::OfInteger(made.primary),
+                                       JetValue::OfInteger(made.unique),
+                                       JetValue::OfInteger(made.ignoreNulls),
+                                       JetValue::OfInteger(made.required)};
+            for (int v = 0; v < 8; ++v)
+                BindValue(raw, v + 1, values[v]);
+            rc = sqlite3_step(raw);
+            sqlite3_reset(raw);
+            if (rc != SQLITE_DONE)
+                Fail(rc, source);
+        }
+        ExecInternal("RELEASE qel_define", source);
+    } catch (...) {
+        sqlite3_exec(m_db, "ROLLBACK TO qel_define; RELEASE qel_define", nullptr, nullptr, nullptr);
+        throw;
+    }
+    // Recordsets open on the table keep the definition they were opened with.
+    std::string folded = FoldName(schema.name);
+    m_tables[folded] = std::make_shared<const TableSchema>(std::move(schema));
+}
+
 void DatabaseImpl::StoreQuery(const std::string &name, const std::string &sql, const char *source)
 {
     Handle(source);
@@ -607,8 +718,10 @@ void DatabaseImpl::StoreQuery(const std::string &name, const std::string &sql, c
 std::shared_ptr<TableCounters> DatabaseImpl::Counters(const TableSchema &table)
 {
     std::shared_ptr<TableCounters> &counters = m_counters[FoldName(table.name)];
-    if (!counters)
+    if (!counters) {
         counters = std::make_shared<TableCounters>();
+        counters->table = table.name;
+    }
     return counters;
 }
 
@@ -625,31 +738,78 @@ int64_t DatabaseImpl::RowCount(const TableSchema &table, const char *source)
     return counters->rowCount;
 }
 
+namespace {
+
+std::string AutoNumberMark(const std::string &table)
+{
+    return "NextAutoNumber " + table;
+}
+
+} // namespace
+
+Statement DatabaseImpl::PrepareInternal(const std::string &sql, const char *source)
+{
+    // Never from the cache of the system's statements, which the authorizer passed.
+    sqlite3_stmt *raw = nullptr;
+    int rc = sqlite3_prepare_v2(Handle(source), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
+    Statement statement(raw);
+    if (rc != SQLITE_OK)
+        Fail(rc, source);
+    return statement;
+}
+
 int64_t DatabaseImpl::TakeAutoNumber(const TableSchema &table, TableCounters &counters, const char *source)
 {
     if (!counters.autoNumberKnown) {
-        // The highest number given so far: SQLite's sequence, or a higher row that a
-        // foreign hand put in. A number once handed out in this session is not
-        // handed out again either, even when its record was never stored.
+        // The next number by the file's mark, past the highest row (one that a foreign
+        // hand put in) and past SQLite's sequence of a file made before the mark was
+        // kept. A number once handed out in this session is not handed out again
+        // either, even when its record was never stored.
         InternalScope internal(m_internal);
-        sqlite3_stmt *raw = nullptr;
-        std::string sql = "SELECT max(IFNULL((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0), "
-                          "IFNULL((SELECT max(rowid) FROM " +
-                          QuoteName(table.name) + "), 0))";
-        int rc = sqlite3_prepare_v2(Handle(source), sql.c_str(), -1, &raw, nullptr);
-        Statement highest(raw);
-        if (rc != SQLITE_OK)
-            Fail(rc, source);
-        BindValue(raw, 1, JetValue::OfText(table.name));
-        rc = sqlite3_step(raw);
+        Statement sequence =
+            PrepareInternal("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_sequence'", source);
+        if (sqlite3_step(sequence.get()) != SQLITE_ROW)
+            Fail(sqlite3_errcode(m_db), source);
+        const bool hasSequence = sqlite3_column_int(sequence.get(), 0) != 0;
+        std::string sql = "SELECT max(IFNULL((SELECT max(rowid) FROM " + QuoteName(table.name) +
+                          "), 0) + 1, IFNULL((SELECT CAST(Value AS INTEGER) FROM MSysDaoInfo WHERE Name = ?2), 1)";
+        if (hasSequence)
+            sql += ", IFNULL((SELECT seq FROM sqlite_sequence WHERE name = ?1), 0) + 1";
+        Statement highest = PrepareInternal(sql + ")", source);
+        BindValue(highest.get(), 1, JetValue::OfText(table.name));
+        BindValue(highest.get(), 2, JetValue::OfText(AutoNumberMark(table.name)));
+        int rc = sqlite3_step(highest.get());
         if (rc != SQLITE_ROW)
             Fail(rc, source);
-        counters.nextAutoNumber = std::max<int64_t>(counters.nextAutoNumber, sqlite3_column_int64(raw, 0) + 1);
+        counters.nextAutoNumber = std::max<int64_t>(counters.nextAutoNumber, sqlite3_column_int64(highest.get(), 0));
         counters.autoNumberKnown = true;
     }
     if (counters.nextAutoNumber > 2147483647)
         ThrowJet(source, JET_NUMERIC_OVERFLOW); // auto numbers are Long
-    return counters.nextAutoNumber++;
+    int64_t number = counters.nextAutoNumber++;
+    // Outside a transaction the record is stored by its own statement: the mark goes
+    // first, so that no later session takes the number again.
+    if (m_depth == 0)
+        MarkAutoNumbers(source);
+    return number;
+}
+
+void DatabaseImpl::MarkAutoNumbers(const char *source)
+{
+    InternalScope internal(m_internal);
+    for (auto &[folded, counters] : m_counters) {
+        if (counters->nextAutoNumber <= counters->markedAutoNumber || counters->nextAutoNumber == 0)
+            continue;
+        Statement mark = PrepareInternal("INSERT OR REPLACE INTO MSysDaoInfo(Name, Value) VALUES(?1, ?2)", source);
+        BindValue(mark.get(), 1, JetValue::OfText(AutoNumberMark(counters->table)));
+        BindValue(mark.get(), 2, JetValue::OfText(std::to_string(counters->nextAutoNumber)));
+        int rc = sqlite3_step(mark.get());
+        sqlite3_reset(mark.get());
+        m_changed = true;
+        if (rc != SQLITE_DONE)
+            Fail(rc, source);
+        counters->markedAutoNumber = counters->nextAutoNumber;
+    }
 }
 
 void DatabaseImpl::ForgetCounts()
@@ -657,6 +817,8 @@ void DatabaseImpl::ForgetCounts()
     for (auto &[name, counters] : m_counters) {
         counters->rowCount = -1;
         counters->autoNumberKnown = false;
+        // A mark written inside a transaction that is gone went with it.
+        counters->markedAutoNumber = 0;
     }
 }
 
@@ -680,10 +842,13 @@ void DatabaseImpl::CommitTrans(const char *source)
         m_depth = 0;
         ForgetCounts();
         LoadDefinitions(source);
+        KeepAutoNumbersTaken();
         ThrowDao(source, JET_NO_TRANSACTION,
                  "The transaction was rolled back after an earlier error; nothing was committed.");
     }
     try {
+        if (m_depth == 1)
+            MarkAutoNumbers(source);
         ExecInternal(m_depth == 1 ? std::string("COMMIT") : "RELEASE qel_" + std::to_string(m_depth - 1), source);
     } catch (...) {
         if (sqlite3_get_autocommit(m_db))
@@ -711,6 +876,19 @@ void DatabaseImpl::Rollback(const char *source)
     // Tables defined and rows counted inside the transaction may be gone.
     ForgetCounts();
     LoadDefinitions(source);
+    if (m_depth == 0)
+        MarkAutoNumbers(source);
+}
+
+void DatabaseImpl::KeepAutoNumbersTaken()
+{
+    // Already failing: what the caller reports is the failure it is in. A mark that
+    // cannot be written leaves the numbers of the lost records to be taken again in a
+    // later session, as SQLite's own sequence would.
+    try {
+        MarkAutoNumbers(SRC_DATABASE);
+    } catch (const CdbException &) {
+    }
 }
 
 void DatabaseImpl::Adopt(const std::shared_ptr<DatabaseChild> &child)
@@ -738,6 +916,7 @@ void DatabaseImpl::Unwatch(ChangeWatcher *watcher)
 
 void DatabaseImpl::BeforeChange()
 {
+    m_changed = true;
     // A watcher is told once; one that fails to make sure of its rows fails the change.
     while (!m_watchers.empty()) {
         ChangeWatcher *watcher = m_watchers.back();

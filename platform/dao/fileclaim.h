@@ -34,6 +34,11 @@ public:
                                            Failure *failure);
     ~FileClaim();
     FileClaim(const FileClaim &) = delete;
+    // The claim's own descriptor of the file, open as long as the claim: reading
+    // through it, rather than through one opened and closed again, keeps SQLite's POSIX
+    // locks, which any close of the file in this process would drop.
+    int Descriptor() const { return m_fd; }
+    bool IsExclusive() const { return m_exclusive; }
     FileClaim &operator=(const FileClaim &) = delete;
 
 private:

@@ -210,6 +210,55 @@ TEST_F(TableCursorTest, AddNewShowsTheAutoNumberAtOnceAndNumbersAreNeverReused)
     EXPECT_EQ(LongOf(m_rs.GetField("Id")), 5);
 }
 
+// A client may still hold the number of a record that a rolled-back transaction wrote:
+// no later record takes it, in this session or after the file was closed, whether the
+// rollback was asked for or came with the close.
+TEST_F(TableCursorTest, TheNumbersOfRolledBackRecordsAreNotHandedOutAgain)
+{
+    CdbWorkspace ws = Workspace();
+    m_rs.Close();
+    m_db.Close();
+    auto reopen = [&] {
+        m_db = ws.OpenDatabase(PathOf("test.mdb").c_str(), TRUE, FALSE, "MS Access");
+        m_rs = m_db.OpenRecordset("Grid");
+    };
+    auto next = [&] {
+        m_rs.AddNew();
+        LONG id = LongOf(m_rs.GetField("Id"));
+        m_rs.CancelUpdate();
+        return id;
+    };
+    reopen();
+    ws.BeginTrans();
+    Add(1, 1, 1);
+    ws.BeginTrans();
+    Add(2, 1, 1); // 2
+    ws.Rollback();
+    Add(3, 1, 1); // 3
+    ws.CommitTrans();
+    ws.BeginTrans();
+    Add(4, 1, 1);
+    Add(5, 1, 1); // 4, 5
+    ws.Rollback();
+    EXPECT_EQ(next(), 6);
+    m_rs.Close();
+    m_db.Close();
+
+    reopen();
+    EXPECT_EQ(next(), 7);
+    ws.BeginTrans();
+    Add(8, 1, 1); // 8, rolled back by the close
+    m_rs.Close();
+    m_db.Close();
+    reopen();
+    EXPECT_EQ(next(), 9);
+    m_rs.SetIndex("IdKey");
+    std::vector<LONG> ids;
+    for (m_rs.MoveFirst(); !m_rs.IsEOF(); m_rs.MoveNext())
+        ids.push_back(LongOf(m_rs.GetField("Id")));
+    EXPECT_EQ(ids, std::vector<LONG>({1, 3}));
+}
+
 TEST_F(TableCursorTest, BookmarksAndTheLastModifiedRecord)
 {
     FillGrid();

@@ -222,7 +222,7 @@ std::string TableSchema::CreateTableSql() const
         std::string column = QuoteName(field.name);
         sql += (i ? ", " : "") + column + " " + TypeSql(field);
         if (field.IsAuto())
-            sql += " PRIMARY KEY AUTOINCREMENT";
+            sql += " PRIMARY KEY";
         else if (field.notNull)
             sql += " NOT NULL";
         if (field.newValue.kind != JetValue::Null && !field.IsAuto())
@@ -236,30 +236,39 @@ std::string TableSchema::CreateTableSql() const
 std::vector<std::string> TableSchema::CreateIndexSql() const
 {
     std::vector<std::string> statements;
-    for (const IndexSchema &index : indexes) {
-        if (index.onRowId)
-            continue;
-        std::string keys;
-        for (size_t k = 0; k < index.keys.size(); ++k)
-            keys += (k ? ", " : "") + index.keys[k];
-        std::string on = " ON " + QuoteName(name) + "(";
-        std::string columns;
-        for (size_t k = 0; k < index.fields.size(); ++k)
-            columns += (k ? ", " : "") + QuoteName(fields[index.fields[k]].name);
-        if (index.unique && HasNullFlag(index)) {
-            statements.push_back("CREATE UNIQUE INDEX " + SqliteIndexName(*this, index, "") + on + columns + ")");
-            statements.push_back("CREATE INDEX " + SqliteIndexName(*this, index, ".order") + on + keys + ")");
-        } else {
-            std::string sql = std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
-                              SqliteIndexName(*this, index, "") + on + keys + ")";
-            if (!index.filter.empty())
-                sql += " WHERE " + index.filter;
-            statements.push_back(sql);
-            // SQL compares the plain columns, which the planner cannot find in keys
-            // with the Null flag: "X = ?" would read the whole table.
-            if (HasNullFlag(index))
-                statements.push_back("CREATE INDEX " + SqliteIndexName(*this, index, ".seek") + on + columns + ")");
-        }
+    for (size_t i = 0; i < indexes.size(); ++i) {
+        std::vector<std::string> made = CreateIndexSql(i);
+        statements.insert(statements.end(), made.begin(), made.end());
+    }
+    return statements;
+}
+
+std::vector<std::string> TableSchema::CreateIndexSql(size_t position) const
+{
+    std::vector<std::string> statements;
+    const IndexSchema &index = indexes[position];
+    if (index.onRowId)
+        return statements;
+    std::string keys;
+    for (size_t k = 0; k < index.keys.size(); ++k)
+        keys += (k ? ", " : "") + index.keys[k];
+    std::string on = " ON " + QuoteName(name) + "(";
+    std::string columns;
+    for (size_t k = 0; k < index.fields.size(); ++k)
+        columns += (k ? ", " : "") + QuoteName(fields[index.fields[k]].name);
+    if (index.unique && HasNullFlag(index)) {
+        statements.push_back("CREATE UNIQUE INDEX " + SqliteIndexName(*this, index, "") + on + columns + ")");
+        statements.push_back("CREATE INDEX " + SqliteIndexName(*this, index, ".order") + on + keys + ")");
+    } else {
+        std::string sql = std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+                          SqliteIndexName(*this, index, "") + on + keys + ")";
+        if (!index.filter.empty())
+            sql += " WHERE " + index.filter;
+        statements.push_back(sql);
+        // SQL compares the plain columns, which the planner cannot find in keys
+        // with the Null flag: "X = ?" would read the whole table.
+        if (HasNullFlag(index))
+            statements.push_back("CREATE INDEX " + SqliteIndexName(*this, index, ".seek") + on + columns + ")");
     }
     return statements;
 }

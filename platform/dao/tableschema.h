@@ -4,8 +4,10 @@
 // A table of Jet becomes an SQLite table whose columns stand in the fields' ordinal
 // order. Long is INTEGER, Text "TEXT(size)" compared blind to case (COLLATE NOCASE,
 // which folds ASCII letters only), Date DATETIME (an OLE date as REAL), Boolean BOOLEAN
-// (-1 or 0, never Null). The auto-increment field is SQLite's row id with
-// AUTOINCREMENT, so a number once given is never given again, even after deletes.
+// (-1 or 0, never Null). The auto-increment field is SQLite's row id, whose numbers
+// the engine hands out itself (DatabaseImpl::TakeAutoNumber), so that a number once
+// given is never given again, even after deletes and rollbacks; SQLite's AUTOINCREMENT,
+// which files made before kept, would cost every insert a write of its sequence.
 // Required is NOT NULL; a Text field that must not be empty has a CHECK named after it.
 //
 // Jet names indexes per table, SQLite per database: index I of table T is "T.I" in
@@ -75,6 +77,8 @@ struct TableSchema {
 
     std::string CreateTableSql() const;
     std::vector<std::string> CreateIndexSql() const;
+    // The statements that make the index of that position alone.
+    std::vector<std::string> CreateIndexSql(size_t position) const;
     // The SQLite names of the indexes that a file of the table must hold: those that
     // CreateIndexSql makes but the ".seek" ones, which older files lack.
     std::vector<std::string> SqliteIndexNames() const;

@@ -6,6 +6,7 @@
 #include "winerror.h"
 
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <sys/mman.h>
@@ -28,13 +29,48 @@ private:
 
 struct ViewTable {
     std::mutex lock;
-    std::map<const void *, size_t> views; // start -> length
+    std::map<const void *, size_t> views; // start -> length of its memory
+    // The memory of the last view let go, kept for the next view of about its size: a
+    // debugger that reloads its program maps the same file again, and fresh memory
+    // costs the kernel a clearing of every page, which was most of a reload's time.
+    void *kept = nullptr;
+    size_t keptLength = 0;
 };
 
 ViewTable &Views()
 {
     static ViewTable *table = new ViewTable; // never destroyed, as the handle table
     return *table;
+}
+
+// Views of more than this are let go at once rather than kept.
+const size_t kMaxKeptView = size_t(256) << 20;
+
+// Memory for a view of `length` bytes: the kept memory when it is at least as long and
+// not an eighth longer, else fresh memory; writable, its length in `*memoryLength`.
+void *ViewMemory(size_t length, size_t *memoryLength)
+{
+    ViewTable &table = Views();
+    {
+        std::lock_guard<std::mutex> hold(table.lock);
+        if (table.kept != nullptr && table.keptLength >= length && table.keptLength - length <= length / 8) {
+            void *memory = table.kept;
+            *memoryLength = table.keptLength;
+            table.kept = nullptr;
+            table.keptLength = 0;
+            if (mprotect(memory, *memoryLength, PROT_READ | PROT_WRITE) == 0)
+                return memory;
+            munmap(memory, *memoryLength);
+        }
+    }
+    void *memory = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return nullptr;
+    // A program file of many megabytes would otherwise cost a page fault every 4 KiB as
+    // it is read in; large pages are only a hint.
+    madvise(memory, length, MADV_HUGEPAGE);
+    *memoryLength = length;
+    return memory;
 }
 
 // Reads `length` bytes from `offset` into `buffer`; false at a failure or a file that
@@ -111,23 +147,23 @@ LPVOID MapViewOfFile(HANDLE fileMapping, DWORD desiredAccess, DWORD fileOffsetHi
         return nullptr;
     }
     size_t length = bytesToMap != 0 ? bytesToMap : static_cast<size_t>(mapping->Size() - offset);
-    void *view = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (view == MAP_FAILED) {
+    size_t memoryLength = 0;
+    void *view = ViewMemory(length, &memoryLength);
+    if (view == nullptr) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    // A program file of many megabytes would otherwise cost a page fault every 4 KiB as
-    // it is read in, which is most of a reload's time; large pages are only a hint.
-    madvise(view, length, MADV_HUGEPAGE);
+    // Past the view's end, kept memory would still hold the bytes of the file it held.
+    std::memset(static_cast<char *>(view) + length, 0, memoryLength - length);
     if (!ReadAt(mapping->Descriptor(), static_cast<char *>(view), length, offset) ||
-        mprotect(view, length, PROT_READ) != 0) {
-        munmap(view, length);
+        mprotect(view, memoryLength, PROT_READ) != 0) {
+        munmap(view, memoryLength);
         SetLastError(ERROR_READ_FAULT);
         return nullptr;
     }
     ViewTable &table = Views();
     std::lock_guard<std::mutex> hold(table.lock);
-    table.views.emplace(view, length);
+    table.views.emplace(view, memoryLength);
     return view;
 }
 
@@ -144,6 +180,17 @@ BOOL UnmapViewOfFile(LPCVOID baseAddress)
         }
         length = found->second;
         table.views.erase(found);
+        // The newest is kept, out of reach as a view let go should be: the next view is
+        // most likely of the same file.
+        if (length <= kMaxKeptView && mprotect(const_cast<void *>(baseAddress), length, PROT_NONE) == 0) {
+            void *older = table.kept;
+            size_t olderLength = table.keptLength;
+            table.kept = const_cast<void *>(baseAddress);
+            table.keptLength = length;
+            if (older != nullptr)
+                munmap(older, olderLength);
+            return TRUE;
+        }
     }
     munmap(const_cast<void *>(baseAddress), length);
     return TRUE;

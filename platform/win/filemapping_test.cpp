@@ -68,6 +68,37 @@ TEST_F(FileMapping, AFileShortenedAfterMappingIsStillReadSafely)
     CloseHandle(file);
 }
 
+TEST_F(FileMapping, AViewMappedAfterAnotherWasLetGoHoldsItsOwnFileOnly)
+{
+    auto map = [this](const std::string &bytes) {
+        HANDLE file = OpenWith(bytes);
+        HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        const char *view = static_cast<const char *>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+        CloseHandle(mapping);
+        CloseHandle(file);
+        return view;
+    };
+    const char *first = map(std::string(100000, 'a'));
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(UnmapViewOfFile(first));
+    // Of about the same size, as a reloaded program is: the memory may be the same, the
+    // bytes are the new file's, and nothing of the old one lies past its end.
+    const char *second = map(std::string(95000, 'b'));
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(std::string(second, 95000), std::string(95000, 'b'));
+    if (second == first) {
+        EXPECT_EQ(std::string(second + 95000, 5000), std::string(5000, '\0'));
+    }
+    const char *third = map(std::string(97000, 'c')); // while the second is still mapped
+    ASSERT_NE(third, nullptr);
+    EXPECT_NE(third, second);
+    EXPECT_EQ(std::string(second, 95000), std::string(95000, 'b'));
+    EXPECT_EQ(std::string(third, 97000), std::string(97000, 'c'));
+    EXPECT_TRUE(UnmapViewOfFile(second));
+    EXPECT_FALSE(UnmapViewOfFile(second));
+    EXPECT_TRUE(UnmapViewOfFile(third));
+}
+
 TEST_F(FileMapping, AnEmptyFileCannotBeMapped)
 {
     HANDLE file = OpenWith("");
