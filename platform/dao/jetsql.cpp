@@ -362,13 +362,34 @@ private:
     std::string BoundText(const std::vector<SqlToken> &tokens, size_t first, const RangeBound &bound)
     {
         const std::string alias = QuoteName("qel.bound");
+        const std::string start = alias + "." + QuoteName(bound.startColumn);
         const std::string length = alias + "." + QuoteName(bound.lengthColumn);
-        std::string text = " AND (" + SpanText(tokens, first, bound.startFirst, bound.startLast) + ") > (" +
-                           SpanText(tokens, first, bound.valueFirst, bound.valueLast) + ") - (SELECT MAX(" + length +
-                           ") FROM " + QuoteName(bound.table) + " AS " + alias + " WHERE " + length + " IS NOT NULL";
+        std::string kinds;
         for (const auto &[column, number] : bound.equalities)
-            text += " AND " + alias + "." + QuoteName(column) + " = " + number;
-        return text + ")";
+            kinds += " AND " + alias + "." + QuoteName(column) + " = " + number;
+        const std::string from = " FROM " + QuoteName(bound.table) + " AS " + alias + " WHERE ";
+        const std::string value = "(" + SpanText(tokens, first, bound.valueFirst, bound.valueLast) + ")";
+        std::string text = " AND (" + SpanText(tokens, first, bound.startFirst, bound.startLast) + ") > ";
+        if (!IsConstant(tokens, bound.valueFirst, bound.valueLast))
+            return text + value + " - (SELECT MAX(" + length + ")" + from + length + " IS NOT NULL" + kinds + ")";
+        // K: the 17th longest, or 0 when there are fewer lengths (any K answers alike).
+        const std::string k = "COALESCE((SELECT " + length + from + length + " IS NOT NULL" + kinds + " ORDER BY " +
+                              length + " DESC LIMIT 1 OFFSET 16), 0)";
+        const std::string m = "(SELECT MIN(" + start + ")" + from + length + " > " + k + " AND " + value + " < " +
+                              start + " + " + length + kinds + ")";
+        return text + "MIN(" + value + " - " + k + ", COALESCE(" + m + " - 1, " + value + " - " + k + "))";
+    }
+
+    // Whether tokens first to last are one parameter or number, the same for every row.
+    bool IsConstant(const std::vector<SqlToken> &tokens, size_t first, size_t last) const
+    {
+        if (first != last)
+            return false;
+        const SqlToken &token = tokens[first];
+        return token.kind == SqlToken::Number ||
+               ((token.kind == SqlToken::Word || token.kind == SqlToken::Bracketed) && IsParameter(token.text) &&
+                !(first > 0 && tokens[first - 1].IsSymbol(".")) &&
+                !(first + 1 < tokens.size() && tokens[first + 1].IsSymbol(".")));
     }
 
     std::string Translate(std::string_view sql, bool outer, size_t *keyAt, SelectShape *outerShape)
