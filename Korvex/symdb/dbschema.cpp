@@ -118,16 +118,16 @@ const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {I
 // function or block), an address (labels, blocks; a block's length in Data_4 bounds the
 // blocks at an address, as a function's does) or a module (a module's symbols, its
 // lifetimes and stack adjustments): without these the table, which grows with every
-// module read, is read whole by each request at a stop. The variables of a kind in
-// name order (the globals in scope at an address, every global for "*") come from
-// the name key without a sort, and a name among the globals is a seek in it.
+// module read, is read whole by each request at a stop. (A key by kind and name would
+// spare the globals in scope their sort, but without statistics the planner then takes
+// it for the parameters of the function at an address too, reading every parameter of
+// the program in name order instead of seeking the function's.)
 const IndexDefinition kSymbolIndexes[] = {
     {IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE},
     {IDS_DB_SYMBOLSCOPEKEY, {IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 2, FALSE, FALSE},
     {IDS_DB_SYMBOLADDRESSKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_2, IDS_DB_DATA_3}, 3, FALSE, FALSE, TRUE},
     {IDS_DB_SYMBOLLENGTHKEY, {IDS_DB_SYMBOLID, IDS_DB_DATA_4}, 2, FALSE, FALSE, TRUE},
-    {IDS_DB_SYMBOLMODULKEY, {IDS_DB_MODULINDEX, IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 3, FALSE, FALSE},
-    {IDS_DB_SYMBOLNAMEKEY, {IDS_DB_SYMBOLID, IDS_DB_NAMESTRING}, 2, FALSE, FALSE}};
+    {IDS_DB_SYMBOLMODULKEY, {IDS_DB_MODULINDEX, IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 3, FALSE, FALSE}};
 
 const FieldDefinition kModulSectionFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SECTIONINDEX, L, REQ}};
 // The module of an address is found from its section: without the second key every
