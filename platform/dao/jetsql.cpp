@@ -4,6 +4,7 @@
 #include "jeterror.h"
 #include "jetnames.h"
 #include "jetsqlbounds.h"
+#include "jetsqlinlists.h"
 #include "jetsqlsinglerow.h"
 #include "jetsqltokens.h"
 
@@ -380,6 +381,15 @@ private:
         return text + "MIN(" + value + " - " + k + ", COALESCE(" + m + " - 1, " + value + " - " + k + "))";
     }
 
+    // "(C IN (n1, n2, ...))" for equalities of C joined by OR (jetsqlinlists.h).
+    std::string InListText(const std::vector<SqlToken> &tokens, size_t first, const InList &list)
+    {
+        std::string text = "(" + SpanText(tokens, first, list.columnFirst, list.columnLast) + " IN (";
+        for (size_t i = 0; i < list.numbers.size(); ++i)
+            text += (i ? ", " : "") + tokens[list.numbers[i]].text;
+        return text + "))";
+    }
+
     // Whether tokens first to last are one parameter or number, the same for every row.
     bool IsConstant(const std::vector<SqlToken> &tokens, size_t first, size_t last) const
     {
@@ -402,9 +412,17 @@ private:
         size_t previousEnd = first < n ? tokens[first].begin : sql.size();
         const std::map<size_t, RangeBound> bounds = FindRangeBounds(tokens, first, m_catalog);
         const std::set<size_t> singleRowIns = FindSingleRowIns(tokens, first);
+        const std::map<size_t, InList> inLists = FindInLists(tokens, first);
         for (size_t k = first; k < n; ++k) {
             const SqlToken &token = tokens[k];
             out += sql.substr(previousEnd, token.begin - previousEnd);
+            auto inList = inLists.find(k);
+            if (inList != inLists.end()) {
+                out += InListText(tokens, first, inList->second);
+                k = inList->second.close;
+                previousEnd = tokens[k].end;
+                continue;
+            }
             const size_t at = k;
             out += singleRowIns.count(at) ? "=" : TokenText(tokens, first, k);
             previousEnd = tokens[k].end;
