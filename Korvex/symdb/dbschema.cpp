@@ -63,7 +63,10 @@ const FieldDefinition kModulFields[] = {{IDS_DB_MODULINDEX, L, REQ},
                                   {IDS_DB_NAME, T, AZL},
                                   {IDS_DB_OFFSET, L, 0},
                                   {IDS_DB_ANALYZED, B, REQ}};
-const IndexDefinition kModulIndexes[] = {{IDS_DB_MODULINDEXKEY, {IDS_DB_MODULINDEX}, 1, TRUE, TRUE}};
+// A breakpoint's function and a label are found by the name of their module: without
+// the second key each such request reads every module.
+const IndexDefinition kModulIndexes[] = {{IDS_DB_MODULINDEXKEY, {IDS_DB_MODULINDEX}, 1, TRUE, TRUE},
+                                         {IDS_DB_MODULNAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSourceFileFields[] = {{IDS_DB_SOURCEFILEINDEX, L, REQ},
                                        {IDS_DB_TYPE, L, 0},

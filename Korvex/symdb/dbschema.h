@@ -14,7 +14,7 @@ const LONG kSymbolDatabaseVersion = 214;
 // This system's own marks of what wrote a database (its Writers row): the schema as
 // this build makes it (its indexes), and the rows that its readers write. A change of
 // either raises its number, so that databases that an older build wrote are rebuilt.
-const LONG kSymbolDatabaseSchema = 2;
+const LONG kSymbolDatabaseSchema = 3;
 const LONG kSymbolDatabaseReaders = 1;
 
 // Makes the tables and stored queries of a new database in their order, and writes the

@@ -490,6 +490,7 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2093, "Readers"},
     {2094, "FunctionByNameKey"},
     {2095, "TypeModulKey"},
+    {2096, "ModulNameKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

@@ -179,6 +179,7 @@ enum : UINT {
     IDS_DB_READERS = 2093,
     IDS_DB_FUNCTIONBYNAMEKEY = 2094,
     IDS_DB_TYPEMODULKEY = 2095,
+    IDS_DB_MODULNAMEKEY = 2096,
 };
 
 // The entries, for the module's resource table. Both are constant data, there before
