@@ -73,8 +73,12 @@ const FieldDefinition kSourceFileFields[] = {{IDS_DB_SOURCEFILEINDEX, L, REQ},
                                        {IDS_DB_NAME, T, REQ | AZL},
                                        {IDS_DB_ENTRYINFILE, T, REQ},
                                        {IDS_DB_ANALYZED, B, REQ}};
+// A file is asked for by its name or its entry text, and the modules of a file by the
+// file (the modules to read before a breakpoint's line is found): without the name key
+// and the relation's second key each such request reads every file and relation.
 const IndexDefinition kSourceFileIndexes[] = {{IDS_DB_SOURCEFILEINDEXKEY, {IDS_DB_SOURCEFILEINDEX}, 1, TRUE, TRUE},
-                                        {IDS_DB_ENTRYINFILEKEY, {IDS_DB_ENTRYINFILE}, 1, FALSE, TRUE}};
+                                        {IDS_DB_ENTRYINFILEKEY, {IDS_DB_ENTRYINFILE}, 1, FALSE, TRUE},
+                                        {IDS_DB_SOURCEFILENAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSourceLineFields[] = {{IDS_DB_SOURCELINEINDEX, L, REQ | AUTO}, {IDS_DB_SOURCELINE, L, REQ},
                                        {IDS_DB_ADDRESSMODE, L, REQ},            {IDS_DB_ADDRESSVALUE, L, REQ},
@@ -141,7 +145,8 @@ const IndexDefinition kModulSectionIndexes[] = {
 
 const FieldDefinition kModulSourceFileFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
 const IndexDefinition kModulSourceFileIndexes[] = {
-    {IDS_DB_MODULSOURCEFILEKEY, {IDS_DB_MODULINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE}};
+    {IDS_DB_MODULSOURCEFILEKEY, {IDS_DB_MODULINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE},
+    {IDS_DB_SOURCEFILEMODULKEY, {IDS_DB_SOURCEFILEINDEX}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSectionSourceFileFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
 const IndexDefinition kSectionSourceFileIndexes[] = {
