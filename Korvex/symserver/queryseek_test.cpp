@@ -11,6 +11,7 @@
 #include <jetlike.h>
 #include <jetnames.h>
 #include <jetsql.h>
+#include <qeldbexception.h>
 
 #include <sqlite3.h>
 
@@ -251,6 +252,43 @@ TEST_F(QuerySeekTest, SeekingFormsAnswerAsTheStoredTextsDo)
         EXPECT_GE(inLists, 2) << "the stored queries whose names in scope are of one of some kinds";
         m_client.reset();
     }
+}
+
+} // namespace
+
+namespace {
+
+// A request that reads a module and then fails is rolled back whole: the next request
+// finds the module unread and reads it again, however often the failed one found it
+// read after its own reading.
+TEST_F(QuerySeekTest, AModulReadByARequestThatFailsIsReadAgain)
+{
+    ASSERT_TRUE(Load("handwritten-O0", false));
+    const std::vector<ModulRow> moduls = Moduls();
+    ASSERT_FALSE(moduls.empty());
+    const LONG modul = moduls.front().index;
+    ASSERT_FALSE(moduls.front().analyzed);
+
+    BOOL readFirst = TRUE, readThen = FALSE;
+    m_engine->SetHandler(kProbe, [&](CSymbolRequest &) {
+        readFirst = m_engine->EnsureModulByIndex(modul);
+        readThen = m_engine->EnsureModulByIndex(modul) && m_engine->EnsureModulByIndex(modul);
+        ThrowQeldbException(3000, "test", "the request fails after reading the module");
+    });
+    CSymbolRequest request(RequesterSynchronous);
+    request.m_nCode = kProbe;
+    std::unique_ptr<CSymbolRequest> failed(m_engine->TakeRequest(m_engine->Submit(request), 500));
+    ASSERT_NE(failed, nullptr);
+    EXPECT_NE(failed->m_nStatus, 0);
+    EXPECT_FALSE(readFirst);
+    EXPECT_TRUE(readThen);
+    m_engine->SetHandler(kProbe, nullptr);
+
+    EXPECT_FALSE(Moduls().front().analyzed);
+    BOOL readAgain = TRUE;
+    OnWorker([&](CSymbolEngine &engine) { readAgain = engine.EnsureModulByIndex(modul); });
+    EXPECT_FALSE(readAgain) << "the module is read again";
+    EXPECT_TRUE(Moduls().front().analyzed);
 }
 
 } // namespace
