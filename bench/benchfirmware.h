@@ -51,9 +51,8 @@ inline bool OnPath(const char *program)
 // cross compiler); "" when it cannot be made, with the reason in `failure`. The link
 // writes firmware.elf last, so a run stopped halfway leaves none and the next one makes
 // it again. A benchmark that wants another number of modules has a folder of its own.
-inline std::string Firmware(std::string &failure, int modules = 3000)
+inline std::string Firmware(std::string &failure, int modules = 3000, const fs::path &folder = kQelBenchFirmwareFolder)
 {
-    const fs::path folder = kQelBenchFirmwareFolder;
     const fs::path firmware = folder / "firmware.elf";
     if (fs::exists(firmware))
         return firmware.string();
@@ -81,9 +80,10 @@ inline std::string Firmware(std::string &failure, int modules = 3000)
 
 // A copy of the firmware in `folder`; "" with the reason in `failure` when none can be
 // made.
-inline fs::path FirmwareCopy(const fs::path &folder, std::string &failure, int modules = 3000)
+inline fs::path FirmwareCopy(const fs::path &folder, std::string &failure, int modules = 3000,
+                             const fs::path &firmwareFolder = kQelBenchFirmwareFolder)
 {
-    const std::string firmware = Firmware(failure, modules);
+    const std::string firmware = Firmware(failure, modules, firmwareFolder);
     if (firmware.empty())
         return {};
     const fs::path copy = folder / "firmware.elf";

@@ -4,11 +4,20 @@ namespace qelbench {
 
 namespace {
 
+// The lower bound of a start column A of table T whose rows of length L hold ?2, in the
+// form that the DAO layer writes: K the 17th longest row, M the least start of the
+// longer rows that hold ?2.
+#define QEL_INTERVAL_K(T, L) "COALESCE((SELECT " L " FROM " T " WHERE " L " IS NOT NULL ORDER BY " L " DESC LIMIT 1 OFFSET 16), 0)"
+#define QEL_INTERVAL_BOUND(T, A, L)                                                                        \
+    "MIN(?2 - " QEL_INTERVAL_K(T, L) ", COALESCE((SELECT MIN(" A ") FROM " T " WHERE " L " > " QEL_INTERVAL_K(T, L) \
+    " AND ?2 < " A " + " L ") - 1, ?2 - " QEL_INTERVAL_K(T, L) "))"
+
 // FunctionByAddress, in the form that the best index of the schema serves: the start
-// bounded below by the longest function, so that the lookup is a seek on the start.
+// bounded below by the 17th longest function (or by the longer one that holds the
+// address), so that the lookup is a seek on the start that reads a row or two.
 const char kFunctionByAddress[] = "SELECT * FROM Functions WHERE Functions.AddressMode = ?1 AND "
                                   "Functions.AddressValue <= ?2 AND ?2 < Functions.AddressValue + Functions.Length "
-                                  "AND Functions.AddressValue > ?2 - (SELECT MAX(Length) FROM Functions)";
+                                  "AND Functions.AddressValue > " QEL_INTERVAL_BOUND("Functions AS f", "f.AddressValue", "f.Length");
 
 // SourceFileByAddress, with the stored queries it names ($SourceLineOfAddress, and
 // SectionByAddress inside that) in front, as the DAO layer puts them, the section's
@@ -16,12 +25,12 @@ const char kFunctionByAddress[] = "SELECT * FROM Functions WHERE Functions.Addre
 const char kSourceFileByAddress[] =
     "WITH SectionByAddress AS (SELECT * FROM Sections WHERE Sections.AddressMode = ?1 AND "
     "Sections.AddressValue <= ?2 AND ?2 < Sections.AddressValue + Sections.Length AND "
-    "Sections.AddressValue > ?2 - (SELECT MAX(Length) FROM Sections)), "
+    "Sections.AddressValue > " QEL_INTERVAL_BOUND("Sections AS s", "s.AddressValue", "s.Length") "), "
     "\"$SourceLineOfAddress\" AS (SELECT SourceLines.SourceLineIndex, SourceLines.SourceLine, "
     "SourceLines.AddressMode, SourceLines.AddressValue, SourceLines.Length, SourceLines.SectionIndex, "
     "SourceLines.SourceFileIndex FROM SourceLines, SectionByAddress WHERE "
     "SourceLines.SectionIndex = SectionByAddress.SectionIndex AND SourceLines.AddressMode = ?1 AND "
-    "SourceLines.AddressValue IN (SELECT MAX(SourceLines.AddressValue) FROM SourceLines, SectionByAddress "
+    "SourceLines.AddressValue = (SELECT MAX(SourceLines.AddressValue) FROM SourceLines, SectionByAddress "
     "WHERE SourceLines.SectionIndex = SectionByAddress.SectionIndex AND SourceLines.AddressMode = ?1 AND "
     "SourceLines.AddressValue <= ?2)) "
     "SELECT SourceFiles.Name, SourceFiles.Type, SourceFiles.EntryInFile, SourceFiles.Analyzed, "
@@ -29,6 +38,8 @@ const char kSourceFileByAddress[] =
     "\"$SourceLineOfAddress\".AddressValue, \"$SourceLineOfAddress\".Length, "
     "\"$SourceLineOfAddress\".SourceFileIndex FROM SourceFiles, \"$SourceLineOfAddress\" WHERE "
     "\"$SourceLineOfAddress\".SourceFileIndex = SourceFiles.SourceFileIndex";
+#undef QEL_INTERVAL_BOUND
+#undef QEL_INTERVAL_K
 // Its columns that the handler reads.
 const int kSourceLineColumn = 4, kLengthColumn = 7, kSourceFileIndexColumn = 8;
 

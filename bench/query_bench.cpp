@@ -1,6 +1,8 @@
 // The symbol server's answers to queries next to gdb's on the same program, in the same
 // run. The program is the 3000-module synthetic firmware of load_bench, loaded once
 // through IQelSymbol::LoadFile on libKorvex.so, as the debugger loads it (symbolclient.h).
+// QEL_BENCH_MODULES=400 (400 to 3000) runs the same on a smaller firmware of that many
+// modules, to see how each request grows with the program.
 //
 // - FirstRead: request 302 (SourceLineRangesByAddress, at a function's first line) or
 //   405 (LocalsInScope, every name, at an address inside a function), synchronous, in a
@@ -57,10 +59,31 @@ using namespace qelbench;
 // Modules chosen as every 29th from different starts, so that those read first by 302,
 // those read first by 405 and those read before the cached queries never meet; gdb's
 // first command, which waits for its index of the program, goes to a module of none.
-const int kFirstReadModules = 100, kFirstLinesStart = 101, kFirstScopeStart = 104;
-const int kCachedModules = 100, kCachedStart = 115;
-const int kModuleStep = 29;
-const int kGdbWarmUpModule = 50;
+const int kFirstReadModules = 100, kCachedModules = 100;
+
+// The firmware's modules: 3000, or for a scale run the number that QEL_BENCH_MODULES
+// gives (400 to 3000), whose firmware is made in a folder of its own.
+const int kModules = 3000, kFewestModules = 400;
+
+int FirmwareModules()
+{
+    const char *text = std::getenv("QEL_BENCH_MODULES");
+    const int modules = text ? std::atoi(text) : kModules;
+    return modules >= kFewestModules && modules <= kModules ? modules : kModules;
+}
+
+// Which modules each part takes: every Step-th from its own start. On the 3000-module
+// firmware every 29th; on a smaller one every 4th, each part from another remainder.
+struct ModulePicks {
+    int linesStart, scopeStart, cachedStart, step, gdbWarmUp;
+};
+
+ModulePicks PicksFor(int modules)
+{
+    if (modules == kModules)
+        return {101, 104, 115, 29, 50};
+    return {1, 2, 3, 4, 4};
+}
 const int kRoundTrips = 2000;
 // A cached query is timed kRoundTrips times, or, when an asking after its warm-up says
 // that these would take longer than kRoundTripSeconds, as many times as fit in them, but
@@ -289,7 +312,10 @@ bool QueryRun::Prepare()
         m_failure = "gdb-multiarch is not on PATH (scripts/setup.sh --cross installs it)";
         return false;
     }
-    m_program = FirmwareCopy(m_folder.path, m_failure);
+    m_program = FirmwareModules() == kModules
+                    ? FirmwareCopy(m_folder.path, m_failure)
+                    : FirmwareCopy(m_folder.path, m_failure, FirmwareModules(),
+                                   std::string(kQelBenchFirmwareFolder) + "-" + std::to_string(FirmwareModules()));
     if (m_program.empty())
         return false;
     if (!m_client.Start(m_program.string())) {
@@ -373,20 +399,20 @@ bool QueryRun::ChooseFunctions(const fs::path &database)
         m_failure);
     if (!read)
         return false;
+    const ModulePicks picks = PicksFor(FirmwareModules());
     auto pick = [&](int first, int count, std::vector<FunctionTarget> &targets) {
         for (int modul = first; static_cast<int>(targets.size()) < count && longest.count(modul) != 0;
-             modul += kModuleStep)
+             modul += picks.step)
             targets.push_back(longest[modul]);
         return static_cast<int>(targets.size()) == count;
     };
-    if (!pick(kFirstLinesStart, kFirstReadModules, m_firstReads[Query::SourceLineRangesByAddress]) ||
-        !pick(kFirstScopeStart, kFirstReadModules, m_firstReads[Query::LocalsInScope]) ||
-        !pick(kCachedStart, kCachedModules, m_cached) ||
-        longest.count(kGdbWarmUpModule) == 0) {
+    if (!pick(picks.linesStart, kFirstReadModules, m_firstReads[Query::SourceLineRangesByAddress]) ||
+        !pick(picks.scopeStart, kFirstReadModules, m_firstReads[Query::LocalsInScope]) ||
+        !pick(picks.cachedStart, kCachedModules, m_cached) || longest.count(picks.gdbWarmUp) == 0) {
         m_failure = "the firmware has too few modules with functions";
         return false;
     }
-    m_gdbWarmUp = longest[kGdbWarmUpModule];
+    m_gdbWarmUp = longest[picks.gdbWarmUp];
     return true;
 }
 

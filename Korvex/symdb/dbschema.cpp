@@ -70,15 +70,22 @@ const FieldDefinition kModulFields[] = {{IDS_DB_MODULINDEX, L, REQ},
                                   {IDS_DB_NAME, T, AZL},
                                   {IDS_DB_OFFSET, L, 0},
                                   {IDS_DB_ANALYZED, B, REQ}};
-const IndexDefinition kModulIndexes[] = {{IDS_DB_MODULINDEXKEY, {IDS_DB_MODULINDEX}, 1, TRUE, TRUE}};
+// A breakpoint's function and a label are found by the name of their module: without
+// the second key each such request reads every module.
+const IndexDefinition kModulIndexes[] = {{IDS_DB_MODULINDEXKEY, {IDS_DB_MODULINDEX}, 1, TRUE, TRUE},
+                                         {IDS_DB_MODULNAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSourceFileFields[] = {{IDS_DB_SOURCEFILEINDEX, L, REQ},
                                        {IDS_DB_TYPE, L, 0},
                                        {IDS_DB_NAME, T, REQ | AZL},
                                        {IDS_DB_ENTRYINFILE, T, REQ},
                                        {IDS_DB_ANALYZED, B, REQ}};
+// A file is asked for by its name or its entry text, and the modules of a file by the
+// file (the modules to read before a breakpoint's line is found): without the name key
+// and the relation's second key each such request reads every file and relation.
 const IndexDefinition kSourceFileIndexes[] = {{IDS_DB_SOURCEFILEINDEXKEY, {IDS_DB_SOURCEFILEINDEX}, 1, TRUE, TRUE},
-                                        {IDS_DB_ENTRYINFILEKEY, {IDS_DB_ENTRYINFILE}, 1, FALSE, TRUE}};
+                                        {IDS_DB_ENTRYINFILEKEY, {IDS_DB_ENTRYINFILE}, 1, FALSE, TRUE},
+                                        {IDS_DB_SOURCEFILENAMEKEY, {IDS_DB_NAME}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSourceLineFields[] = {{IDS_DB_SOURCELINEINDEX, L, REQ | AUTO}, {IDS_DB_SOURCELINE, L, REQ},
                                        {IDS_DB_ADDRESSMODE, L, REQ},            {IDS_DB_ADDRESSVALUE, L, REQ},
@@ -125,7 +132,10 @@ const FieldDefinition kSymbolFields[] = {{IDS_DB_SYMBOLINDEX, L, REQ | AUTO}, {I
 // function or block), an address (labels, blocks; a block's length in Data_4 bounds the
 // blocks at an address, as a function's does) or a module (a module's symbols, its
 // lifetimes and stack adjustments): without these the table, which grows with every
-// module read, is read whole by each request at a stop.
+// module read, is read whole by each request at a stop. (A key by kind and name would
+// spare the globals in scope their sort, but without statistics the planner then takes
+// it for the parameters of the function at an address too, reading every parameter of
+// the program in name order instead of seeking the function's.)
 const IndexDefinition kSymbolIndexes[] = {
     {IDS_DB_SYMBOLINDEXKEY, {IDS_DB_SYMBOLINDEX}, 1, TRUE, TRUE},
     {IDS_DB_SYMBOLSCOPEKEY, {IDS_DB_SYMBOLID, IDS_DB_SCOPEINDEX}, 2, FALSE, FALSE, FALSE, AFTER_LOAD},
@@ -142,7 +152,8 @@ const IndexDefinition kModulSectionIndexes[] = {
 
 const FieldDefinition kModulSourceFileFields[] = {{IDS_DB_MODULINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
 const IndexDefinition kModulSourceFileIndexes[] = {
-    {IDS_DB_MODULSOURCEFILEKEY, {IDS_DB_MODULINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE}};
+    {IDS_DB_MODULSOURCEFILEKEY, {IDS_DB_MODULINDEX, IDS_DB_SOURCEFILEINDEX}, 2, TRUE, TRUE},
+    {IDS_DB_SOURCEFILEMODULKEY, {IDS_DB_SOURCEFILEINDEX}, 1, FALSE, FALSE}};
 
 const FieldDefinition kSectionSourceFileFields[] = {{IDS_DB_SECTIONINDEX, L, REQ}, {IDS_DB_SOURCEFILEINDEX, L, REQ}};
 const IndexDefinition kSectionSourceFileIndexes[] = {

@@ -490,6 +490,9 @@ const QEL_STRING_ENTRY g_SymdbStrings[] = {
     {2093, "Readers"},
     {2094, "FunctionByNameKey"},
     {2095, "TypeModulKey"},
+    {2096, "ModulNameKey"},
+    {2097, "SourceFileNameKey"},
+    {2098, "SourceFileModulKey"},
 };
 
 const size_t g_SymdbStringCount = sizeof g_SymdbStrings / sizeof g_SymdbStrings[0];

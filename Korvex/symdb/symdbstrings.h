@@ -179,6 +179,9 @@ enum : UINT {
     IDS_DB_READERS = 2093,
     IDS_DB_FUNCTIONBYNAMEKEY = 2094,
     IDS_DB_TYPEMODULKEY = 2095,
+    IDS_DB_MODULNAMEKEY = 2096,
+    IDS_DB_SOURCEFILENAMEKEY = 2097,
+    IDS_DB_SOURCEFILEMODULKEY = 2098,
 };
 
 // The entries, for the module's resource table. Both are constant data, there before

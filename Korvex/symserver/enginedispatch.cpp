@@ -44,6 +44,7 @@ BOOL CSymbolEngine::Dispatch(CSymbolRequest &request)
 
 void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
 {
+    m_ReadModuls.clear();
     m_Transactions.push_back(nullptr);
     try {
         BeginRequestTransaction();
@@ -90,6 +91,7 @@ void CSymbolEngine::RunHandler(const Handler &handler, CSymbolRequest &request)
         Fail(request, StatusOtherError, LoadStringText(IDS_SYMSRV_UNKNOWN_ERROR));
     }
     m_Transactions.pop_back();
+    m_ReadModuls.clear();
 }
 
 void CSymbolEngine::Fail(CSymbolRequest &request, int status, const CString &text)

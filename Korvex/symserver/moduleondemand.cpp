@@ -143,6 +143,10 @@ void CSymbolEngine::EnsureModulsInRange(const VARIANT &mode, const VARIANT &valu
 
 BOOL CSymbolEngine::EnsureModulByIndex(LONG modulIndex)
 {
+    CQelDatabase *database = GetProgramDatabase();
+    const BOOL remember = !m_Transactions.empty() && database != nullptr;
+    if (remember && database == m_pReadModulsOf && m_ReadModuls.count(modulIndex))
+        return TRUE;
     CDBModuls moduls(ProgramDatabase(*this));
     moduls.Open(dbOpenTable);
     moduls.SetCurrentIndex(LoadStringText(IDS_DB_MODULINDEXKEY));
@@ -151,8 +155,14 @@ BOOL CSymbolEngine::EnsureModulByIndex(LONG modulIndex)
         return FALSE;
     const BOOL analyzed = moduls.m_Analyzed;
     moduls.Close();
-    if (!analyzed)
+    if (!analyzed) {
         ReadModul(*this, modulIndex);
+    } else if (remember) {
+        if (database != m_pReadModulsOf)
+            m_ReadModuls.clear();
+        m_pReadModulsOf = database;
+        m_ReadModuls.insert(modulIndex);
+    }
     return analyzed;
 }
 

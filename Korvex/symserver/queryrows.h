@@ -50,17 +50,19 @@ CArray<Record, Record &> &NewResult(CSymbolRequest &request)
 }
 
 // Every row of `rs` from its first, in its order, converted by `convert(record, rs)` and
-// appended to `records` when `keep(record)` says so. The array is sized once from the
-// exact row count and cut to what was kept.
+// appended to `records` when `keep(record)` says so. The array starts with room for 100
+// rows, grows by 1000 at a time and is cut to what was kept. The rows are not counted
+// first: a recordset of one table keeps only the ids of the rows it has stepped past, so
+// that a count read to the end and then every row read again by its id as it became
+// current, twice the work of one pass for the long lists (every global of a program).
 template <class Record, class Recordset, class Convert, class Keep>
 void CollectRows(Recordset &rs, CArray<Record, Record &> &records, Convert convert, Keep keep)
 {
     if (rs.IsEOF() && rs.IsBOF())
         return;
-    rs.MoveLast();
     rs.MoveFirst();
     const int first = records.GetSize();
-    records.SetSize(first + rs.GetRecordCount());
+    records.SetSize(first + 100, 1000);
     int kept = first;
     for (; !rs.IsEOF(); rs.MoveNext()) {
         if (kept == records.GetSize())

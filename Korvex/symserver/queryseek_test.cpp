@@ -1,6 +1,7 @@
 // The bounds that the translation adds to the containment tests of the stored queries
-// (so that an index seeks their rows), and the equalities that it writes for "In" a
-// subquery of one aggregate row, change no answer: on every firmware program, with
+// (so that an index seeks their rows), the equalities that it writes for "In" a
+// subquery of one aggregate row and the IN lists that it writes for equalities joined
+// by OR change no answer: on every firmware program, with
 // every module read and rows added that hold Nulls or lie at the top of the address
 // space, each stored query that gets a bound answers with the same rows, in the same
 // order, as its text without the bounds, at the edges of every function, block and
@@ -10,6 +11,7 @@
 #include <jetlike.h>
 #include <jetnames.h>
 #include <jetsql.h>
+#include <qeldbexception.h>
 
 #include <sqlite3.h>
 
@@ -21,21 +23,34 @@ namespace {
 
 using namespace queryoracle;
 
+// The two forms of a bound: " AND (A) > (E) - (SELECT MAX(...) ...)" and, for a
+// parameter E, " AND (A) > MIN((E) - K, COALESCE(M - 1, (E) - K))"; A and E hold no
+// parentheses.
 const char kBoundMarker[] = ") - (SELECT MAX(\"qel.bound\".";
+const char kIntervalMarker[] = ") > MIN((";
 
-// The statement with each bound " AND (A) > (E) - (SELECT MAX(...) ...)" cut out; A
-// and E hold no parentheses.
+// The index of the parenthesis that closes the one at `open`.
+size_t Closing(const std::string &sql, size_t open)
+{
+    size_t end = open;
+    for (int depth = 0; end < sql.size(); ++end) {
+        depth += sql[end] == '(' ? 1 : sql[end] == ')' ? -1 : 0;
+        if (depth == 0)
+            break;
+    }
+    return end;
+}
+
+// The statement with each bound cut out.
 std::string WithoutBounds(std::string sql)
 {
     for (size_t at; (at = sql.find(kBoundMarker)) != std::string::npos;) {
         const size_t begin = sql.rfind(" AND (", at);
-        size_t end = at + 4; // the '(' of "(SELECT"
-        for (int depth = 0; end < sql.size(); ++end) {
-            depth += sql[end] == '(' ? 1 : sql[end] == ')' ? -1 : 0;
-            if (depth == 0)
-                break;
-        }
-        sql.erase(begin, end + 1 - begin);
+        sql.erase(begin, Closing(sql, at + 4) + 1 - begin); // from the '(' of "(SELECT"
+    }
+    for (size_t at; (at = sql.find(kIntervalMarker)) != std::string::npos;) {
+        const size_t begin = sql.rfind(" AND (", at);
+        sql.erase(begin, Closing(sql, at + 7) + 1 - begin); // from the '(' of "MIN("
     }
     return sql;
 }
@@ -46,6 +61,27 @@ std::string WithoutSingleRowEqualities(const std::string &sql)
 {
     static const std::regex equality("=(\\s*)\\(SELECT (MIN|MAX|COUNT|SUM|AVG)\\(");
     return std::regex_replace(sql, equality, "IN$1(SELECT $2(");
+}
+
+// The statement with each "(C IN (1, 2))" that the translation wrote (its lists have a
+// blank after each comma, the stored texts' none) written back as "(C = 1 OR C = 2)".
+std::string WithoutInLists(const std::string &sql)
+{
+    static const std::regex list("\\(([^()\\s]+) IN \\((\\d+(?:, \\d+)+)\\)\\)");
+    std::string out;
+    auto begin = std::sregex_iterator(sql.begin(), sql.end(), list);
+    size_t done = 0;
+    for (auto match = begin; match != std::sregex_iterator(); ++match) {
+        out += sql.substr(done, match->position() - done);
+        std::string numbers = (*match)[2], text = "(";
+        for (size_t at = 0, comma; at != std::string::npos; at = comma == std::string::npos ? comma : comma + 2) {
+            comma = numbers.find(", ", at);
+            text += (at ? " OR " : "") + (*match)[1].str() + " = " + numbers.substr(at, comma - at);
+        }
+        out += text + ")";
+        done = match->position() + match->length();
+    }
+    return out + sql.substr(done);
 }
 
 struct RawDatabase {
@@ -121,6 +157,15 @@ TEST_F(QuerySeekTest, SeekingFormsAnswerAsTheStoredTextsDo)
         raw.Exec("INSERT INTO Symbols(ModulIndex, SymbolID, ScopeIndex, Name, NameString, Data_1, Data_2, Data_3,"
                  " Data_4) VALUES(1, 8, 1, '', '', 0, 1, 16, NULL), (1, 8, 2, '', '', 0, 1, NULL, 64),"
                  " (1, 8, 3, '', '', 0, 1, -16, 32)");
+        // Long rows over the program's first code, each holding many others: a lookup inside
+        // them finds both, the long one by its least start.
+        raw.Exec("INSERT INTO Sections SELECT 90005, 'span', 1, 1, MIN(AddressValue), 65536 FROM Functions"
+                 " WHERE AddressMode = 1");
+        raw.Exec("INSERT INTO Functions SELECT 90002, 'span', 'span', 1, MIN(AddressValue) + 2, 65536, 90005, NULL,"
+                 " NULL, NULL FROM Functions WHERE AddressMode = 1");
+        raw.Exec("INSERT INTO Symbols(ModulIndex, SymbolID, ScopeIndex, Name, NameString, Data_1, Data_2, Data_3,"
+                 " Data_4) SELECT 1, 8, 4, '', '', 0, 1, MIN(AddressValue) + 2, 65536 FROM Functions"
+                 " WHERE AddressMode = 1");
 
         std::vector<std::optional<LONG>> addresses = {std::nullopt, 0, -1, -16, LONG_MAX, LONG_MIN, 2147483632};
         const std::vector<LONG> edges = raw.Numbers(
@@ -164,15 +209,18 @@ TEST_F(QuerySeekTest, SeekingFormsAnswerAsTheStoredTextsDo)
             return false;
         };
 
-        int bounded = 0, singleRow = 0;
+        int bounded = 0, singleRow = 0, intervals = 0, inLists = 0;
         for (const auto &[folded, query] : queries) {
             const qeldao::TranslatedQuery translated = qeldao::TranslateJetSql(query.second, query.first, catalog, "test");
-            const std::string plain = WithoutSingleRowEqualities(WithoutBounds(translated.sql));
-            const bool hasBound = translated.sql.find(kBoundMarker) != std::string::npos;
+            const std::string plain = WithoutInLists(WithoutSingleRowEqualities(WithoutBounds(translated.sql)));
+            inLists += plain != WithoutSingleRowEqualities(WithoutBounds(translated.sql)) ? 1 : 0;
+            const bool hasBound = translated.sql.find(kBoundMarker) != std::string::npos ||
+                                  translated.sql.find(kIntervalMarker) != std::string::npos;
+            intervals += translated.sql.find(kIntervalMarker) != std::string::npos ? 1 : 0;
             if (!hasBound && plain == translated.sql)
                 continue;
             bounded += hasBound ? 1 : 0;
-            singleRow += plain != WithoutBounds(translated.sql) ? 1 : 0;
+            singleRow += WithoutSingleRowEqualities(WithoutBounds(translated.sql)) != WithoutBounds(translated.sql) ? 1 : 0;
             std::vector<short> types;
             std::vector<const std::vector<LONG> *> lists;
             for (const qeldao::JetParameter &parameter : translated.parameters) {
@@ -200,8 +248,47 @@ TEST_F(QuerySeekTest, SeekingFormsAnswerAsTheStoredTextsDo)
         }
         EXPECT_GE(bounded, 10) << "the stored queries that test containment";
         EXPECT_GE(singleRow, 4) << "the stored queries that ask In a minimum or maximum";
+        EXPECT_GE(intervals, 6) << "the stored queries that test containment of a parameter";
+        EXPECT_GE(inLists, 2) << "the stored queries whose names in scope are of one of some kinds";
         m_client.reset();
     }
+}
+
+} // namespace
+
+namespace {
+
+// A request that reads a module and then fails is rolled back whole: the next request
+// finds the module unread and reads it again, however often the failed one found it
+// read after its own reading.
+TEST_F(QuerySeekTest, AModulReadByARequestThatFailsIsReadAgain)
+{
+    ASSERT_TRUE(Load("handwritten-O0", false));
+    const std::vector<ModulRow> moduls = Moduls();
+    ASSERT_FALSE(moduls.empty());
+    const LONG modul = moduls.front().index;
+    ASSERT_FALSE(moduls.front().analyzed);
+
+    BOOL readFirst = TRUE, readThen = FALSE;
+    m_engine->SetHandler(kProbe, [&](CSymbolRequest &) {
+        readFirst = m_engine->EnsureModulByIndex(modul);
+        readThen = m_engine->EnsureModulByIndex(modul) && m_engine->EnsureModulByIndex(modul);
+        ThrowQeldbException(3000, "test", "the request fails after reading the module");
+    });
+    CSymbolRequest request(RequesterSynchronous);
+    request.m_nCode = kProbe;
+    std::unique_ptr<CSymbolRequest> failed(m_engine->TakeRequest(m_engine->Submit(request), 500));
+    ASSERT_NE(failed, nullptr);
+    EXPECT_NE(failed->m_nStatus, 0);
+    EXPECT_FALSE(readFirst);
+    EXPECT_TRUE(readThen);
+    m_engine->SetHandler(kProbe, nullptr);
+
+    EXPECT_FALSE(Moduls().front().analyzed);
+    BOOL readAgain = TRUE;
+    OnWorker([&](CSymbolEngine &engine) { readAgain = engine.EnsureModulByIndex(modul); });
+    EXPECT_FALSE(readAgain) << "the module is read again";
+    EXPECT_TRUE(Moduls().front().analyzed);
 }
 
 } // namespace

@@ -39,6 +39,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <vector>
 
 // Cuts what the section [sectionFirst, sectionLast] covers out of the range [first,
@@ -394,6 +395,12 @@ private:
     // synchronous request submitted by a handler runs inside its own); null where a
     // request has none.
     std::vector<CQelDatabase *> m_Transactions;
+    // The modules that the running requests found read, in the database m_pReadModulsOf:
+    // a request that describes the types of many members of one module seeks its row
+    // once. Forgotten as each request starts and ends, so that a request rolled back
+    // leaves no module taken as read that its rollback took out again.
+    std::set<LONG> m_ReadModuls;
+    CQelDatabase *m_pReadModulsOf = nullptr;
     // StoredQuery's, all of the database m_pStoredQueriesOf.
     std::map<UINT, std::unique_ptr<CQelQueryDef>> m_StoredQueries;
     CQelDatabase *m_pStoredQueriesOf;

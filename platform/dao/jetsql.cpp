@@ -4,6 +4,7 @@
 #include "jeterror.h"
 #include "jetnames.h"
 #include "jetsqlbounds.h"
+#include "jetsqlinlists.h"
 #include "jetsqlsinglerow.h"
 #include "jetsqltokens.h"
 
@@ -362,13 +363,43 @@ private:
     std::string BoundText(const std::vector<SqlToken> &tokens, size_t first, const RangeBound &bound)
     {
         const std::string alias = QuoteName("qel.bound");
+        const std::string start = alias + "." + QuoteName(bound.startColumn);
         const std::string length = alias + "." + QuoteName(bound.lengthColumn);
-        std::string text = " AND (" + SpanText(tokens, first, bound.startFirst, bound.startLast) + ") > (" +
-                           SpanText(tokens, first, bound.valueFirst, bound.valueLast) + ") - (SELECT MAX(" + length +
-                           ") FROM " + QuoteName(bound.table) + " AS " + alias + " WHERE " + length + " IS NOT NULL";
+        std::string kinds;
         for (const auto &[column, number] : bound.equalities)
-            text += " AND " + alias + "." + QuoteName(column) + " = " + number;
-        return text + ")";
+            kinds += " AND " + alias + "." + QuoteName(column) + " = " + number;
+        const std::string from = " FROM " + QuoteName(bound.table) + " AS " + alias + " WHERE ";
+        const std::string value = "(" + SpanText(tokens, first, bound.valueFirst, bound.valueLast) + ")";
+        std::string text = " AND (" + SpanText(tokens, first, bound.startFirst, bound.startLast) + ") > ";
+        if (!IsConstant(tokens, bound.valueFirst, bound.valueLast))
+            return text + value + " - (SELECT MAX(" + length + ")" + from + length + " IS NOT NULL" + kinds + ")";
+        // K: the 17th longest, or 0 when there are fewer lengths (any K answers alike).
+        const std::string k = "COALESCE((SELECT " + length + from + length + " IS NOT NULL" + kinds + " ORDER BY " +
+                              length + " DESC LIMIT 1 OFFSET 16), 0)";
+        const std::string m = "(SELECT MIN(" + start + ")" + from + length + " > " + k + " AND " + value + " < " +
+                              start + " + " + length + kinds + ")";
+        return text + "MIN(" + value + " - " + k + ", COALESCE(" + m + " - 1, " + value + " - " + k + "))";
+    }
+
+    // "(C IN (n1, n2, ...))" for equalities of C joined by OR (jetsqlinlists.h).
+    std::string InListText(const std::vector<SqlToken> &tokens, size_t first, const InList &list)
+    {
+        std::string text = "(" + SpanText(tokens, first, list.columnFirst, list.columnLast) + " IN (";
+        for (size_t i = 0; i < list.numbers.size(); ++i)
+            text += (i ? ", " : "") + tokens[list.numbers[i]].text;
+        return text + "))";
+    }
+
+    // Whether tokens first to last are one parameter or number, the same for every row.
+    bool IsConstant(const std::vector<SqlToken> &tokens, size_t first, size_t last) const
+    {
+        if (first != last)
+            return false;
+        const SqlToken &token = tokens[first];
+        return token.kind == SqlToken::Number ||
+               ((token.kind == SqlToken::Word || token.kind == SqlToken::Bracketed) && IsParameter(token.text) &&
+                !(first > 0 && tokens[first - 1].IsSymbol(".")) &&
+                !(first + 1 < tokens.size() && tokens[first + 1].IsSymbol(".")));
     }
 
     std::string Translate(std::string_view sql, bool outer, size_t *keyAt, SelectShape *outerShape)
@@ -381,9 +412,17 @@ private:
         size_t previousEnd = first < n ? tokens[first].begin : sql.size();
         const std::map<size_t, RangeBound> bounds = FindRangeBounds(tokens, first, m_catalog);
         const std::set<size_t> singleRowIns = FindSingleRowIns(tokens, first);
+        const std::map<size_t, InList> inLists = FindInLists(tokens, first);
         for (size_t k = first; k < n; ++k) {
             const SqlToken &token = tokens[k];
             out += sql.substr(previousEnd, token.begin - previousEnd);
+            auto inList = inLists.find(k);
+            if (inList != inLists.end()) {
+                out += InListText(tokens, first, inList->second);
+                k = inList->second.close;
+                previousEnd = tokens[k].end;
+                continue;
+            }
             const size_t at = k;
             out += singleRowIns.count(at) ? "=" : TokenText(tokens, first, k);
             previousEnd = tokens[k].end;

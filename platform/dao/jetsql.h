@@ -17,7 +17,9 @@
 //   In a UNION the qualified columns of the first list are named explicitly, so that
 //   its ORDER BY finds them by their output names, as Jet's does.
 // - A containment test "E < A + L" of a WHERE clause gets the lower bound of A that
-//   makes it a seek on an index of A (jetsqlbounds.h); the rows are the same.
+//   makes it a seek on an index of A (jetsqlbounds.h): for a parameter E one that the
+//   few rows before E bound, whatever the longest row; the rows are the same.
+// - "(C = 1 OR C = 2)" becomes "(C IN (1, 2))" (jetsqlinlists.h); the rows are the same.
 // - A final ';' goes; text after it is an error, as in Jet.
 // LIKE stays: the engine's LIKE function is Jet's (jetlike.h).
 #pragma once

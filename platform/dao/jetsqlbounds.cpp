@@ -222,6 +222,7 @@ private:
         bound.valueFirst = valueSpan.first;
         bound.valueLast = valueSpan.last;
         bound.table = source->table;
+        bound.startColumn = start.name;
         bound.lengthColumn = length.name;
         for (const Span &other : conjuncts) {
             std::pair<std::string, std::string> equality;
