@@ -20,6 +20,8 @@ const LONG kRowGap = 3;
 // The ink of a glyph lies within rows 3 to 11 of its cell.
 const LONG kInkMiddle = 7;
 const COLORREF kRed = RGB(255, 0, 0);
+// How long a user waits for an expanded row's children, in milliseconds.
+const DWORD kMostWait = 10000;
 
 std::string Spaced(const std::vector<std::pair<LONG, char>> &glyphs)
 {
@@ -387,7 +389,16 @@ int DrawnTreeRows::Find(const std::vector<std::string> &path, std::vector<DrawnT
             if (!Reveal(found, &shown) || shown.buttonCenter.x < 0)
                 return -1;
             Click(shown.buttonCenter, WM_LBUTTONDOWN, 0);
-            *rows = ReadAll();
+            // The owner may ask for the children first: the user waits for them to show.
+            DWORD start = GetTickCount();
+            for (;;) {
+                *rows = ReadAll();
+                bool shownChildren = found + 1 < rows->size() && (*rows)[found + 1].level > level;
+                if (shownChildren || GetTickCount() - start > kMostWait)
+                    break;
+                if (m_settle)
+                    m_settle();
+            }
         }
         from = found + 1;
     }
