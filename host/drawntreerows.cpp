@@ -13,6 +13,7 @@ namespace QelHost {
 namespace {
 
 const LONG kCellWidth = 6;
+const LONG kCellHeight = 13;
 // Between a name and its value there are two blank cells or more; inside a value, one.
 const LONG kColumnGap = 3 * kCellWidth;
 // Bands closer than this are parts of one row.
@@ -141,6 +142,13 @@ std::vector<DrawnTreeRows::Seen> DrawnTreeRows::ReadScreen()
         else
             area.bottom = std::min(area.bottom, corner.y);
     }
+    // The capture holds the whole window: its client area stands inside the border.
+    RECT window{};
+    GetWindowRect(m_tree, &window);
+    POINT origin{0, 0};
+    ClientToScreen(m_tree, &origin);
+    const LONG dx = origin.x - window.left, dy = origin.y - window.top;
+    area = RECT{area.left + dx, area.top + dy, area.right + dx, area.bottom + dy};
     HBITMAP shot = QelCaptureWindow(m_tree, FALSE);
     if (shot == nullptr)
         return rows;
@@ -148,12 +156,14 @@ std::vector<DrawnTreeRows::Seen> DrawnTreeRows::ReadScreen()
     HGDIOBJ before = SelectObject(dc, shot);
     Surface surface(dc, area);
 
-    // The bands: runs of lines that hold anything but the background.
+    // The bands: runs of lines that hold anything but the background and the dotted
+    // lines that join rows (buttons have their signs in the text colour).
+    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     std::vector<std::pair<LONG, LONG>> bands;
     for (LONG y = area.top; y < area.bottom; ++y) {
         bool ink = false;
         for (LONG x = area.left; x < area.right && !ink; ++x)
-            ink = surface.At(x, y) != surface.Background();
+            ink = surface.At(x, y) != surface.Background() && surface.At(x, y) != shadow;
         if (!ink)
             continue;
         if (!bands.empty() && y - bands.back().second < kRowGap)
@@ -169,6 +179,7 @@ std::vector<DrawnTreeRows::Seen> DrawnTreeRows::ReadScreen()
         LONG above = i == 0 ? area.top : (bands[i - 1].second + bands[i].first) / 2;
         LONG below = i + 1 == bands.size() ? area.bottom : (bands[i].second + bands[i + 1].first + 1) / 2;
         seen.band = RECT{area.left, above, area.right, below};
+        seen.middle = (bands[i].first + bands[i].second) / 2;
         rows.push_back(seen);
     }
 
@@ -178,12 +189,31 @@ std::vector<DrawnTreeRows::Seen> DrawnTreeRows::ReadScreen()
                            GetSysColor(COLOR_GRAYTEXT), kRed})
         if (std::find(inks.begin(), inks.end(), color) == inks.end())
             inks.push_back(color);
+    // What may stand in a glyph's cell: the background, the selection fills, text, and
+    // the focus rectangle, which inverts what it is drawn over.
+    std::vector<COLORREF> allowed = inks;
+    for (COLORREF fill : {surface.Background(), GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_MENU)}) {
+        allowed.push_back(fill);
+        allowed.push_back(fill ^ 0xFFFFFF);
+        allowed.push_back(fill ^ surface.Background());
+    }
     for (COLORREF color : inks) {
         int count = QelFindGlyphs(dc, &area, color, nullptr, 0);
         std::vector<QELGLYPH> glyphs(static_cast<size_t>(count));
         if (count > 0)
             QelFindGlyphs(dc, &area, color, glyphs.data(), count);
         for (const QELGLYPH &glyph : glyphs) {
+            // Text stands on the background or a fill, with at most a focus rectangle's
+            // dots of another text colour about it; a cell that holds other colours is a
+            // piece of an icon that looks like a glyph.
+            bool onFill = true;
+            for (LONG y = glyph.top; y < glyph.top + kCellHeight && onFill; ++y)
+                for (LONG x = glyph.x; x < glyph.x + kCellWidth && onFill; ++x) {
+                    COLORREF pixel = surface.At(x, y);
+                    onFill = std::find(allowed.begin(), allowed.end(), pixel) != allowed.end();
+                }
+            if (!onFill)
+                continue;
             LONG middle = glyph.top + kInkMiddle;
             for (Seen &seen : rows)
                 if (middle >= seen.band.top && middle < seen.band.bottom) {
@@ -192,7 +222,6 @@ std::vector<DrawnTreeRows::Seen> DrawnTreeRows::ReadScreen()
                 }
         }
     }
-    COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     for (Seen &seen : rows) {
         std::sort(seen.glyphs.begin(), seen.glyphs.end(), [](const Glyph &a, const Glyph &b) { return a.x < b.x; });
         for (LONG y = seen.band.top; y < seen.band.bottom && seen.buttonBox.left < 0; ++y)
@@ -220,6 +249,18 @@ std::vector<DrawnTreeRows::Seen> DrawnTreeRows::ReadScreen()
     SelectObject(dc, before);
     DeleteDC(dc);
     DeleteObject(shot);
+    // Back to the client coordinates that clicks take.
+    for (Seen &seen : rows) {
+        auto back = [&](RECT &rect) { rect = RECT{rect.left - dx, rect.top - dy, rect.right - dx, rect.bottom - dy}; };
+        back(seen.band);
+        seen.middle -= dy;
+        if (seen.buttonBox.left >= 0)
+            back(seen.buttonBox);
+        for (Glyph &glyph : seen.glyphs)
+            glyph.x -= dx;
+        if (seen.contentLeft != kNowhere)
+            seen.contentLeft -= dx;
+    }
     return rows;
 }
 
@@ -255,7 +296,7 @@ DrawnTreeRow DrawnTreeRows::Describe(const Seen &seen) const
     }
     row.name = Spaced(name);
     row.value = Spaced(value);
-    LONG middle = (seen.band.top + seen.band.bottom) / 2;
+    LONG middle = seen.middle;
     if (!name.empty())
         row.nameCenter = POINT{(name.front().first + name.back().first + kCellWidth) / 2, middle};
     else if (seen.contentLeft != kNowhere)

@@ -2,7 +2,8 @@
 // pixels only, so that a session and a dialog script can check and drive the locals
 // view or the selection dialog without reaching into the control.
 //
-// A row is a band of the tree's surface that holds anything but its background: its
+// A row is a band of the tree's surface that holds anything but its background and the
+// dotted lines between rows: its
 // text (glyphs in the window, selection, menu, grey or red text colour), its icon, its
 // button (a square outline in the button-shadow colour, with a minus and, while its
 // children are hidden, a plus bar), its selection fill. Its text splits into a name and a
@@ -73,7 +74,8 @@ private:
         bool red;
     };
     struct Seen {
-        RECT band{};
+        RECT band{};   // up to half way to the rows beside it
+        LONG middle = 0; // of what it shows
         std::vector<Glyph> glyphs;
         RECT buttonBox{-1, -1, -1, -1};
         bool plus = false;

@@ -72,7 +72,7 @@ HTREEITEM FindItem(HWND tree, const std::vector<std::string> &texts)
     return nullptr;
 }
 
-// The view's drawn tree (control 4711), or NULL.
+// The view's drawn tree (control 4711 that is no tree view), or NULL.
 HWND DrawnTree(CHostControlSite *view)
 {
     HWND top = view->Window();
@@ -80,7 +80,9 @@ HWND DrawnTree(CHostControlSite *view)
     while (!pending.empty()) {
         HWND window = pending.back();
         pending.pop_back();
-        if (window != top && GetDlgCtrlID(window) == 4711)
+        char name[32] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (window != top && GetDlgCtrlID(window) == 4711 && std::strcmp(name, WC_TREEVIEWA) != 0)
             return window;
         for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
             pending.push_back(child);
