@@ -1425,10 +1425,12 @@ ShowsTheLocalsOfEachStopAsGdbReadsThem)
   # another function replaces them; a stop without locals leaves one empty row, which
   # shows once it is selected.
   elf=$(cd "$(dirname "$0")/../testdata/elf" && pwd)
+  # A copy of its own: the symbol database made beside the program is this test's alone.
+  cp "$elf/watch-O0.elf" "$dir/watch-O0.elf" || exit 1
   cat > "$dir/script" <<EOS
 start
-request-load $elf/watch-O0.elf
-target load $elf/watch-O0.elf
+request-load $dir/watch-O0.elf
+target load $dir/watch-O0.elf
 exec 60
 answer file cancel
 target core $elf/watch-O0-frame1.core
