@@ -122,50 +122,61 @@ std::vector<HTREEITEM> CWatchControl::Entries()
     return entries;
 }
 
-BOOL CWatchControl::CheckWatchText(const CString &text, CheckedWatchText *checked, HTREEITEM ignore)
+BOOL CWatchControl::IsShownAlready(const CString &text, HTREEITEM ignore)
 {
-    CString trimmed = text;
-    trimmed.TrimLeft();
-    trimmed.TrimRight();
-    if (trimmed.IsEmpty())
-        return FALSE;
     for (HTREEITEM item : Entries()) {
         if (item == ignore)
             continue;
         IQelCommVariableObj *variable = VariableOf(item);
         auto known = m_entryTexts.find(item);
-        bool same = (variable != nullptr && ItemString(variable, m_ids.IdOf(item), kStringName) == trimmed) ||
-                    (known != m_entryTexts.end() && known->second == trimmed) || EntryLine(item) == trimmed;
+        bool same = (variable != nullptr && ItemString(variable, m_ids.IdOf(item), kStringName) == text) ||
+                    (known != m_entryTexts.end() && known->second == text) || EntryLine(item) == text;
         if (same) {
             CString message;
-            message.Format("\"%s\" already in Watch window", static_cast<LPCSTR>(trimmed));
+            message.Format("\"%s\" already in Watch window", static_cast<LPCSTR>(text));
             MessageBoxA(m_hWnd, message, kInputCheck, MB_OK);
-            return FALSE;
+            return TRUE;
         }
     }
-    CString entry = trimmed;
-    if (IsScopedSymbolText(entry)) {
-        checked->entry = entry;
-        checked->expression = FALSE;
-        return TRUE;
-    }
-    CString format;
-    CString inner = NormalizeWatchExpression(entry, format, 1);
-    bool expressionForm = !inner.IsEmpty();
-    CQelWatchParser parser(m_codeAddress, m_pSymProc.get(), CQelWatchParser::kDefaultBufferSize);
-    WatchParseNode *root = parser.Parse(expressionForm ? static_cast<LPCSTR>(inner) : static_cast<LPCSTR>(entry));
-    if (root == nullptr)
+    return FALSE;
+}
+
+BOOL CWatchControl::CheckWatchText(const CString &text, CheckedWatchText *checked, HTREEITEM ignore, BOOL stored)
+{
+    CString trimmed = text;
+    trimmed.TrimLeft();
+    trimmed.TrimRight();
+    if (trimmed.IsEmpty() || IsShownAlready(trimmed, ignore))
         return FALSE;
-    if (expressionForm) {
-        checked->entry = entry;
-        checked->expression = TRUE;
-    } else if (root->kind == kWatchIdentifier) {
-        checked->entry.Format("%s *", static_cast<LPCSTR>(entry));
-        checked->expression = FALSE;
+    CString entry = trimmed;
+    CheckedWatchText result;
+    if (IsScopedSymbolText(entry)) {
+        result.entry = entry;
     } else {
-        checked->entry.Format("?(%s)", static_cast<LPCSTR>(entry));
-        checked->expression = TRUE;
+        CString format;
+        CString inner = NormalizeWatchExpression(entry, format, 1);
+        bool expressionForm = !inner.IsEmpty();
+        CQelWatchParser parser(m_codeAddress, m_pSymProc.get(), CQelWatchParser::kDefaultBufferSize);
+        WatchParseNode *root = parser.Parse(expressionForm ? static_cast<LPCSTR>(inner) : static_cast<LPCSTR>(entry));
+        if (root == nullptr) {
+            // What the window wrote itself reads back as it was written.
+            if (!stored || expressionForm || !IsStoredSymbolText(entry))
+                return FALSE;
+            result.entry = entry;
+        } else if (expressionForm) {
+            result.entry = entry;
+            result.expression = TRUE;
+        } else if (root->kind == kWatchIdentifier) {
+            result.entry.Format("%s *", static_cast<LPCSTR>(entry));
+        } else {
+            result.entry.Format("?(%s)", static_cast<LPCSTR>(entry));
+            result.expression = TRUE;
+        }
     }
+    // The same entry by another spelling is the same entry.
+    if (result.entry != trimmed && IsShownAlready(result.entry, ignore))
+        return FALSE;
+    *checked = result;
     return TRUE;
 }
 

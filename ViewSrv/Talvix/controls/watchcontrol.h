@@ -77,7 +77,9 @@ public:
     // Checks a watch text as every way of adding one does; FALSE when it is refused
     // (empty, already shown, or not a watch expression). `ignore` is an entry left out of
     // the duplicate check.
-    BOOL CheckWatchText(const CString &text, CheckedWatchText *checked, HTREEITEM ignore);
+    // `stored`: the text comes from a watch file or the settings, which keep a symbol entry
+    // as its name and scope.
+    BOOL CheckWatchText(const CString &text, CheckedWatchText *checked, HTREEITEM ignore, BOOL stored = FALSE);
     // Adds the checked text in `item` (the placeholder or an entry it replaces).
     void AddEntry(HTREEITEM item, const CheckedWatchText &checked);
     // Deletes a root entry; the placeholder stays.
@@ -122,6 +124,8 @@ private:
     void LoadFromDialog();
     void SaveFromDialog();
     void DeleteSelected();
+    // The one item selected; NULL for none or several.
+    HTREEITEM SingleSelected();
     void RefreshEntries();
     void Save();
     // A new placeholder at the end, when the one there was used.
@@ -136,6 +140,8 @@ private:
     void MarkVarEd(HTREEITEM item);
     void StoreEntryPeriods(HTREEITEM item, int n, CStorage &values);
     BOOL IsRootEntry(HTREEITEM item);
+    // TRUE, after the duplicate message, when an entry other than `ignore` shows `text`.
+    BOOL IsShownAlready(const CString &text, HTREEITEM ignore);
     void EndDrag(BOOL drop, CPoint point);
     LONG SymbolIndexOf(HTREEITEM item);
     int Requester() const { return static_cast<int>(reinterpret_cast<INT_PTR>(m_hWnd)); }

@@ -57,12 +57,12 @@ LRESULT CWatchControl::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     case WM_KEYDOWN:
         if ((lParam & kKeyRepeated) == 0 && GetEditControl()->m_hWnd == nullptr) {
-            HTREEITEM item = GetSelectedItem();
-            if (wParam == VK_DELETE && IsRootEntry(item)) {
+            HTREEITEM item = SingleSelected();
+            if (wParam == VK_DELETE && GetSelectedCount() > 0) {
                 DeleteSelected();
                 return 0;
             }
-            if (wParam == VK_INSERT && item != nullptr && GetParentItem(item) == nullptr && GetSelectedCount() == 1) {
+            if (wParam == VK_INSERT && item != nullptr && GetParentItem(item) == nullptr) {
                 m_hContextItem = item;
                 ShowWatchBrowser();
                 return 0;
@@ -226,6 +226,16 @@ BOOL CWatchControl::OnCommand(WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
+HTREEITEM CWatchControl::SingleSelected()
+{
+    if (GetSelectedCount() != 1)
+        return nullptr;
+    for (int row = 0; row < GetItemCount(); ++row)
+        if (IsSelected(row))
+            return GetItemAtIndex(row);
+    return nullptr;
+}
+
 void CWatchControl::DeleteSelected()
 {
     std::vector<HTREEITEM> chosen;
@@ -312,33 +322,44 @@ void CWatchControl::ShowPeriodDialog()
 void CWatchControl::ToggleAddressColumn()
 {
     if (m_bAddressShown) {
-        int column = -1;
         for (int i = 0; i < GetColumnCount(); ++i)
             if (GetColumnAt(i) != nullptr && GetColumnAt(i)->subItem == kAddressSubItem)
-                column = i;
-        if (column >= 0)
-            DeleteColumn(column);
+                DeleteColumn(i);
         m_bAddressShown = FALSE;
-    } else {
-        InsertColumn(1, "Address", LVCFMT_LEFT, 0, kAddressSubItem, FALSE);
+    } else if (GetColumnCount() == 2) {
+        // A sub-item of its own after the value's, so that the value keeps sub-item 1; the
+        // column then stands between the name and the value.
+        int column = InsertColumn(2, "Address", LVCFMT_LEFT, 0, -1, FALSE);
+        if (column != 2 || GetColumnAt(2)->subItem != kAddressSubItem)
+            return;
+        std::swap(m_columns[1], m_columns[2]);
         m_bAddressShown = TRUE;
     }
     CRect client;
     CWnd::GetClientRect(&client);
     m_lastNameWidth = -1;
     ResizeColumns(client.Width(), GetColumnWidth(0));
+    InvalidateAllRowHeights();
     Invalidate(FALSE);
 }
 
 void CWatchControl::ResizeColumns(int width, int nameWidth)
 {
-    CCommonWatchControl::ResizeColumns(width, nameWidth);
-    if (!m_bAddressShown || GetColumnCount() < 3 || width <= 0)
+    if (!m_bAddressShown || GetColumnCount() < 3 || width <= 0) {
+        CCommonWatchControl::ResizeColumns(width, nameWidth);
         return;
-    // The address takes a half of what the name leaves, the value the other half.
-    int rest = width - GetColumnWidth(0);
-    SetColumnWidth(1, rest / 2);
+    }
+    if (m_lastNameWidth >= 0 && m_lastWidth > 0 && nameWidth != m_lastNameWidth)
+        m_nameFraction = static_cast<float>(nameWidth) / static_cast<float>(m_lastWidth);
+    int name = static_cast<int>(static_cast<float>(width) * m_nameFraction);
+    // The address takes a half of what the name leaves, the value the other half; the
+    // name column, which fills what the others leave, is set last.
+    int rest = width - name;
     SetColumnWidth(2, rest - rest / 2);
+    SetColumnWidth(1, rest / 2);
+    SetColumnWidth(0, name);
+    m_lastWidth = width;
+    m_lastNameWidth = GetColumnWidth(0);
 }
 
 void CWatchControl::OnBeginDrag(int row, CPoint point)

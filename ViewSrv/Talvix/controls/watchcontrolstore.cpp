@@ -155,7 +155,7 @@ void CWatchControl::Restore()
         if (values.ReadString(EntryName(static_cast<int>(n)), "", text, kStoredTextLimit) != 0)
             break;
         CheckedWatchText checked;
-        if (!CheckWatchText(text, &checked, nullptr))
+        if (!CheckWatchText(text, &checked, nullptr, TRUE))
             continue;
         HTREEITEM item = m_hNewVariable;
         auto periods = std::make_unique<CAnimateQueueHelper>(m_pDbgSrv);
@@ -199,7 +199,7 @@ BOOL CWatchControl::LoadWatchFile(LPCSTR path)
     m_bLoading = TRUE;
     for (const CString &text : texts) {
         CheckedWatchText checked;
-        if (m_hNewVariable != nullptr && CheckWatchText(text, &checked, nullptr))
+        if (m_hNewVariable != nullptr && CheckWatchText(text, &checked, nullptr, TRUE))
             AddEntry(m_hNewVariable, checked);
     }
     m_bLoading = FALSE;
