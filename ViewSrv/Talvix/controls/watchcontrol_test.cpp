@@ -4,6 +4,7 @@
 #include "watchcontrol.h"
 #include "watchtreetest.h"
 
+#include <drawnlistedit.h>
 #include <messagebox.h>
 #include <popupmenu.h>
 #include <storagewrapper.h>
@@ -211,6 +212,25 @@ TEST_F(WatchTest, TypedTextsBecomeSymbolsOrExpressionsAndRefusedOnesLeaveThePlac
     EXPECT_EQ(g_boxes, (std::vector<std::string>{"Input check: \"counter\" already in Watch window",
                                                  "Input check: \"?(a+b)\" already in Watch window"}));
     Shoot("/tmp/shots-issue-55/watch-entries.png");
+}
+
+TEST_F(WatchTest, TextTypedIntoThePlaceholderBecomesAnEntryAndBlanksTypedOverAnEntryDeleteIt)
+{
+    auto type = [&](int row, const char *text) {
+        tree_.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, PointOnLabel(row));
+        DrawnListEdit *edit = tree_.GetEditControl();
+        ASSERT_NE(edit->m_hWnd, nullptr) << "the name is edited in place";
+        edit->SetWindowText(text);
+        edit->SendMessage(WM_KEYDOWN, VK_RETURN, 1);
+        Settle();
+    };
+    type(0, "counter");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"counter|65", "<new variable>|"}));
+    type(1, "a+");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"counter|65", "<new variable>|"})) << "a refused text changes nothing";
+    type(0, "   ");
+    EXPECT_EQ(Shown(), (std::vector<std::string>{"<new variable>|"}));
+    EXPECT_EQ(Stored(), (std::vector<std::string>{"Number=0"}));
 }
 
 TEST_F(WatchTest, AnEntryNotFoundKeepsItsTextInTheRowTheFileAndTheSettings)
