@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -131,8 +132,10 @@ protected:
     {
         return std::string("/tmp/watchcontrol_test_") + std::to_string(getpid()) + "_" + name;
     }
+    // The picture for the note, in a folder of its own that a fresh machine lacks.
     void Shoot(const char *path)
     {
+        mkdir("/tmp/shots-issue-55", 0755);
         QelPaintPending();
         HBITMAP shot = QelCaptureWindow(tree_.m_hWnd, TRUE);
         ASSERT_NE(shot, nullptr);
