@@ -37,6 +37,7 @@ struct TestSymbolAnswers {
     CArray<LifetimeTag, LifetimeTag &> lifetimes;
     CArray<LabelTag, LabelTag &> labels;
     CArray<RegisterMapTag, RegisterMapTag &> registerMap;
+    CArray<VarEdTag, VarEdTag &> varEd;
     LocationTag location;
     std::map<int, LONG> statusByCode; // 0 when not named
 };
@@ -224,7 +225,10 @@ public:
         return Query(406, "VariableWithScope", {Text(bsName)}, pnRequest);
     }
     QEL_TEST_NOTIMPL(Parameters, LONG, LONG, int *)
-    QEL_TEST_NOTIMPL(VariableByIndex, LONG, int *)
+    STDMETHODIMP VariableByIndex(LONG nIndex, int *pnRequest) override
+    {
+        return Query(408, "VariableByIndex", {std::to_string(nIndex)}, pnRequest);
+    }
     STDMETHODIMP GetVariables(int nRequest, VARIANT *vsNames, VARIANT *vnValues) override
     {
         return Fetch(nRequest, 400, vsNames, vnValues);
@@ -328,8 +332,11 @@ public:
     QEL_TEST_NOTIMPL(FirePatternWindowState, LONG, LONG, LONG)
     QEL_TEST_NOTIMPL(SourceFileLines, LONG, LONG, LONG, int *)
     QEL_TEST_NOTIMPL(VarEdMapping, LONG, int *)
-    QEL_TEST_NOTIMPL(VarEdVariables, int *)
-    QEL_TEST_NOTIMPL(GetVarEdVariables, int, VARIANT *)
+    STDMETHODIMP VarEdVariables(int *pnRequest) override { return Query(900, "VarEdVariables", {}, pnRequest); }
+    STDMETHODIMP GetVarEdVariables(int nRequest, VARIANT *vnValues) override
+    {
+        return Fetch(nRequest, 900, nullptr, vnValues);
+    }
 
     LONG m_database = 1;
 
@@ -424,6 +431,7 @@ private:
         case 600: PackTagRecords(given.lifetimes, &done.numbers); break;
         case 700: PackTagRecords(given.labels, &done.names, &done.numbers); break;
         case 800: PackTagRecords(given.registerMap, &done.names, &done.numbers); break;
+        case 900: PackTagRecords(given.varEd, &done.numbers); break;
         case 4000: PackTagRecords(given.location, &done.names, &done.numbers); break;
         case 2000: done.info = m_programInfo; break;
         default: break;

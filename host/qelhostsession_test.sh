@@ -43,7 +43,9 @@ block() {
 
 case $case in
 RunsTheCommandsAndPrintsTheirResultsAndOutputs)
-  expect 0 "> start
+  # (The watch window is the host's double here, which tells what it was called with.)
+  expect 0 "> double StdQelWatchWin
+> start
 > exec 70
 result 0x00000000
 > exec 71 \"i4:17\" -o 1
@@ -76,6 +78,7 @@ view StdQelWatchWin \"\"
 > end
 " '' '# the watch window and its commands
 
+double StdQelWatchWin
 start
 exec 70
 exec 71 "i4:17" -o 1

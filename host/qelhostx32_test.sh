@@ -23,6 +23,7 @@ printf '%s\n' 'XDebug -g' 'XDebug -s C:\src\main.c 29' 'XDebug -v a b #tick_coun
   > "$QEL_X32PEER_SCRIPT"
 cat > "$dir/script" <<END
 profile Tools CaseTool/BSTR bstr:$peer
+double StdQelWatchWin
 start
 request-load $source/testdata/elf/arm7-mixed.elf
 target stop 0x9c
@@ -51,7 +52,7 @@ awk '/^breakpoints (3 u4:16|7)$/ { held[++n] = $0; next }
 main=/work/main/testdata/elf/src/main.c
 checked() { printf 'name\tQELCaseToolSupport\ndescription\tSupport of Case Tools Connection\nversion\tSupport of Case Tools Connection V3.0.0.1\ninitialised\t1\nevents\t1\t0\t0\t0\t0\nchecked\t%s\n' "$1"; }
 {
-  printf '> profile Tools CaseTool/BSTR bstr:%s\n> start\n' "$peer"
+  printf '> profile Tools CaseTool/BSTR bstr:%s\n> double StdQelWatchWin\n> start\n' "$peer"
   printf '> request-load %s\nload %s 0 0\n' "$source/testdata/elf/arm7-mixed.elf" "$source/testdata/elf/arm7-mixed.elf"
   sed -n '/^0\t/p' "$dir/out"
   printf '> target stop 0x9c\n> exec -g %s 2\nresult 0x00000000\n> pump 1000\n> addon\n' "$addon"

@@ -181,7 +181,7 @@ protected:
     std::vector<CString> ValueList(IQelCommVariableObj *variable, HTREEITEM item, std::vector<LONG> *selected);
     void ApplyOptionsTo(HTREEITEM item);
     // Splits `width` between the columns; `nameWidth` is the name column's before.
-    void ResizeColumns(int width, int nameWidth);
+    virtual void ResizeColumns(int width, int nameWidth);
 
     static void OnRegisterMap(CRegisterMapTagArray *registers, DWORD_PTR context);
     static void OnRegisterMapKept(CRegisterMapTagArray *registers, DWORD_PTR context);

@@ -1,6 +1,7 @@
 #include "talvixapp.h"
 
 #include "qellocals.h"
+#include "qelwatchwindow.h"
 #include "symbolbrowser.h"
 #include "symbolexplorer.h"
 #include "symbolselectlist.h"
@@ -8,6 +9,7 @@
 namespace {
 
 BEGIN_OBJECT_MAP(ObjectMap)
+    OBJECT_ENTRY(CLSID_QelWatch, CQelWatch)
     OBJECT_ENTRY(CLSID_QelLocals, CQelLocals)
     OBJECT_ENTRY(CLSID_QelSymbolExplorer, CQelSymbolExplorer)
     OBJECT_ENTRY(CLSID_QelSymbolSelectList, CQelSymbolSelectList)

@@ -10,6 +10,7 @@
 #include <qelsymbolexplorer.h>
 #include <qelsymbolselectlist.h>
 #include <qelviewsrv.h>
+#include <qelwatch.h>
 
 BEGIN_DISPATCH_TABLE(IQelViewSrv)
     DISPATCH_RETVAL_ENTRY(1, u"GetVersion", &IQelViewSrv::GetVersion)
@@ -20,6 +21,16 @@ BEGIN_DISPATCH_TABLE(IQelViewSrv)
     DISPATCH_METHOD_ENTRY(6, u"StoreSettings", &IQelViewSrv::StoreSettings)
     DISPATCH_RETVAL_ENTRY(7, u"GetDbgServer", &IQelViewSrv::GetDbgServer)
     DISPATCH_METHOD_ENTRY(8, u"HelpFunc", &IQelViewSrv::HelpFunc)
+END_DISPATCH_TABLE()
+
+BEGIN_DISPATCH_TABLE(IQelWatch)
+    DISPATCH_METHOD_ENTRY(1, u"Watches", &IQelWatch::Watches)
+    DISPATCH_RETVAL_ENTRY(2, u"AddWatch", &IQelWatch::AddWatch)
+    DISPATCH_METHOD_ENTRY(3, u"NewOrder", &IQelWatch::NewOrder)
+    DISPATCH_METHOD_ENTRY(4, u"DeleteWatch", &IQelWatch::DeleteWatch)
+    DISPATCH_METHOD_ENTRY(5, u"ChangeWatch", &IQelWatch::ChangeWatch)
+    DISPATCH_RETVAL_ENTRY(6, u"AddWatchSymbol", &IQelWatch::AddWatchSymbol)
+    DISPATCH_METHOD_ENTRY(7, u"VarEdChanged", &IQelWatch::VarEdChanged)
 END_DISPATCH_TABLE()
 
 BEGIN_DISPATCH_TABLE(IQelSymbolExplorer)

@@ -114,4 +114,71 @@ TEST_F(TalvixServer, RegistersTheExplorerWhoseControlComesFromTheLibrary)
     RegCloseKey(key);
 }
 
+DWORD Number(HKEY root, const std::string &path, const char *name)
+{
+    DWORD value = 0xFFFFFFFFu;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD bytes = sizeof value, type = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(&value), &bytes) != ERROR_SUCCESS ||
+        type != REG_DWORD)
+        value = 0xFFFFFFFFu;
+    RegCloseKey(key);
+    return value;
+}
+
+TEST_F(TalvixServer, RegistersTheWatchLocalsAndExplorerAsThreeViewServersOfTheSymbolServer)
+{
+    struct View {
+        const char *name;
+        const char *clsid;
+        DWORD frame, direct, cx, cy;
+    };
+    const View views[] = {
+        {"StdQelWatchWin", "{72611523-B1A9-11D3-BFA2-006097125629}", 0, 0, 200, 200},
+        {"StdQelLocalsWin", "{72611522-B1A9-11D3-BFA2-006097125629}", 0, 0, 200, 200},
+        {"StdQelSymbolExplWin", "{72611521-B1A9-11D3-BFA2-006097125629}", 1, 1, 0, 0},
+    };
+    const std::string symbolServer = std::string(kViewServers) + "\\{EF0E9413-D9B2-11D1-BC34-006097125629}";
+    ASSERT_EQ(Run("DllRegisterServer"), S_OK);
+    char path[4096] = "";
+    ASSERT_NE(realpath(kQelTalvixLibraryPath, path), nullptr);
+    for (const View &view : views) {
+        SCOPED_TRACE(view.name);
+        const std::string key = std::string(kViewServers) + "\\" + view.name;
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, key.c_str()), view.clsid);
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, (symbolServer + "\\" + view.clsid).c_str()), view.name);
+        EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, key, "PreferedFrame"), view.frame);
+        EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, key, "OpenDirect"), view.direct);
+        EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, key, "cx"), view.cx);
+        EXPECT_EQ(Number(HKEY_LOCAL_MACHINE, key, "cy"), view.cy);
+        const std::string items = std::string("CLSID\\") + view.clsid + "\\ToolFrameItems";
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (items + "\\ActivateHotkey").c_str()), std::string(path) + ",-1");
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (items + "\\ViewServer").c_str()), view.name);
+    }
+    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, "CLSID\\{72611523-B1A9-11D3-BFA2-006097125629}\\ToolboxBitmap32"),
+              std::string(path) + ",252");
+    {
+        CComPtr<IQelViewSrv> view;
+        ASSERT_EQ(CoCreateInstance(CLSID_QelWatch, nullptr, CLSCTX_INPROC_SERVER, IID_IQelViewSrv,
+                                   reinterpret_cast<void **>(&view)),
+                  S_OK);
+        CComBSTR title;
+        ASSERT_EQ(view->GetTitle(&title), S_OK);
+        EXPECT_EQ(std::string(CString(title)), "Standard QEL Watch Window");
+    }
+    ASSERT_EQ(Run("DllUnregisterServer"), S_OK);
+    for (const View &view : views) {
+        SCOPED_TRACE(view.name);
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, (std::string(kViewServers) + "\\" + view.name).c_str()), "<none>");
+        EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, (symbolServer + "\\" + view.clsid).c_str()), "<none>");
+        EXPECT_EQ(Value(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + view.clsid).c_str()), "<none>");
+    }
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, symbolServer.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS)
+        << "the symbol server's key stays";
+    RegCloseKey(key);
+}
+
 } // namespace

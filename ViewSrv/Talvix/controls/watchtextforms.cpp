@@ -56,3 +56,14 @@ BOOL IsScopedSymbolText(CString &text)
     }
     return FALSE;
 }
+
+BOOL IsStoredSymbolText(const CString &text)
+{
+    const std::string whole(static_cast<LPCSTR>(text));
+    size_t end = 0;
+    const std::string name = NameAt(whole, 0, &end);
+    // The name begins the text, and one blank stands between it and the scope.
+    if (name.empty() || whole.compare(0, name.size(), name) != 0)
+        return FALSE;
+    return end + 1 < whole.size() && whole[end] == ' ' && whole[end + 1] != ' ';
+}

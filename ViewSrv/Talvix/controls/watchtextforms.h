@@ -10,3 +10,8 @@
 // with a digit; blanks may stand between the parts. A name with a scope in parentheses
 // other than "global" is no scoped symbol, and the other forms are not tried.
 BOOL IsScopedSymbolText(CString &text);
+
+// TRUE when `text` has the form in which a symbol entry is kept in watch files and the
+// settings: a name, one blank and the scope text that the symbol server answered for it
+// ("*" for a name looked up in every scope), which the symbol server reads back.
+BOOL IsStoredSymbolText(const CString &text);
