@@ -56,6 +56,8 @@ profile Tools CaseTool/BSTR bstr:$peer
 profile Compiler SOURCE_FILES_ROOT/BSTR bstr:$sources
 profile System DATABASE_SPECIAL/BOOL bool:true
 profile System DATABASE_DIRECTORY/BSTR bstr:$dir
+# The watch window's double records the calls that the links make of it.
+double StdQelWatchWin
 start
 request-load $program
 target load $program
@@ -107,7 +109,7 @@ breakpoint() { printf "breakpoints 3 u4:2 bool:1 bstr:\"'watch_frame {watch.c} .
 {
   printf '> profile Tools CaseTool/BSTR bstr:%s\n> profile Compiler SOURCE_FILES_ROOT/BSTR bstr:%s\n' "$peer" "$sources"
   printf '> profile System DATABASE_SPECIAL/BOOL bool:true\n> profile System DATABASE_DIRECTORY/BSTR bstr:%s\n' "$dir"
-  printf '> start\n> request-load %s\nload %s 0 0\n' "$program" "$program"
+  printf '> double StdQelWatchWin\n> start\n> request-load %s\nload %s 0 0\n' "$program" "$program"
   sed -n '/^0\t/p' "$dir/out"
   printf '> target load %s\n> target stop %s\n' "$program" "$stop"
   # X32: the peer's breakpoint and watch.
