@@ -249,11 +249,12 @@ end'
 answer 292 prop:1045=4 ok'
   ;;
 WorksTheSymbolServersDialogs)
-  # The position dialog stays open for a text that does not evaluate, takes the browser's
-  # labels, and keeps its history in the workspace for the next session; the images
+  # The position dialog stays open for a text that does not evaluate, takes the labels of
+  # the host's double of the browser, and keeps its history in the workspace for the next session; the images
   # dialog shows its rows and gives back the checks clicked; the questions answer with
   # their buttons.
   expect 0 "> workspace $dir/w.stg
+> double QelSymbolBrowser
 > start
 > answer 226 text:247=nonsense ok
 > answer 226 text:247=0x10+2 ok
@@ -278,6 +279,7 @@ reload cancel
 note ok a+b
 > end
 " "" "workspace $dir/w.stg
+double QelSymbolBrowser
 start
 answer 226 text:247=nonsense ok
 answer 226 text:247=0x10+2 ok
@@ -1414,6 +1416,40 @@ type StdQelLocalsWin ab
 key StdQelLocalsWin DOWN+alt"
   [ "$(head -c 8 "$dir/locals.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
     { echo "FAIL: the shot is no PNG"; exit 1; }
+  ;;
+BrowsesTheProgramWithTalvixsSymbolBrowser)
+  # Talvix's browser, made by its class, shows the loaded program in its dialog once the
+  # replies are in: in code mode Select ends it with the first function, main, at nm's
+  # address and length; with a message id a choice is posted to the main window, the
+  # dialog stays open and Close ends it with no choice; a browse line that names no mode
+  # is refused.
+  cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
+  expect 1 "> start
+> exec 1 bstr:$dir/a.elf -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> answer 291 cmd:\"pump 1500\" ok
+> browse 0
+> pump 1500
+browse${tab}0x00000000${tab}0x68${tab}168${tab}main
+> answer 291 cmd:\"pump 1500\" ok
+> answer 291 cancel
+> browse 100 post
+> pump 1500
+browse${tab}0x00000001${tab}0x0${tab}0${tab}
+posted${tab}0${tab}3
+> browse 100 later
+" "error: line 9: browse takes a mode and, to post the choices, post
+" "start
+exec 1 bstr:$dir/a.elf -o 1
+wait-command 14
+answer 291 cmd:\"pump 1500\" ok
+browse 0
+answer 291 cmd:\"pump 1500\" ok
+answer 291 cancel
+browse 100 post
+browse 100 later"
   ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
