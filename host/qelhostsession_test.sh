@@ -1451,6 +1451,41 @@ answer 291 cancel
 browse 100 post
 browse 100 later"
   ;;
+BrowsesTheControllersRegisters)
+  # In register mode the browser shows the registers of the controller that the debugger
+  # loaded (testdata/sfr/browser.sfr, built by qelsfrdb): the caret is the first of "All
+  # registers" in lstrcmpA order that is offered, CTRL (index 5), as none of the "__" ones
+  # is. With a message id each Select posts it, with Expand checked and it alone selected
+  # (wParam 3); without one Select ends the dialog with it. A database that is not there
+  # loads nothing.
+  "$(dirname "$qelhost")/qelsfrdb" "$(dirname "$0")/../testdata/sfr/browser.sfr" "$dir/browser.mdb" > /dev/null || exit 1
+  expect 0 "> start
+> controller $dir/browser.mdb
+load${tab}0x00000000${tab}$dir/browser.mdb
+> answer 291 ok
+> answer 291 ok
+> answer 291 cancel
+> browse 102 post
+browse${tab}0x00000001${tab}0x0${tab}0${tab}
+posted${tab}3${tab}5
+posted${tab}3${tab}5
+> answer 291 ok
+> browse 102
+browse${tab}0x00000000${tab}0x0${tab}5${tab}CTRL
+> controller $dir/none.mdb
+load${tab}0x00000001${tab}$dir/none.mdb
+> end
+" "" "start
+controller $dir/browser.mdb
+answer 291 ok
+answer 291 ok
+answer 291 cancel
+browse 102 post
+answer 291 ok
+browse 102
+controller $dir/none.mdb
+end"
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }
