@@ -1486,6 +1486,56 @@ browse 102
 controller $dir/none.mdb
 end"
   ;;
+BrowsesTheSymbolsOfAGeneratedProgram)
+  # testdata/browser/gen20-O0.elf, a program of gen-firmware.py (its make.sh). The position
+  # dialog's browse button opens Talvix's browser in code mode, whose caret is the first of
+  # the program's functions in lstrcmpA order (for these names the first in byte order of
+  # readelf's FUNC symbols of the modules); Select gives "&NAME" to the position field and
+  # nm's address. In watch mode the first of "All Globals/Statics" is posted by its symbol
+  # index, which request 408 answers with its name; in data mode Select gives its name and
+  # scope and the address that nm gives one of the statics of that name.
+  data=$(cd "$(dirname "$0")/../testdata/browser" && pwd)
+  cp "$data/gen20-O0.elf" "$dir/g.elf" || exit 1
+  first=$(awk '$4 == "FUNC" { print $8 }' "$data/gen20-O0.readelf-s.txt" |
+          grep -E '^(f[0-9]+_[0-9]+|module[0-9]+_entry|main)$' | LC_ALL=C sort | head -1)
+  address=$(awk -v name="$first" '$3 == name { print toupper($1) }' "$data/gen20-O0.nm.txt")
+  expect 0 "> start
+> exec 1 bstr:$dir/g.elf -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> answer 226 click:243 expect:247=&$first ok
+> answer 291 cmd:\"pump 2000\" ok
+> dialog pos
+> pump 2000
+pos ok 0x$address
+> answer 291 cmd:\"pump 2000\" ok
+> answer 291 cancel
+> browse 100 post
+> pump 2000
+browse${tab}0x00000001${tab}0x0${tab}0${tab}
+posted${tab}0${tab}14
+> answer 291 cmd:\"pump 2000\" ok
+> browse 1
+> pump 2000
+browse${tab}0x00000000${tab}0x4000000C${tab}0${tab}calls0 [m0000.c]:{f0_0}
+> end
+" "" "start
+exec 1 bstr:$dir/g.elf -o 1
+wait-command 14
+answer 226 click:243 expect:247=&$first ok
+answer 291 cmd:\"pump 2000\" ok
+dialog pos
+answer 291 cmd:\"pump 2000\" ok
+answer 291 cancel
+browse 100 post
+answer 291 cmd:\"pump 2000\" ok
+browse 1
+end"
+  "$qelhost" query "$dir/g.elf" --dbdir "$dir/q" 408 14 2> /dev/null | cut -f2 > "$dir/name"
+  [ "$(cat "$dir/name")" = calls0 ] || { echo "FAIL: request 408 with 14 gives $(cat "$dir/name")"; exit 1; }
+  grep -qiE '^4000000c b calls0[.]' "$data/gen20-O0.nm.txt" || { echo "FAIL: nm has no calls0 at 0x4000000C"; exit 1; }
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }
