@@ -6,6 +6,7 @@
 #include "selectdialogresources.h"
 
 #include <allocstats.h>
+#include <drawingchecks.h>
 #include <symbolservertesting.h>
 #include <testing/messagepump.h>
 
@@ -245,6 +246,10 @@ TEST_F(SymbolSelectRegistersTest, PostedRegistersCarryTheExpandStateAndAreDrawnB
     EXPECT_EQ(indexes, (std::vector<LPARAM>{0, 3, 4}));
     EXPECT_TRUE(::IsWindow(dialog_->m_hWnd)) << "posting keeps the dialog open";
     EXPECT_GT(inkOfP0(), plain) << "a posted register is drawn bold";
+    HBITMAP picture = QelCaptureWindow(dialog_->m_hWnd, TRUE);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(QelWritePng(picture, "symbolselectregisters.png"));
+    DeleteObject(picture);
 
     window_.posted.clear();
     dialog_->CheckDlgButton(IDC_SELECT_EXPAND, BST_UNCHECKED);
