@@ -1,7 +1,13 @@
 #include "dialogcontrols.h"
 
+#include "drawntreerows.h"
 #include "hostperiodeditor.h"
+#include "qelhostscript.h"
 
+#include <tickcount.h>
+#include <userinput.h>
+
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +18,8 @@ namespace QelHost {
 namespace {
 
 struct ControlAction {
-    std::string kind; // "pick", "row", "drop" or "prop"
+    std::string kind; // "pick", "row", "drop", "prop", or a drawn tree's "select", "expand",
+                      // "dblclick", "key" or "type"
     int control = 0;
     std::string value;
 };
@@ -30,7 +37,8 @@ bool Parse(const std::string &action, ControlAction *parsed)
     if (colon == std::string::npos || equals == std::string::npos || equals < colon)
         return false;
     parsed->kind = action.substr(0, colon);
-    if (parsed->kind != "pick" && parsed->kind != "row" && parsed->kind != "drop" && parsed->kind != "prop")
+    static const char *const kinds[] = {"pick", "row", "drop", "prop", "select", "expand", "dblclick", "key", "type"};
+    if (std::none_of(std::begin(kinds), std::end(kinds), [&](const char *kind) { return parsed->kind == kind; }))
         return false;
     long id = 0;
     if (!Number(action.substr(colon + 1, equals - colon - 1), -0x8000, 0xFFFF, &id))
@@ -78,6 +86,76 @@ std::string ClassOf(HWND control)
     return name;
 }
 
+// How long a user waits for a drawn tree's rows to show, in milliseconds.
+const DWORD kMostWait = 10000;
+
+// The messages that have come, handled; a quit is left for the loop that owns it.
+void HandleMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+
+// select:C=[+]PATH, expand:C=PATH, dblclick:C=PATH: the row that PATH names, waited for
+// as a user waits for the tree to fill, then clicked on its name (with Ctrl held for
+// "+"), on its button, or twice.
+bool ActOnDrawnRow(HWND tree, const ControlAction &parsed, const std::string &action, std::string *error)
+{
+    std::string path = parsed.value;
+    const bool joins = parsed.kind == "select" && !path.empty() && path[0] == '+';
+    if (joins)
+        path.erase(0, 1);
+    DrawnTreeRows reader(tree, HandleMessages);
+    const DWORD start = GetTickCount();
+    std::vector<DrawnTreeRow> rows;
+    int index = -1;
+    for (;;) {
+        HandleMessages();
+        rows = reader.ReadAll();
+        index = reader.Find(SplitItemPath(path), &rows);
+        if (index >= 0 || GetTickCount() - start > kMostWait)
+            break;
+        Sleep(10);
+    }
+    DrawnTreeRow row;
+    if (index < 0 || !reader.Reveal(static_cast<size_t>(index), &row)) {
+        *error = action + ": control " + std::to_string(parsed.control) + " shows no row " + path;
+        return false;
+    }
+    if (parsed.kind == "expand") {
+        if (row.button == '.') {
+            *error = action + ": the row " + path + " has no button";
+            return false;
+        }
+        if (row.button == '+')
+            reader.Click(row.buttonCenter, WM_LBUTTONDOWN, 0);
+        // Its children come as the owner answers: the user waits for them.
+        for (;;) {
+            rows = reader.ReadAll();
+            bool shown = static_cast<size_t>(index) + 1 < rows.size() && rows[index + 1].level > rows[index].level;
+            if (shown || GetTickCount() - start > kMostWait)
+                break;
+            Sleep(10);
+            HandleMessages();
+        }
+        return true;
+    }
+    if (joins)
+        QelSetKeyState(VK_CONTROL, TRUE);
+    reader.Click(row.nameCenter, parsed.kind == "dblclick" ? WM_LBUTTONDBLCLK : WM_LBUTTONDOWN, joins ? MK_CONTROL : 0);
+    if (joins)
+        QelSetKeyState(VK_CONTROL, FALSE);
+    return true;
+}
+
 std::string ListText(HWND list, int row, int column)
 {
     char text[256] = "";
@@ -108,6 +186,13 @@ bool IsControlAction(const std::string &action)
     long dispid = 0;
     if (parsed.kind == "prop")
         return ParseProperty(parsed.value, &dispid, &number);
+    if (parsed.kind == "key") {
+        int key = 0;
+        UINT modifiers = 0;
+        return ParseKeyName(parsed.value, &key, &modifiers, nullptr);
+    }
+    if (parsed.kind == "select" || parsed.kind == "expand" || parsed.kind == "dblclick")
+        return !parsed.value.empty() && parsed.value != "+";
     return true;
 }
 
@@ -163,6 +248,21 @@ bool DoControlAction(HWND dialog, const std::string &action, std::string *error)
         }
         return true;
     }
+    if (parsed.kind == "select" || parsed.kind == "expand" || parsed.kind == "dblclick")
+        return ActOnDrawnRow(control, parsed, action, error);
+    if (parsed.kind == "key" || parsed.kind == "type") {
+        SetFocus(control);
+        if (parsed.kind == "type") {
+            QelSendText(control, parsed.value.c_str());
+        } else {
+            int key = 0;
+            UINT modifiers = 0;
+            ParseKeyName(parsed.value, &key, &modifiers, nullptr);
+            QelSendKey(control, key, modifiers);
+        }
+        HandleMessages();
+        return true;
+    }
     if (parsed.kind == "row") {
         int row = 0;
         bool onState = false, twice = false;
@@ -202,6 +302,32 @@ std::vector<std::string> ControlDetailLines(HWND control)
         lines.push_back("\t\tposition\t" + std::to_string(SendMessageA(control, PBM_GETPOS, 0, 0)));
     }
     return lines;
+}
+
+std::vector<std::string> DrawnTreeLines(HWND dialog)
+{
+    std::vector<std::string> lines;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
+        // A drawn tree is a window of the framework's own class, read by its pixels.
+        if (ClassOf(control).rfind("Afx:", 0) != 0)
+            continue;
+        std::vector<DrawnTreeRow> rows = DrawnTreeRows(control, HandleMessages).ReadAll();
+        if (rows.empty())
+            continue;
+        lines.push_back("\ttree\t" + std::to_string(GetDlgCtrlID(control)));
+        for (const DrawnTreeRow &row : rows)
+            lines.push_back("\t\trow\t" + std::to_string(row.level) + "\t" + row.button + "\t" + OneLine(row.name) + "\t" +
+                            OneLine(row.value) + "\t" + row.Marks());
+    }
+    return lines;
+}
+
+std::string StableClassName(HWND control)
+{
+    // The framework's generated names carry the module's and other addresses, which
+    // change from run to run.
+    std::string name = ClassOf(control);
+    return name.rfind("Afx:", 0) == 0 ? "Afx" : name;
 }
 
 std::string OneLine(const std::string &text)

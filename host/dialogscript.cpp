@@ -46,10 +46,8 @@ std::vector<std::string> DescribeDialog(HWND dialog, const std::string &id, cons
 {
     std::vector<std::string> lines{kind + "\t" + id + "\t" + OneLine(WindowText(dialog))};
     for (HWND control = GetWindow(dialog, GW_CHILD); control != nullptr; control = GetWindow(control, GW_HWNDNEXT)) {
-        char name[64];
-        GetClassNameA(control, name, sizeof name);
         std::string check = IsCheckable(control) ? std::to_string(SendMessageA(control, BM_GETCHECK, 0, 0)) : "-";
-        lines.push_back("\tcontrol\t" + std::to_string(GetDlgCtrlID(control)) + "\t" + name + "\t" +
+        lines.push_back("\tcontrol\t" + std::to_string(GetDlgCtrlID(control)) + "\t" + StableClassName(control) + "\t" +
                         OneLine(WindowText(control)) + "\t" + check);
         for (std::string &detail : ControlDetailLines(control))
             lines.push_back(std::move(detail));
@@ -381,6 +379,10 @@ int DialogScript::AnswerDialog(HWND dialog, const std::string &id)
         std::lock_guard<std::mutex> hold(m_lock);
         m_running[dialog] = running;
     }
+    // Its drawn trees as they stood when its answer ended.
+    if (IsLast(action))
+        for (const std::string &line : DrawnTreeLines(dialog))
+            AddToRecord(running.record, line);
     if (!Act(dialog, action))
         return QEL_DIALOG_DONE;
     // A page is ended by its frame, never by its own answer: what the answer did is all.

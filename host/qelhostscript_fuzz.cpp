@@ -173,8 +173,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 CheckAnswer(words, script);
             if (!words.empty() && words[0].text == "easycode")
                 CheckEasyCode(words);
-            if (words.size() == 4 && words[0].text == "click")
-                CheckItemPath(words[3].text);
+            // click VIEW BUTTON PATH, and click VIEW BUTTON value PATH on a drawn tree's value.
+            if ((words.size() == 4 || (words.size() == 5 && words[3].text == "value")) && words[0].text == "click")
+                CheckItemPath(words.back().text);
             std::vector<std::string> texts;
             for (const QelHost::ScriptWord &word : words)
                 texts.push_back(word.text);

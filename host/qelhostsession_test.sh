@@ -1536,6 +1536,104 @@ end"
   [ "$(cat "$dir/name")" = calls0 ] || { echo "FAIL: request 408 with 14 gives $(cat "$dir/name")"; exit 1; }
   grep -qiE '^4000000c b calls0[.]' "$data/gen20-O0.nm.txt" || { echo "FAIL: nm has no calls0 at 0x4000000C"; exit 1; }
   ;;
+ShowsTheLocalsOfEachStopAsGdbReadsThem)
+  # The locals view read from its pixels at each stop of watch-O0.elf: its names are gdb's
+  # parameters and locals of the core, once each; integer values are gdb's, and after
+  # "hexadecimal" on one of them gdb-multiarch's print/x (watch-O0-locals-printx.txt,
+  # made by make-locals-hex.sh), window-wide; the structures expand to gdb's members. A
+  # second core in the same function keeps the items, their expansion and format (with
+  # local_bits open too, the rows reach past the view, which is scrolled to read them); one in
+  # another function replaces them; a stop without locals leaves one empty row, which
+  # shows once it is selected.
+  elf=$(cd "$(dirname "$0")/../testdata/elf" && pwd)
+  # A copy of its own: the symbol database made beside the program is this test's alone.
+  cp "$elf/watch-O0.elf" "$dir/watch-O0.elf" || exit 1
+  cat > "$dir/script" <<EOS
+start
+request-load $dir/watch-O0.elf
+target load $dir/watch-O0.elf
+exec 60
+answer file cancel
+target core $elf/watch-O0-frame1.core
+shown StdQelLocalsWin
+click StdQelLocalsWin left where>x
+click StdQelLocalsWin left local_point>y
+click StdQelLocalsWin left local_bits>u1
+answer menu 2102
+click StdQelLocalsWin right value count
+shown StdQelLocalsWin
+target core $elf/watch-O0-frame2.core
+shown StdQelLocalsWin
+answer file cancel
+target core $elf/watch-O0-thumb1.core
+shown StdQelLocalsWin
+answer file cancel
+target stop 0x4
+key StdQelLocalsWin HOME
+shown StdQelLocalsWin
+end
+EOS
+  "$qelhost" session "$dir/script" > "$dir/out" 2> "$dir/err" || { echo "FAIL: the session failed"; cat "$dir/err"; exit 1; }
+  # Each shown's rows, into shown.1 to shown.5.
+  awk -v dir="$dir" '/^> / { n += $0 ~ /^> shown / ? 1 : 0; on = $0 ~ /^> shown /; next } on { print > (dir "/shown." n) }' "$dir/out"
+  # gdb's parameters and locals of a core, NAME<TAB>VALUE.
+  gdb_locals() { sed -n 's/^\([a-z_][a-z_0-9]*\) = \(.*\)/\1\t\2/p' "$elf/$1.gdb.txt"; }
+  # The roots' names, sorted, against gdb's.
+  names() {
+    awk -F "$tab" '$1 == 1 { print $3 }' "$dir/shown.$1" | sort > "$dir/names"
+    gdb_locals "$2" | cut -f1 | sort > "$dir/gdb-names"
+    cmp -s "$dir/names" "$dir/gdb-names" || { echo "FAIL: shown $1 names other locals than gdb in $2"; diff "$dir/names" "$dir/gdb-names"; exit 1; }
+  }
+  # The names of the core's locals of integer types, by gdb's whatis.
+  integers() {
+    awk -F "$tab" -v core="$1" '$1 == core && $4 ~ /^(unsigned )?(char|short|int|long|long long)$/ { print $2 }' \
+      "$elf/watch-O0-locals-printx.txt"
+  }
+  # Each root of an integer type shows gdb's value (a character's code for a char).
+  decimal() {
+    integers "$2" > "$dir/integer-names"
+    gdb_locals "$2" | awk -F "$tab" 'NR == FNR { integer[$1] = 1; next } integer[$1] { sub(/ .*/, "", $2); print $1 "\t" $2 }' \
+      "$dir/integer-names" - > "$dir/gdb-integers"
+    [ -s "$dir/gdb-integers" ] || { echo "FAIL: no integer local in $2"; exit 1; }
+    awk -F "$tab" 'NR == FNR { want[$1] = $2; next } $1 == 1 && ($3 in want) && $4 != want[$3] { print $3 ": " $4 " not " want[$3]; bad = 1 } END { exit bad }' \
+      "$dir/gdb-integers" "$dir/shown.$1" || { echo "FAIL: shown $1 gives other values than gdb in $2"; exit 1; }
+  }
+  # The same roots in hexadecimal, as print/x gives them; the members of where and
+  # local_point in gdb's order, shown under them, with print/x's values.
+  hexadecimal() {
+    integers "$2" > "$dir/integer-names"
+    awk -F "$tab" -v core="$2" '$1 == core { print $2 "\t" $3 }' "$elf/watch-O0-locals-printx.txt" > "$dir/printx"
+    awk -F "$tab" -v check="${3:-}" '
+      FILENAME == ARGV[1] { integer[$1] = 1; next }
+      FILENAME == ARGV[2] { hex[$1] = $2; next }
+      { value = tolower($4) }
+      $1 == 1 { parent = $3; member = 0; if (integer[$3] && value != hex[$3]) { print $3 ": " $4 " not " hex[$3]; bad = 1 } }
+      $1 == 2 && (parent == "where" || parent == "local_point") {
+        text = hex[parent]; gsub(/[{}]/, "", text); count = split(text, parts, ", ")
+        ++member; split(parts[member], pair, " = ")
+        if ($3 != pair[1] || value != pair[2]) { print parent ">" $3 ": " $4 " not " parts[member]; bad = 1 }
+        seen[parent] = member; total[parent] = count
+      }
+      END {
+        if (check == "members")
+          for (name in total) if (seen[name] != total[name]) { print name ": " seen[name] " members shown"; bad = 1 }
+        if (check == "members" && length(total) != 2) { print "where and local_point do not both show their members"; bad = 1 }
+        exit bad
+      }' "$dir/integer-names" "$dir/printx" "$dir/shown.$1" || { echo "FAIL: shown $1 gives other values than print/x in $2"; exit 1; }
+  }
+  names 1 watch-O0-frame1.core
+  decimal 1 watch-O0-frame1.core
+  names 2 watch-O0-frame1.core
+  hexadecimal 2 watch-O0-frame1.core members
+  names 3 watch-O0-frame2.core
+  hexadecimal 3 watch-O0-frame2.core members
+  [ "$(awk -F "$tab" '$3 == "where" || $3 == "local_point" { print $2 }' "$dir/shown.3" | tr -d '\n')" = "--" ] ||
+    { echo "FAIL: the second stop did not keep the expansions"; cat "$dir/shown.3"; exit 1; }
+  names 4 watch-O0-thumb1.core
+  hexadecimal 4 watch-O0-thumb1.core
+  [ "$(awk -F "$tab" '$1 != 1' "$dir/shown.4")" = "" ] || { echo "FAIL: the thumb stop kept members"; exit 1; }
+  [ "$(cat "$dir/shown.5")" = "1$tab.$tab$tab$tab-" ] || { echo "FAIL: a stop without locals shows"; cat "$dir/shown.5"; exit 1; }
+  ;;
 RefusesBadUsage)
   "$qelhost" session > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: no script is not exit 2"; exit 1; }
   "$qelhost" session a b > /dev/null 2>&1; [ $? -eq 2 ] || { echo "FAIL: two scripts is not exit 2"; exit 1; }

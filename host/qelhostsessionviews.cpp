@@ -1,5 +1,6 @@
 #include "qelhostsessionviews.h"
 
+#include "drawntreerows.h"
 #include "qelhostscript.h"
 #include "qelhostsessionhost.h"
 
@@ -71,22 +72,50 @@ HTREEITEM FindItem(HWND tree, const std::vector<std::string> &texts)
     return nullptr;
 }
 
-// The window of the view that takes the user's keys: its drawn tree (control 4711) when
-// it has one, else its tree view, else the control's own window.
-HWND InputWindow(CHostControlSite *view)
+// The view's drawn tree (control 4711 that is no tree view), or NULL.
+HWND DrawnTree(CHostControlSite *view)
 {
     HWND top = view->Window();
     std::vector<HWND> pending{top};
     while (!pending.empty()) {
         HWND window = pending.back();
         pending.pop_back();
-        if (window != top && GetDlgCtrlID(window) == 4711)
+        char name[32] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (window != top && GetDlgCtrlID(window) == 4711 && std::strcmp(name, WC_TREEVIEWA) != 0)
             return window;
         for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
             pending.push_back(child);
     }
+    return nullptr;
+}
+
+// The window of the view that takes the user's keys: its drawn tree when it has one, else
+// its tree view, else the control's own window.
+HWND InputWindow(CHostControlSite *view)
+{
+    HWND drawn = DrawnTree(view);
+    if (drawn != nullptr)
+        return drawn;
     HWND tree = view->FindChild(WC_TREEVIEWA);
-    return tree != nullptr ? tree : top;
+    return tree != nullptr ? tree : view->Window();
+}
+
+// click VIEW left|right|double [value] PATH on a drawn tree: the row found by reading
+// the rows, scrolled into view, clicked on its name or its value.
+bool ClickDrawnRow(HWND tree, UINT message, bool onValue, const std::string &path, std::string *error)
+{
+    DrawnTreeRows reader(tree, PumpQuietly);
+    std::vector<DrawnTreeRow> rows = reader.ReadAll();
+    int index = reader.Find(SplitItemPath(path), &rows);
+    DrawnTreeRow row;
+    if (index < 0 || !reader.Reveal(static_cast<size_t>(index), &row))
+        return Fail(error, "the tree shows no row " + path);
+    POINT point = onValue ? row.valueCenter : row.nameCenter;
+    if (point.x < 0)
+        return Fail(error, "the row " + path + " shows no value");
+    reader.Click(point, message, 0);
+    return true;
 }
 
 // key VIEW KEY[+shift][+ctrl], type VIEW TEXT, shot VIEW FILE.
@@ -121,7 +150,7 @@ bool RunInput(const std::vector<std::string> &words, CHostControlSite *view, std
 
 bool SessionViewCommands::Handles(const std::string &command)
 {
-    return command == "tree" || command == "click" || command == "breakpoints" || command == "key" ||
+    return command == "tree" || command == "shown" || command == "click" || command == "breakpoints" || command == "key" ||
            command == "type" || command == "shot";
 }
 
@@ -162,13 +191,25 @@ bool SessionViewCommands::Run(const std::vector<std::string> &words, CHostFrame 
         return RunInput(words, views.front(), error);
     }
     const bool click = command == "click";
-    if (words.size() != (click ? 4u : 2u))
-        return Fail(error, click ? "click takes a view, left, right or double, and a path" : "tree takes a view");
+    const bool onValue = click && words.size() == 5 && words[3] == "value";
+    if (words.size() != (click ? (onValue ? 5u : 4u) : 2u))
+        return Fail(error, click ? "click takes a view, left, right or double, value or not, and a path"
+                                 : command + " takes a view");
     std::vector<CHostControlSite *> views = frame.ControlViews(words[1]);
-    HWND tree = views.empty() ? nullptr : views.front()->FindChild(WC_TREEVIEWA);
-    if (tree == nullptr)
+    HWND drawn = views.empty() ? nullptr : DrawnTree(views.front());
+    HWND tree = views.empty() || drawn != nullptr ? nullptr : views.front()->FindChild(WC_TREEVIEWA);
+    if (tree == nullptr && drawn == nullptr)
         return Fail(error, "no control of " + words[1] + " shows a tree");
+    if (command == "shown") {
+        if (drawn == nullptr)
+            return Fail(error, "shown reads drawn trees only; tree lists " + words[1] + "'s");
+        for (const DrawnTreeRow &row : DrawnTreeRows(drawn, PumpQuietly).ReadAll())
+            std::printf("%s\n", row.Line().c_str());
+        return true;
+    }
     if (!click) {
+        if (tree == nullptr)
+            return Fail(error, "tree lists tree views only; shown reads " + words[1] + "'s");
         PrintTree(tree, Next(tree, TVGN_ROOT, nullptr), 0);
         return true;
     }
@@ -176,6 +217,10 @@ bool SessionViewCommands::Run(const std::vector<std::string> &words, CHostFrame 
     UINT message = button == "left" ? WM_LBUTTONDOWN : button == "right" ? WM_RBUTTONDOWN : WM_LBUTTONDBLCLK;
     if (button != "left" && button != "right" && button != "double")
         return Fail(error, "click takes left, right or double");
+    if (drawn != nullptr)
+        return ClickDrawnRow(drawn, message, onValue, words.back(), error);
+    if (onValue)
+        return Fail(error, "a tree view has no value column");
     HTREEITEM item = FindItem(tree, SplitItemPath(words[3]));
     RECT label{};
     std::memcpy(&label, &item, sizeof item); // the item goes in where its rectangle comes out

@@ -16,6 +16,19 @@ int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size
 // for a blank or a line end between them.
 int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LPSTR styles, int size);
 
+// A glyph that QelReadText reads: the left and top of its cell in device coordinates of
+// the DC's surface, its byte, and whether it was drawn bold.
+typedef struct QELGLYPH {
+    LONG x;
+    LONG top;
+    char byte;
+    BOOL bold;
+} QELGLYPH;
+
+// The glyphs that QelReadText reads within `rect`, line by line from the top and each
+// line from the left; writes at most `count` of them and answers how many there are.
+int QelFindGlyphs(HDC dc, const RECT *rect, COLORREF color, QELGLYPH *glyphs, int count);
+
 // Writes the bitmap as an 8-bit RGB PNG file. FALSE for no live bitmap or a file that
 // cannot be written.
 BOOL QelWritePng(HBITMAP bitmap, LPCSTR path);

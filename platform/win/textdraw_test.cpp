@@ -75,6 +75,21 @@ TEST_F(TextDrawing, TheStylesTellBoldGlyphsFromRegularOnesAcrossLines)
     ASSERT_EQ(QelReadTextStyles(dc_, &all, kQelInk, text, styles, 6), 5);
     EXPECT_STREQ(styles, "rr  b");
     EXPECT_EQ(Read(), "ab  Cd\n1 .x");
+    // The same glyphs with the cells they stand in, for a reader that needs to know where.
+    QELGLYPH glyphs[3];
+    ASSERT_EQ(QelFindGlyphs(dc_, &all, kQelInk, glyphs, 3), 7);
+    EXPECT_EQ(glyphs[0].x, 7);
+    EXPECT_EQ(glyphs[0].top, 5);
+    EXPECT_EQ(glyphs[0].byte, 'a');
+    EXPECT_EQ(glyphs[2].x, 7 + 4 * 6);
+    EXPECT_EQ(glyphs[2].byte, 'C');
+    EXPECT_TRUE(glyphs[2].bold);
+    RECT second{7 + 6, 40, kWidth, kHeight};
+    ASSERT_EQ(QelFindGlyphs(dc_, &second, kQelInk, glyphs, 3), 2);
+    EXPECT_EQ(glyphs[0].byte, '.');
+    EXPECT_EQ(glyphs[0].x, 7 + 2 * 6);
+    EXPECT_EQ(glyphs[0].top, 40);
+    EXPECT_FALSE(glyphs[0].bold);
 }
 
 TEST_F(TextDrawing, GlyphsStandInTheirCellsAndOtherBytesAreBoxes)

@@ -55,18 +55,14 @@ struct Hit {
     Glyph glyph;
 };
 
-} // namespace
-
-int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size)
+// The glyphs drawn in `color` within `rect`, by the top of their line and then from the
+// left, in device coordinates of the DC's surface.
+std::map<LONG, std::vector<Hit>> FindLines(HDC dc, const RECT *rect, COLORREF color)
 {
-    return QelReadTextStyles(dc, rect, color, buffer, nullptr, size);
-}
-
-int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LPSTR styles, int size)
-{
+    std::map<LONG, std::vector<Hit>> lines;
     std::shared_ptr<qelwin::DeviceContext> found = qelwin::LookUpDC(dc);
-    if (found == nullptr || rect == nullptr || buffer == nullptr || size < 1 || found->surface == nullptr)
-        return 0;
+    if (found == nullptr || rect == nullptr || found->surface == nullptr)
+        return lines;
     static const Patterns patterns;
     qelwin::DeviceContext &context = *found;
     RECT area = context.ToDevice(*rect, qelwin::Intersect(RECT{0, 0, context.size.cx, context.size.cy},
@@ -74,11 +70,8 @@ int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LP
                                                                context.surface->width - context.offset.x,
                                                                context.surface->height - context.offset.y}));
     LONG width = area.right - area.left, height = area.bottom - area.top;
-    buffer[0] = '\0';
-    if (styles != nullptr)
-        styles[0] = '\0';
     if (width <= 0 || height <= 0)
-        return 0;
+        return lines;
     // rows[y][x]: the 6 pixels from x rightwards in the colour, bit 5 the leftmost; what
     // lies outside the rectangle counts as not in the colour.
     uint32_t wanted = qelwin::PixelOf(color);
@@ -133,7 +126,6 @@ int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LP
         size_t na = perLine[a.top], nb = perLine[b.top];
         return na != nb ? na > nb : a.top != b.top ? a.top < b.top : a.x < b.x;
     });
-    std::map<LONG, std::vector<Hit>> lines;
     std::vector<Hit> taken;
     for (const Hit &hit : hits) {
         bool overlaps = std::any_of(taken.begin(), taken.end(), [&](const Hit &other) {
@@ -143,12 +135,31 @@ int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LP
         if (overlaps)
             continue;
         taken.push_back(hit);
-        lines[hit.top].push_back(hit);
+        lines[area.top + hit.top].push_back({area.top + hit.top, area.left + hit.x, hit.glyph});
     }
+    for (auto &entry : lines)
+        std::sort(entry.second.begin(), entry.second.end(), [](const Hit &a, const Hit &b) { return a.x < b.x; });
+    return lines;
+}
+
+} // namespace
+
+int QelReadText(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, int size)
+{
+    return QelReadTextStyles(dc, rect, color, buffer, nullptr, size);
+}
+
+int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LPSTR styles, int size)
+{
+    if (buffer == nullptr || size < 1)
+        return 0;
+    buffer[0] = '\0';
+    if (styles != nullptr)
+        styles[0] = '\0';
+    std::map<LONG, std::vector<Hit>> lines = FindLines(dc, rect, color);
 
     std::string text, style;
     for (auto &[top, line] : lines) {
-        std::sort(line.begin(), line.end(), [](const Hit &a, const Hit &b) { return a.x < b.x; });
         if (!text.empty())
             text.push_back('\n');
         for (size_t i = 0; i < line.size(); ++i) {
@@ -170,4 +181,16 @@ int QelReadTextStyles(HDC dc, const RECT *rect, COLORREF color, LPSTR buffer, LP
         styles[count] = '\0';
     }
     return static_cast<int>(count);
+}
+
+int QelFindGlyphs(HDC dc, const RECT *rect, COLORREF color, QELGLYPH *glyphs, int count)
+{
+    int found = 0;
+    for (const auto &[top, line] : FindLines(dc, rect, color))
+        for (const Hit &hit : line) {
+            if (glyphs != nullptr && found < count)
+                glyphs[found] = QELGLYPH{hit.x, hit.top, hit.glyph.byte, hit.glyph.bold ? TRUE : FALSE};
+            ++found;
+        }
+    return found;
 }

@@ -4,6 +4,7 @@
 #include "selectdialogresources.h"
 
 #include <allocstats.h>
+#include <dialogcontrols.h>
 #include <symbolservertesting.h>
 #include <testing/messagepump.h>
 #include <windowsizing.h>
@@ -283,6 +284,64 @@ TEST_F(SymbolSelectDialogTest, WithAMessageIdAChoiceIsPostedAndTheDialogStaysOpe
     PumpQueue();
     EXPECT_TRUE(::IsWindow(dialog_->m_hWnd)) << "a group is no choice: nothing happens";
     EXPECT_EQ(owner_.posted.size(), 1u);
+}
+
+// The host's dialog script plays the user on the tree by what its rows show: it expands,
+// selects, adds to the selection, chooses with a double click and presses keys, and the
+// dialog's record lists the rows as they stand.
+TEST_F(SymbolSelectDialogTest, TheHostsScriptDrivesTheTreeByTheRowsItShows)
+{
+    DataAnswers();
+    Open(WATCH_BROWSER, true);
+    HWND dialog = dialog_->m_hWnd;
+    dialog_->ShowWindow(SW_SHOW);
+    auto act = [&](const std::string &action) {
+        std::string error;
+        EXPECT_TRUE(QelHost::IsControlAction(action)) << action;
+        EXPECT_TRUE(QelHost::DoControlAction(dialog, action, &error)) << error;
+    };
+    auto selected = [&] {
+        std::vector<std::string> texts;
+        for (int row = 0; row < tree_->GetItemCount(); ++row)
+            if (tree_->IsSelected(row))
+                texts.push_back(std::string(tree_->GetItemText(tree_->GetItemAtIndex(row))));
+        return texts;
+    };
+    act("expand:1040=All Globals/Statics");
+    EXPECT_EQ(Children(Find("All Globals/Statics")).size(), 8u);
+    act("select:1040=All Globals/Statics>limit");
+    EXPECT_EQ(selected(), std::vector<std::string>{"limit"});
+    // Ctrl held: in a tree that takes several, the row joins the selection.
+    tree_->SetMultipleSelection(TRUE);
+    act("select:1040=+All Globals/Statics>a");
+    EXPECT_EQ(selected(), (std::vector<std::string>{"a", "limit"}));
+    act("dblclick:1040=All Globals/Statics>counter");
+    PumpQueue();
+    ASSERT_EQ(owner_.posted.size(), 1u);
+    EXPECT_EQ(owner_.posted[0], (std::pair<WPARAM, LPARAM>(0, 1))) << "the symbol index of counter";
+    act("key:1040=HOME");
+    EXPECT_EQ(selected(), std::vector<std::string>{"Global Variables"});
+    tree_->SetMultipleSelection(FALSE);
+    EXPECT_EQ(QelHost::DrawnTreeLines(dialog),
+              (std::vector<std::string>{"\ttree\t1040",
+                                        "\t\trow\t1\t+\tGlobal Variables\t\t-",
+                                        "\t\trow\t1\t+\tStatic Variables (at file level)\t\t-",
+                                        "\t\trow\t1\t+\tStatic Variables (at function level)\t\t-",
+                                        "\t\trow\t1\t+\tStatic Variables (all)\t\t-",
+                                        "\t\trow\t1\t-\tAll Globals/Statics\t\t-",
+                                        "\t\trow\t2\t.\ta\t\t-",
+                                        "\t\trow\t2\t.\tb\t\t-",
+                                        "\t\trow\t2\t.\tb\t\t-",
+                                        "\t\trow\t2\t.\tB\t\t-",
+                                        "\t\trow\t2\t.\tcalls\t\t-",
+                                        "\t\trow\t2\t.\tcalls\t\t-",
+                                        "\t\trow\t2\t.\tcounter\t\t-",
+                                        "\t\trow\t2\t.\tlimit\t\t-"}));
+    std::string error;
+    EXPECT_FALSE(QelHost::IsControlAction("select:1040=+"));
+    EXPECT_FALSE(QelHost::IsControlAction("key:1040=NOKEY"));
+    EXPECT_FALSE(QelHost::DoControlAction(dialog, "expand:1040=All Globals/Statics>a", &error));
+    EXPECT_EQ(error, "expand:1040=All Globals/Statics>a: the row All Globals/Statics>a has no button");
 }
 
 TEST_F(SymbolSelectDialogTest, TheEnumerationListSelectsTheLastSetValueAndLeavesTheCallersArrays)

@@ -407,6 +407,22 @@ TEST_F(DrawnTreeModelTest, HiddenItemsStayHiddenUntilShownAgainAndMovesKeepSubtr
     EXPECT_EQ(Rows(), (Texts{"top", "  one", "other", "  two", "    deep"}));
 }
 
+TEST_F(DrawnTreeModelTest, AnExpansionThatDoesNotScrollStillGivesTheUserTheScrollBarToReachItsRows)
+{
+    DrawnTreeCtrl &tree = Make();
+    HTREEITEM top = tree.InsertItem("top");
+    for (int i = 0; i < 12; ++i)
+        tree.InsertItem("child", top);
+    ASSERT_FALSE(tree.GetScrollBarCtrl(SB_VERT) != nullptr && IsWindowVisible(tree.GetScrollBarCtrl(SB_VERT)->m_hWnd));
+    // As an owner expands an item whose children it has just been told of.
+    ASSERT_TRUE(tree.Expand(top, TVE_EXPAND));
+    ASSERT_NE(tree.GetScrollBarCtrl(SB_VERT), nullptr);
+    EXPECT_TRUE(IsWindowVisible(tree.GetScrollBarCtrl(SB_VERT)->m_hWnd));
+    EXPECT_EQ(tree.GetTopIndex(), 0);
+    tree.Expand(top, TVE_COLLAPSE);
+    EXPECT_FALSE(IsWindowVisible(tree.GetScrollBarCtrl(SB_VERT)->m_hWnd));
+}
+
 TEST_F(DrawnTreeModelTest, ItemFieldsKeepTheOwnersValueAndBuffersTheirCapacity)
 {
     DrawnTreeCtrl &tree = Make();

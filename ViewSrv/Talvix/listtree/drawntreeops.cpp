@@ -78,8 +78,16 @@ BOOL DrawnTreeBaseC::Expand(HTREEITEM item, UINT code, BOOL scroll)
     }
     NotifyItemExpanded(item, code);
     node = LiveNode(item);
-    if (node == nullptr || !scroll || m_hWnd == nullptr)
+    if (m_hWnd == nullptr)
         return answer;
+    if (node == nullptr || !scroll) {
+        // Rows came or went: the scroll bars follow, though nothing scrolls to show them.
+        if (GetRedraw()) {
+            RecalcScrollBars();
+            Invalidate(FALSE);
+        }
+        return answer;
+    }
     // Only a node in view scrolls its children into view: one under a collapsed ancestor
     // stays out of view, as it was.
     if (code == TVE_EXPAND && node->GetLastChild() != nullptr && RowOfNode(node) >= 0)
