@@ -6,7 +6,8 @@
 // synchronous one (requester 0) is finished before the call returns and its id has bit
 // 31 set. A Get method hands out the finished request of its group in the transfer
 // arrays and deletes it. The double is also the host's debug-server object as far as the
-// client sees it: its holder interface leads to the controller information.
+// client sees it: its holder interface leads to the controller information, and once a
+// test sets the VarEd state (SetVarEdState) it answers IQelSymbSrv::Synchronize for it.
 //
 // A test answers either with fixed records per group (Answers) or, for tests of code that
 // asks by name or scope, through an answerer (SetAnswerer) that gets each request's code
@@ -16,6 +17,7 @@
 #include <atlbase.h>
 #include <debugserver.h>
 #include <qelsymbol.h>
+#include <qelsymbsrv.h>
 #include <tagtransfer.h>
 
 #include <condition_variable>
@@ -54,6 +56,7 @@ using TestSymbolAnswerer =
 
 class CTestSymbolServer : public CComObjectRootEx<CComMultiThreadModel>,
                           public IQelSymbol,
+                          public IQelSymbSrv,
                           public IConnectionPointContainerImpl<CTestSymbolServer>,
                           public IConnectionPointImpl<CTestSymbolServer, &DIID__SymProcEvents> {
 public:
@@ -61,6 +64,7 @@ public:
         COM_INTERFACE_ENTRY(IQelSymbol)
         COM_INTERFACE_ENTRY(IConnectionPointContainer)
         {&IID_IQelHostHolder, &CTestSymbolServer::QueryHost},
+        {&IID_IQelSymbSrv, &CTestSymbolServer::QuerySymbSrv},
     END_COM_MAP()
     BEGIN_CONNECTION_POINT_MAP(CTestSymbolServer)
         CONNECTION_POINT_ENTRY(DIID__SymProcEvents)
@@ -83,6 +87,12 @@ public:
             entry.second.Free();
     }
 
+    // From now on IQelSymbSrv is offered, and Synchronize (SYF_GET_VARED) answers `on`.
+    void SetVarEdState(bool on)
+    {
+        m_offersSymbSrv = true;
+        m_varEd = on;
+    }
     // The host object behind the holder interface; none: the client finds no controller.
     void SetHost(IUnknown *host) { m_host = host; }
     TestSymbolAnswers &Answers() { return m_answers; }
@@ -155,6 +165,24 @@ public:
     QEL_TEST_NOTIMPL(SFRegisterRR, LONG, ULONG *, ULONG *)
     QEL_TEST_NOTIMPL(SystemStackBounds, ULONG *, ULONG *)
     QEL_TEST_NOTIMPL(DefaultSystemPage, LONG *)
+
+    // IQelSymbSrv: only the VarEd state.
+    QEL_TEST_NOTIMPL(GetVersion, BSTR *)
+    QEL_TEST_NOTIMPL(GetErrorInfo, BSTR *)
+    QEL_TEST_NOTIMPL(Init, IUnknown *, IUnknown *)
+    QEL_TEST_NOTIMPL(RestoreSettings)
+    QEL_TEST_NOTIMPL(Cleanup)
+    QEL_TEST_NOTIMPL(StoreSettings)
+    STDMETHODIMP Synchronize(tagSynchronizeFunction function, IUnknown **value) override
+    {
+        if (value == nullptr)
+            return E_POINTER;
+        if (function != SYF_GET_VARED)
+            return E_NOTIMPL;
+        // A number, as the symbol server gives it: no interface.
+        *value = reinterpret_cast<IUnknown *>(static_cast<INT_PTR>(m_varEd ? 1 : 0));
+        return S_OK;
+    }
 
     // The queries the tests use; the others are not offered.
     STDMETHODIMP LoadFile(BSTR bsFile, LONG nProgramID, LONG, int *pnRequest) override
@@ -370,6 +398,17 @@ private:
     }
     static std::string Address(LONG mode, LONG value) { return std::to_string(mode) + ":" + std::to_string(value); }
 
+    static HRESULT QuerySymbSrv(void *self, REFIID, void **ppv)
+    {
+        CTestSymbolServer *server = static_cast<CTestSymbolServer *>(self);
+        *ppv = nullptr;
+        if (!server->m_offersSymbSrv)
+            return E_NOINTERFACE;
+        IQelSymbSrv *symbSrv = server;
+        symbSrv->AddRef();
+        *ppv = symbSrv;
+        return S_OK;
+    }
     static HRESULT QueryHost(void *self, REFIID iid, void **ppv)
     {
         CTestSymbolServer *server = static_cast<CTestSymbolServer *>(self);
@@ -501,6 +540,8 @@ private:
     TestSymbolAnswers m_answers;
     TestSymbolAnswerer m_answerer;
     HRESULT m_failNext = S_OK;
+    bool m_offersSymbSrv = false;
+    bool m_varEd = false;
     std::mutex m_lock;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

@@ -4,12 +4,14 @@
 // answer or refused with a reason, and those of an easycode line read as its command or
 // refused with one; a click's item path splits into texts that, joined again with every
 // ">" and "\\" escaped, split into the same texts; a select-list line read is written
-// again and reads the same, and a host name comes back from the GUI server as it was given.
+// again and reads the same, so does a browse line, a controller line names a controller
+// or is refused with a reason, and a host name comes back from the GUI server as it was given.
 // fuzz-seeds: host/qelhost*_test.sh
 #include "dialogscript.h"
 #include "hostecdebugscript.h"
 #include "hostframe.h"
 #include "hostreports.h"
+#include "qelhostbrowseline.h"
 #include "qelhostscript.h"
 #include "qelhostselectlistline.h"
 
@@ -100,6 +102,31 @@ void CheckSelectList(const std::vector<std::string> &texts)
         __builtin_trap();
 }
 
+void CheckBrowse(const std::vector<std::string> &texts)
+{
+    QelHost::BrowseLine line, again;
+    std::string error;
+    if (!QelHost::ParseBrowseLine(texts, &line, &error)) {
+        if (error.empty())
+            __builtin_trap();
+        return;
+    }
+    std::vector<std::string> written{"browse", std::to_string(line.mode)};
+    if (line.post)
+        written.push_back("post");
+    if (line.mode < 0 || !QelHost::ParseBrowseLine(written, &again, &error) || again.mode != line.mode ||
+        again.post != line.post)
+        __builtin_trap();
+}
+
+void CheckController(const std::vector<std::string> &texts)
+{
+    std::string name, error;
+    bool named = QelHost::ParseControllerLine(texts, &name, &error);
+    if (named == !error.empty() || (named && (name.empty() || name != texts[1])))
+        __builtin_trap();
+}
+
 void CheckHostName(const std::vector<std::string> &texts)
 {
     std::string name, error;
@@ -154,6 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 texts.push_back(word.text);
             if (!texts.empty() && texts[0] == "select-list")
                 CheckSelectList(texts);
+            if (!texts.empty() && texts[0] == "browse")
+                CheckBrowse(texts);
+            if (!texts.empty() && texts[0] == "controller")
+                CheckController(texts);
             if (!texts.empty() && texts[0] == "host-name")
                 CheckHostName(texts);
             if (words.size() == 3 && words[0].text == "key")

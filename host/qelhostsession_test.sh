@@ -252,11 +252,12 @@ end'
 answer 292 prop:1045=4 ok'
   ;;
 WorksTheSymbolServersDialogs)
-  # The position dialog stays open for a text that does not evaluate, takes the browser's
-  # labels, and keeps its history in the workspace for the next session; the images
+  # The position dialog stays open for a text that does not evaluate, takes the labels of
+  # the host's double of the browser, and keeps its history in the workspace for the next session; the images
   # dialog shows its rows and gives back the checks clicked; the questions answer with
   # their buttons.
   expect 0 "> workspace $dir/w.stg
+> double QelSymbolBrowser
 > start
 > answer 226 text:247=nonsense ok
 > answer 226 text:247=0x10+2 ok
@@ -281,6 +282,7 @@ reload cancel
 note ok a+b
 > end
 " "" "workspace $dir/w.stg
+double QelSymbolBrowser
 start
 answer 226 text:247=nonsense ok
 answer 226 text:247=0x10+2 ok
@@ -1417,6 +1419,125 @@ type StdQelLocalsWin ab
 key StdQelLocalsWin DOWN+alt"
   [ "$(head -c 8 "$dir/locals.png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] ||
     { echo "FAIL: the shot is no PNG"; exit 1; }
+  ;;
+BrowsesTheProgramWithTalvixsSymbolBrowser)
+  # Talvix's browser, made by its class, shows the loaded program in its dialog once the
+  # replies are in: in code mode Select ends it with the first function, main, at nm's
+  # address and length; with a message id a choice is posted to the main window, the
+  # dialog stays open and Close ends it with no choice; a browse line that names no mode
+  # is refused.
+  cp "$(dirname "$0")/../testdata/elf/arm7-mixed.elf" "$dir/a.elf" || exit 1
+  expect 1 "> start
+> exec 1 bstr:$dir/a.elf -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> answer 291 cmd:\"pump 1500\" ok
+> browse 0
+> pump 1500
+browse${tab}0x00000000${tab}0x68${tab}168${tab}main
+> answer 291 cmd:\"pump 1500\" ok
+> answer 291 cancel
+> browse 100 post
+> pump 1500
+browse${tab}0x00000001${tab}0x0${tab}0${tab}
+posted${tab}0${tab}3
+> browse 100 later
+" "error: line 9: browse takes a mode and, to post the choices, post
+" "start
+exec 1 bstr:$dir/a.elf -o 1
+wait-command 14
+answer 291 cmd:\"pump 1500\" ok
+browse 0
+answer 291 cmd:\"pump 1500\" ok
+answer 291 cancel
+browse 100 post
+browse 100 later"
+  ;;
+BrowsesTheControllersRegisters)
+  # In register mode the browser shows the registers of the controller that the debugger
+  # loaded (testdata/sfr/browser.sfr, built by qelsfrdb): the caret is the first of "All
+  # registers" in lstrcmpA order that is offered, CTRL (index 5), as none of the "__" ones
+  # is. With a message id each Select posts it, with Expand checked and it alone selected
+  # (wParam 3); without one Select ends the dialog with it. A database that is not there
+  # loads nothing.
+  "$(dirname "$qelhost")/qelsfrdb" "$(dirname "$0")/../testdata/sfr/browser.sfr" "$dir/browser.mdb" > /dev/null || exit 1
+  expect 0 "> start
+> controller $dir/browser.mdb
+load${tab}0x00000000${tab}$dir/browser.mdb
+> answer 291 ok
+> answer 291 ok
+> answer 291 cancel
+> browse 102 post
+browse${tab}0x00000001${tab}0x0${tab}0${tab}
+posted${tab}3${tab}5
+posted${tab}3${tab}5
+> answer 291 ok
+> browse 102
+browse${tab}0x00000000${tab}0x0${tab}5${tab}CTRL
+> controller $dir/none.mdb
+load${tab}0x00000001${tab}$dir/none.mdb
+> end
+" "" "start
+controller $dir/browser.mdb
+answer 291 ok
+answer 291 ok
+answer 291 cancel
+browse 102 post
+answer 291 ok
+browse 102
+controller $dir/none.mdb
+end"
+  ;;
+BrowsesTheSymbolsOfAGeneratedProgram)
+  # testdata/browser/gen20-O0.elf, a program of gen-firmware.py (its make.sh). The position
+  # dialog's browse button opens Talvix's browser in code mode, whose caret is the first of
+  # the program's functions in lstrcmpA order (for these names the first in byte order of
+  # readelf's FUNC symbols of the modules); Select gives "&NAME" to the position field and
+  # nm's address. In watch mode the first of "All Globals/Statics" is posted by its symbol
+  # index, which request 408 answers with its name; in data mode Select gives its name and
+  # scope and the address that nm gives one of the statics of that name.
+  data=$(cd "$(dirname "$0")/../testdata/browser" && pwd)
+  cp "$data/gen20-O0.elf" "$dir/g.elf" || exit 1
+  first=$(awk '$4 == "FUNC" { print $8 }' "$data/gen20-O0.readelf-s.txt" |
+          grep -E '^(f[0-9]+_[0-9]+|module[0-9]+_entry|main)$' | LC_ALL=C sort | head -1)
+  address=$(awk -v name="$first" '$3 == name { print toupper($1) }' "$data/gen20-O0.nm.txt")
+  expect 0 "> start
+> exec 1 bstr:$dir/g.elf -o 1
+result 0x00000000
+out 0 bool:1
+> wait-command 14
+> answer 226 click:243 expect:247=&$first ok
+> answer 291 cmd:\"pump 2000\" ok
+> dialog pos
+> pump 2000
+pos ok 0x$address
+> answer 291 cmd:\"pump 2000\" ok
+> answer 291 cancel
+> browse 100 post
+> pump 2000
+browse${tab}0x00000001${tab}0x0${tab}0${tab}
+posted${tab}0${tab}14
+> answer 291 cmd:\"pump 2000\" ok
+> browse 1
+> pump 2000
+browse${tab}0x00000000${tab}0x4000000C${tab}0${tab}calls0 [m0000.c]:{f0_0}
+> end
+" "" "start
+exec 1 bstr:$dir/g.elf -o 1
+wait-command 14
+answer 226 click:243 expect:247=&$first ok
+answer 291 cmd:\"pump 2000\" ok
+dialog pos
+answer 291 cmd:\"pump 2000\" ok
+answer 291 cancel
+browse 100 post
+answer 291 cmd:\"pump 2000\" ok
+browse 1
+end"
+  "$qelhost" query "$dir/g.elf" --dbdir "$dir/q" 408 14 2> /dev/null | cut -f2 > "$dir/name"
+  [ "$(cat "$dir/name")" = calls0 ] || { echo "FAIL: request 408 with 14 gives $(cat "$dir/name")"; exit 1; }
+  grep -qiE '^4000000c b calls0[.]' "$data/gen20-O0.nm.txt" || { echo "FAIL: nm has no calls0 at 0x4000000C"; exit 1; }
   ;;
 ShowsTheLocalsOfEachStopAsGdbReadsThem)
   # The locals view read from its pixels at each stop of watch-O0.elf: its names are gdb's

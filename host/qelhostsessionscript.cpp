@@ -11,6 +11,7 @@
 #include "qelhostscript.h"
 #include "qelhostsession.h"
 #include "qelhostsessionaddons.h"
+#include "qelhostsessionbrowse.h"
 #include "qelhostsessiondialogs.h"
 #include "qelhostsessioneasycode.h"
 #include "qelhostsessionhost.h"
@@ -86,6 +87,8 @@ private:
     void Views();
     bool SetProfileItem(const SessionProfileItem &item, std::string *error);
     bool RunCommand(const std::vector<ScriptWord> &words, std::string *error);
+    // After the servers are registered: the browser double, where it is to answer.
+    void RegisterBrowserDouble();
     // A cmd: action of an answer: the line run as a command of the session.
     bool RunLine(const std::string &line);
 
@@ -108,6 +111,10 @@ private:
     SessionSelectList m_selectList;
     void *m_addOnLibrary = nullptr;
     void *m_controlsLibrary = nullptr;
+    SessionBrowser m_browser;
+    // The host's double of the symbol browser: asked for (double QelSymbolBrowser), or
+    // registered because no other class of its CLSID can be made.
+    bool m_browserDouble = false;
     DWORD m_browserClass = 0;
 
     EcDebugDouble m_easyCode;
@@ -128,6 +135,16 @@ Session::Session(HostServices &services)
             reinterpret_cast<HWND>(static_cast<LONG_PTR>(box.owner)), box.text.c_str(),
             box.hasCaption ? box.caption.c_str() : nullptr, static_cast<UINT>(box.style)));
     });
+}
+
+void Session::RegisterBrowserDouble()
+{
+    if (!m_browserDouble) {
+        CComPtr<IClassFactory> factory;
+        if (SUCCEEDED(CoGetClassObject(CLSID_QelSymbolBrowser, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                       reinterpret_cast<void **>(&factory))))
+            return;
+    }
     RegisterSymbolBrowserDouble(
         [this](const HostBrowserCall &call, std::string *label, LONG *address) {
             return m_dialogs.Script().AnswerBrowser("mode " + std::to_string(call.mode), label, address);
@@ -170,7 +187,7 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
     bool needsDebugger = command == "exec" || command == "views" || command == "progwin" || command == "request-load" ||
                          command == "dialog" || command == "options" || SessionHostCommands::Handles(command) ||
                          SessionAddOnCommands::Handles(command) || SessionViewCommands::Handles(command) ||
-                         SessionSelectList::Handles(command);
+                         SessionSelectList::Handles(command) || SessionBrowser::Handles(command);
     bool anyStage = command == "answer" || command == "dialogs" || command == "easycode";
     bool beforeStart = command == "workspace" || command == "start" || command == "profile-file" ||
                        SessionAddOnCommands::BeforeStart(command) || SessionViewCommands::BeforeStart(command) ||
@@ -187,6 +204,12 @@ bool Session::RunCommand(const std::vector<ScriptWord> &words, std::string *erro
         return Profile(words, error);
     if (command == "profile-file")
         return ProfileFile(words, error);
+    if (command == "double" && words.size() == 2 && words[1].text == "QelSymbolBrowser") {
+        m_browserDouble = true;
+        return true;
+    }
+    if (SessionBrowser::Handles(command))
+        return m_browser.Run(texts, m_debugger.debugServer, *m_mainWindow, error);
     if (SessionAddOnCommands::BeforeStart(command))
         return m_addOnCommands.Configure(texts, error);
     if (SessionAddOnCommands::Handles(command))
@@ -307,6 +330,7 @@ bool Session::Start(std::string *error)
     hr = RegisterServerLibrary("Talvix", &m_controlsLibrary, false);
     if (FAILED(hr) && hr != CO_E_DLLNOTFOUND)
         return Fail(error, "libTalvix.so cannot be registered (" + Hex(hr) + ")");
+    RegisterBrowserDouble();
     if (!m_root && FAILED(hr = StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &m_root)))
         return Fail(error, "no workspace in memory (" + Hex(hr) + ")");
     if (!MakeDebugger(CLSID_QelSymbol, m_debugger))

@@ -9,9 +9,20 @@ namespace {
 
 const DWORD kGroupData = 0xFFFFFFFF;
 
-// The 32-bit number at `index` of a one-dimensional array of numbers; 0 when the array
-// holds none there.
-LONG NumberAt(SAFEARRAY *values, LONG index)
+// The window's rectangle in the client coordinates of `parent`.
+CRect RectIn(CWnd &parent, CWnd &window)
+{
+    CRect rect;
+    window.GetWindowRect(&rect);
+    CPoint topLeft = rect.TopLeft(), bottomRight = rect.BottomRight();
+    parent.ScreenToClient(&topLeft);
+    parent.ScreenToClient(&bottomRight);
+    return CRect(topLeft, bottomRight);
+}
+
+} // namespace
+
+LONG CQelSymbolSelectDialog::NumberAt(SAFEARRAY *values, LONG index)
 {
     LONG lower = 0, upper = -1;
     // An element is read by one index: an array of more dimensions holds no numbers here.
@@ -36,25 +47,19 @@ LONG NumberAt(SAFEARRAY *values, LONG index)
     return SafeArrayGetElement(values, &at, &number) == S_OK ? number : 0;
 }
 
-// The window's rectangle in the client coordinates of `parent`.
-CRect RectIn(CWnd &parent, CWnd &window)
-{
-    CRect rect;
-    window.GetWindowRect(&rect);
-    CPoint topLeft = rect.TopLeft(), bottomRight = rect.BottomRight();
-    parent.ScreenToClient(&topLeft);
-    parent.ScreenToClient(&bottomRight);
-    return CRect(topLeft, bottomRight);
-}
-
-} // namespace
-
 void CQelSymbolSelectDialog::OnOK()
 {
+    if (m_mode == SFR_LISTER && Posting()) {
+        PostRegisters();
+        return;
+    }
     HTREEITEM item = m_tree.GetSelectedItem();
     DWORD data = item != nullptr ? static_cast<DWORD>(m_tree.GetItemData(item)) : kGroupData;
     bool symbols = m_mode == CODE_LABEL || m_mode == DATA_LABEL || m_mode == WATCH_BROWSER;
-    if (data == kGroupData || (symbols && data >= m_entries.size())) {
+    const CSfrRegisterList *registers = Registers();
+    bool outside = symbols ? data >= m_entries.size()
+                           : m_mode == SFR_LISTER && (registers == nullptr || data >= static_cast<DWORD>(registers->GetSize()));
+    if (data == kGroupData || outside) {
         if (!Posting())
             EndDialog(IDOK);
         return;
@@ -112,10 +117,10 @@ void CQelSymbolSelectDialog::BuildEnumerationList()
     }
 }
 
-CString CQelSymbolSelectDialog::GetItemTipText(HTREEITEM)
+CString CQelSymbolSelectDialog::GetItemTipText(HTREEITEM item)
 {
     // Only the register tree has tips of its own.
-    return CString();
+    return m_mode == SFR_LISTER ? RegisterTipText(item) : CString();
 }
 
 LRESULT CQelSymbolSelectDialog::OnSizeMessage(WPARAM, LPARAM lParam)

@@ -6,6 +6,7 @@
 #include <afxmsgmap.h>
 #include <afxpaintmap.h>
 #include <collation.h>
+#include <qelsymbsrv.h>
 #include <windowsizing.h>
 
 namespace {
@@ -58,6 +59,7 @@ BOOL CQelSymbolSelectDialog::CreateRequestClient(IUnknown *debugServer)
     m_client.reset(new (std::nothrow) CSymbolProcessing(debugServer, FALSE, FALSE));
     if (m_client == nullptr)
         return FALSE;
+    m_debugServer = debugServer;
     m_requestMessage = m_client->GetRequestMessage();
     return TRUE;
 }
@@ -110,6 +112,8 @@ BOOL CQelSymbolSelectDialog::OnInitDialog()
     m_sorting = m_tree.InsertItem(TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN | TVIF_PARAM,
                                   "Sorting ...", 0, 0, 0, 0, static_cast<LPARAM>(kGroupData), TVI_ROOT, TVI_LAST);
     m_tree.SelectItem(m_sorting);
+    if (m_mode == SFR_LISTER)
+        PrepareRegisterMode();
     PostMessage(WM_SIZE, 0, static_cast<LPARAM>(0xFFFFFFFF));
     m_tree.SetFocus();
     return FALSE;
@@ -145,12 +149,19 @@ void CQelSymbolSelectDialog::StartRequests()
         BuildEnumerationList();
         return;
     }
+    if (m_mode == SFR_LISTER) {
+        BuildRegisterTree();
+        return;
+    }
     if (m_client == nullptr)
         return;
     DWORD_PTR self = reinterpret_cast<DWORD_PTR>(this);
     switch (m_mode) {
     case DATA_LABEL:
     case WATCH_BROWSER:
+        if (VarEdActive())
+            m_client->RegisterVarEdVariablesCallback(m_client->RequestVarEdVariables(Requester()), OnVarEdVariables,
+                                                     self);
         m_client->RegisterVariablesCallback(m_client->RequestStatics(nullptr, nullptr, Requester()), OnStatics, self);
         m_client->RegisterVariablesCallback(m_client->RequestGlobals(nullptr, nullptr, Requester()), OnGlobals, self);
         if (m_mode == DATA_LABEL)
@@ -166,9 +177,20 @@ void CQelSymbolSelectDialog::StartRequests()
     }
 }
 
+// The symbol server's answer is a number in the place of the interface: 1 while the
+// variable editor is on. A debug-server object without the interface has none.
+bool CQelSymbolSelectDialog::VarEdActive() const
+{
+    CComQIPtr<IQelSymbSrv> server(m_debugServer.p);
+    IUnknown *state = nullptr;
+    return server && server->Synchronize(SYF_GET_VARED, &state) == S_OK &&
+           state == reinterpret_cast<IUnknown *>(static_cast<INT_PTR>(1));
+}
+
 void CQelSymbolSelectDialog::OnDestroy()
 {
     m_tree.ReleaseSelectTree();
+    ReleaseRegisterLists();
     if (CImageList *images = m_tree.GetImageList(TVSIL_NORMAL))
         images->DeleteImageList();
     CDialog::OnDestroy();

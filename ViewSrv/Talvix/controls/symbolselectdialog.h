@@ -8,6 +8,7 @@
 
 #include <afxdialog.h>
 #include <ole2.h>
+#include <sfrlists.h>
 #include <symbolprocessing.h>
 #include <tagrecords.h>
 
@@ -39,6 +40,9 @@ public:
     // A static's sub-group text from its scope text: the function part when
     // `functionLevel`, else the file part.
     static CString SubGroupText(const CString &scope, bool functionLevel);
+    // The 32-bit number at `index` of a one-dimensional array of numbers; 0 when the
+    // array holds none there.
+    static LONG NumberAt(SAFEARRAY *values, LONG index);
 
 protected:
     void DoDataExchange(CDataExchange *exchange) override;
@@ -67,6 +71,8 @@ private:
     static void OnStatics(CVariableTagArray *records, DWORD_PTR context);
     static void OnGlobals(CVariableTagArray *records, DWORD_PTR context);
     static void OnDataLabels(CLabelTagArray *records, DWORD_PTR context);
+    static void OnVarEdVariables(CVarEdTagArray *records, DWORD_PTR context);
+    bool VarEdActive() const;
     void AppendLabels(const CLabelTagArray &records);
     HTREEITEM MakeGroup(Group group, LPCSTR text, int image, bool children, HTREEITEM after);
     // Expands the group and makes its first child the caret item; "Sorting ..." goes.
@@ -74,9 +80,34 @@ private:
     void DeleteSorting();
     void FillGroup(Group group);
     void FillSubGroups(HTREEITEM group, bool functionLevel);
-    // Members of the entries [first, end), sorted, in one batch under `parent`.
-    void InsertMembers(HTREEITEM parent, size_t first, size_t end);
+    struct Member {
+        CString text;
+        DWORD index;
+    };
+    // Members of the entries [first, end), sorted, in one batch under `parent`; with
+    // `skipVarEd` without the variables that the variable editor shows.
+    void InsertMembers(HTREEITEM parent, size_t first, size_t end, bool skipVarEd = false);
+    // The members sorted by their texts in lstrcmpA order, equal ones as they came, and
+    // appended under `parent` in one call.
+    void InsertBatch(HTREEITEM parent, std::vector<Member> &members);
     void BuildEnumerationList();
+
+    // Register mode (symbolselectregisters.cpp).
+    const CSfrBlockList *Blocks() const { return m_blockList != nullptr ? m_blockList->Get() : nullptr; }
+    const CSfrRegisterList *Registers() const
+    {
+        return m_registerList != nullptr ? m_registerList->Get() : nullptr;
+    }
+    void PrepareRegisterMode();
+    void TakeChosenRegisters();
+    void BuildRegisterTree();
+    HTREEITEM InsertRegisterGroup(LPCSTR text);
+    // TRUE when `item` is one of the register groups; it is filled on its first expansion.
+    bool ExpandRegisterGroup(HTREEITEM item);
+    void RegisterDispInfo(TV_ITEM &item) const;
+    CString RegisterTipText(HTREEITEM item);
+    void PostRegisters();
+    void ReleaseRegisterLists();
     void TakeLayout();
     void ApplyLayout();
 
@@ -88,9 +119,11 @@ private:
     VARIANT m_names;
     VARIANT m_values;
     std::unique_ptr<CSymbolProcessing> m_client;
+    CComPtr<IUnknown> m_debugServer;
     UINT m_requestMessage = 0;
 
     std::vector<VariableTag> m_entries;
+    std::vector<VarEdTag> m_varEd;
     size_t m_sectionCount = 0;
     size_t m_functionsEnd = 0;
     size_t m_globalsStart = 0;
@@ -100,7 +133,15 @@ private:
     CDWordArray m_chosen;
     HTREEITEM m_sorting = nullptr;
     bool m_requested = false;
-    bool m_codeLabelsArrived = false;
+
+    // Register mode: the controller's lists, held from WM_INITDIALOG to WM_DESTROY so
+    // that a load of other registers meanwhile leaves them as they are; a group item and
+    // a filled flag per block (none for a block without an item) and one for "All
+    // registers", the last.
+    std::unique_ptr<CSfrBlockListReference> m_blockList;
+    std::unique_ptr<CSfrRegisterListReference> m_registerList;
+    std::vector<HTREEITEM> m_registerGroups;
+    std::vector<bool> m_registerFilled;
 
     bool m_layoutTaken = false;
     CRect m_treeMargins;   // left, top, right margin, bottom margin

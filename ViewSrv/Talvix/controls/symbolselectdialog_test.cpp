@@ -60,6 +60,7 @@ protected:
             answers.functions.Copy(given.functions);
             answers.variables.Copy(given.variables);
             answers.labels.Copy(given.labels);
+            answers.varEd.Copy(given.varEd);
         });
         ASSERT_TRUE(owner_.CreateEx(0, AfxRegisterWndClass(0), "owner", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr));
     }
@@ -225,6 +226,46 @@ TEST_F(SymbolSelectDialogTest, DataModeGroupsGlobalsStaticsAndLabelsInTheirOrder
     tree_->Expand(labels, TVE_EXPAND);
     Choose(tree_->GetChildItem(labels));
     EXPECT_EQ(std::string(dialog_->GetLabel()), "_data_start") << "a data label's name alone";
+}
+
+// The variable editor shows its own variables (kind 16, by symbol index): the global
+// groups leave them out while it is on; the statics' groups keep every static.
+TEST_F(SymbolSelectDialogTest, VariablesThatTheVarEdShowsAreLeftOutOfTheGlobalGroupsWhileItIsOn)
+{
+    DataAnswers();
+    VarEdTag shown;
+    shown.Kind = 16;
+    shown.Data = 11; // the global "B"
+    byCode_[900].varEd.Add(shown);
+    shown.Data = 2; // the static "calls" of init
+    byCode_[900].varEd.Add(shown);
+    VarEdTag other;
+    other.Kind = 15;
+    other.Data = 12; // the global "a", of another kind
+    byCode_[900].varEd.Add(other);
+    symbols_->SetVarEdState(true);
+    Open(WATCH_BROWSER);
+    HCURSOR before = GetCursor();
+    HTREEITEM globals = Find("Global Variables");
+    tree_->Expand(globals, TVE_EXPAND);
+    EXPECT_EQ(GetCursor(), before) << "the wait cursor goes with the filling";
+    EXPECT_EQ(Children(globals), (std::vector<std::string>{"a", "b", "b"}));
+    EXPECT_EQ(Children(Find("All Globals/Statics")), (std::vector<std::string>{"a", "b", "b", "calls", "counter", "limit"}));
+    HTREEITEM statics = Find("Static Variables (all)");
+    tree_->Expand(statics, TVE_EXPAND);
+    EXPECT_EQ(Children(statics), (std::vector<std::string>{"calls", "calls", "counter", "limit"}));
+    auto asked = [&] {
+        std::vector<std::string> calls = symbols_->Calls();
+        return std::count_if(calls.begin(), calls.end(),
+                             [](const std::string &call) { return call.rfind("VarEdVariables()", 0) == 0; });
+    };
+    EXPECT_EQ(asked(), 1);
+
+    dialog_ = nullptr;
+    symbols_->SetVarEdState(false);
+    Open(WATCH_BROWSER);
+    EXPECT_EQ(asked(), 1) << "not asked while the variable editor is off";
+    EXPECT_EQ(Children(Find("All Globals/Statics")).size(), 8u);
 }
 
 TEST_F(SymbolSelectDialogTest, WithAMessageIdAChoiceIsPostedAndTheDialogStaysOpen)

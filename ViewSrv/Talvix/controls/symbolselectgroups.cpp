@@ -1,9 +1,11 @@
 // The replies of the symbol server, the groups they make and their filling.
 #include "symbolselectdialog.h"
 
+#include <afxwaitcursor.h>
 #include <collation.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace {
 
@@ -54,6 +56,13 @@ void CQelSymbolSelectDialog::OnFunctions(CFunctionTagArray *records, DWORD_PTR c
                                           function.AddressExtra));
     }
     self->m_functionsEnd = self->m_entries.size();
+}
+
+void CQelSymbolSelectDialog::OnVarEdVariables(CVarEdTagArray *records, DWORD_PTR context)
+{
+    CQelSymbolSelectDialog *self = DialogOf(context);
+    for (INT_PTR at = 0; at < records->GetSize(); ++at)
+        self->m_varEd.push_back(records->ElementAt(at));
 }
 
 void CQelSymbolSelectDialog::AppendLabels(const CLabelTagArray &records)
@@ -153,6 +162,11 @@ void CQelSymbolSelectDialog::OnItemExpanding(NMHDR *header, LRESULT *result)
     NM_TREEVIEW *info = reinterpret_cast<NM_TREEVIEW *>(header);
     if ((info->action & TVE_EXPAND) == 0 || (info->action & TVE_COLLAPSE) != 0)
         return;
+    CWaitCursor wait;
+    if (m_mode == SFR_LISTER) {
+        ExpandRegisterGroup(info->itemNew.hItem);
+        return;
+    }
     for (int group = 0; group < kGroupCount; ++group) {
         if (m_groups[group] != nullptr && m_groups[group] == info->itemNew.hItem) {
             if (!m_filled[group]) {
@@ -186,10 +200,10 @@ void CQelSymbolSelectDialog::FillGroup(Group group)
         FillSubGroups(item, group == kStaticsFunction);
         break;
     case kGlobals:
-        InsertMembers(item, m_globalsStart, end);
+        InsertMembers(item, m_globalsStart, end, true);
         break;
     case kAll:
-        InsertMembers(item, 0, end);
+        InsertMembers(item, 0, end, true);
         break;
     case kDataLabels:
         InsertMembers(item, m_dataLabelsStart, m_entries.size());
@@ -199,19 +213,32 @@ void CQelSymbolSelectDialog::FillGroup(Group group)
     }
 }
 
-void CQelSymbolSelectDialog::InsertMembers(HTREEITEM parent, size_t first, size_t end)
+void CQelSymbolSelectDialog::InsertMembers(HTREEITEM parent, size_t first, size_t end, bool skipVarEd)
 {
     end = std::min(end, m_entries.size());
     if (first >= end)
         return;
-    struct Member {
-        CString text;
-        DWORD index;
-    };
+    // The variable editor shows its variables (kind 16) itself, by their symbol index.
+    std::unordered_set<LONG> shownByVarEd;
+    if (skipVarEd) {
+        for (const VarEdTag &entry : m_varEd)
+            if (entry.Kind == 16)
+                shownByVarEd.insert(entry.Data);
+    }
     std::vector<Member> members;
     members.reserve(end - first);
-    for (size_t at = first; at < end; ++at)
+    for (size_t at = first; at < end; ++at) {
+        if (!shownByVarEd.empty() && shownByVarEd.count(m_entries[at].SymbolIndex) != 0)
+            continue;
         members.push_back(Member{m_entries[at].Name, static_cast<DWORD>(at)});
+    }
+    InsertBatch(parent, members);
+}
+
+void CQelSymbolSelectDialog::InsertBatch(HTREEITEM parent, std::vector<Member> &members)
+{
+    if (members.empty())
+        return;
     std::stable_sort(members.begin(), members.end(),
                      [](const Member &a, const Member &b) { return lstrcmpA(a.text, b.text) < 0; });
     std::vector<TV_ITEM> items(members.size());
@@ -287,6 +314,10 @@ void CQelSymbolSelectDialog::OnGetDispInfo(NMHDR *header, LRESULT *result)
     *result = 0;
     TV_ITEM &item = reinterpret_cast<NMTVDISPINFOA *>(header)->item;
     DWORD index = static_cast<DWORD>(item.lParam);
+    if (m_mode == SFR_LISTER) {
+        RegisterDispInfo(item);
+        return;
+    }
     if (index == kGroupData || m_mode == ENUMERATION_LISTER || index >= m_entries.size())
         return;
     if ((item.mask & TVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
