@@ -1,38 +1,19 @@
 // CQelLocals: the view of "StdQelLocalsWin", the ActiveX control that the host embeds as the
-// locals window. It owns the locals tree, through which the host initialises it
-// (IQelViewSrv) and the symbol server's variable code fills it (IQelCommonWatch, handed to
-// the tree as it comes, under the module's state).
-//
-// The host may call Init before the control has its window; the tree then meets its
-// debug server when the window is made.
+// locals window, over the locals tree (qelwatchtreeview.h).
 #pragma once
 
 #include "localscontrol.h"
-#include "qelipfcontrol.h"
-#include "talvixdispatch.h"
-#include "viewsrvstatusbar.h"
-
-#include <qelcommonwatch.h>
-
-#include <atlbase.h>
-#include <atlctl.h>
+#include "talvixstrings.h"
+#include "qelwatchtreeview.h"
 
 class CQelLocals : public CComObjectRootEx<CComSingleThreadModel>,
                    public CComCoClass<CQelLocals, &CLSID_QelLocals>,
-                   public CComControl<CQelLocals>,
-                   public IOleObjectImpl<CQelLocals>,
-                   public IOleInPlaceObjectWindowlessImpl<CQelLocals>,
-                   public IOleInPlaceActiveObjectImpl<CQelLocals>,
-                   public IDispatchImpl<IQelViewSrv, &IID_IQelViewSrv, &LIBID_TALVIXLib>,
-                   public IQelCommonWatch,
-                   public IOleCommandTarget,
-                   public CQelIPFControlImpl<CQelLocals>,
-                   public CQelViewSrvStatusBar {
+                   public CQelWatchTreeView<CQelLocals, CLocalsControl> {
 public:
-    enum : UINT { kTreeId = 4711 };
-
-    CQelLocals();
-    ~CQelLocals() override;
+    static constexpr UINT kTextSet = IDS_LOCALS_TEXTS;
+    static constexpr int kHelpTopic = 8;
+    // Buttons and lines at the root, no label editing.
+    static constexpr DWORD kTreeStyle = WS_CHILD | WS_VISIBLE | TVS_HASBUTTONS | TVS_LINESATROOT;
 
     // Registers the control as the view server "StdQelLocalsWin" of the symbol server.
     static HRESULT UpdateRegistry(BOOL bRegister);
@@ -62,53 +43,4 @@ public:
         MESSAGE_HANDLER(WM_SETFOCUS, OnTreeFocus)
         MESSAGE_HANDLER(WM_KILLFOCUS, OnTreeFocus)
     END_MSG_MAP()
-
-    // The arrow keys move in the tree, not to the host as accelerators.
-    BOOL PreTranslateAccelerator(LPMSG pMsg, HRESULT &hRet);
-
-    // IQelViewSrv
-    STDMETHODIMP GetVersion(BSTR *pbstrVersion) override;
-    STDMETHODIMP GetErrorInfo(BSTR *pbstrError) override;
-    STDMETHODIMP Init(IUnknown *pIUnkDbgSrv, IUnknown *pIUnkStg) override;
-    STDMETHODIMP Cleanup() override;
-    STDMETHODIMP GetTitle(BSTR *pbstrTitle) override;
-    STDMETHODIMP StoreSettings() override;
-    STDMETHODIMP GetDbgServer(IUnknown **ppIUnkDbgSrv) override;
-    STDMETHODIMP HelpFunc(UINT uiHelpContext) override;
-
-    // IQelCommonWatch, handed to the tree.
-    STDMETHODIMP InsertItem(BSTR name, LONG type, LONG children, IUnknown *param, LONG *pItem) override;
-    STDMETHODIMP ChangeItem(BSTR name, LONG type, LONG children, IUnknown *param, LONG item, LONG *pNewItem) override;
-    STDMETHODIMP CalculateItem(LONG item, LONG function, LONG mode, LONG value) override;
-    STDMETHODIMP SetItemText(LONG item) override;
-    STDMETHODIMP GetItemText(LONG item, BSTR *pText) override;
-    STDMETHODIMP DeleteItem(LONG item) override;
-    STDMETHODIMP InsertItemBatch(LONG function, BSTR name, LONG type, LONG childrenOrParent, IUnknown *param,
-                                 VARIANT *pOut) override;
-
-    // IOleCommandTarget, handed to the status-bar part.
-    STDMETHODIMP QueryStatus(const GUID *pguidCmdGroup, ULONG cCmds, OLECMD prgCmds[], OLECMDTEXT *pCmdText) override;
-    STDMETHODIMP Exec(const GUID *pguidCmdGroup, DWORD nCmdID, DWORD nCmdexecopt, VARIANT *pvaIn,
-                      VARIANT *pvaOut) override;
-    HRESULT RequestStatusBarRefresh() override;
-
-    // The tree (its window is NULL before the control window exists).
-    CLocalsControl &Tree() { return m_tree; }
-
-private:
-    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL &);
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL &);
-    LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL &);
-    LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL &);
-    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL &);
-    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL &);
-    LRESULT OnTreeFocus(UINT, WPARAM, LPARAM, BOOL &);
-    // The tree meets the debug server; S_OK when it reached its services.
-    HRESULT InitTree();
-
-    CLocalsControl m_tree;
-    CContainedWindow m_wndTree;
-    CComPtr<IUnknown> m_pDbgSrv;
-    CComPtr<IUnknown> m_pStorage;
-    BOOL m_bInitPending = FALSE;
 };
